@@ -1,0 +1,27 @@
+#pragma once
+// The platform's drive table: Windows drive letters of the system's paths
+// ("A:" … "G:", "C:") mapped onto folders of this machine.
+//
+// The table is a small text file, one "X=/folder" line per drive, '#' starts
+// a comment. It is read from $TQEN_DRIVES when that is set, else from
+// $XDG_CONFIG_HOME/tqen/drives.conf (~/.config/tqen/drives.conf). "C:" maps to
+// the user's home folder unless the file says otherwise; any other drive the
+// file does not name maps to nothing and reads as "no disk".
+#include <QString>
+
+namespace tqen::drives {
+
+// Path of the drive configuration file in use.
+QString configPath();
+
+// Folder of a drive ("A", "a:", "A:\\" all name drive A), without a trailing
+// separator; empty when the drive maps to nothing.
+QString folderOf(const QString &drive);
+
+// A Windows path ("c:\\develop2\\tq\\", "A:\\tqe_d001") as a path of this
+// machine: the drive through the table, every "\\" as "/". A path without a
+// drive letter only has its separators turned. Empty when the drive maps to
+// nothing.
+QString toLocalPath(const QString &windowsPath);
+
+}  // namespace tqen::drives
