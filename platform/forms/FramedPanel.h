@@ -1,0 +1,19 @@
+#pragma once
+// A framed panel: a sunken or raised frame that holds labels and buttons and,
+// while visible, is shown over the form (progress notes, print conditions).
+#include <QFrame>
+
+namespace tqen::forms {
+
+class FramedPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit FramedPanel(const QString &name, QWidget *parent = nullptr, bool raised = false);
+    void setWidthTwips(int twips);
+    int widthTwips() const;
+    void setLeftTwips(int twips);
+    // Shows the panel over its siblings, or hides it.
+    void setPanelVisible(bool visible);
+};
+
+}  // namespace tqen::forms

@@ -1,0 +1,75 @@
+#include "platform/forms/Interaction.h"
+
+#include "platform/files/Files.h"
+#include "platform/forms/QtInteraction.h"
+
+#include <QFileInfo>
+
+namespace tqen::forms {
+
+namespace mb {
+
+QList<int> buttonsOf(int style) {
+    switch (style & 0xf) {
+    case OKCancel: return {IdOK, IdCancel};
+    case AbortRetryIgnore: return {IdAbort, IdRetry, IdIgnore};
+    case YesNoCancel: return {IdYes, IdNo, IdCancel};
+    case YesNo: return {IdYes, IdNo};
+    case RetryCancel: return {IdRetry, IdCancel};
+    default: return {IdOK};
+    }
+}
+
+int defaultAnswer(int style) {
+    const QList<int> buttons = buttonsOf(style);
+    const int index = (style & 0xf00) / 256;
+    return buttons.value(index, buttons.first());
+}
+
+int closeAnswer(int style) {
+    const QList<int> buttons = buttonsOf(style);
+    if (buttons.contains(IdCancel)) return IdCancel;
+    if (buttons.size() == 1) return buttons.first();
+    if (buttons.contains(IdNo)) return IdNo;
+    return buttons.last();
+}
+
+}  // namespace mb
+
+int Interaction::shellCopy(QWidget *owner, const QString &from, const QString &to, const QString &title) {
+    if (!files::fileExists(from)) {
+        messageBox(owner, QStringLiteral("コピー元のファイル %1 が見つかりません。").arg(from),
+                   mb::OK | mb::Critical, title);
+        return 2;
+    }
+    if (files::fileExists(to)) {
+        const int answer = messageBox(
+            owner,
+            QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(to),
+            mb::YesNo | mb::Question, title);
+        if (answer != mb::IdYes) return 1;
+    }
+    const QString error = files::copyFile(from, to);
+    if (!error.isEmpty()) {
+        messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error), mb::OK | mb::Critical,
+                   title);
+        return 2;
+    }
+    return 0;
+}
+
+namespace {
+Interaction *g_override = nullptr;
+}
+
+Interaction &interaction() {
+    if (g_override) return *g_override;
+    static QtInteraction qt;
+    return qt;
+}
+
+void setInteraction(Interaction *other) { g_override = other; }
+
+QString programTitle() { return QStringLiteral("営業日報"); }
+
+}  // namespace tqen::forms

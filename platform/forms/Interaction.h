@@ -1,0 +1,71 @@
+#pragma once
+// Everything the program asks of the person at the screen or of the desktop
+// shell goes through one Interaction: message boxes (numeric styles in, the
+// numeric answer out), the open and save file dialogs, opening a document or
+// page with the desktop, and the shell's file copy with its overwrite
+// question. The program runs on QtInteraction; tests install a
+// ScriptedInteraction that answers in order and records what was shown.
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace tqen::forms {
+
+// Message-box styles and answers, as numbers.
+namespace mb {
+constexpr int OK = 0, OKCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
+constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
+constexpr int DefaultButton1 = 0, DefaultButton2 = 256, DefaultButton3 = 512;
+constexpr int IdOK = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7;
+
+// The answers a style offers, in button order.
+QList<int> buttonsOf(int style);
+// The answer of the default button (what Enter presses).
+int defaultAnswer(int style);
+// The answer when the box is closed without a button (Escape, close box).
+int closeAnswer(int style);
+}  // namespace mb
+
+// A file dialog request as the platform takes it.
+struct FileDialogSpec {
+    QString title;
+    QStringList filters;      // "MDB ファイル(*.mdb)" …
+    int filterIndex = 1;      // one-based
+    QString initialFolder;
+    QString defaultName;      // save dialog only
+};
+
+class Interaction {
+public:
+    virtual ~Interaction() = default;
+
+    // Shows a message box and returns the pressed button's answer.
+    virtual int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) = 0;
+
+    // The open or save dialog; true with the chosen full path when the user
+    // chose a file.
+    virtual bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) = 0;
+    virtual bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) = 0;
+
+    // Opens a document or web page with the desktop; true when it was handed
+    // over.
+    virtual bool shellOpen(const QString &target) = 0;
+
+    // The shell's file copy: asks before it replaces an existing target
+    // (question with Yes/No), copies, and reports a failure in a message box
+    // of its own. Returns 0 when the copy was done, 1 when the user declined
+    // the overwrite, 2 when the copy failed.
+    int shellCopy(QWidget *owner, const QString &from, const QString &to, const QString &title);
+};
+
+// The interaction the program uses; a QtInteraction unless one was set.
+Interaction &interaction();
+// Installs another interaction (tests); nullptr restores the Qt one. The
+// caller keeps ownership.
+void setInteraction(Interaction *other);
+
+// The program's title, the caption of the messages that forms build.
+QString programTitle();
+
+}  // namespace tqen::forms

@@ -1,0 +1,105 @@
+#include "platform/forms/QtInteraction.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace tqen::forms {
+
+namespace {
+
+QMessageBox::StandardButton qtButton(int answer) {
+    switch (answer) {
+    case mb::IdOK: return QMessageBox::Ok;
+    case mb::IdCancel: return QMessageBox::Cancel;
+    case mb::IdAbort: return QMessageBox::Abort;
+    case mb::IdRetry: return QMessageBox::Retry;
+    case mb::IdIgnore: return QMessageBox::Ignore;
+    case mb::IdYes: return QMessageBox::Yes;
+    case mb::IdNo: return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QString buttonText(int answer) {
+    switch (answer) {
+    case mb::IdOK: return QStringLiteral("OK");
+    case mb::IdCancel: return QStringLiteral("キャンセル");
+    case mb::IdAbort: return QStringLiteral("中止(&A)");
+    case mb::IdRetry: return QStringLiteral("再試行(&R)");
+    case mb::IdIgnore: return QStringLiteral("無視(&I)");
+    case mb::IdYes: return QStringLiteral("はい(&Y)");
+    case mb::IdNo: return QStringLiteral("いいえ(&N)");
+    }
+    return {};
+}
+
+QString filterText(const FileDialogSpec &spec, QString *selected) {
+    QStringList parts;
+    for (qsizetype i = 0; i < spec.filters.size(); ++i) {
+        QString f = spec.filters[i];
+        parts << f;
+        if (i + 1 == spec.filterIndex) *selected = f;
+    }
+    return parts.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+int QtInteraction::messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) {
+    QMessageBox box(owner);
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    switch (style & 0xf0) {
+    case mb::Critical: box.setIcon(QMessageBox::Critical); break;
+    case mb::Question: box.setIcon(QMessageBox::Question); break;
+    case mb::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case mb::Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    const QList<int> answers = mb::buttonsOf(style);
+    for (int answer : answers) {
+        QPushButton *b = box.addButton(qtButton(answer));
+        b->setText(buttonText(answer));
+        if (answer == mb::defaultAnswer(style)) box.setDefaultButton(b);
+    }
+    box.setEscapeButton(box.button(qtButton(mb::closeAnswer(style))));
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (int answer : answers)
+        if (qtButton(answer) == clicked) return answer;
+    return mb::closeAnswer(style);
+}
+
+bool QtInteraction::openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) {
+    QString selected;
+    const QString filter = filterText(spec, &selected);
+    const QString path = QFileDialog::getOpenFileName(owner, spec.title, spec.initialFolder, filter, &selected);
+    if (path.isEmpty()) return false;
+    *chosen = path;
+    return true;
+}
+
+bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) {
+    QString selected;
+    const QString filter = filterText(spec, &selected);
+    QString start = spec.initialFolder;
+    if (!spec.defaultName.isEmpty()) start = QFileInfo(start + QLatin1Char('/') + spec.defaultName).filePath();
+    // The shell's copy asks before it overwrites, so the dialog does not.
+    const QString path = QFileDialog::getSaveFileName(owner, spec.title, start, filter, &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return false;
+    *chosen = path;
+    return true;
+}
+
+bool QtInteraction::shellOpen(const QString &target) {
+    QUrl url = QUrl::fromUserInput(target);
+    if (QFileInfo::exists(target)) url = QUrl::fromLocalFile(target);
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace tqen::forms

@@ -1,0 +1,16 @@
+#pragma once
+#include "platform/forms/Interaction.h"
+
+namespace tqen::forms {
+
+// The interaction of the running program: Qt message boxes and file dialogs,
+// the desktop's URL handler.
+class QtInteraction : public Interaction {
+public:
+    int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
+    bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool shellOpen(const QString &target) override;
+};
+
+}  // namespace tqen::forms

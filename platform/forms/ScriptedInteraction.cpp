@@ -1,0 +1,41 @@
+#include "platform/forms/ScriptedInteraction.h"
+
+namespace tqen::forms {
+
+int ScriptedInteraction::messageBox(QWidget *, const QString &prompt, int style, const QString &title) {
+    int answer = mb::defaultAnswer(style);
+    if (!answers_.empty()) {
+        const int scripted = answers_.front();
+        answers_.pop_front();
+        if (scripted != Enter) answer = scripted;
+    }
+    shown.push_back({prompt, title, style, answer});
+    return answer;
+}
+
+bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
+    dialogs.push_back({false, spec});
+    if (files_.empty()) return false;
+    const QString path = files_.front();
+    files_.pop_front();
+    if (path.isEmpty()) return false;
+    *chosen = path;
+    return true;
+}
+
+bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
+    dialogs.push_back({true, spec});
+    if (files_.empty()) return false;
+    const QString path = files_.front();
+    files_.pop_front();
+    if (path.isEmpty()) return false;
+    *chosen = path;
+    return true;
+}
+
+bool ScriptedInteraction::shellOpen(const QString &target) {
+    opened.push_back(target);
+    return true;
+}
+
+}  // namespace tqen::forms

@@ -1,0 +1,57 @@
+#pragma once
+// An interaction for tests: it answers message boxes and file dialogs from a
+// script, in order, and records everything that was shown. A message box
+// without a scripted answer is answered by its default button, as a person
+// pressing Enter would.
+#include "platform/forms/Interaction.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace tqen::forms {
+
+class ScriptedInteraction : public Interaction {
+public:
+    struct Shown {
+        QString prompt;
+        QString title;
+        int style = 0;
+        int answer = 0;
+    };
+    struct Dialog {
+        bool save = false;
+        FileDialogSpec spec;
+    };
+
+    // Answers to the next message boxes (mb::IdYes …); Enter presses the
+    // default button.
+    static constexpr int Enter = -1;
+    void answer(int id) { answers_.push_back(id); }
+    // The next file dialog returns this path; an empty path cancels it.
+    void choose(const QString &path) { files_.push_back(path); }
+
+    int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
+    bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool shellOpen(const QString &target) override;
+
+    QList<Shown> shown;        // every message box, in order
+    QList<Dialog> dialogs;     // every file dialog, in order
+    QStringList opened;        // every target handed to the desktop
+    int unansweredBoxes() const { return int(answers_.size()); }
+
+private:
+    std::deque<int> answers_;
+    std::deque<QString> files_;
+};
+
+// Installs a scripted interaction for the life of a scope.
+class ScopedInteraction {
+public:
+    explicit ScopedInteraction(Interaction *i) { setInteraction(i); }
+    ~ScopedInteraction() { setInteraction(nullptr); }
+    ScopedInteraction(const ScopedInteraction &) = delete;
+    ScopedInteraction &operator=(const ScopedInteraction &) = delete;
+};
+
+}  // namespace tqen::forms

@@ -1,0 +1,47 @@
+#include "platform/forms/TextBox.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace tqen::forms {
+
+TextBox::TextBox(const QString &name, bool multiLine, QWidget *parent) : QWidget(parent) {
+    setObjectName(name);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (multiLine) {
+        multi_ = new QPlainTextEdit(this);
+        multi_->setTabChangesFocus(true);
+        layout->addWidget(multi_);
+        connect(multi_, &QPlainTextEdit::textChanged, this, &TextBox::textChanged);
+    } else {
+        line_ = new QLineEdit(this);
+        layout->addWidget(line_);
+        connect(line_, &QLineEdit::textChanged, this, &TextBox::textChanged);
+    }
+    setFocusProxy(editor());
+}
+
+QString TextBox::Text() const { return line_ ? line_->text() : multi_->toPlainText(); }
+
+void TextBox::setText(const QString &text) {
+    if (line_) line_->setText(text);
+    else multi_->setPlainText(text);
+}
+
+void TextBox::setReadOnly(bool readOnly) {
+    if (line_) line_->setReadOnly(readOnly);
+    else multi_->setReadOnly(readOnly);
+}
+
+bool TextBox::isReadOnly() const { return line_ ? line_->isReadOnly() : multi_->isReadOnly(); }
+
+void TextBox::SetFocus() { editor()->setFocus(); }
+
+QWidget *TextBox::editor() const {
+    if (line_) return line_;
+    return multi_;
+}
+
+}  // namespace tqen::forms

@@ -1,0 +1,31 @@
+#pragma once
+// A text box, single-line or multi-line (memos), with a read-only switch.
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace tqen::forms {
+
+class TextBox : public QWidget {
+    Q_OBJECT
+public:
+    TextBox(const QString &name, bool multiLine, QWidget *parent = nullptr);
+
+    QString Text() const;
+    void setText(const QString &text);
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const;
+    void SetFocus();
+    // The editing widget, for focus order and tests.
+    QWidget *editor() const;
+
+signals:
+    void textChanged();
+
+private:
+    QLineEdit *line_ = nullptr;
+    QPlainTextEdit *multi_ = nullptr;
+};
+
+}  // namespace tqen::forms

@@ -1,0 +1,18 @@
+// main() for test executables that need a QApplication (widgets offscreen).
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toUtf8() + "/tqen-test-runtime";
+        QDir().mkpath(QString::fromUtf8(dir));
+        QFile::setPermissions(QString::fromUtf8(dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
