@@ -1,0 +1,202 @@
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DateBox.h"
+#include "platform/forms/Fonts.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/FramedPanel.h"
+#include "platform/forms/ScriptedInteraction.h"
+#include "platform/forms/TextBox.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QCalendarWidget>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tqen::forms;
+
+namespace {
+
+TEST(DateBox, ValueFromEightDigitsNumberOrNull) {
+    DateBox box(QStringLiteral("txt日付"));
+    box.setValue(QStringLiteral("20020214"));
+    EXPECT_EQ(box.Value(), QVariant(QDate(2002, 2, 14)));
+    box.setValue(20020301);
+    EXPECT_EQ(box.Value(), QVariant(QDate(2002, 3, 1)));
+    box.setValue(QVariant());
+    EXPECT_TRUE(box.Value().isNull());
+    box.setValue(QStringLiteral("20021341"));   // no such day: the box is empty
+    EXPECT_TRUE(box.Value().isNull());
+    EXPECT_EQ(box.Text(), QString());
+}
+
+TEST(DateBox, DisplayAndMonthFormats) {
+    DateBox box(QStringLiteral("txt日付"));
+    box.setDisplayFormat(QStringLiteral("ggg ee年mm月dd日"));
+    box.setMonthFormat(QStringLiteral("ggg ee年mm月"));
+    box.setValue(QStringLiteral("20020214"));
+    EXPECT_EQ(box.Text(), QStringLiteral("平成 14年02月14日"));
+    EXPECT_EQ(box.editor()->text(), QStringLiteral("平成 14年02月14日"));
+    box.showCalendar();
+    EXPECT_EQ(box.calendarCaption(), QStringLiteral("平成 14年02月"));
+    box.calendar()->setCurrentPage(2019, 5);
+    EXPECT_EQ(box.calendarCaption(), QStringLiteral("令和 01年05月"));
+    box.setDisplayFormat(QStringLiteral("yyyy年mm月dd日"));
+    EXPECT_EQ(box.Text(), QStringLiteral("2002年02月14日"));
+}
+
+TEST(DateBox, TypingADate) {
+    Form form(QStringLiteral("F"));
+    auto *box = new DateBox(QStringLiteral("txt日付"), &form);
+    auto *other = new QLineEdit(&form);
+    box->move(0, 0);
+    other->move(0, 40);
+    box->setDisplayFormat(QStringLiteral("yyyy年mm月dd日"));
+    form.show();
+    struct Case { const char *typed; QVariant expected; } cases[] = {
+        {"2002/2/14", QDate(2002, 2, 14)},
+        {"H14.3.1", QDate(2002, 3, 1)},
+        {"20021231", QDate(2002, 12, 31)},
+        {"not a date", QDate(2002, 12, 31)},   // a typo leaves the date as it was
+        {"", QVariant()},
+    };
+    for (const auto &c : cases) {
+        box->editor()->setFocus();
+        box->editor()->selectAll();
+        QTest::keyClick(box->editor(), Qt::Key_Delete);
+        QTest::keyClicks(box->editor(), QString::fromUtf8(c.typed));
+        QTest::keyClick(box->editor(), Qt::Key_Return);
+        EXPECT_EQ(box->Value(), c.expected) << c.typed;
+    }
+}
+
+TEST(DateBox, PickingFromTheCalendar) {
+    DateBox box(QStringLiteral("txt開始"));
+    box.setValue(QStringLiteral("20020214"));
+    box.showCalendar();
+    emit box.calendar()->clicked(QDate(2002, 2, 20));
+    EXPECT_EQ(box.Value(), QVariant(QDate(2002, 2, 20)));
+}
+
+TEST(DateBox, TwipSizes) {
+    Form form(QStringLiteral("F"));
+    auto *box = new DateBox(QStringLiteral("txt終了"), &form);
+    box->setWidthTwips(2010);
+    box->setLeftTwips(3100);
+    EXPECT_EQ(box->width(), 134);
+    EXPECT_EQ(box->x(), 207);
+    EXPECT_NEAR(box->widthTwips(), 2010, 15);
+    FramedPanel panel(QStringLiteral("imContainer3D9"));
+    panel.setWidthTwips(5740);
+    EXPECT_NEAR(panel.widthTwips(), 5740, 15);
+}
+
+TEST(Controls, ComboTextTextBoxReadOnly) {
+    ComboBox combo(QStringLiteral("cmb担当"));
+    combo.AddItem(QStringLiteral("山田"));
+    combo.AddItem(QStringLiteral("佐藤"));
+    combo.setText(QStringLiteral("新人さん"));       // not in the list
+    EXPECT_EQ(combo.Text(), QStringLiteral("新人さん"));
+    EXPECT_EQ(combo.List(1), QStringLiteral("佐藤"));
+    combo.Clear();
+    EXPECT_EQ(combo.ListCount(), 0);
+    EXPECT_EQ(combo.Text(), QString());
+
+    TextBox memo(QStringLiteral("txtメモ"), true);
+    memo.setText(QStringLiteral("一行目\n二行目"));
+    EXPECT_EQ(memo.Text(), QStringLiteral("一行目\n二行目"));
+    memo.setReadOnly(true);
+    EXPECT_TRUE(memo.isReadOnly());
+}
+
+TEST(Forms, OpenFormsInOrderAndUnload) {
+    auto *a = new Form(QStringLiteral("TqenMain"));
+    auto *b = new Form(QStringLiteral("FrmHosyu"));
+    ASSERT_GE(openForms().size(), 2);
+    EXPECT_EQ(findForm(QStringLiteral("FrmHosyu")), b);
+    EXPECT_LT(openForms().indexOf(a), openForms().indexOf(b));
+    b->unload();
+    EXPECT_EQ(findForm(QStringLiteral("FrmHosyu")), nullptr);
+    DoEvents();
+    delete a;
+    EXPECT_EQ(findForm(QStringLiteral("TqenMain")), nullptr);
+}
+
+TEST(Interaction, StylesAndAnswers) {
+    struct Case { int style; int defaultAnswer; int closeAnswer; int buttons; } cases[] = {
+        {292, mb::IdNo, mb::IdNo, 2}, {36, mb::IdYes, mb::IdNo, 2}, {64, mb::IdOK, mb::IdOK, 1},
+        {48, mb::IdOK, mb::IdOK, 1},  {1 | 48, mb::IdOK, mb::IdCancel, 2}, {3 | 512, mb::IdCancel, mb::IdCancel, 3},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(mb::defaultAnswer(c.style), c.defaultAnswer) << c.style;
+        EXPECT_EQ(mb::closeAnswer(c.style), c.closeAnswer) << c.style;
+        EXPECT_EQ(mb::buttonsOf(c.style).size(), c.buttons) << c.style;
+    }
+}
+
+class ShellCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        from = dir.filePath(QStringLiteral("元 データ/Tqendata.mdb"));
+        to = dir.filePath(QStringLiteral("コピー 先/Tqendata.mdb"));
+        QDir().mkpath(QFileInfo(from).path());
+        QDir().mkpath(QFileInfo(to).path());
+        write(from, "new contents");
+    }
+    static void write(const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray read(const QString &path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return f.readAll();
+    }
+    QTemporaryDir dir;
+    QString from, to;
+    ScriptedInteraction script;
+    ScopedInteraction scope{&script};
+};
+
+TEST_F(ShellCopy, CopiesToANewFileWithoutAsking) {
+    EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 0);
+    EXPECT_EQ(read(to), QByteArray("new contents"));
+    EXPECT_TRUE(script.shown.isEmpty());
+}
+
+TEST_F(ShellCopy, AsksBeforeReplacingAndKeepsTheFileOnNo) {
+    write(to, "old contents");
+    script.answer(mb::IdNo);
+    EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 1);
+    EXPECT_EQ(read(to), QByteArray("old contents"));
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_EQ(script.shown[0].style & 0xf, mb::YesNo);
+    script.answer(mb::IdYes);
+    EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 0);
+    EXPECT_EQ(read(to), QByteArray("new contents"));
+}
+
+TEST_F(ShellCopy, AFailedCopySaysSoAndIsNoSuccess) {
+    EXPECT_EQ(script.shellCopy(nullptr, dir.filePath(QStringLiteral("missing.mdb")), to, QStringLiteral("コピー")), 2);
+    EXPECT_EQ(script.shellCopy(nullptr, from, dir.filePath(QStringLiteral("no such folder/x.mdb")),
+                               QStringLiteral("コピー")),
+              2);
+    EXPECT_EQ(script.shown.size(), 2);
+    EXPECT_FALSE(QFile::exists(to));
+}
+
+TEST(Fonts, WindowsNamesResolveToIpaFonts) {
+    InstallFontSubstitutions();
+    struct Case { const char *name; const char *family; } cases[] = {
+        {"ＭＳ Ｐ明朝", "IPAPMincho"}, {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"ＭＳ ゴシック", "IPAGothic"},
+        {"MS PMincho", "IPAPMincho"}, {"MS PGothic", "IPAPGothic"},     {"MS Gothic", "IPAGothic"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(resolvedFamily(QString::fromUtf8(c.name)), QString::fromUtf8(c.family)) << c.name;
+}
+
+}  // namespace
