@@ -1,0 +1,201 @@
+#include "platform/dao/Connection.h"
+
+#include "platform/dao/RecordsetImpl.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace tqen::dao {
+
+Connection::~Connection() { close(); }
+
+void Connection::close() {
+    const auto readers = live;
+    for (Recordset::Impl *r : readers) r->shutDown(QStringLiteral("The database is closed."));
+    live.clear();
+    if (db) {
+        if (inTransaction) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    inTransaction = false;
+    attached.clear();
+}
+
+void Connection::releaseReaders() {
+    const auto readers = live;
+    for (Recordset::Impl *r : readers) r->finishReading();
+}
+
+QString Connection::lastError() const {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("The database is not open.");
+}
+
+bool Connection::attach(const QStringList &paths, QStringList *aliases, QString *error) {
+    aliases->clear();
+    for (const QString &p : paths) {
+        qsizetype at = attached.indexOf(p);
+        if (at < 0) {
+            const QFileInfo fi(p);
+            if (!fi.isFile()) {
+                *error = QStringLiteral("Could not find file '%1'.").arg(p);
+                return false;
+            }
+            // mode=rw: attaching never creates a file.
+            const QString uri = QStringLiteral("file:") +
+                                QString::fromLatin1(QUrl::toPercentEncoding(fi.absoluteFilePath(), "/")) +
+                                QStringLiteral("?mode=rw");
+            const QString alias = QStringLiteral("jet_ext%1").arg(attached.size() + 1);
+            sqlite3_stmt *st = nullptr;
+            const QByteArray sql = QStringLiteral("ATTACH ?1 AS %1").arg(quoteName(alias)).toUtf8();
+            int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
+            if (rc == SQLITE_OK) {
+                bindText(st, 1, uri);
+                rc = sqlite3_step(st);
+            }
+            sqlite3_finalize(st);
+            if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+                *error = QStringLiteral("Could not open '%1': %2").arg(p, lastError());
+                return false;
+            }
+            // A file that is no database only shows on first use.
+            const QByteArray check = QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(quoteName(alias)).toUtf8();
+            if (sqlite3_exec(db, check.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+                *error = QStringLiteral("Unrecognized database format '%1': %2").arg(p, lastError());
+                const QByteArray detach = QStringLiteral("DETACH %1").arg(quoteName(alias)).toUtf8();
+                sqlite3_exec(db, detach.constData(), nullptr, nullptr, nullptr);
+                return false;
+            }
+            attached << p;
+            at = attached.size() - 1;
+        }
+        *aliases << QStringLiteral("jet_ext%1").arg(at + 1);
+    }
+    return true;
+}
+
+sqlite3_stmt *Connection::prepare(const QString &sql, const QVector<QString> &params, QString *error) {
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK || !st) {
+        *error = lastError();
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    const int count = sqlite3_bind_parameter_count(st);
+    for (int i = 0; i < params.size() && i < count; ++i) bindText(st, i + 1, params[i]);
+    return st;
+}
+
+bool bindText(sqlite3_stmt *st, int index, const QString &text) {
+    const QByteArray u = text.toUtf8();
+    return sqlite3_bind_text64(st, index, u.constData(), sqlite3_uint64(u.size()), SQLITE_TRANSIENT, SQLITE_UTF8) ==
+           SQLITE_OK;
+}
+
+QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind) {
+    switch (sqlite3_column_type(st, col)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(st, col);
+        if (kind == ColumnKind::YesNo) return v != 0;
+        if (v >= INT_MIN && v <= INT_MAX) return int(v);
+        return qlonglong(v);
+    }
+    case SQLITE_FLOAT:
+        if (kind == ColumnKind::YesNo) return sqlite3_column_double(st, col) != 0.0;
+        return sqlite3_column_double(st, col);
+    case SQLITE_BLOB: {
+        const void *p = sqlite3_column_blob(st, col);
+        return QByteArray(static_cast<const char *>(p), sqlite3_column_bytes(st, col));
+    }
+    default: {
+        const char *p = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
+        const QString text = QString::fromUtf8(p, sqlite3_column_bytes(st, col));
+        if (kind == ColumnKind::Date) {
+            const QVariant d = dateFromStored(text);
+            return d.isNull() ? QVariant(text) : d;
+        }
+        if (kind == ColumnKind::YesNo) {
+            const QString l = text.trimmed().toLower();
+            return !(l.isEmpty() || l == u"0" || l == u"false" || l == u"no");
+        }
+        return text;
+    }
+    }
+}
+
+bool bindValue(sqlite3_stmt *st, int index, ColumnKind kind, const QVariant &value, QString *error) {
+    const auto conversionError = [&] {
+        *error = QStringLiteral("Data type conversion error.");
+        return false;
+    };
+    const int type = value.typeId();
+    if (value.isNull() || !value.isValid()) {
+        if (kind == ColumnKind::YesNo) return sqlite3_bind_int(st, index, 0) == SQLITE_OK;
+        return sqlite3_bind_null(st, index) == SQLITE_OK;
+    }
+    if (kind == ColumnKind::Date) {
+        QString stored;
+        if (type == QMetaType::QDate) stored = storedDate(QDateTime(value.toDate(), QTime(0, 0)));
+        else if (type == QMetaType::QDateTime) stored = storedDate(value.toDateTime());
+        else if (type == QMetaType::QString) {
+            const QString s = value.toString().trimmed();
+            if (s.isEmpty()) return sqlite3_bind_null(st, index) == SQLITE_OK;
+            stored = storedDateFromJet(s);
+            if (stored.isEmpty() && s.size() == 8)  // yyyymmdd, as the date boxes hand it over
+                stored = storedDate(QDateTime(QDate::fromString(s, QStringLiteral("yyyyMMdd")), QTime(0, 0)));
+        }
+        if (stored.isEmpty()) return conversionError();
+        return bindText(st, index, stored);
+    }
+    if (kind == ColumnKind::YesNo) {
+        bool on = false;
+        if (type == QMetaType::QString) {
+            const QString l = value.toString().trimmed().toLower();
+            if (l == u"true" || l == u"yes" || l == u"on" || l == u"-1" || l == u"1") on = true;
+            else if (l == u"false" || l == u"no" || l == u"off" || l == u"0" || l.isEmpty()) on = false;
+            else return conversionError();
+        } else if (type == QMetaType::Bool) {
+            on = value.toBool();
+        } else {
+            bool ok = false;
+            const double d = value.toDouble(&ok);
+            if (!ok) return conversionError();
+            on = d != 0.0;
+        }
+        return sqlite3_bind_int(st, index, on ? 1 : 0) == SQLITE_OK;
+    }
+    switch (type) {
+    case QMetaType::Bool:
+        return sqlite3_bind_int(st, index, value.toBool() ? 1 : 0) == SQLITE_OK;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return sqlite3_bind_int64(st, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, index, value.toDouble()) == SQLITE_OK;
+    case QMetaType::QByteArray: {
+        const QByteArray b = value.toByteArray();
+        return sqlite3_bind_blob64(st, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    case QMetaType::QDate:
+        return bindText(st, index, storedDate(QDateTime(value.toDate(), QTime(0, 0))));
+    case QMetaType::QDateTime:
+        return bindText(st, index, storedDate(value.toDateTime()));
+    default:
+        return bindText(st, index, value.toString());
+    }
+}
+
+}  // namespace tqen::dao

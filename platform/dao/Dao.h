@@ -1,0 +1,138 @@
+#pragma once
+// The database engine: the two data files are SQLite 3 files, reached with the
+// Jet SQL that the forms write. A database is opened by its path for one
+// operation; statements are executed on it and dynaset recordsets are walked
+// and written, then both are closed.
+//
+// Failures never throw. A database or recordset that failed to open is in a
+// failed state: every later operation on it does nothing, a failed recordset
+// is at its end at once (bof() and eof() both true), field reads give Null,
+// and the text of the failure stays readable through error().
+//
+// Jet SQL understood (translated on tokens, never on raw text):
+//   - '…' and "…" string literals ('' / "" inside); they are bound as
+//     parameters, so no typed text can change the statement;
+//   - #yyyy/mm/dd# date literals (also #yyyy-mm-dd#, #m/d/yyyy#, with an
+//     optional time); date columns hold "yyyy-mm-dd" text, so comparison and
+//     ordering go by calendar date;
+//   - True / False (stored as 1 / 0), isnull(x), & as text concatenation;
+//   - like with Jet's patterns: * any run, ? one character, # one digit,
+//     [abc] [a-z] [!abc] character lists; [*] [?] [#] [[] a literal character;
+//     % and _ are ordinary characters; letters match regardless of case;
+//   - delete * from T …; [bracketed names]; a trailing ";"; any blanks;
+//   - T in 'full path' naming a table of another file (attached for the life
+//     of the connection);
+//   - insert into T select … without a column list: the columns are matched
+//     by name, as Jet does; for select * only the columns T has are copied,
+//     T's other columns take their defaults.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace tqen::dao {
+
+class Database;
+
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(Recordset &&other) noexcept;
+    Recordset &operator=(Recordset &&other) noexcept;
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    // False when it failed to open or is closed.
+    bool isOpen() const;
+    // Text of the last failure, empty when none.
+    QString error() const;
+
+    // Both true for an empty, failed or closed recordset; eof() after moveNext
+    // past the last row.
+    bool bof() const;
+    bool eof() const;
+    void moveFirst();
+    void moveNext();
+
+    // Value of a field of the current row (names match regardless of case):
+    // Null for NULL, an unknown field or no current row; dates as QDate, yes/no
+    // as bool, numbers as int, qlonglong or double, text as QString.
+    QVariant field(const QString &name) const;
+    // Sets a field of the row begun by addNew() or edit(). A date field takes a
+    // QDate or a text "yyyy/mm/dd"; a yes/no field a bool, a number or
+    // "True"/"False"; an empty text or a Null QVariant writes Null.
+    void setField(const QString &name, const QVariant &value);
+    // Begins a new row / an edit of the current row.
+    void addNew();
+    void edit();
+    // Writes the row begun by addNew() or edit(); false and error() on failure.
+    // After an edit the current row shows the written values; after addNew
+    // the current row is the one that was current before.
+    bool update();
+    // Drops a pending addNew() or edit().
+    void cancelUpdate();
+    void close();
+    QStringList fieldNames() const;
+
+    struct Impl;
+
+private:
+    friend class Database;
+    explicit Recordset(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> d;
+};
+
+class Database {
+public:
+    Database();
+    ~Database();  // closes
+    Database(Database &&other) noexcept;
+    Database &operator=(Database &&other) noexcept;
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens an existing database file for reading and writing. Never creates a
+    // file: a missing, unreadable or non-database file gives a failed object.
+    static Database open(const QString &path);
+
+    bool isOpen() const;
+    QString error() const;
+    QString path() const;
+
+    // Runs a delete, insert (also insert-select) or update statement; false
+    // and error() on failure, in which case the statement changed nothing.
+    bool execute(const QString &jetSql);
+    // Rows changed by the last successful execute().
+    qlonglong recordsAffected() const;
+    // A dynaset over a select. A select over one table is updatable.
+    Recordset openRecordset(const QString &jetSql);
+    // Closes the database and every recordset still open on it.
+    void close();
+
+    // All-or-nothing groups of writes. Every execute() and update() between
+    // beginTrans() and commitTrans() is undone by rollback(); closing the
+    // database with a transaction still open rolls it back.
+    bool beginTrans();
+    bool commitTrans();
+    void rollback();
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d;
+};
+
+// The one quoting helper: a typed text as a Jet string literal, quotes
+// included: "'" + text with every ' doubled + "'".
+QString sqlText(const QString &typed);
+// A typed text for use INSIDE a like pattern literal that the caller wraps:
+// "like '" + likeText(t) + "*'". The typed * ? # [ become [*] [?] [#] [[] and
+// ' is doubled, so only the caller's own * stays a wildcard.
+QString likeText(const QString &typed);
+// Jet date literal "#yyyy/mm/dd#".
+QString sqlDate(const QDate &d);
+
+}  // namespace tqen::dao

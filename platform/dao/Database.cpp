@@ -1,0 +1,281 @@
+#include "platform/dao/Connection.h"
+#include "platform/dao/JetLike.h"
+#include "platform/dao/JetTranslator.h"
+#include "platform/dao/RecordsetImpl.h"
+
+#include <QFileInfo>
+
+namespace tqen::dao {
+
+struct Database::Impl {
+    std::shared_ptr<Connection> conn;
+    QString path;
+    QString error;
+    qlonglong affected = 0;
+
+    bool ok() const { return conn && conn->db; }
+    bool run(const QString &jetSql);
+    bool byName(const JetTranslation &tr, const QStringList &aliases, QString *sql);
+};
+
+namespace {
+
+// like(pattern, value): the "like" operator of every statement, with Jet's patterns.
+void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    if (argc < 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto text = [](sqlite3_value *v) {
+        const char *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        return QString::fromUtf8(p, sqlite3_value_bytes(v));
+    };
+    const QString pattern = text(argv[0]);
+    const QString value = text(argv[1]);
+    switch (jetLike(value, pattern)) {
+    case LikeResult::Match: sqlite3_result_int(ctx, 1); break;
+    case LikeResult::NoMatch: sqlite3_result_int(ctx, 0); break;
+    case LikeResult::BadPattern: sqlite3_result_error(ctx, "Invalid pattern string", -1); break;
+    }
+}
+
+QStringList tableColumns(Connection &c, const QString &schema, const QString &table) {
+    QStringList cols;
+    const QString sql = QStringLiteral("PRAGMA %1table_info(%2)")
+                            .arg(schema.isEmpty() ? QString() : quoteName(schema) + u'.', quoteName(table));
+    QString err;
+    sqlite3_stmt *st = c.prepare(sql, {}, &err);
+    if (!st) return cols;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        cols << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    return cols;
+}
+
+}  // namespace
+
+// "insert into T select …" without a column list: Jet fills T's columns of
+// the same names as the select's columns. Builds the statement with both
+// column lists written out.
+bool Database::Impl::byName(const JetTranslation &tr, const QStringList &aliases, QString *sql) {
+    const QString schema = tr.targetAttach >= 0 ? aliases.value(tr.targetAttach) : QString();
+    const QStringList target = tableColumns(*conn, schema, tr.target);
+    if (target.isEmpty()) {
+        error = QStringLiteral("The output table '%1' was not found.").arg(tr.target);
+        return false;
+    }
+    QString err;
+    sqlite3_stmt *inner = conn->prepare(tr.innerSelectSql(aliases), tr.params, &err);
+    if (!inner) { error = err; return false; }
+    QStringList source;
+    for (int i = 0; i < sqlite3_column_count(inner); ++i) source << QString::fromUtf8(sqlite3_column_name(inner, i));
+    sqlite3_finalize(inner);
+
+    const bool star = tr.starBegin >= 0;
+    QStringList into, from;
+    for (const QString &s : source) {
+        const auto it = std::find_if(target.begin(), target.end(),
+                                     [&](const QString &t) { return t.compare(s, Qt::CaseInsensitive) == 0; });
+        if (it == target.end()) {
+            if (star) continue;  // select *: T has no such field, it is left out
+            error = QStringLiteral("Unknown field name: '%1' in table '%2'.").arg(s, tr.target);
+            return false;
+        }
+        if (into.contains(quoteName(*it))) {
+            error = QStringLiteral("Duplicate output destination '%1'.").arg(*it);
+            return false;
+        }
+        into << quoteName(*it);
+        from << quoteName(s);
+    }
+    if (into.isEmpty()) {
+        error = QStringLiteral("No field of the select is a field of table '%1'.").arg(tr.target);
+        return false;
+    }
+    QStringList p = tr.pieces;
+    for (const JetTranslation::External &e : tr.externals) p[e.piece] = quoteName(aliases.value(e.attach)) + u'.' + p[e.piece];
+    if (star) {
+        p[tr.starBegin] = from.join(u',');
+        for (int i = tr.starBegin + 1; i < tr.starEnd; ++i) p[i].clear();
+    }
+    p[tr.targetPiece] += QStringLiteral(" (") + into.join(u',') + u')';
+    *sql = p.join(u' ');
+    return true;
+}
+
+bool Database::Impl::run(const QString &jetSql) {
+    const auto tr = translateJet(jetSql);
+    if (!tr->error.isEmpty()) { error = tr->error; return false; }
+    if (tr->kind == JetTranslation::Kind::Select) {
+        error = QStringLiteral("Cannot execute a select query.");
+        return false;
+    }
+    conn->releaseReaders();
+    QStringList aliases;
+    if (!conn->attach(tr->attachPaths, &aliases, &error)) return false;
+    QString sql;
+    if (tr->insertByName) {
+        if (!byName(*tr, aliases, &sql)) return false;
+    } else {
+        sql = tr->sql(aliases);
+    }
+    sqlite3_stmt *st = conn->prepare(sql, tr->params, &error);
+    if (!st) return false;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) { error = conn->lastError(); return false; }
+    affected = sqlite3_changes64(conn->db);
+    error.clear();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+Database::Database() : d(std::make_unique<Impl>()) { d->error = QStringLiteral("The database is not open."); }
+Database::~Database() { close(); }
+Database::Database(Database &&other) noexcept = default;
+Database &Database::operator=(Database &&other) noexcept {
+    if (this != &other) {
+        close();
+        d = std::move(other.d);
+    }
+    return *this;
+}
+
+Database Database::open(const QString &path) {
+    Database db;
+    db.d->path = path;
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isFile()) {
+        db.d->error = QStringLiteral("Could not find file '%1'.").arg(path);
+        return db;
+    }
+    if (fi.size() == 0) {  // SQLite would take an empty file for an empty database
+        db.d->error = QStringLiteral("Unrecognized database format '%1'.").arg(path);
+        return db;
+    }
+    auto conn = std::make_shared<Connection>();
+    conn->path = fi.absoluteFilePath();
+    const QByteArray name = conn->path.toUtf8();
+    sqlite3 *raw = nullptr;
+    const int rc = sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    conn->db = raw;
+    if (rc != SQLITE_OK) {
+        db.d->error = QStringLiteral("Could not open '%1': %2").arg(path, conn->lastError());
+        conn->close();
+        return db;
+    }
+    sqlite3_busy_timeout(raw, 5000);
+    sqlite3_extended_result_codes(raw, 1);
+    if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        db.d->error = QStringLiteral("Unrecognized database format '%1': %2").arg(path, conn->lastError());
+        conn->close();
+        return db;
+    }
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(raw, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
+    db.d->conn = std::move(conn);
+    db.d->error.clear();
+    return db;
+}
+
+bool Database::isOpen() const { return d && d->ok(); }
+QString Database::error() const { return d ? d->error : QStringLiteral("The database was moved from."); }
+QString Database::path() const { return d ? d->path : QString(); }
+qlonglong Database::recordsAffected() const { return d ? d->affected : 0; }
+
+bool Database::execute(const QString &jetSql) {
+    if (!isOpen()) return false;
+    d->affected = 0;
+    return d->run(jetSql);
+}
+
+Recordset Database::openRecordset(const QString &jetSql) {
+    auto impl = std::make_unique<Recordset::Impl>();
+    if (!isOpen()) {
+        impl->error = d ? d->error : QStringLiteral("The database is not open.");
+        if (impl->error.isEmpty()) impl->error = QStringLiteral("The database is not open.");
+        return Recordset(std::move(impl));
+    }
+    const auto tr = translateJet(jetSql);
+    if (!tr->error.isEmpty()) { impl->error = tr->error; return Recordset(std::move(impl)); }
+    if (tr->kind != JetTranslation::Kind::Select) {
+        impl->error = QStringLiteral("Invalid SQL statement; expected 'SELECT'.");
+        return Recordset(std::move(impl));
+    }
+    impl->conn = d->conn;
+    QStringList aliases;
+    QString err;
+    if (!d->conn->attach(tr->attachPaths, &aliases, &err)) {
+        impl->fail(err);
+        return Recordset(std::move(impl));
+    }
+    impl->start(*tr, aliases);
+    return Recordset(std::move(impl));
+}
+
+void Database::close() {
+    if (d && d->conn) {
+        d->conn->close();
+        d->conn.reset();
+    }
+}
+
+bool Database::beginTrans() {
+    if (!isOpen()) return false;
+    if (d->conn->inTransaction) { d->error = QStringLiteral("A transaction is already open."); return false; }
+    if (sqlite3_exec(d->conn->db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        d->error = d->conn->lastError();
+        return false;
+    }
+    d->conn->inTransaction = true;
+    return true;
+}
+
+bool Database::commitTrans() {
+    if (!isOpen()) return false;
+    if (!d->conn->inTransaction) { d->error = QStringLiteral("Commit without a transaction."); return false; }
+    d->conn->releaseReaders();
+    if (sqlite3_exec(d->conn->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        d->error = d->conn->lastError();
+        return false;
+    }
+    d->conn->inTransaction = false;
+    return true;
+}
+
+void Database::rollback() {
+    if (!isOpen() || !d->conn->inTransaction) return;
+    d->conn->releaseReaders();
+    sqlite3_exec(d->conn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    d->conn->inTransaction = false;
+}
+
+// ---------------------------------------------------------------------------
+
+QString sqlText(const QString &typed) {
+    QString t = typed;
+    t.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + t + u'\'';
+}
+
+QString likeText(const QString &typed) {
+    QString out;
+    out.reserve(typed.size() + 8);
+    for (QChar c : typed) {
+        switch (c.unicode()) {
+        case u'*': out += QStringLiteral("[*]"); break;
+        case u'?': out += QStringLiteral("[?]"); break;
+        case u'#': out += QStringLiteral("[#]"); break;
+        case u'[': out += QStringLiteral("[[]"); break;
+        case u'\'': out += QStringLiteral("''"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString sqlDate(const QDate &d) { return u'#' + d.toString(QStringLiteral("yyyy/MM/dd")) + u'#'; }
+
+}  // namespace tqen::dao

@@ -1,0 +1,259 @@
+#include "platform/dao/JetTranslator.h"
+
+#include "platform/dao/JetLexer.h"
+#include "platform/dao/JetValues.h"
+
+#include <QHash>
+
+#include <mutex>
+
+namespace tqen::dao {
+
+QString quoteName(const QString &name) {
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+namespace {
+
+// Words passed on as SQL words; every other bare name is a table or field
+// name and is quoted.
+const QHash<QString, QString> &keywords() {
+    static const QHash<QString, QString> k = [] {
+        QHash<QString, QString> m;
+        const char *words[] = {"select", "from", "where", "and", "or", "not", "order", "by", "asc", "desc",
+                               "insert", "into", "values", "delete", "update", "set", "null", "is", "like",
+                               "in", "between", "distinct", "as", "group", "having", "join", "inner", "left",
+                               "right", "outer", "on", "union", "all", "exists", "case", "when", "then",
+                               "else", "end", "create", "table", "index", "drop", "primary", "key", "unique",
+                               "default", "alter", "add", "column"};
+        for (const char *w : words) m.insert(QString::fromLatin1(w), QString::fromLatin1(w).toUpper());
+        m.insert(QStringLiteral("true"), QStringLiteral("1"));
+        m.insert(QStringLiteral("false"), QStringLiteral("0"));
+        m.insert(QStringLiteral("distinctrow"), QStringLiteral("DISTINCT"));
+        m.insert(QStringLiteral("mod"), QStringLiteral("%"));
+        return m;
+    }();
+    return k;
+}
+
+// Jet functions that SQLite knows under another name.
+QString functionName(const QString &name) {
+    const QString l = name.toLower();
+    if (l == u"ucase") return QStringLiteral("upper");
+    if (l == u"lcase") return QStringLiteral("lower");
+    if (l == u"len") return QStringLiteral("length");
+    if (l == u"nz") return QStringLiteral("ifnull");
+    return name;
+}
+
+class Translator {
+public:
+    Translator(const QVector<JetToken> &tokens, JetTranslation &out) : t(tokens), r(out) {}
+
+    void run() {
+        if (t.isEmpty()) { r.error = QStringLiteral("Invalid SQL statement: empty"); return; }
+        const JetToken &first = t.first();
+        if (first.isWord("select")) r.kind = JetTranslation::Kind::Select;
+        else if (first.isWord("insert")) r.kind = JetTranslation::Kind::Insert;
+        else if (first.isWord("delete")) r.kind = JetTranslation::Kind::Delete;
+        else if (first.isWord("update")) r.kind = JetTranslation::Kind::Update;
+        emitRange(0, int(t.size()));
+        if (!r.error.isEmpty()) return;
+        if (r.kind == JetTranslation::Kind::Select) describeSelect();
+        if (r.kind == JetTranslation::Kind::Insert) describeInsert();
+    }
+
+private:
+    const QVector<JetToken> &t;
+    JetTranslation &r;
+    QVector<int> pieceOf;  // token index -> first piece emitted for it
+
+    bool isName(int i) const {
+        return i < t.size() && (t[i].kind == JetToken::BracketName ||
+                                (t[i].kind == JetToken::Name && !keywords().contains(t[i].text.toLower())));
+    }
+    bool isExternalAt(int i) const {  // name in 'path'
+        return isName(i) && i + 2 < t.size() && t[i + 1].isWord("in") && t[i + 2].kind == JetToken::String;
+    }
+    int closingParen(int open) const {
+        int depth = 0;
+        for (int i = open; i < t.size(); ++i) {
+            if (t[i].isPunct("(")) ++depth;
+            else if (t[i].isPunct(")") && --depth == 0) return i;
+        }
+        return -1;
+    }
+    int param(const QString &value) {
+        r.params.push_back(value);
+        return int(r.params.size());
+    }
+    void put(int tokenIndex, const QString &piece) {
+        if (pieceOf.size() <= tokenIndex) pieceOf.resize(tokenIndex + 1, -1);
+        if (pieceOf[tokenIndex] < 0) pieceOf[tokenIndex] = int(r.pieces.size());
+        r.pieces << piece;
+    }
+
+    void emitRange(int from, int to) {
+        for (int i = from; i < to && r.error.isEmpty(); ++i) {
+            const JetToken &k = t[i];
+            switch (k.kind) {
+            case JetToken::String:
+                put(i, QLatin1Char('?') + QString::number(param(k.text)));
+                break;
+            case JetToken::Date: {
+                const QString stored = storedDateFromJet(k.text);
+                if (stored.isEmpty()) {
+                    r.error = QStringLiteral("Syntax error in date in query expression '#%1#'").arg(k.text);
+                    return;
+                }
+                put(i, QLatin1Char('\'') + stored + QLatin1Char('\''));
+                break;
+            }
+            case JetToken::Number:
+                put(i, k.text);
+                break;
+            case JetToken::Punct:
+                if (k.text == u"&") put(i, QStringLiteral("||"));
+                else if (k.text == u"\\") put(i, QStringLiteral("/"));  // integer division of whole numbers
+                else if (k.text == u"*" && i > 0 && t[i - 1].isWord("delete")) {
+                    // "delete * from": SQLite has no "*" here
+                } else put(i, k.text);
+                break;
+            case JetToken::BracketName:
+            case JetToken::Name: {
+                const QString lower = k.text.toLower();
+                if (k.kind == JetToken::Name && i + 1 < to && t[i + 1].isPunct("(") && lower == u"isnull") {
+                    const int close = closingParen(i + 1);
+                    if (close < 0 || close >= to) { r.error = QStringLiteral("Syntax error: missing )"); return; }
+                    put(i, QStringLiteral("(("));
+                    emitRange(i + 2, close);
+                    r.pieces << QStringLiteral(") IS NULL)");
+                    i = close;
+                    break;
+                }
+                if (k.kind == JetToken::Name && keywords().contains(lower)) {
+                    put(i, keywords().value(lower));
+                    break;
+                }
+                if (k.kind == JetToken::Name && i + 1 < to && t[i + 1].isPunct("(") &&
+                    !(i > 0 && (t[i - 1].isWord("into") || t[i - 1].isWord("table") || t[i - 1].isWord("on")))) {
+                    put(i, functionName(k.text));
+                    break;
+                }
+                if (isExternalAt(i) && i + 2 < to) {
+                    const QString path = t[i + 2].text;
+                    int attach = int(r.attachPaths.indexOf(path));
+                    if (attach < 0) { r.attachPaths << path; attach = int(r.attachPaths.size() - 1); }
+                    r.externals.push_back({int(r.pieces.size()), attach});
+                    put(i, quoteName(k.text));
+                    i += 2;
+                    break;
+                }
+                put(i, quoteName(k.text));
+                break;
+            }
+            }
+        }
+    }
+
+    int topLevel(int from, const char *word) const {
+        int depth = 0;
+        for (int i = from; i < t.size(); ++i) {
+            if (t[i].isPunct("(")) ++depth;
+            else if (t[i].isPunct(")")) --depth;
+            else if (depth == 0 && t[i].isWord(word)) return i;
+        }
+        return -1;
+    }
+
+    // Facts about the select that starts at token s: the table it reads and
+    // where its list lies. Returns the index of the table's token or -1.
+    int selectFacts(int s, bool *single, int *listBegin, int *listEnd) const {
+        *listBegin = s + 1;
+        const int from = topLevel(s, "from");
+        *listEnd = from < 0 ? int(t.size()) : from;
+        *single = false;
+        if (from < 0 || !isName(from + 1)) return -1;
+        const int table = from + 1;
+        int after = isExternalAt(table) ? table + 3 : table + 1;
+        bool single_ = after >= t.size() || t[after].isWord("where") || t[after].isWord("order");
+        for (int i = s; i < t.size() && single_; ++i) {
+            if (t[i].isWord("distinct") || t[i].isWord("distinctrow") || t[i].isWord("group") ||
+                t[i].isWord("union") || t[i].isWord("join") || t[i].isWord("having"))
+                single_ = false;
+            if (i > s && t[i].isWord("select")) single_ = false;
+        }
+        *single = single_;
+        return table;
+    }
+
+    void describeSelect() {
+        bool single;
+        int lb, le;
+        const int table = selectFacts(0, &single, &lb, &le);
+        r.selectListPiece = lb < pieceOf.size() ? pieceOf[lb] : -1;
+        r.fromPiece = le < pieceOf.size() ? pieceOf[le] : -1;
+        if (table < 0 || r.selectListPiece < 0 || r.fromPiece < 0) return;
+        r.singleTable = single;
+        r.table = t[table].text;
+        r.tableAttach = isExternalAt(table) ? int(r.attachPaths.indexOf(t[table + 2].text)) : -1;
+    }
+
+    void describeInsert() {
+        if (t.size() < 4 || !t[1].isWord("into") || !isName(2)) return;
+        const int target = 2;
+        const int next = isExternalAt(target) ? target + 3 : target + 1;
+        if (next >= t.size() || !t[next].isWord("select")) return;
+        r.insertByName = true;
+        r.target = t[target].text;
+        r.targetAttach = isExternalAt(target) ? int(r.attachPaths.indexOf(t[target + 2].text)) : -1;
+        r.targetPiece = pieceOf[target];
+        r.selectPiece = pieceOf[next];
+        bool single;
+        int lb, le;
+        selectFacts(next, &single, &lb, &le);
+        // A lone "*" or "T.*" list.
+        const bool star = (le == lb + 1 && t[lb].isPunct("*")) ||
+                          (le == lb + 3 && isName(lb) && t[lb + 1].isPunct(".") && t[lb + 2].isPunct("*"));
+        if (star) {
+            r.starBegin = pieceOf[lb];
+            r.starEnd = pieceOf[le - 1] + 1;
+        }
+    }
+};
+
+}  // namespace
+
+QString JetTranslation::sql(const QStringList &aliases) const {
+    QStringList p = pieces;
+    for (const External &e : externals) p[e.piece] = quoteName(aliases.value(e.attach)) + u'.' + p[e.piece];
+    return p.join(u' ');
+}
+
+QString JetTranslation::innerSelectSql(const QStringList &aliases) const {
+    QStringList p = pieces;
+    for (const External &e : externals) p[e.piece] = quoteName(aliases.value(e.attach)) + u'.' + p[e.piece];
+    return p.mid(selectPiece).join(u' ');
+}
+
+std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
+    static std::mutex lock;
+    static QHash<QString, std::shared_ptr<const JetTranslation>> cache;
+    {
+        std::lock_guard<std::mutex> g(lock);
+        auto it = cache.constFind(jetSql);
+        if (it != cache.constEnd()) return it.value();
+    }
+    auto out = std::make_shared<JetTranslation>();
+    const JetLexResult lexed = lexJet(jetSql);
+    if (!lexed.error.isEmpty()) out->error = lexed.error;
+    else Translator(lexed.tokens, *out).run();
+    std::lock_guard<std::mutex> g(lock);
+    if (cache.size() >= 512) cache.clear();
+    cache.insert(jetSql, out);
+    return out;
+}
+
+}  // namespace tqen::dao

@@ -1,0 +1,54 @@
+#pragma once
+// Rewrites the tokens of one Jet SQL statement as SQLite SQL. The result is
+// kept as pieces so that the connection can fill in what depends on it: the
+// schema name under which a file named by "in '…'" is attached, and the
+// column lists of an insert-select matched by name.
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace tqen::dao {
+
+struct JetTranslation {
+    enum class Kind { Select, Insert, Delete, Update, Other };
+    Kind kind = Kind::Other;
+    QString error;        // non-empty: the statement cannot run
+
+    QStringList pieces;   // the SQLite text, joined by blanks
+    // A table of another file: pieces[piece] is the quoted table name; the
+    // connection prefixes the schema under which attachPaths[attach] is attached.
+    struct External { int piece; int attach; };
+    QVector<External> externals;
+    QStringList attachPaths;
+    QVector<QString> params;  // values of ?1, ?2, … (the statement's string literals)
+
+    // select: the one table it reads, when it reads one table only and has no
+    // grouping, distinct or union (then a recordset on it is updatable).
+    bool singleTable = false;
+    QString table;
+    int tableAttach = -1;
+    int selectListPiece = -1;  // first piece of the select list
+    int fromPiece = -1;        // the "FROM" piece of the select
+
+    // insert into T select … without a column list: columns matched by name.
+    bool insertByName = false;
+    QString target;
+    int targetAttach = -1;
+    int targetPiece = -1;      // piece holding the target table
+    int selectPiece = -1;      // the "SELECT" piece of the inner select
+    int starBegin = -1;        // pieces [starBegin, starEnd) hold a lone * select list
+    int starEnd = -1;
+
+    QString sql(const QStringList &attachAliases) const;
+    // The inner select of an insert-select, from selectPiece on.
+    QString innerSelectSql(const QStringList &attachAliases) const;
+};
+
+// Translates one statement. Translations are cached by statement text.
+std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql);
+
+QString quoteName(const QString &name);
+
+}  // namespace tqen::dao

@@ -1,0 +1,86 @@
+#include "platform/dao/JetValues.h"
+
+#include <QStringList>
+
+namespace tqen::dao {
+
+ColumnKind columnKind(const char *declaredType) {
+    if (!declaredType) return ColumnKind::Plain;
+    const QByteArray t = QByteArray(declaredType).toUpper();
+    if (t.contains("DATE") || t.contains("TIME")) return ColumnKind::Date;
+    if (t.contains("BOOL") || t.contains("YESNO") || t == "BIT") return ColumnKind::YesNo;
+    return ColumnKind::Plain;
+}
+
+namespace {
+
+bool allDigits(const QString &s) {
+    if (s.isEmpty()) return false;
+    for (QChar c : s)
+        if (c.unicode() < '0' || c.unicode() > '9') return false;
+    return true;
+}
+
+// "h:m[:s]" with an optional AM/PM word after it.
+bool parseTime(const QStringList &words, QTime *time) {
+    if (words.isEmpty()) { *time = QTime(0, 0); return true; }
+    if (words.size() > 2) return false;
+    const QStringList hms = words.at(0).split(u':');
+    if (hms.size() < 2 || hms.size() > 3) return false;
+    for (const QString &p : hms)
+        if (!allDigits(p) || p.size() > 2) return false;
+    int h = hms.at(0).toInt();
+    const int m = hms.at(1).toInt();
+    const int s = hms.size() == 3 ? hms.at(2).toInt() : 0;
+    if (words.size() == 2) {
+        const QString ampm = words.at(1).toUpper();
+        if (h < 1 || h > 12) return false;
+        if (ampm == u"AM") h = h == 12 ? 0 : h;
+        else if (ampm == u"PM") h = h == 12 ? 12 : h + 12;
+        else return false;
+    }
+    *time = QTime(h, m, s);
+    return time->isValid();
+}
+
+}  // namespace
+
+QString storedDateFromJet(const QString &literal) {
+    QStringList words = literal.simplified().split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty()) return {};
+    const QString datePart = words.takeFirst();
+    const QChar sep = datePart.contains(u'/') ? u'/' : u'-';
+    const QStringList ymd = datePart.split(sep);
+    if (ymd.size() != 3) return {};
+    for (const QString &p : ymd)
+        if (!allDigits(p)) return {};
+    QDate date;
+    if (ymd.at(0).size() == 4 && ymd.at(1).size() <= 2 && ymd.at(2).size() <= 2)
+        date = QDate(ymd.at(0).toInt(), ymd.at(1).toInt(), ymd.at(2).toInt());
+    else if (sep == u'/' && ymd.at(2).size() == 4 && ymd.at(0).size() <= 2 && ymd.at(1).size() <= 2)
+        date = QDate(ymd.at(2).toInt(), ymd.at(0).toInt(), ymd.at(1).toInt());  // m/d/yyyy
+    if (!date.isValid()) return {};
+    QTime time;
+    if (!parseTime(words, &time)) return {};
+    return storedDate(QDateTime(date, time));
+}
+
+QString storedDate(const QDateTime &dt) {
+    if (!dt.isValid()) return {};
+    const QString day = dt.date().toString(QStringLiteral("yyyy-MM-dd"));
+    if (dt.time() == QTime(0, 0)) return day;
+    return day + dt.time().toString(QStringLiteral(" HH:mm:ss"));
+}
+
+QVariant dateFromStored(const QString &stored) {
+    if (stored.size() < 10) return {};
+    const QDate d = QDate::fromString(stored.left(10), QStringLiteral("yyyy-MM-dd"));
+    if (!d.isValid()) return {};
+    if (stored.size() == 10) return d;
+    const QTime t = QTime::fromString(stored.mid(11), QStringLiteral("HH:mm:ss"));
+    if (stored.at(10) != u' ' || !t.isValid()) return {};
+    if (t == QTime(0, 0)) return d;
+    return QDateTime(d, t);
+}
+
+}  // namespace tqen::dao
