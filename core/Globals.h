@@ -1,0 +1,33 @@
+#pragma once
+// Process-wide values: set at start-up and by a few forms, read everywhere.
+// None is saved on exit.
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+namespace tqen {
+
+struct Globals {
+    QString DataFolder;        // folder of both database files, ending in "/"
+    QString HelpFolder;        // folder of the HTML help pages, ending in "/"
+    QString WorkDbPath;        // DataFolder + "TqenWork.mdb"
+    QString DataDbPath;        // the data database in use
+    QString HintDbPath;        // the data database as fixed at start-up
+    QVariant DataPathSetting;  // 管理.DataPath, or Null
+    QString EraMode;           // "和暦", "西暦", or empty when 管理 has no row
+    QVariant JumpCustomer;     // hand-over of a report to the main screen; Null = none
+    QString JumpStaff;
+    QDate JumpDate;            // invalid = the zero date
+    QDate CalendarDate;        // a day of the month the calendar shows
+};
+
+// The one set of process-wide values.
+Globals &G();
+
+// The two families of date formats; only the exact value "和暦" selects the
+// era family.
+bool IsEraMode(const QString &eraMode);
+QString DayFormatFor(const QString &eraMode);     // "ggg ee年mm月dd日" / "yyyy年mm月dd日"
+QString MonthFormatFor(const QString &eraMode);   // "ggg ee年mm月" / "yyyy年mm月"
+
+}  // namespace tqen

@@ -1,0 +1,64 @@
+#include "core/ModApi.h"
+
+#include "platform/drives/DriveTable.h"
+#include "platform/files/Files.h"
+#include "platform/forms/Interaction.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace tqen::ModApi {
+
+QStringList FilterList(const QString &filter) {
+    // Each "|" ends a field; description and pattern alternate.
+    QStringList fields = filter.split(QLatin1Char('|'));
+    if (!fields.isEmpty() && fields.last().isEmpty()) fields.removeLast();
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        const QString description = fields[i];
+        QString patterns = fields[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt takes the patterns from the parentheses of the entry.
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return out;
+}
+
+namespace {
+
+forms::FileDialogSpec specOf(const FileDialogRequest &r) {
+    forms::FileDialogSpec spec;
+    spec.title = r.title;
+    spec.filters = FilterList(r.filter);
+    spec.filterIndex = r.filterIndex;
+    QString folder = r.initialFolder;
+    if (folder.size() >= 2 && folder[1] == QLatin1Char(':')) folder = drives::toLocalPath(folder);
+    spec.initialFolder = folder;
+    spec.defaultName = r.defaultName;
+    return spec;
+}
+
+int finish(bool chosen, const QString &path, FileDialogRequest &request) {
+    if (!chosen) return 0;
+    request.chosenPath = path;
+    request.chosenName = QFileInfo(path).fileName();
+    return 1;
+}
+
+}  // namespace
+
+int OpenFileDialog(QWidget *owner, FileDialogRequest &request) {
+    QString path;
+    const bool ok = forms::interaction().openFileDialog(owner, specOf(request), &path);
+    return finish(ok, path, request);
+}
+
+int SaveFileDialog(QWidget *owner, FileDialogRequest &request) {
+    QString path;
+    const bool ok = forms::interaction().saveFileDialog(owner, specOf(request), &path);
+    return finish(ok, path, request);
+}
+
+qint32 FileSizeOf(const QString &path) { return files::fileSize(path); }
+
+}  // namespace tqen::ModApi

@@ -1,0 +1,179 @@
+#include "core/ModTqen.h"
+
+#include "platform/forms/Form.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+using namespace tqen::ModTqen;
+
+namespace {
+
+TEST(MonthRange, CalendarMonthAroundADay) {
+    struct Case { QVariant day; QDate first; QDate last; const char *rewritten; } cases[] = {
+        {QStringLiteral("2002/2/14"), {2002, 2, 1}, {2002, 2, 28}, "2002/02/14"},
+        {QDate(2000, 2, 10), {2000, 2, 1}, {2000, 2, 29}, "2000/02/10"},
+        {QStringLiteral("1999/12/31"), {1999, 12, 1}, {1999, 12, 31}, "1999/12/31"},
+        {QStringLiteral("2002/04/01"), {2002, 4, 1}, {2002, 4, 30}, "2002/04/01"},
+    };
+    for (auto &c : cases) {
+        QDate first, last;
+        MonthRange(c.day, first, last, 0);
+        EXPECT_EQ(first, c.first);
+        EXPECT_EQ(last, c.last);
+        EXPECT_EQ(c.day.toString(), QString::fromUtf8(c.rewritten));
+    }
+}
+
+TEST(MonthRange, EmptyTextChangesNothing) {
+    QVariant day = QString();
+    QDate first(2001, 1, 1), last(2001, 1, 31);
+    MonthRange(day, first, last, 0);
+    EXPECT_EQ(first, QDate(2001, 1, 1));
+    EXPECT_EQ(last, QDate(2001, 1, 31));
+}
+
+TEST(MonthRange, ClosingDayPeriods) {
+    struct Case { QDate day; int closing; QDate first; QDate last; } cases[] = {
+        {{2002, 2, 14}, 20, {2002, 1, 21}, {2002, 2, 20}},
+        {{2002, 2, 21}, 20, {2002, 2, 21}, {2002, 3, 20}},
+        {{2002, 2, 20}, 20, {2002, 1, 21}, {2002, 2, 20}},
+        {{2002, 3, 1}, 30, {2002, 3, 1}, {2002, 3, 30}},      // February closes on the 28th
+        {{2002, 12, 25}, 10, {2002, 12, 11}, {2003, 1, 10}},
+    };
+    for (const auto &c : cases) {
+        QVariant day = c.day;
+        QDate first, last;
+        MonthRange(day, first, last, c.closing);
+        EXPECT_EQ(first, c.first) << c.day.toString(Qt::ISODate).toStdString() << " closing " << c.closing;
+        EXPECT_EQ(last, c.last) << c.day.toString(Qt::ISODate).toStdString() << " closing " << c.closing;
+    }
+}
+
+class FormStackTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetFormStack(); }
+    void TearDown() override { ResetFormStack(); }
+};
+
+TEST_F(FormStackTest, SixthPushDropsTheOldest) {
+    for (const char *name : {"F1", "F2", "F3", "F4", "F5", "F6"})
+        EXPECT_EQ(FormStack(QStringLiteral("PUSH"), QString::fromUtf8(name)), QVariant(true));
+    EXPECT_EQ(FormStackEntries(), (QStringList{"F6", "F5", "F4", "F3", "F2"}));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("x")), QVariant(true));
+    EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("x")), QVariant(false));
+}
+
+TEST_F(FormStackTest, PopShowsTheFormOrTheMainScreen) {
+    tqen::forms::Form main(QStringLiteral("TqenMain"));
+    tqen::forms::Form list(QStringLiteral("FrmNippoList"));
+    main.hide();
+    list.showMinimized();
+    FormStack(QStringLiteral("PUSH"), QStringLiteral("FrmNippoList"));
+    EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("TqenMain")), QVariant(true));
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_FALSE(list.isMinimized());
+    EXPECT_FALSE(main.isVisible());
+    // Empty stack: the main screen comes back and the answer is false.
+    EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("FrmNippoList")), QVariant(false));
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(FormStackEntries(), QStringList(5, QString()));
+}
+
+TEST_F(FormStackTest, EmptyNameDoesNothing) {
+    FormStack(QStringLiteral("PUSH"), QStringLiteral("A"));
+    EXPECT_TRUE(FormStack(QStringLiteral("POP"), QString()).isNull());
+    EXPECT_TRUE(FormStack(QStringLiteral("PUSH"), QString()).isNull());
+    EXPECT_EQ(FormStackEntries().first(), QStringLiteral("A"));
+}
+
+TEST(CutText, Table) {
+    const QString withNul = QStringLiteral("abc") + QChar(0) + QStringLiteral("xyz");
+    struct Case { QString text; QVariant sep; int mode; QVariant expected; } cases[] = {
+        {withNul, 0, 2, QStringLiteral("abc")},
+        {QStringLiteral("abc"), 0, 2, QStringLiteral("abc")},
+        {QStringLiteral("Tqendata.mdb    "), QStringLiteral(" "), 2, QStringLiteral("Tqendata.mdb")},
+        {QStringLiteral("a=b=c"), QStringLiteral("="), 0, QStringLiteral("b=c")},
+        {QStringLiteral("a=b=c"), QStringLiteral("="), 2, QStringLiteral("a")},
+        {QStringLiteral("abc"), QStringLiteral("="), 0, QStringLiteral("abc")},
+        {QStringLiteral("a=b"), QStringLiteral("="), 1, QVariant()},
+    };
+    for (const auto &c : cases) EXPECT_EQ(CutText(c.text, c.sep, c.mode), c.expected) << c.text.toStdString();
+}
+
+TEST(SetImeOpen, SwitchesTheWindowsInputMethod) {
+    QLineEdit edit;
+    SetImeOpen(&edit, false);
+    EXPECT_FALSE(ImeOpen(&edit));
+    SetImeOpen(&edit, true);
+    EXPECT_TRUE(ImeOpen(&edit));
+    SetImeOpen(nullptr, true);  // no window: nothing happens
+}
+
+}  // namespace
+
+#include "core/Globals.h"
+#include "platform/dao/Dao.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// The delivered data file, copied into a temporary folder.
+class AddCodeNameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("TqenData.mdb"));
+        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        tqen::G().DataDbPath = path;
+    }
+    QStringList staff() {
+        QStringList names;
+        auto db = tqen::dao::Database::open(path);
+        auto rs = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = '担当' order by code"));
+        while (!rs.eof()) {
+            names << rs.field(QStringLiteral("sname")).toString();
+            rs.moveNext();
+        }
+        return names;
+    }
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(AddCodeNameTest, FillsTheLowestFreeSlotOnce) {
+    ASSERT_EQ(staff().size(), 30);
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("佐藤 'O'")));
+    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));    // already there
+    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
+    const QStringList names = staff();
+    EXPECT_EQ(names[0], QStringLiteral("山田"));
+    EXPECT_EQ(names[1], QStringLiteral("佐藤 'O'"));
+    EXPECT_EQ(names[2], QString());
+    // Compared unchanged: a trailing blank is another name.
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田 ")));
+}
+
+TEST_F(AddCodeNameTest, NoFreeSlotWritesNothing) {
+    for (int i = 1; i <= 30; ++i)
+        ASSERT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("担当者%1").arg(i)));
+    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("31人目")));
+    EXPECT_FALSE(staff().contains(QStringLiteral("31人目")));
+}
+
+TEST_F(AddCodeNameTest, UnknownClassOrMissingDatabase) {
+    EXPECT_FALSE(AddCodeName(QStringLiteral("担当 "), QStringLiteral("山田")));
+    EXPECT_FALSE(AddCodeName(QStringLiteral("' or ''='"), QStringLiteral("山田")));
+    EXPECT_FALSE(staff().contains(QStringLiteral("山田")));
+    tqen::G().DataDbPath = dir.filePath(QStringLiteral("missing.mdb"));
+    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
+    EXPECT_FALSE(QFile::exists(tqen::G().DataDbPath));
+}
+
+}  // namespace
