@@ -83,6 +83,7 @@ void TqenMain::buildForm() {
     auto *entryTab = new QWidget;
     entryTab->setObjectName(QStringLiteral("tab営業日報"));
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
+    SSTab1->setCurrentIndex(1);
 
     auto *entry = new QGridLayout(entryTab);
     entry->setContentsMargins(12, 12, 12, 12);
