@@ -80,6 +80,7 @@ void TqenMain::buildForm() {
     auto *indexTab = new QWidget;
     indexTab->setObjectName(QStringLiteral("tab顧客インデックス"));
     SSTab1->addTab(indexTab, QStringLiteral("顧客インデックス"));
+    buildIndexTab(indexTab);
     auto *entryTab = new QWidget;
     entryTab->setObjectName(QStringLiteral("tab営業日報"));
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
@@ -130,14 +131,19 @@ void TqenMain::buildForm() {
     Command11 = button(QStringLiteral("Command11"), QStringLiteral("保守"), QString(), this);
     cmdHint = button(QStringLiteral("cmdHint"), QStringLiteral("ヘルプ"), QString(), this);
     cmd閉じる = button(QStringLiteral("cmd閉じる"), QStringLiteral("閉じる"), QStringLiteral("ソフトを終了します"), this);
-    for (QPushButton *b : {cmd登録, cmd削除, cmdクリア, cmd読込, cmd印刷, Command3, Command5, Command11, cmdHint}) {
+    for (QPushButton *b : {cmd登録, cmd削除, cmdクリア, cmd読込, cmd印刷, Command3, Command5, Command11, cmdHint})
         bar->addWidget(b);
-        // Their procedures and forms come with the screens they open.
-        b->setEnabled(false);
-    }
+    // The print panel, the report list, the code table and the maintenance
+    // form are not part of this program yet: their buttons stay disabled.
+    for (QPushButton *b : {cmd印刷, Command3, Command5, Command11}) b->setEnabled(false);
     bar->addStretch(1);
     bar->addWidget(cmd閉じる);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmd登録, &QPushButton::clicked, this, &TqenMain::cmd登録_Click);
+    connect(cmd削除, &QPushButton::clicked, this, &TqenMain::cmd削除_Click);
+    connect(cmdクリア, &QPushButton::clicked, this, &TqenMain::cmdクリア_Click);
+    connect(cmd読込, &QPushButton::clicked, this, &TqenMain::cmd読込_Click);
+    connect(cmdHint, &QPushButton::clicked, this, &TqenMain::cmdHint_Click);
 
     // The print conditions: a panel shown over the form, holding the range.
     Cn印刷条件 = new forms::FramedPanel(QStringLiteral("Cn印刷条件"), this, true);
@@ -157,6 +163,12 @@ void TqenMain::buildForm() {
     txt終了->setAccessibleName(QStringLiteral("終了日"));
     txt終了->setFixedHeight(pixels(360));
     place(txt終了, 3100, 120);
+    cmb印刷担当 = new forms::ComboBox(QStringLiteral("cmb印刷担当"), Cn印刷条件);
+    cmb印刷担当->setAccessibleName(QStringLiteral("印刷する担当"));
+    cmb印刷担当->setGeometry(pixels(180), pixels(1050), pixels(2600), pixels(360));
+    cmb印刷顧客名 = new forms::ComboBox(QStringLiteral("cmb印刷顧客名"), Cn印刷条件);
+    cmb印刷顧客名->setAccessibleName(QStringLiteral("印刷する顧客名"));
+    cmb印刷顧客名->setGeometry(pixels(2900), pixels(1050), pixels(3000), pixels(360));
 
     // The progress note ("読込中です･･･").
     CnMsg = new forms::FramedPanel(QStringLiteral("CnMsg"), this, true);
@@ -166,6 +178,14 @@ void TqenMain::buildForm() {
     LMsg->setAlignment(Qt::AlignCenter);
     LMsg->setGeometry(0, 0, 280, 60);
     CnMsg->hide();
+
+    // "検索中です･･･" while the reference list fills.
+    Msg検索中 = new forms::FramedPanel(QStringLiteral("Msg検索中"), this, true);
+    Msg検索中->setFixedSize(280, 60);
+    auto *searching = new QLabel(QStringLiteral("検索中です･･･"), Msg検索中);
+    searching->setAlignment(Qt::AlignCenter);
+    searching->setGeometry(0, 0, 280, 60);
+    Msg検索中->hide();
 
     setTabOrder(txt日付, cmb担当);
     setTabOrder(cmb担当, cmb顧客名);

@@ -4,12 +4,18 @@
 
 #include <QString>
 
+#include <QDate>
+#include <QList>
+#include <QVariant>
+
 class QLabel;
 class QPushButton;
 class QTabWidget;
 
 namespace tqen::forms {
 class ComboBox;
+class DataControl;
+class DataGrid;
 class DateBox;
 class FramedPanel;
 class TextBox;
@@ -36,6 +42,34 @@ public:
     void FormInit();
     void ReadLocalEnv();
 
+    // Customer and staff selection.
+    void SetComb(const QString &kind);
+    bool EntryCustomer(const QString &name);
+    void BlankForm();
+    void ReadSansyo(const QString &kana);
+    static void GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth);
+    void cmd50_Click(int index);
+    void cmd_Enter_Click();
+
+    // Calendar.
+    void SetClalendar();
+    void SetMarkDate();
+    void LblCald_Click(int index);
+    void cmdCaldBef_Click();
+    void CmdCaldNext_Click();
+
+    // Report entry.
+    void ReadNippo();
+    bool CheckNippo();
+    void EntryNippo();
+    bool DeleteNippo();
+    void cmd登録_Click();
+    void cmd削除_Click();
+    void cmdクリア_Click();
+    void cmd読込_Click();
+    void cmdHint_Click();
+    void Command1_Click();
+
     // Controls, by the names the forms use.
     forms::DateBox *txt日付 = nullptr;
     forms::DateBox *txt開始 = nullptr;
@@ -53,6 +87,14 @@ public:
     forms::TextBox *txtメモ = nullptr;
     QTabWidget *SSTab1 = nullptr;
     QWidget *calendarArea = nullptr;
+    forms::ComboBox *cmb印刷担当 = nullptr;
+    forms::ComboBox *cmb印刷顧客名 = nullptr;
+    QList<QPushButton *> cmd50;
+    forms::DataControl *dat参照 = nullptr;
+    forms::DataGrid *Grid参照 = nullptr;
+    forms::FramedPanel *Msg検索中 = nullptr;
+    QPushButton *cmd_Enter = nullptr;
+    QPushButton *Command1 = nullptr;
     QPushButton *cmd登録 = nullptr;
     QPushButton *cmd削除 = nullptr;
     QPushButton *cmdクリア = nullptr;
@@ -69,10 +111,16 @@ protected:
 
 private:
     void buildForm();
+    void buildIndexTab(QWidget *tab);
+    void showProgress(forms::FramedPanel *panel, const QString &text = QString());
+    void hideProgress(forms::FramedPanel *panel);
+    void failed(const QString &what, const QString &error);
+    void openHelp(const QString &page);
     void chooseFolders();
     void checkDataDatabase();
 
     QString applicationFolder_;
+    QString lastError_;
     bool unloading_ = false;
 };
 

@@ -1,0 +1,204 @@
+// The main screen's report entry: showing, checking, registering and deleting
+// the report of a day, customer and staff member, and the button bar.
+#include "app/TqenMain.h"
+
+#include "core/DateFormat.h"
+#include "core/Globals.h"
+#include "core/ModTqen.h"
+#include "messages/Msg.h"
+#include "platform/dao/Dao.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DateBox.h"
+#include "platform/forms/FramedPanel.h"
+#include "platform/forms/Interaction.h"
+#include "platform/forms/TextBox.h"
+
+#include <QLabel>
+
+namespace tqen {
+
+namespace {
+QString slashDate(const QVariant &value) { return FormatDate(ToDate(value), QStringLiteral("yyyy/mm/dd")); }
+}  // namespace
+
+void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
+    if (panel == CnMsg) LMsg->setText(text);
+    panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
+    panel->setPanelVisible(true);
+    forms::DoEvents();
+}
+
+void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
+
+// A database step of a registration or deletion failed: the user is told, and
+// the boxes keep what was typed.
+void TqenMain::failed(const QString &what, const QString &error) {
+    forms::interaction().messageBox(
+        this,
+        what + QStringLiteral("\n\nデータファイル: ") + G().DataDbPath +
+            (error.isEmpty() ? QString() : QStringLiteral("\n理由: ") + error),
+        forms::mb::OK | forms::mb::Critical, forms::programTitle());
+}
+
+void TqenMain::ReadNippo() {
+    showProgress(CnMsg, QStringLiteral("読込中です･･･"));
+    QString sql = QStringLiteral("select * from 営業日報 where 日付 = #") + slashDate(txt日付->Value()) +
+                  QStringLiteral("#");
+    if (!cmb顧客名->Text().isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(cmb顧客名->Text());
+    if (!cmb担当->Text().isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text());
+    auto db = dao::Database::open(G().DataDbPath);
+    auto rs = db.openRecordset(sql);
+    if (rs.bof() && rs.eof()) {
+        txtタイトル->setText(QString());
+        txtメモ->setText(QString());
+    } else {
+        rs.moveFirst();
+        auto take = [&rs](const char *field, auto &&put) {
+            const QVariant v = rs.field(QString::fromUtf8(field));
+            if (!v.isNull()) put(v);
+        };
+        take("顧客名", [this](const QVariant &v) { cmb顧客名->setText(v.toString()); });
+        take("ふりがな", [this](const QVariant &v) { txtふりがな->setText(v.toString()); });
+        take("タイトル", [this](const QVariant &v) { txtタイトル->setText(v.toString()); });
+        take("担当", [this](const QVariant &v) { cmb担当->setText(v.toString()); });
+        take("メモ", [this](const QVariant &v) { txtメモ->setText(v.toString()); });
+        take("日付", [this](const QVariant &v) {
+            txt日付->setValue(FormatDate(ToDate(v), QStringLiteral("yyyymmdd")));
+        });
+    }
+    rs.close();
+    db.close();
+    hideProgress(CnMsg);
+    txtメモ->SetFocus();
+}
+
+bool TqenMain::CheckNippo() {
+    auto missing = [this](QWidget *focus) {
+        MSG::Msg登録(QStringLiteral("チェック"), QString());
+        focus->setFocus();
+        return false;
+    };
+    if (cmb担当->Text().isEmpty()) return missing(cmb担当);
+    if (cmb顧客名->Text().isEmpty()) return missing(cmb顧客名);
+    if (txt日付->Value().isNull()) return missing(txt日付);
+    return true;
+}
+
+void TqenMain::EntryNippo() {
+    if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("営業日報"))) return;
+    showProgress(CnMsg, QStringLiteral("登録しています････"));
+
+    const QString customer = cmb顧客名->Text();
+    const QString staff = cmb担当->Text();
+    const QString day = slashDate(txt日付->Value());
+    auto db = dao::Database::open(G().DataDbPath);
+    auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 顧客名 = ") + dao::sqlText(customer) +
+                               QStringLiteral(" and 担当 = ") + dao::sqlText(staff) +
+                               QStringLiteral(" and 日付 = #") + day + QStringLiteral("#"));
+    bool written = false;
+    QString error;
+    if (rs.isOpen()) {
+        if (rs.bof() && rs.eof()) rs.addNew();
+        else rs.edit();
+        rs.setField(QStringLiteral("顧客名"), customer);
+        rs.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
+        rs.setField(QStringLiteral("タイトル"), txtタイトル->Text());
+        rs.setField(QStringLiteral("担当"), staff);
+        // An empty memo box leaves a stored memo as it was.
+        if (!txtメモ->Text().isEmpty()) rs.setField(QStringLiteral("メモ"), txtメモ->Text());
+        rs.setField(QStringLiteral("日付"), day);
+        written = rs.update();
+        if (!written) error = rs.error();
+    } else {
+        error = rs.error().isEmpty() ? db.error() : rs.error();
+    }
+    rs.close();
+    db.close();
+    if (!written) {
+        hideProgress(CnMsg);
+        failed(QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。"), error);
+        return;
+    }
+
+    // Remember staff, customer and reading for the next start.
+    auto work = dao::Database::open(G().WorkDbPath);
+    auto env = work.openRecordset(QStringLiteral("select * from 管理"));
+    if (!(env.bof() && env.eof())) {
+        env.moveFirst();
+        env.edit();
+        if (!staff.isEmpty()) env.setField(QStringLiteral("担当"), staff);
+        if (!customer.isEmpty()) env.setField(QStringLiteral("顧客名"), customer);
+        if (!txtふりがな->Text().isEmpty()) env.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
+        env.update();
+    }
+    env.close();
+    work.close();
+    hideProgress(CnMsg);
+
+    ModTqen::AddCodeName(QStringLiteral("担当"), staff);
+    if (!EntryCustomer(customer)) {
+        failed(QStringLiteral("営業日報は登録しましたが、顧客マスタに書き込めませんでした。"), lastError_);
+        return;
+    }
+    MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("営業日報"));
+
+    BlankForm();
+    ReadLocalEnv();
+    SetMarkDate();
+    SetComb(QStringLiteral("すべて"));
+    forms::DoEvents();
+    cmb顧客名->setFocus();
+}
+
+bool TqenMain::DeleteNippo() {
+    if (cmb顧客名->Text().isEmpty() || cmb担当->Text().isEmpty() || txt日付->Value().isNull()) return false;
+    auto db = dao::Database::open(G().DataDbPath);
+    const bool deleted = db.execute(
+        QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(cmb顧客名->Text()) +
+        QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text()) + QStringLiteral(" and 日付 = #") +
+        slashDate(txt日付->Value()) + QStringLiteral("#"));
+    const QString error = db.error();
+    db.close();
+    if (!deleted) {
+        failed(QStringLiteral("営業日報を削除できませんでした。"), error);
+        return false;
+    }
+    BlankForm();
+    ReadLocalEnv();
+    SetComb(QStringLiteral("すべて"));
+    SetMarkDate();
+    ReadNippo();
+    return true;
+}
+
+void TqenMain::cmd登録_Click() {
+    if (CheckNippo()) EntryNippo();
+}
+
+void TqenMain::cmd削除_Click() {
+    const QString subject = txt日付->Text() + QStringLiteral("の") + cmb顧客名->Text();
+    if (MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject)) DeleteNippo();
+}
+
+void TqenMain::cmdクリア_Click() {
+    BlankForm();
+    SetComb(QStringLiteral("すべて"));
+    SetMarkDate();
+}
+
+void TqenMain::cmd読込_Click() {
+    txtタイトル->setText(QString());
+    txtふりがな->setText(QString());
+    txtメモ->setText(QString());
+    txt日付->setValue(QVariant());
+    SetClalendar();
+    SetMarkDate();
+}
+
+void TqenMain::openHelp(const QString &page) { forms::interaction().shellOpen(G().HelpFolder + page); }
+
+void TqenMain::cmdHint_Click() { openHelp(QStringLiteral("VoRadu1.htm")); }
+
+void TqenMain::Command1_Click() { openHelp(QStringLiteral("VoRadu5.htm")); }
+
+}  // namespace tqen

@@ -1,0 +1,233 @@
+#include "platform/forms/DataGrid.h"
+
+#include "core/DateFormat.h"
+#include "platform/dao/Dao.h"
+
+#include <QHeaderView>
+
+namespace tqen::forms {
+
+DataControl::DataControl(const QString &name, QObject *parent) : QObject(parent) { setObjectName(name); }
+
+void DataControl::Refresh() {
+    rows_.clear();
+    fields_.clear();
+    error_.clear();
+    auto db = dao::Database::open(DatabaseName);
+    auto rs = db.openRecordset(QStringLiteral("select * from ") + RecordSource);
+    if (!rs.isOpen()) error_ = rs.error().isEmpty() ? db.error() : rs.error();
+    fields_ = rs.fieldNames();
+    while (!rs.eof()) {
+        QVariantList row;
+        row.reserve(fields_.size());
+        for (const QString &f : fields_) row << rs.field(f);
+        rows_ << row;
+        rs.moveNext();
+    }
+    rs.close();
+    db.close();
+    emit refreshed();
+}
+
+QVariant DataControl::value(int row, const QString &field) const {
+    if (row < 0 || row >= rows_.size()) return {};
+    const qsizetype col = fields_.indexOf(field, 0);
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < fields_.size(); ++i)
+        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) found = i;
+    Q_UNUSED(col);
+    if (found < 0) return {};
+    return rows_[row].value(found);
+}
+
+bool DataControl::setValue(int row, const QString &field, const QVariant &value) {
+    if (row < 0 || row >= rows_.size()) return false;
+    qsizetype found = -1;
+    for (qsizetype i = 0; i < fields_.size(); ++i)
+        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) found = i;
+    if (found < 0) return false;
+    // The table is walked in the order it was read; the row-th row is the one
+    // the grid shows at that position.
+    auto db = dao::Database::open(DatabaseName);
+    auto rs = db.openRecordset(QStringLiteral("select * from ") + RecordSource);
+    for (int i = 0; i < row && !rs.eof(); ++i) rs.moveNext();
+    bool ok = false;
+    if (!rs.eof()) {
+        rs.edit();
+        rs.setField(fields_[found], value);
+        ok = rs.update();
+        if (ok) rows_[row][found] = rs.field(fields_[found]);
+        else error_ = rs.error();
+    }
+    rs.close();
+    db.close();
+    return ok;
+}
+
+class DataGrid::Model : public QAbstractTableModel {
+public:
+    Model(DataControl *data, QList<GridColumn> columns, QObject *parent)
+        : QAbstractTableModel(parent), data_(data), columns_(std::move(columns)) {}
+
+    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : data_->rowCount(); }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(columns_.size()); }
+
+    QVariant value(int row, int col) const {
+        if (col < 0 || col >= columns_.size() || columns_[col].field.isEmpty()) return {};
+        return data_->value(row, columns_[col].field);
+    }
+
+    QString text(int row, int col) const {
+        const QVariant v = value(row, col);
+        if (v.isNull()) return {};
+        if (v.typeId() == QMetaType::QDate) {
+            const QString format = columns_[col].NumberFormat.isEmpty() ? QStringLiteral("yyyy/mm/dd")
+                                                                         : columns_[col].NumberFormat;
+            return FormatDate(v.toDate(), format);
+        }
+        return v.toString();
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (!index.isValid()) return {};
+        const GridColumn &c = columns_[index.column()];
+        if (c.tickBox) {
+            if (role == Qt::CheckStateRole) return value(index.row(), index.column()).toBool() ? Qt::Checked : Qt::Unchecked;
+            if (role == Qt::AccessibleTextRole) return value(index.row(), index.column()).toBool() ? QStringLiteral("チェックあり") : QStringLiteral("チェックなし");
+            return {};
+        }
+        if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::AccessibleTextRole)
+            return text(index.row(), index.column());
+        return {};
+    }
+
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override {
+        if (!index.isValid()) return false;
+        const GridColumn &c = columns_[index.column()];
+        QVariant v = value;
+        if (c.tickBox) {
+            if (role != Qt::CheckStateRole) return false;
+            v = value.toInt() == Qt::Checked;
+        } else if (role != Qt::EditRole) {
+            return false;
+        }
+        if (!data_->setValue(index.row(), c.field, v)) return false;
+        emit dataChanged(index, index);
+        return true;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex &index) const override {
+        Qt::ItemFlags f = QAbstractTableModel::flags(index);
+        if (!index.isValid()) return f;
+        const GridColumn &c = columns_[index.column()];
+        if (c.tickBox) f |= Qt::ItemIsUserCheckable;
+        else if (!c.readOnly) f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o == Qt::Horizontal && role == Qt::DisplayRole && section < columns_.size()) return columns_[section].caption;
+        if (o == Qt::Vertical && role == Qt::DisplayRole) return section + 1;
+        return {};
+    }
+
+    void reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+    DataControl *data_;
+    QList<GridColumn> columns_;
+};
+
+DataGrid::DataGrid(const QString &name, DataControl *data, const QList<GridColumn> &columns, QWidget *parent)
+    : QTableView(parent), data_(data) {
+    setObjectName(name);
+    model_ = new Model(data, columns, this);
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    verticalHeader()->setDefaultSectionSize(24);
+    horizontalHeader()->setStretchLastSection(true);
+    setAlternatingRowColors(true);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].widthPixels > 0) setColumnWidth(i, columns[i].widthPixels);
+    connect(data, &DataControl::refreshed, this, [this] {
+        model_->reset();
+        if (model_->rowCount({}) > 0) setCurrentIndex(model_->index(0, 0));
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &DataGrid::rowColChange);
+}
+
+QVariant DataGrid::Columns(int index) const {
+    const int row = Row();
+    if (row < 0) return {};
+    return model_->value(row, index);
+}
+
+QString DataGrid::ColumnText(int index) const {
+    const int row = Row();
+    if (row < 0) return {};
+    return model_->text(row, index);
+}
+
+void DataGrid::setNumberFormat(int column, const QString &format) {
+    if (column < 0 || column >= model_->columns_.size()) return;
+    model_->columns_[column].NumberFormat = format;
+    viewport()->update();
+}
+
+int DataGrid::Row() const {
+    const QModelIndex i = currentIndex();
+    if (!i.isValid() || i.row() >= model_->rowCount({})) return -1;
+    return i.row();
+}
+
+void DataGrid::setRow(int row) {
+    if (row < 0 || row >= model_->rowCount({})) return;
+    setCurrentIndex(model_->index(row, std::max(0, Col())));
+}
+
+int DataGrid::Col() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
+
+void DataGrid::setCol(int col) {
+    const int row = std::max(0, Row());
+    if (model_->rowCount({}) == 0) return;
+    setCurrentIndex(model_->index(row, col));
+}
+
+int DataGrid::RowCount() const { return model_->rowCount({}); }
+
+void DataGrid::MoveFirst() {
+    if (model_->rowCount({}) > 0) setCurrentIndex(model_->index(0, Col()));
+    else setCurrentIndex({});
+}
+
+void DataGrid::MoveNext() {
+    const int row = Row();
+    if (row < 0) return;
+    if (row + 1 < model_->rowCount({})) {
+        setCurrentIndex(model_->index(row + 1, Col()));
+    } else {
+        // Past the last row: no current row, the walk is at its end.
+        selectionModel()->clearCurrentIndex();
+    }
+}
+
+bool DataGrid::EOF_() const { return Row() < 0; }
+
+void DataGrid::Update() {
+    // An open editor holds the pending edit; closing it writes it.
+    if (QWidget *editor = indexWidget(currentIndex())) commitData(editor);
+    if (state() == QAbstractItemView::EditingState) {
+        QWidget *w = focusWidget();
+        if (w && w != this && w != viewport()) {
+            commitData(w);
+            closeEditor(w, QAbstractItemDelegate::NoHint);
+        }
+    }
+}
+
+}  // namespace tqen::forms

@@ -1,0 +1,85 @@
+#pragma once
+// A data control and the grid bound to it. The data control names a
+// database file and a table of it (DatabaseName, RecordSource); Refresh()
+// reads the table's rows again. The grid shows those rows in its columns and
+// writes what the user edits (text, tick boxes) straight back to the table.
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <QVariant>
+
+namespace tqen::forms {
+
+class DataControl : public QObject {
+    Q_OBJECT
+public:
+    explicit DataControl(const QString &name, QObject *parent = nullptr);
+
+    QString DatabaseName;
+    QString RecordSource;
+
+    // Reads every row of the record source again.
+    void Refresh();
+
+    int rowCount() const { return int(rows_.size()); }
+    QStringList fieldNames() const { return fields_; }
+    // Null for an unknown field or row.
+    QVariant value(int row, const QString &field) const;
+    // Writes one field of one row back to the table; false when it failed.
+    bool setValue(int row, const QString &field, const QVariant &value);
+    QString lastError() const { return error_; }
+
+signals:
+    void refreshed();
+
+private:
+    QStringList fields_;
+    QList<QVariantList> rows_;
+    QString error_;
+};
+
+struct GridColumn {
+    QString field;          // name of the table field ("" for a column with no field)
+    QString caption;
+    bool tickBox = false;   // a yes/no field shown as a tick box the user edits
+    bool readOnly = true;
+    QString NumberFormat;   // date format of the column ("gee/mm/dd" …)
+    int widthPixels = 0;
+};
+
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    DataGrid(const QString &name, DataControl *data, const QList<GridColumn> &columns, QWidget *parent = nullptr);
+
+    // The value of a column in the current row; Null when there is no
+    // current row.
+    QVariant Columns(int index) const;
+    QString ColumnText(int index) const;
+    void setNumberFormat(int column, const QString &format);
+
+    int Row() const;            // current row, -1 when none
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+    int RowCount() const;
+
+    // Walk of all rows.
+    void MoveFirst();
+    void MoveNext();
+    bool EOF_() const;
+
+    // Saves the pending edit to the table.
+    void Update();
+
+    DataControl *dataControl() const { return data_; }
+
+signals:
+    void rowColChange();
+
+private:
+    class Model;
+    Model *model_;
+    DataControl *data_;
+};
+
+}  // namespace tqen::forms
