@@ -1,0 +1,461 @@
+// CMDCaptCtrl: the framed child and the label's place, focus forwarding,
+// mouse events, the cursor and the tooltip steps.
+#include "captionctl/CMDCaptCtrl.h"
+
+#include "captionctl/CaptionToolTip.h"
+#include "captionctl/MDCaptIds.h"
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShortcutEvent>
+
+#include <algorithm>
+
+namespace tqen::captionctl {
+
+namespace {
+WinRect rectOf(const QWidget *w) {
+    const QRect g = w->geometry();
+    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+}
+}  // namespace
+
+QWidget *CMDCaptCtrl::FindFramedChild() const {
+    for (QObject *o : children()) {
+        if (!o->isWidgetType()) continue;
+        auto *w = static_cast<QWidget *>(o);
+        if (w == m_overlay || w->isWindow()) continue;
+        if (windowClassName(w) == QLatin1String(kExcludedChildClass)) continue;
+        return w;
+    }
+    return nullptr;
+}
+
+WinRect CMDCaptCtrl::CalcLabelRect() const {
+    WinRect r{0, 0, m_LabelWidth, m_LabelHeight};
+    const int W = r.width(), H = r.height();
+    const QWidget *child = FindFramedChild();
+    const WinRect K = child ? rectOf(child) : WinRect{};
+    const int CW = width(), CH = height();
+    switch (m_LabelPosition) {
+    case 0: r.left = child ? (K.left + K.right - W) / 2 : (CW - W) / 2; r.right = r.left + W; break;
+    case 1: r.left = child ? K.left : m_LeftMargin; r.right = r.left + W; break;
+    case 2: r.right = child ? K.right : CW - m_LeftMargin; r.left = r.right - W; break;
+    case 3: r.left = (CW - W) / 2; r.right = r.left + W; break;
+    case 4: r.left = m_LeftMargin; r.right = r.left + W; break;
+    case 5: r.right = CW - m_LeftMargin; r.left = r.right - W; break;
+    case 6:
+    case 7:
+        if (child) {
+            r.right = K.left - m_Spacing;
+            r.left = r.right - W;
+        } else {
+            r.left = m_LeftMargin;
+            r.right = r.left + W;
+        }
+        break;
+    default: break;
+    }
+    switch (m_LabelPosition) {
+    case 0:
+    case 1:
+    case 2: r.top = child ? K.top - m_Spacing - H : m_TopMargin; break;
+    case 6: r.top = child ? (K.top + K.bottom - H) / 2 : (CH - H) / 2; break;
+    case 7: r.top = child ? K.top : m_TopMargin; break;
+    default: r.top = 0; break;
+    }
+    r.bottom = r.top + H;
+    return r;
+}
+
+void CMDCaptCtrl::setControlSize(int w, int h) {
+    const bool wasIn = m_inLayout;
+    m_inLayout = true;
+    resize(std::max(0, w), std::max(0, h));
+    m_inLayout = wasIn;
+}
+
+void CMDCaptCtrl::LayoutChild(int mode) {
+    if (m_inLayout) return;
+    m_inLayout = true;
+    WinRect L = CalcLabelRect();
+    QWidget *child = FindFramedChild();
+    if (m_AutoAdjust && child) {
+        WinRect K = rectOf(child);
+        const WinRect K0 = K;
+        const int CW = width(), CH = height();
+        int newW = CW, newH = CH;
+        int dx = 0, dy = 0;
+        switch (m_LabelPosition) {
+        case 0: case 1: case 2: case 6: case 7:
+            dx = std::min(K.left, L.left) - m_LeftMargin;
+            dy = std::min(K.top, L.top) - m_TopMargin;
+            L.left -= dx; L.right -= dx; L.top -= dy; L.bottom -= dy;
+            break;
+        case 5: {
+            const int lw = L.width();
+            const int B = std::max(lw, K.width());
+            L.right = B + m_LeftMargin;
+            L.left = L.right - lw;
+            dx = K.left - m_LeftMargin;
+            dy = K.top - std::max<int>(m_TopMargin, m_Spacing + L.bottom);
+            break;
+        }
+        case 3: case 4:
+            dx = K.left - m_LeftMargin;
+            dy = K.top - std::max<int>(m_TopMargin, m_Spacing + L.bottom);
+            break;
+        default: break;
+        }
+        K.left -= dx; K.right -= dx; K.top -= dy; K.bottom -= dy;
+        if (mode == FitChild) {
+            K.right = qint16(CW) - m_RightMargin;
+            K.bottom = qint16(CH) - m_BottomMargin;
+            if (m_LabelPosition == 5) {
+                const int lw = L.width();
+                L.right = K.right;
+                L.left = L.right - lw;
+            }
+        } else if (mode == FitControl) {
+            newW = m_RightMargin + std::max(L.right, K.right);
+            newH = m_BottomMargin + std::max(L.bottom, K.bottom);
+        }
+        if (newW != CW || newH != CH) setControlSize(newW, newH);
+        if (!(K == K0)) child->setGeometry(K.left, K.top, std::max(0, K.width()), std::max(0, K.height()));
+    }
+    m_LabelLeft = qint16(L.left);
+    m_LabelTop = qint16(L.top);
+    if (m_LabelAutoSize) {
+        m_LabelWidth = qint16(L.width());
+        m_LabelHeight = qint16(L.height());
+    }
+    m_inLayout = false;
+    if (m_overlay) m_overlay->update();
+}
+
+void CMDCaptCtrl::resizeEvent(QResizeEvent *) {
+    if (m_overlay) m_overlay->setGeometry(rect());
+    if (m_AutoAdjust) {
+        LayoutChild(FitChild);
+        update();
+    }
+}
+
+void CMDCaptCtrl::scheduleReposition() {
+    if (m_repositionPending || m_inLayout) return;
+    m_repositionPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_repositionPending = false;
+            LayoutChild(RepositionOnly);
+            update();
+            invalidateChildBorder();
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- label size, caption and font ----
+
+void CMDCaptCtrl::UpdateLabelSize() {
+    if (m_LabelAutoSize == 0 || m_Caption.isEmpty()) return;
+    const QSize s = measure(m_Caption);
+    m_LabelWidth = qint16(s.width());
+    m_LabelHeight = qint16(s.height() * 17 / 10);
+    if (m_AutoAdjust) LayoutChild(FitChild);
+}
+
+void CMDCaptCtrl::OnTextChanged() {
+    if (!m_Caption.isEmpty()) {
+        const QSize s = measure(m_Caption);
+        if (m_LabelAutoSize) {
+            m_LabelWidth = qint16(s.width());
+            m_LabelHeight = qint16(s.height() * 17 / 10);
+        }
+        const WinRect r = CalcLabelRect();
+        m_LabelLeft = qint16(r.left);
+        m_LabelTop = qint16(r.top);
+        if (m_LabelAutoSize) {
+            m_LabelWidth = qint16(r.width());
+            m_LabelHeight = qint16(r.height());
+        }
+    }
+    update();
+    LayoutChild(FitChild);
+    updateMnemonic();
+}
+
+void CMDCaptCtrl::OnFontChanged() {
+    UpdateLabelSize();
+    update();
+}
+
+int CMDCaptCtrl::mnemonicKey(const QString &caption) {
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&')) continue;
+        if (i + 1 >= caption.size()) return 0;
+        if (caption[i + 1] == QLatin1Char('&')) {
+            ++i;  // a literal ampersand
+            continue;
+        }
+        return int(caption[i + 1].toUpper().unicode());
+    }
+    return 0;
+}
+
+void CMDCaptCtrl::updateMnemonic() {
+    if (m_shortcutId) releaseShortcut(m_shortcutId);
+    m_shortcutId = 0;
+    if (const int key = mnemonicKey(m_Caption))
+        m_shortcutId = grabShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(key))),
+                                    Qt::WindowShortcut);
+    QString plain;
+    for (int i = 0; i < m_Caption.size(); ++i) {
+        if (m_Caption[i] == QLatin1Char('&')) {
+            if (i + 1 < m_Caption.size() && m_Caption[i + 1] == QLatin1Char('&')) plain += '&';
+            ++i;
+            if (i < m_Caption.size() && m_Caption[i] != QLatin1Char('&')) plain += m_Caption[i];
+            continue;
+        }
+        plain += m_Caption[i];
+    }
+    setAccessibleName(plain);
+}
+
+// ---- focus ----
+
+void CMDCaptCtrl::focusChild(Qt::FocusReason reason) {
+    if (QWidget *child = FindFramedChild())
+        if (child->isEnabled() && child->focusPolicy() != Qt::NoFocus) child->setFocus(reason);
+}
+
+void CMDCaptCtrl::moveFocusOutOfControl() {
+    QWidget *w = nextInFocusChain();
+    while (w && w != this) {
+        if (!isAncestorOf(w) && w->window() == window() && w->isEnabled() && w->isVisible() &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+        w = w->nextInFocusChain();
+    }
+}
+
+void CMDCaptCtrl::changeEvent(QEvent *e) {
+    if (e->type() == QEvent::EnabledChange && m_cachedEnabled != isEnabled()) {
+        m_cachedEnabled = isEnabled();
+        if (!isEnabled()) {
+            QWidget *fw = QApplication::focusWidget();
+            if (m_focusInside && (!fw || fw == this || isAncestorOf(fw))) moveFocusOutOfControl();
+            m_focusInside = false;
+        }
+        update();
+    }
+    QWidget::changeEvent(e);
+}
+
+bool CMDCaptCtrl::event(QEvent *e) {
+    if (e->type() == QEvent::Shortcut) {
+        auto *se = static_cast<QShortcutEvent *>(e);
+        if (m_shortcutId && se->shortcutId() == m_shortcutId) {
+            focusChild(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}
+
+void CMDCaptCtrl::childEvent(QChildEvent *e) {
+    if (e->child() != m_overlay && e->child()->isWidgetType()) {
+        auto *w = static_cast<QWidget *>(e->child());
+        if (e->type() == QEvent::ChildAdded) {
+            w->installEventFilter(this);
+            if (m_overlay) m_overlay->raise();
+        } else if (e->type() == QEvent::ChildPolished) {
+            // Children keep their own cursor, not the control's.
+            if (!w->testAttribute(Qt::WA_SetCursor)) w->setCursor(Qt::ArrowCursor);
+            if (m_overlay) m_overlay->raise();
+        } else if (e->type() == QEvent::ChildRemoved) {
+            w->removeEventFilter(this);
+            update();
+        }
+    }
+    QWidget::childEvent(e);
+}
+
+bool CMDCaptCtrl::eventFilter(QObject *watched, QEvent *e) {
+    if (watched->isWidgetType() && watched->parent() == this) {
+        switch (e->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            if (watched == FindFramedChild()) scheduleReposition();
+            break;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            invalidateChildBorder();
+            break;
+        case QEvent::MouseButtonPress:
+            if (static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton) {
+                update();
+                invalidateChildBorder();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---- mouse events ----
+
+void CMDCaptCtrl::fireEvent(int dispid, const char *name, const QVariantList &args) {
+    if (m_sink) m_sink->fire(dispid, QString::fromLatin1(name), args);
+}
+
+void CMDCaptCtrl::fireMouse(int dispid, const char *name, QMouseEvent *e) {
+    auto buttonsOf = [](Qt::MouseButtons b) {
+        short v = 0;
+        if (b & Qt::LeftButton) v |= 1;
+        if (b & Qt::RightButton) v |= 2;
+        if (b & Qt::MiddleButton) v |= 4;
+        return v;
+    };
+    short shift = 0;
+    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
+    if (e->modifiers() & Qt::AltModifier) shift |= 4;
+    const short button = dispid == DISPID_MOUSEMOVE ? buttonsOf(e->buttons()) : buttonsOf(e->button());
+    const QPoint pos = e->position().toPoint();
+    fireEvent(dispid, name, {QVariant::fromValue<short>(button), QVariant::fromValue<short>(shift),
+                             pos.x(), pos.y()});
+}
+
+void CMDCaptCtrl::mousePressEvent(QMouseEvent *e) {
+    if (e->button() == Qt::LeftButton) toolTipLeftDown();
+    m_suppressClick = false;
+    fireMouse(DISPID_MOUSEDOWN, "MouseDown", e);
+}
+
+void CMDCaptCtrl::mouseDoubleClickEvent(QMouseEvent *e) {
+    fireMouse(DISPID_MOUSEDOWN, "MouseDown", e);
+    if (e->button() == Qt::LeftButton) {
+        fireEvent(DISPID_DBLCLICK, "DblClick");
+        m_suppressClick = true;
+    }
+}
+
+void CMDCaptCtrl::mouseReleaseEvent(QMouseEvent *e) {
+    QPointer<CMDCaptCtrl> self(this);
+    fireMouse(DISPID_MOUSEUP, "MouseUp", e);
+    if (!self) return;
+    if (e->button() == Qt::LeftButton) {
+        if (!m_suppressClick && rect().contains(e->position().toPoint())) fireEvent(DISPID_CLICK, "Click");
+        if (!self) return;
+        m_suppressClick = false;
+        focusChild(Qt::MouseFocusReason);
+    }
+}
+
+void CMDCaptCtrl::mouseMoveEvent(QMouseEvent *e) {
+    toolTipMouseMove();
+    fireMouse(DISPID_MOUSEMOVE, "MouseMove", e);
+}
+
+void CMDCaptCtrl::leaveEvent(QEvent *e) {
+    // The mouse left for a window of another program, where the watcher
+    // cannot follow it: as if it were over another window.
+    if (CaptionToolTip::lastUnderMouse() == this && CaptionToolTip::state() != CaptionToolTip::Idle &&
+        !QApplication::widgetAt(QCursor::pos()))
+        hideToolTip(CaptionToolTip::Idle);
+    QWidget::leaveEvent(e);
+}
+
+// ---- cursor ----
+
+int CMDCaptCtrl::cursorShapeFor(int mp) {
+    switch (mp) {
+    case 1: return Qt::ArrowCursor;
+    case 2: return Qt::CrossCursor;
+    case 3: return Qt::IBeamCursor;
+    case 4: return Qt::ArrowCursor;  // no icon cursor here: the arrow
+    case 5: return Qt::SizeAllCursor;
+    case 6: return Qt::SizeBDiagCursor;
+    case 7: return Qt::SizeVerCursor;
+    case 8: return Qt::SizeFDiagCursor;
+    case 9: return Qt::SizeHorCursor;
+    case 10: return Qt::UpArrowCursor;
+    case 11: return Qt::WaitCursor;
+    case 12: return Qt::ForbiddenCursor;
+    case 13: return Qt::BusyCursor;
+    case 14: return Qt::SizeAllCursor;
+    default: return -1;
+    }
+}
+
+void CMDCaptCtrl::applyCursor() {
+    if (!m_ambient.userMode || m_MousePointer == 0) {
+        unsetCursor();
+        return;
+    }
+    if (m_MousePointer >= 1 && m_MousePointer <= 14) {
+        setCursor(QCursor(Qt::CursorShape(cursorShapeFor(m_MousePointer))));
+    } else if (!m_MouseIcon.isNull()) {
+        setCursor(QCursor(m_MouseIcon));
+    } else {
+        unsetCursor();  // no icon: the window system's cursor
+    }
+}
+
+// ---- tooltip ----
+
+void CMDCaptCtrl::toolTipMouseMove() {
+    CaptionToolTip::setLastUnderMouse(this);
+    if (m_ambient.uiDead || !isEnabled()) return;
+    const int st = CaptionToolTip::state();
+    if (st == CaptionToolTip::Idle && !m_ToolTip.isEmpty()) {
+        const qint64 since = CaptionToolTip::now() - CaptionToolTip::lastHideTime();
+        m_tipTimer.start(since >= 1 ? 1000 : 250);
+        CaptionToolTip::setState(CaptionToolTip::Pending);
+    } else if (st == CaptionToolTip::Shown) {
+        CaptionToolTip::hide();
+        CaptionToolTip::setLastHideTime(CaptionToolTip::now());
+        CaptionToolTip::setState(CaptionToolTip::Suppressed);
+    }
+}
+
+void CMDCaptCtrl::toolTipLeftDown() {
+    if (CaptionToolTip::state() != CaptionToolTip::Idle) hideToolTip(CaptionToolTip::Suppressed);
+}
+
+void CMDCaptCtrl::toolTipTimer() {
+    m_tipTimer.stop();
+    const QPoint cursor = CaptionToolTip::cursorPos();
+    if (!rect().contains(mapFromGlobal(cursor)) || m_ToolTip.isEmpty()) {
+        CaptionToolTip::setState(CaptionToolTip::Idle);
+        return;
+    }
+    const QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect screenRect = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
+    const QSize box = CaptionToolTip::boxSize(m_ToolTip);
+    CaptionToolTip::show(m_ToolTip, CaptionToolTip::boxOrigin(cursor, box, screenRect), this);
+    CaptionToolTip::setState(CaptionToolTip::Shown);
+}
+
+void CMDCaptCtrl::hideToolTip(int newState) {
+    const int st = CaptionToolTip::state();
+    if (st == CaptionToolTip::Shown) {
+        CaptionToolTip::hide();
+        // Remembered for the quick re-show, whatever hid it.
+        CaptionToolTip::setLastHideTime(CaptionToolTip::now());
+    } else if (st == CaptionToolTip::Pending) {
+        m_tipTimer.stop();
+    }
+    CaptionToolTip::setState(newState);
+}
+
+}  // namespace tqen::captionctl

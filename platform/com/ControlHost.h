@@ -1,0 +1,105 @@
+#pragma once
+// The host side of controls: create a control by its class identifier (the
+// registry names the server library, which is loaded on first use), talk to
+// it through its dispatch interface, receive its events, and release it. A
+// server library stays loaded while objects it created live, and is unloaded
+// when the last one is released and its DllCanUnloadNow agrees.
+//
+//   using namespace tqen::com;
+//   HResult hr;
+//   HostedControl cell = HostedControl::create(CLSID_MDCaption, form, &hr);
+//   cell.control()->setAmbient({ContainerUnits::Twips, true, false, "LblCald"});
+//   cell.control()->load(bagOfTheFormLayout);
+//   cell.onEvent([](int dispid, const QString &name, const QVariantList &args) { … });
+//   cell.dispatch()->put(-518, "12");            // Caption
+//   cell.widget()->setGeometry(…);
+//   cell.release();                              // or let it go out of scope
+#include "platform/com/Control.h"
+#include "platform/com/HResult.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QTabWidget;
+
+namespace tqen::com {
+
+using EventHandler =
+    std::function<void(int dispid, const QString &name, const QVariantList &args)>;
+
+class HostedControl {
+public:
+    HostedControl();
+    HostedControl(HostedControl &&other) noexcept;
+    HostedControl &operator=(HostedControl &&other) noexcept;
+    HostedControl(const HostedControl &) = delete;
+    HostedControl &operator=(const HostedControl &) = delete;
+    ~HostedControl();
+
+    // Creates the control of that class as a child of parent. On failure the
+    // result is null and *hr says why (REGDB_E_CLASSNOTREG, CO_E_DLLNOTFOUND,
+    // CO_E_ERRORINDLL, CLASS_E_CLASSNOTAVAILABLE, …).
+    static HostedControl create(const Guid &clsid, QWidget *parent, HResult *hr = nullptr);
+    // The same by ProgID ("MDCAPT.MDCaptCtrl.1") or CLSID text.
+    static HostedControl create(const QString &progIdOrClsid, QWidget *parent,
+                                HResult *hr = nullptr);
+
+    bool isNull() const;
+    // null once the control was released (or its widget deleted with its parent).
+    QWidget *widget() const;
+    Dispatch *dispatch() const;
+    OleControl *control() const;
+    QString serverPath() const;
+
+    // Events of the control go to handler (replacing an earlier one).
+    void onEvent(EventHandler handler);
+
+    // Destroys the control (never from inside one of its own event handlers)
+    // and lets go of the server library.
+    void release();
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};
+
+// Calls DllRegisterServer (or DllUnregisterServer) of a server library file.
+// CO_E_DLLNOTFOUND when it cannot be loaded, CO_E_ERRORINDLL when the entry
+// point is missing; else the server's own result.
+HResult registerServer(const QString &libraryPath, bool unregister = false);
+
+// Registers the library when the class is not registered, or registered to a
+// server file that no longer exists.
+HResult ensureRegistered(const Guid &clsid, const QString &libraryPath);
+
+// Whether a server library is loaded by the host now (for diagnostics and tests).
+bool isServerLoaded(const QString &libraryPath);
+// Unloads loaded libraries that no host object uses and that agree to go.
+void freeUnusedLibraries();
+
+// Where the caption-control library of this build lies: the build tree's
+// file when it exists, else "libMDCAPT32.so" beside the running program.
+QString captionLibraryPath();
+
+// The property sheet of a control: every page of the control that the
+// registry knows, each on its own tab, with OK, Cancel and Apply.
+class PropertyFrame : public QDialog {
+    Q_OBJECT
+public:
+    PropertyFrame(OleControl *control, QWidget *parent = nullptr);
+    ~PropertyFrame() override;
+    int pageCount() const;
+    PropertyPage *page(int index) const;
+    bool applyAll();
+
+private:
+    struct Page;
+    QList<Page *> m_pages;
+    QTabWidget *m_tabs = nullptr;
+};
+
+}  // namespace tqen::com
