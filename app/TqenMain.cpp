@@ -1,10 +1,12 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
 #include "platform/forms/ComboBox.h"
+#include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
@@ -72,6 +74,7 @@ void TqenMain::buildForm() {
     calendarArea->setObjectName(QStringLiteral("calendarArea"));
     calendarArea->setMinimumWidth(440);
     body->addWidget(calendarArea, 0);
+    buildCalendar();
 
     // The tabs on the right: the customer index and the report entry.
     SSTab1 = new QTabWidget(this);
@@ -214,11 +217,24 @@ void TqenMain::Form_Load() {
     checkDataDatabase();
     // 6. Controls for the date style.
     FormInit();
-    // 7. BlankForm — arrives with the calendar and the customer selection.
+    if (!cellError_.isEmpty()) {
+        forms::interaction().messageBox(
+            this,
+            QStringLiteral("カレンダーの部品 (MDCAPT32) を読み込めません (%1)。\n%2\n\n"
+                           "カレンダーは表示されませんが、日報の入力はできます。")
+                .arg(cellError_, com::captionLibraryPath()),
+            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+    }
+    // 7. An empty entry panel on the current month.
+    BlankForm();
     // 8. The remembered staff member, customer and reading.
     ReadLocalEnv();
-    // 9. SetComb("すべて"), 10. SetMarkDate, 11. ReadNippo — arrive with the
-    //    calendar, the selection and the report entry.
+    // 9. The staff and customer lists.
+    SetComb(QStringLiteral("すべて"));
+    // 10. The days that hold reports; the entry date becomes today.
+    SetMarkDate();
+    // 11. Today's report of that staff member and customer.
+    ReadNippo();
 }
 
 void TqenMain::chooseFolders() {
@@ -265,11 +281,14 @@ void TqenMain::ReadDataEnv() {
 }
 
 void TqenMain::FormInit() {
-    // 1. The reference grid's data control is bound with the customer index.
+    // 1. The reference grid reads the work database's w顧客参照.
+    dat参照->DatabaseName = G().WorkDbPath;
+    dat参照->RecordSource = QStringLiteral("w顧客参照");
     // 2. No hand-over yet.
     G().JumpCustomer = QVariant();
     G().JumpDate = QDate();
-    // 3. The calendar cells are prepared with the calendar.
+    // 3. Day cells: font size 12, label over the whole cell.
+    prepareCells();
     // 4. Date boxes and their frames by the date style.
     const bool era = IsEraMode(G().EraMode);
     for (forms::DateBox *box : {txt日付, txt開始, txt終了}) {
@@ -307,7 +326,7 @@ void TqenMain::Form_Activate() {
     cmb顧客名->setText(G().JumpCustomer.toString());
     cmb担当->setText(G().JumpStaff);
     txt日付->setValue(G().JumpDate.toString(QStringLiteral("yyyyMMdd")));
-    // ReadNippo shows the handed-over report; it arrives with the report entry.
+    ReadNippo();
     G().JumpCustomer = QVariant();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The main screen: start-up, the entry boxes and the button bar.
+#include "platform/com/ControlHost.h"
 #include "platform/forms/Form.h"
+
+#include <vector>
 
 #include <QString>
 
@@ -87,6 +90,27 @@ public:
     forms::TextBox *txtメモ = nullptr;
     QTabWidget *SSTab1 = nullptr;
     QWidget *calendarArea = nullptr;
+    std::vector<com::HostedControl> LblCald;   // the 37 day cells
+    QLabel *LblCalendarTitle = nullptr;
+    QPushButton *cmdCaldBef = nullptr;
+    QPushButton *CmdCaldNext = nullptr;
+
+    // Colours of the day cells (24-bit values with blue in the high byte;
+    // the high bit marks a system colour).
+    static constexpr quint32 ColorButtonFace = 0x8000000F;   // 2147483663
+    static constexpr quint32 ColorButtonText = 0x80000012;
+    static constexpr quint32 ColorWindow = 0x80000005;       // 2147483653
+    static constexpr quint32 ColorToday = 12251134;          // light yellow
+    static constexpr quint32 ColorMarked = 8388608;          // navy
+    static constexpr quint32 ColorMarkedAgain = 4210688;     // dark teal
+    static QVariantMap dayCellLayout();
+    QString cellCaption(int index) const;
+    quint32 cellBackColor(int index) const;
+    quint32 cellForeColor(int index) const;
+    QDate monthShown() const { return monthShown_; }
+    int cellOffset() const { return offset_; }
+    // Why the day cells could not be created, empty when they were.
+    QString cellError() const { return cellError_; }
     forms::ComboBox *cmb印刷担当 = nullptr;
     forms::ComboBox *cmb印刷顧客名 = nullptr;
     QList<QPushButton *> cmd50;
@@ -112,6 +136,9 @@ protected:
 private:
     void buildForm();
     void buildIndexTab(QWidget *tab);
+    void buildCalendar();
+    void prepareCells();
+    void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
     void hideProgress(forms::FramedPanel *panel);
     void failed(const QString &what, const QString &error);
@@ -121,6 +148,10 @@ private:
 
     QString applicationFolder_;
     QString lastError_;
+    QString cellError_;
+    QDate monthShown_;
+    int offset_ = 0;
+    int days_ = 0;
     bool unloading_ = false;
 };
 

@@ -47,9 +47,13 @@ protected:
         f.write("C=" + drive.toUtf8() + "\n");
         f.close();
         qputenv("TQEN_DRIVES", conf.toUtf8());
+        qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
         G() = Globals();
     }
-    void TearDown() override { qunsetenv("TQEN_DRIVES"); }
+    void TearDown() override {
+        qunsetenv("TQEN_DRIVES");
+        qunsetenv("TQEN_COM_REGISTRY");
+    }
 
     QString work() const { return app + QStringLiteral("/data/TqenWork.mdb"); }
     QString data() const { return app + QStringLiteral("/data/TqenData.mdb"); }
@@ -167,9 +171,10 @@ TEST_F(Startup, RemembersStaffCustomerAndReading) {
 TEST_F(Startup, NullSettingsLeaveTheBoxesAsTheyWere) {
     settings(QVariant(), QVariant(), QVariant(), QStringLiteral("顧客"), QVariant());
     TqenMain main(app);
+    main.Form_Load();
     main.cmb担当->setText(QStringLiteral("前の担当"));
     main.txtふりがな->setText(QStringLiteral("まえ"));
-    main.Form_Load();
+    main.ReadLocalEnv();
     EXPECT_EQ(main.cmb担当->Text(), QStringLiteral("前の担当"));
     EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("顧客"));
     EXPECT_EQ(main.txtふりがな->Text(), QStringLiteral("まえ"));
