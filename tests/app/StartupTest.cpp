@@ -1,4 +1,5 @@
 #include "app/TqenMain.h"
+#include "tests/app/AppFixture.h"
 
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
@@ -25,42 +26,8 @@ using forms::ScriptedInteraction;
 
 namespace {
 
-// A program folder with the delivered data files copied in, and a drive table
-// whose C: is a folder of the test's own.
-class Startup : public ::testing::Test {
+class Startup : public tqen::testing::AppFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        app = tmp.filePath(QStringLiteral("app folder"));
-        drive = tmp.filePath(QStringLiteral("drive-c"));
-        QDir().mkpath(app + QStringLiteral("/data"));
-        QDir().mkpath(drive);
-        const QString delivered = qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/");
-        for (const char *name : {"TqenData.mdb", "TqenWork.mdb"}) {
-            ASSERT_TRUE(QFile::copy(delivered + QString::fromUtf8(name),
-                                    app + QStringLiteral("/data/") + QString::fromUtf8(name)))
-                << name;
-        }
-        const QString conf = tmp.filePath(QStringLiteral("drives.conf"));
-        QFile f(conf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("C=" + drive.toUtf8() + "\n");
-        f.close();
-        qputenv("TQEN_DRIVES", conf.toUtf8());
-        qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
-        G() = Globals();
-    }
-    void TearDown() override {
-        qunsetenv("TQEN_DRIVES");
-        qunsetenv("TQEN_COM_REGISTRY");
-    }
-
-    QString work() const { return app + QStringLiteral("/data/TqenWork.mdb"); }
-    QString data() const { return app + QStringLiteral("/data/TqenData.mdb"); }
-    void onWork(const QString &sql) {
-        auto db = dao::Database::open(work());
-        ASSERT_TRUE(db.execute(sql)) << db.error().toStdString();
-    }
     void settings(const QVariant &dataPath, const QVariant &era, const QVariant &staff = {},
                   const QVariant &customer = {}, const QVariant &reading = {}) {
         onWork(QStringLiteral("delete * from 管理"));
@@ -74,11 +41,6 @@ protected:
         rs.setField(QStringLiteral("ふりがな"), reading);
         ASSERT_TRUE(rs.update()) << rs.error().toStdString();
     }
-
-    QTemporaryDir tmp;
-    QString app, drive;
-    ScriptedInteraction script;
-    forms::ScopedInteraction scope{&script};
 };
 
 TEST_F(Startup, FoldersFromTheProgramFolder) {

@@ -1,0 +1,436 @@
+#include "app/TqenMain.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/DateBox.h"
+#include "platform/forms/FramedPanel.h"
+#include <QLabel>
+#include "platform/forms/TextBox.h"
+#include "tests/app/AppFixture.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QInputMethodEvent>
+#include <QTest>
+
+using namespace tqen;
+namespace mb = tqen::forms::mb;
+
+namespace {
+
+class MainScreen : public tqen::testing::AppFixture {
+protected:
+    // Loads the main screen as the program does.
+    void load() {
+        main = std::make_unique<TqenMain>(app);
+        main->Form_Load();
+        ASSERT_EQ(main->cellError(), QString());
+        ASSERT_EQ(main->LblCald.size(), 37u);
+    }
+    // Shows the month of a day on the calendar, as the month buttons do.
+    void showMonth(const QDate &day) {
+        G().CalendarDate = day;
+        main->SetClalendar();
+        main->SetMarkDate();
+    }
+    int cellOf(const QDate &day) const { return main->cellOffset() + day.day() - 1; }
+    void clickCell(int index) { QTest::mouseClick(main->LblCald[index].widget(), Qt::LeftButton); }
+    // Japanese text arrives from the input method as a committed string.
+    void type(QWidget *w, const QString &text) {
+        w->setFocus();
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(w, &commit);
+    }
+    QList<QVariantMap> reports() {
+        return rows(data(), QStringLiteral("select * from 営業日報 order by 日付"));
+    }
+
+    std::unique_ptr<TqenMain> main;
+};
+
+// A person registers today's visit: clicks the day, finds the customer on the
+// kana index, types the staff, a title and a memo, presses 登録 and Yes.
+TEST_F(MainScreen, RegisteringAReportTheWayAPersonDoes) {
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだしょうてん"));
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおきこうぎょう"));
+    load();
+    const QDate today = QDate::currentDate();
+    const QDate day(today.year(), today.month(), 14);
+    clickCell(cellOf(day));
+    EXPECT_EQ(main->txt日付->Value(), QVariant(day));
+
+    main->SSTab1->setCurrentIndex(0);
+    main->cmd50[35]->click();                                 // や
+    ASSERT_EQ(main->Grid参照->RowCount(), 1);
+    main->cmd_Enter->click();                                 // 選択
+    EXPECT_EQ(main->SSTab1->currentIndex(), 1);
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("やまだしょうてん"));
+
+    type(main->cmb担当->lineEdit(), QStringLiteral("佐藤"));
+    type(main->txtタイトル->editor(), QStringLiteral("新製品の説明"));
+    type(main->txtメモ->editor(), QStringLiteral("来月に見積りを出す。"));
+    script.answer(forms::ScriptedInteraction::Enter);        // Yes is the default
+    script.answer(mb::IdOK);
+    main->cmd登録->click();
+
+    ASSERT_EQ(script.shown.size(), 2);
+    EXPECT_EQ(script.shown[0].prompt, QStringLiteral("営業日報 を登録します。よろしいですか"));
+    EXPECT_EQ(script.shown[1].prompt, QStringLiteral("営業日報 を登録しました。"));
+    const auto saved = reports();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0][QStringLiteral("日付")], QVariant(day));
+    EXPECT_EQ(saved[0][QStringLiteral("顧客名")], QVariant(QStringLiteral("山田商店")));
+    EXPECT_EQ(saved[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));
+    EXPECT_EQ(saved[0][QStringLiteral("担当")], QVariant(QStringLiteral("佐藤")));
+    EXPECT_EQ(saved[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("新製品の説明")));
+    EXPECT_EQ(saved[0][QStringLiteral("メモ")], QVariant(QStringLiteral("来月に見積りを出す。")));
+
+    const auto staff = rows(data(), QStringLiteral("select * from コードマスタ where kcode = '担当' order by code"));
+    EXPECT_EQ(staff[0][QStringLiteral("sname")], QVariant(QStringLiteral("佐藤")));
+    EXPECT_TRUE(staff[1][QStringLiteral("sname")].isNull());
+    const auto customer = rows(data(), QStringLiteral("select * from 顧客マスタ where 名称 = '山田商店'"));
+    ASSERT_EQ(customer.size(), 1);
+    EXPECT_EQ(customer[0][QStringLiteral("担当")], QVariant(QStringLiteral("佐藤")));
+    const auto env = rows(work(), QStringLiteral("select * from 管理"));
+    ASSERT_EQ(env.size(), 1);
+    EXPECT_EQ(env[0][QStringLiteral("担当")], QVariant(QStringLiteral("佐藤")));
+    EXPECT_EQ(env[0][QStringLiteral("顧客名")], QVariant(QStringLiteral("山田商店")));
+    EXPECT_EQ(env[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));
+
+    // The screen is back on this month with the remembered staff and customer,
+    // today's date, and the day marked.
+    EXPECT_EQ(main->monthShown(), today);
+    EXPECT_EQ(main->cmb担当->Text(), QStringLiteral("佐藤"));
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(main->txt日付->Value(), QVariant(today));
+    EXPECT_EQ(main->cellBackColor(cellOf(day)), TqenMain::ColorMarked);
+    EXPECT_EQ(main->cellForeColor(cellOf(day)), TqenMain::ColorWindow);
+    EXPECT_TRUE(main->cmb担当->findText(QStringLiteral("佐藤")) >= 0);
+}
+
+TEST_F(MainScreen, RegisteringTwiceUpdatesOneRowAndAnEmptyMemoKeepsTheStoredOne) {
+    load();
+    const QDate day(2002, 2, 14);
+    auto enter = [&](const QString &title, const QString &memo) {
+        main->txt日付->setValue(QStringLiteral("20020214"));
+        main->cmb担当->setText(QStringLiteral("佐藤"));
+        main->cmb顧客名->setText(QStringLiteral("山田商店"));
+        main->txtタイトル->setText(title);
+        main->txtメモ->setText(memo);
+        script.answer(mb::IdYes);
+        main->cmd登録->click();
+    };
+    enter(QStringLiteral("一回目"), QString());
+    auto saved = reports();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved[0][QStringLiteral("メモ")].isNull());          // a new report without memo
+    enter(QStringLiteral("二回目"), QStringLiteral("メモあり"));
+    enter(QStringLiteral("三回目"), QString());
+    saved = reports();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0][QStringLiteral("日付")], QVariant(day));
+    EXPECT_EQ(saved[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("三回目")));
+    EXPECT_EQ(saved[0][QStringLiteral("メモ")], QVariant(QStringLiteral("メモあり")));
+}
+
+TEST_F(MainScreen, MissingStaffCustomerOrDateIsReportedAndNothingIsWritten) {
+    load();
+    struct Case { const char *staff; const char *customer; QVariant date; const char *focus; } cases[] = {
+        {"", "山田商店", QStringLiteral("20020214"), "cmb担当"},
+        {"佐藤", "", QStringLiteral("20020214"), "cmb顧客名"},
+        {"佐藤", "山田商店", QVariant(), "txt日付"},
+    };
+    main->show();
+    main->activateWindow();
+    for (const auto &c : cases) {
+        script.shown.clear();
+        main->cmb担当->setText(QString::fromUtf8(c.staff));
+        main->cmb顧客名->setText(QString::fromUtf8(c.customer));
+        main->txt日付->setValue(c.date);
+        main->cmd登録->click();
+        ASSERT_EQ(script.shown.size(), 1) << c.focus;
+        EXPECT_EQ(script.shown[0].prompt, QStringLiteral("入力必須項目が空白です。"));
+        QWidget *focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QWidget *expected = main->findChild<QWidget *>(QString::fromUtf8(c.focus));
+        EXPECT_TRUE(focused == expected || expected->isAncestorOf(focused)) << c.focus;
+    }
+    EXPECT_TRUE(reports().isEmpty());
+}
+
+TEST_F(MainScreen, AnsweringNoWritesNothingAndKeepsTheBoxes) {
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    main->txtメモ->setText(QStringLiteral("まだ途中"));
+    script.answer(mb::IdNo);
+    main->cmd登録->click();
+    EXPECT_TRUE(reports().isEmpty());
+    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("まだ途中"));
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+}
+
+TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    main->txtタイトル->setText(QStringLiteral("大事な話"));
+    main->txtメモ->setText(QStringLiteral("長いメモ"));
+    // The data file is damaged after start-up.
+    QFile f(data());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a database any more");
+    f.close();
+    script.answer(mb::IdYes);
+    main->cmd登録->click();
+    ASSERT_EQ(script.shown.size(), 2);
+    EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("登録できませんでした"))) << script.shown[1].prompt.toStdString();
+    EXPECT_EQ(script.shown[1].style & 0xf0, mb::Critical);
+    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("大事な話"));
+    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("長いメモ"));
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 2, 14)));
+}
+
+TEST_F(MainScreen, EmptySettingsTableRemembersNothing) {
+    onWork(QStringLiteral("delete * from 管理"));
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    script.answer(mb::IdYes);
+    main->cmd登録->click();
+    EXPECT_EQ(reports().size(), 1);
+    EXPECT_TRUE(rows(work(), QStringLiteral("select * from 管理")).isEmpty());
+    EXPECT_EQ(main->cmb担当->Text(), QString());
+}
+
+TEST_F(MainScreen, DeletingAsksWithTheDisplayedDateAndCustomer) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("t"));
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("鈴木"), QStringLiteral("other staff"));
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    script.answer(forms::ScriptedInteraction::Enter);    // Enter answers No
+    main->cmd削除->click();
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_EQ(script.shown[0].prompt, QStringLiteral("2002年02月14日の山田商店 を削除します。よろしいですか"));
+    EXPECT_EQ(script.shown[0].style, 292);
+    EXPECT_EQ(reports().size(), 2);
+    script.answer(mb::IdYes);
+    main->cmd削除->click();
+    const auto left = reports();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(left[0][QStringLiteral("担当")], QVariant(QStringLiteral("鈴木")));
+    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate::currentDate()));
+}
+
+TEST_F(MainScreen, ReadingADay) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"),
+              QVariant());
+    load();
+    showMonth(QDate(2002, 2, 1));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    main->txtメモ->setText(QStringLiteral("前のメモ"));
+    clickCell(cellOf(QDate(2002, 2, 14)));
+    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("題"));
+    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("前のメモ"));      // a Null memo keeps the box
+    // A day without a report empties title and memo, keeps the rest.
+    main->txtふりがな->setText(QStringLiteral("やまだ"));
+    clickCell(cellOf(QDate(2002, 2, 15)));
+    EXPECT_EQ(main->txtタイトル->Text(), QString());
+    EXPECT_EQ(main->txtメモ->Text(), QString());
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("やまだ"));
+    EXPECT_FALSE(main->CnMsg->isVisible());
+}
+
+TEST_F(MainScreen, CalendarCellsOfAMonth) {
+    load();
+    struct Case { QDate month; int offset; int days; } cases[] = {
+        {{2022, 1, 10}, 6, 31},   // begins on a Saturday: cells 6 to 36
+        {{2004, 2, 1}, 0, 29},    // leap February beginning on a Sunday
+        {{2002, 2, 14}, 5, 28},
+    };
+    for (const auto &c : cases) {
+        showMonth(c.month);
+        EXPECT_EQ(main->cellOffset(), c.offset);
+        for (int i = 0; i < 37; ++i) {
+            const int day = i - c.offset + 1;
+            const QString expected = day >= 1 && day <= c.days ? QString::number(day) : QString();
+            EXPECT_EQ(main->cellCaption(i), expected) << i;
+        }
+        // Another month: the entry date is its first day.
+        EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(c.month.year(), c.month.month(), 1)));
+    }
+    showMonth(QDate::currentDate());
+    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate::currentDate()));
+    EXPECT_EQ(main->cellBackColor(cellOf(QDate::currentDate())), TqenMain::ColorToday);
+    EXPECT_EQ(main->LblCalendarTitle->text(), QDate::currentDate().toString(QStringLiteral("yyyy年MM月")));
+}
+
+TEST_F(MainScreen, MarksAlternatePerReportAndFollowTheFilter) {
+    const QDate d(2002, 2, 14);
+    addReport(d, QStringLiteral("A"), QStringLiteral("佐藤"));
+    addReport(d, QStringLiteral("B"), QStringLiteral("佐藤"));
+    addReport(d.addDays(1), QStringLiteral("A"), QStringLiteral("佐藤"));
+    addReport(d.addDays(1), QStringLiteral("B"), QStringLiteral("佐藤"));
+    addReport(d.addDays(1), QStringLiteral("C"), QStringLiteral("鈴木"));
+    addReport(QDate(2002, 3, 1), QStringLiteral("A"), QStringLiteral("佐藤"));
+    load();
+    main->cmb担当->setText(QString());
+    main->cmb顧客名->setText(QString());
+    showMonth(d);
+    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarkedAgain);           // two reports
+    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);     // three
+    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(2))), TqenMain::ColorButtonFace);
+    main->cmb担当->setText(QStringLiteral("鈴木"));
+    showMonth(d);
+    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorButtonFace);
+    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("A"));
+    showMonth(d);
+    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarked);
+}
+
+TEST_F(MainScreen, MonthButtonsAndEmptyCells) {
+    load();
+    G().CalendarDate = QDate(2002, 3, 31);
+    main->SetClalendar();
+    main->cmdCaldBef->click();
+    EXPECT_EQ(main->monthShown(), QDate(2002, 2, 28));
+    main->CmdCaldNext->click();
+    main->CmdCaldNext->click();
+    EXPECT_EQ(main->monthShown(), QDate(2002, 4, 28));
+    main->txt日付->setValue(QStringLiteral("20020410"));
+    clickCell(0);                                           // before the 1st: nothing happens
+    clickCell(36);                                          // after the last day
+    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 4, 10)));
+}
+
+TEST_F(MainScreen, KanaIndexFindsHiraganaKatakanaAndHalfWidthReadings) {
+    addCustomer(QStringLiteral("青木"), QStringLiteral("あおき"));
+    addCustomer(QStringLiteral("青山"), QStringLiteral("アオヤマ"));
+    addCustomer(QStringLiteral("浅野"), QStringLiteral("ｱｻﾉ"));
+    addCustomer(QStringLiteral("伊藤"), QStringLiteral("いとう"));
+    addCustomer(QStringLiteral("江口"), QStringLiteral("ｴｸﾞﾁ"));
+    addCustomer(QStringLiteral("無読み"), QVariant());
+    addCustomer(QStringLiteral("星印"), QStringLiteral("*ほし"));
+    load();
+    auto listed = [&](int button) {
+        main->cmd50[button]->click();
+        QStringList names;
+        for (const auto &r : rows(work(), QStringLiteral("select * from w顧客参照")))
+            names << r[QStringLiteral("名称")].toString();
+        EXPECT_EQ(main->Grid参照->RowCount(), names.size());
+        return names;
+    };
+    EXPECT_EQ(listed(0), (QStringList{"青木", "青山", "浅野"}));        // あ
+    EXPECT_EQ(listed(1), QStringList{"伊藤"});                         // い
+    EXPECT_EQ(listed(36), QStringList{"伊藤"});                        // い of the や row
+    EXPECT_EQ(listed(38), QStringList{"江口"});                        // ゑ finds ｴ
+    EXPECT_EQ(listed(46).size(), 6);                                  // ゐ: every reading
+    EXPECT_EQ(listed(49).size(), 6);                                  // the blank button
+    EXPECT_TRUE(listed(5).isEmpty());                                 // か
+    EXPECT_FALSE(main->Msg検索中->isVisible());
+}
+
+TEST_F(MainScreen, ChoosingFromTheReferenceList) {
+    addCustomer(QStringLiteral("読みなし商会"), QStringLiteral("よみなし"));
+    load();
+    main->cmb顧客名->setText(QStringLiteral("そのまま"));
+    main->cmd_Enter->click();                    // empty list: nothing changes
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("そのまま"));
+    main->SSTab1->setCurrentIndex(0);
+    main->cmd50[39]->click();                    // よ
+    main->txtふりがな->setText(QStringLiteral("前"));
+    main->cmd_Enter->click();
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("読みなし商会"));
+    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("よみなし"));
+}
+
+TEST_F(MainScreen, StaffAndCustomerLists) {
+    onData(QStringLiteral("update コードマスタ set sname = '鈴木' where kcode = '担当' and code = '02'"));
+    onData(QStringLiteral("update コードマスタ set sname = '佐藤' where kcode = '担当' and code = '05'"));
+    addCustomer(QStringLiteral("B社"), QStringLiteral("びー"), QStringLiteral("佐藤"));
+    addCustomer(QStringLiteral("A社"), QStringLiteral("えー"), QStringLiteral("鈴木"));
+    addRow(data(), QStringLiteral("顧客マスタ"), {{QStringLiteral("ふりがな"), QStringLiteral("なし")}});
+    load();
+    auto items = [](forms::ComboBox *c) {
+        QStringList out;
+        for (int i = 0; i < c->ListCount(); ++i) out << c->List(i);
+        return out;
+    };
+    EXPECT_EQ(items(main->cmb担当), (QStringList{"鈴木", "佐藤"}));
+    EXPECT_EQ(items(main->cmb印刷担当), (QStringList{"鈴木", "佐藤"}));
+    EXPECT_EQ(items(main->cmb顧客名), (QStringList{"A社", "B社"}));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("打ちかけ"));
+    main->SetComb(QStringLiteral("顧客名"));
+    EXPECT_EQ(items(main->cmb顧客名), QStringList{"B社"});
+    EXPECT_EQ(items(main->cmb印刷顧客名), QStringList{"B社"});
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("打ちかけ"));
+    main->cmb担当->setText(QStringLiteral("誰も担当していない"));
+    main->SetComb(QStringLiteral("すべて"));
+    EXPECT_TRUE(items(main->cmb顧客名).isEmpty());
+    EXPECT_EQ(main->cmb担当->Text(), QStringLiteral("誰も担当していない"));
+    main->SetComb(QStringLiteral("その他"));                      // does nothing
+    EXPECT_EQ(items(main->cmb担当).size(), 2);
+}
+
+TEST_F(MainScreen, NamesWithQuotesAndWildcardsAreJustText) {
+    const QString odd = QStringLiteral("O'Reilly *商会 [%_#]");
+    addReport(QDate(2002, 2, 14), QStringLiteral("O'Reilly 商会"), QStringLiteral("佐藤"), QStringLiteral("別の会社"));
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(odd);
+    main->txtふりがな->setText(QStringLiteral("*おらいりー"));
+    main->txtタイトル->setText(QStringLiteral("引用符"));
+    script.answer(mb::IdYes);
+    main->cmd登録->click();
+    EXPECT_EQ(reports().size(), 2);
+    main->cmb顧客名->setText(odd);
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->ReadNippo();
+    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("引用符"));
+    EXPECT_EQ(rows(data(), QStringLiteral("select * from 顧客マスタ")).size(), 1);
+    showMonth(QDate(2002, 2, 1));
+    EXPECT_EQ(main->cellBackColor(cellOf(QDate(2002, 2, 14))), TqenMain::ColorMarked);   // one, not two
+}
+
+TEST_F(MainScreen, ClearAndReadButtons) {
+    load();
+    showMonth(QDate(2002, 2, 1));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->txtタイトル->setText(QStringLiteral("x"));
+    main->cmdクリア->click();
+    EXPECT_EQ(main->monthShown(), QDate::currentDate());
+    EXPECT_EQ(main->cmb担当->Text(), QString());
+    EXPECT_EQ(main->txtタイトル->Text(), QString());
+    showMonth(QDate(2002, 2, 1));
+    main->txtふりがな->setText(QStringLiteral("よみ"));
+    main->cmd読込->click();
+    EXPECT_EQ(main->txtふりがな->Text(), QString());
+    EXPECT_EQ(main->monthShown(), QDate(2002, 2, 1));
+    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 2, 1)));
+}
+
+TEST_F(MainScreen, HelpButtonsOpenTheHelpPages) {
+    load();
+    main->cmdHint->click();
+    main->Command1->click();
+    EXPECT_EQ(script.opened, (QStringList{app + QStringLiteral("/help/VoRadu1.htm"),
+                                          app + QStringLiteral("/help/VoRadu5.htm")}));
+}
+
+}  // namespace
