@@ -159,3 +159,35 @@ TEST_F(FaceTest, ChildBorderDrawnOverTheChild) {
 }
 
 }  // namespace
+
+namespace {
+
+// A labelled text box as a form shows it: the caption's pixels lie in the
+// label rectangle left of the child, none of them over the child.
+TEST(Face, CaptionBesideTheFramedChild) {
+    QWidget form;
+    auto *c = new CMDCaptCtrl(&form);
+    c->setAmbient({tqen::com::ContainerUnits::Pixels, true, false, {}});
+    c->setGeometry(0, 0, 220, 40);
+    auto *edit = new QLineEdit(c);
+    edit->setGeometry(90, 8, 120, 24);
+    c->putProperty("BackColor", uint(rgb(255, 255, 255)));
+    c->putProperty("ForeColor", uint(rgb(0, 0, 0)));
+    c->putProperty("BorderStyle", 1);
+    c->putProperty("BorderEffect", 2);
+    c->putProperty("ChildBorderEffect", 4);
+    c->putProperty("LabelPosition", 6);
+    c->putProperty("Caption", "顧客名(&K)");
+    form.show();
+    const QImage img = c->grab().toImage();
+    if (qEnvironmentVariableIsSet("TQEN_SHOTS"))
+        img.scaled(img.size() * 2).save(qEnvironmentVariable("TQEN_SHOTS") + "/framed.png");
+    int dark = 0;
+    for (int y = c->labelTop(); y < c->labelTop() + c->labelHeight(); ++y)
+        for (int x = c->labelLeft(); x < c->labelLeft() + c->labelWidth(); ++x)
+            if (img.pixelColor(x, y).lightness() < 100) ++dark;
+    EXPECT_GT(dark, 20);
+    EXPECT_EQ(c->labelLeft() + c->labelWidth(), 90 - 4);
+}
+
+}  // namespace
