@@ -1,0 +1,129 @@
+// The property page of the real library, created through the registry.
+#include "platform/com/ControlHost.h"
+#include "platform/com/Registry.h"
+#include "platform/profile/PrivateProfile.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/QtPrinters.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace tqen::com;
+
+namespace {
+
+const Guid kControl = Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
+
+class PropPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("TQEN_COM_REGISTRY", (dir.path() + "/reg.json").toUtf8());
+        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
+        ASSERT_EQ(registerServer(QStringLiteral(MDCAPT32_FILE)), S_OK);
+        control = HostedControl::create(kControl, &form);
+        ASSERT_FALSE(control.isNull());
+        control.control()->setAmbient({ContainerUnits::Pixels, true, false, "MDCaption1"});
+        control.control()->initNew();
+        frame = std::make_unique<PropertyFrame>(control.control());
+        ASSERT_EQ(frame->pageCount(), 1);  // the standard pages are not registered here
+        page = frame->page(0)->widget();
+    }
+    void TearDown() override {
+        frame.reset();
+        control.release();
+        qunsetenv("TQEN_COM_REGISTRY");
+        qunsetenv("TQEN_PROFILE_DIR");
+    }
+    template <class T> T *ctl(int id) { return page->findChild<T *>(QString("ctl%1").arg(id)); }
+    tqen::profile::PrivateProfile ini() { return tqen::profile::PrivateProfile("HX4WIN.INI"); }
+
+    QTemporaryDir dir;
+    QWidget form;
+    HostedControl control;
+    std::unique_ptr<PropertyFrame> frame;
+    QWidget *page = nullptr;
+};
+
+TEST_F(PropPageTest, ListsFilledFromTheTypeInformation) {
+    EXPECT_EQ(frame->page(0)->title(), QString("全般"));
+    struct L { int id; int count; const char *first; const char *last; } lists[] = {
+        {264, 16, "0 - _MP_DEFAULT", "99 - _MP_CUSTOM"},
+        {254, 5, "0 - _MD_BORDER_EFFECT_NONE", "4 - _MD_BORDER_EFFECT_INSET"},
+        {260, 5, "0 - _MD_BORDER_EFFECT_NONE", "4 - _MD_BORDER_EFFECT_INSET"},
+        {262, 5, "0 - _MD_BORDER_EFFECT_NONE", "4 - _MD_BORDER_EFFECT_INSET"},
+        {259, 2, "0 - _MD_BORDER_STYLE_NONE", "1 - _MD_BORDER_STYLE_FIXEDSINGLE"},
+        {263, 2, "0 - _MD_BORDER_STYLE_NONE", "1 - _MD_BORDER_STYLE_FIXEDSINGLE"},
+        {261, 3, "0 - _MD_ALIGN_LEFT", "2 - _MD_ALIGN_CENTER"},
+        {267, 8, "0 - _MD_LABELPOS_ABOVECENTER", "7 - _MD_LABELPOS_LEFTTOP"},
+    };
+    for (const auto &l : lists) {
+        auto *cb = ctl<QComboBox>(l.id);
+        ASSERT_TRUE(cb) << l.id;
+        EXPECT_EQ(cb->count(), l.count) << l.id;
+        EXPECT_EQ(cb->itemText(0), QString(l.first)) << l.id;
+        EXPECT_EQ(cb->itemText(cb->count() - 1), QString(l.last)) << l.id;
+    }
+    EXPECT_EQ(ctl<QComboBox>(267)->currentIndex(), 7);  // the control's LabelPosition
+    EXPECT_EQ(ctl<QLineEdit>(201)->text(), QString("MDCapt"));
+    EXPECT_EQ(ctl<QLineEdit>(242)->text(), QString("MDCaption1"));
+    EXPECT_EQ(ctl<QPushButton>(220)->text(), QString("保存"));
+    EXPECT_EQ(ctl<QPushButton>(221)->text(), QString("リセット"));
+    EXPECT_EQ(ctl<QPushButton>(222)->text(), QString("製品情報"));
+    EXPECT_FALSE(ctl<QLineEdit>(229)->isVisibleTo(page));  // hidden BackColor edit
+}
+
+TEST_F(PropPageTest, ApplySendsChangesAndMapsTheLastPointer) {
+    ctl<QComboBox>(264)->setCurrentIndex(15);
+    ctl<QComboBox>(254)->setCurrentIndex(3);
+    ctl<QLineEdit>(242)->setText("名前");
+    EXPECT_TRUE(frame->page(0)->isDirty());
+    ASSERT_TRUE(frame->applyAll());
+    Dispatch *d = control.dispatch();
+    EXPECT_EQ(d->getProperty("MousePointer").value.toInt(), 99);
+    EXPECT_EQ(d->getProperty("BorderEffect").value.toInt(), 3);
+    EXPECT_EQ(d->getProperty("Caption").value.toString(), QString("名前"));
+    // And back: 99 selects the last entry.
+    frame->page(0)->activate();
+    EXPECT_EQ(ctl<QComboBox>(264)->currentIndex(), 15);
+}
+
+TEST_F(PropPageTest, SaveWritesTheDefaultsAndResetRemovesThem) {
+    ctl<QComboBox>(264)->setCurrentIndex(15);
+    ctl<QComboBox>(267)->setCurrentIndex(3);
+    ctl<QCheckBox>(253)->setChecked(true);
+    ctl<QPushButton>(220)->click();  // 保存
+    EXPECT_EQ(ini().readInt("mdcapt", "MousePointer", 0), 99);
+    EXPECT_EQ(ini().readInt("mdcapt", "LabelPosition", 0), 3);
+    EXPECT_EQ(ini().readInt("mdcapt", "AutoAdjust", 0), 1);
+    EXPECT_EQ(ini().readString("mdcapt", "Tooltip", ""), QString("MDCapt"));
+    EXPECT_FALSE(ini().contains("mdcapt", "LabelWidth"));  // lengths are not saved
+    EXPECT_FALSE(frame->page(0)->isDirty());
+
+    // A new control now starts with the saved values.
+    HostedControl fresh = HostedControl::create(kControl, &form);
+    fresh.control()->initNew();
+    EXPECT_EQ(fresh.dispatch()->getProperty("LabelPosition").value.toInt(), 3);
+    EXPECT_EQ(fresh.dispatch()->getProperty("MousePointer").value.toInt(), 99);
+
+    ctl<QPushButton>(221)->click();  // リセット
+    EXPECT_TRUE(ini().keys("mdcapt").isEmpty());
+    EXPECT_EQ(ctl<QComboBox>(267)->currentIndex(), 7);
+    EXPECT_EQ(ctl<QComboBox>(264)->currentIndex(), 0);
+    EXPECT_FALSE(ctl<QCheckBox>(253)->isChecked());
+    EXPECT_TRUE(ctl<QCheckBox>(255)->isChecked());
+    EXPECT_EQ(ctl<QLineEdit>(229)->text(), QString("16777215"));
+    EXPECT_EQ(ctl<QLineEdit>(202)->text(), QString("MS Pゴシック"));
+    EXPECT_FALSE(frame->page(0)->isDirty());
+    HostedControl after = HostedControl::create(kControl, &form);
+    after.control()->initNew();
+    EXPECT_EQ(after.dispatch()->getProperty("LabelPosition").value.toInt(), 7);
+    EXPECT_EQ(after.dispatch()->getProperty("MousePointer").value.toInt(), 0);
+}
+
+}  // namespace

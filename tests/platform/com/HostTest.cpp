@@ -1,0 +1,222 @@
+// The host side against the real caption-control library of this build:
+// registration, creation by CLSID, the program's own use of a calendar cell,
+// unloading, and the failure codes.
+#include "platform/com/ControlHost.h"
+#include "platform/com/OleColor.h"
+#include "platform/com/Registry.h"
+#include "platform/com/TypeLib.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/QtPrinters.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include <dlfcn.h>
+
+using namespace tqen::com;
+
+namespace {
+
+const Guid kControl = Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
+const Guid kPage = Guid::fromString("{4E81B7C4-93A2-4D5F-A6E1-2C07D5B3F94A}");
+const Guid kLib = Guid::fromString("{4E81B7C3-93A2-4D5F-A6E1-2C07D5B3F94A}");
+const QString kLibrary = QStringLiteral(MDCAPT32_FILE);
+
+// DllCanUnloadNow asked directly, without the host's bookkeeping.
+HResult canUnloadNow() {
+    void *h = dlopen(QFile::encodeName(kLibrary).constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (!h) return -1;
+    auto fn = reinterpret_cast<DllCanUnloadNowFn>(dlsym(h, "DllCanUnloadNow"));
+    const HResult hr = fn ? fn() : -2;
+    dlclose(h);
+    return hr;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("TQEN_COM_REGISTRY", (dir.path() + "/com-registry.json").toUtf8());
+        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
+    }
+    void TearDown() override {
+        qunsetenv("TQEN_COM_REGISTRY");
+        qunsetenv("TQEN_PROFILE_DIR");
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(HostTest, RegisterCreateReleaseUnregister) {
+    ASSERT_TRUE(QFile::exists(kLibrary)) << kLibrary.toStdString();
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    const auto entry = Registry::findClass(kControl);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->progId, QString("MDCAPT.MDCaptCtrl.1"));
+    EXPECT_EQ(entry->miscStatus, 0x32191u);
+    EXPECT_EQ(entry->typeLib, kLib);
+    EXPECT_TRUE(Registry::findClass(kPage));
+    EXPECT_EQ(Registry::clsidFromProgId("MDCAPT.MDCaptPropPage.1"), std::optional<Guid>(kPage));
+
+    QWidget form;
+    {
+        HResult hr = E_FAIL;
+        HostedControl a = HostedControl::create(kControl, &form, &hr);
+        ASSERT_EQ(hr, S_OK);
+        ASSERT_FALSE(a.isNull());
+        EXPECT_EQ(a.widget()->parentWidget(), &form);
+        HostedControl b = HostedControl::create("MDCAPT.MDCaptCtrl.1", &form, &hr);
+        ASSERT_EQ(hr, S_OK);
+        EXPECT_TRUE(isServerLoaded(kLibrary));
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        a.release();
+        EXPECT_TRUE(a.isNull());
+        EXPECT_TRUE(isServerLoaded(kLibrary));  // b still lives
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+    }  // b released by its destructor
+    EXPECT_FALSE(isServerLoaded(kLibrary));
+
+    ASSERT_EQ(registerServer(kLibrary, true), S_OK);
+    EXPECT_FALSE(Registry::findClass(kControl));
+    EXPECT_FALSE(Registry::findClass(kPage));
+    EXPECT_FALSE(Registry::findTypeLib(kLib, 4, 1));
+    HResult hr = S_OK;
+    EXPECT_TRUE(HostedControl::create(kControl, &form, &hr).isNull());
+    EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(HostTest, ControlDeletedWithItsFormIsNotReleasedTwice) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    auto *form = new QWidget;
+    HostedControl c = HostedControl::create(kControl, form);
+    ASSERT_FALSE(c.isNull());
+    delete form;  // Qt deletes the control with its parent
+    EXPECT_TRUE(c.isNull());
+    c.release();
+    EXPECT_FALSE(isServerLoaded(kLibrary));
+}
+
+TEST_F(HostTest, FailureCodes) {
+    // Unregistering what was never registered: the type library step fails.
+    EXPECT_EQ(registerServer(kLibrary, true), SELFREG_E_TYPELIB);
+    EXPECT_EQ(registerServer(dir.path() + "/missing.so"), CO_E_DLLNOTFOUND);
+    // A registry that cannot be written.
+    qputenv("TQEN_COM_REGISTRY", "/proc/no/such/registry.json");
+    EXPECT_EQ(registerServer(kLibrary), SELFREG_E_TYPELIB);
+    qputenv("TQEN_COM_REGISTRY", (dir.path() + "/com-registry.json").toUtf8());
+    // A class whose server file is gone.
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    ClassEntry moved = *Registry::findClass(kControl);
+    moved.server = dir.path() + "/moved.so";
+    ASSERT_TRUE(Registry::registerClass(moved));
+    HResult hr = S_OK;
+    EXPECT_TRUE(HostedControl::create(kControl, nullptr, &hr).isNull());
+    EXPECT_EQ(hr, CO_E_DLLNOTFOUND);
+    // ensureRegistered repairs it.
+    EXPECT_EQ(ensureRegistered(kControl, kLibrary), S_OK);
+    EXPECT_EQ(Registry::findClass(kControl)->server, QFileInfo(kLibrary).canonicalFilePath());
+}
+
+TEST_F(HostTest, TypeLibraryGoneMeansUnregisterFailsAndClassesStay) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    ASSERT_TRUE(Registry::unregisterTypeLib(kLib, 4, 1));
+    EXPECT_EQ(registerServer(kLibrary, true), SELFREG_E_TYPELIB);
+    EXPECT_TRUE(Registry::findClass(kControl));
+    EXPECT_TRUE(Registry::findClass(kPage));
+}
+
+TEST_F(HostTest, TypeInformationReadableFromTheRegisteredLibrary) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    HResult hr = E_FAIL;
+    const auto lib = loadRegTypeLib(kLib, 4, 1, &hr);
+    ASSERT_TRUE(lib) << hr;
+    EXPECT_EQ(lib->name, QString("MDCaptLib"));
+    const TypeDescription *mp = lib->find("enumMP");
+    ASSERT_TRUE(mp);
+    EXPECT_EQ(mp->members.size(), 16);
+    EXPECT_EQ(mp->members.last().name, QString("_MP_CUSTOM"));
+    EXPECT_EQ(mp->members.last().id, 99);
+    const TypeDescription *disp = lib->find("_DMDCapt");
+    ASSERT_TRUE(disp);
+    EXPECT_EQ(disp->guid, Guid::fromString("{4E81B7C1-93A2-4D5F-A6E1-2C07D5B3F94A}"));
+    const TypeDescription *coclass = lib->find("MDCaption");
+    ASSERT_TRUE(coclass);
+    EXPECT_EQ(coclass->guid, kControl);
+    EXPECT_EQ(coclass->defaultSource, QString("_DMDCaptEvents"));
+    EXPECT_FALSE(loadRegTypeLib(kLib, 4, 0, &hr));
+    EXPECT_EQ(hr, TYPE_E_LIBNOTREGISTERED);
+}
+
+// The main screen's day cell: created by CLSID, given the stored layout of
+// the form and twips, then driven by DISPID, and clicked.
+TEST_F(HostTest, CalendarCellAsTheProgramUsesIt) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    QWidget form;
+    form.resize(400, 300);
+    HostedControl cell = HostedControl::create(kControl, &form);
+    ASSERT_FALSE(cell.isNull());
+    cell.control()->setAmbient({ContainerUnits::Twips, true, false, "LblCald"});
+    const PropertyBag bag(QVariantMap{
+        {"BorderStyle", 1}, {"BorderEffect", 1}, {"LabelAlignment", 2}, {"LabelPosition", 7},
+        {"LabelWidth", 64}, {"LabelHeight", 16}, {"TopMargin", 4}, {"BottomMargin", 4},
+        {"LeftMargin", 4}, {"RightMargin", 4}, {"Spacing", 4}, {"AutoAdjust", false},
+        {"ToolTip", QString()},
+        {"Font", QVariantMap{{"Name", "ＭＳ Ｐゴシック"}, {"Size", 11.25}}},
+        {"ForeColor", uint(kSysButtonText)}, {"BackColor", uint(kSysButtonFace)}});
+    ASSERT_EQ(cell.control()->load(bag), S_OK);
+    cell.widget()->setGeometry(10, 10, 60, 40);
+    QStringList events;
+    cell.onEvent([&](int dispid, const QString &name, const QVariantList &args) {
+        events << QString("%1 %2 %3").arg(name).arg(dispid).arg(args.size());
+    });
+
+    Dispatch *d = cell.dispatch();
+    EXPECT_TRUE(d->put(-518, "15").ok());                   // Caption
+    EXPECT_TRUE(d->put(-501, uint(rgb(255, 255, 0))).ok()); // BackColor
+    EXPECT_TRUE(d->put(-513, uint(rgb(255, 0, 0))).ok());   // ForeColor
+    EXPECT_TRUE(d->put(28, 9.0).ok());                       // FontSize
+    EXPECT_TRUE(d->put(10, 6).ok());                         // LabelPosition
+    EXPECT_EQ(d->get(-518).value.toString(), QString("15"));
+    EXPECT_EQ(d->get(-501).value.toUInt(), rgb(255, 255, 0));
+    EXPECT_FLOAT_EQ(d->get(28).value.toFloat(), 9.0f);
+    EXPECT_EQ(d->get(10).value.toInt(), 6);
+    EXPECT_EQ(d->getProperty("ToolTip").value.toString(), QString());
+    EXPECT_EQ(d->getProperty("FontName").value.toString(), QString("ＭＳ Ｐゴシック"));
+    // Lengths come back in twips: 64 px is 960 twips.
+    EXPECT_NEAR(d->getProperty("LabelWidth").value.toFloat(), 960.0f, 1.0f);
+    EXPECT_EQ(cell.widget()->accessibleName(), QString("15"));
+
+    // The face: yellow background, red label text somewhere inside.
+    const QImage face = cell.control()->drawImage(QSize(60, 40));
+    EXPECT_EQ(face.pixelColor(30, 35), QColor(255, 255, 0));
+    if (qEnvironmentVariableIsSet("TQEN_SHOTS")) face.scaled(240, 160).save(qEnvironmentVariable("TQEN_SHOTS") + "/cell.png");
+    int red = 0;
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x) {
+            const QColor c = face.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 120 && c.blue() < 120) ++red;
+        }
+    EXPECT_GT(red, 5);
+
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), QPointF(30, 30), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 20), QPointF(30, 30),
+                        Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+    QApplication::sendEvent(cell.widget(), &press);
+    QApplication::sendEvent(cell.widget(), &release);
+    EXPECT_EQ(events, QStringList({"MouseDown -605 4", "MouseUp -607 4", "Click -600 0"}));
+
+    // Errors come back with the control's code and text.
+    const DispResult bad = d->put(10, 8);
+    EXPECT_EQ(bad.code, 380);
+    EXPECT_EQ(bad.hresult(), qint32(0x800A017Cu));
+    EXPECT_EQ(bad.text, QString("ﾗﾍﾞﾙ位置の設定範囲は整数の -32767 から +32767までです。"));
+    EXPECT_EQ(d->getProperty("NoSuchThing").code, 438);
+}
+
+}  // namespace
