@@ -22,10 +22,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: tqen-lha a ARCHIVE FILE...\n"
-                 "       tqen-lha x ARCHIVE [FOLDER]\n"
-                 "       tqen-lha l ARCHIVE\n"
-                 "       tqen-lha t ARCHIVE\n");
+                 "tqen-lha: usage: tqen-lha a ARCHIVE FILE... | x ARCHIVE [FOLDER] | l ARCHIVE | t ARCHIVE\n");
     return static_cast<int>(Error::CommandLine);
 }
 
