@@ -234,7 +234,7 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
     std::map<std::string, std::size_t> byName;
     for (const AddItem &item : items) {
         std::string rel;
-        if (!safeRelativePath(item.storedName, rel))
+        if (!safeRelativePath(item.storedName, rel) || rel.size() > 32768)
             return Status::fail(Error::CommandLine, "cannot store a file under the name \"" + item.storedName + "\"");
         std::vector<std::uint8_t> data;
         if (Status s = readWholeFile(item.sourcePath, data, Error::FileRead); !s.ok()) return s;

@@ -11,10 +11,10 @@
 namespace tqen::unlha {
 
 struct EncoderOptions {
-    int maxChain = 192;       // candidates looked at per position
-    int goodLength = 32;      // a previous match this long quarters the search
-    int maxLazy = 64;         // a previous match this long is taken at once
-    int niceLength = 160;     // a match this long ends the search
+    int maxChain = 64;        // candidates looked at per position
+    int goodLength = 16;      // a previous match this long quarters the search
+    int maxLazy = 32;         // a previous match this long is taken at once
+    int niceLength = 128;     // a match this long ends the search
     int blockCodes = 32768;   // codes per block (must stay below 65,536)
 };
 

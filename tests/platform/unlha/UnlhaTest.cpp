@@ -79,6 +79,38 @@ TEST(CommandLine, PatternsMatchAsOnWindows) {
     for (const Case &c : cases) EXPECT_EQ(matchPattern(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
 
+TEST(Archive, OwnArchivesRoundTripOverTheInputTable) {
+    test::TempDir tmp;
+    const auto inputs = test::inputTable(tmp.path());
+    std::vector<AddItem> items;
+    for (const auto &in : inputs) {
+        test::writeFile(tmp.path() / in.name, in.data);
+        items.push_back({tmp / in.name, "in/" + in.name});
+    }
+    for (Method method : {Method::Lh5, Method::Lh6, Method::Lh7}) {
+        SCOPED_TRACE(std::string(methodId(method)));
+        const std::string path = tmp / "own.lzh";
+        fs::remove(path);
+        std::vector<AddedMember> added;
+        ASSERT_TRUE(addToArchive(path, items, method, added).ok());
+        LzhArchive a;
+        ASSERT_TRUE(a.open(path).ok());
+        ASSERT_EQ(a.members().size(), inputs.size());
+        const std::string out = tmp / "out";
+        fs::remove_all(out);
+        fs::create_directory(out);
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const Member &m = a.members()[i];
+            const bool shrinks = inputs[i].name != "empty" && inputs[i].name != "one-byte" &&
+                                 inputs[i].name != "incompressible";
+            EXPECT_EQ(m.methodId, shrinks ? methodId(method) : "-lh0-") << m.name;
+            EXPECT_EQ(m.level, 2);
+            ASSERT_TRUE(a.extract(m, out).ok()) << m.name;
+            EXPECT_TRUE(test::readFile(fs::path(out) / "in" / inputs[i].name) == inputs[i].data) << m.name;
+        }
+    }
+}
+
 TEST(Unlha, BackupAndRestoreLinesWithBlanksAndJapaneseNames) {
     test::TempDir tmp;
     const fs::path folder = tmp.path() / "営業 データ" / "フォルダ 1";
