@@ -349,6 +349,140 @@ TEST(Unlha, UnsafeNamesAreRefused) {
     EXPECT_FALSE(fs::exists(tmp.path() / "evil.txt"));
 }
 
+struct Ext {
+    std::uint8_t type;
+    Bytes data;
+};
+
+void put16(Bytes &b, std::size_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(Bytes &b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+Bytes str(const std::string &s) { return Bytes(s.begin(), s.end()); }
+
+// A stored member with a level-1 or level-2 header built from the given
+// extended headers (a level-2 header gets a header CRC when withCrc).
+Bytes extMember(int level, std::vector<Ext> exts, const Bytes &data, bool withCrc = true, bool pad = false) {
+    const std::uint16_t dataCrc = Crc16::of(data.data(), data.size());
+    if (level == 2 && withCrc) exts.insert(exts.begin(), Ext{0x00, {0, 0}});
+    Bytes chain;
+    std::size_t extTotal = 0;
+    for (const Ext &e : exts) extTotal += 3 + e.data.size();
+    Bytes h;
+    if (level == 2) {
+        put16(h, 0);
+        const std::string id = "-lh0-";
+        h.insert(h.end(), id.begin(), id.end());
+        put32(h, static_cast<std::uint32_t>(data.size()));
+        put32(h, static_cast<std::uint32_t>(data.size()));
+        put32(h, 1000000000);
+        h.push_back(0x20);
+        h.push_back(2);
+        put16(h, dataCrc);
+        h.push_back('U');
+    } else {
+        h = {0, 0, '-', 'l', 'h', '0', '-'};
+        put32(h, static_cast<std::uint32_t>(data.size() + extTotal));
+        put32(h, static_cast<std::uint32_t>(data.size()));
+        put32(h, 0x2C216000);
+        h.push_back(0x20);
+        h.push_back(1);
+        h.push_back(4);
+        const std::string base = "base";
+        h.insert(h.end(), base.begin(), base.end());
+        put16(h, dataCrc);
+        h.push_back('U');
+    }
+    const std::size_t baseSize = h.size() + 2;
+    put16(h, exts.empty() ? 0 : 3 + exts[0].data.size());
+    std::size_t crcAt = 0;
+    for (std::size_t i = 0; i < exts.size(); ++i) {
+        if (exts[i].type == 0x00) crcAt = h.size() + 1;
+        h.push_back(exts[i].type);
+        h.insert(h.end(), exts[i].data.begin(), exts[i].data.end());
+        put16(h, i + 1 < exts.size() ? 3 + exts[i + 1].data.size() : 0);
+    }
+    if (level == 2) {
+        if (pad) h.push_back(0);
+        h[0] = static_cast<std::uint8_t>(h.size());
+        h[1] = static_cast<std::uint8_t>(h.size() >> 8);
+        if (crcAt) {
+            const std::uint16_t c = Crc16::of(h.data(), h.size());
+            h[crcAt] = static_cast<std::uint8_t>(c);
+            h[crcAt + 1] = static_cast<std::uint8_t>(c >> 8);
+        }
+    } else {
+        h[0] = static_cast<std::uint8_t>(baseSize - 2);
+        unsigned sum = 0;
+        for (std::size_t i = 2; i < baseSize; ++i) sum += h[i];
+        h[1] = static_cast<std::uint8_t>(sum);
+    }
+    h.insert(h.end(), data.begin(), data.end());
+    return h;
+}
+
+TEST(Headers, ExtendedHeadersOfLevels1And2) {
+    const Bytes data = str("hello");
+    struct Case {
+        const char *what;
+        Bytes archive;
+        Error error;
+        std::string name;
+    };
+    const std::vector<Case> cases = {
+        {"level 2, unknown types skipped",
+         extMember(2, {{0x7F, str("xyz")}, {0x01, str("a.txt")}, {0x50, {0xA4, 0x81}}, {0x02, str("d\xFF" "e")}}, data),
+         Error::None, "d/e/a.txt"},
+        {"level 2, padding byte", extMember(2, {{0x01, str("p.txt")}}, data, true, true), Error::None, "p.txt"},
+        {"level 2 without header CRC", extMember(2, {{0x01, str("n.txt")}}, data, false), Error::None, "n.txt"},
+        {"level 1, name extension wins", extMember(1, {{0x01, str("long-name.txt")}, {0x7F, str("?")}}, data),
+         Error::None, "long-name.txt"},
+        {"level 1, base name and folder", extMember(1, {{0x02, str("dir\xFF")}}, data), Error::None, "dir/base"},
+        {"level 2, extension size below 3", [] {
+             Bytes b = extMember(2, {{0x01, str("a")}}, str("x"));
+             b[24] = 2;
+             return b;
+         }(), Error::ArchiveDamaged, ""},
+        {"level 2, extension beyond the header", [] {
+             Bytes b = extMember(2, {{0x01, str("a")}}, str("x"));
+             b[24] = 200;
+             return b;
+         }(), Error::ArchiveDamaged, ""},
+        {"level 2, header CRC wrong", [] {
+             Bytes b = extMember(2, {{0x01, str("abc")}}, str("x"));
+             b[b.size() - 4] ^= 1;  // in the name
+             return b;
+         }(), Error::ArchiveDamaged, ""},
+        {"level 1, extensions larger than the member", [] {
+             Bytes b = extMember(1, {{0x01, str("abcdef")}}, str("x"));
+             b[7] = 2;  // packed size 2 < extensions
+             unsigned sum = 0;
+             for (std::size_t i = 2; i < static_cast<std::size_t>(b[0]) + 2; ++i) sum += b[i];
+             b[1] = static_cast<std::uint8_t>(sum);
+             return b;
+         }(), Error::ArchiveDamaged, ""},
+        {"level 3", [] {
+             Bytes b = extMember(2, {{0x01, str("a")}}, str("x"));
+             b[20] = 3;
+             return b;
+         }(), Error::Unsupported, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Member> members;
+        const Status s = parseArchive(c.archive.data(), c.archive.size(), members);
+        EXPECT_EQ(s.error, c.error) << s.message;
+        if (c.error != Error::None) continue;
+        ASSERT_EQ(members.size(), 1u);
+        EXPECT_EQ(members[0].name, c.name);
+        EXPECT_TRUE(decodeMember(c.archive.data(), members[0], [](const std::uint8_t *, std::size_t) { return true; }).ok());
+    }
+}
+
 TEST(Unlha, ReadsLevel0NamesInCp932WithFolders) {
     test::TempDir tmp;
     // "表\データ.txt" in CP932: the second byte of 表 is 0x5C, a backslash.
