@@ -98,6 +98,7 @@ int buildLengths(const std::uint32_t *freq, int n, int maxBits, std::uint8_t *le
             if (len[s] < maxBits &&
                 (best < 0 || len[s] > len[best] || (len[s] == len[best] && freq[s] < freq[best])))
                 best = s;
+        if (best < 0) break;
         kraft -= std::int64_t{1} << (maxBits - len[best] - 1);
         ++len[best];
     }
@@ -107,6 +108,7 @@ int buildLengths(const std::uint32_t *freq, int n, int maxBits, std::uint8_t *le
             if (len[s] <= 1 || (std::int64_t{1} << (maxBits - len[s])) > full - kraft) continue;
             if (best < 0 || len[s] > len[best] || (len[s] == len[best] && freq[s] > freq[best])) best = s;
         }
+        if (best < 0) break;
         kraft += std::int64_t{1} << (maxBits - len[best]);
         --len[best];
     }
@@ -375,6 +377,13 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::uint8_t> huffmanLengths(const std::vector<std::uint32_t> &freq, int maxBits) {
+    std::vector<std::uint8_t> len(freq.size());
+    int only = 0;
+    if (buildLengths(freq.data(), static_cast<int>(freq.size()), maxBits, len.data(), &only) == 1) len[only] = 0;
+    return len;
+}
 
 std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size, Method method,
                                       const EncoderOptions &options) {

@@ -23,4 +23,8 @@ struct EncoderOptions {
 std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size, Method method,
                                       const EncoderOptions &options = {});
 
+// Code lengths of a Huffman code for freq, at most maxBits long, forming a
+// complete prefix code when two or more symbols are used (all 0 otherwise).
+std::vector<std::uint8_t> huffmanLengths(const std::vector<std::uint32_t> &freq, int maxBits);
+
 }  // namespace tqen::unlha

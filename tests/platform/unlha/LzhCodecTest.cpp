@@ -2,6 +2,8 @@
 // every method, and what the decoder does with damaged streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/unlha/Crc16.h"
 #include "platform/unlha/LzhDecoder.h"
 #include "platform/unlha/LzhEncoder.h"
@@ -69,6 +71,50 @@ TEST_P(RoundTrip, SmallBlocksAndShortChains) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip, ::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7));
+
+TEST(Huffman, LengthsAreLimitedAndComplete) {
+    std::vector<std::vector<std::uint32_t>> tables;
+    std::vector<std::uint32_t> fib = {1, 1};
+    while (fib.size() < 40) fib.push_back(fib[fib.size() - 1] + fib[fib.size() - 2]);
+    tables.push_back(fib);                                  // depth 39 without the limit
+    tables.push_back(std::vector<std::uint32_t>(510, 1));   // flat
+    tables.push_back({0, 5, 0, 0, 9});                      // two symbols
+    std::vector<std::uint32_t> skew(300, 1);
+    skew[7] = 4000000000u;
+    tables.push_back(skew);
+    for (const auto &freq : tables) {
+        const auto len = huffmanLengths(freq, 16);
+        std::uint64_t kraft = 0;
+        for (std::size_t i = 0; i < len.size(); ++i) {
+            EXPECT_LE(len[i], 16);
+            EXPECT_EQ(len[i] == 0, freq[i] == 0) << i;
+            if (len[i]) kraft += std::uint64_t{1} << (16 - len[i]);
+        }
+        EXPECT_EQ(kraft, std::uint64_t{1} << 16);
+    }
+    EXPECT_EQ(huffmanLengths({0, 0, 3, 0}, 16), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+}
+
+TEST(Compression, DeepTreesOfLiteralsRoundTrip) {
+    // Literal frequencies along the Fibonacci numbers force the limit of 16 bits.
+    Bytes data;
+    std::uint32_t a = 1, b = 1;
+    for (int sym = 0; sym < 26; ++sym) {
+        data.insert(data.end(), a, static_cast<std::uint8_t>(sym));
+        const std::uint32_t c = a + b;
+        a = b;
+        b = c;
+    }
+    std::shuffle(data.begin(), data.end(), std::mt19937(1));
+    EncoderOptions literalsOnly;
+    literalsOnly.maxChain = 0;
+    for (Method m : {Method::Lh5, Method::Lh7}) {
+        const Bytes packed = compressLzh(data.data(), data.size(), m, literalsOnly);
+        const Decoded d = decode(m, packed, data.size());
+        ASSERT_TRUE(d.status.ok()) << d.status.message;
+        EXPECT_TRUE(d.out == data);
+    }
+}
 
 TEST(Compression, ShrinksTextAndFarMatchesNeedTheBigWindow) {
     const Bytes text = test::textLike(200000, 4);
