@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 #include "platform/unlha/LzhArchive.h"
@@ -116,6 +117,8 @@ UnlhaResult runRead(char command, const std::string &archivePath, const std::vec
             if (Status s = archive.test(*m); !s.ok()) return fail(s);
         if (command == 't') return {0, std::to_string(chosen.size()) + " file(s) tested, all OK\n"};
     }
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
     for (const Member *m : chosen) {
         if (Status s = archive.extract(*m, folder); !s.ok()) return fail(s, report);
         report += sizeLine(m->name, m->originalSize, m->packedSize, m->methodId);

@@ -1,7 +1,7 @@
 // tqen-lha: look into, test, unpack or make the LZH archives of a backup.
 //
 //   tqen-lha a ARCHIVE FILE…      store the files (-lh7-) under their base names
-//   tqen-lha x ARCHIVE [FOLDER]   extract every member into FOLDER (default .)
+//   tqen-lha x ARCHIVE [FOLDER]   extract every member into FOLDER (default ., made if missing)
 //   tqen-lha l ARCHIVE            list the members
 //   tqen-lha t ARCHIVE            check every member's data against its CRC
 //
@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,8 @@ int main(int argc, char **argv) {
     if (archive.members().size() > 1)
         for (const Member &m : archive.members())
             if (Status s = archive.test(m); !s.ok()) return failed(s);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
     for (const Member &m : archive.members()) {
         std::string written;
         if (Status s = archive.extract(m, folder, &written); !s.ok()) return failed(s);

@@ -48,11 +48,10 @@ TEST(TqenLha, AddListTestExtract) {
     EXPECT_NE(r.out.find("-lh0-"), std::string::npos) << r.out;  // random data is stored
     EXPECT_EQ(tqenLha({"t", arc}, tmp).code, 0);
 
-    fs::create_directory(tmp.path() / "out");
-    r = tqenLha({"x", arc, tmp / "out"}, tmp);
+    r = tqenLha({"x", arc, tmp / "new/out"}, tmp);  // the folder is made
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_TRUE(t::readFile(tmp.path() / "out" / "日報.txt") == text);
-    EXPECT_TRUE(t::readFile(tmp.path() / "out" / "blob.bin") == blob);
+    EXPECT_TRUE(t::readFile(tmp.path() / "new/out" / "日報.txt") == text);
+    EXPECT_TRUE(t::readFile(tmp.path() / "new/out" / "blob.bin") == blob);
 }
 
 TEST(TqenLha, FailuresExitNonZeroWithOneLine) {
