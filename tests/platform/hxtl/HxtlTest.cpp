@@ -1,0 +1,82 @@
+// GoodDrive and WriteTest over a drive table made for the test.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/hxtl/Hxtl.h"
+
+namespace {
+
+class Drives : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp_.isValid());
+        root_ = tmp_.path();
+        QDir(root_).mkpath("floppy");
+        QDir(root_).mkpath("usb stick/営業");
+        QFile plain(root_ + "/plain-file");
+        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+        plain.write("x");
+        plain.close();
+        QFile conf(root_ + "/drives.conf");
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Text));
+        conf.write(QString("# test drives\n"
+                           "A=%1/floppy\n"
+                           "B=%1/missing\n"
+                           "C=%1\n"
+                           "D=%1/plain-file\n"
+                           "E=%1/usb stick/営業\n")
+                       .arg(root_)
+                       .toUtf8());
+        conf.close();
+        qputenv("TQEN_DRIVES", (root_ + "/drives.conf").toUtf8());
+    }
+    void TearDown() override { qunsetenv("TQEN_DRIVES"); }
+
+    QTemporaryDir tmp_;
+    QString root_;
+};
+
+TEST_F(Drives, GoodDriveAndWriteTestByDrive) {
+    struct Case {
+        const char *drive;
+        int good, writable;
+    } cases[] = {
+        {"A:", 1, 1},  {"a:", 1, 1},  {"A:\\", 1, 1}, {"C:", 1, 1}, {"E:", 1, 1},
+        {"B:", 0, 0},  // folder missing: no medium mounted
+        {"D:", 0, 0},  // not a folder
+        {"F:", 0, 0},  // not in the table
+        {"G:", 0, 0},  {"", 0, 0},    {"AB:", 0, 0},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(GoodDrive(c.drive) != 0, c.good != 0) << c.drive;
+        EXPECT_EQ(WriteTest(c.drive) != 0, c.writable != 0) << c.drive;
+    }
+    EXPECT_EQ(GoodDrive(nullptr), 0);
+    EXPECT_EQ(WriteTest(nullptr), 0);
+}
+
+TEST_F(Drives, WriteTestLeavesNothingBehind) {
+    QFile keep(root_ + "/floppy/Tqectl");
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.write("TqeFddNum = 1");
+    keep.close();
+    ASSERT_NE(WriteTest("A:"), 0);
+    EXPECT_EQ(QDir(root_ + "/floppy").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"Tqectl"});
+}
+
+TEST_F(Drives, ProtectedFolders) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    QFile::setPermissions(root_ + "/floppy", QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_NE(GoodDrive("A:"), 0);   // a write-protected disk is still a disk
+    EXPECT_EQ(WriteTest("A:"), 0);
+    QFile::setPermissions(root_ + "/floppy", QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(GoodDrive("A:"), 0);   // cannot be read
+    QFile::setPermissions(root_ + "/floppy", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace
