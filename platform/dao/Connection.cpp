@@ -112,7 +112,21 @@ QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind) {
     }
     default: {
         const char *p = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
-        const QString text = QString::fromUtf8(p, sqlite3_column_bytes(st, col));
+        const int bytes = sqlite3_column_bytes(st, col);
+        if (kind == ColumnKind::Date && bytes == 10) {  // "yyyy-mm-dd", read for every row: no detour through QString
+            int v[8];
+            bool digits = p[4] == '-' && p[7] == '-';
+            for (int i = 0, k = 0; i < 10 && digits; ++i) {
+                if (i == 4 || i == 7) continue;
+                digits = p[i] >= '0' && p[i] <= '9';
+                v[k++] = p[i] - '0';
+            }
+            if (digits) {
+                const QDate d(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3], v[4] * 10 + v[5], v[6] * 10 + v[7]);
+                if (d.isValid()) return d;
+            }
+        }
+        const QString text = QString::fromUtf8(p, bytes);
         if (kind == ColumnKind::Date) {
             const QVariant d = dateFromStored(text);
             return d.isNull() ? QVariant(text) : d;

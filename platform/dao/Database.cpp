@@ -3,7 +3,6 @@
 #include "platform/dao/JetTranslator.h"
 #include "platform/dao/RecordsetImpl.h"
 
-#include <QFileInfo>
 
 namespace tqen::dao {
 
@@ -146,18 +145,15 @@ Database &Database::operator=(Database &&other) noexcept {
 Database Database::open(const QString &path) {
     Database db;
     db.d->path = path;
-    const QFileInfo fi(path);
-    if (path.isEmpty() || !fi.isFile()) {
-        db.d->error = QStringLiteral("Could not find file '%1'.").arg(path);
-        return db;
-    }
-    if (fi.size() == 0) {  // SQLite would take an empty file for an empty database
-        db.d->error = QStringLiteral("Unrecognized database format '%1'.").arg(path);
+    if (path.isEmpty()) {
+        db.d->error = QStringLiteral("Could not find file ''.");
         return db;
     }
     auto conn = std::make_shared<Connection>();
-    conn->path = fi.absoluteFilePath();
-    const QByteArray name = conn->path.toUtf8();
+    conn->path = path;
+    // Without SQLITE_OPEN_CREATE a missing file stays missing. URIs are on for
+    // ATTACH; a plain path that happens to begin with "file:" stays a path.
+    const QByteArray name = (path.startsWith(QStringLiteral("file:")) ? QStringLiteral("./") + path : path).toUtf8();
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     conn->db = raw;
@@ -167,9 +163,17 @@ Database Database::open(const QString &path) {
         return db;
     }
     sqlite3_busy_timeout(raw, 5000);
-    sqlite3_extended_result_codes(raw, 1);
-    if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        db.d->error = QStringLiteral("Unrecognized database format '%1': %2").arg(path, conn->lastError());
+    // SQLite reads a file only when asked: make it show now whether it is a
+    // database. An empty file (or one without a single table) would pass for
+    // an empty database; it is none of the delivered files.
+    sqlite3_stmt *st = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(raw, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    if (version <= 0) {
+        db.d->error = QStringLiteral("Unrecognized database format '%1'.").arg(path);
+        if (version < 0) db.d->error += u' ' + conn->lastError();
         conn->close();
         return db;
     }

@@ -185,6 +185,12 @@ private:
                 single_ = false;
             if (i > s && t[i].isWord("select")) single_ = false;
         }
+        // An aggregate in the list makes one row of many: nothing to update.
+        for (int i = *listBegin; i < *listEnd && single_; ++i) {
+            static const char *aggregates[] = {"count", "sum", "avg", "min", "max", "first", "last", "stdev", "var"};
+            for (const char *a : aggregates)
+                if (t[i].isWord(a) && i + 1 < t.size() && t[i + 1].isPunct("(")) single_ = false;
+        }
         *single = single_;
         return table;
     }

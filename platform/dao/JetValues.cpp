@@ -72,13 +72,32 @@ QString storedDate(const QDateTime &dt) {
     return day + dt.time().toString(QStringLiteral(" HH:mm:ss"));
 }
 
+namespace {
+
+// Digits s[from, from + n) as a number; -1 when any is no digit.
+int number(QStringView s, int from, int n) {
+    int v = 0;
+    for (int i = from; i < from + n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
+// Read for every date of every row, so parsed by hand: "yyyy-mm-dd" or
+// "yyyy-mm-dd hh:mm:ss".
 QVariant dateFromStored(const QString &stored) {
-    if (stored.size() < 10) return {};
-    const QDate d = QDate::fromString(stored.left(10), QStringLiteral("yyyy-MM-dd"));
-    if (!d.isValid()) return {};
-    if (stored.size() == 10) return d;
-    const QTime t = QTime::fromString(stored.mid(11), QStringLiteral("HH:mm:ss"));
-    if (stored.at(10) != u' ' || !t.isValid()) return {};
+    const QStringView s(stored);
+    if ((s.size() != 10 && s.size() != 19) || s[4] != u'-' || s[7] != u'-') return {};
+    const QDate d(number(s, 0, 4), number(s, 5, 2), number(s, 8, 2));
+    if (!d.isValid() || number(s, 0, 4) < 0) return {};
+    if (s.size() == 10) return d;
+    if (s[10] != u' ' || s[13] != u':' || s[16] != u':') return {};
+    const QTime t(number(s, 11, 2), number(s, 14, 2), number(s, 17, 2));
+    if (!t.isValid()) return {};
     if (t == QTime(0, 0)) return d;
     return QDateTime(d, t);
 }

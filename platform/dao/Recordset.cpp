@@ -37,9 +37,8 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
         // "SELECT rowid, <list> FROM …": the rowid leads every row.
         QStringList p = tr.pieces;
         for (const JetTranslation::External &e : tr.externals) p[e.piece] = quoteName(aliases.value(e.attach)) + u'.' + p[e.piece];
-        const QString list = p.mid(tr.selectListPiece, tr.fromPiece - tr.selectListPiece).join(u' ');
         tableSql = (tr.tableAttach >= 0 ? quoteName(aliases.value(tr.tableAttach)) + u'.' : QString()) + quoteName(tr.table);
-        pointSql = QStringLiteral("SELECT ") + list + QStringLiteral(" FROM ") + tableSql + QStringLiteral(" WHERE rowid = ?");
+        selectList = p.mid(tr.selectListPiece, tr.fromPiece - tr.selectListPiece);
         QStringList whole = p;
         whole[tr.selectListPiece] = QStringLiteral("rowid , ") + whole[tr.selectListPiece];
         stepping = conn->prepare(whole.join(u' '), params, &err);
@@ -116,6 +115,9 @@ void Recordset::Impl::finishReading() {
 void Recordset::Impl::loadFromPos() {
     current.clear();
     if (!conn || !conn->db) return;
+    if (pointSql.isEmpty())
+        pointSql = QStringLiteral("SELECT ") + selectList.join(u' ') + QStringLiteral(" FROM ") + tableSql +
+                   QStringLiteral(" WHERE rowid = ?");
     QString err;
     sqlite3_stmt *st = conn->prepare(pointSql, params, &err);
     if (!st) { error = err; pos = rowids.size(); return; }
@@ -139,6 +141,8 @@ bool Recordset::Impl::atEnd() const {
 }
 
 int Recordset::Impl::fieldIndex(const QString &name) const {
+    for (int i = 0; i < names.size(); ++i)  // the name as the select spells it, the common case
+        if (names[i] == name) return i;
     for (int i = 0; i < names.size(); ++i)
         if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
     return -1;

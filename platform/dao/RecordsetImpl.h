@@ -31,7 +31,8 @@ struct Recordset::Impl {
     // Updatable dynaset.
     bool updatable = false;
     QString tableSql;               // schema-qualified, quoted table name
-    QString pointSql;               // the select list by rowid
+    QStringList selectList;         // pieces of the select list
+    QString pointSql;               // the select list by rowid, made when first needed
     QVector<QString> params;
     sqlite3_stmt *stepping = nullptr;  // the running select: rowid, then the fields
     std::vector<sqlite3_int64> rowids;
