@@ -150,6 +150,15 @@ private:
     QString lastError_;
     QString cellError_;
     QDate monthShown_;
+    // What each day cell was last told (its caption and colours), so that
+    // unchanged properties are not sent again.
+    struct CellLook {
+        bool known = false;
+        QString caption;
+        quint32 back = 0;
+        quint32 fore = 0;
+    };
+    std::vector<CellLook> cellLooks_;
     int offset_ = 0;
     int days_ = 0;
     bool unloading_ = false;

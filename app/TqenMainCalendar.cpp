@@ -120,6 +120,7 @@ void TqenMain::buildCalendar() {
         grid->addWidget(w, 1 + i / 7, i % 7);
         LblCald.push_back(std::move(cell));
     }
+    cellLooks_.resize(LblCald.size());
     column->addStretch(1);
 }
 
@@ -130,6 +131,7 @@ QString TqenMain::cellCaption(int index) const {
 
 quint32 TqenMain::cellBackColor(int index) const {
     if (index < 0 || index >= int(LblCald.size())) return 0;
+    if (cellLooks_[index].known) return cellLooks_[index].back;
     return LblCald[index].dispatch()->get(DispBackColor).value.toUInt();
 }
 
@@ -141,9 +143,22 @@ quint32 TqenMain::cellForeColor(int index) const {
 void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore) {
     if (index < 0 || index >= int(LblCald.size())) return;
     com::Dispatch *d = LblCald[index].dispatch();
-    if (caption.isValid()) d->put(DispCaption, caption);
-    if (back.isValid()) d->put(DispBackColor, back);
-    if (fore.isValid()) d->put(DispForeColor, fore);
+    // A property is sent only when it changes: redrawing a month touches
+    // every cell, most of which keep their look.
+    CellLook &look = cellLooks_[index];
+    if (caption.isValid() && (!look.known || look.caption != caption.toString())) {
+        d->put(DispCaption, caption);
+        look.caption = caption.toString();
+    }
+    if (back.isValid() && (!look.known || look.back != back.toUInt())) {
+        d->put(DispBackColor, back);
+        look.back = back.toUInt();
+    }
+    if (fore.isValid() && (!look.known || look.fore != fore.toUInt())) {
+        d->put(DispForeColor, fore);
+        look.fore = fore.toUInt();
+    }
+    look.known = look.known || (caption.isValid() && back.isValid() && fore.isValid());
 }
 
 void TqenMain::prepareCells() {

@@ -28,6 +28,14 @@ DateBox::DateBox(const QString &name, QWidget *parent) : QWidget(parent) {
     row->addWidget(drop_);
     setFocusProxy(edit_);
 
+    connect(drop_, &QToolButton::clicked, this, &DateBox::showCalendar);
+    connect(edit_, &QLineEdit::editingFinished, this, &DateBox::commitTyped);
+    edit_->installEventFilter(this);
+    refresh();
+}
+
+void DateBox::buildPopup() {
+    if (popup_) return;
     popup_ = new QWidget(this, Qt::Popup);
     caption_ = new QLabel(popup_);
     caption_->setAlignment(Qt::AlignCenter);
@@ -39,8 +47,6 @@ DateBox::DateBox(const QString &name, QWidget *parent) : QWidget(parent) {
     col->addWidget(caption_);
     col->addWidget(calendar_);
 
-    connect(drop_, &QToolButton::clicked, this, &DateBox::showCalendar);
-    connect(edit_, &QLineEdit::editingFinished, this, &DateBox::commitTyped);
     connect(calendar_, &QCalendarWidget::currentPageChanged, this,
             [this](int, int) { caption_->setText(calendarCaption()); });
     connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate d) {
@@ -53,8 +59,11 @@ DateBox::DateBox(const QString &name, QWidget *parent) : QWidget(parent) {
         setDateInternal(d, true);
         edit_->setFocus();
     });
-    edit_->installEventFilter(this);
-    refresh();
+}
+
+QCalendarWidget *DateBox::calendar() {
+    buildPopup();
+    return calendar_;
 }
 
 QVariant DateBox::Value() const {
@@ -78,7 +87,7 @@ void DateBox::setDisplayFormat(const QString &format) {
 
 void DateBox::setMonthFormat(const QString &format) {
     monthFormat_ = format;
-    caption_->setText(calendarCaption());
+    if (caption_) caption_->setText(calendarCaption());
 }
 
 void DateBox::setWidthTwips(int t) { setFixedWidth(pixels(t)); }
@@ -87,11 +96,13 @@ int DateBox::widthTwips() const { return twips(width()); }
 int DateBox::leftTwips() const { return twips(x()); }
 
 QString DateBox::calendarCaption() const {
+    if (!calendar_) return {};
     const QDate first(calendar_->yearShown(), calendar_->monthShown(), 1);
     return FormatDate(first, monthFormat_);
 }
 
 void DateBox::showCalendar() {
+    buildPopup();
     const QDate shown = date_.isValid() ? date_ : QDate::currentDate();
     calendar_->setSelectedDate(shown);
     calendar_->setCurrentPage(shown.year(), shown.month());

@@ -44,7 +44,7 @@ public:
     QLineEdit *editor() const { return edit_; }
     // Opens the drop-down calendar (also Alt+Down, F4 and the button).
     void showCalendar();
-    QCalendarWidget *calendar() const { return calendar_; }
+    QCalendarWidget *calendar();
     QString calendarCaption() const;
 
 signals:
@@ -57,12 +57,13 @@ private:
     void commitTyped();
     void refresh();
     void setDateInternal(const QDate &d, bool notify);
+    void buildPopup();
 
     QLineEdit *edit_;
     QToolButton *drop_;
-    QWidget *popup_;
-    QLabel *caption_;
-    QCalendarWidget *calendar_;
+    QWidget *popup_ = nullptr;        // the drop-down, made when first opened
+    QLabel *caption_ = nullptr;
+    QCalendarWidget *calendar_ = nullptr;
     QDate date_;
     QString inputFormat_ = QStringLiteral("yyyy/mm/dd");
     QString displayFormat_ = QStringLiteral("yyyy/mm/dd");

@@ -26,6 +26,9 @@ TextBox::TextBox(const QString &name, bool multiLine, QWidget *parent) : QWidget
 QString TextBox::Text() const { return line_ ? line_->text() : multi_->toPlainText(); }
 
 void TextBox::setText(const QString &text) {
+    // Setting the text it already holds keeps the caret and the undo history
+    // (and a memo's document is not rebuilt for nothing).
+    if (Text() == text) return;
     if (line_) line_->setText(text);
     else multi_->setPlainText(text);
 }

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace tqen::forms;
 
@@ -75,8 +76,13 @@ TEST(DateBox, TypingADate) {
 TEST(DateBox, PickingFromTheCalendar) {
     DateBox box(QStringLiteral("txt開始"));
     box.setValue(QStringLiteral("20020214"));
-    box.showCalendar();
+    box.show();
+    box.findChild<QToolButton *>()->click();           // the drop-down button
+    ASSERT_NE(box.calendar(), nullptr);
+    EXPECT_TRUE(box.calendar()->isVisible());
+    EXPECT_EQ(box.calendar()->selectedDate(), QDate(2002, 2, 14));
     emit box.calendar()->clicked(QDate(2002, 2, 20));
+    EXPECT_FALSE(box.calendar()->isVisible());
     EXPECT_EQ(box.Value(), QVariant(QDate(2002, 2, 20)));
 }
 

@@ -1,0 +1,179 @@
+// Speed of the main screen on the benchmark data (bench/data, 100,000
+// reports; build the target tqen_benchdata first):
+//
+//  - start-up: the main window built, loaded and shown (Form_Load);
+//  - a day click: LblCald_Click → ReadNippo;
+//  - a month step: the next-month button → SetClalendar + SetMarkDate.
+//
+// Each is printed with the time of the bare SQLite statements it runs,
+// measured in the same run, and their ratio. Medians over interleaved rounds.
+//
+//   QT_QPA_PLATFORM=offscreen tqen_bench_main
+#include "app/TqenMain.h"
+#include "core/Globals.h"
+#include "platform/dao/Dao.h"
+#include "platform/forms/Fonts.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMs(const std::function<void()> &f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Runs statements directly on SQLite, reading every column of every row.
+struct Bare {
+    static void run(const QString &path, const QStringList &statements) {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        for (const QString &sql : statements) {
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                for (int i = 0; i < sqlite3_column_count(st); ++i) sqlite3_column_text(st, i);
+            }
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+    }
+};
+
+QString lit(const QString &s) {
+    QString t = s;
+    t.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + t + u'\'';
+}
+
+void line(const char *what, double ours, double bare) {
+    std::printf("%-44s main screen %8.3f ms   bare statements %8.3f ms   ratio %6.2f\n", what, ours, bare,
+                ours / bare);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    tqen::forms::InstallFontSubstitutions();
+    const QString source = QStringLiteral(TQEN_BENCH_DATA_DIR "/TqenData.mdb");
+    if (!QFile::exists(source)) {
+        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
+        return 2;
+    }
+    QTemporaryDir tmp;
+    const QString app = tmp.path();
+    QDir().mkpath(app + QStringLiteral("/data"));
+    const QString data = app + QStringLiteral("/data/TqenData.mdb");
+    const QString work = app + QStringLiteral("/data/TqenWork.mdb");
+    QFile::copy(source, data);
+    QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    qputenv("TQEN_COM_REGISTRY", (app + QStringLiteral("/registry.json")).toUtf8());
+    qputenv("TQEN_DRIVES", (app + QStringLiteral("/drives.conf")).toUtf8());
+
+    // The busiest staff member and customer of the current month are the
+    // remembered ones, so the calendar has marks to draw.
+    QString staff, customer;
+    QDate busiestDay;
+    {
+        auto db = tqen::dao::Database::open(data);
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 >= #") +
+                                   QDate::currentDate().addMonths(-1).toString(QStringLiteral("yyyy/MM/01")) +
+                                   QStringLiteral("#"));
+        if (!rs.eof()) {
+            staff = rs.field(QStringLiteral("担当")).toString();
+            customer = rs.field(QStringLiteral("顧客名")).toString();
+            busiestDay = rs.field(QStringLiteral("日付")).toDate();
+        }
+        auto w = tqen::dao::Database::open(work);
+        w.execute(QStringLiteral("update 管理 set 担当 = ") + tqen::dao::sqlText(staff) +
+                  QStringLiteral(", 顧客名 = ") + tqen::dao::sqlText(customer));
+    }
+    std::printf("data: %s, remembered %s / %s\n\n", qPrintable(source), qPrintable(staff), qPrintable(customer));
+
+    const QDate today = QDate::currentDate();
+    auto monthSql = [&](const QDate &d) {
+        const QDate first(d.year(), d.month(), 1);
+        return QStringLiteral("SELECT * FROM 営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' AND 担当 = %3 AND 顧客名 = %4 ORDER BY 日付")
+            .arg(first.toString(Qt::ISODate), QDate(d.year(), d.month(), d.daysInMonth()).toString(Qt::ISODate),
+                 lit(staff), lit(customer));
+    };
+    auto daySql = [&](const QDate &d) {
+        return QStringLiteral("SELECT * FROM 営業日報 WHERE 日付 = '%1' AND 顧客名 = %2 AND 担当 = %3")
+            .arg(d.toString(Qt::ISODate), lit(customer), lit(staff));
+    };
+
+    // Start-up.
+    std::vector<double> ours, bare;
+    for (int round = 0; round < 7; ++round) {
+        ours.push_back(timeMs([&] {
+            tqen::G() = tqen::Globals();
+            tqen::TqenMain main(app);
+            main.Form_Load();
+            QApplication::processEvents();
+        }));
+        bare.push_back(timeMs([&] {
+            Bare::run(work, {QStringLiteral("SELECT * FROM 管理"), QStringLiteral("SELECT * FROM 管理")});
+            Bare::run(work, {QStringLiteral("DELETE FROM w顧客参照")});
+            Bare::run(data, {QStringLiteral("SELECT * FROM 営業日報 WHERE 日付 = '1900-01-01'")});
+            Bare::run(data, {QStringLiteral("SELECT * FROM コードマスタ WHERE kcode = '担当' ORDER BY code"),
+                             QStringLiteral("SELECT * FROM 顧客マスタ WHERE 担当 = %1 ORDER BY ふりがな").arg(lit(staff))});
+            Bare::run(data, {monthSql(today)});
+            Bare::run(data, {daySql(today)});
+        }));
+        QApplication::processEvents();
+    }
+    const double startup = median(ours);
+    line("start-up to the main window shown", startup, median(bare));
+
+    tqen::G() = tqen::Globals();
+    tqen::TqenMain main(app);
+    main.Form_Load();
+    QApplication::processEvents();
+
+    // A day click on the busiest day of the month shown.
+    ours.clear();
+    bare.clear();
+    const QDate clickDay = busiestDay.isValid() && busiestDay.month() == today.month() ? busiestDay : today;
+    const int cell = main.cellOffset() + clickDay.day() - 1;
+    for (int round = 0; round < 41; ++round) {
+        ours.push_back(timeMs([&] { main.LblCald_Click(cell); }));
+        bare.push_back(timeMs([&] { Bare::run(data, {daySql(clickDay)}); }));
+    }
+    line("day click (ReadNippo)", median(ours), median(bare));
+
+    // Month steps back and forth.
+    ours.clear();
+    bare.clear();
+    for (int round = 0; round < 41; ++round) {
+        const bool back = round % 2 == 0;
+        const QDate target = main.monthShown().addMonths(back ? -1 : 1);
+        ours.push_back(timeMs([&] { back ? main.cmdCaldBef_Click() : main.CmdCaldNext_Click(); }));
+        bare.push_back(timeMs([&] { Bare::run(data, {monthSql(target)}); }));
+    }
+    const double step = median(ours);
+    line("month step (SetClalendar + SetMarkDate)", step, median(bare));
+
+    std::printf("\nstart-up %.1f ms (target under 500 ms), month step %.2f ms (target under 20 ms)\n", startup, step);
+    return 0;
+}
