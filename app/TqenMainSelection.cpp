@@ -71,8 +71,8 @@ void TqenMain::buildIndexTab(QWidget *tab) {
 
     dat参照 = new forms::DataControl(QStringLiteral("dat参照"), this);
     Grid参照 = new forms::DataGrid(QStringLiteral("Grid参照"), dat参照,
-                                 {{QStringLiteral("名称"), QStringLiteral("名称"), false, true, {}, 200},
-                                  {QStringLiteral("住所"), QStringLiteral("住所"), false, true, {}, 120},
+                                 {{QStringLiteral("名称"), QStringLiteral("名称"), false, true, {}, 150},
+                                  {QStringLiteral("住所"), QStringLiteral("住所"), false, true, {}, 70},
                                   {QStringLiteral("ふりがな"), QStringLiteral("ふりがな"), false, true, {}, 0}},
                                  tab);
     Grid参照->setAccessibleName(QStringLiteral("顧客の一覧"));

@@ -434,3 +434,20 @@ TEST_F(MainScreen, HelpButtonsOpenTheHelpPages) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of the screen for people to look at: set TQEN_SCREENSHOT_DIR.
+TEST_F(MainScreen, CustomerIndexTabScreenshot) {
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおきこうぎょう"));
+    addCustomer(QStringLiteral("アオヤマ電機"), QStringLiteral("アオヤマデンキ"));
+    addCustomer(QStringLiteral("浅野商事"), QStringLiteral("ｱｻﾉｼｮｳｼﾞ"));
+    load();
+    main->SSTab1->setCurrentIndex(0);
+    main->cmd50[0]->click();
+    EXPECT_EQ(main->Grid参照->RowCount(), 3);
+    const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) EXPECT_TRUE(main->grab().save(dir + QStringLiteral("/customer-index.png")));
+}
+
+}  // namespace
