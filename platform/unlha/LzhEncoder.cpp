@@ -164,7 +164,13 @@ public:
                     if (curLen == kMinMatch && curDist > 4096) curLen = 0;
                 }
             }
-            if (pending && prevLen >= kMinMatch && curLen <= prevLen) {
+            // The previous match wins unless the one here is longer; one byte
+            // longer but much farther away costs more than it saves.
+            const bool previousWins =
+                curLen <= prevLen ||
+                (curLen == prevLen + 1 && bitLength(static_cast<unsigned>(curDist - 1)) >
+                                              bitLength(static_cast<unsigned>(prevDist - 1)) + 3);
+            if (pending && prevLen >= kMinMatch && previousWins) {
                 emitMatch(prevLen, prevDist);
                 const std::size_t end = pos - 1 + static_cast<std::size_t>(prevLen);
                 for (std::size_t q = pos + 1; q < end; ++q)
