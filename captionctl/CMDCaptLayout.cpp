@@ -169,8 +169,9 @@ void CMDCaptCtrl::UpdateLabelSize() {
 
 void CMDCaptCtrl::OnTextChanged() {
     if (!m_Caption.isEmpty()) {
-        const QSize s = measure(m_Caption);
+        // The text is measured only when the label follows its size.
         if (m_LabelAutoSize) {
+            const QSize s = measure(m_Caption);
             m_LabelWidth = qint16(s.width());
             m_LabelHeight = qint16(s.height() * 17 / 10);
         }
