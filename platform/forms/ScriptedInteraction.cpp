@@ -13,8 +13,8 @@ int ScriptedInteraction::messageBox(QWidget *, const QString &prompt, int style,
     return answer;
 }
 
-bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
-    dialogs.push_back({false, spec});
+bool ScriptedInteraction::fileDialog(bool save, const FileDialogSpec &spec, QString *chosen) {
+    dialogs.push_back({save, spec});
     if (files_.empty()) return false;
     const QString path = files_.front();
     files_.pop_front();
@@ -23,14 +23,12 @@ bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogSpec &spec, 
     return true;
 }
 
+bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
+    return fileDialog(false, spec, chosen);
+}
+
 bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
-    dialogs.push_back({true, spec});
-    if (files_.empty()) return false;
-    const QString path = files_.front();
-    files_.pop_front();
-    if (path.isEmpty()) return false;
-    *chosen = path;
-    return true;
+    return fileDialog(true, spec, chosen);
 }
 
 bool ScriptedInteraction::shellOpen(const QString &target) {

@@ -41,6 +41,7 @@ public:
     int unansweredBoxes() const { return int(answers_.size()); }
 
 private:
+    bool fileDialog(bool save, const FileDialogSpec &spec, QString *chosen);
     std::deque<int> answers_;
     std::deque<QString> files_;
 };

@@ -197,6 +197,24 @@ TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
     EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 2, 14)));
 }
 
+TEST_F(MainScreen, AFailedDeletionSaysSoAndKeepsTheScreen) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("t"));
+    load();
+    main->txt日付->setValue(QStringLiteral("20020214"));
+    main->cmb担当->setText(QStringLiteral("佐藤"));
+    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    main->txtメモ->setText(QStringLiteral("消さないで"));
+    QFile::remove(data());
+    script.answer(mb::IdYes);
+    main->cmd削除->click();
+    ASSERT_EQ(script.shown.size(), 2);
+    EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("削除できませんでした")));
+    EXPECT_TRUE(script.shown[1].prompt.contains(data()));
+    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("消さないで"));
+    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_FALSE(QFile::exists(data()));        // never created by the attempt
+}
+
 TEST_F(MainScreen, EmptySettingsTableRemembersNothing) {
     onWork(QStringLiteral("delete * from 管理"));
     load();
