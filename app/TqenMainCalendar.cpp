@@ -176,12 +176,11 @@ void TqenMain::SetClalendar() {
     offset_ = first.dayOfWeek() % 7;   // Sunday 0 … Saturday 6
     QVariant monthText = FormatDate(monthShown_, QStringLiteral("yyyy/mm/dd"));
     days_ = MSG::DaysInMonth(monthText);
-    const QString today = FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm/dd"));
+    const QDate today = QDate::currentDate();
     for (int day = 1; day <= days_; ++day) {
         const int cell = offset_ + day - 1;
         setCell(cell, QString::number(day), QVariant(), QVariant());
-        if (FormatDate(QDate(first.year(), first.month(), day), QStringLiteral("yyyy/mm/dd")) == today)
-            setCell(cell, QVariant(), uint(ColorToday), QVariant());
+        if (QDate(first.year(), first.month(), day) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
     }
     LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().EraMode)));
     if (auto *w = LblCalendarTitle) w->setAccessibleName(w->text());

@@ -32,7 +32,9 @@ int EraYear(const QDate &day) {
 namespace {
 
 QString padded(int value, int width) {
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+    QString digits = QString::number(value);
+    if (digits.size() < width) digits.prepend(QString(width - digits.size(), QLatin1Char('0')));
+    return digits;
 }
 
 }  // namespace
@@ -41,6 +43,7 @@ QString FormatDate(const QDate &day, const QString &format) {
     if (!day.isValid()) return {};
     const Era *era = EraOf(day);
     QString out;
+    out.reserve(format.size() + 8);
     qsizetype i = 0;
     while (i < format.size()) {
         const QChar c = format[i];
