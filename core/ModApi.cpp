@@ -26,16 +26,16 @@ QStringList FilterList(const QString &filter) {
 
 namespace {
 
-forms::FileDialogSpec specOf(const FileDialogRequest &r) {
-    forms::FileDialogSpec spec;
-    spec.title = r.title;
-    spec.filters = FilterList(r.filter);
-    spec.filterIndex = r.filterIndex;
+forms::FileDialogOptions specOf(const FileDialogRequest &r) {
+    forms::FileDialogOptions options;
+    options.title = r.title;
+    options.filters = FilterList(r.filter);
+    options.filterIndex = r.filterIndex;
     QString folder = r.initialFolder;
     if (folder.size() >= 2 && folder[1] == QLatin1Char(':')) folder = drives::toLocalPath(folder);
-    spec.initialFolder = folder;
-    spec.defaultName = r.defaultName;
-    return spec;
+    options.initialFolder = folder;
+    options.defaultName = r.defaultName;
+    return options;
 }
 
 int finish(bool chosen, const QString &path, FileDialogRequest &request) {

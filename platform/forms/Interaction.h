@@ -28,7 +28,7 @@ int closeAnswer(int style);
 }  // namespace mb
 
 // A file dialog request as the platform takes it.
-struct FileDialogSpec {
+struct FileDialogOptions {
     QString title;
     QStringList filters;      // "MDB ファイル(*.mdb)" …
     int filterIndex = 1;      // one-based
@@ -45,8 +45,8 @@ public:
 
     // The open or save dialog; true with the chosen full path when the user
     // chose a file.
-    virtual bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) = 0;
-    virtual bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) = 0;
+    virtual bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) = 0;
+    virtual bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) = 0;
 
     // Opens a document or web page with the desktop; true when it was handed
     // over.

@@ -37,12 +37,12 @@ QString buttonText(int answer) {
     return {};
 }
 
-QString filterText(const FileDialogSpec &spec, QString *selected) {
+QString filterText(const FileDialogOptions &options, QString *selected) {
     QStringList parts;
-    for (qsizetype i = 0; i < spec.filters.size(); ++i) {
-        QString f = spec.filters[i];
+    for (qsizetype i = 0; i < options.filters.size(); ++i) {
+        QString f = options.filters[i];
         parts << f;
-        if (i + 1 == spec.filterIndex) *selected = f;
+        if (i + 1 == options.filterIndex) *selected = f;
     }
     return parts.join(QStringLiteral(";;"));
 }
@@ -74,22 +74,22 @@ int QtInteraction::messageBox(QWidget *owner, const QString &prompt, int style, 
     return mb::closeAnswer(style);
 }
 
-bool QtInteraction::openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) {
+bool QtInteraction::openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) {
     QString selected;
-    const QString filter = filterText(spec, &selected);
-    const QString path = QFileDialog::getOpenFileName(owner, spec.title, spec.initialFolder, filter, &selected);
+    const QString filter = filterText(options, &selected);
+    const QString path = QFileDialog::getOpenFileName(owner, options.title, options.initialFolder, filter, &selected);
     if (path.isEmpty()) return false;
     *chosen = path;
     return true;
 }
 
-bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) {
+bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) {
     QString selected;
-    const QString filter = filterText(spec, &selected);
-    QString start = spec.initialFolder;
-    if (!spec.defaultName.isEmpty()) start = QFileInfo(start + QLatin1Char('/') + spec.defaultName).filePath();
+    const QString filter = filterText(options, &selected);
+    QString start = options.initialFolder;
+    if (!options.defaultName.isEmpty()) start = QFileInfo(start + QLatin1Char('/') + options.defaultName).filePath();
     // The shell's copy asks before it overwrites, so the dialog does not.
-    const QString path = QFileDialog::getSaveFileName(owner, spec.title, start, filter, &selected,
+    const QString path = QFileDialog::getSaveFileName(owner, options.title, start, filter, &selected,
                                                       QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return false;
     *chosen = path;

@@ -8,8 +8,8 @@ namespace tqen::forms {
 class QtInteraction : public Interaction {
 public:
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
-    bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
-    bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool shellOpen(const QString &target) override;
 };
 

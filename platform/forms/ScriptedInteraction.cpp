@@ -13,8 +13,8 @@ int ScriptedInteraction::messageBox(QWidget *, const QString &prompt, int style,
     return answer;
 }
 
-bool ScriptedInteraction::fileDialog(bool save, const FileDialogSpec &spec, QString *chosen) {
-    dialogs.push_back({save, spec});
+bool ScriptedInteraction::fileDialog(bool save, const FileDialogOptions &options, QString *chosen) {
+    dialogs.push_back({save, options});
     if (files_.empty()) return false;
     const QString path = files_.front();
     files_.pop_front();
@@ -23,12 +23,12 @@ bool ScriptedInteraction::fileDialog(bool save, const FileDialogSpec &spec, QStr
     return true;
 }
 
-bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
-    return fileDialog(false, spec, chosen);
+bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogOptions &options, QString *chosen) {
+    return fileDialog(false, options, chosen);
 }
 
-bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogSpec &spec, QString *chosen) {
-    return fileDialog(true, spec, chosen);
+bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogOptions &options, QString *chosen) {
+    return fileDialog(true, options, chosen);
 }
 
 bool ScriptedInteraction::shellOpen(const QString &target) {

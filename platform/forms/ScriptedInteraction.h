@@ -20,7 +20,7 @@ public:
     };
     struct Dialog {
         bool save = false;
-        FileDialogSpec spec;
+        FileDialogOptions options;
     };
 
     // Answers to the next message boxes (mb::IdYes …); Enter presses the
@@ -31,8 +31,8 @@ public:
     void choose(const QString &path) { files_.push_back(path); }
 
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
-    bool openFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
-    bool saveFileDialog(QWidget *owner, const FileDialogSpec &spec, QString *chosen) override;
+    bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool shellOpen(const QString &target) override;
 
     QList<Shown> shown;        // every message box, in order
@@ -41,7 +41,7 @@ public:
     int unansweredBoxes() const { return int(answers_.size()); }
 
 private:
-    bool fileDialog(bool save, const FileDialogSpec &spec, QString *chosen);
+    bool fileDialog(bool save, const FileDialogOptions &options, QString *chosen);
     std::deque<int> answers_;
     std::deque<QString> files_;
 };

@@ -33,8 +33,8 @@ TEST(ModApi, DialogsFillTheRequest) {
     EXPECT_EQ(r.chosenName, QStringLiteral("Tqendata.mdb"));
     ASSERT_EQ(script.dialogs.size(), 1);
     EXPECT_TRUE(script.dialogs[0].save);
-    EXPECT_EQ(script.dialogs[0].spec.title, QStringLiteral("ファイルの保存..."));
-    EXPECT_EQ(script.dialogs[0].spec.defaultName, QStringLiteral("Tqendata.mdb"));
+    EXPECT_EQ(script.dialogs[0].options.title, QStringLiteral("ファイルの保存..."));
+    EXPECT_EQ(script.dialogs[0].options.defaultName, QStringLiteral("Tqendata.mdb"));
 
     // A cancelled dialog answers 0 and leaves the request's answers alone.
     FileDialogRequest cancelled;
