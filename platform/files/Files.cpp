@@ -67,9 +67,4 @@ QString copyFile(const QString &from, const QString &to) {
     return {};
 }
 
-bool removeFile(const QString &path) {
-    if (!QFileInfo::exists(path)) return true;
-    return QFile::remove(path);
-}
-
 }  // namespace tqen::files

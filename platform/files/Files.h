@@ -29,7 +29,4 @@ qint32 fileSize(const QString &path);
 // An existing target is replaced. Returns an error text, empty on success.
 QString copyFile(const QString &from, const QString &to);
 
-// Removes a file; true when it is gone afterwards.
-bool removeFile(const QString &path);
-
 }  // namespace tqen::files

@@ -29,23 +29,21 @@ void DataControl::Refresh() {
     emit refreshed();
 }
 
-QVariant DataControl::value(int row, const QString &field) const {
-    if (row < 0 || row >= rows_.size()) return {};
-    const qsizetype col = fields_.indexOf(field, 0);
-    qsizetype found = -1;
+int DataControl::fieldIndex(const QString &field) const {
     for (qsizetype i = 0; i < fields_.size(); ++i)
-        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) found = i;
-    Q_UNUSED(col);
-    if (found < 0) return {};
+        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+QVariant DataControl::value(int row, const QString &field) const {
+    const int found = fieldIndex(field);
+    if (row < 0 || row >= rows_.size() || found < 0) return {};
     return rows_[row].value(found);
 }
 
 bool DataControl::setValue(int row, const QString &field, const QVariant &value) {
-    if (row < 0 || row >= rows_.size()) return false;
-    qsizetype found = -1;
-    for (qsizetype i = 0; i < fields_.size(); ++i)
-        if (fields_[i].compare(field, Qt::CaseInsensitive) == 0) found = i;
-    if (found < 0) return false;
+    const int found = fieldIndex(field);
+    if (row < 0 || row >= rows_.size() || found < 0) return false;
     // The table is walked in the order it was read; the row-th row is the one
     // the grid shows at that position.
     auto db = dao::Database::open(DatabaseName);
@@ -219,8 +217,7 @@ void DataGrid::MoveNext() {
 bool DataGrid::EOF_() const { return Row() < 0; }
 
 void DataGrid::Update() {
-    // An open editor holds the pending edit; closing it writes it.
-    if (QWidget *editor = indexWidget(currentIndex())) commitData(editor);
+    // An open editor holds the pending edit; committing it writes it.
     if (state() == QAbstractItemView::EditingState) {
         QWidget *w = focusWidget();
         if (w && w != this && w != viewport()) {

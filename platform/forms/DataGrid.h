@@ -32,6 +32,7 @@ signals:
     void refreshed();
 
 private:
+    int fieldIndex(const QString &field) const;   // -1 when the table has no such field
     QStringList fields_;
     QList<QVariantList> rows_;
     QString error_;

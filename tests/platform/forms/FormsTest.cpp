@@ -206,3 +206,62 @@ TEST(Fonts, WindowsNamesResolveToIpaFonts) {
 }
 
 }  // namespace
+
+#include "platform/dao/Dao.h"
+#include "platform/forms/DataGrid.h"
+
+namespace {
+
+// A grid bound to a table of a real work database: it shows the rows and
+// writes the user's edits (text and tick boxes) back to the table.
+TEST(DataGrid, ShowsTheTableAndWritesEditsBack) {
+    QTemporaryDir dir;
+    const QString work = dir.filePath(QStringLiteral("TqenWork.mdb"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"), work));
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        auto db = tqen::dao::Database::open(work);
+        ASSERT_TRUE(db.execute(QStringLiteral(
+            "insert into w日報一覧 (日付, 顧客名, タイトル, 担当) select '2002-02-14', '山田商店', '一件目', '佐藤'")));
+        ASSERT_TRUE(db.execute(QStringLiteral(
+            "insert into w日報一覧 (日付, 顧客名, タイトル, 担当) select '2002-02-15', '青木工業', '二件目', '鈴木'")));
+    }
+    DataControl data(QStringLiteral("dat日報一覧"));
+    data.DatabaseName = work;
+    data.RecordSource = QStringLiteral("w日報一覧");
+    DataGrid grid(QStringLiteral("Grid日報一覧"), &data,
+                  {{QStringLiteral("チェック"), QStringLiteral("削除"), true, false, {}, 0},
+                   {QStringLiteral("日付"), QStringLiteral("日付"), false, true, QStringLiteral("gee/mm/dd"), 0},
+                   {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, false, {}, 0}});
+    EXPECT_TRUE(grid.Columns(0).isNull());      // no current row before the first refresh
+    data.Refresh();
+    ASSERT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.ColumnText(1), QStringLiteral("H14/02/14"));
+    grid.setNumberFormat(1, QStringLiteral("yy/mm/dd"));
+    EXPECT_EQ(grid.ColumnText(1), QStringLiteral("02/02/14"));
+
+    QAbstractItemModel *m = grid.model();
+    EXPECT_TRUE(m->setData(m->index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(m->setData(m->index(0, 2), QStringLiteral("直した題"), Qt::EditRole));
+    EXPECT_FALSE(m->setData(m->index(0, 1), QStringLiteral("x"), Qt::CheckStateRole));
+
+    auto db = tqen::dao::Database::open(work);
+    auto ticked = db.openRecordset(QStringLiteral("select * from w日報一覧 where チェック = True"));
+    ASSERT_FALSE(ticked.eof());
+    EXPECT_EQ(ticked.field(QStringLiteral("顧客名")), QVariant(QStringLiteral("青木工業")));
+    ticked.moveNext();
+    EXPECT_TRUE(ticked.eof());
+    auto edited = db.openRecordset(QStringLiteral("select * from w日報一覧 where タイトル = '直した題'"));
+    EXPECT_FALSE(edited.eof());
+
+    // Walking every row ends past the last one.
+    grid.MoveFirst();
+    int walked = 0;
+    while (!grid.EOF_()) {
+        ++walked;
+        grid.MoveNext();
+    }
+    EXPECT_EQ(walked, 2);
+}
+
+}  // namespace
