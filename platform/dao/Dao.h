@@ -25,6 +25,8 @@
 //   - insert into T select … without a column list: the columns are matched
 //     by name, as Jet does; for select * only the columns T has are copied,
 //     T's other columns take their defaults.
+#include "platform/error/Error.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -134,5 +136,11 @@ QString sqlText(const QString &typed);
 QString likeText(const QString &typed);
 // Jet date literal "#yyyy/mm/dd#".
 QString sqlDate(const QDate &d);
+
+// A failed database step as the program reports it: code DatabaseFailed, the
+// given text for the user, and as detail the recordset's failure or, when the
+// recordset has none, the database's.
+Error failure(const QString &text, const Database &db, const Recordset &rs);
+Error failure(const QString &text, const Database &db);
 
 }  // namespace tqen::dao

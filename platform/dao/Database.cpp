@@ -282,4 +282,12 @@ QString likeText(const QString &typed) {
 
 QString sqlDate(const QDate &d) { return u'#' + d.toString(QStringLiteral("yyyy/MM/dd")) + u'#'; }
 
+Error failure(const QString &text, const Database &db, const Recordset &rs) {
+    return Error(Error::Code::DatabaseFailed, text, rs.error().isEmpty() ? db.error() : rs.error());
+}
+
+Error failure(const QString &text, const Database &db) {
+    return Error(Error::Code::DatabaseFailed, text, db.error());
+}
+
 }  // namespace tqen::dao
