@@ -3,7 +3,7 @@
 // buttons; drawing a month and marking the days that hold reports.
 #include "app/TqenMain.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"

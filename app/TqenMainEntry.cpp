@@ -2,7 +2,7 @@
 // the report of a day, customer and staff member, and the button bar.
 #include "app/TqenMain.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"

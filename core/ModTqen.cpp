@@ -1,6 +1,6 @@
 #include "core/ModTqen.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"

@@ -1,6 +1,6 @@
 #include "messages/Msg.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "platform/forms/Interaction.h"
 
 #include <QDate>

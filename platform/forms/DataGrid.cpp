@@ -1,6 +1,6 @@
 #include "platform/forms/DataGrid.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "platform/dao/Dao.h"
 
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "platform/forms/DateBox.h"
 
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 #include "platform/forms/Twips.h"
 
 #include <QCalendarWidget>

@@ -1,4 +1,4 @@
-#include "core/DateFormat.h"
+#include "platform/dates/DateFormat.h"
 
 #include "tests/support/QtPrinters.h"
 
