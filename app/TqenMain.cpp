@@ -208,10 +208,10 @@ void TqenMain::Form_Load() {
     // 4. Settings.
     ReadDataEnv();
     // 5. The data database in use.
-    if (G().DataPathSetting.isNull()) {
+    if (G().Env.DataPath.isEmpty()) {
         G().DataDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenData.mdb"));
     } else {
-        G().DataDbPath = G().DataPathSetting.toString();
+        G().DataDbPath = G().Env.DataPath;
     }
     G().HintDbPath = G().DataDbPath;
     checkDataDatabase();
@@ -265,20 +265,7 @@ void TqenMain::checkDataDatabase() {
         forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
 }
 
-void TqenMain::ReadDataEnv() {
-    G().DataPathSetting = QVariant();
-    auto db = dao::Database::open(G().WorkDbPath);
-    auto rs = db.openRecordset(QStringLiteral("select * from 管理"));
-    if (!(rs.bof() && rs.eof())) {
-        rs.moveFirst();
-        const QVariant dataPath = rs.field(QStringLiteral("DataPath"));
-        if (!dataPath.isNull()) G().DataPathSetting = dataPath.toString();
-        const QVariant era = rs.field(QStringLiteral("年号"));
-        G().EraMode = era.isNull() ? QStringLiteral("西暦") : era.toString();
-    }
-    rs.close();
-    db.close();
-}
+void TqenMain::ReadDataEnv() { G().Env = Settings::read(G().WorkDbPath); }
 
 void TqenMain::FormInit() {
     // 1. The reference grid reads the work database's w顧客参照.
@@ -290,11 +277,11 @@ void TqenMain::FormInit() {
     // 3. Day cells: font size 12, label over the whole cell.
     prepareCells();
     // 4. Date boxes and their frames by the date style.
-    const bool era = IsEraMode(G().EraMode);
+    const bool era = IsEraMode(G().Env.年号);
     for (forms::DateBox *box : {txt日付, txt開始, txt終了}) {
-        box->setInputFormat(DayFormatFor(G().EraMode));
-        box->setDisplayFormat(DayFormatFor(G().EraMode));
-        box->setMonthFormat(MonthFormatFor(G().EraMode));
+        box->setInputFormat(DayFormatFor(G().Env.年号));
+        box->setDisplayFormat(DayFormatFor(G().Env.年号));
+        box->setMonthFormat(MonthFormatFor(G().Env.年号));
     }
     ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
     txt日付->setWidthTwips(era ? 2340 : 2040);
@@ -306,19 +293,9 @@ void TqenMain::FormInit() {
 }
 
 void TqenMain::ReadLocalEnv() {
-    auto db = dao::Database::open(G().WorkDbPath);
-    auto rs = db.openRecordset(QStringLiteral("select * from 管理"));
-    if (!(rs.bof() && rs.eof())) {
-        rs.moveFirst();
-        const QVariant staff = rs.field(QStringLiteral("担当"));
-        if (!staff.isNull()) cmb担当->setText(staff.toString());
-        const QVariant customer = rs.field(QStringLiteral("顧客名"));
-        if (!customer.isNull()) cmb顧客名->setText(customer.toString());
-        const QVariant reading = rs.field(QStringLiteral("ふりがな"));
-        if (!reading.isNull()) txtふりがな->setText(reading.toString());
-    }
-    rs.close();
-    db.close();
+    if (!G().Env.担当.isEmpty()) cmb担当->setText(G().Env.担当);
+    if (!G().Env.顧客名.isEmpty()) cmb顧客名->setText(G().Env.顧客名);
+    if (!G().Env.ふりがな.isEmpty()) txtふりがな->setText(G().Env.ふりがな);
 }
 
 void TqenMain::Form_Activate() {

@@ -182,7 +182,7 @@ void TqenMain::SetClalendar() {
         setCell(cell, QString::number(day), QVariant(), QVariant());
         if (QDate(first.year(), first.month(), day) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
     }
-    LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().EraMode)));
+    LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
     if (auto *w = LblCalendarTitle) w->setAccessibleName(w->text());
 }
 

@@ -123,19 +123,14 @@ void TqenMain::EntryNippo() {
         return;
     }
 
-    // Remember staff, customer and reading for the next start.
-    auto work = dao::Database::open(G().WorkDbPath);
-    auto env = work.openRecordset(QStringLiteral("select * from 管理"));
-    if (!(env.bof() && env.eof())) {
-        env.moveFirst();
-        env.edit();
-        if (!staff.isEmpty()) env.setField(QStringLiteral("担当"), staff);
-        if (!customer.isEmpty()) env.setField(QStringLiteral("顧客名"), customer);
-        if (!txtふりがな->Text().isEmpty()) env.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
-        env.update();
+    // Remember staff, customer and reading for the next start; a settings
+    // table without a row remembers nothing.
+    if (G().Env.present) {
+        if (!staff.isEmpty()) G().Env.担当 = staff;
+        if (!customer.isEmpty()) G().Env.顧客名 = customer;
+        if (!txtふりがな->Text().isEmpty()) G().Env.ふりがな = txtふりがな->Text();
+        G().Env.write(G().WorkDbPath);
     }
-    env.close();
-    work.close();
     hideProgress(CnMsg);
 
     ModTqen::AddCodeName(QStringLiteral("担当"), staff);

@@ -1,6 +1,8 @@
 #pragma once
 // Process-wide values: set at start-up and by a few forms, read everywhere.
 // None is saved on exit.
+#include "core/Settings.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -13,8 +15,7 @@ struct Globals {
     QString WorkDbPath;        // DataFolder + "TqenWork.mdb"
     QString DataDbPath;        // the data database in use
     QString HintDbPath;        // the data database as fixed at start-up
-    QVariant DataPathSetting;  // 管理.DataPath, or Null
-    QString EraMode;           // "和暦", "西暦", or empty when 管理 has no row
+    Settings Env;              // the settings row of 管理, read at start-up
     QVariant JumpCustomer;     // hand-over of a report to the main screen; Null = none
     QString JumpStaff;
     QDate JumpDate;            // invalid = the zero date

@@ -75,7 +75,7 @@ TEST_F(Startup, DataPathSettingNamesTheDataFile) {
     settings(other, QVariant());
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(G().DataPathSetting, QVariant(other));
+    EXPECT_EQ(G().Env.DataPath, other);
     EXPECT_EQ(G().DataDbPath, other);
     EXPECT_EQ(G().HintDbPath, other);
     EXPECT_TRUE(script.shown.isEmpty());
@@ -94,7 +94,7 @@ TEST_F(Startup, DateStyleFromTheSettings) {
         TqenMain main(app);
         main.Form_Load();
         const QString what = c.era.toString();
-        EXPECT_EQ(G().EraMode, QString::fromUtf8(c.mode)) << what.toStdString();
+        EXPECT_EQ(G().Env.年号, QString::fromUtf8(c.mode)) << what.toStdString();
         for (forms::DateBox *box : {main.txt日付, main.txt開始, main.txt終了}) {
             EXPECT_EQ(box->displayFormat(), QString::fromUtf8(c.format));
             EXPECT_EQ(box->inputFormat(), QString::fromUtf8(c.format));
@@ -113,8 +113,8 @@ TEST_F(Startup, EmptySettingsTable) {
     onWork(QStringLiteral("delete * from 管理"));
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_TRUE(G().DataPathSetting.isNull());
-    EXPECT_EQ(G().EraMode, QString());                     // neither style named
+    EXPECT_TRUE(G().Env.DataPath.isEmpty());
+    EXPECT_EQ(G().Env.年号, QString());                     // neither style named
     EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     EXPECT_EQ(G().DataDbPath, data());
     EXPECT_EQ(main.cmb担当->Text(), QString());
@@ -170,7 +170,7 @@ TEST_F(Startup, AnUnusableDataFileIsReportedOnceWithItsPath) {
         ASSERT_EQ(script.shown.size(), 1) << c.what;
         EXPECT_TRUE(script.shown[0].prompt.contains(data())) << c.what;
         // Start-up goes on: the settings were still read.
-        EXPECT_EQ(G().EraMode, QStringLiteral("西暦")) << c.what;
+        EXPECT_EQ(G().Env.年号, QStringLiteral("西暦")) << c.what;
         EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     }
 }
@@ -179,7 +179,7 @@ TEST_F(Startup, UnreadableWorkDatabaseMeansDefaults) {
     QFile::remove(work());
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_TRUE(G().DataPathSetting.isNull());
+    EXPECT_TRUE(G().Env.DataPath.isEmpty());
     EXPECT_EQ(G().DataDbPath, data());
     EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
 }
