@@ -88,67 +88,93 @@ void TqenMain::buildForm() {
     entryTab->setObjectName(QStringLiteral("tab営業日報"));
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
     SSTab1->setCurrentIndex(1);
+    buildEntryTab(entryTab);
 
-    auto *entry = new QGridLayout(entryTab);
+    auto *bar = new QHBoxLayout;
+    bar->setSpacing(6);
+    root->addLayout(bar);
+    buildButtonBar(bar);
+    buildPrintPanel();
+    buildProgressPanels();
+}
+
+// The entry: a label beside each box, one row each.
+void TqenMain::buildEntryTab(QWidget *tab) {
+    auto *entry = new QGridLayout(tab);
     entry->setContentsMargins(12, 12, 12, 12);
     entry->setHorizontalSpacing(10);
     entry->setVerticalSpacing(8);
 
-    ImFrame3D3 = new forms::FramedPanel(QStringLiteral("ImFrame3D3"), entryTab);
+    // The date box sits in its frame, 120 × 60 twips in.
+    ImFrame3D3 = new forms::FramedPanel(QStringLiteral("ImFrame3D3"), tab);
     ImFrame3D3->setFixedHeight(pixels(480));
     txt日付 = new forms::DateBox(QStringLiteral("txt日付"), ImFrame3D3);
     txt日付->setFixedHeight(pixels(360));
     place(txt日付, 120, 60);
-    entry->addWidget(caption(QStringLiteral("日付"), txt日付, entryTab), 0, 0);
-    entry->addWidget(ImFrame3D3, 0, 1, Qt::AlignLeft);
+    cmb担当 = new forms::ComboBox(QStringLiteral("cmb担当"), tab);
+    cmb顧客名 = new forms::ComboBox(QStringLiteral("cmb顧客名"), tab);
+    txtふりがな = new forms::TextBox(QStringLiteral("txtふりがな"), false, tab);
+    txtタイトル = new forms::TextBox(QStringLiteral("txtタイトル"), false, tab);
+    txtメモ = new forms::TextBox(QStringLiteral("txtメモ"), true, tab);
 
-    cmb担当 = new forms::ComboBox(QStringLiteral("cmb担当"), entryTab);
-    entry->addWidget(caption(QStringLiteral("担当"), cmb担当, entryTab), 1, 0);
-    entry->addWidget(cmb担当, 1, 1);
-    cmb顧客名 = new forms::ComboBox(QStringLiteral("cmb顧客名"), entryTab);
-    entry->addWidget(caption(QStringLiteral("顧客名"), cmb顧客名, entryTab), 2, 0);
-    entry->addWidget(cmb顧客名, 2, 1);
-    txtふりがな = new forms::TextBox(QStringLiteral("txtふりがな"), false, entryTab);
-    entry->addWidget(caption(QStringLiteral("ふりがな"), txtふりがな, entryTab), 3, 0);
-    entry->addWidget(txtふりがな, 3, 1);
-    txtタイトル = new forms::TextBox(QStringLiteral("txtタイトル"), false, entryTab);
-    entry->addWidget(caption(QStringLiteral("タイトル"), txtタイトル, entryTab), 4, 0);
-    entry->addWidget(txtタイトル, 4, 1);
-    txtメモ = new forms::TextBox(QStringLiteral("txtメモ"), true, entryTab);
-    entry->addWidget(caption(QStringLiteral("メモ"), txtメモ, entryTab), 5, 0, Qt::AlignTop);
-    entry->addWidget(txtメモ, 5, 1);
-    entry->setRowStretch(5, 1);
+    const struct Row {
+        const char *label;
+        QWidget *labelled;   // what the label names
+        QWidget *placed;     // what the row holds
+    } rows[] = {
+        {"日付", txt日付, ImFrame3D3},  {"担当", cmb担当, cmb担当},
+        {"顧客名", cmb顧客名, cmb顧客名}, {"ふりがな", txtふりがな, txtふりがな},
+        {"タイトル", txtタイトル, txtタイトル}, {"メモ", txtメモ, txtメモ},
+    };
+    int row = 0;
+    QWidget *previous = nullptr;
+    for (const Row &r : rows) {
+        const bool memo = r.placed == txtメモ;
+        entry->addWidget(caption(QString::fromUtf8(r.label), r.labelled, tab), row, 0,
+                         memo ? Qt::AlignTop : Qt::Alignment());
+        entry->addWidget(r.placed, row, 1, r.placed == ImFrame3D3 ? Qt::AlignLeft : Qt::Alignment());
+        if (previous) setTabOrder(previous, r.labelled);
+        previous = r.labelled;
+        ++row;
+    }
+    entry->setRowStretch(row - 1, 1);
     entry->setColumnStretch(1, 1);
+}
 
-    // The button bar.
-    auto *bar = new QHBoxLayout;
-    bar->setSpacing(6);
-    root->addLayout(bar);
-    cmd登録 = button(QStringLiteral("cmd登録"), QStringLiteral("登録"), QStringLiteral("メモを登録します"), this);
-    cmd削除 = button(QStringLiteral("cmd削除"), QStringLiteral("削除"), QStringLiteral("その日付のメモを削除します"), this);
-    cmdクリア = button(QStringLiteral("cmdクリア"), QStringLiteral("クリア"), QStringLiteral("この画面を白紙にします"), this);
-    cmd読込 = button(QStringLiteral("cmd読込"), QStringLiteral("読込"), QString(), this);
-    cmd印刷 = button(QStringLiteral("cmd印刷"), QStringLiteral("印刷"), QString(), this);
-    Command3 = button(QStringLiteral("Command3"), QStringLiteral("一覧"), QString(), this);
-    Command5 = button(QStringLiteral("Command5"), QStringLiteral("コード表"), QString(), this);
-    Command11 = button(QStringLiteral("Command11"), QStringLiteral("保守"), QString(), this);
-    cmdHint = button(QStringLiteral("cmdHint"), QStringLiteral("ヘルプ"), QString(), this);
-    cmd閉じる = button(QStringLiteral("cmd閉じる"), QStringLiteral("閉じる"), QStringLiteral("ソフトを終了します"), this);
-    for (QPushButton *b : {cmd登録, cmd削除, cmdクリア, cmd読込, cmd印刷, Command3, Command5, Command11, cmdHint})
+// The button bar: the report buttons from the left, "閉じる" on the right.
+void TqenMain::buildButtonBar(QBoxLayout *bar) {
+    const struct Def {
+        QPushButton *TqenMain::*member;
+        const char *name, *text, *tip;
+        void (TqenMain::*click)();
+    } defs[] = {
+        {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", &TqenMain::cmd登録_Click},
+        {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", &TqenMain::cmd削除_Click},
+        {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
+        {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
+        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "", nullptr},
+        {&TqenMain::Command3, "Command3", "一覧", "", nullptr},
+        {&TqenMain::Command5, "Command5", "コード表", "", nullptr},
+        {&TqenMain::Command11, "Command11", "保守", "", nullptr},
+        {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", &TqenMain::cmdHint_Click},
+        {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", nullptr},
+    };
+    for (const Def &d : defs) {
+        QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.text), QString::fromUtf8(d.tip), this);
+        this->*d.member = b;
+        if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
-    // The print panel, the report list, the code table and the maintenance
-    // form are not part of this program yet: their buttons stay disabled.
-    for (QPushButton *b : {cmd印刷, Command3, Command5, Command11}) b->setEnabled(false);
-    bar->addStretch(1);
-    bar->addWidget(cmd閉じる);
+        if (d.click) connect(b, &QPushButton::clicked, this, d.click);
+        // The print panel, the report list, the code table and the
+        // maintenance form are not part of this program yet: their buttons
+        // stay disabled.
+        else if (b != cmd閉じる) b->setEnabled(false);
+    }
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
-    connect(cmd登録, &QPushButton::clicked, this, &TqenMain::cmd登録_Click);
-    connect(cmd削除, &QPushButton::clicked, this, &TqenMain::cmd削除_Click);
-    connect(cmdクリア, &QPushButton::clicked, this, &TqenMain::cmdクリア_Click);
-    connect(cmd読込, &QPushButton::clicked, this, &TqenMain::cmd読込_Click);
-    connect(cmdHint, &QPushButton::clicked, this, &TqenMain::cmdHint_Click);
+}
 
-    // The print conditions: a panel shown over the form, holding the range.
+// The print conditions: a panel shown over the form, holding the range.
+void TqenMain::buildPrintPanel() {
     Cn印刷条件 = new forms::FramedPanel(QStringLiteral("Cn印刷条件"), this, true);
     Cn印刷条件->setFixedSize(pixels(6200), pixels(2400));
     Cn印刷条件->hide();
@@ -172,29 +198,25 @@ void TqenMain::buildForm() {
     cmb印刷顧客名 = new forms::ComboBox(QStringLiteral("cmb印刷顧客名"), Cn印刷条件);
     cmb印刷顧客名->setAccessibleName(QStringLiteral("印刷する顧客名"));
     cmb印刷顧客名->setGeometry(pixels(2900), pixels(1050), pixels(3000), pixels(360));
+}
 
-    // The progress note ("読込中です･･･").
-    CnMsg = new forms::FramedPanel(QStringLiteral("CnMsg"), this, true);
-    CnMsg->setFixedSize(280, 60);
-    LMsg = new QLabel(CnMsg);
+// The progress notes: "読込中です･･･" and the like, and "検索中です･･･"
+// while the reference list fills.
+void TqenMain::buildProgressPanels() {
+    auto panel = [this](const QString &name, QLabel *&label) {
+        auto *p = new forms::FramedPanel(name, this, true);
+        p->setFixedSize(280, 60);
+        label = new QLabel(p);
+        label->setAlignment(Qt::AlignCenter);
+        label->setGeometry(0, 0, 280, 60);
+        p->hide();
+        return p;
+    };
+    CnMsg = panel(QStringLiteral("CnMsg"), LMsg);
     LMsg->setObjectName(QStringLiteral("LMsg"));
-    LMsg->setAlignment(Qt::AlignCenter);
-    LMsg->setGeometry(0, 0, 280, 60);
-    CnMsg->hide();
-
-    // "検索中です･･･" while the reference list fills.
-    Msg検索中 = new forms::FramedPanel(QStringLiteral("Msg検索中"), this, true);
-    Msg検索中->setFixedSize(280, 60);
-    auto *searching = new QLabel(QStringLiteral("検索中です･･･"), Msg検索中);
-    searching->setAlignment(Qt::AlignCenter);
-    searching->setGeometry(0, 0, 280, 60);
-    Msg検索中->hide();
-
-    setTabOrder(txt日付, cmb担当);
-    setTabOrder(cmb担当, cmb顧客名);
-    setTabOrder(cmb顧客名, txtふりがな);
-    setTabOrder(txtふりがな, txtタイトル);
-    setTabOrder(txtタイトル, txtメモ);
+    QLabel *searching = nullptr;
+    Msg検索中 = panel(QStringLiteral("Msg検索中"), searching);
+    searching->setText(QStringLiteral("検索中です･･･"));
 }
 
 void TqenMain::Form_Load() {
@@ -253,7 +275,7 @@ void TqenMain::chooseFolders() {
 void TqenMain::checkDataDatabase() {
     auto db = dao::Database::open(G().DataDbPath);
     if (db.isOpen()) {
-        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = #1900/01/01#"));
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
         if (rs.isOpen()) return;
         db = dao::Database();
     }
@@ -302,7 +324,7 @@ void TqenMain::Form_Activate() {
     if (G().JumpCustomer.isNull()) return;
     cmb顧客名->setText(G().JumpCustomer.toString());
     cmb担当->setText(G().JumpStaff);
-    txt日付->setValue(G().JumpDate.toString(QStringLiteral("yyyyMMdd")));
+    txt日付->setValue(G().JumpDate);
     ReadNippo();
     G().JumpCustomer = QVariant();
 }

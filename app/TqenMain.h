@@ -1,7 +1,9 @@
 #pragma once
 // The main screen: start-up, the entry boxes and the button bar.
 #include "platform/com/ControlHost.h"
+#include "platform/error/Error.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Interaction.h"
 
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include <QList>
 #include <QVariant>
 
+class QBoxLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -47,7 +50,7 @@ public:
 
     // Customer and staff selection.
     void SetComb(const QString &kind);
-    bool EntryCustomer(const QString &name);
+    Error EntryCustomer(const QString &name);
     void BlankForm();
     void ReadSansyo(const QString &kana);
     static void GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth);
@@ -71,9 +74,37 @@ public:
     void cmdクリア_Click();
     void cmd読込_Click();
     void cmdHint_Click();
+    // The hand-over of the "一覧" button: the entry's day and staff member,
+    // and its customer when that day's cell is marked navy.
+    void SetJump();
     void Command1_Click();
 
-    // Controls, by the names the forms use.
+    // Colours of the day cells (24-bit values with blue in the high byte;
+    // the high bit marks a system colour).
+    static constexpr quint32 ColorButtonFace = 0x8000000F;   // 2147483663
+    static constexpr quint32 ColorButtonText = 0x80000012;
+    static constexpr quint32 ColorWindow = 0x80000005;       // 2147483653
+    static constexpr quint32 ColorToday = 12251134;          // light yellow
+    static constexpr quint32 ColorMarked = 8388608;          // navy
+    static constexpr quint32 ColorMarkedAgain = 4210688;     // dark teal
+    static QVariantMap dayCellLayout();
+    // What a day cell shows: its caption and colours.
+    QString cellCaption(int index) const;
+    quint32 cellBackColor(int index) const;
+    quint32 cellForeColor(int index) const;
+    // The day a cell stands for; invalid for a cell outside the month.
+    QDate cellDate(int index) const;
+    QDate monthShown() const { return monthShown_; }
+    int cellOffset() const { return offset_; }
+    int cellCount() const { return int(LblCald.size()); }
+    // Why the day cells could not be created, empty when they were.
+    QString cellError() const { return cellError_; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Controls, by the names the forms use. Tests find them by objectName.
     forms::DateBox *txt日付 = nullptr;
     forms::DateBox *txt開始 = nullptr;
     forms::DateBox *txt終了 = nullptr;
@@ -90,30 +121,13 @@ public:
     forms::TextBox *txtメモ = nullptr;
     QTabWidget *SSTab1 = nullptr;
     QWidget *calendarArea = nullptr;
-    std::vector<com::HostedControl> LblCald;   // the 37 day cells
+    std::vector<com::HostedControl> LblCald;   // the 37 day cells, "LblCald_0" …
     QLabel *LblCalendarTitle = nullptr;
     QPushButton *cmdCaldBef = nullptr;
     QPushButton *CmdCaldNext = nullptr;
-
-    // Colours of the day cells (24-bit values with blue in the high byte;
-    // the high bit marks a system colour).
-    static constexpr quint32 ColorButtonFace = 0x8000000F;   // 2147483663
-    static constexpr quint32 ColorButtonText = 0x80000012;
-    static constexpr quint32 ColorWindow = 0x80000005;       // 2147483653
-    static constexpr quint32 ColorToday = 12251134;          // light yellow
-    static constexpr quint32 ColorMarked = 8388608;          // navy
-    static constexpr quint32 ColorMarkedAgain = 4210688;     // dark teal
-    static QVariantMap dayCellLayout();
-    QString cellCaption(int index) const;
-    quint32 cellBackColor(int index) const;
-    quint32 cellForeColor(int index) const;
-    QDate monthShown() const { return monthShown_; }
-    int cellOffset() const { return offset_; }
-    // Why the day cells could not be created, empty when they were.
-    QString cellError() const { return cellError_; }
     forms::ComboBox *cmb印刷担当 = nullptr;
     forms::ComboBox *cmb印刷顧客名 = nullptr;
-    QList<QPushButton *> cmd50;
+    QList<QPushButton *> cmd50;               // the kana index, "cmd50_0" …
     forms::DataControl *dat参照 = nullptr;
     forms::DataGrid *Grid参照 = nullptr;
     forms::FramedPanel *Msg検索中 = nullptr;
@@ -130,24 +144,23 @@ public:
     QPushButton *cmdHint = nullptr;
     QPushButton *cmd閉じる = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void buildForm();
+    void buildEntryTab(QWidget *tab);
+    void buildButtonBar(QBoxLayout *bar);
+    void buildPrintPanel();
+    void buildProgressPanels();
     void buildIndexTab(QWidget *tab);
     void buildCalendar();
     void prepareCells();
     void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
     void hideProgress(forms::FramedPanel *panel);
-    void failed(const QString &what, const QString &error);
+    void failed(const Error &error, int style = forms::mb::Critical);
     void openHelp(const QString &page);
     void chooseFolders();
     void checkDataDatabase();
 
     QString applicationFolder_;
-    QString lastError_;
     QString cellError_;
     QDate monthShown_;
     // What each day cell was last told (its caption and colours), so that

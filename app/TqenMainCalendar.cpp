@@ -168,42 +168,46 @@ void TqenMain::prepareCells() {
     }
 }
 
+QDate TqenMain::cellDate(int index) const {
+    const int day = index - offset_ + 1;
+    if (!monthShown_.isValid() || day < 1 || day > days_) return {};
+    return QDate(monthShown_.year(), monthShown_.month(), day);
+}
+
 void TqenMain::SetClalendar() {
     if (!G().CalendarDate.isValid()) return;
     for (int i = 0; i < 37; ++i) setCell(i, QString(), uint(ColorButtonFace), uint(0));
     monthShown_ = G().CalendarDate;
     const QDate first(monthShown_.year(), monthShown_.month(), 1);
     offset_ = first.dayOfWeek() % 7;   // Sunday 0 … Saturday 6
-    QVariant monthText = FormatDate(monthShown_, QStringLiteral("yyyy/mm/dd"));
-    days_ = MSG::DaysInMonth(monthText);
+    days_ = first.daysInMonth();
     const QDate today = QDate::currentDate();
     for (int day = 1; day <= days_; ++day) {
         const int cell = offset_ + day - 1;
         setCell(cell, QString::number(day), QVariant(), QVariant());
-        if (QDate(first.year(), first.month(), day) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
+        if (first.addDays(day - 1) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
     }
     LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
-    if (auto *w = LblCalendarTitle) w->setAccessibleName(w->text());
+    LblCalendarTitle->setAccessibleName(LblCalendarTitle->text());
 }
 
 void TqenMain::SetMarkDate() {
     QVariant day = G().CalendarDate;
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
-    QString sql = QStringLiteral("select * from 営業日報 where 日付 >= #") +
-                  FormatDate(first, QStringLiteral("yyyy/mm/dd")) + QStringLiteral("#") +
-                  QStringLiteral(" and 日付 <= #") + FormatDate(last, QStringLiteral("yyyy/mm/dd")) +
-                  QStringLiteral("#");
+    QString sql = QStringLiteral("select * from 営業日報 where 日付 >= ") + dao::sqlDate(first) +
+                  QStringLiteral(" and 日付 <= ") + dao::sqlDate(last);
     if (!cmb担当->Text().isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text());
     if (!cmb顧客名->Text().isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(cmb顧客名->Text());
     sql += QStringLiteral("  order by 日付;");
     auto db = dao::Database::open(G().DataDbPath);
     auto rs = db.openRecordset(sql);
     while (!rs.eof()) {
-        const QVariant date = rs.field(QStringLiteral("日付"));
-        if (!date.isNull()) {
-            const QString text = FormatDate(ToDate(date), QStringLiteral("yyyy/mm/dd"));
-            const int cell = offset_ + text.right(2).toInt() - 1;
+        const QDate date = ToDate(rs.field(QStringLiteral("日付")));
+        if (date.isValid()) {
+            // The month's reports, each day of them in its cell; a second
+            // report on a day turns navy into dark teal, a third back.
+            const int cell = offset_ + date.day() - 1;
             const quint32 back = cellBackColor(cell) == ColorMarked ? ColorMarkedAgain : ColorMarked;
             setCell(cell, QVariant(), uint(back), uint(ColorWindow));
         }
@@ -213,30 +217,29 @@ void TqenMain::SetMarkDate() {
     db.close();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
+    // The entry date becomes today in the current month, else the 1st.
+    const QDate today = QDate::currentDate();
     const QDate firstShown(monthShown_.year(), monthShown_.month(), 1);
-    if (FormatDate(firstShown, QStringLiteral("yyyy/mm")) == FormatDate(QDate::currentDate(), QStringLiteral("yyyy/mm")))
-        txt日付->setValue(FormatDate(QDate::currentDate(), QStringLiteral("yyyymmdd")));
-    else
-        txt日付->setValue(FormatDate(firstShown, QStringLiteral("yyyymmdd")));
+    const bool thisMonth = firstShown.year() == today.year() && firstShown.month() == today.month();
+    txt日付->setValue(thisMonth ? today : firstShown);
 }
 
 void TqenMain::LblCald_Click(int index) {
-    const QString caption = cellCaption(index);
-    if (caption.isEmpty()) return;
-    const QString day = FormatDate(monthShown_, QStringLiteral("yyyy/mm/")) +
-                        QStringLiteral("%1").arg(caption.toInt(), 2, 10, QLatin1Char('0'));
-    txt日付->setValue(FormatDate(ToDate(day), QStringLiteral("yyyymmdd")));
+    // A cell outside the month has no caption and does nothing.
+    const QDate day = cellDate(index);
+    if (!day.isValid()) return;
+    txt日付->setValue(day);
     ReadNippo();
 }
 
 void TqenMain::cmdCaldBef_Click() {
-    G().CalendarDate = ToDate(FormatDate(monthShown_.addMonths(-1), QStringLiteral("yyyy/mm/dd")));
+    G().CalendarDate = monthShown_.addMonths(-1);
     SetClalendar();
     SetMarkDate();
 }
 
 void TqenMain::CmdCaldNext_Click() {
-    G().CalendarDate = ToDate(FormatDate(monthShown_.addMonths(1), QStringLiteral("yyyy/mm/dd")));
+    G().CalendarDate = monthShown_.addMonths(1);
     SetClalendar();
     SetMarkDate();
 }

@@ -17,10 +17,6 @@
 
 namespace tqen {
 
-namespace {
-QString slashDate(const QVariant &value) { return FormatDate(ToDate(value), QStringLiteral("yyyy/mm/dd")); }
-}  // namespace
-
 void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
     if (panel == CnMsg) LMsg->setText(text);
     panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
@@ -33,20 +29,18 @@ void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
 
 void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 
-// A database step of a registration or deletion failed: the user is told, and
-// the boxes keep what was typed.
-void TqenMain::failed(const QString &what, const QString &error) {
+// A step of a registration or deletion failed: the user is told what and
+// where, and the boxes keep what was typed.
+void TqenMain::failed(const Error &error, int style) {
     forms::interaction().messageBox(
-        this,
-        what + QStringLiteral("\n\nデータファイル: ") + G().DataDbPath +
-            (error.isEmpty() ? QString() : QStringLiteral("\n理由: ") + error),
-        forms::mb::OK | forms::mb::Critical, forms::programTitle());
+        this, error.text() + QStringLiteral("\n\nデータファイル: ") + G().DataDbPath +
+                  (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail()),
+        forms::mb::OK | style, forms::programTitle());
 }
 
 void TqenMain::ReadNippo() {
     showProgress(CnMsg, QStringLiteral("読込中です･･･"));
-    QString sql = QStringLiteral("select * from 営業日報 where 日付 = #") + slashDate(txt日付->Value()) +
-                  QStringLiteral("#");
+    QString sql = QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(txt日付->date());
     if (!cmb顧客名->Text().isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(cmb顧客名->Text());
     if (!cmb担当->Text().isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text());
     auto db = dao::Database::open(G().DataDbPath);
@@ -65,9 +59,7 @@ void TqenMain::ReadNippo() {
         take("タイトル", [this](const QVariant &v) { txtタイトル->setText(v.toString()); });
         take("担当", [this](const QVariant &v) { cmb担当->setText(v.toString()); });
         take("メモ", [this](const QVariant &v) { txtメモ->setText(v.toString()); });
-        take("日付", [this](const QVariant &v) {
-            txt日付->setValue(FormatDate(ToDate(v), QStringLiteral("yyyymmdd")));
-        });
+        take("日付", [this](const QVariant &v) { txt日付->setValue(ToDate(v)); });
     }
     rs.close();
     db.close();
@@ -93,13 +85,12 @@ void TqenMain::EntryNippo() {
 
     const QString customer = cmb顧客名->Text();
     const QString staff = cmb担当->Text();
-    const QString day = slashDate(txt日付->Value());
+    const QDate day = txt日付->date();
     auto db = dao::Database::open(G().DataDbPath);
     auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 顧客名 = ") + dao::sqlText(customer) +
                                QStringLiteral(" and 担当 = ") + dao::sqlText(staff) +
-                               QStringLiteral(" and 日付 = #") + day + QStringLiteral("#"));
-    bool written = false;
-    QString error;
+                               QStringLiteral(" and 日付 = ") + dao::sqlDate(day));
+    Error error;
     if (rs.isOpen()) {
         if (rs.bof() && rs.eof()) rs.addNew();
         else rs.edit();
@@ -110,35 +101,41 @@ void TqenMain::EntryNippo() {
         // An empty memo box leaves a stored memo as it was.
         if (!txtメモ->Text().isEmpty()) rs.setField(QStringLiteral("メモ"), txtメモ->Text());
         rs.setField(QStringLiteral("日付"), day);
-        written = rs.update();
-        if (!written) error = rs.error();
-    } else {
-        error = rs.error().isEmpty() ? db.error() : rs.error();
     }
+    if (!rs.isOpen() || !rs.update())
+        error = dao::failure(QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。"), db, rs);
     rs.close();
     db.close();
-    if (!written) {
+    if (!error.ok()) {
         hideProgress(CnMsg);
-        failed(QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。"), error);
+        failed(error);
         return;
     }
 
     // Remember staff, customer and reading for the next start; a settings
     // table without a row remembers nothing.
+    Error remembered;
     if (G().Env.present) {
         if (!staff.isEmpty()) G().Env.担当 = staff;
         if (!customer.isEmpty()) G().Env.顧客名 = customer;
         if (!txtふりがな->Text().isEmpty()) G().Env.ふりがな = txtふりがな->Text();
-        G().Env.write(G().WorkDbPath);
+        remembered = G().Env.write(G().WorkDbPath);
     }
     hideProgress(CnMsg);
 
-    ModTqen::AddCodeName(QStringLiteral("担当"), staff);
-    if (!EntryCustomer(customer)) {
-        failed(QStringLiteral("営業日報は登録しましたが、顧客マスタに書き込めませんでした。"), lastError_);
+    // A staff name already in the code table is the usual case; a full table
+    // or a failed write still leaves the report registered, and is told.
+    const Error coded = ModTqen::AddCodeName(QStringLiteral("担当"), staff);
+    error = EntryCustomer(customer);
+    if (!error.ok()) {
+        failed(Error(error.code(), QStringLiteral("営業日報は登録しましたが、顧客マスタに書き込めませんでした。"),
+                     error.detail()));
         return;
     }
     MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("営業日報"));
+    for (const Error &e : {coded, remembered}) {
+        if (!e.ok() && e.code() != Error::Code::AlreadyPresent) failed(e, forms::mb::Exclamation);
+    }
 
     BlankForm();
     ReadLocalEnv();
@@ -148,17 +145,29 @@ void TqenMain::EntryNippo() {
     cmb顧客名->setFocus();
 }
 
+void TqenMain::SetJump() {
+    const QDate day = txt日付->date();
+    if (!day.isValid()) return;
+    G().JumpDate = day;
+    G().JumpStaff = cmb担当->Text();
+    // The customer goes along only when that day's cell shows the first mark
+    // (navy): the day holds a report of this customer.
+    const int cell = cellOffset() + day.day() - 1;
+    const bool marked = cellDate(cell) == day && cellBackColor(cell) == ColorMarked;
+    G().JumpCustomer = marked && !cmb顧客名->Text().isEmpty() ? QVariant(cmb顧客名->Text()) : QVariant();
+}
+
 bool TqenMain::DeleteNippo() {
     if (cmb顧客名->Text().isEmpty() || cmb担当->Text().isEmpty() || txt日付->Value().isNull()) return false;
     auto db = dao::Database::open(G().DataDbPath);
     const bool deleted = db.execute(
         QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(cmb顧客名->Text()) +
-        QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text()) + QStringLiteral(" and 日付 = #") +
-        slashDate(txt日付->Value()) + QStringLiteral("#"));
-    const QString error = db.error();
+        QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text()) + QStringLiteral(" and 日付 = ") +
+        dao::sqlDate(txt日付->date()));
+    const Error error = deleted ? Error() : dao::failure(QStringLiteral("営業日報を削除できませんでした。"), db);
     db.close();
-    if (!deleted) {
-        failed(QStringLiteral("営業日報を削除できませんでした。"), error);
+    if (!error.ok()) {
+        failed(error);
         return false;
     }
     BlankForm();

@@ -9,6 +9,7 @@
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
+#include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
 
@@ -140,23 +141,18 @@ void TqenMain::SetComb(const QString &kind) {
     db.close();
 }
 
-bool TqenMain::EntryCustomer(const QString &name) {
+Error TqenMain::EntryCustomer(const QString &name) {
     auto db = dao::Database::open(G().DataDbPath);
     auto rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ where 名称 = ") + dao::sqlText(name));
-    if (!rs.isOpen()) {
-        lastError_ = rs.error().isEmpty() ? db.error() : rs.error();
-        return false;
+    if (rs.isOpen()) {
+        if (rs.bof() && rs.eof()) rs.addNew();
+        else rs.edit();
+        rs.setField(QStringLiteral("名称"), cmb顧客名->Text());
+        if (!txtふりがな->Text().isEmpty()) rs.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
+        rs.setField(QStringLiteral("担当"), cmb担当->Text());
     }
-    if (rs.bof() && rs.eof()) rs.addNew();
-    else rs.edit();
-    rs.setField(QStringLiteral("名称"), cmb顧客名->Text());
-    if (!txtふりがな->Text().isEmpty()) rs.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
-    rs.setField(QStringLiteral("担当"), cmb担当->Text());
-    const bool ok = rs.update();
-    if (!ok) lastError_ = rs.error();
-    rs.close();
-    db.close();
-    return ok;
+    if (!rs.isOpen() || !rs.update()) return dao::failure(QStringLiteral("顧客マスタに書き込めませんでした。"), db, rs);
+    return Error();
 }
 
 void TqenMain::BlankForm() {
@@ -207,21 +203,31 @@ void TqenMain::ReadSansyo(const QString &kana) {
                                  pattern(kana) + QStringLiteral(")") + QStringLiteral(" or (ふりがな like ") +
                                  pattern(katakana) + QStringLiteral(")") + QStringLiteral(" or (ふりがな like ") +
                                  pattern(halfWidth) + QStringLiteral(")") + QStringLiteral(" order by ふりがな;"));
-    work.beginTrans();
-    while (!rs.eof()) {
+    // The list is filled in one transaction: a failed write leaves it
+    // empty rather than half filled, and the user is told.
+    bool ok = target.isOpen() && rs.isOpen() && work.beginTrans();
+    while (ok && !rs.eof()) {
         target.addNew();
         target.setField(QStringLiteral("名称"), rs.field(QStringLiteral("名称")));
         target.setField(QStringLiteral("ふりがな"), rs.field(QStringLiteral("ふりがな")));
-        target.update();
+        ok = target.update();
         rs.moveNext();
     }
-    work.commitTrans();
+    Error error;
+    if (!ok || !work.commitTrans()) {
+        error = target.isOpen() ? dao::failure(QStringLiteral("顧客の一覧を作れませんでした。"), work, target)
+                                : dao::failure(QStringLiteral("顧客マスタを読めませんでした。"), data, rs);
+        work.rollback();
+    }
     rs.close();
     target.close();
     data.close();
     work.close();
     hideProgress(Msg検索中);
     dat参照->Refresh();
+    if (!error.ok())
+        forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
+                                        forms::programTitle());
 }
 
 void TqenMain::cmd_Enter_Click() {

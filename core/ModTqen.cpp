@@ -6,42 +6,39 @@
 #include "platform/dao/Dao.h"
 #include "platform/forms/Form.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QWidget>
 
 namespace tqen::ModTqen {
 
-bool AddCodeName(const QString &codeClass, const QString &name) {
-    bool result = false;
+Error AddCodeName(const QString &codeClass, const QString &name) {
     auto db = dao::Database::open(G().DataDbPath);
     auto rs = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = ") +
                                dao::sqlText(codeClass) + QStringLiteral(" order by code"));
-    if (!(rs.bof() && rs.eof())) {
-        bool present = false;
-        rs.moveFirst();
-        while (!rs.eof()) {
-            const QVariant sname = rs.field(QStringLiteral("sname"));
-            if (!sname.isNull() && sname.toString() == name) {
-                present = true;
-                break;
-            }
-            rs.moveNext();
-        }
-        if (!present) {
-            rs.moveFirst();
-            while (!rs.eof()) {
-                if (rs.field(QStringLiteral("sname")).isNull()) {
-                    rs.edit();
-                    rs.setField(QStringLiteral("sname"), name);
-                    result = rs.update();
-                    break;
-                }
-                rs.moveNext();
-            }
-        }
+    if (!rs.isOpen()) return dao::failure(QStringLiteral("コード表を読めません。"), db, rs);
+    // The first free slot (Null sname, lowest code), unless the name is in
+    // the class already.
+    bool free = false;
+    while (!rs.eof()) {
+        const QVariant sname = rs.field(QStringLiteral("sname"));
+        if (!sname.isNull() && sname.toString() == name)
+            return Error(Error::Code::AlreadyPresent,
+                         QStringLiteral("「%1」はコード表の%2にもうあります。").arg(name, codeClass));
+        rs.moveNext();
     }
-    rs.close();
-    db.close();
-    return result;
+    rs.moveFirst();
+    while (!rs.eof() && !free) {
+        free = rs.field(QStringLiteral("sname")).isNull();
+        if (!free) rs.moveNext();
+    }
+    if (!free)
+        return Error(Error::Code::NoFreeSlot,
+                     QStringLiteral("コード表の%1に空きがないため、「%2」を追加できませんでした。").arg(codeClass, name));
+    rs.edit();
+    rs.setField(QStringLiteral("sname"), name);
+    if (!rs.update()) return dao::failure(QStringLiteral("コード表に書き込めません。"), db, rs);
+    return Error();
 }
 
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay) {
@@ -91,7 +88,9 @@ QVariant FormStack(const QString &mode, const QString &form) {
             }
             return false;
         }
-        if (auto *f = forms::findForm(top)) {
+        // The form given is brought back to its normal state; the name taken
+        // off the stack only says whether there was one.
+        if (auto *f = forms::findForm(form)) {
             f->showNormal();
             f->show();
             f->raise();
@@ -114,16 +113,27 @@ void ResetFormStack() {
 
 void SetImeOpen(QWidget *window, bool open) {
     if (!window) return;
-    // The input method follows the widget that has the focus; a widget that
-    // refuses input methods takes plain keys (codes, numbers).
-    window->setAttribute(Qt::WA_InputMethodEnabled, open);
-    if (QWidget *proxy = window->focusProxy()) proxy->setAttribute(Qt::WA_InputMethodEnabled, open);
+    // Input methods stay enabled, so the user can always switch the input
+    // method on or off by hand; the wanted state goes to the input method as
+    // a preference: "prefer Latin" is off (codes, numbers), no preference is
+    // on (Japanese). The input method is asked to read the hints again.
+    QWidget *target = window->focusProxy() ? window->focusProxy() : window;
+    for (QWidget *w : {window, target}) {
+        w->setAttribute(Qt::WA_InputMethodEnabled, true);
+        Qt::InputMethodHints hints = w->inputMethodHints();
+        hints.setFlag(Qt::ImhPreferLatin, !open);
+        w->setInputMethodHints(hints);
+    }
+    if (target->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImHints);
 }
 
 bool ImeOpen(QWidget *window) {
     if (!window) return false;
     QWidget *w = window->focusProxy() ? window->focusProxy() : window;
-    return w->testAttribute(Qt::WA_InputMethodEnabled);
+    if (!w->testAttribute(Qt::WA_InputMethodEnabled)) return false;
+    const QVariant hints = w->inputMethodQuery(Qt::ImHints);
+    const auto flags = Qt::InputMethodHints(hints.isValid() ? hints.toInt() : int(w->inputMethodHints()));
+    return !flags.testFlag(Qt::ImhPreferLatin);
 }
 
 QVariant CutText(const QString &text, const QVariant &separator, int mode) {

@@ -1,5 +1,7 @@
 #pragma once
 // The program's own shared procedures.
+#include "platform/error/Error.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -9,9 +11,10 @@ class QWidget;
 namespace tqen::ModTqen {
 
 // Puts a name into the first free slot (Null sname, lowest code) of a class of
-// コードマスタ in the data database. True when it was written; false when the
-// name is already in the class, no slot is free, or the database failed.
-bool AddCodeName(const QString &codeClass, const QString &name);
+// コードマスタ in the data database. ok() when it was written; otherwise the
+// code says why: AlreadyPresent (the name is in the class), NoFreeSlot (also
+// for a class without slots) or DatabaseFailed.
+Error AddCodeName(const QString &codeClass, const QString &name);
 
 // First and last day of the month around a day (a QDate or a date text; the
 // text is rewritten as "yyyy/mm/dd"). Empty text changes nothing. Closing day
@@ -20,8 +23,9 @@ bool AddCodeName(const QString &codeClass, const QString &name);
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay);
 
 // "PUSH" a form name on the stack of five (the oldest falls off) and answer
-// true; "POP" the top name, show that form and answer true, or, when the stack
-// was empty, show the main screen and answer false. An empty form name does
+// true; "POP" the top name and, when there was one, restore the given form to
+// its normal state, show it and answer true; when the stack was empty, show
+// the main screen and answer false. An empty form name does
 // nothing and answers Null.
 QVariant FormStack(const QString &mode, const QString &form);
 // The stack, top first (tests and diagnostics).

@@ -115,26 +115,13 @@ qint16 DaysInMonth(QVariant &text) {
     if (text.typeId() != QMetaType::QDate && text.toString().isEmpty()) return 0;
     const QDate day = ToDate(text);
     // A text that reads as no date is kept as it stands, as the platform's
-    // formatting leaves it.
-    const QString rewritten = day.isValid() ? FormatDate(day, QStringLiteral("yyyy/mm/dd")) : text.toString();
-    text = rewritten;
-    int year = 0;
-    int month = 0;
-    if (rewritten.size() == 10) {
-        year = rewritten.mid(0, 4).toInt();
-        month = rewritten.mid(5, 2).toInt();
-    } else {
-        const int yy = rewritten.mid(0, 2).toInt();
-        year = yy < 30 ? 2000 + yy : 1900 + yy;
-        month = rewritten.mid(3, 2).toInt();
+    // formatting leaves it, and counts as a month of 30 days.
+    if (!day.isValid()) {
+        text = text.toString();
+        return 30;
     }
-    if (month < 1 || month > 12) return 30;
-    if (month == 2) {
-        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        return leap ? 29 : 28;
-    }
-    if (month == 4 || month == 6 || month == 9 || month == 11) return 30;
-    return 31;
+    text = FormatDate(day, QStringLiteral("yyyy/mm/dd"));
+    return qint16(day.daysInMonth());
 }
 
 }  // namespace tqen::MSG

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include "platform/forms/TextBox.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/Child.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include <QTest>
 
 using namespace tqen;
+using tqen::testing::child;
 namespace mb = tqen::forms::mb;
 
 namespace {
@@ -26,7 +28,7 @@ protected:
         main = std::make_unique<TqenMain>(app);
         main->Form_Load();
         ASSERT_EQ(main->cellError(), QString());
-        ASSERT_EQ(main->LblCald.size(), 37u);
+        ASSERT_EQ(main->cellCount(), 37u);
     }
     // Shows the month of a day on the calendar, as the month buttons do.
     void showMonth(const QDate &day) {
@@ -35,7 +37,7 @@ protected:
         main->SetMarkDate();
     }
     int cellOf(const QDate &day) const { return main->cellOffset() + day.day() - 1; }
-    void clickCell(int index) { QTest::mouseClick(main->LblCald[index].widget(), Qt::LeftButton); }
+    void clickCell(int index) { QTest::mouseClick(child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(index)), Qt::LeftButton); }
     // Japanese text arrives from the input method as a committed string.
     void type(QWidget *w, const QString &text) {
         w->setFocus();
@@ -59,22 +61,22 @@ TEST_F(MainScreen, RegisteringAReportTheWayAPersonDoes) {
     const QDate today = QDate::currentDate();
     const QDate day(today.year(), today.month(), 14);
     clickCell(cellOf(day));
-    EXPECT_EQ(main->txt日付->Value(), QVariant(day));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(day));
 
-    main->SSTab1->setCurrentIndex(0);
-    main->cmd50[35]->click();                                 // や
-    ASSERT_EQ(main->Grid参照->RowCount(), 1);
-    main->cmd_Enter->click();                                 // 選択
-    EXPECT_EQ(main->SSTab1->currentIndex(), 1);
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
-    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("やまだしょうてん"));
+    child<QTabWidget>(main.get(), "SSTab1")->setCurrentIndex(0);
+    child<QPushButton>(main.get(), QStringLiteral("cmd50_%1").arg(35))->click();                                 // や
+    ASSERT_EQ(child<forms::DataGrid>(main.get(), "Grid参照")->RowCount(), 1);
+    child<QPushButton>(main.get(), "cmd_Enter")->click();                                 // 選択
+    EXPECT_EQ(child<QTabWidget>(main.get(), "SSTab1")->currentIndex(), 1);
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QStringLiteral("やまだしょうてん"));
 
-    type(main->cmb担当->lineEdit(), QStringLiteral("佐藤"));
-    type(main->txtタイトル->editor(), QStringLiteral("新製品の説明"));
-    type(main->txtメモ->editor(), QStringLiteral("来月に見積りを出す。"));
+    type(child<forms::ComboBox>(main.get(), "cmb担当")->lineEdit(), QStringLiteral("佐藤"));
+    type(child<forms::TextBox>(main.get(), "txtタイトル")->editor(), QStringLiteral("新製品の説明"));
+    type(child<forms::TextBox>(main.get(), "txtメモ")->editor(), QStringLiteral("来月に見積りを出す。"));
     script.answer(forms::ScriptedInteraction::Enter);        // Yes is the default
     script.answer(mb::IdOK);
-    main->cmd登録->click();
+    child<QPushButton>(main.get(), "cmd登録")->click();
 
     ASSERT_EQ(script.shown.size(), 2);
     EXPECT_EQ(script.shown[0].prompt, QStringLiteral("営業日報 を登録します。よろしいですか"));
@@ -103,25 +105,25 @@ TEST_F(MainScreen, RegisteringAReportTheWayAPersonDoes) {
     // The screen is back on this month with the remembered staff and customer,
     // today's date, and the day marked.
     EXPECT_EQ(main->monthShown(), today);
-    EXPECT_EQ(main->cmb担当->Text(), QStringLiteral("佐藤"));
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
-    EXPECT_EQ(main->txt日付->Value(), QVariant(today));
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QStringLiteral("佐藤"));
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(today));
     EXPECT_EQ(main->cellBackColor(cellOf(day)), TqenMain::ColorMarked);
     EXPECT_EQ(main->cellForeColor(cellOf(day)), TqenMain::ColorWindow);
-    EXPECT_TRUE(main->cmb担当->findText(QStringLiteral("佐藤")) >= 0);
+    EXPECT_TRUE(child<forms::ComboBox>(main.get(), "cmb担当")->findText(QStringLiteral("佐藤")) >= 0);
 }
 
 TEST_F(MainScreen, RegisteringTwiceUpdatesOneRowAndAnEmptyMemoKeepsTheStoredOne) {
     load();
     const QDate day(2002, 2, 14);
     auto enter = [&](const QString &title, const QString &memo) {
-        main->txt日付->setValue(QStringLiteral("20020214"));
-        main->cmb担当->setText(QStringLiteral("佐藤"));
-        main->cmb顧客名->setText(QStringLiteral("山田商店"));
-        main->txtタイトル->setText(title);
-        main->txtメモ->setText(memo);
+        child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+        child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+        child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+        child<forms::TextBox>(main.get(), "txtタイトル")->setText(title);
+        child<forms::TextBox>(main.get(), "txtメモ")->setText(memo);
         script.answer(mb::IdYes);
-        main->cmd登録->click();
+        child<QPushButton>(main.get(), "cmd登録")->click();
     };
     enter(QStringLiteral("一回目"), QString());
     auto saved = reports();
@@ -147,10 +149,10 @@ TEST_F(MainScreen, MissingStaffCustomerOrDateIsReportedAndNothingIsWritten) {
     main->activateWindow();
     for (const auto &c : cases) {
         script.shown.clear();
-        main->cmb担当->setText(QString::fromUtf8(c.staff));
-        main->cmb顧客名->setText(QString::fromUtf8(c.customer));
-        main->txt日付->setValue(c.date);
-        main->cmd登録->click();
+        child<forms::ComboBox>(main.get(), "cmb担当")->setText(QString::fromUtf8(c.staff));
+        child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QString::fromUtf8(c.customer));
+        child<forms::DateBox>(main.get(), "txt日付")->setValue(c.date);
+        child<QPushButton>(main.get(), "cmd登録")->click();
         ASSERT_EQ(script.shown.size(), 1) << c.focus;
         EXPECT_EQ(script.shown[0].prompt, QStringLiteral("入力必須項目が空白です。"));
         QWidget *focused = QApplication::focusWidget();
@@ -163,90 +165,90 @@ TEST_F(MainScreen, MissingStaffCustomerOrDateIsReportedAndNothingIsWritten) {
 
 TEST_F(MainScreen, AnsweringNoWritesNothingAndKeepsTheBoxes) {
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
-    main->txtメモ->setText(QStringLiteral("まだ途中"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("まだ途中"));
     script.answer(mb::IdNo);
-    main->cmd登録->click();
+    child<QPushButton>(main.get(), "cmd登録")->click();
     EXPECT_TRUE(reports().isEmpty());
-    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("まだ途中"));
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("まだ途中"));
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
 }
 
 TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
-    main->txtタイトル->setText(QStringLiteral("大事な話"));
-    main->txtメモ->setText(QStringLiteral("長いメモ"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("大事な話"));
+    child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("長いメモ"));
     // The data file is damaged after start-up.
     QFile f(data());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write("not a database any more");
     f.close();
     script.answer(mb::IdYes);
-    main->cmd登録->click();
+    child<QPushButton>(main.get(), "cmd登録")->click();
     ASSERT_EQ(script.shown.size(), 2);
     EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("登録できませんでした"))) << script.shown[1].prompt.toStdString();
     EXPECT_EQ(script.shown[1].style & 0xf0, mb::Critical);
-    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("大事な話"));
-    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("長いメモ"));
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
-    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 2, 14)));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("大事な話"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("長いメモ"));
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 14)));
 }
 
 TEST_F(MainScreen, AFailedDeletionSaysSoAndKeepsTheScreen) {
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("t"));
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
-    main->txtメモ->setText(QStringLiteral("消さないで"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("消さないで"));
     QFile::remove(data());
     script.answer(mb::IdYes);
-    main->cmd削除->click();
+    child<QPushButton>(main.get(), "cmd削除")->click();
     ASSERT_EQ(script.shown.size(), 2);
     EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("削除できませんでした")));
     EXPECT_TRUE(script.shown[1].prompt.contains(data()));
-    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("消さないで"));
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("消さないで"));
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_FALSE(QFile::exists(data()));        // never created by the attempt
 }
 
 TEST_F(MainScreen, EmptySettingsTableRemembersNothing) {
     onWork(QStringLiteral("delete * from 管理"));
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
     script.answer(mb::IdYes);
-    main->cmd登録->click();
+    child<QPushButton>(main.get(), "cmd登録")->click();
     EXPECT_EQ(reports().size(), 1);
     EXPECT_TRUE(rows(work(), QStringLiteral("select * from 管理")).isEmpty());
-    EXPECT_EQ(main->cmb担当->Text(), QString());
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QString());
 }
 
 TEST_F(MainScreen, DeletingAsksWithTheDisplayedDateAndCustomer) {
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("t"));
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("鈴木"), QStringLiteral("other staff"));
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
     script.answer(forms::ScriptedInteraction::Enter);    // Enter answers No
-    main->cmd削除->click();
+    child<QPushButton>(main.get(), "cmd削除")->click();
     ASSERT_EQ(script.shown.size(), 1);
     EXPECT_EQ(script.shown[0].prompt, QStringLiteral("2002年02月14日の山田商店 を削除します。よろしいですか"));
     EXPECT_EQ(script.shown[0].style, 292);
     EXPECT_EQ(reports().size(), 2);
     script.answer(mb::IdYes);
-    main->cmd削除->click();
+    child<QPushButton>(main.get(), "cmd削除")->click();
     const auto left = reports();
     ASSERT_EQ(left.size(), 1);
     EXPECT_EQ(left[0][QStringLiteral("担当")], QVariant(QStringLiteral("鈴木")));
-    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate::currentDate()));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate::currentDate()));
 }
 
 TEST_F(MainScreen, ReadingADay) {
@@ -254,20 +256,20 @@ TEST_F(MainScreen, ReadingADay) {
               QVariant());
     load();
     showMonth(QDate(2002, 2, 1));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("山田商店"));
-    main->txtメモ->setText(QStringLiteral("前のメモ"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("前のメモ"));
     clickCell(cellOf(QDate(2002, 2, 14)));
-    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("題"));
-    EXPECT_EQ(main->txtメモ->Text(), QStringLiteral("前のメモ"));      // a Null memo keeps the box
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("題"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("前のメモ"));      // a Null memo keeps the box
     // A day without a report empties title and memo, keeps the rest.
-    main->txtふりがな->setText(QStringLiteral("やまだ"));
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("やまだ"));
     clickCell(cellOf(QDate(2002, 2, 15)));
-    EXPECT_EQ(main->txtタイトル->Text(), QString());
-    EXPECT_EQ(main->txtメモ->Text(), QString());
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("山田商店"));
-    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("やまだ"));
-    EXPECT_FALSE(main->CnMsg->isVisible());
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QString());
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QString());
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QStringLiteral("やまだ"));
+    EXPECT_FALSE(child<forms::FramedPanel>(main.get(), "CnMsg")->isVisible());
 }
 
 TEST_F(MainScreen, CalendarCellsOfAMonth) {
@@ -286,12 +288,12 @@ TEST_F(MainScreen, CalendarCellsOfAMonth) {
             EXPECT_EQ(main->cellCaption(i), expected) << i;
         }
         // Another month: the entry date is its first day.
-        EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(c.month.year(), c.month.month(), 1)));
+        EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(c.month.year(), c.month.month(), 1)));
     }
     showMonth(QDate::currentDate());
-    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate::currentDate()));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate::currentDate()));
     EXPECT_EQ(main->cellBackColor(cellOf(QDate::currentDate())), TqenMain::ColorToday);
-    EXPECT_EQ(main->LblCalendarTitle->text(), QDate::currentDate().toString(QStringLiteral("yyyy年MM月")));
+    EXPECT_EQ(child<QLabel>(main.get(), "LblCalendarTitle")->text(), QDate::currentDate().toString(QStringLiteral("yyyy年MM月")));
 }
 
 TEST_F(MainScreen, MarksAlternatePerReportAndFollowTheFilter) {
@@ -303,18 +305,18 @@ TEST_F(MainScreen, MarksAlternatePerReportAndFollowTheFilter) {
     addReport(d.addDays(1), QStringLiteral("C"), QStringLiteral("鈴木"));
     addReport(QDate(2002, 3, 1), QStringLiteral("A"), QStringLiteral("佐藤"));
     load();
-    main->cmb担当->setText(QString());
-    main->cmb顧客名->setText(QString());
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QString());
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QString());
     showMonth(d);
     EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarkedAgain);           // two reports
     EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);     // three
     EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(2))), TqenMain::ColorButtonFace);
-    main->cmb担当->setText(QStringLiteral("鈴木"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("鈴木"));
     showMonth(d);
     EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorButtonFace);
     EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("A"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("A"));
     showMonth(d);
     EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarked);
 }
@@ -323,15 +325,15 @@ TEST_F(MainScreen, MonthButtonsAndEmptyCells) {
     load();
     G().CalendarDate = QDate(2002, 3, 31);
     main->SetClalendar();
-    main->cmdCaldBef->click();
+    child<QPushButton>(main.get(), "cmdCaldBef")->click();
     EXPECT_EQ(main->monthShown(), QDate(2002, 2, 28));
-    main->CmdCaldNext->click();
-    main->CmdCaldNext->click();
+    child<QPushButton>(main.get(), "CmdCaldNext")->click();
+    child<QPushButton>(main.get(), "CmdCaldNext")->click();
     EXPECT_EQ(main->monthShown(), QDate(2002, 4, 28));
-    main->txt日付->setValue(QStringLiteral("20020410"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020410"));
     clickCell(0);                                           // before the 1st: nothing happens
     clickCell(36);                                          // after the last day
-    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 4, 10)));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 4, 10)));
 }
 
 TEST_F(MainScreen, KanaIndexFindsHiraganaKatakanaAndHalfWidthReadings) {
@@ -344,11 +346,11 @@ TEST_F(MainScreen, KanaIndexFindsHiraganaKatakanaAndHalfWidthReadings) {
     addCustomer(QStringLiteral("星印"), QStringLiteral("*ほし"));
     load();
     auto listed = [&](int button) {
-        main->cmd50[button]->click();
+        child<QPushButton>(main.get(), QStringLiteral("cmd50_%1").arg(button))->click();
         QStringList names;
         for (const auto &r : rows(work(), QStringLiteral("select * from w顧客参照")))
             names << r[QStringLiteral("名称")].toString();
-        EXPECT_EQ(main->Grid参照->RowCount(), names.size());
+        EXPECT_EQ(child<forms::DataGrid>(main.get(), "Grid参照")->RowCount(), names.size());
         return names;
     };
     EXPECT_EQ(listed(0), (QStringList{"青木", "青山", "浅野"}));        // あ
@@ -358,21 +360,21 @@ TEST_F(MainScreen, KanaIndexFindsHiraganaKatakanaAndHalfWidthReadings) {
     EXPECT_EQ(listed(46).size(), 6);                                  // ゐ: every reading
     EXPECT_EQ(listed(49).size(), 6);                                  // the blank button
     EXPECT_TRUE(listed(5).isEmpty());                                 // か
-    EXPECT_FALSE(main->Msg検索中->isVisible());
+    EXPECT_FALSE(child<forms::FramedPanel>(main.get(), "Msg検索中")->isVisible());
 }
 
 TEST_F(MainScreen, ChoosingFromTheReferenceList) {
     addCustomer(QStringLiteral("読みなし商会"), QStringLiteral("よみなし"));
     load();
-    main->cmb顧客名->setText(QStringLiteral("そのまま"));
-    main->cmd_Enter->click();                    // empty list: nothing changes
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("そのまま"));
-    main->SSTab1->setCurrentIndex(0);
-    main->cmd50[39]->click();                    // よ
-    main->txtふりがな->setText(QStringLiteral("前"));
-    main->cmd_Enter->click();
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("読みなし商会"));
-    EXPECT_EQ(main->txtふりがな->Text(), QStringLiteral("よみなし"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("そのまま"));
+    child<QPushButton>(main.get(), "cmd_Enter")->click();                    // empty list: nothing changes
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("そのまま"));
+    child<QTabWidget>(main.get(), "SSTab1")->setCurrentIndex(0);
+    child<QPushButton>(main.get(), QStringLiteral("cmd50_%1").arg(39))->click();                    // よ
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("前"));
+    child<QPushButton>(main.get(), "cmd_Enter")->click();
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("読みなし商会"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QStringLiteral("よみなし"));
 }
 
 TEST_F(MainScreen, StaffAndCustomerLists) {
@@ -387,40 +389,40 @@ TEST_F(MainScreen, StaffAndCustomerLists) {
         for (int i = 0; i < c->ListCount(); ++i) out << c->List(i);
         return out;
     };
-    EXPECT_EQ(items(main->cmb担当), (QStringList{"鈴木", "佐藤"}));
-    EXPECT_EQ(items(main->cmb印刷担当), (QStringList{"鈴木", "佐藤"}));
-    EXPECT_EQ(items(main->cmb顧客名), (QStringList{"A社", "B社"}));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(QStringLiteral("打ちかけ"));
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb担当")), (QStringList{"鈴木", "佐藤"}));
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb印刷担当")), (QStringList{"鈴木", "佐藤"}));
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb顧客名")), (QStringList{"A社", "B社"}));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("打ちかけ"));
     main->SetComb(QStringLiteral("顧客名"));
-    EXPECT_EQ(items(main->cmb顧客名), QStringList{"B社"});
-    EXPECT_EQ(items(main->cmb印刷顧客名), QStringList{"B社"});
-    EXPECT_EQ(main->cmb顧客名->Text(), QStringLiteral("打ちかけ"));
-    main->cmb担当->setText(QStringLiteral("誰も担当していない"));
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb顧客名")), QStringList{"B社"});
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb印刷顧客名")), QStringList{"B社"});
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("打ちかけ"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("誰も担当していない"));
     main->SetComb(QStringLiteral("すべて"));
-    EXPECT_TRUE(items(main->cmb顧客名).isEmpty());
-    EXPECT_EQ(main->cmb担当->Text(), QStringLiteral("誰も担当していない"));
+    EXPECT_TRUE(items(child<forms::ComboBox>(main.get(), "cmb顧客名")).isEmpty());
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QStringLiteral("誰も担当していない"));
     main->SetComb(QStringLiteral("その他"));                      // does nothing
-    EXPECT_EQ(items(main->cmb担当).size(), 2);
+    EXPECT_EQ(items(child<forms::ComboBox>(main.get(), "cmb担当")).size(), 2);
 }
 
 TEST_F(MainScreen, NamesWithQuotesAndWildcardsAreJustText) {
     const QString odd = QStringLiteral("O'Reilly *商会 [%_#]");
     addReport(QDate(2002, 2, 14), QStringLiteral("O'Reilly 商会"), QStringLiteral("佐藤"), QStringLiteral("別の会社"));
     load();
-    main->txt日付->setValue(QStringLiteral("20020214"));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->cmb顧客名->setText(odd);
-    main->txtふりがな->setText(QStringLiteral("*おらいりー"));
-    main->txtタイトル->setText(QStringLiteral("引用符"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(odd);
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("*おらいりー"));
+    child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("引用符"));
     script.answer(mb::IdYes);
-    main->cmd登録->click();
+    child<QPushButton>(main.get(), "cmd登録")->click();
     EXPECT_EQ(reports().size(), 2);
-    main->cmb顧客名->setText(odd);
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->txt日付->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(odd);
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
     main->ReadNippo();
-    EXPECT_EQ(main->txtタイトル->Text(), QStringLiteral("引用符"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("引用符"));
     EXPECT_EQ(rows(data(), QStringLiteral("select * from 顧客マスタ")).size(), 1);
     showMonth(QDate(2002, 2, 1));
     EXPECT_EQ(main->cellBackColor(cellOf(QDate(2002, 2, 14))), TqenMain::ColorMarked);   // one, not two
@@ -429,24 +431,24 @@ TEST_F(MainScreen, NamesWithQuotesAndWildcardsAreJustText) {
 TEST_F(MainScreen, ClearAndReadButtons) {
     load();
     showMonth(QDate(2002, 2, 1));
-    main->cmb担当->setText(QStringLiteral("佐藤"));
-    main->txtタイトル->setText(QStringLiteral("x"));
-    main->cmdクリア->click();
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("x"));
+    child<QPushButton>(main.get(), "cmdクリア")->click();
     EXPECT_EQ(main->monthShown(), QDate::currentDate());
-    EXPECT_EQ(main->cmb担当->Text(), QString());
-    EXPECT_EQ(main->txtタイトル->Text(), QString());
+    EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QString());
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QString());
     showMonth(QDate(2002, 2, 1));
-    main->txtふりがな->setText(QStringLiteral("よみ"));
-    main->cmd読込->click();
-    EXPECT_EQ(main->txtふりがな->Text(), QString());
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("よみ"));
+    child<QPushButton>(main.get(), "cmd読込")->click();
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QString());
     EXPECT_EQ(main->monthShown(), QDate(2002, 2, 1));
-    EXPECT_EQ(main->txt日付->Value(), QVariant(QDate(2002, 2, 1)));
+    EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 1)));
 }
 
 TEST_F(MainScreen, HelpButtonsOpenTheHelpPages) {
     load();
-    main->cmdHint->click();
-    main->Command1->click();
+    child<QPushButton>(main.get(), "cmdHint")->click();
+    child<QPushButton>(main.get(), "Command1")->click();
     EXPECT_EQ(script.opened, (QStringList{app + QStringLiteral("/help/VoRadu1.htm"),
                                           app + QStringLiteral("/help/VoRadu5.htm")}));
 }
@@ -461,9 +463,9 @@ TEST_F(MainScreen, CustomerIndexTabScreenshot) {
     addCustomer(QStringLiteral("アオヤマ電機"), QStringLiteral("アオヤマデンキ"));
     addCustomer(QStringLiteral("浅野商事"), QStringLiteral("ｱｻﾉｼｮｳｼﾞ"));
     load();
-    main->SSTab1->setCurrentIndex(0);
-    main->cmd50[0]->click();
-    EXPECT_EQ(main->Grid参照->RowCount(), 3);
+    child<QTabWidget>(main.get(), "SSTab1")->setCurrentIndex(0);
+    child<QPushButton>(main.get(), QStringLiteral("cmd50_%1").arg(0))->click();
+    EXPECT_EQ(child<forms::DataGrid>(main.get(), "Grid参照")->RowCount(), 3);
     const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
     if (!dir.isEmpty()) EXPECT_TRUE(main->grab().save(dir + QStringLiteral("/customer-index.png")));
 }

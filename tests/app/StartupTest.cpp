@@ -1,5 +1,6 @@
 #include "app/TqenMain.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/Child.h"
 
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 
 using namespace tqen;
+using tqen::testing::child;
 using forms::ScriptedInteraction;
 
 namespace {
@@ -95,17 +97,17 @@ TEST_F(Startup, DateStyleFromTheSettings) {
         main.Form_Load();
         const QString what = c.era.toString();
         EXPECT_EQ(G().Env.年号, QString::fromUtf8(c.mode)) << what.toStdString();
-        for (forms::DateBox *box : {main.txt日付, main.txt開始, main.txt終了}) {
+        for (forms::DateBox *box : {child<forms::DateBox>(&main, "txt日付"), child<forms::DateBox>(&main, "txt開始"), child<forms::DateBox>(&main, "txt終了")}) {
             EXPECT_EQ(box->displayFormat(), QString::fromUtf8(c.format));
             EXPECT_EQ(box->inputFormat(), QString::fromUtf8(c.format));
         }
-        EXPECT_NEAR(main.ImFrame3D3->widthTwips(), c.frame, 15) << what.toStdString();
-        EXPECT_NEAR(main.txt日付->widthTwips(), c.box, 15);
-        EXPECT_NEAR(main.txt開始->widthTwips(), c.range, 15);
-        EXPECT_NEAR(main.txt終了->widthTwips(), c.range, 15);
-        EXPECT_NEAR(main.txt終了->leftTwips(), c.endLeft, 15);
-        EXPECT_NEAR(main.imContainer3D9->widthTwips(), c.container, 15);
-        EXPECT_NEAR(main.lblから->x() * 15, c.kara, 15);
+        EXPECT_NEAR(child<forms::FramedPanel>(&main, "ImFrame3D3")->widthTwips(), c.frame, 15) << what.toStdString();
+        EXPECT_NEAR(child<forms::DateBox>(&main, "txt日付")->widthTwips(), c.box, 15);
+        EXPECT_NEAR(child<forms::DateBox>(&main, "txt開始")->widthTwips(), c.range, 15);
+        EXPECT_NEAR(child<forms::DateBox>(&main, "txt終了")->widthTwips(), c.range, 15);
+        EXPECT_NEAR(child<forms::DateBox>(&main, "txt終了")->leftTwips(), c.endLeft, 15);
+        EXPECT_NEAR(child<forms::FramedPanel>(&main, "imContainer3D9")->widthTwips(), c.container, 15);
+        EXPECT_NEAR(child<QLabel>(&main, "lblから")->x() * 15, c.kara, 15);
     }
 }
 
@@ -115,31 +117,31 @@ TEST_F(Startup, EmptySettingsTable) {
     main.Form_Load();
     EXPECT_TRUE(G().Env.DataPath.isEmpty());
     EXPECT_EQ(G().Env.年号, QString());                     // neither style named
-    EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
+    EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     EXPECT_EQ(G().DataDbPath, data());
-    EXPECT_EQ(main.cmb担当->Text(), QString());
-    EXPECT_EQ(main.cmb顧客名->Text(), QString());
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QString());
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QString());
 }
 
 TEST_F(Startup, RemembersStaffCustomerAndReading) {
     settings(QVariant(), QVariant(), QStringLiteral("山田"), QStringLiteral("㈱サンプル 'O'"), QStringLiteral("さんぷる"));
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(main.cmb担当->Text(), QStringLiteral("山田"));
-    EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("㈱サンプル 'O'"));
-    EXPECT_EQ(main.txtふりがな->Text(), QStringLiteral("さんぷる"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QStringLiteral("山田"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("㈱サンプル 'O'"));
+    EXPECT_EQ(child<forms::TextBox>(&main, "txtふりがな")->Text(), QStringLiteral("さんぷる"));
 }
 
 TEST_F(Startup, NullSettingsLeaveTheBoxesAsTheyWere) {
     settings(QVariant(), QVariant(), QVariant(), QStringLiteral("顧客"), QVariant());
     TqenMain main(app);
     main.Form_Load();
-    main.cmb担当->setText(QStringLiteral("前の担当"));
-    main.txtふりがな->setText(QStringLiteral("まえ"));
+    child<forms::ComboBox>(&main, "cmb担当")->setText(QStringLiteral("前の担当"));
+    child<forms::TextBox>(&main, "txtふりがな")->setText(QStringLiteral("まえ"));
     main.ReadLocalEnv();
-    EXPECT_EQ(main.cmb担当->Text(), QStringLiteral("前の担当"));
-    EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("顧客"));
-    EXPECT_EQ(main.txtふりがな->Text(), QStringLiteral("まえ"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QStringLiteral("前の担当"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("顧客"));
+    EXPECT_EQ(child<forms::TextBox>(&main, "txtふりがな")->Text(), QStringLiteral("まえ"));
 }
 
 TEST_F(Startup, DataFileFoundWithoutRegardToCase) {
@@ -171,7 +173,7 @@ TEST_F(Startup, AnUnusableDataFileIsReportedOnceWithItsPath) {
         EXPECT_TRUE(script.shown[0].prompt.contains(data())) << c.what;
         // Start-up goes on: the settings were still read.
         EXPECT_EQ(G().Env.年号, QStringLiteral("西暦")) << c.what;
-        EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
+        EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     }
 }
 
@@ -181,27 +183,27 @@ TEST_F(Startup, UnreadableWorkDatabaseMeansDefaults) {
     main.Form_Load();
     EXPECT_TRUE(G().Env.DataPath.isEmpty());
     EXPECT_EQ(G().DataDbPath, data());
-    EXPECT_EQ(main.txt日付->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
+    EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
 }
 
 TEST_F(Startup, HandedOverReportIsTakenOnce) {
     TqenMain main(app);
     main.Form_Load();
-    main.cmb顧客名->setText(QStringLiteral("そのまま"));
+    child<forms::ComboBox>(&main, "cmb顧客名")->setText(QStringLiteral("そのまま"));
     main.Form_Activate();                 // nothing handed over
-    EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("そのまま"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("そのまま"));
 
     G().JumpCustomer = QStringLiteral("山田商店");
     G().JumpStaff = QStringLiteral("佐藤");
     G().JumpDate = QDate(2002, 2, 14);
     main.Form_Activate();
-    EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("山田商店"));
-    EXPECT_EQ(main.cmb担当->Text(), QStringLiteral("佐藤"));
-    EXPECT_EQ(main.txt日付->Value(), QVariant(QDate(2002, 2, 14)));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("山田商店"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QStringLiteral("佐藤"));
+    EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->Value(), QVariant(QDate(2002, 2, 14)));
     EXPECT_TRUE(G().JumpCustomer.isNull());
-    main.cmb顧客名->setText(QStringLiteral("変更"));
+    child<forms::ComboBox>(&main, "cmb顧客名")->setText(QStringLiteral("変更"));
     main.Form_Activate();
-    EXPECT_EQ(main.cmb顧客名->Text(), QStringLiteral("変更"));
+    EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("変更"));
 }
 
 TEST_F(Startup, ClosingTheMainScreenClosesEveryOtherForm) {

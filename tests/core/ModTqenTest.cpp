@@ -66,16 +66,18 @@ TEST_F(FormStackTest, SixthPushDropsTheOldest) {
     EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("x")), QVariant(false));
 }
 
-TEST_F(FormStackTest, PopShowsTheFormOrTheMainScreen) {
+TEST_F(FormStackTest, PopRestoresTheGivenFormOrShowsTheMainScreen) {
     tqen::forms::Form main(QStringLiteral("TqenMain"));
     tqen::forms::Form list(QStringLiteral("FrmNippoList"));
-    main.hide();
-    list.showMinimized();
+    main.showMinimized();
+    list.hide();
     FormStack(QStringLiteral("PUSH"), QStringLiteral("FrmNippoList"));
+    // The form given comes back in its normal state, not the name popped.
     EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("TqenMain")), QVariant(true));
-    EXPECT_TRUE(list.isVisible());
-    EXPECT_FALSE(list.isMinimized());
-    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(main.isMinimized());
+    EXPECT_FALSE(list.isVisible());
+    main.hide();
     // Empty stack: the main screen comes back and the answer is false.
     EXPECT_EQ(FormStack(QStringLiteral("POP"), QStringLiteral("FrmNippoList")), QVariant(false));
     EXPECT_TRUE(main.isVisible());
@@ -105,8 +107,15 @@ TEST(CutText, Table) {
 
 TEST(SetImeOpen, SwitchesTheWindowsInputMethod) {
     QLineEdit edit;
+    edit.setInputMethodHints(Qt::ImhNoAutoUppercase);
     SetImeOpen(&edit, false);
     EXPECT_FALSE(ImeOpen(&edit));
+    // Off is a preference the input method reads, not a lock: input methods
+    // stay enabled, so the user can switch it on by hand, and the widget's
+    // other hints stay as they were.
+    EXPECT_TRUE(edit.testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(edit.inputMethodHints().testFlag(Qt::ImhPreferLatin));
+    EXPECT_TRUE(edit.inputMethodHints().testFlag(Qt::ImhNoAutoUppercase));
     SetImeOpen(&edit, true);
     EXPECT_TRUE(ImeOpen(&edit));
     SetImeOpen(nullptr, true);  // no window: nothing happens
@@ -123,6 +132,8 @@ TEST(SetImeOpen, SwitchesTheWindowsInputMethod) {
 namespace {
 
 // The delivered data file, copied into a temporary folder.
+using Code = tqen::Error::Code;
+
 class AddCodeNameTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -148,31 +159,31 @@ protected:
 
 TEST_F(AddCodeNameTest, FillsTheLowestFreeSlotOnce) {
     ASSERT_EQ(staff().size(), 30);
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("佐藤 'O'")));
-    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));    // already there
-    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).ok());
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("佐藤 'O'")).ok());
+    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
+    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
     const QStringList names = staff();
     EXPECT_EQ(names[0], QStringLiteral("山田"));
     EXPECT_EQ(names[1], QStringLiteral("佐藤 'O'"));
     EXPECT_EQ(names[2], QString());
     // Compared unchanged: a trailing blank is another name.
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田 ")));
+    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田 ")).ok());
 }
 
 TEST_F(AddCodeNameTest, NoFreeSlotWritesNothing) {
     for (int i = 1; i <= 30; ++i)
-        ASSERT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("担当者%1").arg(i)));
-    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("31人目")));
+        ASSERT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("担当者%1").arg(i)).ok());
+    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("31人目")).code(), Code::NoFreeSlot);
     EXPECT_FALSE(staff().contains(QStringLiteral("31人目")));
 }
 
 TEST_F(AddCodeNameTest, UnknownClassOrMissingDatabase) {
-    EXPECT_FALSE(AddCodeName(QStringLiteral("担当 "), QStringLiteral("山田")));
-    EXPECT_FALSE(AddCodeName(QStringLiteral("' or ''='"), QStringLiteral("山田")));
+    EXPECT_EQ(AddCodeName(QStringLiteral("担当 "), QStringLiteral("山田")).code(), Code::NoFreeSlot);
+    EXPECT_EQ(AddCodeName(QStringLiteral("' or ''='"), QStringLiteral("山田")).code(), Code::NoFreeSlot);
     EXPECT_FALSE(staff().contains(QStringLiteral("山田")));
     tqen::G().DataDbPath = dir.filePath(QStringLiteral("missing.mdb"));
-    EXPECT_FALSE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")));
+    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::DatabaseFailed);
     EXPECT_FALSE(QFile::exists(tqen::G().DataDbPath));
 }
 
