@@ -1,29 +1,34 @@
 // PrjTqen: the daily report book.
-//
-//   PrjTqen                      starts the program
-//   PrjTqen --screenshot FILE    starts it, saves a picture of the main
-//                                screen to FILE (PNG) and ends
 #include "app/TqenMain.h"
 #include "platform/forms/Fonts.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QPixmap>
 #include <QTimer>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PrjTqen"));
-    tqen::forms::InstallFontSubstitutions();
-    QString screenshot;
-    const QStringList args = QApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--screenshot"));
-    if (at >= 0 && at + 1 < args.size()) screenshot = args[at + 1];
+    QApplication::setApplicationVersion(QStringLiteral("1.10"));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("TqEn 営業日報: a book of sales daily reports"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Start, save a picture of the main screen to <file> (PNG) and end."), QStringLiteral("file"));
+    parser.addOption(screenshot);
+    parser.process(app);
+
+    tqen::forms::InstallFontSubstitutions();
     tqen::TqenMain main;
     main.Form_Load();
-    if (!screenshot.isEmpty()) {
-        QTimer::singleShot(300, &main, [&main, screenshot] {
-            const bool saved = main.grab().save(screenshot, "PNG");
+    if (parser.isSet(screenshot)) {
+        const QString file = parser.value(screenshot);
+        QTimer::singleShot(300, &main, [&main, file] {
+            const bool saved = main.grab().save(file, "PNG");
             QApplication::exit(saved ? 0 : 1);
         });
     }

@@ -1,6 +1,6 @@
 #pragma once
-// A form of the program: a top-level window with a name. Open forms are kept
-// in the program's list of open forms, in the order they were created.
+// A form of the program: a top-level window with a name. The open forms are
+// the application's top-level forms that have not been unloaded, oldest first.
 #include <QWidget>
 
 namespace tqen::forms {
@@ -12,14 +12,22 @@ public:
     ~Form() override;
     QString name() const { return objectName(); }
 
-    // Closes the form and deletes it (unload).
+    // Closes the form and deletes it (unload). From then on it is no longer
+    // among the open forms.
     void unload();
+    bool isUnloaded() const { return unloaded_; }
+    // Order of making, for listing the open forms oldest first.
+    quint64 serial() const { return serial_; }
 
 signals:
     void activated();
 
 protected:
     bool event(QEvent *e) override;
+
+private:
+    quint64 serial_;
+    bool unloaded_ = false;
 };
 
 // The open forms, oldest first.

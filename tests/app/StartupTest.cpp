@@ -83,6 +83,15 @@ TEST_F(Startup, DataPathSettingNamesTheDataFile) {
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
+// An empty data path text in the row means the default data file, as Null does.
+TEST_F(Startup, AnEmptyDataPathTextMeansTheDefaultDataFile) {
+    onWork(QStringLiteral("update 管理 set DataPath = ''"));
+    TqenMain main(app);
+    main.Form_Load();
+    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_TRUE(script.shown.isEmpty());
+}
+
 TEST_F(Startup, DateStyleFromTheSettings) {
     struct Case { QVariant era; const char *mode; const char *format; int frame; int box; int range; int endLeft; int container; int kara; } cases[] = {
         {QStringLiteral("和暦"), "和暦", "ggg ee年mm月dd日", 3075, 2340, 2320, 3360, 5740, 3070},

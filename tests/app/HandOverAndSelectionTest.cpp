@@ -1,0 +1,196 @@
+// The main screen's hand-over to the report list, the staff and customer
+// selection rules, and what the calendar shows in each date style.
+#include "app/TqenMain.h"
+#include "core/ModTqen.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/DateBox.h"
+#include "platform/forms/TextBox.h"
+#include "tests/app/AppFixture.h"
+#include "tests/support/Child.h"
+
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace tqen;
+using tqen::testing::child;
+namespace mb = tqen::forms::mb;
+
+namespace {
+
+class MainScreenRules : public tqen::testing::AppFixture {
+protected:
+    void load() {
+        main = std::make_unique<TqenMain>(app);
+        main->Form_Load();
+        ASSERT_EQ(main->cellCount(), 37);
+    }
+    void showMonth(const QDate &day) {
+        G().CalendarDate = day;
+        main->SetClalendar();
+        main->SetMarkDate();
+    }
+    forms::ComboBox *combo(const char *name) { return child<forms::ComboBox>(main.get(), QString::fromUtf8(name)); }
+    forms::DateBox *dateBox() { return child<forms::DateBox>(main.get(), "txt日付"); }
+    QStringList items(const char *name) {
+        QStringList out;
+        forms::ComboBox *c = combo(name);
+        for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+        return out;
+    }
+    std::unique_ptr<TqenMain> main;
+};
+
+// The customer goes along to the list only when the day's cell is navy: one
+// report (navy) or three (navy again), not two (dark teal) or none.
+TEST_F(MainScreenRules, ListHandOverTakesTheCustomerOnlyFromANavyDay) {
+    const QDate one(2002, 2, 4), two(2002, 2, 5), three(2002, 2, 6), none(2002, 2, 7);
+    addReport(one, QStringLiteral("山田商店"), QStringLiteral("佐藤"));
+    for (int i = 0; i < 2; ++i) addReport(two, QStringLiteral("山田商店"), QStringLiteral("佐藤%1").arg(i));
+    for (int i = 0; i < 3; ++i) addReport(three, QStringLiteral("山田商店"), QStringLiteral("鈴木%1").arg(i));
+    load();
+    const struct Case {
+        QDate day;
+        bool customerGoes;
+    } cases[] = {{one, true}, {two, false}, {three, true}, {none, false}};
+    for (const Case &c : cases) {
+        // Marks for every staff member and customer, then the entry's own.
+        combo("cmb担当")->setText(QString());
+        combo("cmb顧客名")->setText(QString());
+        showMonth(c.day);
+        G().JumpCustomer = QVariant();
+        dateBox()->setValue(c.day);
+        combo("cmb担当")->setText(QStringLiteral("佐藤"));
+        combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
+        main->SetJump();
+        EXPECT_EQ(G().JumpDate, c.day);
+        EXPECT_EQ(G().JumpStaff, QStringLiteral("佐藤"));
+        EXPECT_EQ(G().JumpCustomer, c.customerGoes ? QVariant(QStringLiteral("山田商店")) : QVariant())
+            << c.day.toString().toStdString();
+    }
+    // A navy day but no customer typed: nothing to hand over for it.
+    showMonth(one);
+    dateBox()->setValue(one);
+    combo("cmb顧客名")->setText(QString());
+    main->SetJump();
+    EXPECT_TRUE(G().JumpCustomer.isNull());
+    // A day of another month than the one shown never reads a cell of this one.
+    showMonth(QDate(2002, 3, 1));
+    dateBox()->setValue(one);
+    combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
+    main->SetJump();
+    EXPECT_TRUE(G().JumpCustomer.isNull());
+    // No date: nothing changes.
+    G().JumpDate = QDate(1999, 1, 1);
+    dateBox()->setValue(QVariant());
+    main->SetJump();
+    EXPECT_EQ(G().JumpDate, QDate(1999, 1, 1));
+}
+
+TEST_F(MainScreenRules, ADayCellStandsForItsDateByPosition) {
+    load();
+    showMonth(QDate(2022, 1, 10));   // January 2022 starts on a Saturday
+    EXPECT_FALSE(main->cellDate(5).isValid());
+    EXPECT_EQ(main->cellDate(6), QDate(2022, 1, 1));
+    EXPECT_EQ(main->cellDate(36), QDate(2022, 1, 31));
+    main->LblCald_Click(5);   // outside the month: nothing happens
+    EXPECT_EQ(dateBox()->date(), QDate(2022, 1, 1));
+    main->LblCald_Click(20);
+    EXPECT_EQ(dateBox()->date(), QDate(2022, 1, 15));
+}
+
+TEST_F(MainScreenRules, WeekdayHeadingsSundayRedSaturdayBlue) {
+    load();
+    const char *const expected[7] = {"#ff0000", "#000000", "#000000", "#000000", "#000000", "#000000", "#0000c0"};
+    for (int i = 0; i < 7; ++i) {
+        auto *heading = child<QLabel>(main.get(), QStringLiteral("lblWeek%1").arg(i));
+        EXPECT_TRUE(heading->styleSheet().contains(QString::fromUtf8(expected[i]))) << i;
+    }
+}
+
+TEST_F(MainScreenRules, StaffListsAloneLeaveTheCustomerListsAsTheyAre) {
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"), QStringLiteral("佐藤"));
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"), QStringLiteral("鈴木"));
+    onData(QStringLiteral("update コードマスタ set sname = '佐藤' where kcode = '担当' and code = '01'"));
+    load();
+    const QStringList customers = items("cmb顧客名");
+    ASSERT_EQ(customers, (QStringList{QStringLiteral("青木工業"), QStringLiteral("山田商店")}));
+    // With a staff member typed, only "担当" is refreshed: the customer
+    // lists keep every customer.
+    combo("cmb担当")->setText(QStringLiteral("佐藤"));
+    onData(QStringLiteral("update コードマスタ set sname = '鈴木' where kcode = '担当' and code = '02'"));
+    main->SetComb(QStringLiteral("担当"));
+    EXPECT_EQ(items("cmb担当"), (QStringList{QStringLiteral("佐藤"), QStringLiteral("鈴木")}));
+    EXPECT_EQ(items("cmb顧客名"), customers);
+    EXPECT_EQ(items("cmb印刷顧客名"), customers);
+    // "顧客名" then follows the staff member.
+    main->SetComb(QStringLiteral("顧客名"));
+    EXPECT_EQ(items("cmb顧客名"), QStringList{QStringLiteral("山田商店")});
+}
+
+TEST_F(MainScreenRules, EntryCustomerKeepsAStoredReadingAndAlwaysWritesTheStaff) {
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだしょうてん"), QStringLiteral("鈴木"));
+    load();
+    combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
+    combo("cmb担当")->setText(QString());
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QString());
+    EXPECT_TRUE(main->EntryCustomer(QStringLiteral("山田商店")).ok());
+    auto row = rows(data(), QStringLiteral("select * from 顧客マスタ where 名称 = '山田商店'"));
+    ASSERT_EQ(row.size(), 1);
+    EXPECT_EQ(row[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));
+    // An empty staff box is written too: the customer no longer belongs to 鈴木.
+    EXPECT_EQ(row[0][QStringLiteral("担当")].toString(), QString());
+    combo("cmb担当")->setText(QStringLiteral("佐藤"));
+    EXPECT_TRUE(main->EntryCustomer(QStringLiteral("山田商店")).ok());
+    row = rows(data(), QStringLiteral("select * from 顧客マスタ where 名称 = '山田商店'"));
+    EXPECT_EQ(row[0][QStringLiteral("担当")], QVariant(QStringLiteral("佐藤")));
+    EXPECT_EQ(row[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));
+}
+
+TEST_F(MainScreenRules, ChoosingACustomerWithoutAReadingKeepsTheReadingBox) {
+    addCustomer(QStringLiteral("無名商会"), QVariant());
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
+    load();
+    // A Null reading is listed by no kana: put the row into the list by hand,
+    // as an older list would hold it.
+    onWork(QStringLiteral("insert into w顧客参照 (名称, ふりがな) values ('無名商会', Null)"));
+    child<forms::DataControl>(main.get(), "dat参照")->Refresh();
+    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("まえのよみ"));
+    child<QPushButton>(main.get(), "cmd_Enter")->click();
+    EXPECT_EQ(combo("cmb顧客名")->Text(), QStringLiteral("無名商会"));
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QStringLiteral("まえのよみ"));
+}
+
+TEST_F(MainScreenRules, ARegistrationSucceedsWhenNoStaffSlotIsFree) {
+    onData(QStringLiteral("update コードマスタ set sname = 'X' & code where kcode = '担当'"));
+    load();
+    dateBox()->setValue(QDate(2002, 2, 14));
+    combo("cmb担当")->setText(QStringLiteral("新人"));
+    combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
+    script.answer(forms::ScriptedInteraction::Enter);
+    script.answer(mb::IdOK);
+    script.answer(mb::IdOK);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    ASSERT_EQ(script.shown.size(), 3);
+    EXPECT_EQ(script.shown[1].prompt, QStringLiteral("営業日報 を登録しました。"));
+    // Then the user learns why the name is not in the staff list.
+    EXPECT_TRUE(script.shown[2].prompt.contains(QStringLiteral("空きがない"))) << script.shown[2].prompt.toStdString();
+    EXPECT_EQ(rows(data(), QStringLiteral("select * from 営業日報")).size(), 1);
+    EXPECT_TRUE(rows(data(), QStringLiteral("select * from コードマスタ where sname = '新人'")).isEmpty());
+}
+
+TEST_F(MainScreenRules, EraStyleWritesTheMonthInTheEra) {
+    onWork(QStringLiteral("update 管理 set 年号 = '和暦'"));
+    load();
+    showMonth(QDate(2002, 2, 14));
+    EXPECT_EQ(child<QLabel>(main.get(), "LblCalendarTitle")->text(), QStringLiteral("平成 14年02月"));
+    forms::DateBox *box = dateBox();
+    EXPECT_EQ(box->monthFormat(), QStringLiteral("ggg ee年mm月"));
+    box->setValue(QDate(2019, 5, 1));
+    box->showCalendar();
+    EXPECT_EQ(box->calendarCaption(), QStringLiteral("令和 01年05月"));
+}
+
+}  // namespace
