@@ -5,6 +5,8 @@
 
 #include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
+#include "core/MakerLink.h"
+#include <QToolButton>
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "platform/com/ControlHost.h"
@@ -122,6 +124,8 @@ void TqenMain::buildCalendar() {
     }
     cellLooks_.resize(LblCald.size());
     column->addStretch(1);
+    // The maker's picture under the calendar.
+    column->addWidget(CreateMakerLink(calendarArea), 0, Qt::AlignLeft);
 }
 
 QString TqenMain::cellCaption(int index) const {

@@ -13,6 +13,7 @@
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -71,13 +72,19 @@ void TqenMain::buildIndexTab(QWidget *tab) {
     }
 
     dat参照 = new forms::DataControl(QStringLiteral("dat参照"), this);
+    // The reference list: 名称 and 住所 at their widths, ふりがな takes the
+    // rest, so the three columns fit the grid with no row numbers and no
+    // sideways scrolling.
     Grid参照 = new forms::DataGrid(QStringLiteral("Grid参照"), dat参照,
-                                 {{QStringLiteral("名称"), QStringLiteral("名称"), false, true, {}, 150},
-                                  {QStringLiteral("住所"), QStringLiteral("住所"), false, true, {}, 70},
+                                 {{QStringLiteral("名称"), QStringLiteral("名称"), false, true, {}, pixels(2250)},
+                                  {QStringLiteral("住所"), QStringLiteral("住所"), false, true, {}, pixels(1050)},
                                   {QStringLiteral("ふりがな"), QStringLiteral("ふりがな"), false, true, {}, 0}},
                                  tab);
     Grid参照->setAccessibleName(QStringLiteral("顧客の一覧"));
     Grid参照->setGeometry(pixels(2550), pixels(180), 330, 480);
+    Grid参照->verticalHeader()->hide();
+    Grid参照->horizontalHeader()->setStretchLastSection(true);
+    Grid参照->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(Grid参照, &QAbstractItemView::doubleClicked, this, [this] { cmd_Enter_Click(); });
 
     cmd_Enter = new QPushButton(QStringLiteral("選択"), tab);

@@ -1,4 +1,5 @@
 #include "app/TqenMain.h"
+#include "core/MakerLink.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
@@ -11,7 +12,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QInputMethodEvent>
 #include <QTest>
 
@@ -445,6 +449,20 @@ TEST_F(MainScreen, ClearAndReadButtons) {
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 1)));
 }
 
+// The maker's picture opens the maker's web page from the mouse and from the
+// keyboard, and says what it is to a screen reader.
+TEST_F(MainScreen, TheMakersPictureOpensTheMakersPage) {
+    load();
+    auto *image = child<QToolButton>(main.get(), "Image1");
+    EXPECT_FALSE(image->accessibleName().isEmpty());
+    EXPECT_TRUE(image->focusPolicy() & Qt::TabFocus);
+    image->click();
+    image->setFocus();
+    QTest::keyClick(image, Qt::Key_Space);
+    EXPECT_EQ(script.opened, (QStringList{MakerWebPage(), MakerWebPage()}));
+    EXPECT_TRUE(MakerWebPage().startsWith(QStringLiteral("https://")));
+}
+
 TEST_F(MainScreen, HelpButtonsOpenTheHelpPages) {
     load();
     child<QPushButton>(main.get(), "cmdHint")->click();
@@ -465,7 +483,16 @@ TEST_F(MainScreen, CustomerIndexTabScreenshot) {
     load();
     child<QTabWidget>(main.get(), "SSTab1")->setCurrentIndex(0);
     child<QPushButton>(main.get(), QStringLiteral("cmd50_%1").arg(0))->click();
-    EXPECT_EQ(child<forms::DataGrid>(main.get(), "Grid参照")->RowCount(), 3);
+    auto *grid = child<forms::DataGrid>(main.get(), "Grid参照");
+    EXPECT_EQ(grid->RowCount(), 3);
+    // The three columns fit the grid: no row numbers, no sideways scrolling,
+    // and the reading column is not cut off.
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    int widths = 0;
+    for (int c = 0; c < 3; ++c) widths += grid->columnWidth(c);
+    EXPECT_LE(widths, grid->viewport()->width());
+    EXPECT_GE(grid->columnWidth(2), 60);
     const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
     if (!dir.isEmpty()) EXPECT_TRUE(main->grab().save(dir + QStringLiteral("/customer-index.png")));
 }
