@@ -6,7 +6,7 @@
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/TextBox.h"
-#include "tests/app/AppFixture.h"
+#include "tests/app/MainScreenFixture.h"
 #include "tests/support/Child.h"
 
 #include <QLabel>
@@ -20,18 +20,8 @@ namespace mb = tqen::forms::mb;
 
 namespace {
 
-class MainScreenRules : public tqen::testing::AppFixture {
+class MainScreenRules : public tqen::testing::MainScreenFixture {
 protected:
-    void load() {
-        main = std::make_unique<TqenMain>(app);
-        main->Form_Load();
-        ASSERT_EQ(main->cellCount(), 37);
-    }
-    void showMonth(const QDate &day) {
-        G().CalendarDate = day;
-        main->SetClalendar();
-        main->SetMarkDate();
-    }
     forms::ComboBox *combo(const char *name) { return child<forms::ComboBox>(main.get(), QString::fromUtf8(name)); }
     forms::DateBox *dateBox() { return child<forms::DateBox>(main.get(), "txt日付"); }
     QStringList items(const char *name) {
@@ -40,7 +30,6 @@ protected:
         for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
         return out;
     }
-    std::unique_ptr<TqenMain> main;
 };
 
 // The customer goes along to the list only when the day's cell is navy: one

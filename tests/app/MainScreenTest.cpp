@@ -6,7 +6,7 @@
 #include "platform/forms/FramedPanel.h"
 #include <QLabel>
 #include "platform/forms/TextBox.h"
-#include "tests/app/AppFixture.h"
+#include "tests/app/MainScreenFixture.h"
 #include "tests/support/Child.h"
 
 #include <QLineEdit>
@@ -25,36 +25,7 @@ namespace mb = tqen::forms::mb;
 
 namespace {
 
-class MainScreen : public tqen::testing::AppFixture {
-protected:
-    // Loads the main screen as the program does.
-    void load() {
-        main = std::make_unique<TqenMain>(app);
-        main->Form_Load();
-        ASSERT_EQ(main->cellError(), QString());
-        ASSERT_EQ(main->cellCount(), 37u);
-    }
-    // Shows the month of a day on the calendar, as the month buttons do.
-    void showMonth(const QDate &day) {
-        G().CalendarDate = day;
-        main->SetClalendar();
-        main->SetMarkDate();
-    }
-    int cellOf(const QDate &day) const { return main->cellOffset() + day.day() - 1; }
-    void clickCell(int index) { QTest::mouseClick(child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(index)), Qt::LeftButton); }
-    // Japanese text arrives from the input method as a committed string.
-    void type(QWidget *w, const QString &text) {
-        w->setFocus();
-        QInputMethodEvent commit;
-        commit.setCommitString(text);
-        QApplication::sendEvent(w, &commit);
-    }
-    QList<QVariantMap> reports() {
-        return rows(data(), QStringLiteral("select * from 営業日報 order by 日付"));
-    }
-
-    std::unique_ptr<TqenMain> main;
-};
+using MainScreen = tqen::testing::MainScreenFixture;
 
 // A person registers today's visit: clicks the day, finds the customer on the
 // kana index, types the staff, a title and a memo, presses 登録 and Yes.

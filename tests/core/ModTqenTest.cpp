@@ -129,6 +129,8 @@ TEST(SetImeOpen, SwitchesTheWindowsInputMethod) {
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/support/DeliveredFile.h"
+
 namespace {
 
 // The delivered data file, copied into a temporary folder.
@@ -138,9 +140,8 @@ class AddCodeNameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        path = dir.filePath(QStringLiteral("TqenData.mdb"));
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb"), path));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        path = tqen::testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
+        ASSERT_FALSE(path.isEmpty());
         tqen::G().DataDbPath = path;
     }
     QStringList staff() {

@@ -1,6 +1,7 @@
 // The settings row of 管理 read and written as one typed object.
 #include "core/Settings.h"
 #include "platform/dao/Dao.h"
+#include "tests/support/DeliveredFile.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        path = dir.filePath(QStringLiteral("TqenWork.mdb"));
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"), path));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        path = tqen::testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
+        ASSERT_FALSE(path.isEmpty());
     }
     void run(const QString &sql) {
         auto db = tqen::dao::Database::open(path);
