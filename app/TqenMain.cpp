@@ -5,6 +5,7 @@
 #include "platform/dao/Dao.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
@@ -34,13 +35,6 @@ QPushButton *button(const QString &name, const QString &caption, const QString &
     b->setAccessibleName(caption);
     b->setMinimumHeight(32);
     return b;
-}
-
-QLabel *caption(const QString &text, QWidget *buddy, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    buddy->setAccessibleName(text);
-    return l;
 }
 
 // Places a child at a position given in twips.
@@ -79,6 +73,7 @@ void TqenMain::buildForm() {
     // The tabs on the right: the customer index and the report entry.
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAccessibleName(QStringLiteral("顧客インデックスと営業日報"));
     body->addWidget(SSTab1, 1);
     auto *indexTab = new QWidget;
     indexTab->setObjectName(QStringLiteral("tab顧客インデックス"));
@@ -130,7 +125,7 @@ void TqenMain::buildEntryTab(QWidget *tab) {
     QWidget *previous = nullptr;
     for (const Row &r : rows) {
         const bool memo = r.placed == txtメモ;
-        entry->addWidget(caption(QString::fromUtf8(r.label), r.labelled, tab), row, 0,
+        entry->addWidget(forms::fieldLabel(QString::fromUtf8(r.label), r.labelled, tab), row, 0,
                          memo ? Qt::AlignTop : Qt::Alignment());
         entry->addWidget(r.placed, row, 1, r.placed == ImFrame3D3 ? Qt::AlignLeft : Qt::Alignment());
         if (previous) setTabOrder(previous, r.labelled);
@@ -182,21 +177,21 @@ void TqenMain::buildPrintPanel() {
     imContainer3D9->setFixedHeight(pixels(600));
     place(imContainer3D9, 180, 300);
     txt開始 = new forms::DateBox(QStringLiteral("txt開始"), imContainer3D9);
-    txt開始->setAccessibleName(QStringLiteral("開始日"));
+    forms::nameField(txt開始, QStringLiteral("開始日"));
     txt開始->setFixedHeight(pixels(360));
     place(txt開始, 120, 120);
     lblから = new QLabel(QStringLiteral("から"), imContainer3D9);
     lblから->setObjectName(QStringLiteral("lblから"));
     place(lblから, 2790, 170);
     txt終了 = new forms::DateBox(QStringLiteral("txt終了"), imContainer3D9);
-    txt終了->setAccessibleName(QStringLiteral("終了日"));
+    forms::nameField(txt終了, QStringLiteral("終了日"));
     txt終了->setFixedHeight(pixels(360));
     place(txt終了, 3100, 120);
     cmb印刷担当 = new forms::ComboBox(QStringLiteral("cmb印刷担当"), Cn印刷条件);
-    cmb印刷担当->setAccessibleName(QStringLiteral("印刷する担当"));
+    forms::nameField(cmb印刷担当, QStringLiteral("印刷する担当"));
     cmb印刷担当->setGeometry(pixels(180), pixels(1050), pixels(2600), pixels(360));
     cmb印刷顧客名 = new forms::ComboBox(QStringLiteral("cmb印刷顧客名"), Cn印刷条件);
-    cmb印刷顧客名->setAccessibleName(QStringLiteral("印刷する顧客名"));
+    forms::nameField(cmb印刷顧客名, QStringLiteral("印刷する顧客名"));
     cmb印刷顧客名->setGeometry(pixels(2900), pixels(1050), pixels(3000), pixels(360));
 }
 

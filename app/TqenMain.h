@@ -14,6 +14,7 @@
 #include <QVariant>
 
 class QBoxLayout;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -97,11 +98,17 @@ public:
     QDate monthShown() const { return monthShown_; }
     int cellOffset() const { return offset_; }
     int cellCount() const { return int(LblCald.size()); }
+    // What a screen reader hears of a day cell: the date and its state
+    // ("今日", "日報2件"); empty for a cell outside the month.
+    QString cellName(int index) const;
+    // The day under the calendar's keyboard cursor.
+    QDate calendarCursor() const { return cursorDay_; }
     // Why the day cells could not be created, empty when they were.
     QString cellError() const { return cellError_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Controls, by the names the forms use. Tests find them by objectName.
@@ -144,6 +151,15 @@ private:
     QPushButton *cmdHint = nullptr;
     QPushButton *cmd閉じる = nullptr;
 
+    QWidget *dayGrid_ = nullptr;      // the weekday headings and day cells, one focusable unit
+    QFrame *dayCursor_ = nullptr;     // the keyboard cursor's frame
+    QDate cursorDay_;
+    std::vector<int> reportCount_;    // reports of each cell's day
+    std::vector<QString> cellNames_;  // what each cell was last named
+    bool calendarKey(int key);
+    void moveCursor(const QDate &day);
+    void placeCursor();
+    void describeCells();
     void buildForm();
     void buildEntryTab(QWidget *tab);
     void buildButtonBar(QBoxLayout *bar);

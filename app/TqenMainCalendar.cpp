@@ -15,7 +15,10 @@
 #include "platform/forms/DateBox.h"
 #include "platform/forms/TextBox.h"
 
+#include <QFrame>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QStyle>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -67,12 +70,15 @@ void TqenMain::buildCalendar() {
     column->setSpacing(6);
 
     auto *titleRow = new QHBoxLayout;
-    cmdCaldBef = new QPushButton(QStringLiteral("◀ 前月"), calendarArea);
+    cmdCaldBef = new QPushButton(style()->standardIcon(QStyle::SP_ArrowLeft), QStringLiteral("前月"), calendarArea);
     cmdCaldBef->setObjectName(QStringLiteral("cmdCaldBef"));
-    cmdCaldBef->setAccessibleName(QStringLiteral("前の月"));
-    CmdCaldNext = new QPushButton(QStringLiteral("次月 ▶"), calendarArea);
+    cmdCaldBef->setAccessibleName(QStringLiteral("前月"));
+    cmdCaldBef->setToolTip(QStringLiteral("前の月を表示します (PageUp)"));
+    CmdCaldNext = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QStringLiteral("次月"), calendarArea);
     CmdCaldNext->setObjectName(QStringLiteral("CmdCaldNext"));
-    CmdCaldNext->setAccessibleName(QStringLiteral("次の月"));
+    CmdCaldNext->setAccessibleName(QStringLiteral("次月"));
+    CmdCaldNext->setToolTip(QStringLiteral("次の月を表示します (PageDown)"));
+    CmdCaldNext->setLayoutDirection(Qt::RightToLeft);   // the arrow after the caption
     LblCalendarTitle = new QLabel(calendarArea);
     LblCalendarTitle->setObjectName(QStringLiteral("LblCalendarTitle"));
     LblCalendarTitle->setAlignment(Qt::AlignCenter);
@@ -87,12 +93,27 @@ void TqenMain::buildCalendar() {
     connect(cmdCaldBef, &QPushButton::clicked, this, &TqenMain::cmdCaldBef_Click);
     connect(CmdCaldNext, &QPushButton::clicked, this, &TqenMain::CmdCaldNext_Click);
 
-    auto *grid = new QGridLayout;
+    // The weekday headings and the day cells form one focusable unit: the
+    // keys move a cursor over the days (see calendarKey).
+    dayGrid_ = new QWidget(calendarArea);
+    dayGrid_->setObjectName(QStringLiteral("calendarDays"));
+    dayGrid_->setFocusPolicy(Qt::StrongFocus);
+    dayGrid_->setAccessibleName(QStringLiteral("カレンダー"));
+    dayGrid_->setAccessibleDescription(
+        QStringLiteral("矢印キーで日を選び、Enter で表示します。PageUp/PageDown で前月/次月。"));
+    dayGrid_->installEventFilter(this);
+    column->addWidget(dayGrid_);
+    auto *grid = new QGridLayout(dayGrid_);
+    grid->setContentsMargins(3, 3, 3, 3);
     grid->setSpacing(2);
-    column->addLayout(grid);
+    dayCursor_ = new QFrame(dayGrid_);
+    dayCursor_->setObjectName(QStringLiteral("calendarCursor"));
+    dayCursor_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dayCursor_->setStyleSheet(QStringLiteral("#calendarCursor { border: 3px solid #e07000; background: transparent; }"));
+    dayCursor_->hide();
     static const char *const weekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
     for (int i = 0; i < 7; ++i) {
-        auto *heading = new QLabel(QString::fromUtf8(weekdays[i]), calendarArea);
+        auto *heading = new QLabel(QString::fromUtf8(weekdays[i]), dayGrid_);
         heading->setObjectName(QStringLiteral("lblWeek%1").arg(i));
         heading->setAlignment(Qt::AlignCenter);
         // Sunday red (255), Saturday blue (12582912), the others black.
@@ -105,7 +126,7 @@ void TqenMain::buildCalendar() {
     com::ensureRegistered(com::Guid::fromString(kCaptionClsid), com::captionLibraryPath());
     for (int i = 0; i < 37; ++i) {
         com::HResult hr = 0;
-        com::HostedControl cell = com::HostedControl::create(kCaptionClsid, calendarArea, &hr);
+        com::HostedControl cell = com::HostedControl::create(kCaptionClsid, dayGrid_, &hr);
         if (cell.isNull()) {
             cellError_ = QStringLiteral("0x%1").arg(quint32(hr), 8, 16, QLatin1Char('0'));
             break;
@@ -116,6 +137,7 @@ void TqenMain::buildCalendar() {
         w->setObjectName(QStringLiteral("LblCald_%1").arg(i));
         w->setMinimumSize(58, 58);
         w->setAccessibleDescription(QStringLiteral("カレンダーの日"));
+        w->setFocusPolicy(Qt::NoFocus);
         cell.onEvent([this, i](int dispid, const QString &, const QVariantList &) {
             if (dispid == DispClick) LblCald_Click(i);
         });
@@ -180,6 +202,7 @@ QDate TqenMain::cellDate(int index) const {
 
 void TqenMain::SetClalendar() {
     if (!G().CalendarDate.isValid()) return;
+    reportCount_.assign(LblCald.size(), 0);
     for (int i = 0; i < 37; ++i) setCell(i, QString(), uint(ColorButtonFace), uint(0));
     monthShown_ = G().CalendarDate;
     const QDate first(monthShown_.year(), monthShown_.month(), 1);
@@ -193,6 +216,7 @@ void TqenMain::SetClalendar() {
     }
     LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
     LblCalendarTitle->setAccessibleName(LblCalendarTitle->text());
+    describeCells();
 }
 
 void TqenMain::SetMarkDate() {
@@ -212,6 +236,7 @@ void TqenMain::SetMarkDate() {
             // The month's reports, each day of them in its cell; a second
             // report on a day turns navy into dark teal, a third back.
             const int cell = offset_ + date.day() - 1;
+            if (cell >= 0 && cell < int(reportCount_.size())) ++reportCount_[cell];
             const quint32 back = cellBackColor(cell) == ColorMarked ? ColorMarkedAgain : ColorMarked;
             setCell(cell, QVariant(), uint(back), uint(ColorWindow));
         }
@@ -219,6 +244,7 @@ void TqenMain::SetMarkDate() {
     }
     rs.close();
     db.close();
+    describeCells();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
     // The entry date becomes today in the current month, else the 1st.
@@ -226,6 +252,96 @@ void TqenMain::SetMarkDate() {
     const QDate firstShown(monthShown_.year(), monthShown_.month(), 1);
     const bool thisMonth = firstShown.year() == today.year() && firstShown.month() == today.month();
     txt日付->setValue(thisMonth ? today : firstShown);
+}
+
+QString TqenMain::cellName(int index) const {
+    const QDate day = cellDate(index);
+    if (!day.isValid()) return {};
+    QString name = FormatDate(day, QStringLiteral("yyyy年mm月dd日"));
+    if (day == QDate::currentDate()) name += QStringLiteral(" 今日");
+    const int reports = index < int(reportCount_.size()) ? reportCount_[index] : 0;
+    if (reports > 0) name += QStringLiteral(" 日報%1件").arg(reports);
+    return name;
+}
+
+// Each cell tells a screen reader what the eye sees: its date, whether it
+// is today and how many reports it holds. Only changed names are sent.
+void TqenMain::describeCells() {
+    cellNames_.resize(LblCald.size());
+    for (int i = 0; i < int(LblCald.size()); ++i) {
+        const QString name = cellName(i);
+        if (name == cellNames_[i] && LblCald[i].widget()->accessibleName() == name) continue;
+        LblCald[i].widget()->setAccessibleName(name);
+        cellNames_[i] = name;
+    }
+    placeCursor();
+}
+
+// The keyboard cursor: a frame over the day's cell while the calendar has
+// the focus; a day of another month shows that month first. The calendar's
+// accessible name follows the cursor.
+void TqenMain::moveCursor(const QDate &day) {
+    if (!day.isValid() || LblCald.empty()) return;
+    cursorDay_ = day;
+    if (day.year() != monthShown_.year() || day.month() != monthShown_.month()) {
+        G().CalendarDate = day;
+        SetClalendar();
+        SetMarkDate();
+    }
+    placeCursor();
+}
+
+void TqenMain::placeCursor() {
+    const int cell = offset_ + cursorDay_.day() - 1;
+    if (!dayCursor_ || !cursorDay_.isValid() || cellDate(cell) != cursorDay_) {
+        if (dayCursor_) dayCursor_->hide();
+        return;
+    }
+    dayCursor_->setGeometry(LblCald[cell].widget()->geometry().adjusted(-2, -2, 2, 2));
+    dayCursor_->setVisible(dayGrid_->hasFocus());
+    dayCursor_->raise();
+    dayGrid_->setAccessibleName(QStringLiteral("カレンダー ") + cellName(cell));
+}
+
+bool TqenMain::calendarKey(int key) {
+    const QDate first(monthShown_.year(), monthShown_.month(), 1);
+    const QDate day = cursorDay_.isValid() ? cursorDay_ : first;
+    switch (key) {
+    case Qt::Key_Left: moveCursor(day.addDays(-1)); return true;
+    case Qt::Key_Right: moveCursor(day.addDays(1)); return true;
+    case Qt::Key_Up: moveCursor(day.addDays(-7)); return true;
+    case Qt::Key_Down: moveCursor(day.addDays(7)); return true;
+    case Qt::Key_PageUp: moveCursor(day.addMonths(-1)); return true;
+    case Qt::Key_PageDown: moveCursor(day.addMonths(1)); return true;
+    case Qt::Key_Home: moveCursor(first); return true;
+    case Qt::Key_End: moveCursor(first.addDays(first.daysInMonth() - 1)); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: LblCald_Click(offset_ + day.day() - 1); return true;
+    default: return false;
+    }
+}
+
+bool TqenMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == dayGrid_ && !LblCald.empty()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (calendarKey(static_cast<QKeyEvent *>(event)->key())) return true;
+            break;
+        case QEvent::FocusIn: {
+            // The cursor starts on the entry's day when it is in this month.
+            const QDate entry = txt日付->date();
+            const bool shown = entry.year() == monthShown_.year() && entry.month() == monthShown_.month();
+            moveCursor(shown ? entry : QDate(monthShown_.year(), monthShown_.month(), 1));
+            break;
+        }
+        case QEvent::FocusOut: dayCursor_->hide(); break;
+        case QEvent::Resize:
+        case QEvent::LayoutRequest: placeCursor(); break;
+        default: break;
+        }
+    }
+    return forms::Form::eventFilter(watched, event);
 }
 
 void TqenMain::LblCald_Click(int index) {

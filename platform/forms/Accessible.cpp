@@ -1,0 +1,59 @@
+#include "platform/forms/Accessible.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tqen::forms {
+
+void nameField(QWidget *field, const QString &name) {
+    if (!field) return;
+    field->setAccessibleName(name);
+    if (QWidget *inner = field->focusProxy()) inner->setAccessibleName(name);
+    if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(name);
+}
+
+QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(field);
+    nameField(field, QString(text).remove(QLatin1Char('&')));
+    return label;
+}
+
+namespace {
+
+QString caption(const QAbstractButton *b) {
+    QString text = b->text();
+    text.remove(QLatin1Char('&'));
+    return text.trimmed();
+}
+
+QString describe(const QWidget *w) {
+    return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
+}
+
+void walk(QAccessibleInterface *node, QStringList &problems, int depth) {
+    if (!node || depth > 64) return;
+    const QAccessible::State state = node->state();
+    QWidget *w = qobject_cast<QWidget *>(node->object());
+    if (w && state.focusable && !state.invisible && !state.disabled && w->isVisibleTo(w->window())) {
+        const QString name = node->text(QAccessible::Name).trimmed();
+        if (name.isEmpty()) problems << describe(w) + QStringLiteral(": focusable without a name");
+        if (auto *b = qobject_cast<QAbstractButton *>(w); b && !caption(b).isEmpty() && !name.contains(caption(b)))
+            problems << describe(w) + QStringLiteral(": name \"%1\" does not hold the caption \"%2\"").arg(name, caption(b));
+    }
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i), problems, depth + 1);
+}
+
+}  // namespace
+
+QStringList accessibilityProblems(QWidget *window) {
+    QStringList problems;
+    walk(QAccessible::queryAccessibleInterface(window), problems, 0);
+    return problems;
+}
+
+}  // namespace tqen::forms

@@ -1,0 +1,24 @@
+#pragma once
+// Names that screen readers and automation (AT-SPI) read.
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace tqen::forms {
+
+// Names a field: the field and the text editor inside it that takes the
+// focus (the line of a date box or combo box, the editor of a text box)
+// carry the name.
+void nameField(QWidget *field, const QString &name);
+
+// A label for a field: its text names the field, and the label is the
+// field's buddy, so its mnemonic and the reader's "labelled by" lead there.
+QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent);
+
+// Problems a person using a screen reader or the keyboard would meet in a
+// window: a focusable control without a name, a button whose name does not
+// hold its caption. One line each, empty when there are none.
+QStringList accessibilityProblems(QWidget *window);
+
+}  // namespace tqen::forms
