@@ -1,6 +1,7 @@
 #pragma once
 // The main screen: start-up, the entry boxes and the button bar.
 #include "platform/com/ControlHost.h"
+#include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 
 #include <vector>
@@ -73,6 +74,21 @@ public:
     void cmdHint_Click();
     void Command1_Click();
 
+    // Print conditions and the printed daily reports.
+    void cmd印刷_Click();
+    void cmd印刷プレビュー_Click();
+    void cmd印刷実行_Click();
+    void cmd印刷条件クリア_Click();
+    void cmd印刷条件閉じる_Click();
+    // Fills w日報印刷 with the reports the conditions select, then shows the
+    // report (preview) or prints it; a failure is told to the user and given
+    // back.
+    Error FillPrintTable(bool preview);
+    // The statement that fills w日報印刷; an invalid date or an empty text
+    // leaves its condition out.
+    static QString PrintTableStatement(const QDate &start, const QDate &end, const QString &customer,
+                                       const QString &staff, const QString &dataDbPath);
+
     // Controls, by the names the forms use.
     forms::DateBox *txt日付 = nullptr;
     forms::DateBox *txt開始 = nullptr;
@@ -136,6 +152,11 @@ protected:
 private:
     void buildForm();
     void buildIndexTab(QWidget *tab);
+    void buildPrintPanel();
+    QPushButton *cmd印刷プレビュー = nullptr;
+    QPushButton *cmd印刷実行 = nullptr;
+    QPushButton *cmd印刷条件クリア = nullptr;
+    QPushButton *cmd印刷条件閉じる = nullptr;
     void buildCalendar();
     void prepareCells();
     void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);

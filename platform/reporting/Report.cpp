@@ -213,7 +213,6 @@ private:
         const Block footer = format(r.PageFooter);
         bodyBottom = doc.paper.height() - r.PageSettings.BottomMargin - footer.height;
         append(footer, left, bodyBottom);
-        bodyHeight = bodyBottom - y;
     }
 
     // The lowest place at or above `limit` where the block can be cut without
@@ -244,19 +243,15 @@ private:
                 hasDetail = true;
                 return;
             }
-            if (hasDetail && b.height <= bodyHeight) {
+            // A block that does not fit starts on a fresh page; only a block
+            // taller than a whole page is cut, between its lines.
+            if (hasDetail) {
                 startPage();
                 continue;
             }
             qreal cut = bestBreak(b, room);
-            if (cut <= 0) {
-                if (hasDetail) {
-                    startPage();
-                    continue;
-                }
-                // A single line taller than the page: it goes where it is.
-                cut = room > 0 ? room : b.height;
-            }
+            // A single line taller than the page goes where it is.
+            if (cut <= 0) cut = room > 0 ? room : b.height;
             Block head, rest;
             for (qsizetype i = 0; i < b.items.size(); ++i) {
                 Block &to = b.items[i].box.top() < cut ? head : rest;
@@ -304,7 +299,6 @@ private:
     QList<Pending> pending;
     qreal y = 0;
     qreal bodyBottom = 0;
-    qreal bodyHeight = 0;
     bool hasDetail = false;
 };
 
