@@ -74,7 +74,7 @@ public:
 
     void run() {
         const QPageSize size(r.Printer.PaperSize);
-        const QSizeF portrait = size.size(QPageSize::Inch) * TwipsPerInch;
+        const QSizeF portrait = size.size(QPageSize::Millimeter) * (TwipsPerInch / 25.4);
         doc.pageSize = size;
         doc.orientation = r.Printer.Orientation == PrinterSettings::Landscape ? QPageLayout::Landscape
                                                                               : QPageLayout::Portrait;
