@@ -281,7 +281,8 @@ private:
         for (const Pending &p : pending) {
             PageItem &item = doc.pages[p.page].items[p.item];
             const QString number = p.control.summary == Summary::PageNumber ? QString::number(p.page + 1) : count;
-            const Shaped sh = shape(p.control.summaryFormat.arg(number), doc.fonts[item.font], p.control.width);
+            // A number is never cut: a wide one runs past its box.
+            const Shaped sh = shape(p.control.summaryFormat.arg(number), doc.fonts[item.font], 1e6);
             item.text = sh.lines.value(0);
             item.textWidth = sh.widths.value(0);
             item.offset = alignedOffset(p.control.alignment, p.control.width, item.textWidth);
