@@ -147,7 +147,7 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", &TqenMain::cmd削除_Click},
         {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
         {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
-        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "", nullptr},
+        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
         {&TqenMain::Command3, "Command3", "一覧", "", nullptr},
         {&TqenMain::Command5, "Command5", "コード表", "", nullptr},
         {&TqenMain::Command11, "Command11", "保守", "", nullptr},
@@ -160,9 +160,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
-        // The print panel, the report list, the code table and the
-        // maintenance form are not part of this program yet: their buttons
-        // stay disabled.
+        // The report list, the code table and the maintenance form are not
+        // part of this program yet: their buttons stay disabled.
         else if (b != cmd閉じる) b->setEnabled(false);
     }
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
@@ -171,7 +170,6 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
 // The print conditions: a panel shown over the form, holding the range.
 void TqenMain::buildPrintPanel() {
     Cn印刷条件 = new forms::FramedPanel(QStringLiteral("Cn印刷条件"), this, true);
-    Cn印刷条件->setFixedSize(pixels(6200), pixels(2400));
     Cn印刷条件->hide();
     imContainer3D9 = new forms::FramedPanel(QStringLiteral("imContainer3D9"), Cn印刷条件);
     imContainer3D9->setFixedHeight(pixels(600));
@@ -189,10 +187,9 @@ void TqenMain::buildPrintPanel() {
     place(txt終了, 3100, 120);
     cmb印刷担当 = new forms::ComboBox(QStringLiteral("cmb印刷担当"), Cn印刷条件);
     forms::nameField(cmb印刷担当, QStringLiteral("印刷する担当"));
-    cmb印刷担当->setGeometry(pixels(180), pixels(1050), pixels(2600), pixels(360));
     cmb印刷顧客名 = new forms::ComboBox(QStringLiteral("cmb印刷顧客名"), Cn印刷条件);
     forms::nameField(cmb印刷顧客名, QStringLiteral("印刷する顧客名"));
-    cmb印刷顧客名->setGeometry(pixels(2900), pixels(1050), pixels(3000), pixels(360));
+    layoutPrintPanel();
 }
 
 // The progress notes: "読込中です･･･" and the like, and "検索中です･･･"

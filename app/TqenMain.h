@@ -80,6 +80,21 @@ public:
     void SetJump();
     void Command1_Click();
 
+    // Print conditions and the printed daily reports.
+    void cmd印刷_Click();
+    void cmd印刷プレビュー_Click();
+    void cmd印刷実行_Click();
+    void cmd印刷条件クリア_Click();
+    void cmd印刷条件閉じる_Click();
+    // Fills w日報印刷 with the reports the conditions select, then shows the
+    // report (preview) or prints it; a failure is told to the user and given
+    // back.
+    Error FillPrintTable(bool preview);
+    // The statement that fills w日報印刷; an invalid date or an empty text
+    // leaves its condition out.
+    static QString PrintTableStatement(const QDate &start, const QDate &end, const QString &customer,
+                                       const QString &staff, const QString &dataDbPath);
+
     // Colours of the day cells (24-bit values with blue in the high byte;
     // the high bit marks a system colour).
     static constexpr quint32 ColorButtonFace = 0x8000000F;   // 2147483663
@@ -166,6 +181,11 @@ private:
     void buildPrintPanel();
     void buildProgressPanels();
     void buildIndexTab(QWidget *tab);
+    void layoutPrintPanel();
+    QPushButton *cmd印刷プレビュー = nullptr;
+    QPushButton *cmd印刷実行 = nullptr;
+    QPushButton *cmd印刷条件クリア = nullptr;
+    QPushButton *cmd印刷条件閉じる = nullptr;
     void buildCalendar();
     void prepareCells();
     void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);

@@ -22,6 +22,7 @@ public:
         ArchiveFailed,    // an LZH archive could not be made or read
         Cancelled,        // the user said no or closed a dialog
         BadInput,         // what the user typed cannot be used
+        PrintFailed,      // a report could not be printed or written out
     };
 
     Error() = default;
