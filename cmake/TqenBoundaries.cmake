@@ -56,13 +56,13 @@ function(_tqen_broken_rule from to out)
   _tqen_under("${from}" platform/dao in_dao)
   _tqen_under("${from}" platform in_platform)
   _tqen_under("${from}" captionctl in_captionctl)
-  if(lower MATCHES "^<(.*/)?sqlite3(ext)?\\.h>$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))
+  if(lower MATCHES "(^<|/|^)sqlite3(ext)?\\.h>?$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))
     if(NOT in_dao)
       set(rule "${TQEN_RULE_SQLITE}")
     endif()
   elseif(to MATCHES "^<" OR to MATCHES "^lib:")
     # From outside the tree: Qt, the standard library and the system.
-    if(in_captionctl AND NOT (to MATCHES "^<Q[A-Za-z0-9_/]*>$" OR to MATCHES "^<[a-z_]+>$"
+    if(in_captionctl AND NOT (to MATCHES "^<Q[A-Za-z0-9_/.]*>$" OR to MATCHES "^<[a-z_]+>$"
                               OR to MATCHES "^lib:(Qt6?::|Threads::Threads$)"))
       set(rule "${TQEN_RULE_CAPTIONCTL}")
     endif()
