@@ -21,7 +21,8 @@ struct FileDialogRequest {
 int OpenFileDialog(QWidget *owner, FileDialogRequest &request);
 int SaveFileDialog(QWidget *owner, FileDialogRequest &request);
 
-// Size of an existing file in bytes, -1 when it cannot be opened.
+// Size of an existing file in bytes, also of one that cannot be read; -1
+// when there is no such file.
 qint32 FileSizeOf(const QString &path);
 
 // The "|"-separated filter as the dialog takes it: "description (pattern)"

@@ -3,7 +3,8 @@
 //
 //  - the calendar's month query, as the main screen builds it, walked to its
 //    end reading 日付, with the database opened and closed around it as the
-//    program does, and also on a database held open;
+//    program does, and also on a database held open, also with a customer
+//    text that no earlier statement held;
 //  - the list's one-month insert-select into w日報一覧 from the data file
 //    named with "in '…'", run on the work file after emptying the table.
 //
@@ -183,6 +184,17 @@ int main(int argc, char **argv) {
             "month query, customer+staff (database held open)", 4000,
             [&](int i) { sink += walkEngine(held, jetMonth(month(i), true, true)); },
             [&](int i) { sink += walkSqlite(raw, sqliteMonth(month(i), true, true)); }));
+        // A customer typed for the first time: every statement text is new,
+        // only its shape repeats.
+        const auto typedAnew = [&](int i) {
+            Month m = month(i);
+            m.customer += QString::number(i);
+            return m;
+        };
+        ratios.push_back(compare(
+            "month query, a customer typed anew (held open)", 4000,
+            [&](int i) { sink += walkEngine(held, jetMonth(typedAnew(i), true, true)); },
+            [&](int i) { sink += walkSqlite(raw, sqliteMonth(typedAnew(i), true, true)); }));
         ratios.push_back(compare(
             "month query, staff only (~28 rows, held open)", 1000,
             [&](int i) { sink += walkEngine(held, jetMonth(month(i), true, false)); },

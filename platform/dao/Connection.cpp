@@ -13,11 +13,8 @@ void Connection::close() {
     const auto readers = live;
     for (Recordset::Impl *r : readers) r->shutDown(QStringLiteral("The database is closed."));
     live.clear();
-    if (db) {
-        if (inTransaction) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close_v2(db);
-        db = nullptr;
-    }
+    if (db && inTransaction) sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db.reset();
     inTransaction = false;
     attached.clear();
 }
@@ -28,7 +25,7 @@ void Connection::releaseReaders() {
 }
 
 QString Connection::lastError() const {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("The database is not open.");
+    return db ? QString::fromUtf8(sqlite3_errmsg(db.get())) : QStringLiteral("The database is not open.");
 }
 
 bool Connection::attach(const QStringList &paths, QStringList *aliases, QString *error) {
@@ -46,24 +43,18 @@ bool Connection::attach(const QStringList &paths, QStringList *aliases, QString 
                                 QString::fromLatin1(QUrl::toPercentEncoding(fi.absoluteFilePath(), "/")) +
                                 QStringLiteral("?mode=rw");
             const QString alias = QStringLiteral("jet_ext%1").arg(attached.size() + 1);
-            sqlite3_stmt *st = nullptr;
-            const QByteArray sql = QStringLiteral("ATTACH ?1 AS %1").arg(quoteName(alias)).toUtf8();
-            int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &st, nullptr);
-            if (rc == SQLITE_OK) {
-                bindText(st, 1, uri);
-                rc = sqlite3_step(st);
-            }
-            sqlite3_finalize(st);
-            if (rc != SQLITE_DONE && rc != SQLITE_OK) {
+            QString err;
+            const Statement st = prepare(QStringLiteral("ATTACH ?1 AS %1").arg(quoteName(alias)), {uri}, &err);
+            if (!st || sqlite3_step(st.get()) != SQLITE_DONE) {
                 *error = QStringLiteral("Could not open '%1': %2").arg(p, lastError());
                 return false;
             }
             // A file that is no database only shows on first use.
             const QByteArray check = QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(quoteName(alias)).toUtf8();
-            if (sqlite3_exec(db, check.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            if (sqlite3_exec(db.get(), check.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
                 *error = QStringLiteral("Unrecognized database format '%1': %2").arg(p, lastError());
                 const QByteArray detach = QStringLiteral("DETACH %1").arg(quoteName(alias)).toUtf8();
-                sqlite3_exec(db, detach.constData(), nullptr, nullptr, nullptr);
+                sqlite3_exec(db.get(), detach.constData(), nullptr, nullptr, nullptr);
                 return false;
             }
             attached << p;
@@ -74,16 +65,17 @@ bool Connection::attach(const QStringList &paths, QStringList *aliases, QString 
     return true;
 }
 
-sqlite3_stmt *Connection::prepare(const QString &sql, const QVector<QString> &params, QString *error) {
+Statement Connection::prepare(const QString &sql, const QVector<QString> &params, QString *error) {
     const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK || !st) {
+    sqlite3_stmt *raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db.get(), utf8.constData(), int(utf8.size()), &raw, nullptr);
+    Statement st(raw);
+    if (rc != SQLITE_OK || !st) {
         *error = lastError();
-        sqlite3_finalize(st);
         return nullptr;
     }
-    const int count = sqlite3_bind_parameter_count(st);
-    for (int i = 0; i < params.size() && i < count; ++i) bindText(st, i + 1, params[i]);
+    const int count = sqlite3_bind_parameter_count(raw);
+    for (int i = 0; i < params.size() && i < count; ++i) bindText(raw, i + 1, params[i]);
     return st;
 }
 

@@ -9,14 +9,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace tqen::dao {
 
 struct JetTranslation;
 
+// Owning handles: a prepared statement is finalized and a connection closed
+// when its handle goes.
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt *st) const { sqlite3_finalize(st); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+struct ConnectionCloser {
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+};
+using ConnectionHandle = std::unique_ptr<sqlite3, ConnectionCloser>;
+
 struct Connection {
-    sqlite3 *db = nullptr;
+    ConnectionHandle db;
     QString path;
     QStringList attached;  // full paths; attached as jet_ext1, jet_ext2, …
     std::vector<Recordset::Impl *> live;
@@ -32,8 +44,9 @@ struct Connection {
     // Attaches the files a statement names with "in '…'"; the schema names
     // to use come back in aliases.
     bool attach(const QStringList &paths, QStringList *aliases, QString *error);
-    // Prepares a translated statement with its string values bound.
-    sqlite3_stmt *prepare(const QString &sql, const QVector<QString> &params, QString *error);
+    // Prepares a translated statement with its string values bound; null and
+    // error on failure.
+    Statement prepare(const QString &sql, const QVector<QString> &params, QString *error);
     QString lastError() const;
 };
 

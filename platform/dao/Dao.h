@@ -79,6 +79,11 @@ public:
     void close();
     QStringList fieldNames() const;
 
+    // The current row's bookmark. It names that row of the table for as long
+    // as the row exists, also to Database::openRow on another connection.
+    // Null without a current row or on a recordset that cannot be updated.
+    QVariant bookmark() const;
+
     struct Impl;
 
 private:
@@ -111,6 +116,11 @@ public:
     qlonglong recordsAffected() const;
     // A dynaset over a select. A select over one table is updatable.
     Recordset openRecordset(const QString &jetSql);
+    // An updatable recordset over the one row of a table that a bookmark
+    // names (the table as it follows "from": a name, [a name] or T in 'path').
+    // It is at its end at once when that row is gone; it fails on a value
+    // that is no bookmark.
+    Recordset openRow(const QString &table, const QVariant &bookmark);
     // Closes the database and every recordset still open on it.
     void close();
 

@@ -43,11 +43,10 @@ QStringList tableColumns(Connection &c, const QString &schema, const QString &ta
     const QString sql = QStringLiteral("PRAGMA %1table_info(%2)")
                             .arg(schema.isEmpty() ? QString() : quoteName(schema) + u'.', quoteName(table));
     QString err;
-    sqlite3_stmt *st = c.prepare(sql, {}, &err);
+    const Statement st = c.prepare(sql, {}, &err);
     if (!st) return cols;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        cols << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
-    sqlite3_finalize(st);
+    while (sqlite3_step(st.get()) == SQLITE_ROW)
+        cols << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 1)));
     return cols;
 }
 
@@ -64,11 +63,13 @@ bool Database::Impl::byName(const JetTranslation &tr, const QStringList &aliases
         return false;
     }
     QString err;
-    sqlite3_stmt *inner = conn->prepare(tr.innerSelectSql(aliases), tr.params, &err);
-    if (!inner) { error = err; return false; }
     QStringList source;
-    for (int i = 0; i < sqlite3_column_count(inner); ++i) source << QString::fromUtf8(sqlite3_column_name(inner, i));
-    sqlite3_finalize(inner);
+    {
+        const Statement inner = conn->prepare(tr.innerSelectSql(aliases), tr.params, &err);
+        if (!inner) { error = err; return false; }
+        for (int i = 0; i < sqlite3_column_count(inner.get()); ++i)
+            source << QString::fromUtf8(sqlite3_column_name(inner.get(), i));
+    }
 
     const bool star = tr.starBegin >= 0;
     QStringList into, from;
@@ -118,13 +119,12 @@ bool Database::Impl::run(const QString &jetSql) {
     } else {
         sql = tr->sql(aliases);
     }
-    sqlite3_stmt *st = conn->prepare(sql, tr->params, &error);
+    const Statement st = conn->prepare(sql, tr->params, &error);
     if (!st) return false;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    sqlite3_finalize(st);
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {}
     if (rc != SQLITE_DONE) { error = conn->lastError(); return false; }
-    affected = sqlite3_changes64(conn->db);
+    affected = sqlite3_changes64(conn->db.get());
     error.clear();
     return true;
 }
@@ -156,7 +156,7 @@ Database Database::open(const QString &path) {
     const QByteArray name = (path.startsWith(QStringLiteral("file:")) ? QStringLiteral("./") + path : path).toUtf8();
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-    conn->db = raw;
+    conn->db.reset(raw);  // owned even when the open failed
     if (rc != SQLITE_OK) {
         db.d->error = QStringLiteral("Could not open '%1': %2").arg(path, conn->lastError());
         conn->close();
@@ -166,11 +166,12 @@ Database Database::open(const QString &path) {
     // SQLite reads a file only when asked: make it show now whether it is a
     // database. An empty file (or one without a single table) would pass for
     // an empty database; it is none of the delivered files.
-    sqlite3_stmt *st = nullptr;
     int version = -1;
-    if (sqlite3_prepare_v2(raw, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        version = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
+    {
+        QString err;
+        const Statement st = conn->prepare(QStringLiteral("PRAGMA schema_version"), {}, &err);
+        if (st && sqlite3_step(st.get()) == SQLITE_ROW) version = sqlite3_column_int(st.get(), 0);
+    }
     if (version <= 0) {
         db.d->error = QStringLiteral("Unrecognized database format '%1'.").arg(path);
         if (version < 0) db.d->error += u' ' + conn->lastError();
@@ -195,28 +196,51 @@ bool Database::execute(const QString &jetSql) {
     return d->run(jetSql);
 }
 
-Recordset Database::openRecordset(const QString &jetSql) {
+namespace {
+
+// A recordset over a select; with onlyRow, over that one row of the select's
+// table.
+std::unique_ptr<Recordset::Impl> openOn(Database::Impl *d, const QString &jetSql, const sqlite3_int64 *onlyRow) {
     auto impl = std::make_unique<Recordset::Impl>();
-    if (!isOpen()) {
-        impl->error = d ? d->error : QStringLiteral("The database is not open.");
-        if (impl->error.isEmpty()) impl->error = QStringLiteral("The database is not open.");
-        return Recordset(std::move(impl));
+    if (!d || !d->ok()) {
+        impl->error = d && !d->error.isEmpty() ? d->error : QStringLiteral("The database is not open.");
+        return impl;
     }
     const auto tr = translateJet(jetSql);
-    if (!tr->error.isEmpty()) { impl->error = tr->error; return Recordset(std::move(impl)); }
+    if (!tr->error.isEmpty()) { impl->error = tr->error; return impl; }
     if (tr->kind != JetTranslation::Kind::Select) {
         impl->error = QStringLiteral("Invalid SQL statement; expected 'SELECT'.");
-        return Recordset(std::move(impl));
+        return impl;
+    }
+    // One row by its bookmark: the select must name its table and nothing more.
+    if (onlyRow && (!tr->singleTable || tr->pieces.size() != tr->fromPiece + 2)) {
+        impl->error = QStringLiteral("Not a table: '%1'.").arg(jetSql);
+        return impl;
     }
     impl->conn = d->conn;
     QStringList aliases;
     QString err;
     if (!d->conn->attach(tr->attachPaths, &aliases, &err)) {
         impl->fail(err);
+        return impl;
+    }
+    impl->start(*tr, aliases, onlyRow);
+    return impl;
+}
+
+}  // namespace
+
+Recordset Database::openRecordset(const QString &jetSql) { return Recordset(openOn(d.get(), jetSql, nullptr)); }
+
+Recordset Database::openRow(const QString &table, const QVariant &bookmark) {
+    bool number = false;
+    const sqlite3_int64 row = bookmark.toLongLong(&number);
+    if (bookmark.isNull() || !number) {
+        auto impl = std::make_unique<Recordset::Impl>();
+        impl->error = QStringLiteral("Not a valid bookmark.");
         return Recordset(std::move(impl));
     }
-    impl->start(*tr, aliases);
-    return Recordset(std::move(impl));
+    return Recordset(openOn(d.get(), QStringLiteral("select * from ") + table, &row));
 }
 
 void Database::close() {
@@ -229,7 +253,7 @@ void Database::close() {
 bool Database::beginTrans() {
     if (!isOpen()) return false;
     if (d->conn->inTransaction) { d->error = QStringLiteral("A transaction is already open."); return false; }
-    if (sqlite3_exec(d->conn->db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (sqlite3_exec(d->conn->db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
         d->error = d->conn->lastError();
         return false;
     }
@@ -241,7 +265,7 @@ bool Database::commitTrans() {
     if (!isOpen()) return false;
     if (!d->conn->inTransaction) { d->error = QStringLiteral("Commit without a transaction."); return false; }
     d->conn->releaseReaders();
-    if (sqlite3_exec(d->conn->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (sqlite3_exec(d->conn->db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         d->error = d->conn->lastError();
         return false;
     }
@@ -252,7 +276,7 @@ bool Database::commitTrans() {
 void Database::rollback() {
     if (!isOpen() || !d->conn->inTransaction) return;
     d->conn->releaseReaders();
-    sqlite3_exec(d->conn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(d->conn->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     d->conn->inTransaction = false;
 }
 

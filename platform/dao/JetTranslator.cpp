@@ -48,6 +48,18 @@ QString functionName(const QString &name) {
     return name;
 }
 
+// The piece of a date token: its stored text as an SQL literal; false and the
+// statement's error when it is no date.
+bool fillDate(JetTranslation &r, const JetTranslation::DateSlot &slot, const JetToken &token) {
+    const QString stored = storedDateFromJet(token.text);
+    if (stored.isEmpty()) {
+        r.error = QStringLiteral("Syntax error in date in query expression '#%1#'").arg(token.text);
+        return false;
+    }
+    r.pieces[slot.piece] = QLatin1Char('\'') + stored + QLatin1Char('\'');
+    return true;
+}
+
 class Translator {
 public:
     Translator(const QVector<JetToken> &tokens, JetTranslation &out) : t(tokens), r(out) {}
@@ -100,15 +112,13 @@ private:
             const JetToken &k = t[i];
             switch (k.kind) {
             case JetToken::String:
+                r.paramTokens.push_back(i);
                 put(i, QLatin1Char('?') + QString::number(param(k.text)));
                 break;
             case JetToken::Date: {
-                const QString stored = storedDateFromJet(k.text);
-                if (stored.isEmpty()) {
-                    r.error = QStringLiteral("Syntax error in date in query expression '#%1#'").arg(k.text);
-                    return;
-                }
-                put(i, QLatin1Char('\'') + stored + QLatin1Char('\''));
+                r.dates.push_back({i, int(r.pieces.size())});
+                put(i, QString());
+                if (!fillDate(r, r.dates.last(), k)) return;
                 break;
             }
             case JetToken::Number:
@@ -244,22 +254,93 @@ QString JetTranslation::innerSelectSql(const QStringList &aliases) const {
     return p.mid(selectPiece).join(u' ');
 }
 
+namespace {
+
+// The cache of translations by shape.
+constexpr qsizetype kMaxShapeChars = 4096;
+constexpr qsizetype kMaxShapes = 256;
+
+struct ShapeCache {
+    std::mutex lock;
+    QHash<QString, std::shared_ptr<const JetTranslation>> byShape;
+    qsizetype keyChars = 0;
+};
+
+ShapeCache &shapeCache() {
+    static ShapeCache cache;
+    return cache;
+}
+
+// The statement's tokens with the texts and dates it carries as values left
+// out: every token's kind and text, but a string's text only where it names a
+// file ("in 'path'"), since that changes the translation. Empty when the
+// shape is too long to keep.
+QString shapeOf(const QVector<JetToken> &tokens) {
+    QString key;
+    key.reserve(kMaxShapeChars / 4);
+    for (int i = 0; i < tokens.size(); ++i) {
+        const JetToken &k = tokens[i];
+        const bool value = k.kind == JetToken::Date || (k.kind == JetToken::String && !(i > 0 && tokens[i - 1].isWord("in")));
+        const qsizetype length = value ? 0 : k.text.size();
+        if (key.size() + 2 + length > kMaxShapeChars) return {};
+        // Kind and length, then the text: no two token lists give one key.
+        key += QChar(u'A' + k.kind);
+        key += QChar(char16_t(length));
+        if (!value) key += k.text;
+    }
+    return key;
+}
+
+// A kept translation with this statement's values put in.
+std::shared_ptr<const JetTranslation> withValues(const JetTranslation &shape, const QVector<JetToken> &tokens) {
+    auto out = std::make_shared<JetTranslation>(shape);
+    out->params.reserve(shape.paramTokens.size());
+    for (int t : shape.paramTokens) out->params.push_back(tokens[t].text);
+    for (const JetTranslation::DateSlot &slot : shape.dates)
+        if (!fillDate(*out, slot, tokens[slot.token])) break;
+    return out;
+}
+
+}  // namespace
+
 std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
-    static std::mutex lock;
-    static QHash<QString, std::shared_ptr<const JetTranslation>> cache;
-    {
-        std::lock_guard<std::mutex> g(lock);
-        auto it = cache.constFind(jetSql);
-        if (it != cache.constEnd()) return it.value();
+    const JetLexResult lexed = lexJet(jetSql);
+    if (!lexed.error.isEmpty()) {
+        auto out = std::make_shared<JetTranslation>();
+        out->error = lexed.error;
+        return out;
+    }
+    const QString key = shapeOf(lexed.tokens);
+    ShapeCache &cache = shapeCache();
+    if (!key.isEmpty()) {
+        std::shared_ptr<const JetTranslation> kept;
+        {
+            std::lock_guard<std::mutex> g(cache.lock);
+            kept = cache.byShape.value(key);
+        }
+        if (kept) return withValues(*kept, lexed.tokens);
     }
     auto out = std::make_shared<JetTranslation>();
-    const JetLexResult lexed = lexJet(jetSql);
-    if (!lexed.error.isEmpty()) out->error = lexed.error;
-    else Translator(lexed.tokens, *out).run();
-    std::lock_guard<std::mutex> g(lock);
-    if (cache.size() >= 512) cache.clear();
-    cache.insert(jetSql, out);
+    Translator(lexed.tokens, *out).run();
+    if (key.isEmpty() || !out->error.isEmpty()) return out;
+    // Kept without its values: they belong to this statement only.
+    auto shape = std::make_shared<JetTranslation>(*out);
+    shape->params.clear();
+    for (const JetTranslation::DateSlot &slot : shape->dates) shape->pieces[slot.piece].clear();
+    std::lock_guard<std::mutex> g(cache.lock);
+    if (cache.byShape.size() >= kMaxShapes) {
+        cache.byShape.clear();
+        cache.keyChars = 0;
+    }
+    if (!cache.byShape.contains(key)) cache.keyChars += key.size();
+    cache.byShape.insert(key, std::move(shape));
     return out;
+}
+
+TranslationCacheSize translationCacheSize() {
+    ShapeCache &cache = shapeCache();
+    std::lock_guard<std::mutex> g(cache.lock);
+    return {cache.byShape.size(), cache.keyChars};
 }
 
 }  // namespace tqen::dao

@@ -23,6 +23,12 @@ struct JetTranslation {
     QVector<External> externals;
     QStringList attachPaths;
     QVector<QString> params;  // values of ?1, ?2, … (the statement's string literals)
+    // Where the statement's values went: the token of each parameter, and
+    // the token and piece of each date. Two statements that differ only in
+    // these values translate alike but for them.
+    QVector<int> paramTokens;
+    struct DateSlot { int token; int piece; };
+    QVector<DateSlot> dates;
 
     // select: the one table it reads, when it reads one table only and has no
     // grouping, distinct or union (then a recordset on it is updatable).
@@ -46,8 +52,15 @@ struct JetTranslation {
     QString innerSelectSql(const QStringList &attachAliases) const;
 };
 
-// Translates one statement. Translations are cached by statement text.
+// Translates one statement. Translations are kept by the statement's shape:
+// its tokens without the texts and dates it carries as values, so a statement
+// written again with other typed values is not translated again. Shapes past
+// a size are not kept, and only so many are.
 std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql);
+
+// Shapes kept at the moment, and the characters of their keys (for tests).
+struct TranslationCacheSize { qsizetype shapes = 0; qsizetype keyChars = 0; };
+TranslationCacheSize translationCacheSize();
 
 QString quoteName(const QString &name);
 

@@ -43,9 +43,46 @@ bool parseTime(const QStringList &words, QTime *time) {
     return time->isValid();
 }
 
+// Digits s[from, from + n) as a number; -1 when any is no digit.
+int number(QStringView s, int from, int n) {
+    int v = 0;
+    for (int i = from; i < from + n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// "yyyy-mm-dd", then " hh:mm:ss" when the time is not midnight.
+QString storedText(const QDate &date, const QTime &time) {
+    QString day;
+    if (date.year() >= 1 && date.year() <= 9999) {  // by hand: written for every date of every statement
+        const int parts[3][2] = {{date.year(), 4}, {date.month(), 2}, {date.day(), 2}};
+        day.reserve(10);
+        for (const auto &[value, digits] : parts) {
+            if (!day.isEmpty()) day += u'-';
+            for (int unit = digits == 4 ? 1000 : 10; unit > 0; unit /= 10) day += QChar(u'0' + value / unit % 10);
+        }
+    } else {
+        day = date.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (time == QTime(0, 0)) return day;
+    return day + time.toString(QStringLiteral(" HH:mm:ss"));
+}
+
 }  // namespace
 
 QString storedDateFromJet(const QString &literal) {
+    // The common "yyyy/mm/dd" (sqlDate writes it) without splitting.
+    if (literal.size() == 10 && literal[4] == literal[7] && (literal[4] == u'/' || literal[4] == u'-')) {
+        const QStringView s(literal);
+        const int y = number(s, 0, 4), m = number(s, 5, 2), d = number(s, 8, 2);
+        if (y >= 0 && m >= 0 && d >= 0) {
+            const QDate date(y, m, d);
+            return date.isValid() ? storedText(date, QTime(0, 0)) : QString();
+        }
+    }
     QStringList words = literal.simplified().split(u' ', Qt::SkipEmptyParts);
     if (words.isEmpty()) return {};
     const QString datePart = words.takeFirst();
@@ -62,30 +99,15 @@ QString storedDateFromJet(const QString &literal) {
     if (!date.isValid()) return {};
     QTime time;
     if (!parseTime(words, &time)) return {};
-    return storedDate(QDateTime(date, time));
+    // Written from the date and time as they are: a QDateTime would look the
+    // local time zone up for every statement.
+    return storedText(date, time);
 }
 
 QString storedDate(const QDateTime &dt) {
     if (!dt.isValid()) return {};
-    const QString day = dt.date().toString(QStringLiteral("yyyy-MM-dd"));
-    if (dt.time() == QTime(0, 0)) return day;
-    return day + dt.time().toString(QStringLiteral(" HH:mm:ss"));
+    return storedText(dt.date(), dt.time());
 }
-
-namespace {
-
-// Digits s[from, from + n) as a number; -1 when any is no digit.
-int number(QStringView s, int from, int n) {
-    int v = 0;
-    for (int i = from; i < from + n; ++i) {
-        const char16_t c = s[i].unicode();
-        if (c < '0' || c > '9') return -1;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
-
-}  // namespace
 
 // Read for every date of every row, so parsed by hand: "yyyy-mm-dd" or
 // "yyyy-mm-dd hh:mm:ss".

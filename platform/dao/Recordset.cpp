@@ -12,10 +12,7 @@ void Recordset::Impl::fail(const QString &text) {
 }
 
 void Recordset::Impl::shutDown(const QString &why) {
-    if (stepping) {
-        sqlite3_finalize(stepping);
-        stepping = nullptr;
-    }
+    stepping.reset();
     if (conn) {
         auto &l = conn->live;
         l.erase(std::remove(l.begin(), l.end(), this), l.end());
@@ -30,7 +27,7 @@ void Recordset::Impl::shutDown(const QString &why) {
     mode = Mode::None;
 }
 
-bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases) {
+bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases, const sqlite3_int64 *onlyRow) {
     params = tr.params;
     QString err;
     if (tr.singleTable) {
@@ -41,12 +38,13 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
         selectList = p.mid(tr.selectListPiece, tr.fromPiece - tr.selectListPiece);
         QStringList whole = p;
         whole[tr.selectListPiece] = QStringLiteral("rowid , ") + whole[tr.selectListPiece];
+        if (onlyRow) whole << QStringLiteral("WHERE rowid = ") + QString::number(*onlyRow);
         stepping = conn->prepare(whole.join(u' '), params, &err);
         if (!stepping) { fail(err); return false; }
-        const int n = sqlite3_column_count(stepping);
+        const int n = sqlite3_column_count(stepping.get());
         for (int i = 1; i < n; ++i) {
-            names << QString::fromUtf8(sqlite3_column_name(stepping, i));
-            kinds << columnKind(sqlite3_column_decltype(stepping, i));
+            names << QString::fromUtf8(sqlite3_column_name(stepping.get(), i));
+            kinds << columnKind(sqlite3_column_decltype(stepping.get(), i));
         }
         updatable = true;
         open = true;
@@ -57,20 +55,19 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
         if (!error.isEmpty()) { fail(error); return false; }
         return true;
     }
-    sqlite3_stmt *st = conn->prepare(tr.sql(aliases), params, &err);
+    const Statement st = conn->prepare(tr.sql(aliases), params, &err);
     if (!st) { fail(err); return false; }
-    const int n = sqlite3_column_count(st);
+    const int n = sqlite3_column_count(st.get());
     for (int i = 0; i < n; ++i) {
-        names << QString::fromUtf8(sqlite3_column_name(st, i));
-        kinds << columnKind(sqlite3_column_decltype(st, i));
+        names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        kinds << columnKind(sqlite3_column_decltype(st.get(), i));
     }
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         QVector<QVariant> row(n);
-        for (int i = 0; i < n; ++i) row[i] = columnValue(st, i, kinds[i]);
+        for (int i = 0; i < n; ++i) row[i] = columnValue(st.get(), i, kinds[i]);
         rows.push_back(std::move(row));
     }
-    sqlite3_finalize(st);
     if (rc != SQLITE_DONE) { fail(conn->lastError()); return false; }
     open = true;
     complete = true;
@@ -81,14 +78,13 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
 // Steps the running select once: its row becomes the current row, or the
 // select ends and the row list is complete.
 void Recordset::Impl::stepNext() {
-    const int rc = sqlite3_step(stepping);
+    const int rc = sqlite3_step(stepping.get());
     if (rc == SQLITE_ROW) {
-        rowids.push_back(sqlite3_column_int64(stepping, 0));
+        rowids.push_back(sqlite3_column_int64(stepping.get(), 0));
         pos = rowids.size() - 1;
         return;
     }
-    sqlite3_finalize(stepping);
-    stepping = nullptr;
+    stepping.reset();
     complete = true;
     pos = rowids.size();
     if (rc != SQLITE_DONE) error = conn->lastError();
@@ -99,14 +95,13 @@ void Recordset::Impl::finishReading() {
     const bool onRow = pos < rowids.size();
     if (onRow) {
         current.resize(names.size());
-        for (int i = 0; i < names.size(); ++i) current[i] = columnValue(stepping, i + 1, kinds[i]);
+        for (int i = 0; i < names.size(); ++i) current[i] = columnValue(stepping.get(), i + 1, kinds[i]);
     }
     const size_t keep = pos;
     int rc;
-    while ((rc = sqlite3_step(stepping)) == SQLITE_ROW) rowids.push_back(sqlite3_column_int64(stepping, 0));
+    while ((rc = sqlite3_step(stepping.get())) == SQLITE_ROW) rowids.push_back(sqlite3_column_int64(stepping.get(), 0));
     if (rc != SQLITE_DONE) error = conn->lastError();
-    sqlite3_finalize(stepping);
-    stepping = nullptr;
+    stepping.reset();
     complete = true;
     pos = onRow ? keep : rowids.size();
 }
@@ -119,19 +114,18 @@ void Recordset::Impl::loadFromPos() {
         pointSql = QStringLiteral("SELECT ") + selectList.join(u' ') + QStringLiteral(" FROM ") + tableSql +
                    QStringLiteral(" WHERE rowid = ?");
     QString err;
-    sqlite3_stmt *st = conn->prepare(pointSql, params, &err);
+    const Statement st = conn->prepare(pointSql, params, &err);
     if (!st) { error = err; pos = rowids.size(); return; }
-    const int rowidParam = sqlite3_bind_parameter_count(st);
+    const int rowidParam = sqlite3_bind_parameter_count(st.get());
     for (; pos < rowids.size(); ++pos) {
-        sqlite3_reset(st);
-        sqlite3_bind_int64(st, rowidParam, rowids[pos]);
-        if (sqlite3_step(st) == SQLITE_ROW) {
+        sqlite3_reset(st.get());
+        sqlite3_bind_int64(st.get(), rowidParam, rowids[pos]);
+        if (sqlite3_step(st.get()) == SQLITE_ROW) {
             current.resize(names.size());
-            for (int i = 0; i < names.size(); ++i) current[i] = columnValue(st, i, kinds[i]);
+            for (int i = 0; i < names.size(); ++i) current[i] = columnValue(st.get(), i, kinds[i]);
             break;
         }
     }
-    sqlite3_finalize(st);
 }
 
 bool Recordset::Impl::atEnd() const {
@@ -151,7 +145,7 @@ int Recordset::Impl::fieldIndex(const QString &name) const {
 QVariant Recordset::Impl::value(int col) const {
     if (atEnd() || col < 0) return {};
     if (!updatable) return rows[pos].value(col);
-    if (stepping) return columnValue(stepping, col + 1, kinds[col]);
+    if (stepping) return columnValue(stepping.get(), col + 1, kinds[col]);
     return current.value(col);
 }
 
@@ -175,19 +169,16 @@ bool Recordset::Impl::write() {
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(tableSql, sets.join(u','));
     }
     QString err;
-    sqlite3_stmt *st = conn->prepare(sql, {}, &err);
+    const Statement st = conn->prepare(sql, {}, &err);
     if (!st) { error = err; return false; }
     for (int k = 0; k < which.size(); ++k) {
-        if (!bindValue(st, k + 1, kinds[which[k]], buffer[which[k]], &err)) {
-            sqlite3_finalize(st);
+        if (!bindValue(st.get(), k + 1, kinds[which[k]], buffer[which[k]], &err)) {
             error = err + QStringLiteral(" (field %1)").arg(names[which[k]]);
             return false;
         }
     }
-    if (mode == Mode::Editing) sqlite3_bind_int64(st, int(which.size()) + 1, rowids[pos]);
-    const int rc = sqlite3_step(st);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) { error = conn->lastError(); return false; }
+    if (mode == Mode::Editing) sqlite3_bind_int64(st.get(), int(which.size()) + 1, rowids[pos]);
+    if (sqlite3_step(st.get()) != SQLITE_DONE) { error = conn->lastError(); return false; }
     if (mode == Mode::Editing) loadFromPos();
     return true;
 }
@@ -279,6 +270,11 @@ void Recordset::cancelUpdate() {
 
 void Recordset::close() {
     if (d) d->shutDown(QString());
+}
+
+QVariant Recordset::bookmark() const {
+    if (!isOpen() || !d->updatable || d->atEnd()) return {};
+    return qlonglong(d->rowids[d->pos]);
 }
 
 QStringList Recordset::fieldNames() const { return isOpen() ? d->names : QStringList(); }

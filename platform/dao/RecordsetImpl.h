@@ -34,7 +34,7 @@ struct Recordset::Impl {
     QStringList selectList;         // pieces of the select list
     QString pointSql;               // the select list by rowid, made when first needed
     QVector<QString> params;
-    sqlite3_stmt *stepping = nullptr;  // the running select: rowid, then the fields
+    Statement stepping;             // the running select: rowid, then the fields
     std::vector<sqlite3_int64> rowids;
     bool complete = false;          // all member rowids known
     size_t pos = 0;                 // current row in rowids; rowids.size() at the end
@@ -49,7 +49,8 @@ struct Recordset::Impl {
 
     ~Impl();
     void fail(const QString &text);
-    bool start(const JetTranslation &tr, const QStringList &aliases);
+    // Runs the select; with onlyRow, over that one row of its table only.
+    bool start(const JetTranslation &tr, const QStringList &aliases, const sqlite3_int64 *onlyRow = nullptr);
     void shutDown(const QString &why);
     void finishReading();
     void stepNext();

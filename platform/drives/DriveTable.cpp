@@ -23,9 +23,7 @@ QChar letterOf(const QString &drive) {
 QString configPath() {
     const QString env = qEnvironmentVariable("TQEN_DRIVES");
     if (!env.isEmpty()) return env;
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty()) base = QDir::homePath() + "/.config";
-    return base + "/tqen/drives.conf";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/tqen/drives.conf");
 }
 
 QString folderOf(const QString &drive) {

@@ -4,7 +4,8 @@
 //
 // The table is a small text file, one "X=/folder" line per drive, '#' starts
 // a comment. It is read from $TQEN_DRIVES when that is set, else from
-// $XDG_CONFIG_HOME/tqen/drives.conf (~/.config/tqen/drives.conf). "C:" maps to
+// tqen/drives.conf in the user's config folder ($XDG_CONFIG_HOME, by default
+// ~/.config). "C:" maps to
 // the user's home folder unless the file says otherwise; any other drive the
 // file does not name maps to nothing and reads as "no disk".
 #include <QString>

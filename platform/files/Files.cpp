@@ -36,9 +36,10 @@ QString resolveCase(const QString &path) {
 }
 
 qint32 fileSize(const QString &path) {
-    QFile f(path);
-    if (path.isEmpty() || QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly)) return -1;
-    return static_cast<qint32>(static_cast<quint32>(f.size() & 0xffffffff));
+    // Asked of the file system, so a file that cannot be read still has its size.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir()) return -1;
+    return static_cast<qint32>(static_cast<quint32>(info.size() & 0xffffffff));
 }
 
 QString copyFile(const QString &from, const QString &to) {

@@ -20,8 +20,8 @@ bool folderExists(const QString &path);
 // no such file is there.
 QString resolveCase(const QString &path);
 
-// Size in bytes of an existing file (low 32 bits), or -1 when it cannot be
-// opened.
+// Size in bytes of an existing file (low 32 bits), also of one that cannot
+// be read; -1 when there is no such file (or it is a folder).
 qint32 fileSize(const QString &path);
 
 // Copies a file to a new path: the copy is written beside the target and

@@ -2,6 +2,7 @@
 
 #include "platform/dates/DateFormat.h"
 #include "platform/dao/Dao.h"
+#include "platform/forms/Interaction.h"
 
 #include <QHeaderView>
 
@@ -11,17 +12,19 @@ DataControl::DataControl(const QString &name, QObject *parent) : QObject(parent)
 
 void DataControl::Refresh() {
     rows_.clear();
+    bookmarks_.clear();
     fields_.clear();
-    error_.clear();
+    error_ = {};
     auto db = dao::Database::open(DatabaseName);
     auto rs = db.openRecordset(QStringLiteral("select * from ") + RecordSource);
-    if (!rs.isOpen()) error_ = rs.error().isEmpty() ? db.error() : rs.error();
+    if (!rs.isOpen()) error_ = dao::failure(QStringLiteral("一覧を読み込めませんでした。"), db, rs);
     fields_ = rs.fieldNames();
     while (!rs.eof()) {
         QVariantList row;
         row.reserve(fields_.size());
         for (const QString &f : fields_) row << rs.field(f);
         rows_ << row;
+        bookmarks_ << rs.bookmark();
         rs.moveNext();
     }
     rs.close();
@@ -43,23 +46,34 @@ QVariant DataControl::value(int row, const QString &field) const {
 
 bool DataControl::setValue(int row, const QString &field, const QVariant &value) {
     const int found = fieldIndex(field);
-    if (row < 0 || row >= rows_.size() || found < 0) return false;
-    // The table is walked in the order it was read; the row-th row is the one
-    // the grid shows at that position.
-    auto db = dao::Database::open(DatabaseName);
-    auto rs = db.openRecordset(QStringLiteral("select * from ") + RecordSource);
-    for (int i = 0; i < row && !rs.eof(); ++i) rs.moveNext();
-    bool ok = false;
-    if (!rs.eof()) {
-        rs.edit();
-        rs.setField(fields_[found], value);
-        ok = rs.update();
-        if (ok) rows_[row][found] = rs.field(fields_[found]);
-        else error_ = rs.error();
+    if (row < 0 || row >= rows_.size() || found < 0) {
+        error_ = Error(Error::Code::NotFound, QStringLiteral("書き込む行または項目がありません。"));
+        return false;
     }
-    rs.close();
-    db.close();
-    return ok;
+    auto db = dao::Database::open(DatabaseName);
+    auto rs = db.openRow(RecordSource, bookmarks_[row]);
+    if (!rs.isOpen()) {
+        error_ = dao::failure(QStringLiteral("変更を書き込めませんでした。"), db, rs);
+        return false;
+    }
+    // The row must still be the one on the screen: a row deleted meanwhile,
+    // or one whose place a new row took, is not written.
+    bool same = !rs.eof();
+    for (qsizetype i = 0; same && i < fields_.size(); ++i) same = rs.field(fields_[i]) == rows_[row][i];
+    if (!same) {
+        error_ = Error(Error::Code::NotFound,
+                       QStringLiteral("この行は、ほかで変更されたか削除されています。一覧を表示し直してから、もう一度操作してください。"));
+        return false;
+    }
+    rs.edit();
+    rs.setField(fields_[found], value);
+    if (!rs.update()) {
+        error_ = dao::failure(QStringLiteral("変更を書き込めませんでした。"), db, rs);
+        return false;
+    }
+    rows_[row][found] = rs.field(fields_[found]);
+    error_ = {};
+    return true;
 }
 
 class DataGrid::Model : public QAbstractTableModel {
@@ -109,7 +123,11 @@ public:
         } else if (role != Qt::EditRole) {
             return false;
         }
-        if (!data_->setValue(index.row(), c.field, v)) return false;
+        if (!data_->setValue(index.row(), c.field, v)) {
+            interaction().messageBox(qobject_cast<QWidget *>(QObject::parent()), data_->lastError().message(),
+                                     mb::OK | mb::Exclamation, programTitle());
+            return false;
+        }
         emit dataChanged(index, index);
         return true;
     }

@@ -3,6 +3,12 @@
 // database file and a table of it (DatabaseName, RecordSource); Refresh()
 // reads the table's rows again. The grid shows those rows in its columns and
 // writes what the user edits (text, tick boxes) straight back to the table.
+//
+// An edit goes to the very row the grid shows, found by its bookmark. When
+// that row was deleted or changed by someone else since the last Refresh(),
+// the edit is refused and says so; it never lands on another row.
+#include "platform/error/Error.h"
+
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <QVariant>
@@ -24,9 +30,10 @@ public:
     QStringList fieldNames() const { return fields_; }
     // Null for an unknown field or row.
     QVariant value(int row, const QString &field) const;
-    // Writes one field of one row back to the table; false when it failed.
+    // Writes one field of one row back to the table; false when it failed
+    // (lastError() says why).
     bool setValue(int row, const QString &field, const QVariant &value);
-    QString lastError() const { return error_; }
+    const Error &lastError() const { return error_; }
 
 signals:
     void refreshed();
@@ -35,7 +42,8 @@ private:
     int fieldIndex(const QString &field) const;   // -1 when the table has no such field
     QStringList fields_;
     QList<QVariantList> rows_;
-    QString error_;
+    QVariantList bookmarks_;   // of each row, as read
+    Error error_;
 };
 
 struct GridColumn {

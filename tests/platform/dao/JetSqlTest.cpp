@@ -2,6 +2,7 @@
 
 #include "platform/dao/JetLexer.h"
 #include "platform/dao/JetLike.h"
+#include "platform/dao/JetTranslator.h"
 
 #include "tests/support/QtPrinters.h"
 
@@ -151,6 +152,61 @@ TEST_F(FormStatements, TickedLinesAreFoundAndDeletedWithTrue) {
     EXPECT_EQ(deleted, 2);
     ASSERT_TRUE(w.execute(QStringLiteral("delete * from w日報一覧 where チェック = True")));
     EXPECT_EQ(column(w, QStringLiteral("select * from w日報一覧"), QStringLiteral("タイトル")), (QStringList{"訪問", "二件目"}));
+}
+
+// Statements of one shape with other values: each runs with its own values,
+// also when the shape was translated before.
+TEST_F(FormStatements, StatementsOfOneShapeRunWithTheirOwnValues) {
+    Database d = Database::open(data);
+    struct Case {
+        const char *from, *to, *staff;
+        QStringList titles;  // empty with failed: the statement fails
+        bool failed = false;
+    };
+    const Case cases[] = {
+        {"2002/02/01", "2002/02/28", "山田", {"月初", "訪問", "月末"}},
+        {"2002/02/01", "2002/02/28", "佐藤", {"二件目"}},
+        {"2001/12/01", "2002/02/01", "山田", {"年末", "月初"}},
+        {"2002/02/01", "2002/02/31", "山田", {}, true},   // no such day
+        {"2002/9/1", "2002/10/1", "山田", {"九月", "十月"}},
+        {"2002/02/01", "2002/02/28", "山田' or 'x' = 'x", {}},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.staff);
+            const QString sql = QStringLiteral("select * from 営業日報 where 日付 >= #%1# and 日付 <= #%2# and 担当 = %3 order by 日付")
+                                    .arg(QString::fromUtf8(c.from), QString::fromUtf8(c.to), sqlText(QString::fromUtf8(c.staff)));
+            Recordset rs = d.openRecordset(sql);
+            EXPECT_EQ(rs.isOpen(), !c.failed) << rs.error().toStdString();
+            if (!c.failed) EXPECT_EQ(column(d, sql, QStringLiteral("タイトル")), c.titles);
+        }
+    }
+    // The file a statement names is part of its shape: another file, other rows.
+    const QString other = makeDb(QStringLiteral("Other.mdb"), kDataSchema);
+    ASSERT_TRUE(Database::open(other).execute(QStringLiteral("insert into 営業日報 (タイトル) values ('別の')")));
+    EXPECT_EQ(column(d, QStringLiteral("select * from 営業日報 in '%1' where タイトル <> '無'").arg(other), QStringLiteral("タイトル")),
+              QStringList{"別の"});
+    EXPECT_EQ(column(d, QStringLiteral("select * from 営業日報 in '%1' where タイトル <> '無'").arg(data), QStringLiteral("タイトル")).size(),
+              7);
+}
+
+// Long typed values and long statements do not pile up in the translations
+// kept: they are kept by shape, and only so many, so small.
+TEST(JetTranslations, KeptBySmallShapesOnly) {
+    const QString big(100 * 1024, u'x');
+    for (int i = 0; i < 600; ++i) {
+        const auto tr = translateJet(QStringLiteral("select * from t where a = '%1%2'").arg(i).arg(big));
+        ASSERT_TRUE(tr->error.isEmpty());
+        ASSERT_EQ(tr->params.size(), 1);
+        EXPECT_EQ(tr->params[0].size(), big.size() + QString::number(i).size());
+        QStringList numbers;  // a new shape each time, longer than any kept
+        for (int k = 0; k < 1000; ++k) numbers << QString::number(i + k);
+        translateJet(QStringLiteral("select * from t where a in (%1)").arg(numbers.join(u',')));
+        translateJet(QStringLiteral("select * from t where c%1 = 1").arg(i));  // many small shapes
+    }
+    const TranslationCacheSize kept = translationCacheSize();
+    EXPECT_LE(kept.shapes, 256);
+    EXPECT_LE(kept.keyChars, 256 * 4096);
 }
 
 }  // namespace

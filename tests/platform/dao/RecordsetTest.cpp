@@ -175,5 +175,49 @@ TEST_F(RecordsetTest, ABadSelectGivesAFailedRecordset) {
     EXPECT_EQ(column(db, QStringLiteral("select * from 営業日報"), QStringLiteral("日付")).size(), 2);
 }
 
+// A bookmark names its row, also to another connection, for as long as the
+// row exists.
+TEST_F(RecordsetTest, BookmarksFindTheirRowAgain) {
+    Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報 order by 日付"));
+    const QVariant first = rs.bookmark();
+    rs.moveNext();
+    const QVariant second = rs.bookmark();
+    ASSERT_FALSE(first.isNull());
+    ASSERT_NE(first, second);
+    rs.moveNext();
+    EXPECT_TRUE(rs.bookmark().isNull());  // at the end
+    EXPECT_TRUE(db.openRecordset(QStringLiteral("select distinct 担当 from 営業日報")).bookmark().isNull());
+
+    // Rows added in front do not move a bookmark.
+    ASSERT_TRUE(db.execute(QStringLiteral("insert into 営業日報 (日付, タイトル) values (#2001/01/01#, '前')")));
+    Database other = Database::open(db.path());
+    Recordset row = other.openRow(QStringLiteral("[営業日報]"), second);
+    ASSERT_FALSE(row.eof()) << row.error().toStdString();
+    EXPECT_EQ(row.field(QStringLiteral("タイトル")), QVariant(QStringLiteral("A")));
+    row.edit();
+    row.setField(QStringLiteral("タイトル"), QStringLiteral("A2"));
+    ASSERT_TRUE(row.update());
+    row.moveNext();
+    EXPECT_TRUE(row.eof());  // the one row only
+    EXPECT_EQ(column(db, QStringLiteral("select * from 営業日報 order by 日付"), QStringLiteral("タイトル")),
+              (QStringList{"前", "B", "A2"}));
+
+    // A deleted row is gone; what is no bookmark or no table fails.
+    ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where タイトル = 'B'")));
+    Recordset gone = other.openRow(QStringLiteral("営業日報"), first);
+    EXPECT_TRUE(gone.isOpen());
+    EXPECT_TRUE(gone.eof());
+    for (const QVariant &bad : {QVariant(), QVariant(QStringLiteral("x"))}) {
+        Recordset r = other.openRow(QStringLiteral("営業日報"), bad);
+        EXPECT_FALSE(r.isOpen());
+        EXPECT_FALSE(r.error().isEmpty());
+    }
+    for (const char *table : {"営業日報 where 担当 = '山田'", "無い表", "営業日報, 顧客マスタ"}) {
+        Recordset r = other.openRow(QString::fromUtf8(table), second);
+        EXPECT_FALSE(r.isOpen()) << table;
+        EXPECT_FALSE(r.error().isEmpty()) << table;
+    }
+}
+
 }  // namespace
 }  // namespace tqen::dao::test

@@ -59,4 +59,23 @@ TEST_F(DriveTableTest, WindowsPathsBecomeLocalPaths) {
         EXPECT_EQ(tqen::drives::toLocalPath(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
+// The table lives in the user's config folder unless $TQEN_DRIVES names it.
+TEST_F(DriveTableTest, ConfigPathFollowsTheUsersConfigFolderUnlessOverridden) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    const QString config = dir.path() + "/config";
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    EXPECT_EQ(tqen::drives::configPath(), conf);
+    qunsetenv("TQEN_DRIVES");
+    EXPECT_EQ(tqen::drives::configPath(), config + "/tqen/drives.conf");
+    ASSERT_TRUE(QDir().mkpath(config + "/tqen"));
+    QFile f(config + "/tqen/drives.conf");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("A=/media/floppy\n");
+    f.close();
+    EXPECT_EQ(tqen::drives::folderOf("A:"), QStringLiteral("/media/floppy"));
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(tqen::drives::configPath(), QDir::homePath() + "/.config/tqen/drives.conf");
+    if (!saved.isNull()) qputenv("XDG_CONFIG_HOME", saved);
+}
+
 }  // namespace

@@ -264,4 +264,70 @@ TEST(DataGrid, ShowsTheTableAndWritesEditsBack) {
     EXPECT_EQ(walked, 2);
 }
 
+// Another writer changes the table between the grid's refresh and the user's
+// edit: the edit lands on the row the grid shows, or is refused with a message
+// when that row is gone, and then nothing is written.
+TEST(DataGrid, EditsLandOnTheRowShownAfterOthersChangedTheTable) {
+    QTemporaryDir dir;
+    const QString work = dir.filePath(QStringLiteral("TqenWork.mdb"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"), work));
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    const auto titles = [&] {
+        auto db = tqen::dao::Database::open(work);
+        QStringList out;
+        for (auto rs = db.openRecordset(QStringLiteral("select * from w日報一覧")); !rs.eof(); rs.moveNext())
+            out << rs.field(QStringLiteral("タイトル")).toString();
+        return out;
+    };
+    struct Case {
+        const char *name;
+        std::vector<const char *> otherWriter;  // what another writer runs after the refresh
+        int row;                  // the row the user edits (A, B, C on the screen)
+        QStringList after;        // the table afterwards
+        bool refused;
+    };
+    const Case cases[] = {
+        {"a row above was deleted", {"delete * from w日報一覧 where タイトル = 'A'"}, 1, {"B!", "C"}, false},
+        {"a row was added", {"insert into w日報一覧 (タイトル) values ('D')"}, 2, {"A", "B", "C!", "D"}, false},
+        {"the row itself was deleted", {"delete * from w日報一覧 where タイトル = 'B'"}, 1, {"A", "C"}, true},
+        {"the row was changed", {"update w日報一覧 set 顧客名 = '別' where タイトル = 'B'"}, 1, {"A", "B", "C"}, true},
+        // The new rows take the old rows' places.
+        {"the table was filled anew",
+         {"delete * from w日報一覧", "insert into w日報一覧 (タイトル) values ('X'), ('Y'), ('Z')"}, 0, {"X", "Y", "Z"}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            auto db = tqen::dao::Database::open(work);
+            ASSERT_TRUE(db.execute(QStringLiteral("delete * from w日報一覧")));
+            ASSERT_TRUE(db.execute(QStringLiteral("insert into w日報一覧 (タイトル) values ('A'), ('B'), ('C')")));
+        }
+        DataControl data(QStringLiteral("dat日報一覧"));
+        data.DatabaseName = work;
+        data.RecordSource = QStringLiteral("w日報一覧");
+        DataGrid grid(QStringLiteral("Grid日報一覧"), &data, {{QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, false, {}, 0}});
+        data.Refresh();
+        {
+            auto db = tqen::dao::Database::open(work);
+            for (const char *sql : c.otherWriter) ASSERT_TRUE(db.execute(QString::fromUtf8(sql)));
+        }
+        ScriptedInteraction script;
+        ScopedInteraction scope{&script};
+        QAbstractItemModel *m = grid.model();
+        const QString shown = m->data(m->index(c.row, 0), Qt::DisplayRole).toString();
+        const bool written = m->setData(m->index(c.row, 0), shown + u'!', Qt::EditRole);
+        EXPECT_EQ(written, !c.refused);
+        if (c.refused) {
+            ASSERT_EQ(script.shown.size(), 1);
+            EXPECT_EQ(script.shown[0].prompt, data.lastError().message());
+            EXPECT_EQ(data.lastError().code(), tqen::Error::Code::NotFound);
+            EXPECT_EQ(m->data(m->index(c.row, 0), Qt::DisplayRole).toString(), shown);
+        } else {
+            EXPECT_TRUE(script.shown.isEmpty());
+            EXPECT_EQ(m->data(m->index(c.row, 0), Qt::DisplayRole).toString(), shown + u'!');
+        }
+        EXPECT_EQ(titles(), c.after);
+    }
+}
+
 }  // namespace
