@@ -4,6 +4,7 @@
 //   PrjTqen --screenshot FILE    starts it, saves a picture of the main
 //                                screen to FILE (PNG) and ends
 #include "app/TqenMain.h"
+#include "hints/HintMenu.h"
 #include "platform/forms/Fonts.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PrjTqen"));
     tqen::forms::InstallFontSubstitutions();
+    tqen::hints::HintMenu::install();
     QString screenshot;
     const QStringList args = QApplication::arguments();
     const qsizetype at = args.indexOf(QStringLiteral("--screenshot"));
