@@ -51,7 +51,7 @@ constexpr Place kPlaces[] = {
     {"Label37", 300, 7440, 7880, 300},
 };
 constexpr int kFormWidth = 8480, kFormHeight = 8560;
-constexpr int kButtonTop = 7770, kButtonWidth = 1100, kButtonHeight = 540;
+constexpr int kButtonTop = 7770, kButtonWidth = 960, kButtonHeight = 540;
 
 void place(QWidget *w) {
     for (const Place &p : kPlaces)
@@ -141,11 +141,18 @@ void FrmCodeMaster::buildForm() {
 
     Label37 = new QLabel(kLegend, this);
     Label37->setObjectName(QStringLiteral("Label37"));
-    Label37->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont legendFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
     for (QWidget *w : std::initializer_list<QWidget *>{Label17, cmb区分, cmd読込, cmdHint, Gridコードマスタ, lblMsg, Label37})
         place(w);
     Label1->setGeometry(0, 0, lblMsg->width(), lblMsg->height());
+    // The legend fills the width of the grid, in a fixed-pitch font so the
+    // buttons can stand under their keys.
+    for (int size = 16; size > 6; --size) {
+        legendFont.setPixelSize(size);
+        if (QFontMetrics(legendFont).horizontalAdvance(kLegend) <= Label37->width()) break;
+    }
+    Label37->setFont(legendFont);
     lblMsg->hide();
 
     buildButtons();

@@ -82,6 +82,8 @@ public:
     // current row, an event cancelled it or the write failed.
     bool setColumnValue(int index, const QVariant &value);
 
+    using QTableView::edit;
+
 signals:
     void rowColChange();
 
