@@ -79,6 +79,8 @@ public:
     // and its customer when that day's cell is marked navy.
     void SetJump();
     void Command1_Click();
+    // Opens the code table form.
+    void Command5_Click();
 
     // Print conditions and the printed daily reports.
     void cmd印刷_Click();

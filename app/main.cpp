@@ -1,5 +1,6 @@
 // PrjTqen: the daily report book.
 #include "app/TqenMain.h"
+#include "hints/HintMenu.h"
 #include "platform/forms/Fonts.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char **argv) {
     parser.process(app);
 
     tqen::forms::InstallFontSubstitutions();
+    // Every control of every form offers "ヒントを編集" and shows its hint.
+    tqen::hints::HintMenu::install();
     tqen::TqenMain main;
     main.Form_Load();
     if (parser.isSet(screenshot)) {

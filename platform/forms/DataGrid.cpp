@@ -5,6 +5,7 @@
 #include "platform/forms/Interaction.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace tqen::forms {
 
@@ -118,25 +119,55 @@ public:
         const GridColumn &c = columns_[index.column()];
         QVariant v = value;
         if (c.tickBox) {
-            if (role != Qt::CheckStateRole) return false;
-            v = value.toInt() == Qt::Checked;
+            if (role == Qt::CheckStateRole) v = value.toInt() == Qt::Checked;
+            else if (role != Qt::EditRole) return false;
         } else if (role != Qt::EditRole) {
             return false;
         }
-        if (!data_->setValue(index.row(), c.field, v)) {
-            interaction().messageBox(qobject_cast<QWidget *>(QObject::parent()), data_->lastError().message(),
-                                     mb::OK | mb::Exclamation, programTitle());
-            return false;
+        return store(index.row(), index.column(), v);
+    }
+
+    // Stores an edit: the column-update event, the row-update event, then
+    // every cell of the row that is no longer what the table holds.
+    bool store(int row, int col, QVariant v) {
+        if (row < 0 || row >= data_->rowCount() || col < 0 || col >= columns_.size()) return false;
+        if (columns_[col].field.isEmpty()) return false;
+        bool cancel = false;
+        if (grid_) emit grid_->BeforeColUpdate(col, value(row, col), &v, &cancel);
+        if (!cancel) {
+            QVariantList cells;
+            for (int i = 0; i < columns_.size(); ++i) cells << (i == col ? v : value(row, i));
+            if (grid_) emit grid_->BeforeUpdate(row, &cells, &cancel);
+            if (!cancel) {
+                bool ok = true;
+                for (int i = 0; i < columns_.size(); ++i) {
+                    if (columns_[i].field.isEmpty() || i >= cells.size()) continue;
+                    const QVariant now = value(row, i);
+                    if (i != col && cells[i].isNull() == now.isNull() && cells[i] == now) continue;
+                    if (!data_->setValue(row, columns_[i].field, cells[i])) {
+                        // The row changed or went since it was read: the
+                        // user is told, and nothing more is written.
+                        interaction().messageBox(qobject_cast<QWidget *>(QObject::parent()),
+                                                 data_->lastError().message(), mb::OK | mb::Exclamation,
+                                                 programTitle());
+                        ok = false;
+                        break;
+                    }
+                }
+                emit dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
+                if (ok && grid_) emit grid_->AfterUpdate(row);
+                return ok;
+            }
         }
-        emit dataChanged(index, index);
-        return true;
+        emit dataChanged(index(row, 0), index(row, int(columns_.size()) - 1));
+        return false;
     }
 
     Qt::ItemFlags flags(const QModelIndex &index) const override {
         Qt::ItemFlags f = QAbstractTableModel::flags(index);
         if (!index.isValid()) return f;
         const GridColumn &c = columns_[index.column()];
-        if (c.tickBox) f |= Qt::ItemIsUserCheckable;
+        if (c.tickBox && !c.tickByForm) f |= Qt::ItemIsUserCheckable;
         else if (!c.readOnly) f |= Qt::ItemIsEditable;
         return f;
     }
@@ -154,12 +185,14 @@ public:
 
     DataControl *data_;
     QList<GridColumn> columns_;
+    DataGrid *grid_ = nullptr;   // receives the edit events
 };
 
 DataGrid::DataGrid(const QString &name, DataControl *data, const QList<GridColumn> &columns, QWidget *parent)
     : QTableView(parent), data_(data) {
     setObjectName(name);
     model_ = new Model(data, columns, this);
+    model_->grid_ = this;
     setModel(model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -175,6 +208,7 @@ DataGrid::DataGrid(const QString &name, DataControl *data, const QList<GridColum
         if (model_->rowCount({}) > 0) setCurrentIndex(model_->index(0, 0));
     });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &DataGrid::rowColChange);
+    connect(this, &QAbstractItemView::clicked, this, [this] { emit Click(); });
 }
 
 QVariant DataGrid::Columns(int index) const {
@@ -243,6 +277,52 @@ void DataGrid::Update() {
             closeEditor(w, QAbstractItemDelegate::NoHint);
         }
     }
+}
+
+bool DataGrid::setColumnValue(int index, const QVariant &value) {
+    const int row = Row();
+    if (row < 0) return false;
+    return model_->store(row, index, value);
+}
+
+bool DataGrid::previewKey(QKeyEvent *event) {
+    bool consumed = false;
+    emit KeyDown(event->key(), event->modifiers(), &consumed);
+    const QString text = event->text();
+    if (!consumed && !text.isEmpty() && text.at(0).isPrint()) emit KeyPress(text, &consumed);
+    return consumed;
+}
+
+void DataGrid::keyPressEvent(QKeyEvent *event) {
+    if (previewKey(event)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool DataGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
+    // The key that opens an editor (AnyKeyPressed) came through
+    // keyPressEvent, which offered it to the key events already.
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened) {
+        if (QWidget *editor = indexWidget(index)) {
+            // The editor types what the grid's input-method setting allows,
+            // and its keys reach the key events before the editor's own
+            // handling (this filter runs before the delegate's).
+            editor->setAttribute(Qt::WA_InputMethodEnabled, testAttribute(Qt::WA_InputMethodEnabled));
+            editor->removeEventFilter(this);
+            editor->installEventFilter(this);
+        }
+    }
+    return opened;
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress && watched != this && watched->parent() == viewport()) {
+        if (previewKey(static_cast<QKeyEvent *>(event))) return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 }  // namespace tqen::forms

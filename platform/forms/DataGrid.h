@@ -53,6 +53,9 @@ struct GridColumn {
     bool readOnly = true;
     QString NumberFormat;   // date format of the column ("gee/mm/dd" …)
     int widthPixels = 0;
+    // A tick box that the form flips itself on the grid's Click(); the check
+    // indicator alone does not change it.
+    bool tickByForm = false;
 };
 
 class DataGrid : public QTableView {
@@ -82,10 +85,41 @@ public:
 
     DataControl *dataControl() const { return data_; }
 
+    // Stores a value in a column of the current row the way an edit does
+    // (column-update and row-update events first); false when there is no
+    // current row, an event cancelled it or the write failed.
+    bool setColumnValue(int index, const QVariant &value);
+
+    using QTableView::edit;
+
 signals:
     void rowColChange();
 
+    // Before an edited cell is stored: *value is the new value; a handler may
+    // change it or set *cancel, and then nothing is stored.
+    void BeforeColUpdate(int col, const QVariant &oldValue, QVariant *value, bool *cancel);
+    // Before an edited row is written: *cells holds every column of the row
+    // with the edit in it; a handler may change cells or set *cancel. Cells
+    // that differ from the table are then written.
+    void BeforeUpdate(int row, QVariantList *cells, bool *cancel);
+    // After a row was written.
+    void AfterUpdate(int row);
+    // A click on a cell (mouse), without arguments.
+    void Click();
+    // A key on the grid or on its open cell editor, before either handles
+    // it; a handler sets *consumed to keep it from them. KeyPress follows
+    // KeyDown for keys that type a character.
+    void KeyDown(int key, Qt::KeyboardModifiers modifiers, bool *consumed);
+    void KeyPress(const QString &text, bool *consumed);
+
+protected:
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Emits KeyDown and KeyPress; true when a handler consumed the key.
+    bool previewKey(QKeyEvent *event);
     class Model;
     Model *model_;
     DataControl *data_;

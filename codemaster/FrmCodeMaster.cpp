@@ -1,0 +1,544 @@
+#include "codemaster/FrmCodeMaster.h"
+
+#include "core/Globals.h"
+#include "core/ModTqen.h"
+#include "messages/Msg.h"
+#include "platform/dao/Dao.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/FramedPanel.h"
+#include "platform/forms/Interaction.h"
+#include "platform/forms/KeyPreview.h"
+#include "platform/forms/Twips.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tqen {
+
+using forms::pixels;
+
+namespace {
+
+const QString kFormName = QStringLiteral("FrmCodeMaster");
+const QString kMainScreen = QStringLiteral("TqenMain");
+const QString kHintForm = QStringLiteral("Hint");
+// The key legend above the button bar; each button sits under its key.
+const QString kLegend =
+    QStringLiteral("                F1        F2         F5         F6         F9       ESC");
+
+std::function<void(int)> &registrationObserver() {
+    static std::function<void(int)> observer;
+    return observer;
+}
+
+// Where the controls of the upper part sit, in twips.
+struct Place {
+    const char *name;
+    int left, top, width, height;
+};
+constexpr Place kPlaces[] = {
+    {"Label17", 300, 300, 600, 360},
+    {"cmb区分", 960, 270, 2400, 390},
+    {"cmd読込", 3540, 240, 1100, 450},
+    {"cmdHint", 7080, 240, 1100, 450},
+    {"Gridコードマスタ", 300, 870, 7880, 6480},
+    {"lblMsg", 2400, 3600, 3600, 900},
+    {"Label37", 300, 7440, 7880, 300},
+};
+constexpr int kFormWidth = 8480, kFormHeight = 8560;
+constexpr int kButtonTop = 7770, kButtonWidth = 960, kButtonHeight = 540;
+
+void place(QWidget *w) {
+    for (const Place &p : kPlaces)
+        if (w->objectName() == QString::fromUtf8(p.name)) {
+            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+            return;
+        }
+}
+
+QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(accessible);
+    return b;
+}
+
+// True for the values the tick column takes: False and the text "-1"
+// (True), in any of the shapes an edit may bring them.
+bool isTickValue(const QVariant &v) {
+    if (v.typeId() == QMetaType::Bool) return true;
+    const QString text = v.toString().trimmed();
+    return text == QStringLiteral("-1") || text == QStringLiteral("0") ||
+           text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
+           text.compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0;
+}
+
+bool isTrue(const QVariant &v) {
+    if (v.typeId() == QMetaType::Bool) return v.toBool();
+    const QString text = v.toString().trimmed();
+    return text == QStringLiteral("-1") || text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+FrmCodeMaster::FrmCodeMaster() : forms::Form(kFormName) {
+    buildForm();
+    new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
+}
+
+FrmCodeMaster::~FrmCodeMaster() = default;
+
+void FrmCodeMaster::setRegistrationObserver(std::function<void(int)> observer) {
+    registrationObserver() = std::move(observer);
+}
+
+void FrmCodeMaster::buildForm() {
+    setWindowTitle(QStringLiteral("コード表"));
+    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
+
+    cmb区分 = new forms::ComboBox(QStringLiteral("cmb区分"), this);
+    // The class is chosen from the list; nothing can be typed.
+    cmb区分->setEditable(false);
+    cmb区分->installEventFilter(this);
+    Label17 = new QLabel(QStringLiteral("区分(&K)"), this);
+    Label17->setObjectName(QStringLiteral("Label17"));
+    Label17->setBuddy(cmb区分);
+    cmb区分->setAccessibleName(QStringLiteral("区分"));
+    cmd読込 = button(QStringLiteral("cmd読込"), QStringLiteral("読込"), QStringLiteral("区分を読み込む"), this);
+    cmdHint = button(QStringLiteral("cmdHint"), QStringLiteral("ヘルプ"), QStringLiteral("ヘルプ"), this);
+    cmdHint->setToolTip(QStringLiteral("使い方のヘルプを開きます"));
+
+    datコードマスタ = new forms::DataControl(QStringLiteral("datコードマスタ"), this);
+    forms::GridColumn tick{QStringLiteral("チェック"), QStringLiteral("削除"), true, false, {}, 44};
+    tick.tickByForm = true;
+    Gridコードマスタ = new forms::DataGrid(
+        QStringLiteral("Gridコードマスタ"), datコードマスタ,
+        {{QStringLiteral("行番号"), QString(), false, true, {}, 0},
+         tick,
+         {QStringLiteral("code"), QStringLiteral("code"), false, true, {}, 56},
+         {QStringLiteral("sname"), QStringLiteral("名　　　　　称"), false, false, {}, 300},
+         {QStringLiteral("cnt"), QStringLiteral("cnt"), false, false, {}, 60}},
+        this);
+    Gridコードマスタ->setAccessibleName(QStringLiteral("コード表"));
+    Gridコードマスタ->setColumnHidden(0, true);
+    Gridコードマスタ->setSelectionBehavior(QAbstractItemView::SelectItems);
+    connect(Gridコードマスタ, &forms::DataGrid::BeforeColUpdate, this, &FrmCodeMaster::grid_BeforeColUpdate);
+    connect(Gridコードマスタ, &forms::DataGrid::BeforeUpdate, this, &FrmCodeMaster::grid_BeforeUpdate);
+    connect(Gridコードマスタ, &forms::DataGrid::Click, this, &FrmCodeMaster::grid_Click);
+    connect(Gridコードマスタ, &forms::DataGrid::KeyDown, this, &FrmCodeMaster::grid_KeyDown);
+    connect(Gridコードマスタ, &forms::DataGrid::KeyPress, this, &FrmCodeMaster::grid_KeyPress);
+    connect(Gridコードマスタ, &forms::DataGrid::rowColChange, this, &FrmCodeMaster::grid_RowColChange);
+
+    lblMsg = new forms::FramedPanel(QStringLiteral("lblMsg"), this, true);
+    Label1 = new QLabel(QStringLiteral("読み込み中です"), lblMsg);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+
+    Label37 = new QLabel(kLegend, this);
+    Label37->setObjectName(QStringLiteral("Label37"));
+    QFont legendFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{Label17, cmb区分, cmd読込, cmdHint, Gridコードマスタ, lblMsg, Label37})
+        place(w);
+    Label1->setGeometry(0, 0, lblMsg->width(), lblMsg->height());
+    // The legend fills the width of the grid, in a fixed-pitch font so the
+    // buttons can stand under their keys.
+    for (int size = 16; size > 6; --size) {
+        legendFont.setPixelSize(size);
+        if (QFontMetrics(legendFont).horizontalAdvance(kLegend) <= Label37->width()) break;
+    }
+    Label37->setFont(legendFont);
+    lblMsg->hide();
+
+    buildButtons();
+
+    connect(cmd読込, &QPushButton::clicked, this, &FrmCodeMaster::loadWithIndicator);
+    connect(cmb区分, &QComboBox::activated, this, &FrmCodeMaster::loadWithIndicator);
+    connect(cmdHint, &QPushButton::clicked, this, &FrmCodeMaster::cmdHint_Click);
+
+    setTabOrder(cmb区分, cmd読込);
+    setTabOrder(cmd読込, Gridコードマスタ);
+    setTabOrder(Gridコードマスタ, cmd戻る);
+    setTabOrder(cmd戻る, cmdメニュー);
+    setTabOrder(cmdメニュー, cmd登録);
+    setTabOrder(cmd登録, cmd削除);
+    setTabOrder(cmd削除, cmdクリア);
+    setTabOrder(cmdクリア, cmd閉じる);
+    setTabOrder(cmd閉じる, cmdHint);
+}
+
+// The button bar: each button centred under its key in the legend.
+void FrmCodeMaster::buildButtons() {
+    struct Key {
+        QPushButton **button;
+        const char *name, *caption, *key, *accessible;
+        void (FrmCodeMaster::*click)();
+    };
+    const Key keys[] = {
+        {&cmd戻る, "cmd戻る", "戻る", "F1", "戻る (F1)", &FrmCodeMaster::cmd戻る_Click},
+        {&cmdメニュー, "cmdメニュー", "メイン", "F2", "メイン画面 (F2)", &FrmCodeMaster::cmdメニュー_Click},
+        {&cmd登録, "cmd登録", "登録", "F5", "登録 (F5)", &FrmCodeMaster::cmd登録_Click},
+        {&cmd削除, "cmd削除", "行削除", "F6", "チェックした行を削除 (F6)", &FrmCodeMaster::cmd削除_Click},
+        {&cmdクリア, "cmdクリア", "クリア", "F9", "クリア (F9)", &FrmCodeMaster::cmdクリア_Click},
+        {&cmd閉じる, "cmd閉じる", "閉じる", "ESC", "閉じる (ESC)", &FrmCodeMaster::cmd閉じる_Click},
+    };
+    const QFontMetrics fm(Label37->font());
+    const int legendLeft = Label37->x();
+    const int width = pixels(kButtonWidth);
+    for (const Key &k : keys) {
+        auto *b = button(QString::fromUtf8(k.name), QString::fromUtf8(k.caption), QString::fromUtf8(k.accessible), this);
+        const QString key = QString::fromUtf8(k.key);
+        const qsizetype at = kLegend.indexOf(key);
+        const int centre = legendLeft + fm.horizontalAdvance(kLegend.left(at)) + fm.horizontalAdvance(key) / 2;
+        b->setGeometry(centre - width / 2, pixels(kButtonTop), width, pixels(kButtonHeight));
+        b->setToolTip(key);
+        connect(b, &QPushButton::clicked, this, k.click);
+        *k.button = b;
+    }
+}
+
+// --- the procedures ---------------------------------------------------------
+
+void FrmCodeMaster::Form_Load() {
+    show();
+    FormInit();
+    BlankCodeGrid();
+    cmb区分->setCurrentIndex(0);
+    LoadCodeClass();
+}
+
+void FrmCodeMaster::FormInit() {
+    datコードマスタ->DatabaseName = G().WorkDbPath;
+    datコードマスタ->RecordSource = QStringLiteral("wコードマスタ");
+    cmb区分->Clear();
+    cmb区分->AddItem(QStringLiteral("担当"));
+}
+
+void FrmCodeMaster::BlankCodeGrid() {
+    auto db = dao::Database::open(G().WorkDbPath);
+    // One transaction: thirty rows in one write.
+    db.beginTrans();
+    db.execute(QStringLiteral("delete * from wコードマスタ"));
+    auto rs = db.openRecordset(QStringLiteral("select * from wコードマスタ"));
+    for (int i = 0; i < GridRows && rs.isOpen(); ++i) {
+        rs.addNew();
+        rs.setField(QStringLiteral("code"), QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        rs.setField(QStringLiteral("チェック"), false);
+        rs.update();
+    }
+    rs.close();
+    db.commitTrans();
+    db.close();
+    datコードマスタ->Refresh();
+}
+
+void FrmCodeMaster::LoadCodeClass() {
+    const QString codeClass = cmb区分->Text();
+    if (codeClass.isEmpty()) {
+        BlankCodeGrid();
+        cmb区分->setFocus();
+        return;
+    }
+    BlankCodeGrid();
+    auto data = dao::Database::open(G().DataDbPath);
+    auto rs = data.openRecordset(QStringLiteral("SELECT * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass) +
+                                 QStringLiteral("order by cnt"));
+    auto work = dao::Database::open(G().WorkDbPath);
+    work.beginTrans();
+    bool any = false;
+    while (!rs.eof()) {
+        any = true;
+        const QVariant code = rs.field(QStringLiteral("code"));
+        auto row = work.openRecordset(QStringLiteral("SELECT * FROM wコードマスタ where code = ") +
+                                      dao::sqlText(code.toString()));
+        if (!row.eof()) {
+            row.edit();
+            row.setField(QStringLiteral("code"), code);
+            row.setField(QStringLiteral("sname"), rs.field(QStringLiteral("sname")));
+            row.setField(QStringLiteral("cnt"), rs.field(QStringLiteral("cnt")));
+            row.update();
+        }
+        row.close();
+        rs.moveNext();
+    }
+    work.commitTrans();
+    rs.close();
+    data.close();
+    work.close();
+    datコードマスタ->Refresh();
+    if (any) {
+        Gridコードマスタ->setRow(std::max(0, Gridコードマスタ->rowAt(0)));
+        Gridコードマスタ->setCol(ColName);
+        Gridコードマスタ->setFocus();
+    }
+}
+
+Error FrmCodeMaster::RegisterCodeClass(bool confirm) {
+    Gridコードマスタ->Update();
+    const QString codeClass = cmb区分->Text();
+    if (confirm) {
+        if (codeClass.isEmpty()) {
+            MSG::ShowMessage(QStringLiteral("入力"), QStringLiteral("区分なし"), QString());
+            cmb区分->setFocus();
+            return {};
+        }
+        bool anything = false;
+        Gridコードマスタ->MoveFirst();
+        while (!Gridコードマスタ->EOF_()) {
+            if (!Gridコードマスタ->ColumnText(ColName).isEmpty()) {
+                anything = true;
+                break;
+            }
+            Gridコードマスタ->MoveNext();
+        }
+        Gridコードマスタ->MoveFirst();
+        if (!anything) return {};
+        if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), codeClass))
+            return Error(Error::Code::Cancelled, QString());
+    }
+    // Rows of a class without a name would belong to no class.
+    if (codeClass.isEmpty())
+        return Error(Error::Code::BadInput, QStringLiteral("区分が指定されていないため、コード表を登録できません。"));
+    const Error written = writeClass(codeClass);
+    if (!written.ok()) return written;   // the class and the grid stay as they were
+    if (confirm) MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("標準完了"), codeClass);
+    BlankCodeGrid();
+    cmb区分->setFocus();
+    return {};
+}
+
+// Replaces the class with the rows of the work table in one transaction: the
+// class is either all old or all new, also when the program dies half-way.
+Error FrmCodeMaster::writeClass(const QString &codeClass) {
+    struct Row {
+        QVariant code, sname, cnt;
+    };
+    QList<Row> rows;
+    {
+        auto work = dao::Database::open(G().WorkDbPath);
+        auto rs = work.openRecordset(QStringLiteral("SELECT * FROM wコードマスタ order by 行番号;"));
+        if (!rs.isOpen()) return dao::failure(QStringLiteral("コード表の入力内容を読めませんでした。"), work, rs);
+        while (!rs.eof()) {
+            const QVariant code = rs.field(QStringLiteral("code"));
+            if (code.isNull() || code.toString().isEmpty()) break;
+            rows.append({code, rs.field(QStringLiteral("sname")), rs.field(QStringLiteral("cnt"))});
+            rs.moveNext();
+        }
+    }
+    // An empty grid never empties the class.
+    if (rows.isEmpty())
+        return Error(Error::Code::NotFound, QStringLiteral("登録する行がないため、コード表は変更しませんでした。"));
+
+    const QString failed = QStringLiteral("コード表を登録できませんでした。コード表は変更されていません。");
+    auto db = dao::Database::open(G().DataDbPath);
+    if (!db.beginTrans()) return dao::failure(failed, db);
+    auto &observe = registrationObserver();
+    int step = 0;
+    if (!db.execute(QStringLiteral("DELETE * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass))) {
+        const Error e = dao::failure(failed, db);
+        db.rollback();
+        return e;
+    }
+    if (observe) observe(++step);
+    auto rs = db.openRecordset(QStringLiteral("SELECT * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass));
+    for (const Row &r : rows) {
+        rs.addNew();
+        rs.setField(QStringLiteral("kcode"), codeClass);
+        rs.setField(QStringLiteral("code"), r.code);
+        rs.setField(QStringLiteral("sname"), r.sname);   // Null: a free slot
+        rs.setField(QStringLiteral("cnt"), r.cnt);
+        if (!rs.update()) {
+            const Error e = dao::failure(failed, db, rs);
+            rs.close();
+            db.rollback();
+            return e;
+        }
+        if (observe) observe(++step);
+    }
+    rs.close();
+    if (!db.commitTrans()) {
+        const Error e = dao::failure(failed, db);
+        db.rollback();
+        return e;
+    }
+    return {};
+}
+
+Error FrmCodeMaster::DeleteCheckedCodes() {
+    Gridコードマスタ->Update();
+    bool ticked = false, tickedName = false;
+    Gridコードマスタ->MoveFirst();
+    while (!Gridコードマスタ->EOF_()) {
+        if (isTrue(Gridコードマスタ->Columns(ColTick))) {
+            ticked = true;
+            if (!Gridコードマスタ->ColumnText(ColName).isEmpty()) tickedName = true;
+        }
+        Gridコードマスタ->MoveNext();
+    }
+    Gridコードマスタ->MoveFirst();
+    // Ticked lines without a name free nothing; registering the grid then
+    // would only overwrite the class with whatever the grid shows.
+    if (!ticked || !tickedName) {
+        cmb区分->setFocus();
+        return {};
+    }
+    if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), QStringLiteral("指定されたデータ")))
+        return Error(Error::Code::Cancelled, QString());
+    {
+        auto work = dao::Database::open(G().WorkDbPath);
+        if (!work.execute(QStringLiteral("update wコードマスタ set sname = NULL  where チェック = ") +
+                          QStringLiteral("True")))
+            return dao::failure(QStringLiteral("チェックした行を削除できませんでした。"), work);
+    }
+    const Error e = RegisterCodeClass(false);
+    datコードマスタ->Refresh();
+    return e;
+}
+
+// --- buttons and keys -------------------------------------------------------
+
+void FrmCodeMaster::report(const Error &error) {
+    if (error.ok() || error.code() == Error::Code::Cancelled) return;
+    forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
+                                    forms::programTitle());
+}
+
+void FrmCodeMaster::loadWithIndicator() {
+    lblMsg->setPanelVisible(true);
+    forms::DoEvents();
+    LoadCodeClass();
+    lblMsg->setPanelVisible(false);
+}
+
+void FrmCodeMaster::cmd戻る_Click() {
+    if (ModTqen::FormStack(QStringLiteral("POP"), name()).toBool()) unload();
+}
+
+void FrmCodeMaster::cmdメニュー_Click() {
+    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    // The main screen is the program's menu; it is always open, so showing
+    // it again only brings it to the front.
+    if (forms::Form *main = forms::findForm(kMainScreen)) {
+        main->showNormal();
+        main->raise();
+        main->activateWindow();
+    }
+}
+
+void FrmCodeMaster::cmd登録_Click() { report(RegisterCodeClass(true)); }
+
+void FrmCodeMaster::cmd削除_Click() { report(DeleteCheckedCodes()); }
+
+void FrmCodeMaster::cmdクリア_Click() {
+    FormInit();
+    BlankCodeGrid();
+    cmb区分->setCurrentIndex(0);
+    cmb区分->setFocus();
+}
+
+void FrmCodeMaster::cmd閉じる_Click() {
+    if (forms::Form *hint = forms::findForm(kHintForm)) hint->unload();
+    if (forms::openForms().size() < 2) {
+        if (forms::Form *main = forms::findForm(kMainScreen)) main->show();
+    }
+    unload();
+}
+
+void FrmCodeMaster::cmdHint_Click() { forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu7.htm")); }
+
+bool FrmCodeMaster::formKey(QKeyEvent *e) {
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    switch (e->key()) {
+    case Qt::Key_F1: cmd戻る_Click(); return true;
+    case Qt::Key_F2: cmdメニュー_Click(); return true;
+    case Qt::Key_F5: cmd登録_Click(); return true;
+    case Qt::Key_F6: cmd削除_Click(); return true;
+    case Qt::Key_F9: cmdクリア_Click(); return true;
+    case Qt::Key_Escape: unload(); return true;
+    default: return false;
+    }
+}
+
+// The class box: chosen from its list, never typed into.
+bool FrmCodeMaster::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == cmb区分 && event->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_Delete) return true;
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            Gridコードマスタ->setFocus();
+            return true;
+        }
+        const QString text = k->text();
+        if (!text.isEmpty() && text.at(0).isPrint()) return true;
+    }
+    return forms::Form::eventFilter(watched, event);
+}
+
+// --- the grid ---------------------------------------------------------------
+
+void FrmCodeMaster::grid_BeforeColUpdate(int col, const QVariant &, QVariant *value, bool *cancel) {
+    if (col == ColTick) {
+        if (!isTickValue(*value)) {
+            *value = false;
+            *cancel = true;
+            return;
+        }
+        *value = isTrue(*value);
+    } else if (col == ColOrder) {
+        // The order key is a number; anything else is refused.
+        const QString text = value->toString().trimmed();
+        bool number = false;
+        text.toInt(&number);
+        if (!text.isEmpty() && !number) *cancel = true;
+    }
+}
+
+void FrmCodeMaster::grid_BeforeUpdate(int, QVariantList *cells, bool *) {
+    // An empty cell is stored as Null.
+    for (int i = 0; i <= ColName && i < cells->size(); ++i) {
+        QVariant &cell = (*cells)[i];
+        if (cell.typeId() != QMetaType::Bool && !cell.isNull() && cell.toString().isEmpty()) cell = QVariant();
+    }
+}
+
+void FrmCodeMaster::flipTick() {
+    Gridコードマスタ->setColumnValue(ColTick, !isTrue(Gridコードマスタ->Columns(ColTick)));
+}
+
+void FrmCodeMaster::grid_Click() {
+    if (Gridコードマスタ->Col() == ColTick) flipTick();
+}
+
+void FrmCodeMaster::grid_KeyDown(int key, Qt::KeyboardModifiers, bool *consumed) {
+    const int col = Gridコードマスタ->Col();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && col == ColName) {
+        *consumed = true;
+        if (Gridコードマスタ->EOF_()) return;
+        Gridコードマスタ->Update();
+        const int row = Gridコードマスタ->Row();
+        if (row + 1 < Gridコードマスタ->RowCount()) {
+            Gridコードマスタ->setRow(row + 1);
+            Gridコードマスタ->setCol(ColName);
+        }
+    } else if (key == Qt::Key_Space && col == ColTick) {
+        // The keyboard's way to tick a line.
+        *consumed = true;
+        flipTick();
+    }
+}
+
+void FrmCodeMaster::grid_KeyPress(const QString &, bool *consumed) {
+    // Codes cannot be typed.
+    if (Gridコードマスタ->Col() == ColCode) *consumed = true;
+}
+
+void FrmCodeMaster::grid_RowColChange() {
+    ModTqen::SetImeOpen(Gridコードマスタ, Gridコードマスタ->Col() == ColName);
+}
+
+}  // namespace tqen

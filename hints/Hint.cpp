@@ -1,0 +1,241 @@
+#include "hints/Hint.h"
+
+#include "core/Globals.h"
+#include "messages/Msg.h"
+#include "platform/dao/Dao.h"
+#include "platform/forms/Interaction.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace tqen {
+
+using forms::pixels;
+
+QString Hint::HintFormName;
+QString Hint::HintCtlName;
+QString Hint::HintFormTitle;
+
+namespace {
+
+const QString kName = QStringLiteral("Hint");
+
+// A colour value with blue in the high byte, as a Qt colour.
+QColor colorOf(quint32 bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
+
+QString whereOf(const QString &form, const QString &control) {
+    return QStringLiteral(" where FormName = ") + dao::sqlText(form) + QStringLiteral(" and CtlName = ") +
+           dao::sqlText(control);
+}
+
+// Where the controls sit, in twips.
+struct Place {
+    const char *name;
+    int left, top, width, height;
+};
+constexpr Place kPlaces[] = {
+    {"Label2", 240, 240, 1500, 330},       {"lblFormName", 1800, 210, 4560, 360},
+    {"Label3", 240, 660, 1500, 330},       {"lblFormTitle", 1800, 630, 4560, 360},
+    {"Label4", 240, 1080, 1500, 330},      {"lblCtlName", 1800, 1050, 4560, 360},
+    {"Label5", 240, 1530, 1500, 330},      {"txtContents", 240, 1860, 6120, 2580},
+    {"cmd編集", 240, 4620, 1080, 480},     {"cmd登録", 1500, 4620, 1080, 480},
+    {"cmd削除", 2760, 4620, 1080, 480},    {"cmdクリア", 4020, 4620, 1080, 480},
+    {"cmd閉じる", 5280, 4620, 1080, 480},
+};
+constexpr int kFormWidth = 6600, kFormHeight = 5340;
+
+void place(QWidget *w) {
+    for (const Place &p : kPlaces)
+        if (w->objectName() == QString::fromUtf8(p.name)) {
+            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+            return;
+        }
+}
+
+}  // namespace
+
+Hint::Hint() : forms::Form(kName) { buildForm(); }
+
+Hint::~Hint() = default;
+
+void Hint::buildForm() {
+    setWindowTitle(QStringLiteral("ヒント   "));
+    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
+
+    auto shown = [this](const char *name, const char *accessible) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QString::fromUtf8(name));
+        l->setAccessibleName(QString::fromUtf8(accessible));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        place(l);
+        return l;
+    };
+    auto caption = [this](const char *name, const char *text) {
+        auto *l = new QLabel(QString::fromUtf8(text), this);
+        l->setObjectName(QString::fromUtf8(name));
+        place(l);
+        return l;
+    };
+    caption("Label2", "フォーム名");
+    lblFormName = shown("lblFormName", "フォーム名");
+    caption("Label3", "画面の名前");
+    lblFormTitle = shown("lblFormTitle", "画面の名前");
+    caption("Label4", "コントロール名");
+    lblCtlName = shown("lblCtlName", "コントロール名");
+    QLabel *textCaption = caption("Label5", "ヒント(&H)");
+    txtContents = new forms::TextBox(QStringLiteral("txtContents"), true, this);
+    txtContents->setAccessibleName(QStringLiteral("ヒント"));
+    textCaption->setBuddy(txtContents->editor());
+    place(txtContents);
+
+    auto button = [this](QPushButton *&b, const char *name, const char *caption, const char *tip,
+                         void (Hint::*click)()) {
+        b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        const QString text = QString::fromUtf8(caption);
+        const qsizetype mnemonic = text.indexOf(QStringLiteral("(&"));
+        b->setAccessibleName(mnemonic < 0 ? text : text.left(mnemonic));
+        b->setToolTip(QString::fromUtf8(tip));
+        place(b);
+        connect(b, &QPushButton::clicked, this, click);
+    };
+    button(cmd編集, "cmd編集", "編集(&E)", "ヒントを書き換えられるようにします", &Hint::cmd編集_Click);
+    button(cmd登録, "cmd登録", "登録(&S)", "ヒントを登録します", &Hint::cmd登録_Click);
+    button(cmd削除, "cmd削除", "削除(&D)", "ヒントを削除します", &Hint::cmd削除_Click);
+    button(cmdクリア, "cmdクリア", "クリア(&C)", "ヒントの文章を消します（登録はしません）", &Hint::cmdクリア_Click);
+    button(cmd閉じる, "cmd閉じる", "閉じる", "ヒントを閉じます", &Hint::unload);
+    cmd閉じる->setShortcut(Qt::Key_Escape);
+    cmd編集->setAutoFillBackground(true);
+    setEditing(false);
+
+    setTabOrder(txtContents->editor(), cmd編集);
+    setTabOrder(cmd編集, cmd登録);
+    setTabOrder(cmd登録, cmd削除);
+    setTabOrder(cmd削除, cmdクリア);
+    setTabOrder(cmdクリア, cmd閉じる);
+}
+
+Hint *Hint::Open(const QString &formName, const QString &ctlName, const QString &formTitle) {
+    HintFormName = formName;
+    HintCtlName = ctlName;
+    HintFormTitle = formTitle;
+    auto *hint = qobject_cast<Hint *>(forms::findForm(kName));
+    if (!hint) hint = new Hint;
+    // A form opened for another control starts as a new one would.
+    hint->txtContents->setText(QString());
+    hint->setEditing(false);
+    hint->Form_Load();
+    return hint;
+}
+
+QString Hint::StoredHint(const QString &formName, const QString &ctlName) {
+    if (formName.isEmpty() || ctlName.isEmpty() || G().HintDbPath.isEmpty()) return {};
+    auto db = dao::Database::open(G().HintDbPath);
+    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") + whereOf(formName, ctlName));
+    return rs.eof() ? QString() : rs.field(QStringLiteral("Contents")).toString();
+}
+
+void Hint::Form_Load() {
+    lblFormName->setText(HintFormName);
+    lblFormTitle->setText(HintFormTitle);
+    lblCtlName->setText(HintCtlName);
+    ReadHint();
+    show();
+    raise();
+    activateWindow();
+    txtContents->SetFocus();
+}
+
+bool Hint::hasAddress() const { return !lblFormName->text().isEmpty() && !lblCtlName->text().isEmpty(); }
+
+void Hint::ReadHint() {
+    if (!hasAddress()) return;
+    auto db = dao::Database::open(G().HintDbPath);
+    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") +
+                               whereOf(lblFormName->text(), lblCtlName->text()));
+    if (!rs.eof()) {
+        const QVariant contents = rs.field(QStringLiteral("Contents"));
+        if (!contents.isNull()) txtContents->setText(contents.toString());
+    }
+}
+
+Error Hint::EntryHint() {
+    if (!hasAddress())
+        return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、登録できません。"));
+    const QString failed = QStringLiteral("ヒントを登録できませんでした。");
+    auto db = dao::Database::open(G().HintDbPath);
+    // The old hint goes and the new one comes in one step.
+    if (!db.beginTrans()) return dao::failure(failed, db);
+    const QString where = whereOf(lblFormName->text(), lblCtlName->text());
+    if (!db.execute(QStringLiteral("delete * from TqHint") + where)) {
+        const Error e = dao::failure(failed, db);
+        db.rollback();
+        return e;
+    }
+    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") + where);
+    rs.addNew();
+    rs.setField(QStringLiteral("FormName"), lblFormName->text());
+    rs.setField(QStringLiteral("CtlName"), lblCtlName->text());
+    rs.setField(QStringLiteral("FormTitle"), lblFormTitle->text());
+    rs.setField(QStringLiteral("Contents"), txtContents->Text());
+    if (!rs.update() || !db.commitTrans()) {
+        const Error e = dao::failure(failed, db, rs);
+        rs.close();
+        db.rollback();
+        return e;
+    }
+    return {};
+}
+
+Error Hint::Deleteヒント() {
+    if (!hasAddress())
+        return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、削除できません。"));
+    auto db = dao::Database::open(G().HintDbPath);
+    if (!db.execute(QStringLiteral("delete * from TqHint") + whereOf(lblFormName->text(), lblCtlName->text())))
+        return dao::failure(QStringLiteral("ヒントを削除できませんでした。"), db);
+    db.close();
+    txtContents->setText(QString());
+    return {};
+}
+
+void Hint::setEditing(bool editing) {
+    editColor_ = editing ? ColorEditing : ColorLocked;
+    txtContents->setReadOnly(!editing);
+    QPalette p = cmd編集->palette();
+    p.setColor(QPalette::Button, colorOf(editColor_));
+    cmd編集->setPalette(p);
+}
+
+void Hint::report(const Error &error) {
+    forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
+                                    forms::programTitle());
+}
+
+void Hint::cmd編集_Click() {
+    setEditing(editColor_ == ColorLocked);
+    txtContents->SetFocus();
+}
+
+void Hint::cmd登録_Click() {
+    if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("ヒント"))) return;
+    const Error e = EntryHint();
+    if (!e.ok()) return report(e);
+    MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("ヒント"));
+}
+
+void Hint::cmd削除_Click() {
+    // The question names the hint; the catalogue's plain deletion question
+    // would ask about deleting all data.
+    if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), QStringLiteral("ヒント"))) return;
+    const Error e = Deleteヒント();
+    if (!e.ok()) return report(e);
+    MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("完了"), QStringLiteral("ヒント"));
+}
+
+void Hint::cmdクリア_Click() { txtContents->setText(QString()); }
+
+}  // namespace tqen
