@@ -136,9 +136,9 @@ void TqenMain::buildForm() {
     cmd閉じる = button(QStringLiteral("cmd閉じる"), QStringLiteral("閉じる"), QStringLiteral("ソフトを終了します"), this);
     for (QPushButton *b : {cmd登録, cmd削除, cmdクリア, cmd読込, cmd印刷, Command3, Command5, Command11, cmdHint})
         bar->addWidget(b);
-    // The print panel, the report list, the code table and the maintenance
-    // form are not part of this program yet: their buttons stay disabled.
-    for (QPushButton *b : {cmd印刷, Command3, Command5, Command11}) b->setEnabled(false);
+    // The print panel, the report list and the code table are not part of
+    // this program yet: their buttons stay disabled.
+    for (QPushButton *b : {cmd印刷, Command3, Command5}) b->setEnabled(false);
     bar->addStretch(1);
     bar->addWidget(cmd閉じる);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
@@ -147,6 +147,7 @@ void TqenMain::buildForm() {
     connect(cmdクリア, &QPushButton::clicked, this, &TqenMain::cmdクリア_Click);
     connect(cmd読込, &QPushButton::clicked, this, &TqenMain::cmd読込_Click);
     connect(cmdHint, &QPushButton::clicked, this, &TqenMain::cmdHint_Click);
+    connect(Command11, &QPushButton::clicked, this, &TqenMain::Command11_Click);
 
     // The print conditions: a panel shown over the form, holding the range.
     Cn印刷条件 = new forms::FramedPanel(QStringLiteral("Cn印刷条件"), this, true);

@@ -72,6 +72,8 @@ public:
     void cmd読込_Click();
     void cmdHint_Click();
     void Command1_Click();
+    // Opens the maintenance form.
+    void Command11_Click();
 
     // Controls, by the names the forms use.
     forms::DateBox *txt日付 = nullptr;
