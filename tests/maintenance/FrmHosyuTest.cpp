@@ -320,7 +320,9 @@ TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {
     child<QPushButton>(shown, QStringLiteral("cmd戻る"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(shown);
-    EXPECT_EQ(ModTqen::FormStackEntries().size(), 1);   // each click recorded the main screen once
+    // Each click recorded the main screen once; going back took one off.
+    EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("TqenMain"));
+    EXPECT_EQ(ModTqen::FormStackEntries().value(1), QString());
 }
 
 }  // namespace
