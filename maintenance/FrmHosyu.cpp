@@ -37,7 +37,6 @@ QPushButton *button(const QString &name, const QString &caption, const QString &
 QLabel *labelFor(const QString &text, QWidget *buddy, QWidget *parent) {
     auto *l = new QLabel(text, parent);
     l->setBuddy(buddy);
-    l->setWordWrap(true);
     if (buddy->accessibleName().isEmpty()) buddy->setAccessibleName(text);
     return l;
 }
@@ -48,6 +47,7 @@ QPushButton *actionRow(QGridLayout *grid, int row, const QString &name, const QS
     b->setFixedWidth(90);
     grid->addWidget(labelFor(text, b, parent), row, 0);
     grid->addWidget(b, row, 1, Qt::AlignRight);
+    grid->setColumnStretch(0, 1);
     return b;
 }
 

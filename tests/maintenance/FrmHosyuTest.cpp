@@ -326,3 +326,19 @@ TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {
 }
 
 }  // namespace
+
+namespace {
+// Writes a picture of each tab when TQEN_SCREENSHOTS names a folder.
+TEST_F(Maintenance, ScreenshotsOfTheTabs) {
+    const QString out = qEnvironmentVariable("TQEN_SCREENSHOTS");
+    if (out.isEmpty()) GTEST_SKIP() << "set TQEN_SCREENSHOTS to a folder to get pictures of the tabs";
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
+    load();
+    form->show();
+    auto *tabs = child<QTabWidget>(form, QStringLiteral("SSTab"));
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        EXPECT_TRUE(form->grab().save(out + QStringLiteral("/hosyu-%1.png").arg(i)));
+    }
+}
+}  // namespace
