@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
@@ -197,6 +198,18 @@ QWidget *FrmHosyu::buildDataTab() {
     Command11 = actionRow(readGrid, 1, QStringLiteral("Command11"), QStringLiteral("ハードディスク、リムーバブルディスクから読み込む"), read);
     box->addWidget(read);
 
+    auto *undo = new QGroupBox(QStringLiteral("元に戻す"), tab);
+    auto *undoBox = new QGridLayout(undo);
+    lst控え = new QListWidget(undo);
+    lst控え->setObjectName(QStringLiteral("lst控え"));
+    lst控え->setAccessibleName(QStringLiteral("自動で作った控え (新しい順)"));
+    lst控え->setMaximumHeight(90);
+    cmd元に戻す = button(QStringLiteral("cmd元に戻す"), QStringLiteral("元に戻す"), QStringLiteral("選んだ控えに戻す"), undo);
+    cmd元に戻す->setFixedWidth(90);
+    undoBox->addWidget(lst控え, 0, 0);
+    undoBox->addWidget(cmd元に戻す, 0, 1, Qt::AlignTop);
+    box->addWidget(undo);
+
     FddMsg = new QLabel(tab);
     FddMsg->setObjectName(QStringLiteral("FddMsg"));
     FddMsg->setAlignment(Qt::AlignCenter);
@@ -211,6 +224,7 @@ QWidget *FrmHosyu::buildDataTab() {
     connect(Command8, &QPushButton::clicked, this, &FrmHosyu::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &FrmHosyu::SaveDataFileToHdd);
     connect(Command11, &QPushButton::clicked, this, &FrmHosyu::ReadDataFileFromHdd);
+    connect(cmd元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd元に戻す_Click);
     connect(CmdHint2, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
     return tab;
 }
@@ -277,6 +291,7 @@ void FrmHosyu::Form_Load() {
     dat顧客->DatabaseName = G().WorkDbPath;
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();
+    ReadSnapshots();
 }
 
 void FrmHosyu::ReadEnv() {

@@ -5,6 +5,7 @@
 #include "platform/forms/Form.h"
 
 class QComboBox;
+class QListWidget;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -38,6 +39,10 @@ public:
     void Command8_Click();
     void SaveDataFileToHdd();
     void ReadDataFileFromHdd();
+
+    // Safety snapshots: the list and putting the chosen one back.
+    void ReadSnapshots();
+    void cmd元に戻す_Click();
 
     // Customer list.
     void Read顧客マスタ();
@@ -81,6 +86,8 @@ private:
     QPushButton *Command11 = nullptr;
     QLabel *FddMsg = nullptr;
     QPushButton *CmdHint2 = nullptr;
+    QListWidget *lst控え = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
     forms::DataControl *dat顧客 = nullptr;
     forms::DataGrid *Grid顧客 = nullptr;
     QPushButton *cmd読込 = nullptr;

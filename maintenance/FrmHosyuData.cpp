@@ -12,11 +12,51 @@
 #include "platform/forms/Interaction.h"
 
 #include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 
 namespace tqen {
 
 Error FrmHosyu::safetySnapshot(const QString &operation) {
-    return maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
+    Error e = maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
+    ReadSnapshots();
+    return e;
+}
+
+void FrmHosyu::ReadSnapshots() {
+    lst控え->clear();
+    for (const maintenance::Snapshots::Entry &e : maintenance::Snapshots::ofProgram().list()) {
+        auto *item = new QListWidgetItem(maintenance::Snapshots::describe(e), lst控え);
+        item->setData(Qt::UserRole, e.path);
+    }
+    if (lst控え->count()) lst控え->setCurrentRow(0);
+    cmd元に戻す->setEnabled(lst控え->count() > 0);
+}
+
+void FrmHosyu::cmd元に戻す_Click() {
+    const QListWidgetItem *item = lst控え->currentItem();
+    if (!item) return;
+    maintenance::Snapshots snaps = maintenance::Snapshots::ofProgram();
+    const QString path = item->data(Qt::UserRole).toString();
+    for (const maintenance::Snapshots::Entry &e : snaps.list()) {
+        if (e.path != path) continue;
+        const int answer = forms::interaction().messageBox(
+            this,
+            QStringLiteral("データを次の時点に戻します。よろしいですか。\n%1\n\n今のデータも控えとして残ります。")
+                .arg(maintenance::Snapshots::describe(e)),
+            forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, QStringLiteral("元に戻す"));
+        if (answer != forms::mb::IdYes) return;
+        const Error error = snaps.putBack(e);
+        ReadSnapshots();
+        if (!error.ok()) {
+            failed(error);
+            return;
+        }
+        Read顧客マスタ();
+        forms::interaction().messageBox(this, QStringLiteral("データを元に戻しました。"),
+                                        forms::mb::OK | forms::mb::Information, QStringLiteral("元に戻す"));
+        return;
+    }
 }
 
 // --- Floppy set ---------------------------------------------------------------

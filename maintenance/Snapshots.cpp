@@ -38,7 +38,7 @@ Error Snapshots::take(const QString &dataFile, const QString &operation) {
     const QList<qlonglong> counts =
         dao::countRows(base + kSuffix, {QStringLiteral("営業日報"), QStringLiteral("顧客マスタ")});
     const QString note = operation + u'\n' + QString::number(counts.value(0, -1)) + u'\n' +
-                         QString::number(counts.value(1, -1)) + u'\n';
+                         QString::number(counts.value(1, -1)) + u'\n' + dataFile + u'\n';
     if (const QString e = files::writeFile(base + kNote, note.toUtf8()); !e.isEmpty()) {
         files::removeFile(base + kSuffix);
         return Error(Error::Code::FileFailed, QStringLiteral("安全のための控えを作れませんでした。操作を中止します。"), e);
@@ -63,6 +63,7 @@ QList<Snapshots::Entry> Snapshots::list() const {
         e.operation = note.value(0);
         e.reports = note.value(1, QStringLiteral("-1")).toLongLong();
         e.customers = note.value(2, QStringLiteral("-1")).toLongLong();
+        e.dataFile = note.value(3);
         out << e;
     }
     return out;
@@ -76,7 +77,9 @@ void Snapshots::prune() const {
     }
 }
 
-Error Snapshots::putBack(const Entry &entry, const QString &dataFile) {
+Error Snapshots::putBack(const Entry &entry) {
+    const QString &dataFile = entry.dataFile;
+    if (dataFile.isEmpty()) return Error(Error::Code::NotFound, QStringLiteral("この控えの元のファイルが分かりません。"));
     if (Error e = dao::checkDatabase(entry.path, {QStringLiteral("営業日報"), QStringLiteral("顧客マスタ")}); !e.ok())
         return Error(Error::Code::BadInput, QStringLiteral("この控えは壊れているため戻せません。"), e.detail());
     // Copy the chosen snapshot aside first: the fresh snapshot may prune it.

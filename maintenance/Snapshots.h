@@ -23,6 +23,7 @@ public:
         QString operation;          // what was about to happen
         qlonglong reports = -1;     // rows of 営業日報
         qlonglong customers = -1;   // rows of 顧客マスタ
+        QString dataFile;           // the file it was taken of
     };
 
     explicit Snapshots(const QString &folder);
@@ -33,9 +34,9 @@ public:
     Error take(const QString &dataFile, const QString &operation);
     // Newest first.
     QList<Entry> list() const;
-    // Puts a snapshot back over the data file, after a fresh snapshot of the
-    // file as it is now.
-    Error putBack(const Entry &entry, const QString &dataFile);
+    // Puts a snapshot back over the file it was taken of, after a fresh
+    // snapshot of that file as it is now.
+    Error putBack(const Entry &entry);
 
     // One line for a list: date, operation and row counts.
     static QString describe(const Entry &entry);

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
@@ -340,5 +341,32 @@ TEST_F(Maintenance, ScreenshotsOfTheTabs) {
         tabs->setCurrentIndex(i);
         EXPECT_TRUE(form->grab().save(out + QStringLiteral("/hosyu-%1.png").arg(i)));
     }
+}
+}  // namespace
+
+namespace {
+// A bulk deletion leaves a snapshot that the form lists and puts back.
+TEST_F(Maintenance, UndoingADeletionFromTheList) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"));
+    addReport(QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"));
+    load();
+    auto *list = child<QListWidget>(form, QStringLiteral("lst控え"));
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(button(QStringLiteral("cmd元に戻す"))->isEnabled());
+    op.answer(mb::IdYes);
+    button(QStringLiteral("Command3"))->click();
+    ASSERT_EQ(count(data(), QStringLiteral("営業日報")), 0);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().contains(QStringLiteral("すべての営業日報の削除"))) << list->item(0)->text().toStdString();
+    EXPECT_TRUE(list->item(0)->text().contains(QStringLiteral("営業日報 2 件")));
+    op.shown.clear();
+    op.answer(mb::IdNo);
+    button(QStringLiteral("cmd元に戻す"))->click();
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 0);
+    op.answer(mb::IdYes);
+    button(QStringLiteral("cmd元に戻す"))->click();
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 2);
+    EXPECT_EQ(op.shown.last().prompt, QStringLiteral("データを元に戻しました。"));
+    EXPECT_EQ(list->count(), 2);   // the emptied file was kept too
 }
 }  // namespace

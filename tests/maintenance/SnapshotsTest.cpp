@@ -26,7 +26,7 @@ TEST_F(SnapshotTest, PuttingASnapshotBackRestoresEveryRow) {
     EXPECT_EQ(list[0].reports, 40);
     EXPECT_EQ(list[0].customers, 1);
     EXPECT_TRUE(Snapshots::describe(list[0]).contains(QStringLiteral("営業日報 40 件")));
-    ASSERT_TRUE(snaps.putBack(list[0], data()).ok());
+    ASSERT_TRUE(snaps.putBack(list[0]).ok());
     EXPECT_EQ(rows(data(), QStringLiteral("select * from 営業日報 order by メモ")), before);
     EXPECT_EQ(count(data(), QStringLiteral("顧客マスタ")), 1);
     // Putting back took a fresh snapshot of the emptied file first.
