@@ -150,7 +150,7 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
         {&TqenMain::Command3, "Command3", "一覧", "", nullptr},
         {&TqenMain::Command5, "Command5", "コード表", "", &TqenMain::Command5_Click},
-        {&TqenMain::Command11, "Command11", "保守", "", nullptr},
+        {&TqenMain::Command11, "Command11", "保守", "", &TqenMain::Command11_Click},
         {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", &TqenMain::cmdHint_Click},
         {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", nullptr},
     };
@@ -160,8 +160,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
-        // The report list and the maintenance form are not part of this
-        // program yet: their buttons stay disabled.
+        // The report list is not part of this program yet: its button
+        // stays disabled.
         else if (b != cmd閉じる) b->setEnabled(false);
     }
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });

@@ -81,6 +81,8 @@ public:
     void Command1_Click();
     // Opens the code table form.
     void Command5_Click();
+    // Opens the maintenance form.
+    void Command11_Click();
 
     // Print conditions and the printed daily reports.
     void cmd印刷_Click();

@@ -153,4 +153,19 @@ QString sqlDate(const QDate &d);
 Error failure(const QString &text, const Database &db, const Recordset &rs);
 Error failure(const QString &text, const Database &db);
 
+// A copy of a whole database file taken with the engine's online backup, so
+// it is consistent even while another connection writes. The copy is written
+// beside dstPath and renamed into place only when complete; a failure leaves
+// dstPath as it was.
+Error backupTo(const QString &srcPath, const QString &dstPath);
+
+// Checks that a file is a database of ours: it opens, holds every table named,
+// and the engine's integrity check passes. A hot journal left beside it by a
+// crashed writer is rolled back first.
+Error checkDatabase(const QString &path, const QStringList &tables);
+
+// Rows of each named table, in that order (-1 for a table that cannot be
+// read).
+QList<qlonglong> countRows(const QString &path, const QStringList &tables);
+
 }  // namespace tqen::dao

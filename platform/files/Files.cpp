@@ -6,6 +6,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace tqen::files {
 
 QString applicationFolder() {
@@ -65,6 +72,114 @@ QString copyFile(const QString &from, const QString &to) {
         }
     }
     if (!out.commit()) return QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
+    return {};
+}
+
+namespace {
+
+QString cannotWrite(const QString &path, const QString &why) {
+    return QStringLiteral("%1 に書き込めません: %2").arg(path, why);
+}
+QString cannotRead(const QString &path, const QString &why) {
+    return QStringLiteral("%1 を読めません: %2").arg(path, why);
+}
+
+// Copies up to length bytes (all when negative) from in to out.
+QString pump(QFile &in, QFileDevice &out, qint64 length) {
+    char buffer[1 << 16];
+    while (length != 0) {
+        const qint64 want = length < 0 ? qint64(sizeof buffer) : std::min<qint64>(length, sizeof buffer);
+        const qint64 n = in.read(buffer, want);
+        if (n < 0) return cannotRead(in.fileName(), in.errorString());
+        if (n == 0) break;
+        if (out.write(buffer, n) != n) return cannotWrite(out.fileName(), out.errorString());
+        if (length > 0) length -= n;
+    }
+    if (length > 0) return cannotRead(in.fileName(), QStringLiteral("ファイルが短すぎます"));
+    return {};
+}
+
+bool syncFolderOf(const QString &path) {
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+QString copyRange(const QString &from, qint64 offset, qint64 length, const QString &to) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return cannotRead(from, in.errorString());
+    if (!in.seek(offset)) return cannotRead(from, in.errorString());
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly)) return cannotWrite(to, out.errorString());
+    const QString error = pump(in, out, length);
+    if (!error.isEmpty()) {
+        out.cancelWriting();
+        return error;
+    }
+    if (!out.commit()) return cannotWrite(to, out.errorString());
+    return {};
+}
+
+QString appendFile(const QString &from, const QString &to) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return cannotRead(from, in.errorString());
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append)) return cannotWrite(to, out.errorString());
+    QString error = pump(in, out, -1);
+    if (error.isEmpty() && (!out.flush() || ::fsync(out.handle()) != 0)) error = cannotWrite(to, out.errorString());
+    return error;
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes) {
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return cannotWrite(path, out.errorString());
+    return {};
+}
+
+QByteArray readHead(const QString &path, qint64 maxBytes, QString *error) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error) *error = cannotRead(path, in.errorString());
+        return {};
+    }
+    return in.read(maxBytes);
+}
+
+QString removeFile(const QString &path) {
+    if (!QFileInfo::exists(path)) return {};
+    QFile f(path);
+    if (!f.remove()) return QStringLiteral("%1 を削除できません: %2").arg(path, f.errorString());
+    return {};
+}
+
+QString renameOver(const QString &from, const QString &to) {
+    {
+        QFile f(from);
+        if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0) return cannotWrite(from, f.errorString());
+    }
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return cannotWrite(to, QString::fromLocal8Bit(std::strerror(errno)));
+    syncFolderOf(to);
+    return {};
+}
+
+QStringList fileNames(const QString &folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QString makeFolder(const QString &path) {
+    if (!QDir().mkpath(path)) return cannotWrite(path, QStringLiteral("フォルダを作れません"));
+    return {};
+}
+
+QString removeFolder(const QString &path) {
+    if (!QFileInfo(path).isDir()) return {};
+    if (!QDir(path).removeRecursively()) return QStringLiteral("%1 を削除できません").arg(path);
     return {};
 }
 

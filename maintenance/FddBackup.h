@@ -1,0 +1,70 @@
+#pragma once
+// The floppy backup set of the data file: the data file is packed into one LZH
+// archive, cut into 1,440,000-byte pieces when it needs more than one disk,
+// and written disk by disk with a control file on disk 1 that tells the
+// restore how many disks belong to the set. The restore reads the disks back,
+// joins the pieces and puts the archived data file in place of the current
+// one, but only after the extracted file proved to be a sound data database.
+//
+// Every step that can fail tells the user and stops; nothing ends with the
+// completion message after a failure.
+#include "platform/error/Error.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace tqen::maintenance {
+
+class FddBackup {
+public:
+    // Capacity of one disk in bytes.
+    static constexpr qint64 DiskBytes = 1440000;
+
+    // drive: "A:" … "G:"; form: the window that owns the label "FddMsg" for
+    // the progress text (may be null).
+    FddBackup(const QString &drive, QWidget *form);
+
+    // Called just before the restored file replaces the data file (the safety
+    // snapshot); an error stops the restore.
+    std::function<Error()> beforeReplace;
+
+    // Backs up DataFolder + "Tqendata.mdb". Ok when every disk was written.
+    Error FDDBuckUp();
+    // Packs workFolder + dataFile into workFolder + archive; true on success.
+    // Shows the archiver's report or its error.
+    bool CreateLzhFile(const QString &workFolder, const QString &dataFile, const QString &archive);
+    // Restores DataFolder + "Tqendata.mdb" from the disks.
+    Error RestoreTQ();
+    // Extracts workFolder + archive beside the data file, checks it and puts
+    // it in place of workFolder + dataFile. The old file stays untouched on
+    // any failure.
+    Error DefrostTQ(const QString &workFolder, const QString &dataFile, const QString &archive);
+
+    // Number of disks an archive of that size needs.
+    static int disksFor(qint64 archiveBytes);
+    // "tqe_d001" …
+    static QString pieceName(int number);
+    // The text of the control file for n disks, and n read back from one
+    // (0 when it holds no number).
+    static QByteArray controlText(int disks);
+    static int disksIn(const QByteArray &controlFile);
+    // Tables a data database must hold.
+    static QStringList dataTables();
+
+private:
+    enum class Check { Ok, Retry, Stop };
+    int ask(const QString &prompt, const QString &title, int style);
+    bool okCancel(const QString &prompt, const QString &title);
+    Check checkDisk(bool wantWritable);
+    void progress(const QString &text);
+    Error report(Error e);
+    QString onDisk(const QString &name) const;
+
+    QString drive_;
+    QWidget *form_;
+};
+
+}  // namespace tqen::maintenance

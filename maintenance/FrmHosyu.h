@@ -1,0 +1,110 @@
+#pragma once
+// The maintenance form: the settings (data file, date style), the floppy and
+// disk copies of the data file, the customer list and the bulk deletions.
+#include "platform/error/Error.h"
+#include "platform/forms/Form.h"
+
+class QComboBox;
+class QListWidget;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+namespace tqen::forms {
+class DataControl;
+class DataGrid;
+class FramedPanel;
+class TextBox;
+}  // namespace tqen::forms
+
+namespace tqen {
+
+class FrmHosyu : public forms::Form {
+    Q_OBJECT
+public:
+    FrmHosyu();
+    ~FrmHosyu() override;
+
+    // Version label, date styles, settings, first drive, customer list.
+    void Form_Load();
+
+    // Settings of 管理.
+    void ReadEnv();
+    bool EntryEnv();
+    void Clear保守画面();
+    void Command2_Click();
+
+    // Floppy backup set and disk copies of the data file.
+    void Command7_Click();
+    void Command8_Click();
+    void SaveDataFileToHdd();
+    void ReadDataFileFromHdd();
+
+    // Safety snapshots: the list and putting the chosen one back.
+    void ReadSnapshots();
+    void cmd元に戻す_Click();
+
+    // Customer list.
+    void Read顧客マスタ();
+    void DeleteLine顧客();
+    Error Entry顧客マスタ();
+
+    // Bulk deletions; false when the user said no or a step failed.
+    bool DeleteAllKokyaku(bool withMessages);
+    bool DeleteAll日報(bool withMessages);
+    Error DelAllCodeMaster();
+    void Command5_Click();
+    bool DeleteAllData();
+
+private:
+    void buildForm();
+    QWidget *buildSettingsTab();
+    QWidget *buildDataTab();
+    QWidget *buildCustomerTab();
+    QWidget *buildDeletionTab();
+    void openHelp(const QString &page);
+    void showWait(const QString &text);
+    void hideWait();
+    void failed(const Error &e);
+    // Snapshot of the data file in use before an operation that rewrites it.
+    Error safetySnapshot(const QString &operation);
+    // Runs statements on the data database in one transaction.
+    Error runOnData(const QStringList &statements, const QString &what);
+    bool deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages);
+
+    QTabWidget *SSTab = nullptr;
+    forms::TextBox *txtDataPath = nullptr;
+    QPushButton *Command2 = nullptr;
+    QComboBox *cmb年号 = nullptr;
+    QLabel *LblUpdate = nullptr;
+    QPushButton *Image1 = nullptr;
+    QPushButton *cmdHint1 = nullptr;
+    QComboBox *cmbFDD = nullptr;
+    QPushButton *Command7 = nullptr;
+    QPushButton *Command9 = nullptr;
+    QPushButton *Command8 = nullptr;
+    QPushButton *Command11 = nullptr;
+    QLabel *FddMsg = nullptr;
+    QPushButton *CmdHint2 = nullptr;
+    QListWidget *lst控え = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
+    forms::DataControl *dat顧客 = nullptr;
+    forms::DataGrid *Grid顧客 = nullptr;
+    QPushButton *cmd読込 = nullptr;
+    QPushButton *cmd削除 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command6 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QPushButton *Command10 = nullptr;
+    QPushButton *cmd登録 = nullptr;
+    QPushButton *cmdクリア = nullptr;
+    QPushButton *cmd閉じる = nullptr;
+    QPushButton *cmd戻る = nullptr;
+    QPushButton *cmdメニュー = nullptr;
+    forms::FramedPanel *CnMsg = nullptr;
+    QLabel *LMsg = nullptr;
+};
+
+}  // namespace tqen

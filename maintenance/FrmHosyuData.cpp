@@ -1,0 +1,175 @@
+// The data tab and the deletion tab of the maintenance form: the floppy set,
+// the disk copies of the data file and the bulk deletions.
+#include "maintenance/FrmHosyu.h"
+
+#include "core/Globals.h"
+#include "core/ModApi.h"
+#include "maintenance/FddBackup.h"
+#include "maintenance/Snapshots.h"
+#include "messages/Msg.h"
+#include "platform/dao/Dao.h"
+#include "platform/files/Files.h"
+#include "platform/forms/Interaction.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tqen {
+
+Error FrmHosyu::safetySnapshot(const QString &operation) {
+    Error e = maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
+    ReadSnapshots();
+    return e;
+}
+
+void FrmHosyu::ReadSnapshots() {
+    lst控え->clear();
+    for (const maintenance::Snapshots::Entry &e : maintenance::Snapshots::ofProgram().list()) {
+        auto *item = new QListWidgetItem(maintenance::Snapshots::describe(e), lst控え);
+        item->setData(Qt::UserRole, e.path);
+    }
+    if (lst控え->count()) lst控え->setCurrentRow(0);
+    cmd元に戻す->setEnabled(lst控え->count() > 0);
+}
+
+void FrmHosyu::cmd元に戻す_Click() {
+    const QListWidgetItem *item = lst控え->currentItem();
+    if (!item) return;
+    maintenance::Snapshots snaps = maintenance::Snapshots::ofProgram();
+    const QString path = item->data(Qt::UserRole).toString();
+    for (const maintenance::Snapshots::Entry &e : snaps.list()) {
+        if (e.path != path) continue;
+        const int answer = forms::interaction().messageBox(
+            this,
+            QStringLiteral("データを次の時点に戻します。よろしいですか。\n%1\n\n今のデータも控えとして残ります。")
+                .arg(maintenance::Snapshots::describe(e)),
+            forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, QStringLiteral("元に戻す"));
+        if (answer != forms::mb::IdYes) return;
+        const Error error = snaps.putBack(e);
+        ReadSnapshots();
+        if (!error.ok()) {
+            failed(error);
+            return;
+        }
+        Read顧客マスタ();
+        forms::interaction().messageBox(this, QStringLiteral("データを元に戻しました。"),
+                                        forms::mb::OK | forms::mb::Information, QStringLiteral("元に戻す"));
+        return;
+    }
+}
+
+// --- Floppy set ---------------------------------------------------------------
+
+void FrmHosyu::Command7_Click() {
+    maintenance::FddBackup backup(cmbFDD->currentText(), this);
+    backup.FDDBuckUp();
+}
+
+void FrmHosyu::Command8_Click() {
+    maintenance::FddBackup backup(cmbFDD->currentText(), this);
+    const QString restored = files::resolveCase(G().DataFolder + QStringLiteral("Tqendata.mdb"));
+    backup.beforeReplace = [restored] {
+        if (!files::fileExists(restored)) return Error();
+        return maintenance::Snapshots::ofProgram().take(restored, QStringLiteral("フロッピーディスクからの読込"));
+    };
+    backup.RestoreTQ();
+}
+
+// --- Copies of the data file ----------------------------------------------------
+
+void FrmHosyu::SaveDataFileToHdd() {
+    ModApi::FileDialogRequest request;
+    request.title = QStringLiteral("ファイルの保存...");
+    request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");
+    request.filterIndex = 1;
+    request.defaultName = QStringLiteral("Tqendata.mdb");
+    request.initialFolder = QStringLiteral("c:\\");
+    if (!ModApi::SaveFileDialog(this, request)) return;
+    const QString dest = request.chosenPath;
+    if (forms::interaction().shellCopy(this, G().DataDbPath, dest, QStringLiteral("コピー")) == 0)
+        MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("コピー完了"), dest + QStringLiteral(" に"));
+}
+
+void FrmHosyu::ReadDataFileFromHdd() {
+    ModApi::FileDialogRequest request;
+    request.title = QStringLiteral("ファイルの読込...");
+    request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");
+    request.filterIndex = 1;
+    request.defaultName = QStringLiteral("Tqendata.mdb");
+    request.initialFolder = QStringLiteral("c:\\");
+    if (!ModApi::OpenFileDialog(this, request)) return;
+    const QString src = request.chosenPath;
+    // A file that is not a data database would leave every screen empty.
+    if (Error e = dao::checkDatabase(src, maintenance::FddBackup::dataTables()); !e.ok()) {
+        failed(e);
+        return;
+    }
+    if (files::fileExists(G().DataDbPath)) {
+        if (Error e = safetySnapshot(QStringLiteral("ほかのディスクからの読込")); !e.ok()) {
+            failed(e);
+            return;
+        }
+    }
+    if (forms::interaction().shellCopy(this, src, G().DataDbPath, QStringLiteral("コピー")) == 0)
+        MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("読込み完了"), G().DataDbPath + QStringLiteral(" に"));
+}
+
+// --- Deletions -------------------------------------------------------------------
+
+Error FrmHosyu::runOnData(const QStringList &statements, const QString &what) {
+    const QString text = what + QStringLiteral(" を削除できませんでした。データは元のままです。");
+    if (Error e = safetySnapshot(what + QStringLiteral("の削除")); !e.ok()) return e;
+    auto data = dao::Database::open(G().DataDbPath);
+    if (!data.beginTrans()) return dao::failure(text, data);
+    for (const QString &sql : statements) {
+        if (!data.execute(sql)) {
+            Error e = dao::failure(text, data);
+            data.rollback();
+            return e;
+        }
+    }
+    if (!data.commitTrans()) {
+        Error e = dao::failure(text, data);
+        data.rollback();
+        return e;
+    }
+    return {};
+}
+
+bool FrmHosyu::deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages) {
+    const QString group = QStringLiteral("削除");
+    if (withMessages && !MSG::ShowMessage(group, QStringLiteral("伝票確認2"), subject)) return false;
+    if (Error e = runOnData(statements, subject); !e.ok()) {
+        failed(e);
+        return false;
+    }
+    if (withMessages) MSG::ShowMessage(group, QStringLiteral("伝票完了2"), subject);
+    return true;
+}
+
+bool FrmHosyu::DeleteAllKokyaku(bool withMessages) {
+    return deleteWithMessages(QStringLiteral("すべての顧客情報"), {QStringLiteral("delete * from 顧客マスタ")}, withMessages);
+}
+
+bool FrmHosyu::DeleteAll日報(bool withMessages) {
+    return deleteWithMessages(QStringLiteral("すべての営業日報"), {QStringLiteral("delete * from 営業日報")}, withMessages);
+}
+
+Error FrmHosyu::DelAllCodeMaster() {
+    return runOnData({QStringLiteral("update コードマスタ set sname = null ")}, QStringLiteral("すべてのコード表"));
+}
+
+void FrmHosyu::Command5_Click() {
+    deleteWithMessages(QStringLiteral("すべてのコード表"), {QStringLiteral("update コードマスタ set sname = null ")}, true);
+}
+
+// Everything goes in one transaction: a failure half-way deletes nothing.
+bool FrmHosyu::DeleteAllData() {
+    return deleteWithMessages(QStringLiteral("すべてのデータ"),
+                              {QStringLiteral("delete * from 顧客マスタ"), QStringLiteral("update コードマスタ set sname = null "),
+                               QStringLiteral("delete * from 営業日報")},
+                              true);
+}
+
+}  // namespace tqen
