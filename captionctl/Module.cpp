@@ -5,10 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFont>
 
 #include <atomic>
-#include <cmath>
 #include <dlfcn.h>
 
 namespace tqen::captionctl {
@@ -127,15 +125,5 @@ void Module::objectDestroyed() { --g_objects; }
 int Module::liveObjects() { return g_objects; }
 void Module::lock(bool on) { on ? ++g_locks : --g_locks; }
 bool Module::canUnloadNow() { return g_objects == 0 && g_locks <= 0; }
-
-void installFontSubstitutions() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("MS Pゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-}
 
 }  // namespace tqen::captionctl

@@ -1,6 +1,7 @@
 // Every property's accepted and rejected values, with codes and texts.
 #include "captionctl/CMDCaptCtrl.h"
 #include "captionctl/MDCaptIds.h"
+#include "captionctl/MDCaptTypeLib.h"
 
 #include <gtest/gtest.h>
 
