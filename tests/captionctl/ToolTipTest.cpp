@@ -72,6 +72,35 @@ TEST_F(ToolTipTest, ShowHideSuppressAndRelease) {
     EXPECT_EQ(ctrl->toolTipTimerInterval(), 1000);
 }
 
+TEST_F(ToolTipTest, AfterAClickTheNextTipWaitsTheFullSecond) {
+    // Hidden by a click on the control: no quicker re-show.
+    ctrl->toolTipMouseMove();
+    ctrl->toolTipTimer();
+    ASSERT_EQ(TT::state(), TT::Shown);
+    TT::mouseMessage(ctrl, TT::LeftButtonDown);  // the watcher sees the press first
+    ctrl->toolTipLeftDown();
+    EXPECT_EQ(TT::state(), TT::Suppressed);
+    EXPECT_EQ(TT::box(), nullptr);
+    EXPECT_EQ(TT::lastHideTime(), 0);
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();  // back within the same second
+    EXPECT_EQ(ctrl->toolTipTimerInterval(), 1000);
+    // Hidden by a press of another button elsewhere: the same.
+    ctrl->toolTipTimer();
+    ASSERT_EQ(TT::state(), TT::Shown);
+    TT::mouseMessage(other, TT::OtherButton);
+    EXPECT_EQ(TT::lastHideTime(), 0);
+    // Hidden by the mouse moving on: the next one comes after 250 ms.
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();
+    ctrl->toolTipTimer();
+    TT::mouseMessage(other, TT::Move);
+    EXPECT_EQ(TT::lastHideTime(), 1000);
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();
+    EXPECT_EQ(ctrl->toolTipTimerInterval(), 250);
+}
+
 TEST_F(ToolTipTest, WatcherHidesAShownTipWhereverTheMouseGoes) {
     ctrl->toolTipMouseMove();
     ctrl->toolTipTimer();
