@@ -3,6 +3,7 @@
 // buttons; drawing a month and marking the days that hold reports.
 #include "app/TqenMain.h"
 
+#include "captionctl/MDCaptIds.h"
 #include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
 #include "core/MakerLink.h"
@@ -29,13 +30,13 @@ namespace tqen {
 namespace {
 
 // The caption control's class and the dispatch identifiers the calendar uses.
-const QString kCaptionClsid = QStringLiteral("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
-constexpr int DispCaption = -518;
-constexpr int DispBackColor = -501;
-constexpr int DispForeColor = -513;
-constexpr int DispClick = -600;
-constexpr int DispFontSize = 28;
-constexpr int DispLabelPosition = 10;
+const QString kCaptionClsid = QString::fromLatin1(captionctl::kControlClsid);
+constexpr int DispCaption = captionctl::DISPID_CAPTION;
+constexpr int DispBackColor = captionctl::DISPID_BACKCOLOR;
+constexpr int DispForeColor = captionctl::DISPID_FORECOLOR;
+constexpr int DispClick = captionctl::DISPID_CLICK;
+constexpr int DispFontSize = captionctl::DISPID_FontSize;
+constexpr int DispLabelPosition = captionctl::DISPID_LabelPosition;
 
 }  // namespace
 

@@ -4,8 +4,10 @@
 #include "captionctl/AboutBox.h"
 #include "captionctl/CaptionToolTip.h"
 #include "captionctl/MDCaptIds.h"
+#include "captionctl/MDCaptTypeLib.h"
 #include "captionctl/Module.h"
 #include "captionctl/StringTable.h"
+#include "platform/com/FontSubstitutes.h"
 #include "platform/com/Units.h"
 
 #include <QApplication>
@@ -50,15 +52,14 @@ bool toLong(const QVariant &v, qint64 *out) {
     }
 }
 
-bool toBoolValue(const QVariant &v, qint64 *out) {
-    if (!toLong(v, out)) return false;
-    return true;
-}
-
 DispResult rangeError(int messageId) {
     return DispResult::error(com::kErrInvalidPropertyValue, loadString(messageId));
 }
 DispResult mismatch() { return DispResult::error(com::kErrTypeMismatch, kTypeMismatch); }
+DispResult memberNotFound() {
+    return DispResult::error(com::kErrMemberNotFound,
+                             "オブジェクトでサポートされていないプロパティまたはメソッドです。");
+}
 
 QPixmap pictureFrom(const QVariant &v) {
     if (v.canConvert<QPixmap>() && v.typeId() == QMetaType::QPixmap) return v.value<QPixmap>();
@@ -80,12 +81,6 @@ QByteArray pictureBytes(const QPixmap &p) {
     return bytes;
 }
 
-QFont defaultFont() {
-    QFont f(loadString(IDS_DEFAULT_FONT));
-    f.setPointSizeF(9.0);
-    return f;
-}
-
 bool fontFrom(const QVariant &v, QFont *out) {
     if (v.typeId() == QMetaType::QFont) {
         *out = v.value<QFont>();
@@ -93,7 +88,7 @@ bool fontFrom(const QVariant &v, QFont *out) {
     }
     if (v.typeId() != QMetaType::QVariantMap) return false;
     const QVariantMap m = v.toMap();
-    QFont f = defaultFont();
+    QFont f = CMDCaptCtrl::defaultFont();
     if (m.contains("Name")) f.setFamily(m.value("Name").toString());
     if (m.contains("Size") && m.value("Size").toDouble() > 0)
         f.setPointSizeF(m.value("Size").toDouble());
@@ -117,7 +112,17 @@ QVariantMap fontToMap(const QFont &f) {
             {"Charset", 128}};
 }
 
+// Numbers of the defaults profile read at construction (the initial size).
+constexpr int kProfileWidth = 104;
+constexpr int kProfileHeight = 105;
+
 }  // namespace
+
+QFont CMDCaptCtrl::defaultFont() {
+    QFont f(loadString(IDS_DEFAULT_FONT));
+    f.setPointSizeF(double(property(DISPID_FontSize)->number));
+    return f;
+}
 
 QString windowClassName(const QWidget *w) {
     const QVariant cls = w->property("windowClass");
@@ -127,17 +132,17 @@ QString windowClassName(const QWidget *w) {
 
 CMDCaptCtrl::CMDCaptCtrl(QWidget *parent) : QWidget(parent) {
     Module::objectCreated();
-    installFontSubstitutions();
+    com::installFontSubstitutes();
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(false);
-    m_Font = defaultFont();
+    resetToExchangeDefaults();
     m_tipTimer.setSingleShot(true);
     connect(&m_tipTimer, &QTimer::timeout, this, &CMDCaptCtrl::toolTipTimer);
     createOverlay();
     CaptionToolTip::attach();
     if (DefaultsProfile *prof = Module::instance().profile()) {
-        const int w = prof->readInt(104, 0), h = prof->readInt(105, 0);
+        const int w = prof->readInt(kProfileWidth, 0), h = prof->readInt(kProfileHeight, 0);
         if (w != 0 && h != 0) resize(w, h);
     }
     m_cachedEnabled = isEnabled();
@@ -167,12 +172,11 @@ QList<com::Guid> CMDCaptCtrl::propertyPages() const {
 }
 
 com::Guid CMDCaptCtrl::pageOfProperty(int dispid) const {
-    switch (dispid) {
-    case DISPID_BACKCOLOR:
-    case DISPID_FORECOLOR:
-    case DISPID_ShadowColor: return com::CLSID_StockColorPage;
-    case DISPID_FONT: return com::CLSID_StockFontPage;
-    case DISPID_MouseIcon: return com::CLSID_StockPicturePage;
+    const PropertyDef *p = property(dispid);
+    switch (p ? p->kind : PropKind::Method) {
+    case PropKind::Colour: return com::CLSID_StockColorPage;
+    case PropKind::Font: return com::CLSID_StockFontPage;
+    case PropKind::Picture: return com::CLSID_StockPicturePage;
     default: return {};
     }
 }
@@ -180,266 +184,139 @@ com::Guid CMDCaptCtrl::pageOfProperty(int dispid) const {
 // ---- dispatch ----
 
 int CMDCaptCtrl::idOfName(const QString &name) const {
-    for (int i = 0; i < kMemberCount; ++i)
-        if (name.compare(QLatin1String(kMembers[i].name), Qt::CaseInsensitive) == 0)
-            return kMembers[i].dispid;
+    for (const PropertyDef &p : properties())
+        if (name.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) return p.dispid;
     return com::DISPID_UNKNOWN;
 }
 
-float CMDCaptCtrl::lengthOut(qint16 pixels, bool horizontal) const {
+float CMDCaptCtrl::lengthOut(int pixels, bool horizontal) const {
     const double dpi = horizontal ? com::screenDpiX() : com::screenDpiY();
     return com::pixelsToContainer(pixels, m_ambient.units, dpi);
 }
 
 DispResult CMDCaptCtrl::get(int dispid) {
-    switch (dispid) {
-    case DISPID_AutoAdjust: return DispResult::success(m_AutoAdjust);
-    case DISPID_BorderEffect: return DispResult::success(int(m_BorderEffect));
-    case DISPID_BottomMargin: return DispResult::success(lengthOut(m_BottomMargin, false));
-    case DISPID_ChildBorderEffect: return DispResult::success(int(m_ChildBorderEffect));
-    case DISPID_LabelAlignment: return DispResult::success(int(m_LabelAlignment));
-    case DISPID_LabelBorderEffect: return DispResult::success(int(m_LabelBorderEffect));
-    case DISPID_LabelBorderStyle: return DispResult::success(int(m_LabelBorderStyle));
-    case DISPID_LabelHeight: return DispResult::success(lengthOut(m_LabelHeight, false));
-    case DISPID_LabelLeft: return DispResult::success(lengthOut(m_LabelLeft, true));
-    case DISPID_LabelPosition: return DispResult::success(int(m_LabelPosition));
-    case DISPID_LabelTop: return DispResult::success(lengthOut(m_LabelTop, false));
-    case DISPID_LabelWidth: return DispResult::success(lengthOut(m_LabelWidth, true));
-    case DISPID_LeftMargin: return DispResult::success(lengthOut(m_LeftMargin, true));
-    case DISPID_RightMargin: return DispResult::success(lengthOut(m_RightMargin, true));
-    case DISPID_ShadowColor: return DispResult::success(uint(m_ShadowColor));
-    case DISPID_Spacing: return DispResult::success(lengthOut(m_Spacing, true));
-    case DISPID_TopMargin: return DispResult::success(lengthOut(m_TopMargin, false));
-    case DISPID_MouseIcon: return DispResult::success(QVariant::fromValue(m_MouseIcon));
-    case DISPID_MousePointer: return DispResult::success(int(m_MousePointer));
-    case DISPID_HdnHeight: return DispResult::success(height());
-    case DISPID_HdnWidth: return DispResult::success(width());
-    case DISPID_ToolTip: return DispResult::success(m_ToolTip);
-    case DISPID_FontBold: return DispResult::success(m_Font.bold());
-    case DISPID_FontItalic: return DispResult::success(m_Font.italic());
-    case DISPID_FontStrikeThru: return DispResult::success(m_Font.strikeOut());
-    case DISPID_FontUnderline: return DispResult::success(m_Font.underline());
-    case DISPID_FontName: return DispResult::success(m_Font.family());
-    case DISPID_FontSize: return DispResult::success(float(m_Font.pointSizeF()));
-    case DISPID_LabelAutoSize: return DispResult::success(m_LabelAutoSize != 0);
-    case DISPID_BorderStyle: return DispResult::success(int(m_BorderStyle));
-    case DISPID_BACKCOLOR: return DispResult::success(uint(m_BackColor));
-    case DISPID_FORECOLOR: return DispResult::success(uint(m_ForeColor));
-    case DISPID_CAPTION: return DispResult::success(m_Caption);
-    case DISPID_ENABLED: return DispResult::success(isEnabled());
-    case DISPID_FONT: return DispResult::success(QVariant::fromValue(m_Font));
-    case DISPID_HWND: return DispResult::success(qulonglong(quintptr(this)));
-    default:
-        return DispResult::error(com::kErrMemberNotFound,
-                                 "オブジェクトでサポートされていないプロパティまたはメソッドです。");
+    const PropertyDef *p = property(dispid);
+    if (!p || p->kind == PropKind::Method) return memberNotFound();
+    const QVariant v = p->fetch(*this);
+    switch (p->kind) {
+    case PropKind::ShortFlag: return DispResult::success(v.toInt() != 0);
+    case PropKind::Length: return DispResult::success(lengthOut(v.toInt(), p->horizontal()));
+    case PropKind::FontPoints: return DispResult::success(float(v.toDouble()));
+    default: return DispResult::success(v);
     }
 }
 
-DispResult CMDCaptCtrl::putLength(int dispid, const QVariant &value, bool horizontal,
-                                  int messageId, qint16 *member) {
-    bool ok = false;
-    const double v = value.toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return mismatch();
-    if (v < 0) return rangeError(messageId);
-    const long px = com::containerToPixels(
-        v, m_ambient.units, horizontal ? com::screenDpiX() : com::screenDpiY());
-    // A length the 16-bit member cannot hold is refused like a negative one.
-    if (px > 32767) return rangeError(messageId);
-    *member = qint16(px);
-    afterSet(dispid);
-    return DispResult::success();
-}
-
-DispResult CMDCaptCtrl::put(int dispid, const QVariant &value) {
+// A value sent to property p as p stores it, or the error that refuses it.
+DispResult CMDCaptCtrl::parse(const PropertyDef &p, const QVariant &value, QVariant *stored) const {
     qint64 n = 0;
-    auto enumPut = [&](qint16 *member, int lo, int hi, int messageId) -> DispResult {
+    switch (p.kind) {
+    case PropKind::Enum:
+    case PropKind::ShortFlag:
+    case PropKind::Flag:
         if (!toLong(value, &n)) return mismatch();
-        if (n < lo || n > hi) return rangeError(messageId);
-        *member = qint16(n);
-        afterSet(dispid);
+        if (!p.accepts(n)) return rangeError(p.errorId);
+        *stored = p.kind == PropKind::Flag ? QVariant(n != 0) : QVariant(int(n));
         return DispResult::success();
-    };
-    switch (dispid) {
-    case DISPID_AutoAdjust:
-        if (!toBoolValue(value, &n)) return mismatch();
-        if (n != 0 && n != 1 && n != -1) return rangeError(IDS_ERR_BOOLEAN);
-        m_AutoAdjust = n != 0;
-        afterSet(dispid);
+    case PropKind::Length: {
+        bool ok = false;
+        const double v = value.toDouble(&ok);
+        if (!ok || !std::isfinite(v)) return mismatch();
+        if (v < 0) return rangeError(p.errorId);
+        const double dpi = p.horizontal() ? com::screenDpiX() : com::screenDpiY();
+        const long px = com::containerToPixels(v, m_ambient.units, dpi);
+        // A length the 16-bit member cannot hold is refused like a negative one.
+        if (px > p.hi) return rangeError(p.errorId);
+        *stored = int(px);
         return DispResult::success();
-    case DISPID_BorderEffect: return enumPut(&m_BorderEffect, 0, 4, IDS_ERR_BORDEREFFECT);
-    case DISPID_ChildBorderEffect: return enumPut(&m_ChildBorderEffect, 0, 4, IDS_ERR_BORDEREFFECT);
-    case DISPID_LabelAlignment: return enumPut(&m_LabelAlignment, 0, 2, IDS_ERR_LABELALIGNMENT);
-    case DISPID_LabelBorderEffect: return enumPut(&m_LabelBorderEffect, 0, 4, IDS_ERR_BORDEREFFECT);
-    case DISPID_LabelBorderStyle: return enumPut(&m_LabelBorderStyle, 0, 1, IDS_ERR_BORDERSTYLE);
-    case DISPID_LabelPosition: return enumPut(&m_LabelPosition, 0, 7, IDS_ERR_LABELPOSITION);
-    case DISPID_BottomMargin:
-        return putLength(dispid, value, false, IDS_ERR_BOTTOMMARGIN, &m_BottomMargin);
-    case DISPID_LabelHeight:
-        return putLength(dispid, value, false, IDS_ERR_LABELHEIGHT, &m_LabelHeight);
-    case DISPID_LabelLeft: return putLength(dispid, value, true, IDS_ERR_LABELLEFT, &m_LabelLeft);
-    case DISPID_LabelTop: return putLength(dispid, value, false, IDS_ERR_LABELTOP, &m_LabelTop);
-    case DISPID_LabelWidth: return putLength(dispid, value, true, IDS_ERR_LABELWIDTH, &m_LabelWidth);
-    case DISPID_LeftMargin: return putLength(dispid, value, true, IDS_ERR_LEFTMARGIN, &m_LeftMargin);
-    case DISPID_RightMargin:
-        return putLength(dispid, value, true, IDS_ERR_RIGHTMARGIN, &m_RightMargin);
-    case DISPID_Spacing: return putLength(dispid, value, true, IDS_ERR_SPACING, &m_Spacing);
-    case DISPID_TopMargin: return putLength(dispid, value, false, IDS_ERR_TOPMARGIN, &m_TopMargin);
-    case DISPID_ShadowColor:
+    }
+    case PropKind::Colour:
         if (!toLong(value, &n)) return mismatch();
-        m_ShadowColor = com::OleColor(quint32(n));
-        afterSet(dispid);
+        *stored = uint(quint32(n));
         return DispResult::success();
-    case DISPID_MouseIcon: {
+    case PropKind::Text:
+    case PropKind::FontFace:
+        if (!value.canConvert<QString>()) return mismatch();
+        *stored = value.toString();
+        return DispResult::success();
+    case PropKind::Picture: {
         const QPixmap pic = pictureFrom(value);
-        if (pic.isNull()) return DispResult::error(com::kErrInvalidPicture, loadString(IDS_ERR_MOUSEICON));
-        m_MouseIcon = pic;
-        afterSet(dispid);
+        if (pic.isNull()) return DispResult::error(com::kErrInvalidPicture, loadString(p.errorId));
+        *stored = QVariant::fromValue(pic);
         return DispResult::success();
     }
-    case DISPID_MousePointer:
-        if (!toLong(value, &n)) return mismatch();
-        if (!((n >= 0 && n <= 14) || n == 99)) return rangeError(IDS_ERR_MOUSEPOINTER);
-        m_MousePointer = qint16(n);
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_HdnHeight:
-    case DISPID_HdnWidth:
-        return DispResult::success();
-    case DISPID_ToolTip:
-        if (!value.canConvert<QString>()) return mismatch();
-        m_ToolTip = value.toString();
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_FontBold:
-    case DISPID_FontItalic:
-    case DISPID_FontStrikeThru:
-    case DISPID_FontUnderline: {
-        if (!toLong(value, &n)) return mismatch();
-        const bool on = n != 0;
-        if (dispid == DISPID_FontBold) m_Font.setBold(on);
-        else if (dispid == DISPID_FontItalic) m_Font.setItalic(on);
-        else if (dispid == DISPID_FontStrikeThru) m_Font.setStrikeOut(on);
-        else m_Font.setUnderline(on);
-        afterSet(dispid);
-        return DispResult::success();
-    }
-    case DISPID_FontName:
-        if (!value.canConvert<QString>()) return mismatch();
-        m_Font.setFamily(value.toString());
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_FontSize: {
+    case PropKind::FontPoints: {
         bool ok = false;
         const double size = value.toDouble(&ok);
         if (!ok || !std::isfinite(size)) return mismatch();
-        if (size <= 0 || size > 2048) return DispResult::error(com::kErrInvalidPropertyValue, kInvalidValue);
-        m_Font.setPointSizeF(size);
-        afterSet(dispid);
+        if (size <= 0 || size > 2048)
+            return DispResult::error(com::kErrInvalidPropertyValue, kInvalidValue);
+        *stored = size;
         return DispResult::success();
     }
-    case DISPID_LabelAutoSize:
-        if (!toBoolValue(value, &n)) return mismatch();
-        if (n != 0 && n != 1 && n != -1) return rangeError(IDS_ERR_BOOLEAN);
-        m_LabelAutoSize = qint16(n);
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_BorderStyle:
-        if (!toLong(value, &n)) return mismatch();
-        if (n != 0 && n != 1 && n != -1) return rangeError(IDS_ERR_BORDERSTYLE);
-        m_BorderStyle = qint16(n);
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_BACKCOLOR:
-    case DISPID_FORECOLOR:
-        if (!toLong(value, &n)) return mismatch();
-        (dispid == DISPID_BACKCOLOR ? m_BackColor : m_ForeColor) = com::OleColor(quint32(n));
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_CAPTION:
-        if (!value.canConvert<QString>()) return mismatch();
-        if (m_Caption == value.toString()) return DispResult::success();
-        m_Caption = value.toString();
-        afterSet(dispid);
-        return DispResult::success();
-    case DISPID_ENABLED:
-        if (!toLong(value, &n)) return mismatch();
-        setEnabled(n != 0);
-        m_modified = true;
-        return DispResult::success();
-    case DISPID_FONT: {
+    case PropKind::Font: {
         QFont f;
         if (!fontFrom(value, &f)) return mismatch();
-        m_Font = f;
-        afterSet(dispid);
+        *stored = QVariant::fromValue(f);
         return DispResult::success();
     }
-    case DISPID_HWND:
-        return DispResult::error(com::kErrReadOnlyProperty, kReadOnly);
-    default:
-        return get(dispid);  // the member-not-found error
+    case PropKind::Handle: return DispResult::error(com::kErrReadOnlyProperty, kReadOnly);
+    case PropKind::PixelSize:
+    case PropKind::Method: break;
     }
+    return memberNotFound();
+}
+
+DispResult CMDCaptCtrl::put(int dispid, const QVariant &value) {
+    const PropertyDef *p = property(dispid);
+    if (!p) return memberNotFound();
+    if (p->kind == PropKind::PixelSize) return DispResult::success();  // has no effect
+    QVariant stored;
+    const DispResult r = parse(*p, value, &stored);
+    if (!r.ok()) return r;
+    // Setting the caption it already has is no change.
+    if (p->after == AfterSet::CaptionChanged && p->fetch(*this) == stored) return r;
+    p->store(*this, stored);
+    afterSet(*p);
+    return r;
 }
 
 // What follows a successful set.
-void CMDCaptCtrl::afterSet(int dispid) {
+void CMDCaptCtrl::afterSet(const PropertyDef &p) {
     m_modified = true;
-    switch (dispid) {
-    case DISPID_AutoAdjust:
-    case DISPID_BottomMargin:
-    case DISPID_LabelHeight:
-    case DISPID_LabelWidth:
-    case DISPID_LeftMargin:
-    case DISPID_RightMargin:
-    case DISPID_Spacing:
-    case DISPID_TopMargin:
-    case DISPID_BorderStyle:
+    switch (p.after) {
+    case AfterSet::Repaint: update(); break;
+    case AfterSet::RepaintFitChild:
         update();
         LayoutChild(FitChild);
         break;
-    case DISPID_ChildBorderEffect:
+    case AfterSet::RepaintFitControlIfAuto:
+        update();
+        if (m_AutoAdjust) LayoutChild(FitControl);
+        break;
+    case AfterSet::FitControlRepaint:
+        LayoutChild(FitControl);
+        update();
+        break;
+    case AfterSet::RepaintChildren:
         update();
         for (QWidget *w : findChildren<QWidget *>()) w->update();
         invalidateChildBorder();
         break;
-    case DISPID_LabelLeft:
-    case DISPID_LabelTop:
-        update();
-        if (m_AutoAdjust) LayoutChild(FitControl);
-        break;
-    case DISPID_LabelPosition:
-        LayoutChild(FitControl);
-        update();
-        break;
-    case DISPID_MouseIcon:
-    case DISPID_MousePointer:
-        applyCursor();
-        break;
-    case DISPID_ToolTip:
+    case AfterSet::Cursor: applyCursor(); break;
+    case AfterSet::ToolTip:
         if (CaptionToolTip::lastUnderMouse() == this && CaptionToolTip::state() != CaptionToolTip::Idle &&
             CaptionToolTip::state() != CaptionToolTip::Suppressed)
             hideToolTip(CaptionToolTip::Idle);
         else
             m_tipTimer.stop();
         break;
-    case DISPID_FontBold:
-    case DISPID_FontItalic:
-    case DISPID_FontStrikeThru:
-    case DISPID_FontUnderline:
-    case DISPID_FontName:
-    case DISPID_FontSize:
-    case DISPID_FONT:
-        OnFontChanged();
-        break;
-    case DISPID_LabelAutoSize:
+    case AfterSet::FontChanged: OnFontChanged(); break;
+    case AfterSet::LabelSize:
         UpdateLabelSize();
         update();
         break;
-    case DISPID_CAPTION:
-        OnTextChanged();
-        break;
-    default:
-        update();
-        break;
+    case AfterSet::CaptionChanged: OnTextChanged(); break;
+    case AfterSet::Nothing: break;
     }
 }
 
@@ -455,33 +332,8 @@ DispResult CMDCaptCtrl::invoke(int dispid, const QVariantList &args) {
 // ---- persistence ----
 
 void CMDCaptCtrl::resetToExchangeDefaults() {
-    m_TopMargin = 4;
-    m_LabelTop = 4;
-    m_LabelWidth = 64;
-    m_LabelHeight = 16;
-    m_LabelLeft = 4;
-    m_BottomMargin = 4;
-    m_LeftMargin = 4;
-    m_RightMargin = 4;
-    m_Spacing = 4;
-    m_MousePointer = 0;
-    m_AutoAdjust = false;
-    m_BorderEffect = 0;
-    m_BorderStyle = 0;
-    m_ChildBorderEffect = 0;
-    m_LabelAlignment = 0;
-    m_LabelAutoSize = 0;
-    m_LabelBorderStyle = 0;
-    m_LabelBorderEffect = 0;
-    m_LabelPosition = 7;
-    m_ShadowColor = 0;
-    m_ToolTip = QStringLiteral("MDCapt");
-    m_MouseIcon = QPixmap();
-    m_Caption.clear();
-    m_ForeColor = com::kSysButtonText;
-    m_BackColor = com::kSysButtonFace;
-    m_Font = defaultFont();
-    setEnabled(true);
+    for (const PropertyDef &p : properties())
+        if (p.persisted) p.store(*this, p.defaultValue());
 }
 
 void CMDCaptCtrl::afterPropertiesChanged() {
@@ -492,42 +344,84 @@ void CMDCaptCtrl::afterPropertiesChanged() {
     invalidateChildBorder();
 }
 
+namespace {
+
+// A row's value as the defaults profile holds it, or an invalid QVariant to
+// keep the value of the reset. The profile's values are taken without the
+// range tests of a set.
+QVariant readProfile(const DefaultsProfile &prof, const PropertyDef &p) {
+    switch (p.kind) {
+    case PropKind::Enum:
+    case PropKind::ShortFlag:
+    case PropKind::Length: return int(qint16(prof.readInt(p.profileKey, int(p.number))));
+    case PropKind::Flag: return prof.readInt(p.profileKey, int(p.number)) != 0;
+    case PropKind::Colour: return uint(quint32(prof.readLong(p.profileKey, qint64(p.number))));
+    case PropKind::FontFace: {
+        const QString face = prof.readString(p.profileKey, QString());
+        return face.isEmpty() ? p.defaultValue() : face;
+    }
+    case PropKind::FontPoints: {
+        // The size goes through the currency type: four decimal places.
+        const double size =
+            std::round(double(prof.readFloat(p.profileKey, float(p.number))) * 10000.0) / 10000.0;
+        return size > 0 ? QVariant(size) : QVariant();
+    }
+    default: return {};
+    }
+}
+
+// A row's stored value as a property bag holds it, and back (false: a value
+// that cannot be read, which leaves the default).
+QVariant toBag(const PropertyDef &p, const QVariant &stored) {
+    switch (p.kind) {
+    case PropKind::Picture: return pictureBytes(stored.value<QPixmap>());
+    case PropKind::Font: return fontToMap(stored.value<QFont>());
+    default: return stored;
+    }
+}
+
+bool fromBag(const PropertyDef &p, const QVariant &v, QVariant *stored) {
+    qint64 n = 0;
+    switch (p.kind) {
+    case PropKind::Enum:
+    case PropKind::ShortFlag:
+    case PropKind::Length:
+        if (!toLong(v, &n)) return false;
+        *stored = int(qint16(n));
+        return true;
+    case PropKind::Flag:
+        if (!toLong(v, &n)) return false;
+        *stored = n != 0;
+        return true;
+    case PropKind::Colour:
+        if (!toLong(v, &n)) return false;
+        *stored = uint(quint32(n));
+        return true;
+    case PropKind::Text: *stored = v.toString(); return true;
+    // A picture that cannot be read leaves the icon empty; loading goes on.
+    case PropKind::Picture: *stored = QVariant::fromValue(pictureFrom(v)); return true;
+    case PropKind::Font: {
+        QFont f;
+        if (!fontFrom(v, &f)) return false;
+        *stored = QVariant::fromValue(f);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+}  // namespace
+
 com::HResult CMDCaptCtrl::initNew() {
     resetToExchangeDefaults();
-    if (DefaultsProfile *prof = Module::instance().profile()) {
-        m_MousePointer = qint16(prof->readInt(106, 0));
-        m_AutoAdjust = prof->readInt(107, 0) != 0;
-        m_BorderEffect = qint16(prof->readInt(108, 0));
-        m_BorderStyle = qint16(prof->readInt(109, 0));
-        m_BottomMargin = qint16(prof->readInt(110, 4));
-        m_ChildBorderEffect = qint16(prof->readInt(111, 0));
-        m_LabelAlignment = qint16(prof->readInt(112, 0));
-        m_LabelAutoSize = qint16(prof->readInt(113, 0));
-        m_LabelBorderStyle = qint16(prof->readInt(114, 0));
-        m_LabelBorderEffect = qint16(prof->readInt(115, 0));
-        m_LabelHeight = qint16(prof->readInt(116, 16));
-        m_LabelLeft = qint16(prof->readInt(117, 4));
-        m_LabelPosition = qint16(prof->readInt(118, 7));
-        m_LabelTop = qint16(prof->readInt(119, 4));
-        m_LabelWidth = qint16(prof->readInt(120, 64));
-        m_LeftMargin = qint16(prof->readInt(121, 4));
-        m_RightMargin = qint16(prof->readInt(122, 4));
-        m_ShadowColor = com::OleColor(quint32(prof->readLong(123, 0)));
-        m_Spacing = qint16(prof->readInt(124, 4));
-        m_TopMargin = qint16(prof->readInt(125, 4));
+    if (const DefaultsProfile *prof = Module::instance().profile()) {
+        for (const PropertyDef &p : properties()) {
+            if (!(p.profile & ReadAtReset)) continue;
+            const QVariant v = readProfile(*prof, p);
+            if (v.isValid()) p.store(*this, v);
+        }
         m_Caption = m_ambient.displayName;
-        QString face = prof->readString(127, QString());
-        if (face.isEmpty()) face = loadString(IDS_DEFAULT_FONT);
-        m_Font.setFamily(face);
-        // The size goes through the currency type: four decimal places.
-        const double size = std::round(double(prof->readFloat(128, 9.0f)) * 10000.0) / 10000.0;
-        if (size > 0) m_Font.setPointSizeF(size);
-        m_Font.setBold(prof->readInt(129, 0) != 0);
-        m_Font.setItalic(prof->readInt(130, 0) != 0);
-        m_Font.setUnderline(prof->readInt(131, 0) != 0);
-        m_Font.setStrikeOut(prof->readInt(148, 0) != 0);
     }
-    m_ToolTip = QStringLiteral("MDCapt");
     afterPropertiesChanged();
     return com::S_OK;
 }
@@ -535,52 +429,16 @@ com::HResult CMDCaptCtrl::initNew() {
 com::HResult CMDCaptCtrl::load(const com::PropertyBag &bag) {
     resetToExchangeDefaults();
     QVariant v;
-    qint64 n = 0;
-    auto readShort = [&](const char *name, qint16 *member, qint16 def) {
-        *member = bag.read(name, &v) && toLong(v, &n) ? qint16(n) : def;
-    };
-    auto readColor = [&](const char *name, com::OleColor *member, com::OleColor def) {
-        *member = bag.read(name, &v) && toLong(v, &n) ? com::OleColor(quint32(n)) : def;
-    };
     if (bag.read("_ExtentX", &v)) {
         QVariant vy;
         if (bag.read("_ExtentY", &vy) && v.toLongLong() > 0 && vy.toLongLong() > 0)
             resize(int(com::himetricToPixels(long(v.toLongLong()), com::screenDpiX())),
                    int(com::himetricToPixels(long(vy.toLongLong()), com::screenDpiY())));
     }
-    // Stock properties first.
-    if (bag.read("Caption", &v)) m_Caption = v.toString();
-    readColor("ForeColor", &m_ForeColor, com::kSysButtonText);
-    readColor("BackColor", &m_BackColor, com::kSysButtonFace);
-    if (bag.read("Font", &v)) {
-        QFont f;
-        if (fontFrom(v, &f)) m_Font = f;
+    for (const PropertyDef &p : properties()) {
+        QVariant stored;
+        if (p.persisted && bag.read(p.name, &v) && fromBag(p, v, &stored)) p.store(*this, stored);
     }
-    setEnabled(bag.read("Enabled", &v) && toLong(v, &n) ? n != 0 : true);
-    // The control's own properties.
-    readShort("TopMargin", &m_TopMargin, 4);
-    readShort("LabelTop", &m_LabelTop, 4);
-    readShort("LabelWidth", &m_LabelWidth, 64);
-    readShort("LabelHeight", &m_LabelHeight, 16);
-    readShort("LabelLeft", &m_LabelLeft, 4);
-    readShort("BottomMargin", &m_BottomMargin, 4);
-    readShort("LeftMargin", &m_LeftMargin, 4);
-    readShort("RightMargin", &m_RightMargin, 4);
-    readShort("Spacing", &m_Spacing, 4);
-    readShort("MousePointer", &m_MousePointer, 0);
-    m_AutoAdjust = bag.read("AutoAdjust", &v) && toLong(v, &n) ? n != 0 : false;
-    readShort("BorderEffect", &m_BorderEffect, 0);
-    readShort("BorderStyle", &m_BorderStyle, 0);
-    readShort("ChildBorderEffect", &m_ChildBorderEffect, 0);
-    readShort("LabelAlignment", &m_LabelAlignment, 0);
-    readShort("LabelAutoSize", &m_LabelAutoSize, 0);
-    readShort("LabelBorderStyle", &m_LabelBorderStyle, 0);
-    readShort("LabelBorderEffect", &m_LabelBorderEffect, 0);
-    readShort("LabelPosition", &m_LabelPosition, 7);
-    readColor("ShadowColor", &m_ShadowColor, 0);
-    m_ToolTip = bag.read("ToolTip", &v) ? v.toString() : QStringLiteral("MDCapt");
-    // A picture that cannot be read leaves the icon empty; loading goes on.
-    m_MouseIcon = bag.read("MouseIcon", &v) ? pictureFrom(v) : QPixmap();
     afterPropertiesChanged();
     return com::S_OK;
 }
@@ -592,33 +450,8 @@ com::HResult CMDCaptCtrl::save(com::PropertyBag *bag, bool clearDirty) {
     bag->write("_ExtentY", qlonglong(com::pixelsToHimetric(height(), com::screenDpiY())));
     // Stock properties in use: back colour, caption, font, fore colour, enabled.
     bag->write("_StockProps", 0x4F);
-    bag->write("Caption", m_Caption);
-    bag->write("ForeColor", uint(m_ForeColor));
-    bag->write("BackColor", uint(m_BackColor));
-    bag->write("Font", fontToMap(m_Font));
-    bag->write("Enabled", isEnabled());
-    bag->write("TopMargin", int(m_TopMargin));
-    bag->write("LabelTop", int(m_LabelTop));
-    bag->write("LabelWidth", int(m_LabelWidth));
-    bag->write("LabelHeight", int(m_LabelHeight));
-    bag->write("LabelLeft", int(m_LabelLeft));
-    bag->write("BottomMargin", int(m_BottomMargin));
-    bag->write("LeftMargin", int(m_LeftMargin));
-    bag->write("RightMargin", int(m_RightMargin));
-    bag->write("Spacing", int(m_Spacing));
-    bag->write("MousePointer", int(m_MousePointer));
-    bag->write("AutoAdjust", m_AutoAdjust);
-    bag->write("BorderEffect", int(m_BorderEffect));
-    bag->write("BorderStyle", int(m_BorderStyle));
-    bag->write("ChildBorderEffect", int(m_ChildBorderEffect));
-    bag->write("LabelAlignment", int(m_LabelAlignment));
-    bag->write("LabelAutoSize", int(m_LabelAutoSize));
-    bag->write("LabelBorderStyle", int(m_LabelBorderStyle));
-    bag->write("LabelBorderEffect", int(m_LabelBorderEffect));
-    bag->write("LabelPosition", int(m_LabelPosition));
-    bag->write("ShadowColor", uint(m_ShadowColor));
-    bag->write("ToolTip", m_ToolTip);
-    bag->write("MouseIcon", pictureBytes(m_MouseIcon));
+    for (const PropertyDef &p : properties())
+        if (p.persisted) bag->write(p.name, toBag(p, p.fetch(*this)));
     if (clearDirty) m_modified = false;
     return com::S_OK;
 }

@@ -5,7 +5,9 @@
 // control places its label beside the child, can fit child and itself
 // together (AutoAdjust), draws a border effect around the child, forwards the
 // focus to it, shows its own tooltip and sets the mouse cursor. The host
-// reaches its properties through the dispatch interface of OleControl.
+// reaches its properties through the dispatch interface of OleControl; the
+// properties are the rows of the one table in MDCaptProperties.h.
+#include "captionctl/MDCaptProperties.h"
 #include "platform/com/Control.h"
 #include "platform/com/OleColor.h"
 
@@ -15,6 +17,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <span>
+
 namespace tqen::captionctl {
 
 class ChildBorderOverlay;
@@ -23,14 +27,6 @@ class ChildBorderOverlay;
 // else its Qt class name.
 QString windowClassName(const QWidget *w);
 inline const char *const kExcludedChildClass = "wndclass_flex_gsk";
-
-// Plain rectangle as left, top, right, bottom (right and bottom exclusive).
-struct WinRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    friend bool operator==(const WinRect &, const WinRect &) = default;
-};
 
 // Layout modes of LayoutChild.
 enum LayoutMode { FitChild = 1, FitControl = 0, RepositionOnly = -1 };
@@ -45,7 +41,7 @@ public:
     QWidget *widget() override { return this; }
     void setAmbient(const com::Ambient &ambient) override;
     com::Ambient ambient() const override { return m_ambient; }
-    void advise(com::EventSink *sink) override { m_sink = sink; }
+    void advise(com::EventHandler handler) override { m_events = std::move(handler); }
     com::HResult initNew() override;
     com::HResult load(const com::PropertyBag &bag) override;
     com::HResult save(com::PropertyBag *bag, bool clearDirty) override;
@@ -61,9 +57,15 @@ public:
     com::DispResult put(int dispid, const QVariant &value) override;
     com::DispResult invoke(int dispid, const QVariantList &args) override;
 
+    // The property table, and its row of one DISPID (null when none).
+    static std::span<const PropertyDef> properties();
+    static const PropertyDef *property(int dispid);
+    // The font of a control that was just reset.
+    static QFont defaultFont();
+
     // Layout of label and framed child.
     QWidget *FindFramedChild() const;
-    WinRect CalcLabelRect() const;
+    QRect CalcLabelRect() const;
     void LayoutChild(int mode);
 
     // Painting of the control's face into bounds (control coordinates).
@@ -88,8 +90,11 @@ public:
     void toolTipMouseMove();
     void toolTipLeftDown();
     void toolTipTimer();
+    // What hid a shown tooltip. Only a mouse move starts the quicker
+    // re-show of the next one.
+    enum class HideCause { MouseMove, Other };
     // The private "hide tooltip" message: hide, then the new state.
-    void hideToolTip(int newState);
+    void hideToolTip(int newState, HideCause cause = HideCause::Other);
     bool toolTipTimerActive() const { return m_tipTimer.isActive(); }
     int toolTipTimerInterval() const { return m_tipTimer.interval(); }
 
@@ -108,13 +113,14 @@ protected:
 
 private:
     friend class ChildBorderOverlay;
+    static const PropertyDef kProperties[];
     void resetToExchangeDefaults();
     void afterPropertiesChanged();
     void createOverlay();
     void drawChildBorder(QPainter &p);
     void focusChild(Qt::FocusReason reason);
-    void fireEvent(int dispid, const char *name, const QVariantList &args = {});
-    void fireMouse(int dispid, const char *name, QMouseEvent *e);
+    void fireEvent(int dispid, const QVariantList &args = {});
+    void fireMouse(int dispid, QMouseEvent *e);
     QSize measure(const QString &text) const;
     void UpdateLabelSize();
     void OnTextChanged();
@@ -125,43 +131,43 @@ private:
     void scheduleReposition();
     void moveFocusOutOfControl();
     void setControlSize(int width, int height);
-    com::DispResult putLength(int dispid, const QVariant &value, bool horizontal, int messageId,
-                              qint16 *member);
-    float lengthOut(qint16 pixels, bool horizontal) const;
-    void afterSet(int dispid);
+    com::DispResult parse(const PropertyDef &p, const QVariant &value, QVariant *stored) const;
+    float lengthOut(int pixels, bool horizontal) const;
+    void afterSet(const PropertyDef &p);
 
-    // Members, in the control's own order.
-    qint16 m_BorderEffect = 0;
-    qint16 m_BottomMargin = 4;
-    qint16 m_ChildBorderEffect = 0;
-    qint16 m_LabelAlignment = 0;
-    qint16 m_LabelAutoSize = 0;
-    qint16 m_LabelBorderStyle = 0;
-    qint16 m_LabelBorderEffect = 0;
-    qint16 m_LabelPosition = 7;
-    qint16 m_LabelHeight = 16;
-    qint16 m_LabelLeft = 4;
-    qint16 m_LabelTop = 4;
-    qint16 m_LabelWidth = 64;
-    qint16 m_LeftMargin = 4;
-    qint16 m_MousePointer = 0;
-    qint16 m_RightMargin = 4;
-    qint16 m_Spacing = 4;
-    qint16 m_TopMargin = 4;
-    qint16 m_BorderStyle = 0;
-    com::OleColor m_ShadowColor = 0;
+    // Members, in the control's own order; their defaults are the table's,
+    // set by the constructor.
+    qint16 m_BorderEffect{};
+    qint16 m_BottomMargin{};
+    qint16 m_ChildBorderEffect{};
+    qint16 m_LabelAlignment{};
+    qint16 m_LabelAutoSize{};
+    qint16 m_LabelBorderStyle{};
+    qint16 m_LabelBorderEffect{};
+    qint16 m_LabelPosition{};
+    qint16 m_LabelHeight{};
+    qint16 m_LabelLeft{};
+    qint16 m_LabelTop{};
+    qint16 m_LabelWidth{};
+    qint16 m_LeftMargin{};
+    qint16 m_MousePointer{};
+    qint16 m_RightMargin{};
+    qint16 m_Spacing{};
+    qint16 m_TopMargin{};
+    qint16 m_BorderStyle{};
+    com::OleColor m_ShadowColor{};
     QPixmap m_MouseIcon;
-    bool m_AutoAdjust = false;
+    bool m_AutoAdjust{};
     bool m_cachedEnabled = true;
     QString m_ToolTip;
     // Stock properties.
-    com::OleColor m_BackColor = com::kSysButtonFace;
-    com::OleColor m_ForeColor = com::kSysButtonText;
+    com::OleColor m_BackColor{};
+    com::OleColor m_ForeColor{};
     QString m_Caption;
     QFont m_Font;
 
     com::Ambient m_ambient;
-    com::EventSink *m_sink = nullptr;
+    com::EventHandler m_events;
     bool m_modified = false;
     bool m_inLayout = false;
     bool m_repositionPending = false;

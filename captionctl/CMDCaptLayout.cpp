@@ -4,6 +4,7 @@
 
 #include "captionctl/CaptionToolTip.h"
 #include "captionctl/MDCaptIds.h"
+#include "captionctl/MDCaptTypeLib.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -14,13 +15,6 @@
 #include <algorithm>
 
 namespace tqen::captionctl {
-
-namespace {
-WinRect rectOf(const QWidget *w) {
-    const QRect g = w->geometry();
-    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
-}
-}  // namespace
 
 QWidget *CMDCaptCtrl::FindFramedChild() const {
     for (QObject *o : children()) {
@@ -33,41 +27,34 @@ QWidget *CMDCaptCtrl::FindFramedChild() const {
     return nullptr;
 }
 
-WinRect CMDCaptCtrl::CalcLabelRect() const {
-    WinRect r{0, 0, m_LabelWidth, m_LabelHeight};
-    const int W = r.width(), H = r.height();
+// Rectangles are QRects; where the placement speaks of a right or bottom
+// edge it means the first pixel past the rectangle, right() + 1.
+QRect CMDCaptCtrl::CalcLabelRect() const {
+    const int W = m_LabelWidth, H = m_LabelHeight;
     const QWidget *child = FindFramedChild();
-    const WinRect K = child ? rectOf(child) : WinRect{};
+    const QRect K = child ? child->geometry() : QRect();
     const int CW = width(), CH = height();
+    int left = 0, top = 0;
     switch (m_LabelPosition) {
-    case 0: r.left = child ? (K.left + K.right - W) / 2 : (CW - W) / 2; r.right = r.left + W; break;
-    case 1: r.left = child ? K.left : m_LeftMargin; r.right = r.left + W; break;
-    case 2: r.right = child ? K.right : CW - m_LeftMargin; r.left = r.right - W; break;
-    case 3: r.left = (CW - W) / 2; r.right = r.left + W; break;
-    case 4: r.left = m_LeftMargin; r.right = r.left + W; break;
-    case 5: r.right = CW - m_LeftMargin; r.left = r.right - W; break;
+    case 0: left = child ? (K.left() + K.right() + 1 - W) / 2 : (CW - W) / 2; break;
+    case 1: left = child ? K.left() : m_LeftMargin; break;
+    case 2: left = (child ? K.right() + 1 : CW - m_LeftMargin) - W; break;
+    case 3: left = (CW - W) / 2; break;
+    case 4: left = m_LeftMargin; break;
+    case 5: left = CW - m_LeftMargin - W; break;
     case 6:
-    case 7:
-        if (child) {
-            r.right = K.left - m_Spacing;
-            r.left = r.right - W;
-        } else {
-            r.left = m_LeftMargin;
-            r.right = r.left + W;
-        }
-        break;
+    case 7: left = child ? K.left() - m_Spacing - W : m_LeftMargin; break;
     default: break;
     }
     switch (m_LabelPosition) {
     case 0:
     case 1:
-    case 2: r.top = child ? K.top - m_Spacing - H : m_TopMargin; break;
-    case 6: r.top = child ? (K.top + K.bottom - H) / 2 : (CH - H) / 2; break;
-    case 7: r.top = child ? K.top : m_TopMargin; break;
-    default: r.top = 0; break;
+    case 2: top = child ? K.top() - m_Spacing - H : m_TopMargin; break;
+    case 6: top = child ? (K.top() + K.bottom() + 1 - H) / 2 : (CH - H) / 2; break;
+    case 7: top = child ? K.top() : m_TopMargin; break;
+    default: top = 0; break;
     }
-    r.bottom = r.top + H;
-    return r;
+    return QRect(left, top, W, H);
 }
 
 void CMDCaptCtrl::setControlSize(int w, int h) {
@@ -80,53 +67,50 @@ void CMDCaptCtrl::setControlSize(int w, int h) {
 void CMDCaptCtrl::LayoutChild(int mode) {
     if (m_inLayout) return;
     m_inLayout = true;
-    WinRect L = CalcLabelRect();
+    QRect L = CalcLabelRect();
     QWidget *child = FindFramedChild();
     if (m_AutoAdjust && child) {
-        WinRect K = rectOf(child);
-        const WinRect K0 = K;
+        QRect K = child->geometry();
+        const QRect K0 = K;
         const int CW = width(), CH = height();
         int newW = CW, newH = CH;
         int dx = 0, dy = 0;
         switch (m_LabelPosition) {
         case 0: case 1: case 2: case 6: case 7:
-            dx = std::min(K.left, L.left) - m_LeftMargin;
-            dy = std::min(K.top, L.top) - m_TopMargin;
-            L.left -= dx; L.right -= dx; L.top -= dy; L.bottom -= dy;
+            // Label and child together start at the top-left margins.
+            dx = std::min(K.left(), L.left()) - m_LeftMargin;
+            dy = std::min(K.top(), L.top()) - m_TopMargin;
+            L.translate(-dx, -dy);
             break;
         case 5: {
-            const int lw = L.width();
-            const int B = std::max(lw, K.width());
-            L.right = B + m_LeftMargin;
-            L.left = L.right - lw;
-            dx = K.left - m_LeftMargin;
-            dy = K.top - std::max<int>(m_TopMargin, m_Spacing + L.bottom);
+            // On the border at the right: the label ends where the wider of
+            // label and child ends.
+            const int B = std::max(L.width(), K.width());
+            L.moveLeft(B + m_LeftMargin - L.width());
+            dx = K.left() - m_LeftMargin;
+            dy = K.top() - std::max<int>(m_TopMargin, m_Spacing + L.bottom() + 1);
             break;
         }
         case 3: case 4:
-            dx = K.left - m_LeftMargin;
-            dy = K.top - std::max<int>(m_TopMargin, m_Spacing + L.bottom);
+            dx = K.left() - m_LeftMargin;
+            dy = K.top() - std::max<int>(m_TopMargin, m_Spacing + L.bottom() + 1);
             break;
         default: break;
         }
-        K.left -= dx; K.right -= dx; K.top -= dy; K.bottom -= dy;
+        K.translate(-dx, -dy);
         if (mode == FitChild) {
-            K.right = qint16(CW) - m_RightMargin;
-            K.bottom = qint16(CH) - m_BottomMargin;
-            if (m_LabelPosition == 5) {
-                const int lw = L.width();
-                L.right = K.right;
-                L.left = L.right - lw;
-            }
+            K.setRight(qint16(CW) - m_RightMargin - 1);
+            K.setBottom(qint16(CH) - m_BottomMargin - 1);
+            if (m_LabelPosition == 5) L.moveRight(K.right());
         } else if (mode == FitControl) {
-            newW = m_RightMargin + std::max(L.right, K.right);
-            newH = m_BottomMargin + std::max(L.bottom, K.bottom);
+            newW = m_RightMargin + std::max(L.right(), K.right()) + 1;
+            newH = m_BottomMargin + std::max(L.bottom(), K.bottom()) + 1;
         }
         if (newW != CW || newH != CH) setControlSize(newW, newH);
-        if (!(K == K0)) child->setGeometry(K.left, K.top, std::max(0, K.width()), std::max(0, K.height()));
+        if (K != K0) child->setGeometry(K.left(), K.top(), std::max(0, K.width()), std::max(0, K.height()));
     }
-    m_LabelLeft = qint16(L.left);
-    m_LabelTop = qint16(L.top);
+    m_LabelLeft = qint16(L.left());
+    m_LabelTop = qint16(L.top());
     if (m_LabelAutoSize) {
         m_LabelWidth = qint16(L.width());
         m_LabelHeight = qint16(L.height());
@@ -175,9 +159,9 @@ void CMDCaptCtrl::OnTextChanged() {
             m_LabelWidth = qint16(s.width());
             m_LabelHeight = qint16(s.height() * 17 / 10);
         }
-        const WinRect r = CalcLabelRect();
-        m_LabelLeft = qint16(r.left);
-        m_LabelTop = qint16(r.top);
+        const QRect r = CalcLabelRect();
+        m_LabelLeft = qint16(r.left());
+        m_LabelTop = qint16(r.top());
         if (m_LabelAutoSize) {
             m_LabelWidth = qint16(r.width());
             m_LabelHeight = qint16(r.height());
@@ -314,11 +298,11 @@ bool CMDCaptCtrl::eventFilter(QObject *watched, QEvent *e) {
 
 // ---- mouse events ----
 
-void CMDCaptCtrl::fireEvent(int dispid, const char *name, const QVariantList &args) {
-    if (m_sink) m_sink->fire(dispid, QString::fromLatin1(name), args);
+void CMDCaptCtrl::fireEvent(int dispid, const QVariantList &args) {
+    if (m_events) m_events(dispid, QString::fromLatin1(eventName(dispid)), args);
 }
 
-void CMDCaptCtrl::fireMouse(int dispid, const char *name, QMouseEvent *e) {
+void CMDCaptCtrl::fireMouse(int dispid, QMouseEvent *e) {
     auto buttonsOf = [](Qt::MouseButtons b) {
         short v = 0;
         if (b & Qt::LeftButton) v |= 1;
@@ -332,30 +316,30 @@ void CMDCaptCtrl::fireMouse(int dispid, const char *name, QMouseEvent *e) {
     if (e->modifiers() & Qt::AltModifier) shift |= 4;
     const short button = dispid == DISPID_MOUSEMOVE ? buttonsOf(e->buttons()) : buttonsOf(e->button());
     const QPoint pos = e->position().toPoint();
-    fireEvent(dispid, name, {QVariant::fromValue<short>(button), QVariant::fromValue<short>(shift),
-                             pos.x(), pos.y()});
+    fireEvent(dispid, {QVariant::fromValue<short>(button), QVariant::fromValue<short>(shift),
+                       pos.x(), pos.y()});
 }
 
 void CMDCaptCtrl::mousePressEvent(QMouseEvent *e) {
     if (e->button() == Qt::LeftButton) toolTipLeftDown();
     m_suppressClick = false;
-    fireMouse(DISPID_MOUSEDOWN, "MouseDown", e);
+    fireMouse(DISPID_MOUSEDOWN, e);
 }
 
 void CMDCaptCtrl::mouseDoubleClickEvent(QMouseEvent *e) {
-    fireMouse(DISPID_MOUSEDOWN, "MouseDown", e);
+    fireMouse(DISPID_MOUSEDOWN, e);
     if (e->button() == Qt::LeftButton) {
-        fireEvent(DISPID_DBLCLICK, "DblClick");
+        fireEvent(DISPID_DBLCLICK);
         m_suppressClick = true;
     }
 }
 
 void CMDCaptCtrl::mouseReleaseEvent(QMouseEvent *e) {
     QPointer<CMDCaptCtrl> self(this);
-    fireMouse(DISPID_MOUSEUP, "MouseUp", e);
+    fireMouse(DISPID_MOUSEUP, e);
     if (!self) return;
     if (e->button() == Qt::LeftButton) {
-        if (!m_suppressClick && rect().contains(e->position().toPoint())) fireEvent(DISPID_CLICK, "Click");
+        if (!m_suppressClick && rect().contains(e->position().toPoint())) fireEvent(DISPID_CLICK);
         if (!self) return;
         m_suppressClick = false;
         focusChild(Qt::MouseFocusReason);
@@ -364,7 +348,7 @@ void CMDCaptCtrl::mouseReleaseEvent(QMouseEvent *e) {
 
 void CMDCaptCtrl::mouseMoveEvent(QMouseEvent *e) {
     toolTipMouseMove();
-    fireMouse(DISPID_MOUSEMOVE, "MouseMove", e);
+    fireMouse(DISPID_MOUSEMOVE, e);
 }
 
 void CMDCaptCtrl::leaveEvent(QEvent *e) {
@@ -372,7 +356,7 @@ void CMDCaptCtrl::leaveEvent(QEvent *e) {
     // cannot follow it: as if it were over another window.
     if (CaptionToolTip::lastUnderMouse() == this && CaptionToolTip::state() != CaptionToolTip::Idle &&
         !QApplication::widgetAt(QCursor::pos()))
-        hideToolTip(CaptionToolTip::Idle);
+        hideToolTip(CaptionToolTip::Idle, HideCause::MouseMove);
     QWidget::leaveEvent(e);
 }
 
@@ -383,7 +367,10 @@ int CMDCaptCtrl::cursorShapeFor(int mp) {
     case 1: return Qt::ArrowCursor;
     case 2: return Qt::CrossCursor;
     case 3: return Qt::IBeamCursor;
-    case 4: return Qt::ArrowCursor;  // no icon cursor here: the arrow
+    // The "icon" pointer is a small square within a square, the pointer that
+    // once dragged a window's icon. Qt has no square; the nearest in look and
+    // meaning is its drag-move pointer, an arrow carrying a small box.
+    case 4: return Qt::DragMoveCursor;
     case 5: return Qt::SizeAllCursor;
     case 6: return Qt::SizeBDiagCursor;
     case 7: return Qt::SizeVerCursor;
@@ -423,9 +410,7 @@ void CMDCaptCtrl::toolTipMouseMove() {
         m_tipTimer.start(since >= 1 ? 1000 : 250);
         CaptionToolTip::setState(CaptionToolTip::Pending);
     } else if (st == CaptionToolTip::Shown) {
-        CaptionToolTip::hide();
-        CaptionToolTip::setLastHideTime(CaptionToolTip::now());
-        CaptionToolTip::setState(CaptionToolTip::Suppressed);
+        hideToolTip(CaptionToolTip::Suppressed, HideCause::MouseMove);
     }
 }
 
@@ -447,12 +432,13 @@ void CMDCaptCtrl::toolTipTimer() {
     CaptionToolTip::setState(CaptionToolTip::Shown);
 }
 
-void CMDCaptCtrl::hideToolTip(int newState) {
+void CMDCaptCtrl::hideToolTip(int newState, HideCause cause) {
     const int st = CaptionToolTip::state();
     if (st == CaptionToolTip::Shown) {
         CaptionToolTip::hide();
-        // Remembered for the quick re-show, whatever hid it.
-        CaptionToolTip::setLastHideTime(CaptionToolTip::now());
+        // A tooltip the mouse moved away from may come back quickly; one that
+        // a click or a change hid waits the full time again.
+        if (cause == HideCause::MouseMove) CaptionToolTip::setLastHideTime(CaptionToolTip::now());
     } else if (st == CaptionToolTip::Pending) {
         m_tipTimer.stop();
     }

@@ -53,56 +53,56 @@ QSize CMDCaptCtrl::measure(const QString &text) const {
 }
 
 void CMDCaptCtrl::draw(QPainter &p, const QRect &bounds) {
-    const WinRect R{bounds.left(), bounds.top(), bounds.left() + bounds.width(),
-                    bounds.top() + bounds.height()};
-    // 1. Content edges start at the framed child.
+    // The content (framed child and label) is what AutoAdjust makes room for;
+    // it starts with the framed child.
     int contentRight = 0, contentBottom = 0;
     if (QWidget *child = FindFramedChild()) {
-        contentRight = child->geometry().x() + child->geometry().width();
-        contentBottom = child->geometry().y() + child->geometry().height();
+        contentRight = child->geometry().right() + 1;
+        contentBottom = child->geometry().bottom() + 1;
     }
     const QColor back = com::translateColor(m_BackColor);
     const QColor fore = com::translateColor(m_ForeColor);
     const QColor shadow = com::translateColor(m_ShadowColor);
-    // 2. Background.
     p.fillRect(bounds, back);
-    // 3. Font and metrics.
     const QFont font = paintFont();
     p.setFont(font);
     const QFontMetrics fm(font);
-    // 4-5. The outer frame; for labels on the border its top runs through the text.
-    WinRect F = R;
-    if (m_LabelPosition >= 3 && m_LabelPosition <= 5) F.top = R.top + fm.height() / 2;
-    if (m_BorderStyle == 1) DrawEffect(p, F.left, F.top, F.right, F.bottom, m_BorderEffect, fore, shadow);
-    // 6. The caption.
+    // The outer frame. With the label on the border its top edge is lowered
+    // by half a line of text, so that the line runs through the caption.
+    QRect frame = bounds;
+    if (m_LabelPosition >= 3 && m_LabelPosition <= 5) frame.setTop(bounds.top() + fm.height() / 2);
+    if (m_BorderStyle == 1) DrawEffect(p, frame, m_BorderEffect, fore, shadow);
     if (!m_Caption.isEmpty()) {
-        WinRect T{m_LabelLeft, m_LabelTop, m_LabelLeft + m_LabelWidth, m_LabelTop + m_LabelHeight};
-        const WinRect T0 = T;
-        if (m_LabelBorderStyle != 0) p.fillRect(QRect(T.left, T.top, T.width(), T.height()), back);
-        const QSize text = measure(m_Caption);
-        if (m_LabelAlignment == 1) T.left = T.right - text.width();
-        else if (m_LabelAlignment == 2) T.left = T.left + (T.width() - text.width()) / 2;
-        T.top = T.top + (T.height() - text.height()) / 2;
-        // Opaque text: its cell background in BackColor, clipped to T.
-        const QRect clip(T.left, T.top, T.width(), T.height());
+        // The label rectangle, filled when the label has a border; the text
+        // sits in it by LabelAlignment, centred vertically.
+        const QRect label(m_LabelLeft, m_LabelTop, m_LabelWidth, m_LabelHeight);
+        QRect text = label;
+        if (m_LabelBorderStyle != 0) p.fillRect(label, back);
+        const QSize size = measure(m_Caption);
+        if (m_LabelAlignment == 1) text.setLeft(label.right() + 1 - size.width());
+        else if (m_LabelAlignment == 2) text.setLeft(label.left() + (label.width() - size.width()) / 2);
+        text.setTop(label.top() + (label.height() - size.height()) / 2);
+        // Opaque text: its cell background in BackColor, clipped to the
+        // text rectangle, so it covers a frame line running through it.
         p.save();
-        p.setClipRect(clip);
-        p.fillRect(QRect(T.left, T.top, text.width(), text.height()).intersected(clip), back);
+        p.setClipRect(text);
+        p.fillRect(QRect(text.topLeft(), size).intersected(text), back);
         p.setPen(fore);
-        p.drawText(QRect(T.left, T.top, std::max(text.width(), T.width()) + 1,
-                         std::max(text.height(), T.height()) + 1),
+        p.drawText(QRect(text.left(), text.top(), std::max(size.width(), text.width()) + 1,
+                         std::max(size.height(), text.height()) + 1),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, m_Caption);
         p.restore();
-        if (m_LabelBorderStyle != 0)
-            DrawEffect(p, T0.left, T0.top, T0.right, T0.bottom, m_LabelBorderEffect, fore, shadow);
-        contentRight = std::max(contentRight, T0.right);
-        contentBottom = std::max(contentBottom, T0.bottom);
+        if (m_LabelBorderStyle != 0) DrawEffect(p, label, m_LabelBorderEffect, fore, shadow);
+        contentRight = std::max(contentRight, label.right() + 1);
+        contentBottom = std::max(contentBottom, label.bottom() + 1);
     }
-    // 7. AutoAdjust only grows the control.
+    // With AutoAdjust the control grows to hold the content and the right and
+    // bottom margins; painting never shrinks it.
     if (m_AutoAdjust) {
-        const int newW = std::max(R.right, contentRight + m_RightMargin);
-        const int newH = std::max(R.bottom, contentBottom + m_BottomMargin);
-        if (newW != R.right || newH != R.bottom) {
+        const int right = bounds.right() + 1, bottom = bounds.bottom() + 1;
+        const int newW = std::max(right, contentRight + m_RightMargin);
+        const int newH = std::max(bottom, contentBottom + m_BottomMargin);
+        if (newW != right || newH != bottom) {
             m_pendingSize = QSize(newW, newH);
             if (!m_resizePending) {
                 m_resizePending = true;
@@ -123,19 +123,12 @@ void CMDCaptCtrl::draw(QPainter &p, const QRect &bounds) {
 void CMDCaptCtrl::drawChildBorder(QPainter &p) {
     QWidget *child = FindFramedChild();
     if (!child || m_ChildBorderEffect == 0) return;
-    const QRect g = child->geometry();
-    WinRect K{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
-    if (m_ChildBorderEffect == BE_DropShadow) {
-        K.right += 2;
-        K.bottom += 2;
-    } else if (m_ChildBorderEffect == BE_Inset) {
-        K.left -= 1;
-        K.top -= 1;
-        K.right += 1;
-        K.bottom += 1;
-    }
-    DrawEffect(p, K.left, K.top, K.right, K.bottom, m_ChildBorderEffect,
-               com::translateColor(m_ForeColor), com::translateColor(m_ShadowColor));
+    // The drop shadow falls outside the child, the inset lies around it.
+    QRect around = child->geometry();
+    if (m_ChildBorderEffect == BE_DropShadow) around += QMargins(0, 0, 2, 2);
+    else if (m_ChildBorderEffect == BE_Inset) around += QMargins(1, 1, 1, 1);
+    DrawEffect(p, around, m_ChildBorderEffect, com::translateColor(m_ForeColor),
+               com::translateColor(m_ShadowColor));
 }
 
 void CMDCaptCtrl::invalidateChildBorder() {

@@ -1,8 +1,10 @@
 #include "captionctl/CMDCaptPropPage.h"
 
 #include "captionctl/AboutBox.h"
+#include "captionctl/CMDCaptCtrl.h"
 #include "captionctl/Module.h"
 #include "captionctl/StringTable.h"
+#include "platform/com/FontSubstitutes.h"
 #include "platform/com/TypeLib.h"
 
 #include <QCheckBox>
@@ -77,6 +79,10 @@ const Filling kFillings[] = {{"enumMP", {264, 0, 0}},
 
 std::function<void(const QString &)> g_reporter;
 
+// The page's help: its description and its topic in the library's help file.
+const char *const kHelpText = "Customize ZU Derarari's properties";
+constexpr quint32 kHelpContext = 74001;
+
 QString numberText(double v) { return QString::number(v, 'g', 7); }
 
 }  // namespace
@@ -87,7 +93,7 @@ void CMDCaptPropPage::setErrorReporter(std::function<void(const QString &)> repo
 
 CMDCaptPropPage::CMDCaptPropPage(QWidget *parent) : QWidget(parent) {
     Module::objectCreated();
-    installFontSubstitutions();
+    com::installFontSubstitutes();
     setObjectName("CMDCaptPropPage");
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);  // 9 points on the screen
@@ -110,6 +116,10 @@ CMDCaptPropPage::CMDCaptPropPage(QWidget *parent) : QWidget(parent) {
 CMDCaptPropPage::~CMDCaptPropPage() { Module::objectDestroyed(); }
 
 QString CMDCaptPropPage::title() const { return loadString(IDS_PAGE_CAPTION); }
+
+com::PageHelp CMDCaptPropPage::help() const {
+    return {QString::fromLatin1(kHelpText), Module::instance().helpFile(), kHelpContext};
+}
 
 void CMDCaptPropPage::build() {
     const QFontMetrics fm(font());
@@ -304,29 +314,18 @@ void CMDCaptPropPage::saveDefaults() {
     controlsToMembers();
     DefaultsProfile *prof = Module::instance().profile();
     if (prof) {
-        auto i = [&](const char *name) { return m_members.value(name).toLongLong(); };
-        auto b = [&](const char *name) { return m_members.value(name).toBool() ? 1 : 0; };
-        prof->writeInt(106, i("MousePointer"));
-        prof->writeInt(107, b("AutoAdjust"));
-        prof->writeInt(108, i("BorderEffect"));
-        prof->writeInt(109, i("BorderStyle"));
-        prof->writeInt(111, i("ChildBorderEffect"));
-        prof->writeInt(112, i("LabelAlignment"));
-        prof->writeInt(113, b("LabelAutoSize"));
-        prof->writeInt(114, i("LabelBorderStyle"));
-        prof->writeInt(115, i("LabelBorderEffect"));
-        prof->writeInt(118, i("LabelPosition"));
-        prof->writeInt(123, i("ShadowColor"));
-        prof->writeString(127, m_members.value("FontName").toString());
-        prof->writeFloat(128, m_members.value("FontSize").toDouble());
-        prof->writeInt(129, b("FontBold"));
-        prof->writeInt(130, b("FontItalic"));
-        prof->writeInt(131, b("FontUnderline"));
-        prof->writeInt(148, b("FontStrikeThru"));
-        prof->writeInt(149, b("Enabled"));
-        prof->writeString(150, m_members.value("ToolTip").toString());
-        prof->writeInt(151, i("BackColor"));
-        prof->writeInt(152, i("ForeColor"));
+        for (const PropertyDef &p : CMDCaptCtrl::properties()) {
+            if (!(p.profile & WrittenBySave)) continue;
+            const QVariant v = m_members.value(QString::fromLatin1(p.name));
+            switch (p.kind) {
+            case PropKind::Flag:
+            case PropKind::ShortFlag: prof->writeInt(p.profileKey, v.toBool() ? 1 : 0); break;
+            case PropKind::FontPoints: prof->writeFloat(p.profileKey, v.toDouble()); break;
+            case PropKind::Text:
+            case PropKind::FontFace: prof->writeString(p.profileKey, v.toString()); break;
+            default: prof->writeInt(p.profileKey, v.toLongLong()); break;
+            }
+        }
     }
     m_dirty = false;
 }

@@ -28,6 +28,8 @@ public:
     void activate() override;
     bool apply() override;
     bool isDirty() const override { return m_dirty; }
+    // "Customize ZU Derarari's properties", the library's help file, topic 74001.
+    com::PageHelp help() const override;
     void release() override { delete this; }
 
     // The page control with that dialog id.

@@ -54,8 +54,11 @@ public:
             if (watched->isWindowType()) {
                 auto *me = static_cast<QMouseEvent *>(e);
                 QWidget *under = QApplication::widgetAt(me->globalPosition().toPoint());
-                CaptionToolTip::mouseMessage(under, e->type() == QEvent::MouseButtonPress &&
-                                                        me->button() == Qt::LeftButton);
+                CaptionToolTip::mouseMessage(
+                    under, e->type() == QEvent::MouseMove ? CaptionToolTip::Move
+                           : e->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton
+                               ? CaptionToolTip::LeftButtonDown
+                               : CaptionToolTip::OtherButton);
             }
             break;
         default:
@@ -107,13 +110,15 @@ void CaptionToolTip::detach() {
 
 bool CaptionToolTip::watcherInstalled() { return g_watcher != nullptr; }
 
-void CaptionToolTip::mouseMessage(QWidget *under, bool leftButtonDown) {
+void CaptionToolTip::mouseMessage(QWidget *under, MouseMessage message) {
     if (!under) return;
     // The control under the mouse is the caption control the widget belongs
     // to only when the widget is the control itself.
     CMDCaptCtrl *last = g_lastUnder.data();
-    if (g_state == Shown || (under == last && leftButtonDown)) {
-        if (last) last->hideToolTip(Suppressed);
+    if (g_state == Shown || (under == last && message == LeftButtonDown)) {
+        if (last)
+            last->hideToolTip(Suppressed, message == Move ? CMDCaptCtrl::HideCause::MouseMove
+                                                          : CMDCaptCtrl::HideCause::Other);
     } else if (g_state != Idle && under != last) {
         if (last) last->hideToolTip(Idle);
         else g_state = Idle;

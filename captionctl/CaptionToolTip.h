@@ -40,7 +40,8 @@ public:
     static bool watcherInstalled();
 
     // One step of the mouse watcher: a mouse message over `under`.
-    static void mouseMessage(QWidget *under, bool leftButtonDown);
+    enum MouseMessage { Move, LeftButtonDown, OtherButton };
+    static void mouseMessage(QWidget *under, MouseMessage message);
 
     // The box: size for a text, its place for a cursor on a screen, showing
     // and hiding the one box.

@@ -36,8 +36,10 @@ void drawPolyline(QPainter &p, const QColor &color, const QList<QPoint> &points)
     for (int i = 1; i < points.size(); ++i) segment(p, color, points[i - 1], points[i]);
 }
 
-void DrawEffect(QPainter &p, int L, int T, int R, int B, int effect, const QColor &color,
-                const QColor &shadow) {
+void DrawEffect(QPainter &p, const QRect &r, int effect, const QColor &color, const QColor &shadow) {
+    // The point lists name the edges as left, top and the first column and
+    // row past the rectangle.
+    const int L = r.left(), T = r.top(), R = r.right() + 1, B = r.bottom() + 1;
     const QColor grey = effectGrey();
     const QColor white = Qt::white;
     switch (effect) {

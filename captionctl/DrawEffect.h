@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 
 class QPainter;
 
@@ -17,8 +18,7 @@ inline QColor effectGrey() { return QColor(128, 128, 128); }
 
 void drawPolyline(QPainter &p, const QColor &color, const QList<QPoint> &points);
 
-// Rectangle as left, top, right, bottom (right and bottom exclusive).
-void DrawEffect(QPainter &p, int l, int t, int r, int b, int effect, const QColor &color,
-                const QColor &shadow);
+// One of the effects along the edges of r.
+void DrawEffect(QPainter &p, const QRect &r, int effect, const QColor &color, const QColor &shadow);
 
 }  // namespace tqen::captionctl

@@ -12,6 +12,11 @@
 namespace tqen::captionctl {
 namespace {
 
+// Miscellaneous status of the control class: recompose on resize, can't link
+// inside, inside-out, activate when visible, acts like a label, simple frame,
+// set client site first.
+constexpr quint32 kMiscStatus = 0x32191;
+
 class ControlFactory final : public com::ClassFactory {
 public:
     com::HResult createInstance(const com::Guid &iid, QWidget *parent, void **out) override {
@@ -29,7 +34,7 @@ public:
         if (!reg) return com::Registry::unregisterClass(CLSID_MDCaption);
         com::ClassEntry e;
         e.clsid = CLSID_MDCaption;
-        e.progId = kControlProgId;
+        e.progId = QString::fromLatin1(kControlProgId);
         e.typeName = loadString(IDS_CONTROL_TYPENAME);
         e.server = Module::moduleFilePath();
         e.kind = com::ClassEntry::Control;
@@ -60,7 +65,7 @@ public:
         if (!reg) return com::Registry::unregisterClass(CLSID_MDCaptPropPage);
         com::ClassEntry e;
         e.clsid = CLSID_MDCaptPropPage;
-        e.progId = kPageProgId;
+        e.progId = QString::fromLatin1(kPageProgId);
         e.typeName = loadString(IDS_PAGE_TYPENAME);
         e.server = Module::moduleFilePath();
         e.kind = com::ClassEntry::PropertyPage;
@@ -101,7 +106,7 @@ MDCAPT_EXPORT com::HResult DllRegisterServer() {
     lib.libid = LIBID_MDCaptLib;
     lib.major = kLibMajor;
     lib.minor = kLibMinor;
-    lib.lcid = 0;
+    lib.lcid = kLibLcid;
     lib.name = QStringLiteral("MDCaptLib");
     lib.path = Module::moduleFilePath();
     lib.helpDir = Module::helpDirectory();

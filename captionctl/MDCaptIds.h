@@ -1,32 +1,26 @@
 #pragma once
-// Identities, dispatch identifiers and enumerations of the MDCaption control.
-#include "platform/com/Guid.h"
-
-#include <QString>
+// The public identities of the MDCaption control: its class identifiers (as
+// text, for Guid::fromString or HostedControl::create), ProgIDs, the version
+// of its type library, and the dispatch identifiers of its properties,
+// methods and events. A host includes this header alone; it needs nothing
+// else, and the library itself takes its identifiers from here.
 
 namespace tqen::captionctl {
 
-inline const com::Guid CLSID_MDCaption =
-    com::Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
-inline const com::Guid IID_DMDCapt =
-    com::Guid::fromString("{4E81B7C1-93A2-4D5F-A6E1-2C07D5B3F94A}");
-inline const com::Guid IID_DMDCaptEvents =
-    com::Guid::fromString("{4E81B7C2-93A2-4D5F-A6E1-2C07D5B3F94A}");
-inline const com::Guid LIBID_MDCaptLib =
-    com::Guid::fromString("{4E81B7C3-93A2-4D5F-A6E1-2C07D5B3F94A}");
-inline const com::Guid CLSID_MDCaptPropPage =
-    com::Guid::fromString("{4E81B7C4-93A2-4D5F-A6E1-2C07D5B3F94A}");
+inline constexpr char kControlClsid[] = "{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}";
+inline constexpr char kDispatchIid[] = "{4E81B7C1-93A2-4D5F-A6E1-2C07D5B3F94A}";
+inline constexpr char kEventsIid[] = "{4E81B7C2-93A2-4D5F-A6E1-2C07D5B3F94A}";
+inline constexpr char kTypeLibId[] = "{4E81B7C3-93A2-4D5F-A6E1-2C07D5B3F94A}";
+inline constexpr char kPageClsid[] = "{4E81B7C4-93A2-4D5F-A6E1-2C07D5B3F94A}";
 
-inline const QString kControlProgId = QStringLiteral("MDCAPT.MDCaptCtrl.1");
-inline const QString kPageProgId = QStringLiteral("MDCAPT.MDCaptPropPage.1");
-constexpr int kLibMajor = 4;
-constexpr int kLibMinor = 1;
-constexpr quint32 kLibLcid = 0x409;
-// recompose on resize, can't link inside, inside-out, activate when visible,
-// acts like a label, simple frame, set client site first
-constexpr quint32 kMiscStatus = 0x32191;
+inline constexpr char kControlProgId[] = "MDCAPT.MDCaptCtrl.1";
+inline constexpr char kPageProgId[] = "MDCAPT.MDCaptPropPage.1";
 
-// Dispatch identifiers of _DMDCapt.
+inline constexpr int kLibMajor = 4;
+inline constexpr int kLibMinor = 1;
+inline constexpr unsigned kLibLcid = 0x409;  // English (United States)
+
+// Dispatch identifiers of _DMDCapt and _DMDCaptEvents.
 enum DispId : int {
     DISPID_AutoAdjust = 1,
     DISPID_BorderEffect = 2,
@@ -73,33 +67,5 @@ enum DispId : int {
     DISPID_MOUSEMOVE = -606,
     DISPID_MOUSEUP = -607,
 };
-
-// One member of the dispatch interface.
-struct MemberInfo {
-    int dispid;
-    const char *name;
-    const char *type;
-    bool hidden;
-    bool readOnly;
-    bool method;
-};
-
-// Properties and methods of _DMDCapt in dispatch order, stock members last.
-extern const MemberInfo kMembers[];
-extern const int kMemberCount;
-extern const MemberInfo kEvents[];
-extern const int kEventCount;
-
-struct EnumMember {
-    const char *name;
-    int value;
-};
-struct EnumInfo {
-    const char *name;
-    const EnumMember *members;
-    int count;
-};
-extern const EnumInfo kEnums[];
-extern const int kEnumCount;
 
 }  // namespace tqen::captionctl

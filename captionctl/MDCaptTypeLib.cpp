@@ -1,60 +1,30 @@
 #include "captionctl/MDCaptTypeLib.h"
 
-#include "captionctl/MDCaptIds.h"
+#include "captionctl/CMDCaptCtrl.h"
+#include "captionctl/MDCaptProperties.h"
+
+#include <span>
 
 namespace tqen::captionctl {
 
-const MemberInfo kMembers[] = {
-    {DISPID_AutoAdjust, "AutoAdjust", "boolean", false, false, false},
-    {DISPID_BorderEffect, "BorderEffect", "enumBE", false, false, false},
-    {DISPID_BottomMargin, "BottomMargin", "OLE_YSIZE_CONTAINER", false, false, false},
-    {DISPID_ChildBorderEffect, "ChildBorderEffect", "enumBE", false, false, false},
-    {DISPID_LabelAlignment, "LabelAlignment", "enumA", false, false, false},
-    {DISPID_LabelBorderEffect, "LabelBorderEffect", "enumBE", false, false, false},
-    {DISPID_LabelBorderStyle, "LabelBorderStyle", "enumBS", false, false, false},
-    {DISPID_LabelHeight, "LabelHeight", "OLE_YSIZE_CONTAINER", false, false, false},
-    {DISPID_LabelLeft, "LabelLeft", "OLE_XSIZE_CONTAINER", false, false, false},
-    {DISPID_LabelPosition, "LabelPosition", "enumLP", false, false, false},
-    {DISPID_LabelTop, "LabelTop", "OLE_YSIZE_CONTAINER", false, false, false},
-    {DISPID_LabelWidth, "LabelWidth", "OLE_XSIZE_CONTAINER", false, false, false},
-    {DISPID_LeftMargin, "LeftMargin", "OLE_XSIZE_CONTAINER", false, false, false},
-    {DISPID_RightMargin, "RightMargin", "OLE_XSIZE_CONTAINER", false, false, false},
-    {DISPID_ShadowColor, "ShadowColor", "OLE_COLOR", false, false, false},
-    {DISPID_Spacing, "Spacing", "OLE_XSIZE_CONTAINER", false, false, false},
-    {DISPID_TopMargin, "TopMargin", "OLE_YSIZE_CONTAINER", false, false, false},
-    {DISPID_MouseIcon, "MouseIcon", "IPictureDisp*", false, false, false},
-    {DISPID_MousePointer, "MousePointer", "enumMP", false, false, false},
-    {DISPID_HdnHeight, "HdnHeight", "OLE_YSIZE_PIXELS", true, false, false},
-    {DISPID_HdnWidth, "HdnWidth", "OLE_XSIZE_PIXELS", true, false, false},
-    {DISPID_ToolTip, "ToolTip", "BSTR", false, false, false},
-    {DISPID_FontBold, "FontBold", "boolean", true, false, false},
-    {DISPID_FontItalic, "FontItalic", "boolean", true, false, false},
-    {DISPID_FontStrikeThru, "FontStrikeThru", "boolean", true, false, false},
-    {DISPID_FontUnderline, "FontUnderline", "boolean", true, false, false},
-    {DISPID_FontName, "FontName", "BSTR", true, false, false},
-    {DISPID_FontSize, "FontSize", "single", true, false, false},
-    {DISPID_LabelAutoSize, "LabelAutoSize", "boolean", false, false, false},
-    {DISPID_BorderStyle, "BorderStyle", "enumBS", false, false, false},
-    {DISPID_BACKCOLOR, "BackColor", "OLE_COLOR", false, false, false},
-    {DISPID_CAPTION, "Caption", "BSTR", false, false, false},
-    {DISPID_ENABLED, "Enabled", "boolean", false, false, false},
-    {DISPID_FONT, "Font", "IFontDisp*", false, false, false},
-    {DISPID_FORECOLOR, "ForeColor", "OLE_COLOR", false, false, false},
-    {DISPID_HWND, "hWnd", "OLE_HANDLE", false, true, false},
-    {DISPID_ABOUTBOX, "AboutBox", "void", false, false, true},
-};
-const int kMemberCount = int(sizeof kMembers / sizeof kMembers[0]);
-
-const MemberInfo kEvents[] = {
-    {DISPID_CLICK, "Click", "void", false, false, true},
-    {DISPID_DBLCLICK, "DblClick", "void", false, false, true},
-    {DISPID_MOUSEDOWN, "MouseDown", "void", false, false, true},
-    {DISPID_MOUSEMOVE, "MouseMove", "void", false, false, true},
-    {DISPID_MOUSEUP, "MouseUp", "void", false, false, true},
-};
-const int kEventCount = int(sizeof kEvents / sizeof kEvents[0]);
-
 namespace {
+
+struct EventInfo {
+    int dispid;
+    const char *name;
+};
+
+const EventInfo kEvents[] = {
+    {DISPID_CLICK, "Click"},         {DISPID_DBLCLICK, "DblClick"}, {DISPID_MOUSEDOWN, "MouseDown"},
+    {DISPID_MOUSEMOVE, "MouseMove"}, {DISPID_MOUSEUP, "MouseUp"},
+};
+
+struct EnumMember {
+    const char *name;
+    int value;
+};
+
+
 const EnumMember kEnumMP[] = {
     {"_MP_DEFAULT", 0},     {"_MP_ARROW", 1},     {"_MP_CROSS", 2},       {"_MP_IBEAM", 3},
     {"_MP_ICON", 4},        {"_MP_SIZE", 5},      {"_MP_SIZENESW", 6},    {"_MP_SIZENS", 7},
@@ -83,54 +53,46 @@ const EnumMember kAlignC[] = {{"MD_LJUST", 0}, {"MD_RJUST", 1}, {"MD_CJUST", 2}}
 const EnumMember kLabelPosC[] = {{"MD_ABOVEC", 0},  {"MD_ABOVEL", 1},  {"MD_ABOVER", 2},
                                  {"MD_BORDERC", 3}, {"MD_BORDERL", 4}, {"MD_BORDERR", 5},
                                  {"MD_LEFTC", 6},   {"MD_LEFTT", 7}};
-template <size_t N>
-constexpr int countOf(const EnumMember (&)[N]) { return int(N); }
-}  // namespace
+
+struct EnumInfo {
+    const char *name;
+    std::span<const EnumMember> members;
+};
 
 const EnumInfo kEnums[] = {
-    {"enumMP", kEnumMP, countOf(kEnumMP)},
-    {"enumBE", kEnumBE, countOf(kEnumBE)},
-    {"enumBS", kEnumBS, countOf(kEnumBS)},
-    {"enumA", kEnumA, countOf(kEnumA)},
-    {"enumLP", kEnumLP, countOf(kEnumLP)},
-    {"MousePointerC", kMousePointerC, countOf(kMousePointerC)},
-    {"BordEffC", kBordEffC, countOf(kBordEffC)},
-    {"BordStyC", kBordStyC, countOf(kBordStyC)},
-    {"AlignC", kAlignC, countOf(kAlignC)},
-    {"LabelPosC", kLabelPosC, countOf(kLabelPosC)},
+    {"enumMP", kEnumMP},         {"enumBE", kEnumBE},     {"enumBS", kEnumBS},
+    {"enumA", kEnumA},           {"enumLP", kEnumLP},     {"MousePointerC", kMousePointerC},
+    {"BordEffC", kBordEffC},     {"BordStyC", kBordStyC}, {"AlignC", kAlignC},
+    {"LabelPosC", kLabelPosC},
 };
-const int kEnumCount = int(sizeof kEnums / sizeof kEnums[0]);
 
-static com::TypeLibrary build() {
+com::TypeLibrary build() {
     com::TypeLibrary lib;
     lib.name = "MDCaptLib";
     lib.libid = LIBID_MDCaptLib;
     lib.major = kLibMajor;
     lib.minor = kLibMinor;
     lib.lcid = kLibLcid;
-    for (int i = 0; i < kEnumCount; ++i) {
+    for (const EnumInfo &e : kEnums) {
         com::TypeDescription t;
         t.kind = com::TypeDescription::Enum;
-        t.name = kEnums[i].name;
-        for (int m = 0; m < kEnums[i].count; ++m)
-            t.members.append({kEnums[i].members[m].name, kEnums[i].members[m].value, "int"});
+        t.name = e.name;
+        for (const EnumMember &m : e.members) t.members.append({m.name, m.value, "int"});
         lib.types.append(t);
     }
     com::TypeDescription disp;
     disp.kind = com::TypeDescription::Dispatch;
     disp.name = "_DMDCapt";
     disp.guid = IID_DMDCapt;
-    for (int i = 0; i < kMemberCount; ++i) {
-        const MemberInfo &m = kMembers[i];
-        disp.members.append({m.name, m.dispid, m.type, m.hidden, m.readOnly, m.method});
-    }
+    for (const PropertyDef &p : CMDCaptCtrl::properties())
+        disp.members.append({p.name, p.dispid, p.type, p.hidden, p.kind == PropKind::Handle,
+                             p.kind == PropKind::Method});
     lib.types.append(disp);
     com::TypeDescription events;
     events.kind = com::TypeDescription::Events;
     events.name = "_DMDCaptEvents";
     events.guid = IID_DMDCaptEvents;
-    for (int i = 0; i < kEventCount; ++i)
-        events.members.append({kEvents[i].name, kEvents[i].dispid, "void", false, false, true});
+    for (const EventInfo &e : kEvents) events.members.append({e.name, e.dispid, "void", false, false, true});
     lib.types.append(events);
     com::TypeDescription coclass;
     coclass.kind = com::TypeDescription::CoClass;
@@ -140,6 +102,14 @@ static com::TypeLibrary build() {
     coclass.defaultSource = "_DMDCaptEvents";
     lib.types.append(coclass);
     return lib;
+}
+
+}  // namespace
+
+const char *eventName(int dispid) {
+    for (const EventInfo &e : kEvents)
+        if (e.dispid == dispid) return e.name;
+    return "";
 }
 
 const com::TypeLibrary &mdcaptTypeLibrary() {

@@ -1,15 +1,14 @@
 #include "captionctl/Module.h"
 
+#include "platform/com/LoadedLibrary.h"
+
 #include "captionctl/StringTable.h"
 #include "platform/com/Registry.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFont>
 
 #include <atomic>
-#include <cmath>
-#include <dlfcn.h>
 
 namespace tqen::captionctl {
 
@@ -95,10 +94,7 @@ std::atomic<int> g_locks{0};
 }  // namespace
 
 QString Module::moduleFilePath() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void *>(&Module::moduleFilePath), &info) && info.dli_fname)
-        return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
-    return {};
+    return com::fileHoldingAddress(reinterpret_cast<const void *>(&Module::moduleFilePath));
 }
 
 QString Module::helpDirectory() {
@@ -127,15 +123,5 @@ void Module::objectDestroyed() { --g_objects; }
 int Module::liveObjects() { return g_objects; }
 void Module::lock(bool on) { on ? ++g_locks : --g_locks; }
 bool Module::canUnloadNow() { return g_objects == 0 && g_locks <= 0; }
-
-void installFontSubstitutions() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("MS Pゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-}
 
 }  // namespace tqen::captionctl

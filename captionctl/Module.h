@@ -62,8 +62,4 @@ private:
     std::unique_ptr<DefaultsProfile> m_profile;
 };
 
-// The Windows face names the control uses mapped to the fonts of this
-// machine (IPA Gothic family); done once per process.
-void installFontSubstitutions();
-
 }  // namespace tqen::captionctl

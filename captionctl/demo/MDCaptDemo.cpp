@@ -1,6 +1,7 @@
 // Demo host of the caption control: registers the library of this build when
 // needed, places a control with a framed text box and a calendar-cell-like
 // control, and opens the property sheet or the About box.
+#include "captionctl/MDCaptIds.h"
 #include "platform/com/ControlHost.h"
 #include "platform/com/OleColor.h"
 
@@ -12,8 +13,9 @@
 #include <QVBoxLayout>
 
 using namespace tqen::com;
+namespace mdcapt = tqen::captionctl;
 
-static const Guid kCLSID_MDCaption = Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
+static const Guid kCLSID_MDCaption = Guid::fromString(QString::fromLatin1(mdcapt::kControlClsid));
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -57,10 +59,10 @@ int main(int argc, char **argv) {
         {"Font", QVariantMap{{"Name", "ＭＳ Ｐゴシック"}, {"Size", 11.25}}},
         {"ForeColor", uint(kSysButtonText)}, {"BackColor", uint(kSysButtonFace)}}));
     cell.widget()->setGeometry(10, 110, 72, 40);
-    cell.dispatch()->put(-518, "8");
+    cell.dispatch()->put(mdcapt::DISPID_CAPTION, "8");
     auto *status = new QLabel("Click the day cell", &window);
-    cell.onEvent([status](int, const QString &name, const QVariantList &) {
-        if (name == "Click") status->setText("Click received from the day cell");
+    cell.onEvent([status](int dispid, const QString &, const QVariantList &) {
+        if (dispid == mdcapt::DISPID_CLICK) status->setText("Click received from the day cell");
     });
 
     auto *buttons = new QHBoxLayout;

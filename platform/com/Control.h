@@ -9,6 +9,7 @@
 #include "platform/com/Dispatch.h"
 #include "platform/com/Guid.h"
 #include "platform/com/HResult.h"
+#include "platform/com/Units.h"
 
 #include <QImage>
 #include <QList>
@@ -27,9 +28,6 @@ inline const Guid IID_PropertyPage = Guid::fromString("{7A1C4E21-6B3F-4E8A-9C51-
 inline const Guid CLSID_StockColorPage = Guid::fromString("{7EBDAAE1-8120-11CF-899F-00AA00688B10}");
 inline const Guid CLSID_StockFontPage = Guid::fromString("{7EBDAAE0-8120-11CF-899F-00AA00688B10}");
 inline const Guid CLSID_StockPicturePage = Guid::fromString("{7EBDAAE2-8120-11CF-899F-00AA00688B10}");
-
-// Units in which the container measures lengths.
-enum class ContainerUnits { Pixels, Twips, Himetric, Points };
 
 // Ambient properties of the container.
 struct Ambient {
@@ -67,8 +65,9 @@ public:
     // Ambient values and units; the container sets them before loading.
     virtual void setAmbient(const Ambient &ambient) = 0;
     virtual Ambient ambient() const = 0;
-    // One sink at a time; nullptr disconnects.
-    virtual void advise(EventSink *sink) = 0;
+    // Where the control's events go: one handler at a time; an empty one
+    // disconnects.
+    virtual void advise(EventHandler handler) = 0;
     // Persistence: a fresh control (defaults), or the stored layout.
     virtual HResult initNew() = 0;
     virtual HResult load(const PropertyBag &bag) = 0;
@@ -87,6 +86,14 @@ protected:
     ~OleControl() = default;
 };
 
+// What a property page says about itself for help: a line that describes
+// it, the help file and the topic in that file (0: none).
+struct PageHelp {
+    QString text;
+    QString file;
+    quint32 context = 0;
+};
+
 class PropertyPage {
 public:
     virtual QWidget *widget() = 0;
@@ -98,6 +105,7 @@ public:
     // Sends the changed values to every object; false when an object refused one.
     virtual bool apply() = 0;
     virtual bool isDirty() const = 0;
+    virtual PageHelp help() const = 0;
     virtual void release() = 0;
 
 protected:

@@ -1,34 +1,42 @@
 #include "platform/com/ControlHost.h"
 
+#include "platform/com/LoadedLibrary.h"
 #include "platform/com/Registry.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
-#include <dlfcn.h>
+#include <map>
+#include <utility>
 
 namespace tqen::com {
 
 namespace {
 
-// A loaded server library and how many host objects use it.
+// A server library loaded by the host, and how many host objects use it.
+// Destroying it unloads the library.
 struct ServerLibrary {
-    QString path;
-    void *handle = nullptr;
-    int users = 0;
+    explicit ServerLibrary(const QString &canonicalPath) : path(canonicalPath), library(path) {}
+    const QString path;
+    LoadedLibrary library;
     DllGetClassObjectFn getClassObject = nullptr;
     DllCanUnloadNowFn canUnloadNow = nullptr;
+    int users = 0;
 };
 
-QHash<QString, ServerLibrary *> &libraries() {
-    static QHash<QString, ServerLibrary *> libs;
-    return libs;
+// The loaded libraries by canonical path. Never destroyed: a library still in
+// use at exit stays loaded until the process ends.
+std::map<QString, std::unique_ptr<ServerLibrary>> &loaded() {
+    static auto *libs = new std::map<QString, std::unique_ptr<ServerLibrary>>;
+    return *libs;
 }
 
 QString canonical(const QString &path) {
@@ -36,118 +44,117 @@ QString canonical(const QString &path) {
     return c.isEmpty() ? path : c;
 }
 
-ServerLibrary *acquireLibrary(const QString &path, HResult *hr) {
-    const QString key = canonical(path);
-    if (ServerLibrary *lib = libraries().value(key)) {
-        ++lib->users;
-        return lib;
-    }
-    if (!QFile::exists(key)) {
-        *hr = CO_E_DLLNOTFOUND;
-        return nullptr;
-    }
-    void *handle = dlopen(QFile::encodeName(key).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        qWarning("cannot load server library %s: %s", qPrintable(key), dlerror());
-        *hr = CO_E_DLLNOTFOUND;
-        return nullptr;
-    }
-    auto *lib = new ServerLibrary;
-    lib->path = key;
-    lib->handle = handle;
-    lib->getClassObject = reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject"));
-    lib->canUnloadNow = reinterpret_cast<DllCanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"));
-    if (!lib->getClassObject) {
-        dlclose(handle);
-        delete lib;
-        *hr = CO_E_ERRORINDLL;
-        return nullptr;
-    }
-    lib->users = 1;
-    libraries().insert(key, lib);
-    return lib;
-}
-
 void tryUnload(ServerLibrary *lib) {
     if (lib->users > 0) return;
     if (lib->canUnloadNow && lib->canUnloadNow() != S_OK) return;
-    libraries().remove(lib->path);
-    dlclose(lib->handle);
-    delete lib;
+    loaded().erase(lib->path);
 }
 
-void releaseLibrary(ServerLibrary *lib) {
-    if (!lib) return;
-    --lib->users;
-    tryUnload(lib);
-}
+// One host object's use of a server library: while it is held the library
+// stays loaded; letting go of the last use unloads the library when its
+// DllCanUnloadNow agrees.
+class LibraryUse {
+public:
+    LibraryUse() = default;
+    explicit LibraryUse(ServerLibrary *lib) : m_lib(lib) { ++m_lib->users; }
+    LibraryUse(LibraryUse &&other) noexcept : m_lib(std::exchange(other.m_lib, nullptr)) {}
+    LibraryUse &operator=(LibraryUse &&other) noexcept {
+        if (this != &other) {
+            reset();
+            m_lib = std::exchange(other.m_lib, nullptr);
+        }
+        return *this;
+    }
+    ~LibraryUse() { reset(); }
+    void reset() {
+        if (ServerLibrary *lib = std::exchange(m_lib, nullptr)) {
+            --lib->users;
+            tryUnload(lib);
+        }
+    }
+    ServerLibrary *get() const { return m_lib; }
 
-// Creates an object of a registered class through its server's factory.
-HResult createObject(const Guid &clsid, const Guid &iid, QWidget *parent, void **out,
-                     ServerLibrary **libOut) {
-    *out = nullptr;
-    *libOut = nullptr;
-    const auto entry = Registry::findClass(clsid);
-    if (!entry || entry->server.isEmpty()) return REGDB_E_CLASSNOTREG;
-    HResult hr = S_OK;
-    ServerLibrary *lib = acquireLibrary(entry->server, &hr);
-    if (!lib) return hr;
-    void *factoryPtr = nullptr;
-    hr = lib->getClassObject(clsid, IID_IClassFactory, &factoryPtr);
-    if (failed(hr) || !factoryPtr) {
-        releaseLibrary(lib);
-        return failed(hr) ? hr : CLASS_E_CLASSNOTAVAILABLE;
+private:
+    ServerLibrary *m_lib = nullptr;
+};
+
+HResult acquireLibrary(const QString &path, LibraryUse *use) {
+    const QString key = canonical(path);
+    if (auto it = loaded().find(key); it != loaded().end()) {
+        *use = LibraryUse(it->second.get());
+        return S_OK;
     }
-    hr = static_cast<ClassFactory *>(factoryPtr)->createInstance(iid, parent, out);
-    if (failed(hr) || !*out) {
-        *out = nullptr;
-        releaseLibrary(lib);
-        return failed(hr) ? hr : E_FAIL;
+    if (!QFile::exists(key)) return CO_E_DLLNOTFOUND;
+    auto lib = std::make_unique<ServerLibrary>(key);
+    if (!lib->library.isLoaded()) {
+        qWarning("cannot load server library %s: %s", qPrintable(key),
+                 qPrintable(lib->library.errorString()));
+        return CO_E_DLLNOTFOUND;
     }
-    *libOut = lib;
+    lib->getClassObject = lib->library.resolve<DllGetClassObjectFn>("DllGetClassObject");
+    lib->canUnloadNow = lib->library.resolve<DllCanUnloadNowFn>("DllCanUnloadNow");
+    if (!lib->getClassObject) return CO_E_ERRORINDLL;
+    *use = LibraryUse(lib.get());
+    loaded().emplace(key, std::move(lib));
     return S_OK;
 }
 
-class SinkAdapter final : public EventSink {
-public:
-    EventHandler handler;
-    void fire(int dispid, const QString &name, const QVariantList &args) override {
-        if (handler) handler(dispid, name, args);
+// Creates an object of a registered class through its server's factory; *use
+// keeps the server loaded for it.
+HResult createObject(const Guid &clsid, const Guid &iid, QWidget *parent, void **out,
+                     LibraryUse *use) {
+    *out = nullptr;
+    const auto entry = Registry::findClass(clsid);
+    if (!entry || entry->server.isEmpty()) return REGDB_E_CLASSNOTREG;
+    LibraryUse lib;
+    HResult hr = acquireLibrary(entry->server, &lib);
+    if (failed(hr)) return hr;
+    void *factory = nullptr;
+    hr = lib.get()->getClassObject(clsid, IID_IClassFactory, &factory);
+    if (failed(hr) || !factory) return failed(hr) ? hr : CLASS_E_CLASSNOTAVAILABLE;
+    hr = static_cast<ClassFactory *>(factory)->createInstance(iid, parent, out);
+    if (failed(hr) || !*out) {
+        *out = nullptr;
+        return failed(hr) ? hr : E_FAIL;
     }
-};
+    *use = std::move(lib);
+    return S_OK;
+}
 
 }  // namespace
 
+// ---- hosted control ----
+
+// Owns the control while its widget lives, and the library under it; the
+// library is let go of after the control (members are destroyed in reverse).
 struct HostedControl::State {
+    LibraryUse lib;
     OleControl *control = nullptr;
     QPointer<QWidget> widget;
-    ServerLibrary *lib = nullptr;
-    SinkAdapter sink;
+    ~State() {
+        if (widget) {
+            control->advise({});
+            control->release();
+        }
+    }
 };
 
 HostedControl::HostedControl() = default;
 HostedControl::HostedControl(HostedControl &&other) noexcept = default;
-HostedControl &HostedControl::operator=(HostedControl &&other) noexcept {
-    if (this != &other) {
-        release();
-        d = std::move(other.d);
-    }
-    return *this;
-}
-HostedControl::~HostedControl() { release(); }
+HostedControl &HostedControl::operator=(HostedControl &&other) noexcept = default;
+HostedControl::~HostedControl() = default;
 
 HostedControl HostedControl::create(const Guid &clsid, QWidget *parent, HResult *hr) {
     HostedControl hc;
     void *obj = nullptr;
-    ServerLibrary *lib = nullptr;
+    LibraryUse lib;
     const HResult r = createObject(clsid, IID_OleControl, parent, &obj, &lib);
     if (hr) *hr = r;
     if (failed(r)) return hc;
     hc.d = std::make_unique<State>();
+    hc.d->lib = std::move(lib);
     hc.d->control = static_cast<OleControl *>(obj);
     hc.d->widget = hc.d->control->widget();
-    hc.d->lib = lib;
-    hc.d->control->advise(&hc.d->sink);
     return hc;
 }
 
@@ -168,36 +175,28 @@ bool HostedControl::isNull() const { return !d || !d->widget; }
 QWidget *HostedControl::widget() const { return d ? d->widget.data() : nullptr; }
 Dispatch *HostedControl::dispatch() const { return control(); }
 OleControl *HostedControl::control() const { return d && d->widget ? d->control : nullptr; }
-QString HostedControl::serverPath() const { return d && d->lib ? d->lib->path : QString(); }
+QString HostedControl::serverPath() const {
+    return d && d->lib.get() ? d->lib.get()->path : QString();
+}
 
 void HostedControl::onEvent(EventHandler handler) {
-    if (d) d->sink.handler = std::move(handler);
+    if (OleControl *c = control()) c->advise(std::move(handler));
 }
 
-void HostedControl::release() {
-    if (!d) return;
-    if (d->widget) {
-        d->control->advise(nullptr);
-        d->control->release();
-    }
-    ServerLibrary *lib = d->lib;
-    d.reset();
-    releaseLibrary(lib);
-}
+void HostedControl::release() { d.reset(); }
+
+// ---- registration and libraries ----
 
 HResult registerServer(const QString &libraryPath, bool unregister) {
     const QString path = QFileInfo(libraryPath).absoluteFilePath();
     if (!QFile::exists(path)) return CO_E_DLLNOTFOUND;
-    void *handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        qWarning("cannot load %s: %s", qPrintable(path), dlerror());
+    LoadedLibrary lib(path);
+    if (!lib.isLoaded()) {
+        qWarning("cannot load %s: %s", qPrintable(path), qPrintable(lib.errorString()));
         return CO_E_DLLNOTFOUND;
     }
-    auto fn = reinterpret_cast<DllRegisterServerFn>(
-        dlsym(handle, unregister ? "DllUnregisterServer" : "DllRegisterServer"));
-    const HResult hr = fn ? fn() : CO_E_ERRORINDLL;
-    dlclose(handle);
-    return hr;
+    auto fn = lib.resolve<DllRegisterServerFn>(unregister ? "DllUnregisterServer" : "DllRegisterServer");
+    return fn ? fn() : CO_E_ERRORINDLL;
 }
 
 HResult ensureRegistered(const Guid &clsid, const QString &libraryPath) {
@@ -207,11 +206,12 @@ HResult ensureRegistered(const Guid &clsid, const QString &libraryPath) {
 }
 
 bool isServerLoaded(const QString &libraryPath) {
-    return libraries().contains(canonical(libraryPath));
+    return loaded().count(canonical(libraryPath)) != 0;
 }
 
 void freeUnusedLibraries() {
-    const auto libs = libraries().values();
+    std::vector<ServerLibrary *> libs;
+    for (const auto &entry : loaded()) libs.push_back(entry.second.get());
     for (ServerLibrary *lib : libs) tryUnload(lib);
 }
 
@@ -227,9 +227,29 @@ QString captionLibraryPath() {
 
 // ---- property sheet ----
 
+namespace {
+
+void openHelpTopic(const QString &file, quint32 context) {
+    QUrl url = QUrl::fromLocalFile(file);
+    if (context != 0) url.setFragment(QString::number(context));
+    QDesktopServices::openUrl(url);
+}
+
+PropertyFrame::HelpViewer &helpViewer() {
+    static PropertyFrame::HelpViewer viewer;
+    return viewer;
+}
+
+}  // namespace
+
+// One page of the sheet: the page object, released before the library under
+// it is let go of.
 struct PropertyFrame::Page {
-    PropertyPage *page = nullptr;
-    ServerLibrary *lib = nullptr;
+    struct Releaser {
+        void operator()(PropertyPage *p) const { p->release(); }
+    };
+    LibraryUse lib;
+    std::unique_ptr<PropertyPage, Releaser> page;
 };
 
 PropertyFrame::PropertyFrame(OleControl *control, QWidget *parent) : QDialog(parent) {
@@ -242,45 +262,77 @@ PropertyFrame::PropertyFrame(OleControl *control, QWidget *parent) : QDialog(par
     if (control) {
         for (const Guid &clsid : control->propertyPages()) {
             void *obj = nullptr;
-            ServerLibrary *lib = nullptr;
+            LibraryUse lib;
             if (failed(createObject(clsid, IID_PropertyPage, m_tabs, &obj, &lib))) continue;
-            auto *p = new Page{static_cast<PropertyPage *>(obj), lib};
+            auto p = std::make_unique<Page>();
+            p->lib = std::move(lib);
+            p->page.reset(static_cast<PropertyPage *>(obj));
             p->page->setObjects({control});
             p->page->activate();
-            m_tabs->addTab(p->page->widget(), p->page->title());
-            m_pages.append(p);
+            const int tab = m_tabs->addTab(p->page->widget(), p->page->title());
+            m_tabs->setTabToolTip(tab, p->page->help().text);
+            m_pages.push_back(std::move(p));
         }
     }
-    auto *buttons = new QDialogButtonBox(
-        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                                             QDialogButtonBox::Apply | QDialogButtonBox::Help,
+                                         this);
     buttons->button(QDialogButtonBox::Cancel)->setText("キャンセル");
     buttons->button(QDialogButtonBox::Apply)->setText("適用(&A)");
+    m_help = buttons->button(QDialogButtonBox::Help);
+    m_help->setText("ヘルプ(&H)");
+    m_help->setObjectName("helpButton");
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (applyAll()) accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, &PropertyFrame::showHelp);
     connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
             [this] { applyAll(); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, &PropertyFrame::currentPageChanged);
+    currentPageChanged(m_tabs->currentIndex());
 }
 
 PropertyFrame::~PropertyFrame() {
-    for (Page *p : m_pages) {
-        m_tabs->removeTab(m_tabs->indexOf(p->page->widget()));
-        p->page->release();
-        releaseLibrary(p->lib);
-        delete p;
-    }
+    // Pages go first, while the tabs still exist; the tabs must not report
+    // the changes of a sheet being taken down.
+    m_tabs->disconnect(this);
+    m_pages.clear();
 }
 
 int PropertyFrame::pageCount() const { return int(m_pages.size()); }
-PropertyPage *PropertyFrame::page(int index) const { return m_pages.value(index)->page; }
+
+PropertyPage *PropertyFrame::page(int index) const {
+    if (index < 0 || index >= pageCount()) return nullptr;
+    return m_pages[size_t(index)]->page.get();
+}
 
 bool PropertyFrame::applyAll() {
     bool ok = true;
-    for (Page *p : m_pages)
+    for (const auto &p : m_pages)
         if (p->page->isDirty()) ok = p->page->apply() && ok;
     return ok;
 }
+
+void PropertyFrame::currentPageChanged(int index) {
+    const PropertyPage *p = page(index);
+    const PageHelp help = p ? p->help() : PageHelp{};
+    m_help->setToolTip(help.text);
+    m_help->setStatusTip(help.text);
+    m_help->setAccessibleDescription(help.text);
+    m_help->setEnabled(!help.file.isEmpty());
+}
+
+void PropertyFrame::showHelp() {
+    const PropertyPage *p = page(m_tabs->currentIndex());
+    if (!p) return;
+    const PageHelp help = p->help();
+    if (help.file.isEmpty()) return;
+    if (helpViewer()) helpViewer()(help.file, help.context);
+    else openHelpTopic(help.file, help.context);
+}
+
+void PropertyFrame::setHelpViewer(HelpViewer viewer) { helpViewer() = std::move(viewer); }
 
 }  // namespace tqen::com

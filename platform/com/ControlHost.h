@@ -1,9 +1,10 @@
 #pragma once
 // The host side of controls: create a control by its class identifier (the
-// registry names the server library, which is loaded on first use), talk to
-// it through its dispatch interface, receive its events, and release it. A
-// server library stays loaded while objects it created live, and is unloaded
-// when the last one is released and its DllCanUnloadNow agrees.
+// registry names the server library, which is loaded with QLibrary on first
+// use), talk to it through its dispatch interface, receive its events, and
+// release it. A server library stays loaded while objects it created live,
+// and is unloaded when the last one is released and its DllCanUnloadNow
+// agrees.
 //
 //   using namespace tqen::com;
 //   HResult hr;
@@ -18,18 +19,16 @@
 #include "platform/com/HResult.h"
 
 #include <QDialog>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QPushButton;
 class QTabWidget;
 
 namespace tqen::com {
-
-using EventHandler =
-    std::function<void(int dispid, const QString &name, const QVariantList &args)>;
 
 class HostedControl {
 public:
@@ -55,7 +54,7 @@ public:
     OleControl *control() const;
     QString serverPath() const;
 
-    // Events of the control go to handler (replacing an earlier one).
+    // The control's events go to handler (replacing an earlier one).
     void onEvent(EventHandler handler);
 
     // Destroys the control (never from inside one of its own event handlers)
@@ -86,20 +85,32 @@ void freeUnusedLibraries();
 QString captionLibraryPath();
 
 // The property sheet of a control: every page of the control that the
-// registry knows, each on its own tab, with OK, Cancel and Apply.
+// registry knows, each on its own tab, with OK, Cancel, Apply and Help. The
+// help button describes the current page and asks for its help topic.
 class PropertyFrame : public QDialog {
     Q_OBJECT
 public:
     PropertyFrame(OleControl *control, QWidget *parent = nullptr);
     ~PropertyFrame() override;
     int pageCount() const;
+    // The page at index, or null when there is none.
     PropertyPage *page(int index) const;
     bool applyAll();
+    // Shows the help topic of the current page.
+    void showHelp();
+
+    // What shows a help topic: the help file and the topic's context number.
+    // The default opens the file in the desktop's viewer at the anchor named
+    // by the number; an empty function restores it.
+    using HelpViewer = std::function<void(const QString &file, quint32 context)>;
+    static void setHelpViewer(HelpViewer viewer);
 
 private:
+    void currentPageChanged(int index);
     struct Page;
-    QList<Page *> m_pages;
+    std::vector<std::unique_ptr<Page>> m_pages;
     QTabWidget *m_tabs = nullptr;
+    QPushButton *m_help = nullptr;
 };
 
 }  // namespace tqen::com

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <functional>
+
 namespace tqen::com {
 
 constexpr int DISPID_UNKNOWN = -1;
@@ -67,12 +69,7 @@ private:
 
 // Receives the events of a control: the event's DISPID, its name and its
 // arguments in declaration order.
-class EventSink {
-public:
-    virtual void fire(int dispid, const QString &name, const QVariantList &args) = 0;
-
-protected:
-    ~EventSink() = default;
-};
+using EventHandler =
+    std::function<void(int dispid, const QString &name, const QVariantList &args)>;
 
 }  // namespace tqen::com

@@ -7,10 +7,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QMutex>
 #include <QSaveFile>
 #include <QStandardPaths>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace tqen::com {
 
@@ -23,21 +26,76 @@ QString Registry::filePath() {
 
 namespace {
 
+// What identifies one state of the file: a write replaces it with a new file
+// (new inode), and any change moves its modification time or size.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    friend bool operator==(const FileStamp &a, const FileStamp &b) {
+        return a.exists == b.exists && a.device == b.device && a.inode == b.inode &&
+               a.size == b.size && a.modified.tv_sec == b.modified.tv_sec &&
+               a.modified.tv_nsec == b.modified.tv_nsec;
+    }
+};
+
+FileStamp stampOf(const struct stat &st) {
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+FileStamp stampOf(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return stampOf(st);
+}
+
+// The file as last parsed; read again only when its stamp changed.
+struct ParsedFile {
+    QString path;
+    FileStamp stamp;
+    QJsonObject root;
+    bool valid = false;
+};
+
+QMutex g_mutex;
+ParsedFile g_parsed;
+quint64 g_parses = 0;
+
 QJsonObject readAll(bool *ok) {
-    QFile f(Registry::filePath());
+    const QString path = Registry::filePath();
+    QMutexLocker locker(&g_mutex);
     *ok = true;
-    if (!f.exists()) return {};
-    if (!f.open(QIODevice::ReadOnly)) {
+    const FileStamp now = stampOf(path);
+    if (g_parsed.valid && g_parsed.path == path && g_parsed.stamp == now) return g_parsed.root;
+    g_parsed.valid = false;
+    if (!now.exists) {
+        g_parsed = {path, now, {}, true};
+        return {};
+    }
+    QFile f(path);
+    struct stat st {};
+    if (!f.open(QIODevice::ReadOnly) || ::fstat(f.handle(), &st) != 0) {
         *ok = false;
         return {};
     }
+    ++g_parses;
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
     if (err.error != QJsonParseError::NoError || !doc.isObject()) {
         *ok = false;  // never overwrite a file we cannot read
         return {};
     }
-    return doc.object();
+    // The stamp of the file that was read, which a later replace changes.
+    g_parsed = {path, stampOf(st), doc.object(), true};
+    return g_parsed.root;
+}
+
+// The file now holds root, written by this process.
+void remember(const QString &path, const QJsonObject &root) {
+    QMutexLocker locker(&g_mutex);
+    g_parsed = {path, stampOf(path), root, true};
 }
 
 // Locked read-modify-write. change() returns false to abandon the write.
@@ -55,7 +113,9 @@ bool modify(const std::function<bool(QJsonObject &)> &change) {
     if (!f.open(QIODevice::WriteOnly)) return false;
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (f.write(bytes) != bytes.size()) return false;
-    return f.commit();
+    if (!f.commit()) return false;
+    remember(path, root);  // still under the lock: no other writer came between
+    return true;
 }
 
 QString versionText(int major, int minor) {
@@ -205,6 +265,11 @@ bool Registry::removeValue(const QString &key) {
         root["values"] = values;
         return true;
     });
+}
+
+quint64 Registry::fileReads() {
+    QMutexLocker locker(&g_mutex);
+    return g_parses;
 }
 
 }  // namespace tqen::com

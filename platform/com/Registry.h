@@ -5,7 +5,8 @@
 // $TQEN_COM_REGISTRY when set, else $XDG_DATA_HOME/tqen/com-registry.json
 // (~/.local/share/tqen/com-registry.json). Every change is a locked
 // read-modify-write with an atomic replace, so two processes never lose each
-// other's entries.
+// other's entries. The file is parsed once and again only when it changed
+// (another process wrote it, or it was replaced), not on every look-up.
 #include "platform/com/Guid.h"
 
 #include <QString>
@@ -60,6 +61,9 @@ public:
     static QString value(const QString &key);
     static bool setValue(const QString &key, const QString &value);
     static bool removeValue(const QString &key);
+
+    // How often this process has parsed the file (diagnostics and tests).
+    static quint64 fileReads();
 };
 
 }  // namespace tqen::com

@@ -1,14 +1,13 @@
 #include "platform/com/TypeLib.h"
 
 #include "platform/com/Control.h"
+#include "platform/com/LoadedLibrary.h"
 #include "platform/com/Registry.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <dlfcn.h>
 
 namespace tqen::com {
 
@@ -107,14 +106,13 @@ std::optional<TypeLibrary> loadTypeLibFromFile(const QString &libraryPath, HResu
         return std::nullopt;
     };
     if (!QFile::exists(libraryPath)) return fail(CO_E_DLLNOTFOUND);
-    void *handle = dlopen(QFile::encodeName(libraryPath).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return fail(CO_E_DLLNOTFOUND);
-    auto fn = reinterpret_cast<DllGetTypeLibTextFn>(dlsym(handle, "DllGetTypeLibText"));
     std::optional<TypeLibrary> lib;
-    if (fn) {
-        if (const char *text = fn()) lib = TypeLibrary::fromJson(QByteArray(text));
+    {
+        LoadedLibrary file(libraryPath);
+        if (!file.isLoaded()) return fail(CO_E_DLLNOTFOUND);
+        if (auto fn = file.resolve<DllGetTypeLibTextFn>("DllGetTypeLibText"))
+            if (const char *text = fn()) lib = TypeLibrary::fromJson(QByteArray(text));
     }
-    dlclose(handle);
     if (!lib) return fail(TYPE_E_LIBNOTREGISTERED);
     if (hr) *hr = S_OK;
     return lib;

@@ -25,27 +25,26 @@ static long mulDiv(double a, double b, double c) {
     return long(std::llround(a * b / c));
 }
 
-long pixelsToHimetric(long pixels, double dpi) { return mulDiv(pixels, 2540.0, dpi); }
-long himetricToPixels(long himetric, double dpi) { return mulDiv(himetric, dpi, 2540.0); }
+// How many of a container's units make an inch.
+static double unitsPerInch(ContainerUnits units, double dpi) {
+    switch (units) {
+    case ContainerUnits::Twips: return kTwipsPerInch;
+    case ContainerUnits::Points: return kPointsPerInch;
+    case ContainerUnits::Himetric: return kHimetricPerInch;
+    case ContainerUnits::Pixels: return dpi;
+    }
+    return kHimetricPerInch;
+}
+
+long pixelsToHimetric(long pixels, double dpi) { return mulDiv(pixels, kHimetricPerInch, dpi); }
+long himetricToPixels(long himetric, double dpi) { return mulDiv(himetric, dpi, kHimetricPerInch); }
 
 float himetricToContainer(long himetric, ContainerUnits units, double dpi) {
-    switch (units) {
-    case ContainerUnits::Twips: return float(himetric * 1440.0 / 2540.0);
-    case ContainerUnits::Points: return float(himetric * 72.0 / 2540.0);
-    case ContainerUnits::Himetric: return float(himetric);
-    case ContainerUnits::Pixels: return float(himetric * dpi / 2540.0);
-    }
-    return float(himetric);
+    return float(himetric * unitsPerInch(units, dpi) / kHimetricPerInch);
 }
 
 long containerToHimetric(double value, ContainerUnits units, double dpi) {
-    switch (units) {
-    case ContainerUnits::Twips: return long(std::llround(value * 2540.0 / 1440.0));
-    case ContainerUnits::Points: return long(std::llround(value * 2540.0 / 72.0));
-    case ContainerUnits::Himetric: return long(std::llround(value));
-    case ContainerUnits::Pixels: return long(std::llround(value * 2540.0 / dpi));
-    }
-    return long(std::llround(value));
+    return mulDiv(value, kHimetricPerInch, unitsPerInch(units, dpi));
 }
 
 float pixelsToContainer(long pixels, ContainerUnits units, double dpi) {
@@ -54,6 +53,12 @@ float pixelsToContainer(long pixels, ContainerUnits units, double dpi) {
 
 long containerToPixels(double value, ContainerUnits units, double dpi) {
     return himetricToPixels(containerToHimetric(value, units, dpi), dpi);
+}
+
+int twipsToPixels(int twips) { return int(containerToPixels(twips, ContainerUnits::Twips, kFormDpi)); }
+
+int pixelsToTwips(int pixels) {
+    return int(std::lround(pixelsToContainer(pixels, ContainerUnits::Twips, kFormDpi)));
 }
 
 }  // namespace tqen::com

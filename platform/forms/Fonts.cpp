@@ -1,5 +1,7 @@
 #include "platform/forms/Fonts.h"
 
+#include "platform/com/FontSubstitutes.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontInfo>
@@ -7,18 +9,7 @@
 namespace tqen::forms {
 
 void InstallFontSubstitutions() {
-    struct Pair { const char *windows; const char *ipa; };
-    static const Pair pairs[] = {
-        {"ＭＳ Ｐ明朝", "IPAPMincho"},   {"MS PMincho", "IPAPMincho"},
-        {"ＭＳ 明朝", "IPAMincho"},      {"MS Mincho", "IPAMincho"},
-        {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
-        {"ＭＳ ゴシック", "IPAGothic"},   {"MS Gothic", "IPAGothic"},
-        {"MS UI Gothic", "IPAPGothic"},
-    };
-    for (const Pair &p : pairs) {
-        QFont::insertSubstitutions(QString::fromUtf8(p.windows),
-                                   {QString::fromUtf8(p.ipa), QStringLiteral("IPAGothic")});
-    }
+    com::installFontSubstitutes();
     if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
         QFont base(QStringLiteral("IPAPGothic"));
         base.setPointSizeF(10);

@@ -10,10 +10,10 @@ using namespace tqen::captionctl;
 
 namespace {
 
-QString text(const WinRect &r) {
-    return QString("%1,%2,%3,%4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom);
+// left, top, and the first column and row past the rectangle.
+QString text(const QRect &r) {
+    return QString("%1,%2,%3,%4").arg(r.left()).arg(r.top()).arg(r.right() + 1).arg(r.bottom() + 1);
 }
-QString text(const QRect &g) { return text(WinRect{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()}); }
 
 // A 200 x 100 control with margins and spacing 4 and a 64 x 16 label.
 struct Fixture {
@@ -47,7 +47,7 @@ TEST(CalcLabelRect, DivisionTruncatesTowardZero) {
     Fixture f(false);
     f.ctrl.resize(51, 30);
     f.ctrl.put(DISPID_LabelPosition, 0);
-    EXPECT_EQ(f.ctrl.CalcLabelRect().left, -6);  // (51 - 64) / 2
+    EXPECT_EQ(f.ctrl.CalcLabelRect().left(), -6);  // (51 - 64) / 2
 }
 
 TEST(CalcLabelRect, ExcludedClassIsNeverTheFramedChild) {

@@ -51,7 +51,7 @@ TEST(DrawEffect, FiveEffectsPointForPoint) {
         QImage img(8, 6, QImage::Format_RGB32);
         img.fill(kBack);
         QPainter p(&img);
-        DrawEffect(p, 0, 0, 6, 5, c.effect, kColour, kShadow);
+        DrawEffect(p, QRect(0, 0, 6, 5), c.effect, kColour, kShadow);
         p.end();
         EXPECT_EQ(rowsOf(img), c.rows) << "effect " << c.effect;
     }

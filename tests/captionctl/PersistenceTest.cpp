@@ -4,31 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/captionctl/ProfileFixture.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QFile>
 #include <QPixmap>
-#include <QTemporaryDir>
 
 using namespace tqen::captionctl;
 using tqen::com::PropertyBag;
 
 namespace {
 
-class PersistenceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
-    }
-    void TearDown() override { qunsetenv("TQEN_PROFILE_DIR"); }
-    void profile(const QByteArray &text) {
-        QFile f(dir.path() + "/HX4WIN.INI");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QTemporaryDir dir;
-};
+using PersistenceTest = ProfileFixture;
 
 TEST_F(PersistenceTest, RoundTripKeepsEveryProperty) {
     CMDCaptCtrl a;

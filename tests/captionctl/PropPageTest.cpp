@@ -1,4 +1,9 @@
 // The property page of the real library, created through the registry.
+#include "captionctl/MDCaptIds.h"
+#include "captionctl/MDCaptProperties.h"
+#include "captionctl/CMDCaptCtrl.h"
+#include "captionctl/Module.h"
+#include "captionctl/StringTable.h"
 #include "platform/com/ControlHost.h"
 #include "platform/com/Registry.h"
 #include "platform/profile/PrivateProfile.h"
@@ -8,6 +13,7 @@
 #include "tests/support/QtPrinters.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +23,7 @@ using namespace tqen::com;
 
 namespace {
 
-const Guid kControl = Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
+const Guid kControl = Guid::fromString(QString::fromLatin1(tqen::captionctl::kControlClsid));
 
 class PropPageTest : public ::testing::Test {
 protected:
@@ -103,6 +109,11 @@ TEST_F(PropPageTest, SaveWritesTheDefaultsAndResetRemovesThem) {
     EXPECT_EQ(ini().readInt("mdcapt", "AutoAdjust", 0), 1);
     EXPECT_EQ(ini().readString("mdcapt", "Tooltip", ""), QString("MDCapt"));
     EXPECT_FALSE(ini().contains("mdcapt", "LabelWidth"));  // lengths are not saved
+    for (const tqen::captionctl::PropertyDef &p : tqen::captionctl::CMDCaptCtrl::properties()) {
+        const QString key = tqen::captionctl::loadString(p.profileKey);
+        EXPECT_EQ(ini().contains("mdcapt", key), bool(p.profile & tqen::captionctl::WrittenBySave))
+            << p.name;
+    }
     EXPECT_FALSE(frame->page(0)->isDirty());
 
     // A new control now starts with the saved values.
@@ -124,6 +135,47 @@ TEST_F(PropPageTest, SaveWritesTheDefaultsAndResetRemovesThem) {
     after.control()->initNew();
     EXPECT_EQ(after.dispatch()->getProperty("LabelPosition").value.toInt(), 7);
     EXPECT_EQ(after.dispatch()->getProperty("MousePointer").value.toInt(), 0);
+}
+
+TEST_F(PropPageTest, PageIndexWithoutAPageIsNull) {
+    EXPECT_NE(frame->page(0), nullptr);
+    EXPECT_EQ(frame->page(1), nullptr);
+    EXPECT_EQ(frame->page(-1), nullptr);
+    PropertyFrame empty(nullptr);
+    EXPECT_EQ(empty.pageCount(), 0);
+    EXPECT_EQ(empty.page(0), nullptr);
+}
+
+TEST_F(PropPageTest, HelpButtonShowsThePageHelpAndAsksForItsTopic) {
+    auto *help = frame->findChild<QPushButton *>("helpButton");
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isEnabled());
+    EXPECT_EQ(help->toolTip(), QString("Customize ZU Derarari's properties"));
+    QString file;
+    quint32 context = 0;
+    PropertyFrame::setHelpViewer([&](const QString &f, quint32 c) {
+        file = f;
+        context = c;
+    });
+    help->click();
+    PropertyFrame::setHelpViewer({});
+    EXPECT_EQ(context, 74001u);
+    // The registry names no help folder: the help file beside the library.
+    EXPECT_EQ(file, QFileInfo(QStringLiteral(MDCAPT32_FILE)).canonicalPath() + "/MDCAPT.html");
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+TEST_F(PropPageTest, RegisteredHelpFolderComesBeforeTheLibrarysOwn) {
+    // The library starts again with the next control, and looks again.
+    frame.reset();
+    control.release();
+    ASSERT_FALSE(isServerLoaded(QStringLiteral(MDCAPT32_FILE)));
+    ASSERT_TRUE(Registry::setValue(tqen::captionctl::kHelpDirKey, dir.path()));
+    control = HostedControl::create(kControl, &form);
+    ASSERT_FALSE(control.isNull());
+    frame = std::make_unique<PropertyFrame>(control.control());
+    ASSERT_EQ(frame->pageCount(), 1);
+    EXPECT_EQ(frame->page(0)->help().file, dir.path() + "/MDCAPT.html");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Every property's accepted and rejected values, with codes and texts.
 #include "captionctl/CMDCaptCtrl.h"
 #include "captionctl/MDCaptIds.h"
+#include "captionctl/MDCaptTypeLib.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,7 @@ TEST(Properties, MnemonicKeys) {
 
 TEST(Properties, CursorTable) {
     EXPECT_EQ(CMDCaptCtrl::cursorShapeFor(2), int(Qt::CrossCursor));
+    EXPECT_EQ(CMDCaptCtrl::cursorShapeFor(4), int(Qt::DragMoveCursor));  // "icon": not the arrow
     EXPECT_EQ(CMDCaptCtrl::cursorShapeFor(11), int(Qt::WaitCursor));
     EXPECT_EQ(CMDCaptCtrl::cursorShapeFor(14), int(Qt::SizeAllCursor));
     EXPECT_EQ(CMDCaptCtrl::cursorShapeFor(99), -1);

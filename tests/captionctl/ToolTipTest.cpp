@@ -57,14 +57,14 @@ TEST_F(ToolTipTest, ShowHideSuppressAndRelease) {
     ctrl->toolTipMouseMove();
     EXPECT_EQ(TT::state(), TT::Suppressed);
     EXPECT_FALSE(ctrl->toolTipTimerActive());
-    TT::mouseMessage(ctrl, false);  // still over the control
+    TT::mouseMessage(ctrl, TT::Move);  // still over the control
     EXPECT_EQ(TT::state(), TT::Suppressed);
-    TT::mouseMessage(other, false);  // the mouse went elsewhere
+    TT::mouseMessage(other, TT::Move);  // the mouse went elsewhere
     EXPECT_EQ(TT::state(), TT::Idle);
     // Back within the same second: 250 ms.
     ctrl->toolTipMouseMove();
     EXPECT_EQ(ctrl->toolTipTimerInterval(), 250);
-    TT::mouseMessage(other, false);
+    TT::mouseMessage(other, TT::Move);
     EXPECT_EQ(TT::state(), TT::Idle);
     EXPECT_FALSE(ctrl->toolTipTimerActive());
     clock += 1;  // a second later: 1000 ms again
@@ -72,15 +72,44 @@ TEST_F(ToolTipTest, ShowHideSuppressAndRelease) {
     EXPECT_EQ(ctrl->toolTipTimerInterval(), 1000);
 }
 
+TEST_F(ToolTipTest, AfterAClickTheNextTipWaitsTheFullSecond) {
+    // Hidden by a click on the control: no quicker re-show.
+    ctrl->toolTipMouseMove();
+    ctrl->toolTipTimer();
+    ASSERT_EQ(TT::state(), TT::Shown);
+    TT::mouseMessage(ctrl, TT::LeftButtonDown);  // the watcher sees the press first
+    ctrl->toolTipLeftDown();
+    EXPECT_EQ(TT::state(), TT::Suppressed);
+    EXPECT_EQ(TT::box(), nullptr);
+    EXPECT_EQ(TT::lastHideTime(), 0);
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();  // back within the same second
+    EXPECT_EQ(ctrl->toolTipTimerInterval(), 1000);
+    // Hidden by a press of another button elsewhere: the same.
+    ctrl->toolTipTimer();
+    ASSERT_EQ(TT::state(), TT::Shown);
+    TT::mouseMessage(other, TT::OtherButton);
+    EXPECT_EQ(TT::lastHideTime(), 0);
+    // Hidden by the mouse moving on: the next one comes after 250 ms.
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();
+    ctrl->toolTipTimer();
+    TT::mouseMessage(other, TT::Move);
+    EXPECT_EQ(TT::lastHideTime(), 1000);
+    TT::mouseMessage(other, TT::Move);
+    ctrl->toolTipMouseMove();
+    EXPECT_EQ(ctrl->toolTipTimerInterval(), 250);
+}
+
 TEST_F(ToolTipTest, WatcherHidesAShownTipWhereverTheMouseGoes) {
     ctrl->toolTipMouseMove();
     ctrl->toolTipTimer();
     ASSERT_EQ(TT::state(), TT::Shown);
-    TT::mouseMessage(other, false);
+    TT::mouseMessage(other, TT::Move);
     EXPECT_EQ(TT::state(), TT::Suppressed);
     EXPECT_EQ(TT::box(), nullptr);
     EXPECT_EQ(TT::lastHideTime(), 1000);
-    TT::mouseMessage(other, false);
+    TT::mouseMessage(other, TT::Move);
     EXPECT_EQ(TT::state(), TT::Idle);
     EXPECT_TRUE(TT::watcherInstalled());
 }
@@ -90,7 +119,7 @@ TEST_F(ToolTipTest, ClickAndCursorOutsideAndConditions) {
     ctrl->toolTipLeftDown();
     EXPECT_EQ(TT::state(), TT::Suppressed);
     EXPECT_FALSE(ctrl->toolTipTimerActive());
-    TT::mouseMessage(other, false);
+    TT::mouseMessage(other, TT::Move);
     ctrl->toolTipMouseMove();
     cursorInControl = QPoint(150, 20);  // left before the timer fired
     ctrl->toolTipTimer();
@@ -114,7 +143,7 @@ TEST_F(ToolTipTest, OneTipForAllControls) {
     second->setGeometry(150, 10, 100, 40);
     second->putProperty("ToolTip", "two");
     ctrl->toolTipMouseMove();
-    TT::mouseMessage(second, false);  // on to the second control
+    TT::mouseMessage(second, TT::Move);  // on to the second control
     EXPECT_EQ(TT::state(), TT::Idle);
     EXPECT_FALSE(ctrl->toolTipTimerActive());
     second->toolTipMouseMove();

@@ -1,3 +1,4 @@
+#include "platform/com/FontSubstitutes.h"
 #include "platform/com/Guid.h"
 #include "platform/com/OleColor.h"
 #include "platform/com/Registry.h"
@@ -8,6 +9,8 @@
 #include "tests/support/QtPrinters.h"
 
 #include <QFile>
+#include <QFont>
+#include <QSaveFile>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTemporaryDir>
@@ -45,6 +48,31 @@ TEST(Units, ContainerLengthsGoThroughHimetric) {
         EXPECT_EQ(containerToPixels(pixelsToContainer(px, ContainerUnits::Twips, 96),
                                     ContainerUnits::Twips, 96),
                   px);
+}
+
+// The forms' twips: 15 to a pixel, rounded to the nearest pixel on both sides
+// of zero, and the same conversion the controls use at 96 dpi.
+TEST(Units, FormTwipsAndPixels) {
+    struct Case { int twips; int pixels; } toPixels[] = {
+        {0, 0}, {7, 0}, {8, 1}, {15, 1}, {360, 24}, {480, 32}, {6200, 413},
+        {-7, 0}, {-8, -1}, {-15, -1}, {-480, -32},
+    };
+    for (const auto &c : toPixels) {
+        EXPECT_EQ(twipsToPixels(c.twips), c.pixels) << c.twips;
+        EXPECT_EQ(twipsToPixels(c.twips), containerToPixels(c.twips, ContainerUnits::Twips, kFormDpi))
+            << c.twips;
+    }
+    for (int px : {0, 1, 4, 24, 413, 1000, -1, -32}) EXPECT_EQ(pixelsToTwips(px), px * 15) << px;
+}
+
+TEST(FontSubstitutes, WindowsNamesGetTheIpaFontsOnceHoweverOftenInstalled) {
+    installFontSubstitutes();
+    installFontSubstitutes();  // the program and the control library both do
+    const QStringList expected{"ipapgothic", "ipagothic"};
+    EXPECT_EQ(QFont::substitutes(QString::fromUtf8("ＭＳ Ｐゴシック")), expected);
+    EXPECT_EQ(QFont::substitutes(QString::fromUtf8("MS Pゴシック")), expected);
+    EXPECT_EQ(QFont::substitutes(QString::fromUtf8("ＭＳ Ｐ明朝")),
+              QStringList({"ipapmincho", "ipagothic"}));
 }
 
 TEST(OleColor, PlainAndSystemColours) {
@@ -97,6 +125,35 @@ TEST_F(RegistryTest, ClassesProgIdsAndTypeLibraries) {
     EXPECT_FALSE(Registry::findClass(e.clsid));
     EXPECT_FALSE(Registry::clsidFromProgId("X.Y.1"));
     EXPECT_TRUE(Registry::unregisterClass(e.clsid));  // absent class: fine
+}
+
+TEST_F(RegistryTest, ParsedAgainOnlyWhenTheFileChanged) {
+    ClassEntry e;
+    e.clsid = Guid::fromString("{11111111-2222-3333-4444-555555555555}");
+    e.progId = "X.Y.1";
+    e.server = "/lib/x.so";
+    ASSERT_TRUE(Registry::registerClass(e));
+    const quint64 before = Registry::fileReads();
+    for (int i = 0; i < 37; ++i) ASSERT_TRUE(Registry::findClass(e.clsid));
+    EXPECT_EQ(Registry::fileReads(), before);  // what this process wrote, it knows
+    // Another writer replaces the file with one of the same size.
+    QFile in(path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray text = in.readAll();
+    in.close();
+    text.replace("X.Y.1", "X.Y.2");
+    QSaveFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    ASSERT_TRUE(out.commit());
+    EXPECT_EQ(Registry::findClass(e.clsid)->progId, QString("X.Y.2"));
+    EXPECT_EQ(Registry::fileReads(), before + 1);
+    EXPECT_EQ(Registry::clsidFromProgId("X.Y.2"), std::optional<Guid>(e.clsid));
+    EXPECT_EQ(Registry::fileReads(), before + 1);
+    // Removed: nothing registered, and nothing to parse.
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_FALSE(Registry::findClass(e.clsid));
+    EXPECT_EQ(Registry::fileReads(), before + 1);
 }
 
 TEST_F(RegistryTest, DamagedFileIsNeverOverwritten) {

@@ -1,6 +1,7 @@
 // The host side against the real caption-control library of this build:
 // registration, creation by CLSID, the program's own use of a calendar cell,
 // unloading, and the failure codes.
+#include "captionctl/MDCaptIds.h"
 #include "platform/com/ControlHost.h"
 #include "platform/com/OleColor.h"
 #include "platform/com/Registry.h"
@@ -23,12 +24,14 @@ using namespace tqen::com;
 
 namespace {
 
-const Guid kControl = Guid::fromString("{4E81B7C0-93A2-4D5F-A6E1-2C07D5B3F94A}");
-const Guid kPage = Guid::fromString("{4E81B7C4-93A2-4D5F-A6E1-2C07D5B3F94A}");
-const Guid kLib = Guid::fromString("{4E81B7C3-93A2-4D5F-A6E1-2C07D5B3F94A}");
+namespace mdcapt = tqen::captionctl;
+const Guid kControl = Guid::fromString(QString::fromLatin1(mdcapt::kControlClsid));
+const Guid kPage = Guid::fromString(QString::fromLatin1(mdcapt::kPageClsid));
+const Guid kLib = Guid::fromString(QString::fromLatin1(mdcapt::kTypeLibId));
 const QString kLibrary = QStringLiteral(MDCAPT32_FILE);
 
-// DllCanUnloadNow asked directly, without the host's bookkeeping.
+// DllCanUnloadNow asked directly, without the host's bookkeeping; -1 when
+// the library is not loaded at all.
 HResult canUnloadNow() {
     void *h = dlopen(QFile::encodeName(kLibrary).constData(), RTLD_NOW | RTLD_NOLOAD);
     if (!h) return -1;
@@ -62,6 +65,8 @@ TEST_F(HostTest, RegisterCreateReleaseUnregister) {
     EXPECT_EQ(entry->typeLib, kLib);
     EXPECT_TRUE(Registry::findClass(kPage));
     EXPECT_EQ(Registry::clsidFromProgId("MDCAPT.MDCaptPropPage.1"), std::optional<Guid>(kPage));
+    ASSERT_TRUE(Registry::findTypeLib(kLib, 4, 1));
+    EXPECT_EQ(Registry::findTypeLib(kLib, 4, 1)->lcid, 0x409u);  // English (United States)
 
     QWidget form;
     {
@@ -80,6 +85,7 @@ TEST_F(HostTest, RegisterCreateReleaseUnregister) {
         EXPECT_EQ(canUnloadNow(), S_FALSE);
     }  // b released by its destructor
     EXPECT_FALSE(isServerLoaded(kLibrary));
+    EXPECT_EQ(canUnloadNow(), -1);  // unloaded indeed
 
     ASSERT_EQ(registerServer(kLibrary, true), S_OK);
     EXPECT_FALSE(Registry::findClass(kControl));
@@ -176,15 +182,19 @@ TEST_F(HostTest, CalendarCellAsTheProgramUsesIt) {
     });
 
     Dispatch *d = cell.dispatch();
-    EXPECT_TRUE(d->put(-518, "15").ok());                   // Caption
-    EXPECT_TRUE(d->put(-501, uint(rgb(255, 255, 0))).ok()); // BackColor
-    EXPECT_TRUE(d->put(-513, uint(rgb(255, 0, 0))).ok());   // ForeColor
-    EXPECT_TRUE(d->put(28, 9.0).ok());                       // FontSize
-    EXPECT_TRUE(d->put(10, 6).ok());                         // LabelPosition
-    EXPECT_EQ(d->get(-518).value.toString(), QString("15"));
-    EXPECT_EQ(d->get(-501).value.toUInt(), rgb(255, 255, 0));
-    EXPECT_FLOAT_EQ(d->get(28).value.toFloat(), 9.0f);
-    EXPECT_EQ(d->get(10).value.toInt(), 6);
+    EXPECT_TRUE(d->put(mdcapt::DISPID_CAPTION, "15").ok());
+    EXPECT_TRUE(d->put(mdcapt::DISPID_BACKCOLOR, uint(rgb(255, 255, 0))).ok());
+    EXPECT_TRUE(d->put(mdcapt::DISPID_FORECOLOR, uint(rgb(255, 0, 0))).ok());
+    EXPECT_TRUE(d->put(mdcapt::DISPID_FontSize, 9.0).ok());
+    EXPECT_TRUE(d->put(mdcapt::DISPID_LabelPosition, 6).ok());
+    EXPECT_EQ(d->get(mdcapt::DISPID_CAPTION).value.toString(), QString("15"));
+    EXPECT_EQ(d->get(mdcapt::DISPID_BACKCOLOR).value.toUInt(), rgb(255, 255, 0));
+    EXPECT_FLOAT_EQ(d->get(mdcapt::DISPID_FontSize).value.toFloat(), 9.0f);
+    EXPECT_EQ(d->get(mdcapt::DISPID_LabelPosition).value.toInt(), 6);
+    // The numbers are the control's own: names and identifiers agree.
+    EXPECT_EQ(d->idOfName("Caption"), mdcapt::DISPID_CAPTION);
+    EXPECT_EQ(d->idOfName("FontSize"), mdcapt::DISPID_FontSize);
+    EXPECT_EQ(d->idOfName("LabelPosition"), mdcapt::DISPID_LabelPosition);
     EXPECT_EQ(d->getProperty("ToolTip").value.toString(), QString());
     EXPECT_EQ(d->getProperty("FontName").value.toString(), QString("ＭＳ Ｐゴシック"));
     // Lengths come back in twips: 64 px is 960 twips.
@@ -212,11 +222,76 @@ TEST_F(HostTest, CalendarCellAsTheProgramUsesIt) {
     EXPECT_EQ(events, QStringList({"MouseDown -605 4", "MouseUp -607 4", "Click -600 0"}));
 
     // Errors come back with the control's code and text.
-    const DispResult bad = d->put(10, 8);
+    const DispResult bad = d->put(mdcapt::DISPID_LabelPosition, 8);
     EXPECT_EQ(bad.code, 380);
     EXPECT_EQ(bad.hresult(), qint32(0x800A017Cu));
     EXPECT_EQ(bad.text, QString("ﾗﾍﾞﾙ位置の設定範囲は整数の -32767 から +32767までです。"));
     EXPECT_EQ(d->getProperty("NoSuchThing").code, 438);
+}
+
+// The calendar's 37 cells look their class up 37 times; the registry file is
+// parsed once for them, and again only after it was written.
+TEST_F(HostTest, RegistryIsParsedOnceForManyCells) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);  // written by the library
+    QWidget form;
+    const quint64 before = Registry::fileReads();
+    std::vector<HostedControl> cells;
+    for (int i = 0; i < 37; ++i) {
+        cells.push_back(HostedControl::create(kControl, &form));
+        ASSERT_FALSE(cells.back().isNull());
+    }
+    EXPECT_EQ(Registry::fileReads() - before, 1u);
+    ASSERT_EQ(registerServer(kLibrary), S_OK);  // a new file
+    EXPECT_TRUE(Registry::findClass(kControl));
+    EXPECT_TRUE(Registry::findClass(kPage));
+    EXPECT_EQ(Registry::fileReads() - before, 2u);
+}
+
+// Reading the type information or registering again loads the library's
+// file for a moment; that must not unload the library under live controls.
+TEST_F(HostTest, LoadingTheFileForAMomentKeepsALoadedLibrary) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    QWidget form;
+    HostedControl cell = HostedControl::create(kControl, &form);
+    ASSERT_FALSE(cell.isNull());
+    EXPECT_TRUE(loadRegTypeLib(kLib, 4, 1));
+    EXPECT_EQ(registerServer(kLibrary), S_OK);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);  // still loaded, with a live control
+    EXPECT_TRUE(cell.dispatch()->put(mdcapt::DISPID_CAPTION, "7").ok());
+    EXPECT_EQ(cell.dispatch()->get(mdcapt::DISPID_CAPTION).value.toString(), QString("7"));
+    cell.release();
+    EXPECT_FALSE(isServerLoaded(kLibrary));
+    EXPECT_EQ(canUnloadNow(), -1);
+}
+
+TEST_F(HostTest, EventsGoToTheLatestCallbackUntilRelease) {
+    ASSERT_EQ(registerServer(kLibrary), S_OK);
+    QWidget form;
+    HostedControl cell = HostedControl::create(kControl, &form);
+    ASSERT_FALSE(cell.isNull());
+    cell.widget()->setGeometry(0, 0, 40, 20);
+    int first = 0, second = 0;
+    cell.onEvent([&](int dispid, const QString &, const QVariantList &) { first += dispid == mdcapt::DISPID_CLICK; });
+    cell.onEvent([&](int dispid, const QString &name, const QVariantList &) {
+        if (dispid == mdcapt::DISPID_CLICK) {
+            EXPECT_EQ(name, QString("Click"));
+            ++second;
+        }
+    });
+    auto click = [&] {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(cell.widget(), &press);
+        QApplication::sendEvent(cell.widget(), &release);
+    };
+    click();
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    cell.onEvent({});  // disconnected
+    click();
+    EXPECT_EQ(second, 1);
 }
 
 }  // namespace
