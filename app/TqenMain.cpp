@@ -42,6 +42,8 @@ void place(QWidget *w, int leftTwips, int topTwips) { w->move(pixels(leftTwips),
 
 }  // namespace
 
+TqenMain::~TqenMain() = default;
+
 TqenMain::TqenMain(const QString &applicationFolder)
     : forms::Form(QStringLiteral("TqenMain")),
       applicationFolder_(applicationFolder.isEmpty() ? files::applicationFolder() : applicationFolder) {
@@ -49,7 +51,6 @@ TqenMain::TqenMain(const QString &applicationFolder)
     connect(this, &forms::Form::activated, this, &TqenMain::Form_Activate);
 }
 
-TqenMain::~TqenMain() = default;
 
 void TqenMain::buildForm() {
     setWindowTitle(forms::programTitle());

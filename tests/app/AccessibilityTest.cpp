@@ -64,12 +64,17 @@ TEST_F(Accessibility, DayCellsSayTheirDateAndState) {
     addReport(other, QStringLiteral("山田商店"), QStringLiteral("佐藤"));
     addReport(other, QStringLiteral("青木工業"), QStringLiteral("佐藤"));
     load();
+    // Names are given once an assistive tool listens, and follow the month.
+    QAccessible::setActive(true);
     const auto name = [&](const QDate &d) {
         QWidget *cell = child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(d)));
         return QAccessible::queryAccessibleInterface(cell)->text(QAccessible::Name);
     };
     EXPECT_EQ(name(today), today.toString(QStringLiteral("yyyy年MM月dd日")) + QStringLiteral(" 今日"));
     EXPECT_EQ(name(other), other.toString(QStringLiteral("yyyy年MM月dd日")) + QStringLiteral(" 日報2件"));
+    showMonth(QDate(2002, 2, 1));
+    EXPECT_EQ(name(QDate(2002, 2, 14)), QStringLiteral("2002年02月14日"));
+    QAccessible::setActive(false);
 }
 
 // A report registered and the calendar stepped without a single mouse event.
