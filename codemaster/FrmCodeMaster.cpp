@@ -1,5 +1,7 @@
 #include "codemaster/FrmCodeMaster.h"
 
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
@@ -64,7 +66,7 @@ void place(QWidget *w) {
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setAccessibleName(accessible);
+    b->setAccessibleName(forms::buttonName(caption, accessible));
     return b;
 }
 

@@ -1,5 +1,7 @@
 #include "hints/Hint.h"
 
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
@@ -88,7 +90,7 @@ void Hint::buildForm() {
     lblCtlName = shown("lblCtlName", "コントロール名");
     QLabel *textCaption = caption("Label5", "ヒント(&H)");
     txtContents = new forms::TextBox(QStringLiteral("txtContents"), true, this);
-    txtContents->setAccessibleName(QStringLiteral("ヒント"));
+    forms::nameField(txtContents, QStringLiteral("ヒント"));
     textCaption->setBuddy(txtContents->editor());
     place(txtContents);
 

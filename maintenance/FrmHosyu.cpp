@@ -1,5 +1,7 @@
 #include "maintenance/FrmHosyu.h"
 
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "core/ModTqen.h"
@@ -29,17 +31,22 @@ namespace {
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setAccessibleName(accessible.isEmpty() ? caption : accessible);
+    // The name says what the button does and holds its caption, so a reader
+    // that was told "実行" finds it by either.
+    b->setAccessibleName(forms::buttonName(caption, accessible));
     b->setMinimumHeight(30);
     b->setAutoDefault(true);
     return b;
 }
 
 QLabel *labelFor(const QString &text, QWidget *buddy, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    if (buddy->accessibleName().isEmpty()) buddy->setAccessibleName(text);
-    return l;
+    if (!buddy->accessibleName().isEmpty()) {
+        auto *l = new QLabel(text, parent);
+        l->setBuddy(buddy);
+        forms::nameField(buddy, buddy->accessibleName());
+        return l;
+    }
+    return forms::fieldLabel(text, buddy, parent);
 }
 
 // One "label … 実行" row of the data and deletion tabs.

@@ -1,5 +1,6 @@
 // The main screen read through the accessibility interface, as a screen
 // reader or an automation tool reads it, and worked with the keyboard alone.
+#include "hints/Hint.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -34,6 +35,40 @@ TEST_F(Accessibility, EveryFocusableControlHasANameAndButtonsSayTheirCaption) {
         const QStringList problems = forms::accessibilityProblems(main.get());
         EXPECT_TRUE(problems.isEmpty()) << "tab " << tab << ":\n" << problems.join(u'\n').toStdString();
     }
+}
+
+// Every other screen, opened from the main screen as a person opens it, on
+// each of its tabs: the print panel, the code table, the hint editor and the
+// maintenance form.
+TEST_F(Accessibility, EveryScreenNamesItsControls) {
+    load();
+    const auto check = [](QWidget *window, const QString &what) {
+        const auto problems = forms::accessibilityProblems(window);
+        EXPECT_TRUE(problems.isEmpty()) << what.toStdString() << ":\n" << problems.join(u'\n').toStdString();
+    };
+    child<QPushButton>(main.get(), "cmd印刷")->click();
+    check(main.get(), QStringLiteral("print panel"));
+    const struct Screen {
+        const char *button;
+        const char *form;
+    } screens[] = {{"Command5", "FrmCodeMaster"}, {"Command11", "FrmHosyu"}};
+    for (const Screen &s : screens) {
+        child<QPushButton>(main.get(), QString::fromUtf8(s.button))->click();
+        forms::Form *form = forms::findForm(QString::fromUtf8(s.form));
+        ASSERT_NE(form, nullptr) << s.form;
+        const auto tabs = form->findChildren<QTabWidget *>();
+        if (tabs.isEmpty()) check(form, QString::fromUtf8(s.form));
+        for (QTabWidget *t : tabs) {
+            for (int i = 0; i < t->count(); ++i) {
+                t->setCurrentIndex(i);
+                check(form, QString::fromUtf8(s.form) + QStringLiteral(" tab ") + t->tabText(i));
+            }
+        }
+        form->unload();
+    }
+    QWidget *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
+    ASSERT_NE(hint, nullptr);
+    check(hint, QStringLiteral("Hint"));
 }
 
 // The text that takes the focus inside each entry box carries its label.

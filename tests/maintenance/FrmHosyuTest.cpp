@@ -68,10 +68,10 @@ TEST_F(Maintenance, LoadShowsVersionSettingsFirstDriveAndCustomersByReading) {
                               QStringLiteral("データ削除")};
     auto *tab = child<QTabWidget>(form, QStringLiteral("SSTab"));
     for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(tab->tabText(i), tabs[i]);
-    // Every button a person can reach says what it does.
+    // Every button a person can reach says what it does, and holds its caption.
     for (QPushButton *b : form->findChildren<QPushButton *>())
         EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
-    EXPECT_EQ(button(QStringLiteral("Command7"))->accessibleName(), QStringLiteral("フロッピーディスクにデータをコピーする"));
+    EXPECT_EQ(button(QStringLiteral("Command7"))->accessibleName(), QStringLiteral("フロッピーディスクにデータをコピーする（実行）"));
 }
 
 TEST_F(Maintenance, NullEraShowsWesternStyle) {
