@@ -44,7 +44,7 @@ bool save(QWidget *w, const QString &folder, const QString &name) {
     settle();
     const QImage shot = w->grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
     const QString path = folder + QLatin1Char('/') + name;
-    if (!shot.save(path, "PNG", 100)) {
+    if (!shot.save(path, "PNG", 0)) {  // 0: the strongest PNG compression
         err << "cannot write " << path << Qt::endl;
         return false;
     }
@@ -85,6 +85,7 @@ bool addSamples(const QString &data, const QString &work) {
         {9, 2, "納品の立ち会い", "午後に納品、検収済み。"},
         {16, 3, "工事の打合せ", "工程表の確認。次回は現場で。"},
         {23, 0, "受注", "正式に注文をいただいた。納期は月末。"},
+        {0, 0, "納期の打合せ", "納品は25日午前に決定。\n搬入口と駐車場所を確認済み。\n次回：請求書の送付先を確認する。"},
     };
     for (const char *staff : {"山田 太郎", "佐藤 花子"}) {
         if (const Error e = ModTqen::AddCodeName(QStringLiteral("担当"), QString::fromUtf8(staff)); !e.ok()) {
@@ -100,7 +101,8 @@ bool addSamples(const QString &data, const QString &work) {
     }
     for (const Report &r : reports) {
         const Customer &c = customers[r.customer];
-        const QDate day = first.addDays(std::min(r.day, first.daysInMonth()) - 1);
+        // Day 0 is today: the main screen opens on it.
+        const QDate day = r.day == 0 ? today : first.addDays(std::min(r.day, first.daysInMonth()) - 1);
         if (!exec(data, QStringLiteral("insert into 営業日報 (日付, 顧客名, ふりがな, タイトル, 担当, メモ) "
                                        "values (%1, %2, %3, %4, %5, %6)")
                             .arg(dao::sqlDate(day), dao::sqlText(QString::fromUtf8(c.name)),
@@ -123,6 +125,17 @@ bool addSamples(const QString &data, const QString &work) {
         return false;
     }
     return true;
+}
+
+// Shows the tab of that caption (mnemonics aside); false when there is none.
+bool showTab(QTabWidget *tabs, const QString &caption) {
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->tabText(i).remove(QLatin1Char('&')).startsWith(caption)) {
+            tabs->setCurrentIndex(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 // Clicks a button of the main screen and gives back the form it opened.
@@ -179,10 +192,11 @@ int main(int argc, char **argv) {
 
     // The kana index with the customers under "あ".
     if (auto *tabs = childNamed<QTabWidget>(&main, "SSTab1")) {
-        tabs->setCurrentIndex(1);
+        const int entry = tabs->currentIndex();
+        showTab(tabs, QStringLiteral("顧客インデックス"));
         if (auto *a = childNamed<QPushButton>(&main, "cmd50_0")) a->click();
         ok &= save(&main, out, QStringLiteral("index.png"));
-        tabs->setCurrentIndex(0);
+        tabs->setCurrentIndex(entry);
     }
 
     // The print conditions over the main screen.
@@ -208,11 +222,20 @@ int main(int argc, char **argv) {
     }
 
     if (forms::Form *hosyu = openThrough(main, "Command11", "FrmHosyu")) {
-        const char *pages[] = {"hosyu-settings.png", "hosyu-data.png", "hosyu-customers.png", "hosyu-delete.png"};
+        const struct { const char *tab, *picture; } pages[] = {
+            {"設定", "hosyu-settings.png"},
+            {"データ保守", "hosyu-data.png"},
+            {"顧客情報", "hosyu-customers.png"},
+            {"データ削除", "hosyu-delete.png"},
+        };
         auto *tabs = childNamed<QTabWidget>(hosyu, "SSTab");
-        for (int i = 0; tabs && i < 4 && i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            ok &= save(hosyu, out, QString::fromUtf8(pages[i]));
+        for (const auto &p : pages) {
+            if (!tabs || !showTab(tabs, QString::fromUtf8(p.tab))) {
+                err << "the maintenance form has no tab " << p.tab << Qt::endl;
+                ok = false;
+                continue;
+            }
+            ok &= save(hosyu, out, QString::fromUtf8(p.picture));
         }
         hosyu->close();
     } else {
