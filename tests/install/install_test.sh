@@ -23,8 +23,13 @@ for f in bin/PrjTqen bin/tqen-regsvr bin/tqen-lha lib/tqen/libMDCAPT32.so lib/tq
   [[ -f $prefix/$f ]] || fail "not installed: $f"
 done
 desktop-file-validate "$prefix/share/applications/tqen.desktop" || fail "desktop entry"
-# Every picture a help page shows is installed with it.
+# Every page uses the one stylesheet, and every page it links to and every
+# picture it shows is installed with it.
 for page in "$prefix"/share/tqen/help/*.htm; do
+  grep -q '<link rel="stylesheet" href="tqen.css">' "$page" || fail "$(basename "$page") lacks the stylesheet"
+  for link in $(grep -o 'href="VoRadu[0-9]*\.htm"' "$page" | sed 's/href="//; s/"$//'); do
+    [[ -f $prefix/share/tqen/help/$link ]] || fail "$(basename "$page") links to a missing $link"
+  done
   for img in $(grep -o 'src="[^"]*"' "$page" | sed 's/src="//; s/"$//'); do
     [[ -f $prefix/share/tqen/help/$img ]] || fail "$(basename "$page") shows a missing $img"
   done

@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$tmp"/pkg/*.deb)
 echo "package: $(basename "$deb") $(stat -c %s "$deb") bytes"
 
-contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+contents=$(dpkg-deb -c "$deb" | sed 's/ -> .*//' | awk '{print $NF}')
 for f in ./usr/bin/PrjTqen ./usr/bin/tqen-regsvr ./usr/bin/tqen-lha ./usr/lib/tqen/libMDCAPT32.so \
          ./usr/share/tqen/data/TqenData.mdb ./usr/share/tqen/data/TqenWork.mdb \
          ./usr/share/tqen/help/VoRadu1.htm ./usr/share/tqen/help/VoRadu11.htm ./usr/share/tqen/help/tqen.css \
