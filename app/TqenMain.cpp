@@ -1,6 +1,7 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "core/ProgramFolders.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/drives/DriveTable.h"
@@ -258,8 +259,11 @@ void TqenMain::chooseFolders() {
         G().DataFolder = drives::toLocalPath(QStringLiteral("c:\\develop2\\tq\\tqen\\data\\"));
         G().HelpFolder = drives::toLocalPath(QStringLiteral("c:\\TqMan\\TqenMan\\"));
     } else {
-        G().DataFolder = applicationFolder_ + QStringLiteral("/data/");
-        G().HelpFolder = applicationFolder_ + QStringLiteral("/help/");
+        Error error;
+        const ProgramFolders folders = ResolveProgramFolders(applicationFolder_, &error);
+        G().DataFolder = folders.data;
+        G().HelpFolder = folders.help;
+        if (!error.ok()) forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
     }
 }
 

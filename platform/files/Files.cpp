@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +18,10 @@ namespace tqen::files {
 
 QString applicationFolder() {
     return QCoreApplication::applicationDirPath();
+}
+
+QString userDataHome() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
 bool fileExists(const QString &path) {
