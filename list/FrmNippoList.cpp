@@ -93,7 +93,7 @@ QString csvDate(const QVariant &v) {
     return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString();
 }
 
-QString text(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 }  // namespace
 
@@ -338,8 +338,8 @@ Error FrmNippoList::DeleteLine() {
         if (!data.beginTrans()) e = dao::failure(failed, data);
         for (qsizetype i = 0; e.ok() && i < lines.size(); ++i) {
             const Line &l = lines[i];
-            if (!data.execute(QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(text(l.customer)) +
-                              QStringLiteral(" and 担当 = ") + dao::sqlText(text(l.staff)) + QStringLiteral(" and 日付 = ") +
+            if (!data.execute(QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(textOf(l.customer)) +
+                              QStringLiteral(" and 担当 = ") + dao::sqlText(textOf(l.staff)) + QStringLiteral(" and 日付 = ") +
                               dao::sqlDate(ToDate(l.day))))
                 e = dao::failure(failed, data);
         }
@@ -378,7 +378,7 @@ Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
         if (!last.isValid() || d > last) last = d;
     }
     auto key = [](const QVariant &day, const QVariant &customer, const QVariant &staff, const QVariant &title) {
-        return csvDate(day) + QChar(0x1f) + text(customer) + QChar(0x1f) + text(staff) + QChar(0x1f) + text(title);
+        return csvDate(day) + QChar(0x1f) + textOf(customer) + QChar(0x1f) + textOf(staff) + QChar(0x1f) + textOf(title);
     };
     QHash<QString, QList<std::pair<QString, QString>>> details;
     if (first.isValid()) {
@@ -390,7 +390,7 @@ Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
         for (; !rs.eof(); rs.moveNext())
             details[key(rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")), rs.field(QStringLiteral("担当")),
                         rs.field(QStringLiteral("タイトル")))]
-                .append({text(rs.field(QStringLiteral("ふりがな"))), text(rs.field(QStringLiteral("メモ")))});
+                .append({textOf(rs.field(QStringLiteral("ふりがな"))), textOf(rs.field(QStringLiteral("メモ")))});
     }
     QList<QStringList> records;
     records.reserve(count + 1);
@@ -403,7 +403,7 @@ Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
         // reports in turn.
         const std::pair<QString, QString> more =
             found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
-        records.append({csvDate(v("日付")), text(v("顧客名")), more.first, text(v("担当")), text(v("タイトル")), more.second});
+        records.append({csvDate(v("日付")), textOf(v("顧客名")), more.first, textOf(v("担当")), textOf(v("タイトル")), more.second});
     }
     return text::writeCsv(path, records, encoding);
 }
@@ -492,7 +492,7 @@ void FrmNippoList::cmd日報_Click() {
     if (!Grid日報一覧->ColumnText(ColCustomer).isEmpty()) {
         G().JumpCustomer = Grid日報一覧->ColumnText(ColCustomer);
         G().JumpDate = ToDate(Grid日報一覧->Columns(ColDate));
-        G().JumpStaff = text(Grid日報一覧->Columns(ColStaff));
+        G().JumpStaff = textOf(Grid日報一覧->Columns(ColStaff));
     } else {
         G().JumpCustomer = QVariant();
     }

@@ -13,7 +13,7 @@ namespace mb = tqen::forms::mb;
 namespace {
 
 // Runs a program with bytes on its standard input; its standard output.
-QByteArray run(const QString &program, const QStringList &args, const QByteArray &input, int *exitCode) {
+QByteArray runProgram(const QString &program, const QStringList &args, const QByteArray &input, int *exitCode) {
     QProcess p;
     p.start(program, args);
     p.write(input);
@@ -32,7 +32,7 @@ QList<QStringList> parseWithPython(const QByteArray &utf8) {
         "rows = list(csv.reader(io.StringIO(text, newline=''), strict=True))\n"
         "sys.stdout.write(json.dumps(rows))\n";
     int code = 0;
-    const QByteArray json = run(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script)}, utf8, &code);
+    const QByteArray json = runProgram(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script)}, utf8, &code);
     QList<QStringList> out;
     for (const QJsonValue &row : QJsonDocument::fromJson(json).array()) {
         QStringList fields;
@@ -97,7 +97,7 @@ TEST_F(CsvExport, EveryFieldSurvivesTheRoundTripInBothEncodings) {
     EXPECT_FALSE(sjis.startsWith("\xEF\xBB\xBF"));
     EXPECT_NE(sjis, utf8.mid(3));
     int code = 0;
-    const QByteArray decoded = run(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("CP932"), QStringLiteral("-t"), QStringLiteral("UTF-8")}, sjis, &code);
+    const QByteArray decoded = runProgram(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("CP932"), QStringLiteral("-t"), QStringLiteral("UTF-8")}, sjis, &code);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(parseWithPython(decoded), want);
 }
