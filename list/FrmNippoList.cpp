@@ -115,7 +115,7 @@ void FrmNippoList::buildForm() {
                                    {{QStringLiteral("チェック"), QStringLiteral("チェック"), true, false, {}, 64},
                                     {QStringLiteral("日付"), QStringLiteral("日付"), false, true, {}, 100},
                                     {QStringLiteral("顧客名"), QStringLiteral("顧客名"), false, true, {}, 220},
-                                    {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 250},
+                                    {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 230},
                                     {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100}},
                                    this);
     Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
