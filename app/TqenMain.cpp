@@ -150,7 +150,7 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
         {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
         {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
-        {&TqenMain::Command3, "Command3", "一覧", "", nullptr},
+        {&TqenMain::Command3, "Command3", "一覧", "", &TqenMain::Command3_Click},
         {&TqenMain::Command5, "Command5", "コード表", "", &TqenMain::Command5_Click},
         {&TqenMain::Command11, "Command11", "保守", "", &TqenMain::Command11_Click},
         {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", &TqenMain::cmdHint_Click},
@@ -161,10 +161,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         this->*d.member = b;
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
+        // "閉じる" alone is connected below; every button is enabled.
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
-        // The report list is not part of this program yet: its button
-        // stays disabled.
-        else if (b != cmd閉じる) b->setEnabled(false);
     }
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }

@@ -81,6 +81,8 @@ public:
     // The hand-over of the "一覧" button: the entry's day and staff member,
     // and its customer when that day's cell is marked navy.
     void SetJump();
+    // Opens the report list with that hand-over, not modal.
+    void Command3_Click();
     void Command1_Click();
     // Opens the code table form.
     void Command5_Click();
