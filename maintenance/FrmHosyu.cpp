@@ -13,6 +13,7 @@
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -85,6 +87,7 @@ void FrmHosyu::buildForm() {
     SSTab->setAccessibleName(QStringLiteral("保守"));
     SSTab->addTab(buildSettingsTab(), QStringLiteral("設定"));
     SSTab->addTab(buildDataTab(), QStringLiteral("データ保守"));
+    SSTab->addTab(buildFolderTab(), QStringLiteral("フォルダに保存"));
     SSTab->addTab(buildCustomerTab(), QStringLiteral("顧客情報"));
     SSTab->addTab(buildDeletionTab(), QStringLiteral("データ削除"));
     root->addWidget(SSTab, 1);
@@ -236,6 +239,59 @@ QWidget *FrmHosyu::buildDataTab() {
     return tab;
 }
 
+QWidget *FrmHosyu::buildFolderTab() {
+    auto *tab = new QWidget;
+    auto *box = new QVBoxLayout(tab);
+    box->setContentsMargins(16, 12, 16, 12);
+    auto *about = new QLabel(QStringLiteral("データを USB メモリやネットワークのフォルダに、日時の付いた書庫 "
+                                            "(TqenData-年月日-時分.lzh) として保存します。"),
+                             tab);
+    about->setWordWrap(true);
+    box->addWidget(about);
+
+    auto *settings = new QGroupBox(QStringLiteral("保存先"), tab);
+    auto *grid = new QGridLayout(settings);
+    txt保存先 = new forms::TextBox(QStringLiteral("txt保存先"), false, settings);
+    cmd保存先参照 = button(QStringLiteral("cmd保存先参照"), QStringLiteral("参照..."), QStringLiteral("保存先のフォルダを指定する"), settings);
+    grid->addWidget(labelFor(QStringLiteral("保存先のフォルダ"), txt保存先, settings), 0, 0);
+    grid->addWidget(txt保存先, 0, 1);
+    grid->addWidget(cmd保存先参照, 0, 2);
+    spn保存数 = new QSpinBox(settings);
+    spn保存数->setObjectName(QStringLiteral("spn保存数"));
+    spn保存数->setRange(1, 99);
+    spn保存数->setSuffix(QStringLiteral(" 個"));
+    grid->addWidget(labelFor(QStringLiteral("残す書庫の数"), spn保存数, settings), 1, 0);
+    grid->addWidget(spn保存数, 1, 1, Qt::AlignLeft);
+    chk毎日 = new QCheckBox(QStringLiteral("起動したとき、前の保存から 1 日たっていれば保存する"), settings);
+    chk毎日->setObjectName(QStringLiteral("chk毎日"));
+    chk毎日->setAccessibleName(chk毎日->text());
+    grid->addWidget(chk毎日, 2, 1, 1, 2);
+    lbl最終保存 = new QLabel(settings);
+    lbl最終保存->setObjectName(QStringLiteral("lbl最終保存"));
+    grid->addWidget(new QLabel(QStringLiteral("前回の保存"), settings), 3, 0);
+    grid->addWidget(lbl最終保存, 3, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    box->addWidget(settings);
+
+    auto *actions = new QGroupBox(QStringLiteral("保存と読込み"), tab);
+    auto *actionGrid = new QGridLayout(actions);
+    cmdフォルダ保存 = actionRow(actionGrid, 0, QStringLiteral("cmdフォルダ保存"), QStringLiteral("いま保存先のフォルダに保存する"), actions);
+    cmdフォルダ読込 = actionRow(actionGrid, 1, QStringLiteral("cmdフォルダ読込"), QStringLiteral("保存先のフォルダの書庫から読み込む"), actions);
+    box->addWidget(actions);
+    auto *note = new QLabel(QStringLiteral("設定は「登録」で保存されます。読込みの前には、今のデータが控えとして残ります。"), tab);
+    note->setWordWrap(true);
+    box->addWidget(note);
+    box->addStretch(1);
+    auto *help = helpButton(QStringLiteral("CmdHint3"), tab);
+    box->addWidget(help, 0, Qt::AlignRight);
+
+    connect(cmd保存先参照, &QPushButton::clicked, this, &FrmHosyu::cmd保存先参照_Click);
+    connect(cmdフォルダ保存, &QPushButton::clicked, this, &FrmHosyu::cmdフォルダ保存_Click);
+    connect(cmdフォルダ読込, &QPushButton::clicked, this, &FrmHosyu::cmdフォルダ読込_Click);
+    connect(help, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
+    return tab;
+}
+
 QWidget *FrmHosyu::buildCustomerTab() {
     auto *tab = new QWidget;
     auto *box = new QVBoxLayout(tab);
@@ -299,6 +355,7 @@ void FrmHosyu::Form_Load() {
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();
     ReadSnapshots();
+    ReadBackupSettings();
 }
 
 void FrmHosyu::ReadEnv() {
@@ -324,6 +381,10 @@ bool FrmHosyu::EntryEnv() {
     G().Env.DataPath = txtDataPath->Text();
     G().Env.年号 = cmb年号->currentText();
     if (Error e = G().Env.write(G().WorkDbPath, Settings::IfNoRow::Create); !e.ok()) {
+        failed(e);
+        return false;
+    }
+    if (Error e = EntryBackupSettings(); !e.ok()) {
         failed(e);
         return false;
     }

@@ -282,8 +282,21 @@ void Database::rollback() {
 
 // ---------------------------------------------------------------------------
 
+QString wellFormed(const QString &typed) {
+    QString out = typed;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            ++i;  // a whole character
+        } else if (c.isSurrogate()) {
+            out[i] = QChar(QChar::ReplacementCharacter);
+        }
+    }
+    return out;
+}
+
 QString sqlText(const QString &typed) {
-    QString t = typed;
+    QString t = wellFormed(typed);
     t.replace(u'\'', QStringLiteral("''"));
     return u'\'' + t + u'\'';
 }
@@ -291,7 +304,7 @@ QString sqlText(const QString &typed) {
 QString likeText(const QString &typed) {
     QString out;
     out.reserve(typed.size() + 8);
-    for (QChar c : typed) {
+    for (QChar c : wellFormed(typed)) {
         switch (c.unicode()) {
         case u'*': out += QStringLiteral("[*]"); break;
         case u'?': out += QStringLiteral("[?]"); break;

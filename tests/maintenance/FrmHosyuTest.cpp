@@ -64,8 +64,8 @@ TEST_F(Maintenance, LoadShowsVersionSettingsFirstDriveAndCustomersByReading) {
     auto *grid = child<forms::DataGrid>(form, QStringLiteral("Grid顧客"));
     ASSERT_EQ(grid->RowCount(), 2);
     EXPECT_EQ(grid->dataControl()->value(0, QStringLiteral("名称")), QVariant(QStringLiteral("青木工業")));
-    const QStringList tabs = {QStringLiteral("設定"), QStringLiteral("データ保守"), QStringLiteral("顧客情報"),
-                              QStringLiteral("データ削除")};
+    const QStringList tabs = {QStringLiteral("設定"), QStringLiteral("データ保守"), QStringLiteral("フォルダに保存"),
+                              QStringLiteral("顧客情報"), QStringLiteral("データ削除")};
     auto *tab = child<QTabWidget>(form, QStringLiteral("SSTab"));
     for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(tab->tabText(i), tabs[i]);
     // Every button a person can reach says what it does, and holds its caption.
