@@ -655,7 +655,8 @@ std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size
     if (size == 0) return out;
     out.reserve(size / 2 + 64);
     EncoderOptions o = options;
-    o.blockCodes = std::clamp(o.blockCodes, 1, 65535);
+    if (o.blockCodes <= 0) o.blockCodes = o.level == Level::Fast ? 32768 : 65535;
+    o.blockCodes = std::min(o.blockCodes, 65535);
     o.niceLength = std::clamp(o.niceLength, kMinMatch, kMaxMatch);
     o.longMatch = std::clamp(o.longMatch, kMinMatch, kMaxMatch);
     o.passes = std::clamp(o.passes, 1, 8);

@@ -28,10 +28,10 @@ struct EncoderOptions {
     int searchDepth = 48;     // tree nodes visited per position
     int longMatch = 64;       // inside a match this long only whole longer matches are looked for
     int passes = 1;           // parses of each stretch, each priced by the one before
-    // Both: the most codes in one block (must stay below 65,536). Fast
-    // writes blocks of this size; Best ends a block earlier where that
-    // saves bits.
-    int blockCodes = 32768;
+    // Both: the most codes in one block, below 65,536; 0 takes the level's
+    // own (Fast 32,768, Best 65,535). Fast writes blocks of this size; Best
+    // ends a block earlier where that saves bits.
+    int blockCodes = 0;
 };
 
 // The compressed stream of data (without header). Method must be Lh5, Lh6 or
