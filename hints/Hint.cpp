@@ -33,11 +33,7 @@ QString whereOf(const QString &form, const QString &control) {
 }
 
 // Where the controls sit, in twips.
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr forms::TwipPlace kPlaces[] = {
     {"Label2", 240, 240, 1500, 330},       {"lblFormName", 1800, 210, 4560, 360},
     {"Label3", 240, 660, 1500, 330},       {"lblFormTitle", 1800, 630, 4560, 360},
     {"Label4", 240, 1080, 1500, 330},      {"lblCtlName", 1800, 1050, 4560, 360},
@@ -48,13 +44,7 @@ constexpr Place kPlaces[] = {
 };
 constexpr int kFormWidth = 6600, kFormHeight = 5340;
 
-void place(QWidget *w) {
-    for (const Place &p : kPlaces)
-        if (w->objectName() == QString::fromUtf8(p.name)) {
-            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
-            return;
-        }
-}
+void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 }  // namespace
 

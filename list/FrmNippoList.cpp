@@ -34,11 +34,7 @@ const QString kMainScreen = QStringLiteral("TqenMain");
 // Where the controls sit, in twips of their parent (the conditions inside
 // their frame). The date boxes, the "～" and the frame change with the date
 // style (FormInit).
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr forms::TwipPlace kPlaces[] = {
     {"ImFrame3D3", 120, 120, 5190, 1000},
     {"lbl期間", 120, 160, 600, 300},
     {"txt開始", 750, 100, 2010, 380},
@@ -62,13 +58,7 @@ constexpr Place kPlaces[] = {
 };
 constexpr int kFormWidth = 11400, kFormHeight = 8100;
 
-void place(QWidget *w) {
-    for (const Place &p : kPlaces)
-        if (w->objectName() == QString::fromUtf8(p.name)) {
-            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
-            return;
-        }
-}
+void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
