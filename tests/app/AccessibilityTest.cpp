@@ -29,6 +29,15 @@ bool focusIsIn(QWidget *box) {
 
 TEST_F(Accessibility, EveryFocusableControlHasANameAndButtonsSayTheirCaption) {
     load();
+    // The main screen is a window (a frame to AT-SPI), named by its title.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(main.get());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_FALSE(window->text(QAccessible::Name).isEmpty());
+    // A day cell offers its click.
+    QAccessibleInterface *cell =
+        QAccessible::queryAccessibleInterface(child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(QDate::currentDate()))));
+    ASSERT_NE(cell->actionInterface(), nullptr);
+    EXPECT_TRUE(cell->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
     auto *tabs = child<QTabWidget>(main.get(), "SSTab1");
     for (int tab : {1, 0}) {
         tabs->setCurrentIndex(tab);
