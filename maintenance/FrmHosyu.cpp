@@ -1,5 +1,9 @@
 #include "maintenance/FrmHosyu.h"
 
+#include "core/MakerLink.h"
+
+#include <QToolButton>
+
 #include "platform/forms/Accessible.h"
 
 #include "core/Globals.h"
@@ -158,11 +162,8 @@ QWidget *FrmHosyu::buildSettingsTab() {
     grid->addWidget(note, 2, 1, 1, 2);
 
     auto *about = new QHBoxLayout;
-    Image1 = button(QStringLiteral("Image1"), QString(), QStringLiteral("ホームページ"), tab);
-    Image1->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
-    Image1->setIconSize(QSize(40, 40));
-    Image1->setFlat(true);
-    Image1->setFixedSize(56, 56);
+    // The maker's picture, as on the main screen: it opens the maker's page.
+    Image1 = CreateMakerLink(tab);
     LblUpdate = new QLabel(tab);
     LblUpdate->setObjectName(QStringLiteral("LblUpdate"));
     about->addWidget(Image1);
@@ -175,7 +176,6 @@ QWidget *FrmHosyu::buildSettingsTab() {
 
     connect(Command2, &QPushButton::clicked, this, &FrmHosyu::Command2_Click);
     connect(cmdHint1, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu8.htm")); });
-    connect(Image1, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu1.htm")); });
     return tab;
 }
 

@@ -10,6 +10,7 @@ class QSpinBox;
 class QListWidget;
 class QLabel;
 class QPushButton;
+class QToolButton;
 class QTabWidget;
 
 namespace tqen::forms {
@@ -88,7 +89,7 @@ private:
     QPushButton *Command2 = nullptr;
     QComboBox *cmb年号 = nullptr;
     QLabel *LblUpdate = nullptr;
-    QPushButton *Image1 = nullptr;
+    QToolButton *Image1 = nullptr;
     QPushButton *cmdHint1 = nullptr;
     QComboBox *cmbFDD = nullptr;
     QPushButton *Command7 = nullptr;

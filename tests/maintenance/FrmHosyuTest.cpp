@@ -3,6 +3,7 @@
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
 #include "maintenance/FrmHosyu.h"
+#include "core/MakerLink.h"
 #include "maintenance/Snapshots.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/TextBox.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTabWidget>
 
 using namespace tqen;
@@ -303,6 +305,9 @@ TEST_F(Maintenance, ChooserAndHelpPages) {
         button(p.section(u'=', 0, 0))->click();
         EXPECT_EQ(op.opened.last(), G().HelpFolder + p.section(u'=', 1));
     }
+    // The maker's picture opens the maker's page, as on the main screen.
+    child<QToolButton>(form, QStringLiteral("Image1"))->click();
+    EXPECT_EQ(op.opened.last(), MakerWebPage());
 }
 
 TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {
