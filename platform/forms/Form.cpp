@@ -1,5 +1,7 @@
 #include "platform/forms/Form.h"
 
+#include "platform/forms/TabBarAccessible.h"
+
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCoreApplication>
@@ -25,6 +27,7 @@ QAccessibleInterface *formAccessible(const QString &, QObject *object) {
 Form::Form(const QString &name, QWidget *parent) : QWidget(parent, Qt::Window), serial_(++g_made) {
     static const bool installed = [] {
         QAccessible::installFactory(&formAccessible);
+        QAccessible::installFactory(&tabBarAccessible);
         return true;
     }();
     Q_UNUSED(installed);

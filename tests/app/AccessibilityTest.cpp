@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 using namespace tqen;
@@ -78,6 +79,31 @@ TEST_F(Accessibility, EveryScreenNamesItsControls) {
     QWidget *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
     ASSERT_NE(hint, nullptr);
     check(hint, QStringLiteral("Hint"));
+}
+
+// The tab list says which tab is selected, follows the current one, and
+// switches tabs on its press action.
+TEST_F(Accessibility, TheCurrentTabIsReportedSelected) {
+    load();
+    auto *tabs = child<QTabWidget>(main.get(), "SSTab1");
+    QAccessibleInterface *list = nullptr;
+    for (QTabBar *bar : tabs->findChildren<QTabBar *>()) list = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::PageTabList);
+    ASSERT_EQ(list->childCount(), tabs->count());
+    const auto selected = [&] {
+        QStringList out;
+        for (int i = 0; i < list->childCount(); ++i)
+            if (list->child(i)->state().selected) out << list->child(i)->text(QAccessible::Name);
+        return out;
+    };
+    EXPECT_EQ(selected(), QStringList{QStringLiteral("営業日報")});
+    EXPECT_EQ(list->child(0)->role(), QAccessible::PageTab);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(selected(), QStringList{QStringLiteral("顧客インデックス")});
+    list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(list->indexOfChild(list->child(1)), 1);
 }
 
 // The text that takes the focus inside each entry box carries its label.
