@@ -11,6 +11,7 @@
 // interleaved rounds.
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
+#include "bench/support/Timing.h"
 #include "core/Globals.h"
 #include "list/FrmNippoList.h"
 #include "platform/forms/ComboBox.h"
@@ -32,19 +33,10 @@
 #include <functional>
 #include <vector>
 
+using tqen::bench::median;
+using tqen::bench::timeMs;
+
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMs(const std::function<void()> &f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
 
 // The list's statements straight on SQLite; with readBack, every column of
 // every line is read as the grid does. Returns the number of lines.

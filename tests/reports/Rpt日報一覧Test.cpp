@@ -1,6 +1,7 @@
 // The printed report list: where its texts stand, dates by the date style,
 // the page numbers of a long list, and its PDF file.
 #include "core/Globals.h"
+#include "tests/reports/ReportFixture.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
@@ -17,17 +18,8 @@ using reporting::PageItem;
 
 namespace {
 
-class ReportListPrint : public ::testing::Test {
+class ReportListPrint : public tqen::testing::ReportFixture {
 protected:
-    void SetUp() override {
-        forms::InstallFontSubstitutions();
-        ASSERT_TRUE(tmp.isValid());
-        G() = Globals();
-        G().WorkDbPath = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"),
-                                G().WorkDbPath));
-        QFile::setPermissions(G().WorkDbPath, QFile::ReadOwner | QFile::WriteOwner);
-    }
     void addLines(int count, const QDate &from) {
         auto db = dao::Database::open(G().WorkDbPath);
         db.beginTrans();
@@ -43,19 +35,6 @@ protected:
         }
         ASSERT_TRUE(db.commitTrans());
     }
-    static QStringList texts(const Document &doc, const QString &control, int page = -1) {
-        QStringList out;
-        for (int p = 0; p < doc.pages.size(); ++p)
-            for (const PageItem &i : doc.pages[p].items)
-                if (i.control == control && (page < 0 || page == p)) out << i.text;
-        return out;
-    }
-    static const PageItem *item(const Document &doc, const QString &control) {
-        for (const PageItem &i : doc.pages.value(0).items)
-            if (i.control == control) return &i;
-        return nullptr;
-    }
-    QTemporaryDir tmp;
 };
 
 // Left margin 700, top margin 1000, header 1000 high, lines 300 apart.
