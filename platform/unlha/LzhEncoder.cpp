@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <queue>
+#include <thread>
 #include <utility>
 
 namespace tqen::unlha {
@@ -20,6 +22,7 @@ public:
         if (bits == 0) return;
         acc_ = (acc_ << bits) | (value & ((std::uint64_t{1} << bits) - 1));
         n_ += bits;
+        total_ += static_cast<std::uint64_t>(bits);
         while (n_ >= 8) {
             n_ -= 8;
             out_.push_back(static_cast<std::uint8_t>(acc_ >> n_));
@@ -30,10 +33,19 @@ public:
         n_ = 0;
         acc_ = 0;
     }
+    // Bits put so far (flushing pads the last byte but does not count).
+    std::uint64_t bits() const { return total_; }
+    // Appends the first `bits` bits of a stream another writer made.
+    void append(const std::vector<std::uint8_t> &stream, std::uint64_t bits) {
+        const std::size_t whole = static_cast<std::size_t>(bits / 8);
+        for (std::size_t i = 0; i < whole; ++i) put(8, stream[i]);
+        if (const int rest = static_cast<int>(bits % 8)) put(rest, static_cast<std::uint32_t>(stream[whole] >> (8 - rest)));
+    }
 
 private:
     std::vector<std::uint8_t> &out_;
     std::uint64_t acc_ = 0;
+    std::uint64_t total_ = 0;
     int n_ = 0;
 };
 
@@ -420,11 +432,13 @@ private:
 // length being an edge) with prices from the code lengths of the block it
 // joins, and parsed again with the lengths that parse gives. A stretch joins
 // the open block when one block of both costs fewer bits than two blocks.
+// An encoder codes the part [begin, end) of the data, its matches reaching
+// back before begin, so that parts coded apart join into one stream.
 class OptimalEncoder {
 public:
-    OptimalEncoder(const std::uint8_t *data, std::size_t size, Method m, const EncoderOptions &o,
-                   std::vector<std::uint8_t> &out)
-        : d_(data), n_(size), p_(streamParams(m)), o_(o), bw_(out),
+    OptimalEncoder(const std::uint8_t *data, std::size_t size, std::size_t begin, std::size_t end, Method m,
+                   const EncoderOptions &o, std::vector<std::uint8_t> &out)
+        : d_(data), n_(size), begin_(begin), end_(end), p_(streamParams(m)), o_(o), bw_(out),
           finder_(data, size, p_.dictBits, o.searchDepth) {
         matchAt_.resize(kStretch + 1);
         wholeOnly_.resize(kStretch + 1);
@@ -434,12 +448,16 @@ public:
         defaultPrices();
     }
 
-    void run() {
-        for (std::size_t at = 0; at < n_;) {
-            const std::size_t len = std::min<std::size_t>(kStretch, n_ - at);
+    // Codes the part; returns the bits written before the padding of the last byte.
+    std::uint64_t run() {
+        // The window before the part enters the tree first.
+        const std::size_t window = std::size_t{1} << p_.dictBits;
+        for (std::size_t pos = begin_ > window ? begin_ - window : 0; pos < begin_; ++pos) finder_.skip(pos);
+        for (std::size_t at = begin_; at < end_;) {
+            const std::size_t len = std::min<std::size_t>(kStretch, end_ - at);
             collectMatches(at, len);
             // The first stretch has no block to take prices from: one more pass.
-            const int passes = std::max(1, o_.passes) + (at == 0 ? 1 : 0);
+            const int passes = std::max(1, o_.passes) + (at == begin_ ? 1 : 0);
             for (int pass = 0; pass < passes; ++pass) {
                 if (pass > 0) {
                     Freq f = open_;
@@ -452,7 +470,9 @@ public:
             at += len;
         }
         flushOpen();
+        const std::uint64_t bits = bw_.bits();
         bw_.flush();
+        return bits;
     }
 
 private:
@@ -624,7 +644,7 @@ private:
     }
 
     const std::uint8_t *d_;
-    std::size_t n_;
+    std::size_t n_, begin_, end_;
     StreamParams p_;
     EncoderOptions o_;
     BitWriter bw_;
@@ -639,6 +659,13 @@ private:
     std::vector<Code> stretchCodes_, openCodes_;
     Freq stretchFreq_, open_;
 };
+
+// Best splits inputs of twice this size or more into parts coded on their
+// own threads: a part starts new blocks and a first parse with default
+// prices, which costs a few hundred bytes, but its matches still reach
+// into the part before it.
+constexpr std::size_t kBytesPerPart = 256 * 1024;
+constexpr std::size_t kMaxParts = 8;
 
 }  // namespace
 
@@ -660,8 +687,37 @@ std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size
     o.niceLength = std::clamp(o.niceLength, kMinMatch, kMaxMatch);
     o.longMatch = std::clamp(o.longMatch, kMinMatch, kMaxMatch);
     o.passes = std::clamp(o.passes, 1, 8);
-    if (o.level == Level::Fast) Encoder(data, size, method, o, out).run();
-    else OptimalEncoder(data, size, method, o, out).run();
+    if (o.level == Level::Fast) {
+        Encoder(data, size, method, o, out).run();
+        return out;
+    }
+    // Best codes large inputs in parts on threads of their own. The parts
+    // depend only on the size, so the stream is the same on any machine.
+    const std::size_t parts = std::clamp<std::size_t>(size / kBytesPerPart, 1, kMaxParts);
+    if (parts == 1) {
+        OptimalEncoder(data, size, 0, size, method, o, out).run();
+        return out;
+    }
+    std::vector<std::vector<std::uint8_t>> streams(parts);
+    std::vector<std::uint64_t> bits(parts);
+    auto code = [&](std::size_t k) {
+        const std::size_t begin = size * k / parts, end = size * (k + 1) / parts;
+        streams[k].reserve((end - begin) / 4 + 64);
+        bits[k] = OptimalEncoder(data, size, begin, end, method, o, streams[k]).run();
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min<std::size_t>({parts, cores, o.threads > 0 ? static_cast<std::size_t>(o.threads) : cores});
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t k; (k = next.fetch_add(1)) < parts;) code(k);
+    };
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool) t.join();
+    BitWriter bw(out);
+    for (std::size_t k = 0; k < parts; ++k) bw.append(streams[k], bits[k]);
+    bw.flush();
     return out;
 }
 

@@ -28,6 +28,7 @@ struct EncoderOptions {
     int searchDepth = 48;     // tree nodes visited per position
     int longMatch = 64;       // inside a match this long only whole longer matches are looked for
     int passes = 1;           // parses of each stretch, each priced by the one before
+    int threads = 0;          // threads coding the parts of a large input (0: one per core); the output does not depend on it
     // Both: the most codes in one block, below 65,536; 0 takes the level's
     // own (Fast 32,768, Best 65,535). Fast writes blocks of this size; Best
     // ends a block earlier where that saves bits.

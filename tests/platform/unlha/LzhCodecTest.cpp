@@ -162,6 +162,42 @@ TEST(Compression, ShrinksTextAndFarMatchesNeedTheBigWindow) {
     EXPECT_GT(compressLzh(twice.data(), twice.size(), Method::Lh5).size(), 78000u);
 }
 
+TEST(Compression, BestCodesLargeInputsInPartsThatReachBack) {
+    // Pairs of equal random blocks 40,000 bytes long, so that the part ends
+    // (every 256 KiB here) fall inside pairs: the second block of each pair
+    // shrinks only if a part's matches reach back into the part before it.
+    Bytes data;
+    for (unsigned seed = 1; data.size() < 4 * 262144; ++seed) {
+        const Bytes block = test::randomBytes(40000, 100 + seed);
+        data.insert(data.end(), block.begin(), block.end());
+        data.insert(data.end(), block.begin(), block.end());
+    }
+    data.resize(4 * 262144);
+    EncoderOptions o;
+    o.threads = 1;
+    const Bytes one = compressLzh(data.data(), data.size(), Method::Lh7, o);
+    EXPECT_LT(one.size(), data.size() / 2 + 12000);
+    const Decoded d = decode(Method::Lh7, one, data.size());
+    ASSERT_TRUE(d.status.ok()) << d.status.message;
+    EXPECT_TRUE(d.out == data);
+    // The stream does not depend on the number of threads.
+    for (int threads : {2, 3, 8}) {
+        o.threads = threads;
+        EXPECT_TRUE(compressLzh(data.data(), data.size(), Method::Lh7, o) == one) << threads;
+    }
+}
+
+TEST(Compression, FastOutputIsPinned) {
+    // Fast writes the same bytes as it always has: a change here changes
+    // every archive the fast level makes.
+    EncoderOptions fast;
+    fast.level = Level::Fast;
+    const Bytes text = test::textLike(200000, 40);
+    const Bytes packed = compressLzh(text.data(), text.size(), Method::Lh7, fast);
+    EXPECT_EQ(packed.size(), 29114u);
+    EXPECT_EQ(Crc16::of(packed.data(), packed.size()), 0x93BB);
+}
+
 TEST(Compression, BestIsSmallerThanFast) {
     test::TempDir dir;
     struct Case {
