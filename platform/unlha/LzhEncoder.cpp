@@ -6,7 +6,6 @@
 #include <array>
 #include <atomic>
 #include <cstring>
-#include <queue>
 #include <thread>
 #include <utility>
 
@@ -68,22 +67,33 @@ int buildLengths(const std::uint32_t *freq, int n, int maxBits, std::uint8_t *le
     };
     std::vector<Node> nodes;
     nodes.reserve(used.size() * 2);
-    using Entry = std::pair<std::uint64_t, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> heap;
+    // Always the lightest two nodes are joined, lower node numbers first
+    // among equal weights: leaves wait in one queue in that order, joined
+    // nodes in another, where they arrive in that order already.
+    std::vector<int> leaves;
+    leaves.reserve(used.size());
     for (int s : used) {
         nodes.push_back({freq[s], -1, -1, s});
-        heap.push({freq[s], static_cast<int>(nodes.size()) - 1});
+        leaves.push_back(static_cast<int>(nodes.size()) - 1);
     }
-    while (heap.size() > 1) {
-        auto a = heap.top();
-        heap.pop();
-        auto b = heap.top();
-        heap.pop();
-        nodes.push_back({a.first + b.first, a.second, b.second, -1});
-        heap.push({a.first + b.first, static_cast<int>(nodes.size()) - 1});
+    std::stable_sort(leaves.begin(), leaves.end(), [&](int a, int b) { return nodes[a].weight < nodes[b].weight; });
+    std::size_t nextLeaf = 0;
+    std::size_t nextJoined = used.size();
+    auto lightest = [&] {
+        const bool leafFirst =
+            nextLeaf < leaves.size() &&
+            (nextJoined >= nodes.size() || nodes[leaves[nextLeaf]].weight < nodes[nextJoined].weight ||
+             (nodes[leaves[nextLeaf]].weight == nodes[nextJoined].weight &&
+              leaves[nextLeaf] < static_cast<int>(nextJoined)));
+        return leafFirst ? leaves[nextLeaf++] : static_cast<int>(nextJoined++);
+    };
+    for (std::size_t joins = used.size() - 1; joins > 0; --joins) {
+        const int a = lightest();
+        const int b = lightest();
+        nodes.push_back({nodes[a].weight + nodes[b].weight, a, b, -1});
     }
     // Depths by walking from the root.
-    std::vector<std::pair<int, int>> stack{{heap.top().second, 0}};
+    std::vector<std::pair<int, int>> stack{{static_cast<int>(nodes.size()) - 1, 0}};
     while (!stack.empty()) {
         auto [i, d] = stack.back();
         stack.pop_back();

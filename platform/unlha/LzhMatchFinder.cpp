@@ -9,7 +9,7 @@ namespace tqen::unlha {
 
 namespace {
 
-int commonLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
+inline __attribute__((always_inline)) int commonLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
     int l = 0;
     while (l + 8 <= maxLen) {
         std::uint64_t x, y;
