@@ -487,6 +487,7 @@ public:
 
 private:
     static constexpr std::size_t kStretch = 16384;
+    static constexpr std::size_t kLongMatchTail = 32;
     static constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
     struct Freq {
@@ -544,14 +545,20 @@ private:
     void collectMatches(std::size_t at, std::size_t len) {
         matches_.clear();
         MatchCandidate found[kMaxMatch];
-        std::size_t skipTo = 0;
+        std::size_t skipTo = 0, skipFrom = 0;
+        const std::size_t step = static_cast<std::size_t>(o_.longMatchStep);
         for (std::size_t i = 0; i < len; ++i) {
             matchAt_[i] = static_cast<std::uint32_t>(matches_.size());
             wholeOnly_[i] = 0;
             const std::size_t pos = at + i;
             if (pos < skipTo) {
-                // Inside a long match: only the longest match here, taken
-                // whole, so that a longer one starting inside is not missed.
+                // Inside a long match: only every longMatchStep-th position
+                // and those of its last kLongMatchTail bytes enter the tree,
+                // with the longest match there taken whole, so that a longer
+                // one starting inside is not missed. The tree misses the
+                // others, but their strings are mostly in it already, at the
+                // match's source.
+                if ((pos - skipFrom) % step != 0 && skipTo - pos > kLongMatchTail) continue;
                 const int count = finder_.findNear(pos, found);
                 const int room = static_cast<int>(len - i);
                 if (count > 0 && found[count - 1].length >= kMinMatch && room >= kMinMatch) {
@@ -572,8 +579,10 @@ private:
                 }
                 matches_.push_back(found[k]);
             }
-            if (count > 0 && found[count - 1].length >= o_.longMatch)
+            if (count > 0 && found[count - 1].length >= o_.longMatch) {
                 skipTo = std::min(at + len, pos + found[count - 1].length);
+                skipFrom = pos;
+            }
         }
         matchAt_[len] = static_cast<std::uint32_t>(matches_.size());
     }
@@ -697,6 +706,7 @@ std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size
     o.niceLength = std::clamp(o.niceLength, kMinMatch, kMaxMatch);
     o.longMatch = std::clamp(o.longMatch, kMinMatch, kMaxMatch);
     o.passes = std::clamp(o.passes, 1, 8);
+    o.longMatchStep = std::clamp(o.longMatchStep, 1, kMaxMatch);
     if (o.level == Level::Fast) {
         Encoder(data, size, method, o, out).run();
         return out;

@@ -26,7 +26,8 @@ struct EncoderOptions {
     int niceLength = 128;     // a match this long ends the search
     // Best:
     int searchDepth = 48;     // tree nodes visited per position
-    int longMatch = 64;       // inside a match this long only whole longer matches are looked for
+    int longMatch = 64;       // inside a match this long only whole longer matches are looked for,
+    int longMatchStep = 4;    // at every this many positions (and all of its last 32 bytes)
     int passes = 1;           // parses of each stretch, each priced by the one before
     int threads = 0;          // threads coding the parts of a large input (0: one per core); the output does not depend on it
     // Both: the most codes in one block, below 65,536; 0 takes the level's

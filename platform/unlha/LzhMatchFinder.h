@@ -21,8 +21,9 @@ public:
 
     // Matches at pos of growing length (each longer than the one before, at
     // the nearest distance found for it), at most kMaxMatch of them, written
-    // to out; returns their number. Positions must be entered in order, each
-    // once, through find or skip.
+    // to out; returns their number. Positions must be entered in increasing
+    // order, each at most once, through find or skip; a position left out is
+    // only missing from the tree (its matches are not found at later ones).
     int find(std::size_t pos, MatchCandidate *out) { return walk<true>(pos, out, depth_); }
     // The same with a shallower walk, for positions inside a long match.
     int findNear(std::size_t pos, MatchCandidate *out) { return walk<true>(pos, out, skipDepth_); }
