@@ -39,9 +39,9 @@ int BinaryTreeMatchFinder::walk(std::size_t pos, MatchCandidate *out, int maxDep
     const int maxLen = static_cast<int>(std::min<std::size_t>(kMaxMatch, n_ - pos));
     if (maxLen < kMinMatch) return 0;
     const std::uint8_t *p = d_ + pos;
-    const std::uint32_t h =
-        ((static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2]) * 2654435761u) >>
-        (32 - kHashBits);
+    const std::uint32_t h = hashOf(p);
+    // The next position's tree head is fetched into the cache meanwhile.
+    if (maxLen > kMinMatch) __builtin_prefetch(&head_[hashOf(p + 1)], 1);
     std::int32_t cur = head_[h];
     head_[h] = static_cast<std::int32_t>(pos);
     std::int32_t *smaller = &left_[pos & mask_];  // where the next node below pos's string goes

@@ -36,6 +36,10 @@ private:
     int walk(std::size_t pos, MatchCandidate *out, int depth);
 
     static constexpr int kHashBits = 16;
+    static std::uint32_t hashOf(const std::uint8_t *p) {
+        return ((static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2]) * 2654435761u) >>
+               (32 - kHashBits);
+    }
     const std::uint8_t *d_;
     std::size_t n_;
     std::size_t mask_, maxDist_;
