@@ -110,6 +110,8 @@ inline std::vector<NamedInput> inputTable(const fs::path &scratch) {
     t.push_back({"many-codes", randomBytes(300000, 5, 24)});  // > 65,536 codes, several blocks
     t.push_back({"incompressible", randomBytes(70000, 6)});
     t.push_back({"sqlite", sqliteFile(scratch)});
+    // Large enough for the best level to code it in three parts on threads.
+    t.push_back({"text-in-parts", textLike(3 * 262144 + 1000, 7)});
     return t;
 }
 
