@@ -84,6 +84,7 @@ void TqenMain::buildForm() {
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
     SSTab1->setCurrentIndex(1);
     buildEntryTab(entryTab);
+    buildSearchTab(new QWidget);
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(6);
@@ -229,6 +230,7 @@ void TqenMain::Form_Load() {
     }
     G().HintDbPath = G().DataDbPath;
     checkDataDatabase();
+    PrepareSearchIndex();
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {

@@ -14,7 +14,11 @@
 #include <QVariant>
 
 class QBoxLayout;
+class QCheckBox;
 class QFrame;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -83,6 +87,13 @@ public:
     void Command5_Click();
     // Opens the maintenance form.
     void Command11_Click();
+
+    // The search tab: reports whose title, memo or customer name hold the
+    // typed text. Makes the data file's search index first when it has none.
+    void cmd検索_Click();
+    Error PrepareSearchIndex();
+    // Shows a found report in the entry tab.
+    void OpenSearchHit(QTreeWidgetItem *item);
 
     // Print conditions and the printed daily reports.
     void cmd印刷_Click();
@@ -169,6 +180,14 @@ private:
     QPushButton *Command11 = nullptr;
     QPushButton *cmdHint = nullptr;
     QPushButton *cmd閉じる = nullptr;
+    QLineEdit *txt検索 = nullptr;
+    QPushButton *cmd検索 = nullptr;
+    QCheckBox *chk絞り込み = nullptr;
+    QLabel *lbl絞り込み = nullptr;
+    QLabel *lbl検索結果 = nullptr;
+    QTreeWidget *lst検索結果 = nullptr;
+    void buildSearchTab(QWidget *tab);
+    void showSearchFilter();
 
     QWidget *dayGrid_ = nullptr;      // the weekday headings and day cells, one focusable unit
     QFrame *dayCursor_ = nullptr;     // the keyboard cursor's frame

@@ -1,5 +1,6 @@
 -- The data database TqenData.mdb: reports, customers, the code table and the
--- hint texts. The program only reads and writes rows; it never creates tables.
+-- hint texts. The program only reads and writes rows; it creates no table but
+-- the search index, in a file from before it (see the end).
 --
 -- Declared types tell the engine how to read a field: DATE fields hold the
 -- text "yyyy-mm-dd" (so comparison and ordering go by calendar day) and read
@@ -56,3 +57,32 @@ CREATE INDEX TqHint_フォーム部品 ON TqHint (FormName, CtlName);
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30)
 INSERT INTO コードマスタ (kcode, code, sname, cnt)
 SELECT '担当', printf('%02d', i), NULL, i FROM n;
+
+-- Full-text search of the reports' title, memo and customer name. Each
+-- report's text is kept folded (full / half width, hiragana / katakana and
+-- letter case made one) in 営業日報_検索本文 under the report's rowid, and
+-- indexed by trigrams in 営業日報_検索. The triggers keep both in step with
+-- every write; tqen_fold is the folding function the program's engine
+-- provides on every connection.
+CREATE TABLE 営業日報_検索本文 (id INTEGER PRIMARY KEY, 本文 TEXT);
+CREATE VIRTUAL TABLE 営業日報_検索 USING fts5(本文, content='営業日報_検索本文', content_rowid='id', tokenize='trigram case_sensitive 1');
+CREATE TRIGGER 営業日報_検索_追加 AFTER INSERT ON 営業日報 BEGIN
+  INSERT INTO 営業日報_検索 (営業日報_検索, rowid, 本文) SELECT 'delete', id, 本文 FROM 営業日報_検索本文 WHERE id IN (new.rowid);
+  DELETE FROM 営業日報_検索本文 WHERE id IN (new.rowid);
+  INSERT INTO 営業日報_検索本文 (id, 本文) VALUES (new.rowid, tqen_fold(new.タイトル, new.メモ, new.顧客名));
+  INSERT INTO 営業日報_検索 (rowid, 本文) SELECT id, 本文 FROM 営業日報_検索本文 WHERE id = new.rowid;
+END;
+CREATE TRIGGER 営業日報_検索_更新 AFTER UPDATE ON 営業日報
+WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ OR old.顧客名 IS NOT new.顧客名
+BEGIN
+  INSERT INTO 営業日報_検索 (営業日報_検索, rowid, 本文) SELECT 'delete', id, 本文 FROM 営業日報_検索本文 WHERE id IN (old.rowid);
+  DELETE FROM 営業日報_検索本文 WHERE id IN (old.rowid);
+  INSERT INTO 営業日報_検索 (営業日報_検索, rowid, 本文) SELECT 'delete', id, 本文 FROM 営業日報_検索本文 WHERE id IN (new.rowid);
+  DELETE FROM 営業日報_検索本文 WHERE id IN (new.rowid);
+  INSERT INTO 営業日報_検索本文 (id, 本文) VALUES (new.rowid, tqen_fold(new.タイトル, new.メモ, new.顧客名));
+  INSERT INTO 営業日報_検索 (rowid, 本文) SELECT id, 本文 FROM 営業日報_検索本文 WHERE id = new.rowid;
+END;
+CREATE TRIGGER 営業日報_検索_削除 AFTER DELETE ON 営業日報 BEGIN
+  INSERT INTO 営業日報_検索 (営業日報_検索, rowid, 本文) SELECT 'delete', id, 本文 FROM 営業日報_検索本文 WHERE id IN (old.rowid);
+  DELETE FROM 営業日報_検索本文 WHERE id IN (old.rowid);
+END;

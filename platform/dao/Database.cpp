@@ -2,6 +2,7 @@
 #include "platform/dao/JetLike.h"
 #include "platform/dao/JetTranslator.h"
 #include "platform/dao/RecordsetImpl.h"
+#include "platform/text/Fold.h"
 
 
 namespace tqen::dao {
@@ -36,6 +37,18 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     case LikeResult::NoMatch: sqlite3_result_int(ctx, 0); break;
     case LikeResult::BadPattern: sqlite3_result_error(ctx, "Invalid pattern string", -1); break;
     }
+}
+
+// tqen_fold(title, memo, customer): the search index's text of a report,
+// called by the index's triggers.
+void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    const auto value = [&](int i) -> QVariant {
+        if (i >= argc || sqlite3_value_type(argv[i]) == SQLITE_NULL) return {};
+        const char *p = reinterpret_cast<const char *>(sqlite3_value_text(argv[i]));
+        return QString::fromUtf8(p, sqlite3_value_bytes(argv[i]));
+    };
+    const QByteArray folded = foldReport(value(0), value(1), value(2)).toUtf8();
+    sqlite3_result_text64(ctx, folded.constData(), sqlite3_uint64(folded.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 QStringList tableColumns(Connection &c, const QString &schema, const QString &table) {
@@ -180,9 +193,16 @@ Database Database::open(const QString &path) {
     }
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(raw, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
+    sqlite3_create_function(raw, "tqen_fold", 3, flags, nullptr, foldFunction, nullptr, nullptr);
     db.d->conn = std::move(conn);
     db.d->error.clear();
     return db;
+}
+
+Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
+
+QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer) {
+    return text::fold(title.toString()) + u'\n' + text::fold(memo.toString()) + u'\n' + text::fold(customer.toString());
 }
 
 bool Database::isOpen() const { return d && d->ok(); }
