@@ -1,0 +1,283 @@
+// Search of the reports over three kinds of file: the delivered file (index
+// made by its schema), a file from before the index once the index is built,
+// and such a file searched without it. The index must stay right after
+// every kind of write.
+#include "platform/dao/Search.h"
+#include "platform/text/Fold.h"
+#include "tests/platform/dao/DaoTestSupport.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <functional>
+
+namespace tqen::dao::test {
+namespace {
+
+struct Report {
+    const char *day;
+    const char16_t *customer, *staff, *title, *memo;
+};
+const Report kReports[] = {
+    {"2024/01/10", u"株式会社ガイド商事", u"山田", u"見積の打合せ", u"ＰＣ１０台の見積を提出。ｶﾞｲﾄﾞﾗｲﾝに沿って再提出予定"},
+    {"2024/02/05", u"北海産業", u"佐藤", u"定例訪問", u"新製品のカタログを渡した。\"NEAR\" AND 割引 -10% ^特価* の件"},
+    {"2024/03/01", u"北海産業", u"山田", u"クレーム対応", u"納期遅れのおわび。がいどらいんを説明"},
+    {"2023/12/25", u"東京建設", u"鈴木", nullptr, u"年末のあいさつ"},
+};
+
+class Search : public Files {
+protected:
+    void fill(const QString &path) {
+        Database db = Database::open(path);
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        for (const Report &r : kReports) {
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QString::fromLatin1(r.day));
+            rs.setField(QStringLiteral("顧客名"), QString::fromUtf16(r.customer));
+            rs.setField(QStringLiteral("担当"), QString::fromUtf16(r.staff));
+            if (r.title) rs.setField(QStringLiteral("タイトル"), QString::fromUtf16(r.title));
+            rs.setField(QStringLiteral("メモ"), QString::fromUtf16(r.memo));
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+    }
+    // A copy of the delivered data file.
+    QString delivered(const QString &name = QStringLiteral("delivered.mdb")) {
+        const QString src = qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb");
+        const QString dst = dir.filePath(name);
+        EXPECT_TRUE(QFile::copy(src, dst)) << src.toStdString();
+        QFile(dst).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        return dst;
+    }
+    static QStringList days(const QString &path, const SearchRequest &request, SearchMethod *method = nullptr) {
+        SearchResult result;
+        const Error e = searchReports(path, request, &result);
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " / " << e.detail().toStdString();
+        if (method) *method = result.method;
+        QStringList out;
+        for (const SearchHit &h : result.hits) out << h.day.toString(QStringLiteral("yyyy/MM/dd"));
+        return out;
+    }
+    static QStringList days(const QString &path, const QString &term, SearchMethod *method = nullptr) {
+        return days(path, SearchRequest{term, {}, {}, 500}, method);
+    }
+    // What a search must find: every report whose folded title, memo or
+    // customer holds the folded term, newest first.
+    static QStringList expected(const QString &path, const QString &term) {
+        Database db = Database::open(path);
+        QStringList out;
+        const QString t = text::fold(term.trimmed());
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報 order by 日付 desc"));
+        for (; !rs.eof(); rs.moveNext()) {
+            for (const char *f : {"タイトル", "メモ", "顧客名"}) {
+                if (!t.isEmpty() && text::fold(rs.field(QString::fromUtf8(f)).toString()).contains(t)) {
+                    out << rs.field(QStringLiteral("日付")).toDate().toString(QStringLiteral("yyyy/MM/dd"));
+                    break;
+                }
+            }
+        }
+        return out;
+    }
+    // The index agrees with the reports: FTS5's own check, one folded text
+    // per report, and searches find what a scan of the reports finds.
+    void expectConsistent(const QString &path, const char *after) {
+        SCOPED_TRACE(after);
+        sqlite3 *raw = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        char *err = nullptr;
+        EXPECT_EQ(sqlite3_exec(raw, "INSERT INTO 営業日報_検索 (営業日報_検索) VALUES ('integrity-check')", nullptr, nullptr, &err),
+                  SQLITE_OK)
+            << (err ? err : "");
+        sqlite3_free(err);
+        sqlite3_close(raw);
+        EXPECT_TRUE(hasSearchIndex(path));
+        Database db = Database::open(path);
+        EXPECT_EQ(column(db, QStringLiteral("select count(*) as n from 営業日報_検索本文"), QStringLiteral("n")),
+                  column(db, QStringLiteral("select count(*) as n from 営業日報"), QStringLiteral("n")));
+        for (const char16_t *term : {u"見積", u"ガイド", u"がいどらいん", u"北", u"新しい", u"ﾒﾓ", u"追加分"}) {
+            const QString t = QString::fromUtf16(term);
+            EXPECT_EQ(days(path, t), expected(path, t)) << t.toStdString();
+        }
+    }
+};
+
+TEST_F(Search, TermsOfEveryLengthWidthAndKindFindTheirReports) {
+    const QString withSchema = delivered();
+    fill(withSchema);
+    const QString built = dataDb();
+    fill(built);
+    ASSERT_FALSE(hasSearchIndex(built));
+    const QString older = makeDb(QStringLiteral("older.mdb"), kDataSchema);
+    fill(older);
+    ASSERT_TRUE(buildSearchIndex(built).ok());
+
+    const QString d1 = QStringLiteral("2024/01/10"), d2 = QStringLiteral("2024/02/05"), d3 = QStringLiteral("2024/03/01"),
+                  d4 = QStringLiteral("2023/12/25");
+    const struct Case {
+        const char16_t *term;
+        QStringList days;
+    } cases[] = {
+        {u"見", {d1}},                          // one character
+        {u"鯨", {}},
+        {u"年末", {d4}},                         // two
+        {u"特価", {d2}},
+        {u"ガイド", {d3, d1}},                   // three: hiragana memo, half-width memo, customer
+        {u"ｶﾀﾛｸﾞ", {d2}},                       // half-width term, full-width text
+        {u"がいどらいん", {d3, d1}},
+        {u"pc10", {d1}},                         // full-width text, ASCII term
+        {u"ＰＣ１０台の見積を提", {d1}},        // ten
+        {u"ＰＣ１０台の見積を出", {}},
+        {u"北海", {d3, d2}},                     // customer name
+        {u"　見積　", {d1}},                     // blanks around are dropped
+        {u"\"NEAR\"", {d2}},                     // FTS5 syntax is plain text
+        {u"NEAR", {d2}},
+        {u"AND", {d2}},
+        {u"and 割引", {d2}},
+        {u"-10%", {d2}},
+        {u"^特価*", {d2}},
+        {u"\"", {d2}},
+        {u"*", {d2}},
+        {u"%", {d2}},                            // no wildcard
+        {u"_", {}},
+        {u"NEAR(見積 提出, 2)", {}},
+        {u"見積 OR 年末", {}},
+        {u"'", {}},
+        {u"", {}},
+    };
+    for (const QString &path : {withSchema, built, older}) {
+        for (const Case &c : cases) {
+            const QString term = QString::fromUtf16(c.term);
+            SearchMethod method = SearchMethod::Nothing;
+            EXPECT_EQ(days(path, term, &method), c.days) << term.toStdString() << " in " << path.toStdString();
+            if (path == older) {
+                if (!term.trimmed().isEmpty()) EXPECT_EQ(method, SearchMethod::Unindexed) << term.toStdString();
+            } else if (!term.trimmed().isEmpty()) {
+                EXPECT_EQ(method, text::codePoints(text::fold(term.trimmed())) >= 3 ? SearchMethod::Trigram
+                                                                                      : SearchMethod::FoldedScan)
+                    << term.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(Search, FiltersAndTheLimitApplyNewestFirst) {
+    const QString path = delivered();
+    fill(path);
+    for (const char16_t *term : {u"の", u"のカタログ", u"のおわび"}) {  // scan and index alike
+        const QString t = QString::fromUtf16(term);
+        const QStringList all = days(path, t);
+        const QStringList hokkai = days(path, SearchRequest{t, QStringLiteral("北海産業"), {}, 500});
+        const QStringList yamada = days(path, SearchRequest{t, QStringLiteral("北海産業"), QStringLiteral("山田"), 500});
+        for (const QString &d : hokkai) EXPECT_TRUE(all.contains(d));
+        for (const QString &d : yamada) EXPECT_TRUE(hokkai.contains(d));
+        EXPECT_FALSE(yamada.contains(QStringLiteral("2024/02/05"))) << t.toStdString();
+    }
+    EXPECT_EQ(days(path, SearchRequest{QStringLiteral("の"), QStringLiteral("北海産業"), {}, 500}),
+              (QStringList{QStringLiteral("2024/03/01"), QStringLiteral("2024/02/05")}));
+    SearchResult result;
+    ASSERT_TRUE(searchReports(path, SearchRequest{QStringLiteral("の"), {}, {}, 2}, &result).ok());
+    ASSERT_EQ(result.hits.size(), 2);
+    EXPECT_TRUE(result.more);
+    EXPECT_EQ(result.hits[0].day, QDate(2024, 3, 1));
+    EXPECT_EQ(result.hits[0].customer, QStringLiteral("北海産業"));
+    EXPECT_EQ(result.hits[0].staff, QStringLiteral("山田"));
+    EXPECT_EQ(result.hits[0].title, QStringLiteral("クレーム対応"));
+}
+
+TEST_F(Search, TheIndexFollowsEveryKindOfWrite) {
+    for (const bool older : {false, true}) {
+        SCOPED_TRACE(older ? "built on an older file" : "delivered file");
+        const QString path = older ? makeDb(QStringLiteral("older.mdb"), kDataSchema) : delivered();
+        fill(path);
+        if (older) ASSERT_TRUE(buildSearchIndex(path).ok());
+        expectConsistent(path, "filled");
+
+        Database db = Database::open(path);
+        {   // registration over an existing report, then a new one
+            Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = #2024/01/10#"));
+            rs.edit();
+            rs.setField(QStringLiteral("メモ"), QStringLiteral("新しいメモ、ガイドは不要"));
+            ASSERT_TRUE(rs.update());
+            rs.edit();
+            rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));  // no text changes
+            ASSERT_TRUE(rs.update());
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QDate(2024, 4, 1));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("ﾒﾓ商会"));
+            rs.setField(QStringLiteral("タイトル"), QStringLiteral("追加分"));
+            ASSERT_TRUE(rs.update());
+        }
+        expectConsistent(path, "registration");
+        ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set タイトル = '北の見積' where 担当 = '鈴木'")));
+        expectConsistent(path, "update statement");
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where 日付 = #2024/03/01#")));
+        expectConsistent(path, "deletion of one report");
+        ASSERT_TRUE(db.beginTrans());
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where 担当 = '佐藤'")));
+        db.rollback();
+        expectConsistent(path, "rolled back deletion");
+
+        // Reports copied in from another file, as a restore or copy does.
+        const QString other = makeDb(older ? QStringLiteral("other-old.mdb") : QStringLiteral("other.mdb"), kDataSchema);
+        fill(other);
+        ASSERT_TRUE(db.execute(QStringLiteral("insert into 営業日報 select * from 営業日報 in ") + sqlText(other)));
+        expectConsistent(path, "insert-select from another file");
+        // Into another file that has the index, through an attached name.
+        const QString target = delivered(older ? QStringLiteral("target-old.mdb") : QStringLiteral("target.mdb"));
+        ASSERT_TRUE(db.execute(QStringLiteral("insert into 営業日報 in ") + sqlText(target) +
+                               QStringLiteral(" select * from 営業日報")));
+        db.close();
+        expectConsistent(target, "insert-select into an attached file");
+
+        db = Database::open(path);
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報")));
+        db.close();
+        expectConsistent(path, "bulk deletion");
+        EXPECT_TRUE(days(path, QStringLiteral("見積")).isEmpty());
+    }
+}
+
+TEST_F(Search, RebuildingReplacesAnIndexThatWentWrong) {
+    const QString path = delivered();
+    fill(path);
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    // A tool without the folding function dropped a trigger and a row.
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TRIGGER 営業日報_検索_削除; DELETE FROM 営業日報 WHERE 担当 = '鈴木'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_FALSE(hasSearchIndex(path));
+    SearchMethod method;
+    EXPECT_EQ(days(path, QStringLiteral("年末"), &method), QStringList());  // still right, without the index
+    EXPECT_EQ(method, SearchMethod::Unindexed);
+    QList<qlonglong> seen;
+    ASSERT_TRUE(buildSearchIndex(path, [&](qlonglong done, qlonglong total) { seen << done << total; }).ok());
+    EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qlonglong>{3, 3}));
+    expectConsistent(path, "rebuilt");
+}
+
+TEST_F(Search, TheDeliveredFileHoldsTheIndexAsTheEngineMakesIt) {
+    const auto normal = [](QString s) { return s.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed(); };
+    const QString path = delivered();
+    Database db = Database::open(path);
+    const QStringList stored = column(db, QStringLiteral("select sql from sqlite_master where name like '営業日報[_]検索*' and name not like '*[_]data' "
+                                                         "and name not like '*[_]idx' and name not like '*[_]docsize' and name not like '*[_]config' order by rowid"),
+                                      QStringLiteral("sql"));
+    QStringList made;
+    for (const QString &s : searchIndexSchema()) made << normal(s);
+    QStringList have;
+    for (const QString &s : stored) have << normal(s);
+    EXPECT_EQ(have, made);
+    EXPECT_TRUE(hasSearchIndex(path));
+}
+
+TEST_F(Search, AFileThatIsNoDatabaseFailsWithAnError) {
+    const QString path = dir.filePath(QStringLiteral("none.mdb"));
+    SearchResult result;
+    EXPECT_FALSE(searchReports(path, SearchRequest{QStringLiteral("見積"), {}, {}, 10}, &result).ok());
+    EXPECT_FALSE(buildSearchIndex(path).ok());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+}  // namespace
+}  // namespace tqen::dao::test
