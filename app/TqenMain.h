@@ -185,6 +185,7 @@ private:
     QCheckBox *chk絞り込み = nullptr;
     QLabel *lbl絞り込み = nullptr;
     QLabel *lbl検索結果 = nullptr;
+    QLabel *lbl件数 = nullptr;
     QTreeWidget *lst検索結果 = nullptr;
     void buildSearchTab(QWidget *tab);
     void showSearchFilter();

@@ -81,6 +81,9 @@ void TqenMain::buildSearchTab(QWidget *tab) {
     lbl検索結果->setObjectName(QStringLiteral("lbl検索結果"));
     grid->addWidget(lbl検索結果, 2, 0, Qt::AlignTop);
     grid->addWidget(lst検索結果, 2, 1);
+    lbl件数 = new QLabel(tab);
+    lbl件数->setObjectName(QStringLiteral("lbl件数"));
+    grid->addWidget(lbl件数, 3, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
 
@@ -126,7 +129,7 @@ void TqenMain::cmd検索_Click() {
     lst検索結果->clear();
     const QString typed = txt検索->text().trimmed();
     if (typed.isEmpty()) {
-        lbl検索結果->setText(QStringLiteral("検索結果(&R)"));
+        lbl件数->clear();
         txt検索->setFocus();
         return;
     }
@@ -151,18 +154,19 @@ void TqenMain::cmd検索_Click() {
     for (const dao::SearchHit &hit : std::as_const(result.hits)) {
         QString place;
         for (const QString *field : {&hit.title, &hit.memo, &hit.customer}) {
-            place = text::context(*field, term, 16);
+            place = text::context(*field, term, 6, 30);
             if (!place.isEmpty()) break;
         }
         auto *item = new QTreeWidgetItem(lst検索結果, {FormatDate(hit.day, format), hit.customer, hit.staff, hit.title, place});
         item->setData(DayColumn, kDayRole, hit.day);
+        item->setToolTip(PlaceColumn, place);
     }
     hideProgress(Msg検索中);
     for (int c = DayColumn; c < PlaceColumn; ++c) lst検索結果->resizeColumnToContents(c);
     QString count = result.hits.isEmpty() ? QStringLiteral("見つかりません")
                                           : QStringLiteral("%1 件").arg(result.hits.size());
     if (result.more) count = QStringLiteral("新しい順に %1 件（ほかにもあります）").arg(result.hits.size());
-    lbl検索結果->setText(QStringLiteral("検索結果(&R)\n") + count);
+    lbl件数->setText(count);
     lst検索結果->setAccessibleDescription(count);
     if (!error.ok()) {
         failed(error, forms::mb::Exclamation);

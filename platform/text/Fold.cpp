@@ -125,12 +125,13 @@ Span findFolded(const QString &text, const QString &foldedTerm) {
     return {begin, f.origin[j] - begin};
 }
 
-QString context(const QString &text, const QString &foldedTerm, int around) {
+QString context(const QString &text, const QString &foldedTerm, int before, int after) {
+    if (after < 0) after = before;
     const Span s = findFolded(text, foldedTerm);
     if (s.begin < 0) return {};
-    qsizetype from = std::max<qsizetype>(0, s.begin - around);
+    qsizetype from = std::max<qsizetype>(0, s.begin - before);
     if (from > 0 && text.at(from).isLowSurrogate()) --from;
-    qsizetype to = std::min(text.size(), s.begin + s.length + around);
+    qsizetype to = std::min(text.size(), s.begin + s.length + after);
     if (to < text.size() && text.at(to).isLowSurrogate()) ++to;
     return (from > 0 ? QStringLiteral("…") : QString()) + flat(text.mid(from, s.begin - from)) + u'【' +
            flat(text.mid(s.begin, s.length)) + u'】' + flat(text.mid(s.begin + s.length, to - s.begin - s.length)) +

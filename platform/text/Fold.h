@@ -38,9 +38,10 @@ struct Span {
 };
 Span findFolded(const QString &text, const QString &foldedTerm);
 
-// A line of context around the first occurrence: up to `around` characters
-// either side, with "…" where the text is cut and the match between 【 and 】.
-// Line breaks become blanks. Empty when the term does not occur.
-QString context(const QString &text, const QString &foldedTerm, int around = 12);
+// A line of context around the first occurrence: up to `before` characters
+// before it and `after` (default: as many) after it, with "…" where the text
+// is cut and the match between 【 and 】. Line breaks become blanks. Empty
+// when the term does not occur.
+QString context(const QString &text, const QString &foldedTerm, int before = 12, int after = -1);
 
 }  // namespace tqen::text

@@ -64,6 +64,8 @@ TEST(Fold, ContextMarksTheMatchAndCutsLongText) {
               u8(QString::fromUtf16(u"…八九十【見積】一二三…")));
     EXPECT_EQ(u8(context(QString::fromUtf16(u"行1\n見積\r\n行3"), fold(QStringLiteral("見積")))),
               u8(QString::fromUtf16(u"行1 【見積】  行3")));
+    EXPECT_EQ(u8(context(QString::fromUtf16(u"一二三四五見積一二三四五"), fold(QStringLiteral("見積")), 2, 4)),
+              u8(QString::fromUtf16(u"…四五【見積】一二三四…")));
     EXPECT_TRUE(context(QStringLiteral("abc"), fold(QStringLiteral("x"))).isEmpty());
 }
 
