@@ -56,6 +56,8 @@ Connection *connectionOf(const Database &db);
 // A report's text for the search index: title, memo and customer name, each
 // folded, a line each (a Null field folds to an empty line).
 QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer);
+// The words of the search index's character index for a folded text.
+QString searchGrams(const QString &folded);
 
 // Reads column col of the statement's current row as the engine's value.
 QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind);

@@ -51,6 +51,15 @@ void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     sqlite3_result_text64(ctx, folded.constData(), sqlite3_uint64(folded.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+// tqen_grams(folded text): the words of the character index.
+void gramsFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    QString folded;
+    if (argc > 0 && sqlite3_value_type(argv[0]) != SQLITE_NULL)
+        folded = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
+    const QByteArray words = searchGrams(folded).toUtf8();
+    sqlite3_result_text64(ctx, words.constData(), sqlite3_uint64(words.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 QStringList tableColumns(Connection &c, const QString &schema, const QString &table) {
     QStringList cols;
     const QString sql = QStringLiteral("PRAGMA %1table_info(%2)")
@@ -194,6 +203,7 @@ Database Database::open(const QString &path) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(raw, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
     sqlite3_create_function(raw, "tqen_fold", 3, flags, nullptr, foldFunction, nullptr, nullptr);
+    sqlite3_create_function(raw, "tqen_grams", 1, flags, nullptr, gramsFunction, nullptr, nullptr);
     db.d->conn = std::move(conn);
     db.d->error.clear();
     return db;

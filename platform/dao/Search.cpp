@@ -5,12 +5,15 @@
 #include "platform/dao/JetTranslator.h"
 #include "platform/text/Fold.h"
 
+#include <QSet>
+
 namespace tqen::dao {
 
 namespace {
 
 const QString kText = QStringLiteral("営業日報_検索本文");
 const QString kIndex = QStringLiteral("営業日報_検索");
+const QString kGrams = QStringLiteral("営業日報_検索字");
 const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QStringLiteral("営業日報_検索_更新"),
                                QStringLiteral("営業日報_検索_削除")};
 
@@ -18,8 +21,9 @@ const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QSt
 // (old.rowid, new.rowid or both).
 QString forget(const QString &ids) {
     return QStringLiteral("INSERT INTO %2 (%2, rowid, 本文) SELECT 'delete', id, 本文 FROM %1 WHERE id IN (%3);\n"
+                          "  INSERT INTO %4 (%4, rowid, 字) SELECT 'delete', id, tqen_grams(本文) FROM %1 WHERE id IN (%3);\n"
                           "  DELETE FROM %1 WHERE id IN (%3);\n")
-        .arg(kText, kIndex, ids);
+        .arg(kText, kIndex, ids, kGrams);
 }
 
 // Indexes the report that has just been written. A stale entry under the
@@ -27,8 +31,9 @@ QString forget(const QString &ids) {
 QString remember() {
     return forget(QStringLiteral("new.rowid")) +
            QStringLiteral("  INSERT INTO %1 (id, 本文) VALUES (new.rowid, tqen_fold(new.タイトル, new.メモ, new.顧客名));\n"
-                          "  INSERT INTO %2 (rowid, 本文) SELECT id, 本文 FROM %1 WHERE id = new.rowid;\n")
-               .arg(kText, kIndex);
+                          "  INSERT INTO %2 (rowid, 本文) SELECT id, 本文 FROM %1 WHERE id = new.rowid;\n"
+                          "  INSERT INTO %3 (rowid, 字) SELECT id, tqen_grams(本文) FROM %1 WHERE id = new.rowid;\n")
+               .arg(kText, kIndex, kGrams);
 }
 
 struct Step {
@@ -52,11 +57,46 @@ struct Step {
 
 bool indexPresent(Step &s) {
     QString names;
-    for (const QString &n : QStringList{kText, kIndex} + kTriggers) names += (names.isEmpty() ? "" : ",") + sqlText(n);
-    return s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)").arg(names)) == 5;
+    for (const QString &n : QStringList{kText, kIndex, kGrams} + kTriggers) names += (names.isEmpty() ? "" : ",") + sqlText(n);
+    return s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)").arg(names)) == 6;
 }
 
 }  // namespace
+
+// Every character and every pair of neighbouring characters of a folded
+// text, once each, as ASCII words ("u30ab", "u30abu30a4"), so that a one- or
+// two-character term is a single word to look up. Line breaks (between the
+// fields) take no part.
+namespace {
+
+QString gramWord(uint c) { return u'u' + QString::number(c, 16); }
+
+// The word of a term of one or two characters.
+QString gramWord(const QString &term) {
+    QString w;
+    for (const uint c : term.toUcs4()) w += gramWord(c);
+    return w;
+}
+
+}  // namespace
+
+QString searchGrams(const QString &folded) {
+    const QList<uint> cps = folded.toUcs4();
+    QSet<QString> seen;
+    QString out;
+    const auto word = [](uint c) { return gramWord(c); };
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        if (cps[i] == u'\n') continue;
+        const QString one = word(cps[i]);
+        for (const QString &w : {one, i + 1 < cps.size() && cps[i + 1] != u'\n' ? one + word(cps[i + 1]) : QString()}) {
+            if (w.isEmpty() || seen.contains(w)) continue;
+            seen.insert(w);
+            out += w;
+            out += u' ';
+        }
+    }
+    return out;
+}
 
 QStringList searchIndexSchema() {
     return {
@@ -64,6 +104,7 @@ QStringList searchIndexSchema() {
         QStringLiteral("CREATE VIRTUAL TABLE %2 USING fts5(本文, content='%1', content_rowid='id', "
                        "tokenize='trigram case_sensitive 1')")
             .arg(kText, kIndex),
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, tokenize='ascii')").arg(kGrams),
         QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON 営業日報 BEGIN\n%2END").arg(kTriggers[0], remember()),
         QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON 営業日報\n"
                        "WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ "
@@ -99,6 +140,7 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
     for (const QString &t : kTriggers)
         if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(quoteName(t)))) return failed();
     if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kIndex)) ||
+        !s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kGrams)) ||
         !s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kText)))
         return failed();
     for (const QString &sql : searchIndexSchema())
@@ -130,7 +172,9 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
             return failed();
         }
     }
-    if (!s.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(kIndex))) return failed();
+    if (!s.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(kIndex)) ||
+        !s.exec(QStringLiteral("INSERT INTO %1 (rowid, 字) SELECT id, tqen_grams(本文) FROM %2").arg(kGrams, kText)))
+        return failed();
     if (!db.commitTrans()) return failure(text, db);
     if (progress) progress(total, total);
     return {};
@@ -152,16 +196,17 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         result->method = SearchMethod::Unindexed;
         from = QStringLiteral("営業日報 r");
         where = QStringLiteral("instr(tqen_fold(r.タイトル, r.メモ, r.顧客名), ?1) > 0");
-    } else if (text::codePoints(term) >= 3) {
-        // One FTS5 string: whatever the term holds is matched as plain text.
-        result->method = SearchMethod::Trigram;
-        from = QStringLiteral("%1 f JOIN 営業日報 r ON r.rowid = f.rowid").arg(kIndex);
-        where = QStringLiteral("%1 MATCH ?1").arg(kIndex);
-        bound = u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"';
     } else {
-        result->method = SearchMethod::FoldedScan;
-        from = QStringLiteral("%1 t JOIN 営業日報 r ON r.rowid = t.id").arg(kText);
-        where = QStringLiteral("instr(t.本文, ?1) > 0");
+        // The index gives the matching rowids; the reports are walked by
+        // the date index, newest first, so a common term stops after the
+        // first page of hits and a rare one reads only its own rows.
+        const bool trigram = text::codePoints(term) >= 3;
+        result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
+        from = QStringLiteral("営業日報 r");
+        where = QStringLiteral("+r.rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?1)").arg(trigram ? kIndex : kGrams);
+        // One FTS5 string: whatever the term holds is matched as plain text.
+        bound = trigram ? u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"'
+                        : u'"' + gramWord(term) + u'"';
     }
     QVector<QString> params{bound};
     if (!request.customer.isEmpty()) {

@@ -7,13 +7,16 @@
 //                     folded text: title, memo and customer, a line each;
 //   営業日報_検索      an FTS5 trigram index over that text (external
 //                     content);
+//   営業日報_検索字    an FTS5 index of every character and every pair of
+//                     characters of that text (contentless, rowids only),
+//                     for the terms too short for trigrams;
 //   three triggers on 営業日報 that keep both in step with every insert,
 //   update and delete, whatever statement makes it.
 // The triggers fold with the function tqen_fold, which every connection of
 // this engine provides.
 //
 // Terms of three or more characters are looked up in the trigram index;
-// shorter ones, which a trigram index cannot serve, scan the folded text.
+// shorter ones, which a trigram index cannot serve, in the character index.
 // A file without the index is searched by folding every row as it is read
 // (slow but right) until buildSearchIndex gives it one.
 #include "platform/error/Error.h"
@@ -42,7 +45,7 @@ struct SearchRequest {
     int limit = 500;   // newest first, at most this many
 };
 
-enum class SearchMethod { Nothing, Trigram, FoldedScan, Unindexed };
+enum class SearchMethod { Nothing, Trigram, Grams, Unindexed };
 
 struct SearchResult {
     QList<SearchHit> hits;

@@ -153,7 +153,7 @@ TEST_F(Search, TermsOfEveryLengthWidthAndKindFindTheirReports) {
                 if (!term.trimmed().isEmpty()) EXPECT_EQ(method, SearchMethod::Unindexed) << term.toStdString();
             } else if (!term.trimmed().isEmpty()) {
                 EXPECT_EQ(method, text::codePoints(text::fold(term.trimmed())) >= 3 ? SearchMethod::Trigram
-                                                                                      : SearchMethod::FoldedScan)
+                                                                                      : SearchMethod::Grams)
                     << term.toStdString();
             }
         }
