@@ -92,7 +92,7 @@ qint64 vacuumedSize(const QString &from, const QString &to, bool dropIndex) {
     if (dropIndex)
         sqlite3_exec(db,
                      "DROP TRIGGER 営業日報_検索_追加; DROP TRIGGER 営業日報_検索_更新; DROP TRIGGER 営業日報_検索_削除;"
-                     "DROP TABLE 営業日報_検索; DROP TABLE 営業日報_検索本文;",
+                     "DROP TABLE 営業日報_検索; DROP TABLE 営業日報_検索字; DROP TABLE 営業日報_検索本文;",
                      nullptr, nullptr, nullptr);
     sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
     sqlite3_close(db);
@@ -145,7 +145,7 @@ int main(int argc, char **argv) {
     QTemporaryDir tmp(QDir(QStringLiteral(TQEN_BENCH_DATA_DIR)).filePath(QStringLiteral("search-XXXXXX")));
     const qint64 with = vacuumedSize(data, tmp.filePath(QStringLiteral("with.mdb")), false);
     const qint64 without = vacuumedSize(data, tmp.filePath(QStringLiteral("without.mdb")), true);
-    std::printf("data file %.1f MB, of it the search index (folded text and trigrams) %.1f MB = %.1f %%\n",
+    std::printf("data file %.1f MB, of it the search index (folded text, trigram and character indexes) %.1f MB = %.1f %%\n",
                 double(with) / 1e6, double(with - without) / 1e6, 100.0 * double(with - without) / double(with));
     const QString older = tmp.filePath(QStringLiteral("without.mdb"));
     const double build = timeMs([&] {
