@@ -1,6 +1,7 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "core/ProgramFolders.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/drives/DriveTable.h"
@@ -42,6 +43,8 @@ void place(QWidget *w, int leftTwips, int topTwips) { w->move(pixels(leftTwips),
 
 }  // namespace
 
+TqenMain::~TqenMain() = default;
+
 TqenMain::TqenMain(const QString &applicationFolder)
     : forms::Form(QStringLiteral("TqenMain")),
       applicationFolder_(applicationFolder.isEmpty() ? files::applicationFolder() : applicationFolder) {
@@ -49,7 +52,6 @@ TqenMain::TqenMain(const QString &applicationFolder)
     connect(this, &forms::Form::activated, this, &TqenMain::Form_Activate);
 }
 
-TqenMain::~TqenMain() = default;
 
 void TqenMain::buildForm() {
     setWindowTitle(forms::programTitle());
@@ -149,7 +151,7 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
         {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
         {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
-        {&TqenMain::Command3, "Command3", "一覧", "", nullptr},
+        {&TqenMain::Command3, "Command3", "一覧", "", &TqenMain::Command3_Click},
         {&TqenMain::Command5, "Command5", "コード表", "", &TqenMain::Command5_Click},
         {&TqenMain::Command11, "Command11", "保守", "", &TqenMain::Command11_Click},
         {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", &TqenMain::cmdHint_Click},
@@ -160,10 +162,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         this->*d.member = b;
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
+        // "閉じる" alone is connected below; every button is enabled.
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
-        // The report list is not part of this program yet: its button
-        // stays disabled.
-        else if (b != cmd閉じる) b->setEnabled(false);
     }
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }
@@ -259,8 +259,11 @@ void TqenMain::chooseFolders() {
         G().DataFolder = drives::toLocalPath(QStringLiteral("c:\\develop2\\tq\\tqen\\data\\"));
         G().HelpFolder = drives::toLocalPath(QStringLiteral("c:\\TqMan\\TqenMan\\"));
     } else {
-        G().DataFolder = applicationFolder_ + QStringLiteral("/data/");
-        G().HelpFolder = applicationFolder_ + QStringLiteral("/help/");
+        Error error;
+        const ProgramFolders folders = ResolveProgramFolders(applicationFolder_, &error);
+        G().DataFolder = folders.data;
+        G().HelpFolder = folders.help;
+        if (!error.ok()) forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
     }
 }
 

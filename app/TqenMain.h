@@ -5,10 +5,13 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include <QString>
 
+#include <QAccessible>
 #include <QDate>
 #include <QList>
 #include <QVariant>
@@ -82,6 +85,8 @@ public:
     // The hand-over of the "一覧" button: the entry's day and staff member,
     // and its customer when that day's cell is marked navy.
     void SetJump();
+    // Opens the report list with that hand-over, not modal.
+    void Command3_Click();
     void Command1_Click();
     // Opens the code table form.
     void Command5_Click();
@@ -195,6 +200,20 @@ private:
     QDate cursorDay_;
     std::vector<int> reportCount_;    // reports of each cell's day
     std::vector<QString> cellNames_;  // what each cell was last named
+    // Calls back when an assistive tool starts listening.
+    struct AccessibilityWatch : QAccessible::ActivationObserver {
+        explicit AccessibilityWatch(std::function<void()> onActive) : onActive_(std::move(onActive)) {
+            QAccessible::installActivationObserver(this);
+        }
+        ~AccessibilityWatch() override { QAccessible::removeActivationObserver(this); }
+        void accessibilityActiveChanged(bool active) override {
+            listening = active;
+            if (active) onActive_();
+        }
+        bool listening = false;
+        std::function<void()> onActive_;
+    };
+    std::unique_ptr<AccessibilityWatch> accessibilityWatch_;
     bool calendarKey(int key);
     void moveCursor(const QDate &day);
     void placeCursor();

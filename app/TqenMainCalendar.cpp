@@ -16,6 +16,7 @@
 #include "platform/forms/DateBox.h"
 #include "platform/forms/TextBox.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -26,6 +27,7 @@
 #include <QVBoxLayout>
 
 namespace tqen {
+
 
 namespace {
 
@@ -147,6 +149,7 @@ void TqenMain::buildCalendar() {
     }
     cellLooks_.resize(LblCald.size());
     column->addStretch(1);
+    accessibilityWatch_ = std::make_unique<AccessibilityWatch>([this] { describeCells(); });
     // The maker's picture under the calendar.
     column->addWidget(CreateMakerLink(calendarArea), 0, Qt::AlignLeft);
 }
@@ -217,7 +220,8 @@ void TqenMain::SetClalendar() {
     }
     LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
     LblCalendarTitle->setAccessibleName(LblCalendarTitle->text());
-    describeCells();
+    // The cells are described for screen readers once their marks are known
+    // (SetMarkDate, which follows every drawing of a month).
 }
 
 void TqenMain::SetMarkDate() {
@@ -258,7 +262,10 @@ void TqenMain::SetMarkDate() {
 QString TqenMain::cellName(int index) const {
     const QDate day = cellDate(index);
     if (!day.isValid()) return {};
-    QString name = FormatDate(day, QStringLiteral("yyyy年mm月dd日"));
+    QString name = QStringLiteral("%1年%2月%3日")
+                       .arg(day.year(), 4, 10, QLatin1Char('0'))
+                       .arg(day.month(), 2, 10, QLatin1Char('0'))
+                       .arg(day.day(), 2, 10, QLatin1Char('0'));
     if (day == QDate::currentDate()) name += QStringLiteral(" 今日");
     const int reports = index < int(reportCount_.size()) ? reportCount_[index] : 0;
     if (reports > 0) name += QStringLiteral(" 日報%1件").arg(reports);
@@ -266,8 +273,11 @@ QString TqenMain::cellName(int index) const {
 }
 
 // Each cell tells a screen reader what the eye sees: its date, whether it
-// is today and how many reports it holds. Only changed names are sent.
+// is today and how many reports it holds. Only changed names are sent, and
+// only while a screen reader or other assistive tool listens: when one
+// starts, the cells are described at once (see the activation observer).
 void TqenMain::describeCells() {
+    if (!QAccessible::isActive() && !(accessibilityWatch_ && accessibilityWatch_->listening)) return;
     cellNames_.resize(LblCald.size());
     for (int i = 0; i < int(LblCald.size()); ++i) {
         const QString name = cellName(i);

@@ -1,6 +1,7 @@
 // PrjTqen: the daily report book.
 #include "app/TqenMain.h"
 #include "hints/HintMenu.h"
+#include "maintenance/FolderBackup.h"
 #include "platform/forms/Fonts.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ int main(int argc, char **argv) {
     tqen::hints::HintMenu::install();
     tqen::TqenMain main;
     main.Form_Load();
+    // The daily backup to a folder, when it is switched on and due.
+    if (!parser.isSet(screenshot)) tqen::maintenance::FolderBackup::atStart(&main);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(300, &main, [&main, file] {

@@ -1,6 +1,8 @@
 // CMDCaptCtrl: construction, the dispatch interface and persistence.
 #include "captionctl/CMDCaptCtrl.h"
 
+#include "captionctl/CMDCaptAccessible.h"
+
 #include "captionctl/AboutBox.h"
 #include "captionctl/CaptionToolTip.h"
 #include "captionctl/MDCaptIds.h"
@@ -132,6 +134,7 @@ QString windowClassName(const QWidget *w) {
 
 CMDCaptCtrl::CMDCaptCtrl(QWidget *parent) : QWidget(parent) {
     Module::objectCreated();
+    CMDCaptAccessible::controlCreated();
     com::installFontSubstitutes();
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -158,6 +161,7 @@ CMDCaptCtrl::~CMDCaptCtrl() {
         hideToolTip(CaptionToolTip::Idle);
     m_tipTimer.stop();
     CaptionToolTip::detach();
+    CMDCaptAccessible::controlDestroyed();
     Module::objectDestroyed();
 }
 

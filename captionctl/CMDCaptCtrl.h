@@ -51,6 +51,10 @@ public:
     QImage drawImage(const QSize &size) override;
     void release() override { delete this; }
 
+    // The default action of the accessibility interface: what a click does
+    // (the Click event), for a control that is enabled.
+    void accessibleClick();
+
     // Dispatch
     int idOfName(const QString &name) const override;
     com::DispResult get(int dispid) override;

@@ -298,6 +298,10 @@ bool CMDCaptCtrl::eventFilter(QObject *watched, QEvent *e) {
 
 // ---- mouse events ----
 
+void CMDCaptCtrl::accessibleClick() {
+    if (isEnabled()) fireEvent(DISPID_CLICK);
+}
+
 void CMDCaptCtrl::fireEvent(int dispid, const QVariantList &args) {
     if (m_events) m_events(dispid, QString::fromLatin1(eventName(dispid)), args);
 }

@@ -1,5 +1,7 @@
 #include "codemaster/FrmCodeMaster.h"
 
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
@@ -37,11 +39,7 @@ std::function<void(int)> &registrationObserver() {
 }
 
 // Where the controls of the upper part sit, in twips.
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr forms::TwipPlace kPlaces[] = {
     {"Label17", 300, 300, 600, 360},
     {"cmb区分", 960, 270, 2400, 390},
     {"cmd読込", 3540, 240, 1100, 450},
@@ -53,18 +51,12 @@ constexpr Place kPlaces[] = {
 constexpr int kFormWidth = 8480, kFormHeight = 8560;
 constexpr int kButtonTop = 7770, kButtonWidth = 960, kButtonHeight = 540;
 
-void place(QWidget *w) {
-    for (const Place &p : kPlaces)
-        if (w->objectName() == QString::fromUtf8(p.name)) {
-            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
-            return;
-        }
-}
+void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setAccessibleName(accessible);
+    b->setAccessibleName(forms::buttonName(caption, accessible));
     return b;
 }
 

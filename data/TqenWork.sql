@@ -55,3 +55,15 @@ CREATE TABLE w顧客マスタ (
     ふりがな TEXT,
     チェック BOOLEAN NOT NULL DEFAULT 0
 );
+
+-- The backup to a folder: one row. 保存先 Null means no folder chosen yet;
+-- 保存数 is how many archives stay in the folder; 毎日 1 backs up at start-up
+-- when 最終保存 ("yyyy-mm-dd hh:nn:ss", local time) is a day old or more.
+-- A work file without this table reads as the defaults.
+CREATE TABLE バックアップ設定 (
+    保存先   TEXT,
+    保存数   INTEGER,
+    毎日     BOOLEAN NOT NULL DEFAULT 0,
+    最終保存 TEXT
+);
+INSERT INTO バックアップ設定 (保存先, 保存数, 毎日, 最終保存) VALUES (NULL, 10, 0, NULL);

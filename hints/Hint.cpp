@@ -1,5 +1,7 @@
 #include "hints/Hint.h"
 
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
@@ -31,11 +33,7 @@ QString whereOf(const QString &form, const QString &control) {
 }
 
 // Where the controls sit, in twips.
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr forms::TwipPlace kPlaces[] = {
     {"Label2", 240, 240, 1500, 330},       {"lblFormName", 1800, 210, 4560, 360},
     {"Label3", 240, 660, 1500, 330},       {"lblFormTitle", 1800, 630, 4560, 360},
     {"Label4", 240, 1080, 1500, 330},      {"lblCtlName", 1800, 1050, 4560, 360},
@@ -46,13 +44,7 @@ constexpr Place kPlaces[] = {
 };
 constexpr int kFormWidth = 6600, kFormHeight = 5340;
 
-void place(QWidget *w) {
-    for (const Place &p : kPlaces)
-        if (w->objectName() == QString::fromUtf8(p.name)) {
-            w->setGeometry(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
-            return;
-        }
-}
+void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 }  // namespace
 
@@ -88,7 +80,7 @@ void Hint::buildForm() {
     lblCtlName = shown("lblCtlName", "コントロール名");
     QLabel *textCaption = caption("Label5", "ヒント(&H)");
     txtContents = new forms::TextBox(QStringLiteral("txtContents"), true, this);
-    txtContents->setAccessibleName(QStringLiteral("ヒント"));
+    forms::nameField(txtContents, QStringLiteral("ヒント"));
     textCaption->setBuddy(txtContents->editor());
     place(txtContents);
 

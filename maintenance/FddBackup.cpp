@@ -242,7 +242,8 @@ Error FddBackup::RestoreTQ() {
     return {};
 }
 
-Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, const QString &archive) {
+Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, const QString &archive,
+                           const QString &replaced) {
     const QString archivePath = workFolder + archive;
     if (!files::fileExists(archivePath))
         return report(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
@@ -275,7 +276,7 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     if (beforeReplace) {
         if (Error e = beforeReplace(); !e.ok()) return keepOld(report(e));
     }
-    const QString target = files::resolveCase(workFolder + dataFile);
+    const QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
     // A journal left by a writer that crashed on the old file would otherwise
     // be played back into the new one: settle it on the old file first.
     if (files::fileExists(target + QStringLiteral("-journal"))) dao::checkDatabase(target, {});

@@ -38,10 +38,12 @@ public:
     bool CreateLzhFile(const QString &workFolder, const QString &dataFile, const QString &archive);
     // Restores DataFolder + "Tqendata.mdb" from the disks.
     Error RestoreTQ();
-    // Extracts workFolder + archive beside the data file, checks it and puts
-    // it in place of workFolder + dataFile. The old file stays untouched on
-    // any failure.
-    Error DefrostTQ(const QString &workFolder, const QString &dataFile, const QString &archive);
+    // Extracts workFolder + archive beside the data file, checks its member
+    // dataFile and puts it in place of target (default workFolder +
+    // dataFile; it must be on the file system of workFolder). The old file
+    // stays untouched on any failure.
+    Error DefrostTQ(const QString &workFolder, const QString &dataFile, const QString &archive,
+                    const QString &target = QString());
 
     // Number of disks an archive of that size needs.
     static int disksFor(qint64 archiveBytes);

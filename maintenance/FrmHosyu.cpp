@@ -1,5 +1,11 @@
 #include "maintenance/FrmHosyu.h"
 
+#include "core/MakerLink.h"
+
+#include <QToolButton>
+
+#include "platform/forms/Accessible.h"
+
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "core/ModTqen.h"
@@ -11,6 +17,7 @@
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,6 +25,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -29,17 +37,22 @@ namespace {
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    b->setAccessibleName(accessible.isEmpty() ? caption : accessible);
+    // The name says what the button does and holds its caption, so a reader
+    // that was told "実行" finds it by either.
+    b->setAccessibleName(forms::buttonName(caption, accessible));
     b->setMinimumHeight(30);
     b->setAutoDefault(true);
     return b;
 }
 
 QLabel *labelFor(const QString &text, QWidget *buddy, QWidget *parent) {
-    auto *l = new QLabel(text, parent);
-    l->setBuddy(buddy);
-    if (buddy->accessibleName().isEmpty()) buddy->setAccessibleName(text);
-    return l;
+    if (!buddy->accessibleName().isEmpty()) {
+        auto *l = new QLabel(text, parent);
+        l->setBuddy(buddy);
+        forms::nameField(buddy, buddy->accessibleName());
+        return l;
+    }
+    return forms::fieldLabel(text, buddy, parent);
 }
 
 // One "label … 実行" row of the data and deletion tabs.
@@ -78,6 +91,7 @@ void FrmHosyu::buildForm() {
     SSTab->setAccessibleName(QStringLiteral("保守"));
     SSTab->addTab(buildSettingsTab(), QStringLiteral("設定"));
     SSTab->addTab(buildDataTab(), QStringLiteral("データ保守"));
+    SSTab->addTab(buildFolderTab(), QStringLiteral("フォルダに保存"));
     SSTab->addTab(buildCustomerTab(), QStringLiteral("顧客情報"));
     SSTab->addTab(buildDeletionTab(), QStringLiteral("データ削除"));
     root->addWidget(SSTab, 1);
@@ -148,11 +162,8 @@ QWidget *FrmHosyu::buildSettingsTab() {
     grid->addWidget(note, 2, 1, 1, 2);
 
     auto *about = new QHBoxLayout;
-    Image1 = button(QStringLiteral("Image1"), QString(), QStringLiteral("ホームページ"), tab);
-    Image1->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
-    Image1->setIconSize(QSize(40, 40));
-    Image1->setFlat(true);
-    Image1->setFixedSize(56, 56);
+    // The maker's picture, as on the main screen: it opens the maker's page.
+    Image1 = CreateMakerLink(tab);
     LblUpdate = new QLabel(tab);
     LblUpdate->setObjectName(QStringLiteral("LblUpdate"));
     about->addWidget(Image1);
@@ -165,7 +176,6 @@ QWidget *FrmHosyu::buildSettingsTab() {
 
     connect(Command2, &QPushButton::clicked, this, &FrmHosyu::Command2_Click);
     connect(cmdHint1, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu8.htm")); });
-    connect(Image1, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu1.htm")); });
     return tab;
 }
 
@@ -226,6 +236,59 @@ QWidget *FrmHosyu::buildDataTab() {
     connect(Command11, &QPushButton::clicked, this, &FrmHosyu::ReadDataFileFromHdd);
     connect(cmd元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd元に戻す_Click);
     connect(CmdHint2, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
+    return tab;
+}
+
+QWidget *FrmHosyu::buildFolderTab() {
+    auto *tab = new QWidget;
+    auto *box = new QVBoxLayout(tab);
+    box->setContentsMargins(16, 12, 16, 12);
+    auto *about = new QLabel(QStringLiteral("データを USB メモリやネットワークのフォルダに、日時の付いた書庫 "
+                                            "(TqenData-年月日-時分.lzh) として保存します。"),
+                             tab);
+    about->setWordWrap(true);
+    box->addWidget(about);
+
+    auto *settings = new QGroupBox(QStringLiteral("保存先"), tab);
+    auto *grid = new QGridLayout(settings);
+    txt保存先 = new forms::TextBox(QStringLiteral("txt保存先"), false, settings);
+    cmd保存先参照 = button(QStringLiteral("cmd保存先参照"), QStringLiteral("参照..."), QStringLiteral("保存先のフォルダを指定する"), settings);
+    grid->addWidget(labelFor(QStringLiteral("保存先のフォルダ"), txt保存先, settings), 0, 0);
+    grid->addWidget(txt保存先, 0, 1);
+    grid->addWidget(cmd保存先参照, 0, 2);
+    spn保存数 = new QSpinBox(settings);
+    spn保存数->setObjectName(QStringLiteral("spn保存数"));
+    spn保存数->setRange(1, 99);
+    spn保存数->setSuffix(QStringLiteral(" 個"));
+    grid->addWidget(labelFor(QStringLiteral("残す書庫の数"), spn保存数, settings), 1, 0);
+    grid->addWidget(spn保存数, 1, 1, Qt::AlignLeft);
+    chk毎日 = new QCheckBox(QStringLiteral("起動したとき、前の保存から 1 日たっていれば保存する"), settings);
+    chk毎日->setObjectName(QStringLiteral("chk毎日"));
+    chk毎日->setAccessibleName(chk毎日->text());
+    grid->addWidget(chk毎日, 2, 1, 1, 2);
+    lbl最終保存 = new QLabel(settings);
+    lbl最終保存->setObjectName(QStringLiteral("lbl最終保存"));
+    grid->addWidget(new QLabel(QStringLiteral("前回の保存"), settings), 3, 0);
+    grid->addWidget(lbl最終保存, 3, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    box->addWidget(settings);
+
+    auto *actions = new QGroupBox(QStringLiteral("保存と読込み"), tab);
+    auto *actionGrid = new QGridLayout(actions);
+    cmdフォルダ保存 = actionRow(actionGrid, 0, QStringLiteral("cmdフォルダ保存"), QStringLiteral("いま保存先のフォルダに保存する"), actions);
+    cmdフォルダ読込 = actionRow(actionGrid, 1, QStringLiteral("cmdフォルダ読込"), QStringLiteral("保存先のフォルダの書庫から読み込む"), actions);
+    box->addWidget(actions);
+    auto *note = new QLabel(QStringLiteral("設定は「登録」で保存されます。読込みの前には、今のデータが控えとして残ります。"), tab);
+    note->setWordWrap(true);
+    box->addWidget(note);
+    box->addStretch(1);
+    auto *help = helpButton(QStringLiteral("CmdHint3"), tab);
+    box->addWidget(help, 0, Qt::AlignRight);
+
+    connect(cmd保存先参照, &QPushButton::clicked, this, &FrmHosyu::cmd保存先参照_Click);
+    connect(cmdフォルダ保存, &QPushButton::clicked, this, &FrmHosyu::cmdフォルダ保存_Click);
+    connect(cmdフォルダ読込, &QPushButton::clicked, this, &FrmHosyu::cmdフォルダ読込_Click);
+    connect(help, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
     return tab;
 }
 
@@ -292,6 +355,7 @@ void FrmHosyu::Form_Load() {
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();
     ReadSnapshots();
+    ReadBackupSettings();
 }
 
 void FrmHosyu::ReadEnv() {
@@ -317,6 +381,10 @@ bool FrmHosyu::EntryEnv() {
     G().Env.DataPath = txtDataPath->Text();
     G().Env.年号 = cmb年号->currentText();
     if (Error e = G().Env.write(G().WorkDbPath, Settings::IfNoRow::Create); !e.ok()) {
+        failed(e);
+        return false;
+    }
+    if (Error e = EntryBackupSettings(); !e.ok()) {
         failed(e);
         return false;
     }

@@ -4,10 +4,13 @@
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 
+class QCheckBox;
 class QComboBox;
+class QSpinBox;
 class QListWidget;
 class QLabel;
 class QPushButton;
+class QToolButton;
 class QTabWidget;
 
 namespace tqen::forms {
@@ -40,6 +43,14 @@ public:
     void SaveDataFileToHdd();
     void ReadDataFileFromHdd();
 
+    // Backup to a folder: its settings, a backup now and a restore from one
+    // of its archives.
+    void ReadBackupSettings();
+    Error EntryBackupSettings();
+    void cmd保存先参照_Click();
+    void cmdフォルダ保存_Click();
+    void cmdフォルダ読込_Click();
+
     // Safety snapshots: the list and putting the chosen one back.
     void ReadSnapshots();
     void cmd元に戻す_Click();
@@ -62,6 +73,7 @@ private:
     QWidget *buildDataTab();
     QWidget *buildCustomerTab();
     QWidget *buildDeletionTab();
+    QWidget *buildFolderTab();
     void openHelp(const QString &page);
     void showWait(const QString &text);
     void hideWait();
@@ -77,7 +89,7 @@ private:
     QPushButton *Command2 = nullptr;
     QComboBox *cmb年号 = nullptr;
     QLabel *LblUpdate = nullptr;
-    QPushButton *Image1 = nullptr;
+    QToolButton *Image1 = nullptr;
     QPushButton *cmdHint1 = nullptr;
     QComboBox *cmbFDD = nullptr;
     QPushButton *Command7 = nullptr;
@@ -86,6 +98,13 @@ private:
     QPushButton *Command11 = nullptr;
     QLabel *FddMsg = nullptr;
     QPushButton *CmdHint2 = nullptr;
+    forms::TextBox *txt保存先 = nullptr;
+    QPushButton *cmd保存先参照 = nullptr;
+    QSpinBox *spn保存数 = nullptr;
+    QCheckBox *chk毎日 = nullptr;
+    QLabel *lbl最終保存 = nullptr;
+    QPushButton *cmdフォルダ保存 = nullptr;
+    QPushButton *cmdフォルダ読込 = nullptr;
     QListWidget *lst控え = nullptr;
     QPushButton *cmd元に戻す = nullptr;
     forms::DataControl *dat顧客 = nullptr;

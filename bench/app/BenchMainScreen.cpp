@@ -9,6 +9,7 @@
 // measured in the same run, and their ratio. Medians over interleaved rounds.
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_main
+#include "bench/support/Timing.h"
 #include "app/TqenMain.h"
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
@@ -27,19 +28,10 @@
 #include <functional>
 #include <vector>
 
+using tqen::bench::median;
+using tqen::bench::timeMs;
+
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMs(const std::function<void()> &f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
 
 // Runs statements directly on SQLite, reading every column of every row.
 struct Bare {

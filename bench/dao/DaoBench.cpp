@@ -15,6 +15,7 @@
 // the two sides alternating, and the medians compared.
 //
 //   tqen_bench_dao [data-folder]
+#include "bench/support/Timing.h"
 #include "platform/dao/Dao.h"
 
 #include <sqlite3.h>
@@ -33,6 +34,8 @@ using tqen::dao::Database;
 using tqen::dao::Recordset;
 using tqen::dao::sqlDate;
 using tqen::dao::sqlText;
+
+using tqen::bench::median;
 
 namespace {
 
@@ -91,11 +94,6 @@ sqlite3 *openSqlite(const QString &path) {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     return db;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Runs both sides op by op, alternating which goes first, `count` times

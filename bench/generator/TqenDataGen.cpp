@@ -5,6 +5,12 @@
 // titles and memos of 50 to 500 characters. The same seed gives the same files.
 //
 //   tqen_datagen [--force] [built-data-folder] [output-folder]
+//   tqen_datagen --small-office [built-data-folder] [output-folder]
+//
+// --small-office makes SmallOffice.mdb instead: a file of about 2 MB as a small
+// office keeps it — 300 customers, 5 staff members, 3,000 reports with short
+// memos, a Japanese address list, and many near-empty pages left by deleted
+// rows (deleted content is zeroed, nothing is vacuumed).
 //
 // The rows are written through the engine itself, in one transaction.
 #include "platform/dao/Dao.h"
@@ -15,6 +21,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <random>
@@ -92,14 +100,136 @@ bool copyFresh(const QString &from, const QString &to) {
     return QFile::copy(from, to) && QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
+const char16_t *kShortMemos[] = {
+    u"特になし。", u"不在。名刺を置いてきた。", u"電話のみ。", u"見積依頼あり。", u"来週再訪。", u"カタログ送付。",
+    u"納品済み。", u"請求書を手渡し。", u"担当者不在のため後日。", u"年始挨拶。", u"サンプル持参。", u"入金確認済み。",
+};
+const char16_t *kPrefectures[] = {u"愛知県", u"岐阜県", u"三重県", u"静岡県", u"東京都", u"大阪府"};
+const char16_t *kCities[] = {u"名古屋市中区", u"名古屋市千種区", u"岐阜市", u"四日市市", u"浜松市中区", u"豊田市",
+                             u"一宮市", u"岡崎市", u"春日井市", u"大垣市"};
+const char16_t *kStreets[] = {u"栄", u"錦", u"丸の内", u"本町", u"元町", u"桜町", u"緑町", u"旭町"};
+
+bool exec(sqlite3 *db, const char *sql) {
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) == SQLITE_OK) return true;
+    std::fprintf(stderr, "%s: %s\n", sql, err ? err : "?");
+    sqlite3_free(err);
+    return false;
+}
+
+// The small office's file: rows through the engine, then the address list and
+// the deleted rows straight through SQLite (tables the program never touches,
+// and a pragma the engine does not pass on).
+int makeSmallOffice(const QString &built, const QString &out) {
+    const QString path = out + QStringLiteral("/SmallOffice.mdb");
+    QDir().mkpath(out);
+    if (!copyFresh(built + QStringLiteral("/TqenData.mdb"), path)) {
+        std::fprintf(stderr, "cannot copy the delivered data file from %s to %s\n", qPrintable(built), qPrintable(out));
+        return 1;
+    }
+    constexpr int kOfficeCustomers = 300, kOfficeStaff = 5, kOfficeReports = 3000, kDeleted = 6000;
+    std::mt19937 rng(20261209);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    {
+        Database db = Database::open(path);
+        if (!db.isOpen() || !db.beginTrans()) return std::fprintf(stderr, "%s\n", qPrintable(db.error())), 1;
+        QStringList staff;
+        Recordset codes = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = '担当' order by code"));
+        for (int i = 0; i < kOfficeStaff && !codes.eof(); codes.moveNext(), ++i) {
+            staff << QString::fromUtf16(kNames[i * 5].kanji);
+            codes.edit();
+            codes.setField(QStringLiteral("sname"), staff.back());
+            if (!codes.update()) return std::fprintf(stderr, "%s\n", qPrintable(codes.error())), 1;
+        }
+        struct Customer {
+            QString name, kana, staff;
+        };
+        std::vector<Customer> customers;
+        QSet<QString> taken;
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ"));
+        while (int(customers.size()) < kOfficeCustomers) {
+            const Word &a = uniform(0, 2) == 0 ? pick(kNames, rng) : pick(kPlaces, rng);
+            const Word &b = pick(kTrades, rng);
+            QString name = QString::fromUtf16(a.kanji) + QString::fromUtf16(b.kanji);
+            QString kana = QString::fromUtf16(a.kana) + QString::fromUtf16(b.kana);
+            for (int n = 2; taken.contains(name); ++n) {
+                name = QString::fromUtf16(a.kanji) + QString::fromUtf16(b.kanji) + QString::number(n);
+                kana = QString::fromUtf16(a.kana) + QString::fromUtf16(b.kana) + QString::number(n);
+            }
+            taken.insert(name);
+            customers.push_back({name, kana, staff[uniform(0, kOfficeStaff - 1)]});
+            rs.addNew();
+            rs.setField(QStringLiteral("名称"), name);
+            rs.setField(QStringLiteral("ふりがな"), kana);
+            rs.setField(QStringLiteral("担当"), customers.back().staff);
+            if (!rs.update()) return std::fprintf(stderr, "%s\n", qPrintable(rs.error())), 1;
+        }
+        // Kept reports and, mixed among them, the ones deleted further down
+        // (their memo starts with a marker).
+        Recordset reports = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        const QDate first = kLastDay.addYears(-3);
+        for (int i = 0; i < kOfficeReports + kDeleted; ++i) {
+            const bool deleted = uniform(0, kOfficeReports + kDeleted - 1) < kDeleted;
+            const Customer &c = customers[size_t(uniform(0, kOfficeCustomers - 1))];
+            QString memo = QString::fromUtf16(kShortMemos[uniform(0, int(std::size(kShortMemos)) - 1)]);
+            if (uniform(0, 3) == 0) memo += QString::fromUtf16(kSentences[uniform(0, int(std::size(kSentences)) - 1)]);
+            if (uniform(0, 4) == 0) memo.clear();
+            reports.addNew();
+            reports.setField(QStringLiteral("日付"), first.addDays(uniform(0, int(first.daysTo(kLastDay)))));
+            reports.setField(QStringLiteral("顧客名"), c.name);
+            reports.setField(QStringLiteral("ふりがな"), c.kana);
+            reports.setField(QStringLiteral("タイトル"), QString::fromUtf16(kTitles[uniform(0, int(std::size(kTitles)) - 1)]));
+            reports.setField(QStringLiteral("担当"), c.staff);
+            reports.setField(QStringLiteral("メモ"), deleted ? QStringLiteral("#削除予定#") + memo : memo);
+            if (!reports.update()) return std::fprintf(stderr, "%s\n", qPrintable(reports.error())), 1;
+        }
+        if (!db.commitTrans()) return std::fprintf(stderr, "%s\n", qPrintable(db.error())), 1;
+        db.close();
+    }
+    sqlite3 *raw = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &raw) != SQLITE_OK) return std::fprintf(stderr, "cannot open %s\n", qPrintable(path)), 1;
+    bool ok = exec(raw, "PRAGMA secure_delete = ON") && exec(raw, "BEGIN") &&
+              exec(raw, "CREATE TABLE 住所録 (氏名 TEXT, ふりがな TEXT, 郵便番号 TEXT, 住所 TEXT, 電話 TEXT, 備考 TEXT)");
+    sqlite3_stmt *st = nullptr;
+    ok = ok && sqlite3_prepare_v2(raw, "INSERT INTO 住所録 VALUES (?, ?, ?, ?, ?, ?)", -1, &st, nullptr) == SQLITE_OK;
+    for (int i = 0; ok && i < 600; ++i) {
+        const Word &family = pick(kNames, rng);
+        const Word &given = pick(kPlaces, rng);
+        const QString name = QString::fromUtf16(family.kanji) + u' ' + QString::fromUtf16(given.kanji);
+        const QString kana = QString::fromUtf16(family.kana) + u' ' + QString::fromUtf16(given.kana);
+        const QString zip = QStringLiteral("%1-%2").arg(uniform(400, 519)).arg(uniform(0, 9999), 4, 10, QLatin1Char('0'));
+        const QString address = QString::fromUtf16(kPrefectures[uniform(0, int(std::size(kPrefectures)) - 1)]) +
+                                QString::fromUtf16(kCities[uniform(0, int(std::size(kCities)) - 1)]) +
+                                QString::fromUtf16(kStreets[uniform(0, int(std::size(kStreets)) - 1)]) +
+                                QStringLiteral("%1丁目%2番%3号").arg(uniform(1, 5)).arg(uniform(1, 30)).arg(uniform(1, 20));
+        const QString phone = QStringLiteral("0%1-%2-%3").arg(uniform(52, 59)).arg(uniform(100, 999)).arg(uniform(1000, 9999));
+        const QString note = uniform(0, 2) == 0 ? QStringLiteral("年賀状") : QString();
+        const QString fields[] = {name, kana, zip, address, phone, note};
+        for (int f = 0; f < 6; ++f) {
+            const QByteArray u = fields[f].toUtf8();
+            sqlite3_bind_text(st, f + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        }
+        ok = sqlite3_step(st) == SQLITE_DONE && sqlite3_reset(st) == SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    ok = ok && exec(raw, "DELETE FROM 営業日報 WHERE メモ LIKE '#削除予定#%'") && exec(raw, "COMMIT");
+    sqlite3_close(raw);
+    if (!ok) return 1;
+    std::printf("wrote %s: %d reports, %d customers, %d staff, 600 addresses, %lld bytes\n", qPrintable(path),
+                kOfficeReports, kOfficeCustomers, kOfficeStaff, static_cast<long long>(QFileInfo(path).size()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+    const bool smallOffice = args.removeAll(QStringLiteral("--small-office")) > 0;
     const QString built = args.value(0, QStringLiteral(TQEN_BUILT_DATA_DIR));
     const QString out = args.value(1, QStringLiteral(TQEN_BENCH_DATA_DIR));
+    if (smallOffice) return makeSmallOffice(built, out);
     const QString data = out + QStringLiteral("/TqenData.mdb");
     const QString work = out + QStringLiteral("/TqenWork.mdb");
 

@@ -1,14 +1,21 @@
-// Size and speed of our -lh7- against gzip -6, xz -6 and jlha's -lh7-, and of
-// our extraction against lhasa, on one 20 MB data file, all in one run.
+// Size and speed of our -lh7- at both levels against jlha's -lh7-, gzip -6,
+// gzip -9 and xz -6, and of our extraction against lhasa, on every test file,
+// all in one run.
 //
-//   bench_lzh [DATA_FILE]
+//   bench_lzh [FILE...]
 //
-// Without DATA_FILE a realistic 20 MB daily-report database (SQLite, Japanese
-// text, indexes) is made once in bench/data/ and reused. Times are wall-clock,
-// the best of three runs (one for xz and jlha); the outside tools run as
-// processes and are timed with their file input and output, as ours is.
-#include <sqlite3.h>
-#include <sys/stat.h>
+// Without FILE the test files are:
+//   - bench/data/TqenData.mdb, the 100,000-report data file, and
+//     bench/data/SmallOffice.mdb, a small office's file of about 2 MB (both
+//     made by the target tqen_benchdata; skipped with a note when missing);
+//   - Japanese prose of about 1.5 MB in UTF-8 and the same text in CP932,
+//     written here from a fixed seed;
+//   - an already compressed file (gzip -6 of the small office's file, or of
+//     the prose when that file is missing).
+// Times are wall-clock, the best of three runs for files under 20 MB (one run
+// above, and one for xz and jlha); every tool is timed with its file input
+// and output, jlha with the start of its Java machine, as a user runs it.
+#include <iconv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -53,146 +61,206 @@ void sh(const std::string &cmd) {
 
 std::uintmax_t sizeOf(const std::string &p) { return fs::file_size(p); }
 
-// A daily-report database of about `target` bytes.
-void makeDatabase(const std::string &path, std::uintmax_t target) {
-    fs::remove(path);
-    sqlite3 *db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db,
-                 "create table 顧客マスタ(顧客名 text primary key, 読み text, 担当 text, 住所 text, 電話 text);"
-                 "create table 営業日報(日付 text, 担当 text, 顧客名 text, タイトル text, メモ text,"
-                 " primary key(日付, 担当, 顧客名));"
-                 "create index 日報顧客 on 営業日報(顧客名, 日付);",
-                 nullptr, nullptr, nullptr);
-    std::mt19937 rng(20021214);
+// Prose-like Japanese text: sentences of a subject, places, objects and a
+// predicate, with commas, numbers and dates here and there, in paragraphs.
+std::string japaneseProse(std::size_t bytes) {
+    const std::vector<std::string> subjects = {
+        "私は", "彼は", "その男は", "母は", "先生は", "若い職人は", "町の人々は", "古い友人は", "旅の商人は", "少女は",
+        "村の長老は", "店の主人は", "兄は", "隣の老人は", "役場の係員は", "漁師たちは"};
+    const std::vector<std::string> times = {
+        "朝早く", "その日の夕方", "翌朝", "冬の初めに", "長い雨の後で", "昼過ぎに", "夜更けに", "春になると",
+        "しばらくして", "ある晴れた日に", "祭りの前の晩に", "十年ぶりに"};
+    const std::vector<std::string> places = {
+        "駅の前で", "川のほとりで", "古い寺の境内で", "港の倉庫で", "山道の途中で", "小さな宿屋で", "市場の片隅で",
+        "学校の裏手で", "橋のたもとで", "畑の向こうで", "城下町の路地で", "海の見える丘で"};
+    const std::vector<std::string> objects = {
+        "手紙を", "一冊の本を", "古い写真を", "見知らぬ男の話を", "雨の音を", "遠い汽笛を", "母の声を", "新しい仕事のことを",
+        "子どもの頃の記憶を", "小さな包みを", "桜の花を", "町の噂を", "昔の約束を", "川の流れを"};
+    const std::vector<std::string> predicates = {
+        "静かに読んだ。", "じっと見つめていた。", "思い出した。", "誰にも言わずにしまっておいた。", "聞いたような気がした。",
+        "ようやく理解した。", "黙って受け取った。", "何度も確かめた。", "ふと懐かしく思った。", "忘れることができなかった。",
+        "書き留めておくことにした。", "人づてに知った。", "大切に持ち帰った。", "不思議に思った。"};
+    const std::vector<std::string> asides = {
+        "それは思いがけないことだった。", "誰も何も言わなかった。", "風が少し冷たくなっていた。", "遠くで犬が鳴いていた。",
+        "だが、本当のところはわからない。", "そのとき、時計は九時を回っていた。", "窓の外はもう暗かった。",
+        "あとになって、それが最後だったと知った。"};
+    std::mt19937 rng(19450815);
     auto pick = [&](const std::vector<std::string> &v) -> const std::string & { return v[rng() % v.size()]; };
-    const std::vector<std::string> staff = {"佐藤", "鈴木", "高橋", "田中", "伊藤", "渡辺", "山本", "中村", "小林", "加藤"};
-    const std::vector<std::string> kinds = {"株式会社", "有限会社", "商店", "工業", "建設", "物産", "電機", "食品"};
-    const std::vector<std::string> stems = {"山田", "青木", "大和", "東海", "北陸", "丸井", "三河", "富士", "若葉", "桜井",
-                                            "中央", "南部", "旭", "朝日", "日進", "共栄", "平和", "光洋", "昭和", "大成"};
-    const std::vector<std::string> titles = {"定期訪問", "見積提出", "新製品説明", "クレーム対応", "納期打合せ",
-                                             "契約更新", "請求確認", "展示会案内", "現地調査", "挨拶回り"};
-    const std::vector<std::string> phrases = {
-        "先方の部長と面談し、", "来月の発注予定について確認した。", "見積書を提出、価格について再検討の依頼あり。",
-        "納期は", "までに回答することで合意。", "競合他社の動きに注意が必要。", "前回の不具合について説明し了承を得た。",
-        "次回訪問時にサンプルを持参する。", "担当者が異動のため後任を紹介された。", "数量", "個、単価", "円で提示。",
-        "在庫状況を確認のうえ連絡する。", "特に問題なし。", "決算期のため予算は厳しいとのこと。", "電話にてフォロー予定。",
-        "カタログを置いてきた。", "社長に挨拶。", "新規案件の可能性あり。", "支払条件の変更を打診された。"};
-    std::vector<std::string> customers;
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    for (int i = 0; i < 800; ++i) {
-        std::string name = pick(stems) + pick(stems) + pick(kinds) + (i % 3 ? "" : std::to_string(i));
-        customers.push_back(name);
-        char sql[512];
-        std::snprintf(sql, sizeof sql, "insert or ignore into 顧客マスタ values('%s', 'ｶﾅ%d', '%s', '愛知県名古屋市%d-%d', '052-%03d-%04d')",
-                      name.c_str(), i, pick(staff).c_str(), static_cast<int>(rng() % 50), static_cast<int>(rng() % 30),
-                      static_cast<int>(rng() % 1000), static_cast<int>(rng() % 10000));
-        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    }
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db, "insert or ignore into 営業日報 values(?,?,?,?,?)", -1, &st, nullptr);
-    int day = 0;
-    for (int row = 0;; ++row) {
-        if (row % 5000 == 0) {
-            sqlite3_exec(db, "commit; begin", nullptr, nullptr, nullptr);
-            struct stat s {};
-            if (::stat(path.c_str(), &s) == 0 && static_cast<std::uintmax_t>(s.st_size) >= target) break;
+    std::string text;
+    int chapter = 1;
+    text += "第" + std::to_string(chapter) + "章\r\n\r\n";
+    while (text.size() < bytes) {
+        text += "　";
+        const int sentences = 3 + static_cast<int>(rng() % 6);
+        for (int s = 0; s < sentences; ++s) {
+            const unsigned form = rng() % 6;
+            if (form == 0) {
+                text += pick(asides);
+                continue;
+            }
+            text += pick(subjects);
+            if (rng() % 2) text += pick(times) + "、";
+            if (rng() % 2) text += pick(places);
+            if (form == 1) text += std::to_string(1900 + rng() % 100) + "年" + std::to_string(1 + rng() % 12) + "月に";
+            text += pick(objects) + pick(predicates);
         }
-        if (row % 12 == 0) ++day;
-        char date[16];
-        std::snprintf(date, sizeof date, "%04d/%02d/%02d", 1995 + day / 336, 1 + (day / 28) % 12, 1 + day % 28);
-        std::string memo;
-        const int n = 2 + static_cast<int>(rng() % 9);
-        for (int k = 0; k < n; ++k) {
-            memo += pick(phrases);
-            if (rng() % 4 == 0) memo += std::to_string(rng() % 1000);
-        }
-        const std::string &cust = customers[rng() % customers.size()];
-        sqlite3_bind_text(st, 1, date, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 2, pick(staff).c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 3, cust.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 4, pick(titles).c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 5, memo.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(st);
-        sqlite3_reset(st);
+        text += "\r\n";
+        if (rng() % 40 == 0) text += "\r\n第" + std::to_string(++chapter) + "章\r\n\r\n";
     }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    return text;
+}
+
+bool toCp932(const std::string &utf8, std::string &out) {
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    out.assign(utf8.size(), '\0');
+    char *in = const_cast<char *>(utf8.data());
+    std::size_t inLeft = utf8.size(), outLeft = out.size();
+    char *o = out.data();
+    const bool ok = iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+    out.resize(out.size() - outLeft);
+    iconv_close(cd);
+    return ok;
+}
+
+void writeText(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+struct TestFile {
+    std::string title;
+    std::string path;
+};
+
+struct Figures {
+    std::uintmax_t bytes = 0;
+    double seconds = 0;
+};
+
+void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa) {
+    const std::string &data = file.path;
+    const std::uintmax_t original = sizeOf(data);
+    const double mb = static_cast<double>(original) / 1e6;
+    const int runs = original < 20'000'000 ? 3 : 1;
+    std::printf("\n== %s: %s, %ju bytes\n", file.title.c_str(), data.c_str(), original);
+
+    auto ours = [&](Level level, const std::string &archive) {
+        EncoderOptions o;
+        o.level = level;
+        const double t = best(runs, [&] {
+            fs::remove(archive);
+            std::vector<AddedMember> added;
+            if (!addToArchive(archive, {{data, "Tqendata.mdb"}}, Method::Lh7, added, o).ok()) std::exit(1);
+        });
+        return Figures{sizeOf(archive), t};
+    };
+    const Figures fast = ours(Level::Fast, w + "/fast.lzh");
+    const Figures bestLevel = ours(Level::Best, w + "/best.lzh");
+    auto tool = [&](int n, const std::string &cmd, const std::string &out) {
+        const double t = best(n, [&] { sh(cmd); });
+        return Figures{sizeOf(out), t};
+    };
+    const Figures gzip6 = tool(runs, "gzip -6 -n -c '" + data + "' > '" + w + "/g6.gz'", w + "/g6.gz");
+    const Figures gzip9 = tool(runs, "gzip -9 -n -c '" + data + "' > '" + w + "/g9.gz'", w + "/g9.gz");
+    const Figures xz = tool(1, "xz -6 -T1 -c '" + data + "' > '" + w + "/x.xz'", w + "/x.xz");
+    Figures jl;
+    if (jlha) {
+        fs::remove(w + "/Tqendata.mdb");
+        fs::copy_file(data, w + "/Tqendata.mdb");
+        jl = tool(1, "cd '" + w + "' && rm -f j.lzh && jlha a2o7q j.lzh Tqendata.mdb >/dev/null", w + "/j.lzh");
+        fs::remove(w + "/Tqendata.mdb");
+    }
+
+    std::printf("%-16s %12s %8s %9s %9s\n", "compressor", "bytes", "ratio", "seconds", "MB/s");
+    auto row = [&](const char *name, const Figures &f) {
+        std::printf("%-16s %12ju %7.2f%% %9.3f %9.1f\n", name, f.bytes,
+                    100.0 * static_cast<double>(f.bytes) / static_cast<double>(original), f.seconds, mb / f.seconds);
+    };
+    row("ours -lh7- fast", fast);
+    row("ours -lh7- best", bestLevel);
+    if (jlha) row("jlha -lh7-", jl);
+    else std::printf("%-16s skipped: jlha (jlha-utils, Java) is not installed\n", "jlha -lh7-");
+    row("gzip -6", gzip6);
+    row("gzip -9", gzip9);
+    row("xz -6", xz);
+
+    // Extraction: ours of both archives, lhasa of the best one.
+    auto extract = [&](const std::string &archive, const std::string &folder) {
+        fs::create_directories(folder);
+        LzhArchive a;
+        return best(runs, [&] {
+            if (!a.open(archive).ok() || !a.extract(a.members().at(0), folder).ok()) std::exit(1);
+        });
+    };
+    const double xFast = extract(w + "/fast.lzh", w + "/x-fast");
+    const double xBest = extract(w + "/best.lzh", w + "/x-best");
+    double xLhasa = 0;
+    if (lhasa) {
+        fs::create_directories(w + "/x-lhasa");
+        xLhasa = best(runs, [&] { sh("cd '" + w + "/x-lhasa' && lhasa xqf '" + w + "/best.lzh'"); });
+    }
+    std::printf("%-16s %9s %9s\n", "extractor", "seconds", "MB/s");
+    std::printf("%-16s %9.3f %9.1f\n", "ours, fast file", xFast, mb / xFast);
+    std::printf("%-16s %9.3f %9.1f\n", "ours, best file", xBest, mb / xBest);
+    if (lhasa) std::printf("%-16s %9.3f %9.1f\n", "lhasa, best file", xLhasa, mb / xLhasa);
+
+    auto ratio = [](const Figures &a, const Figures &b) {
+        return static_cast<double>(a.bytes) / static_cast<double>(b.bytes);
+    };
+    std::printf("ratios (target):\n");
+    if (jlha) {
+        std::printf("  size best / jlha          %6.3f  (<= 0.95)   fast / jlha %6.3f\n", ratio(bestLevel, jl), ratio(fast, jl));
+        std::printf("  speed best / jlha         %6.2f  (>= 2)      fast / jlha %6.2f\n", jl.seconds / bestLevel.seconds,
+                    jl.seconds / fast.seconds);
+    }
+    std::printf("  size best / gzip -9       %6.3f  (<= 1)      fast / gzip -9 %6.3f\n", ratio(bestLevel, gzip9),
+                ratio(fast, gzip9));
+    std::printf("  size best / fast          %6.3f\n", ratio(bestLevel, fast));
+    std::printf("  size best / xz -6         %6.3f\n", ratio(bestLevel, xz));
+    std::printf("  extraction fast / best    %6.2f  (about 1: unchanged)\n", xFast / xBest);
+    if (lhasa) std::printf("  extraction lhasa / ours   %6.2f  (>= 1)\n", xLhasa / xBest);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    std::string data;
-    if (argc > 1) {
-        data = argv[1];
-    } else {
-        const fs::path folder = fs::path(TQEN_SOURCE_DIR) / "bench" / "data";
-        fs::create_directories(folder);
-        data = (folder / "lzh-bench-20mb.db").string();
-        if (!fs::exists(data) || fs::file_size(data) < 20'000'000) {
-            std::printf("making %s ...\n", data.c_str());
-            makeDatabase(data, 20'000'000);
-        }
-    }
     const fs::path work = fs::temp_directory_path() / ("tqen-bench-lzh-" + std::to_string(::getpid()));
     fs::create_directories(work);
     const std::string w = work.string();
-    const double mb = static_cast<double>(sizeOf(data)) / 1e6;
-    std::printf("data: %s, %.1f MB\n\n", data.c_str(), mb);
-
-    // Ours: -lh7- through the archive writer (reads the file, writes the archive).
-    const std::string ours = w + "/ours.lzh";
-    const double tOurs = best(3, [&] {
-        fs::remove(ours);
-        std::vector<AddedMember> added;
-        if (!addToArchive(ours, {{data, "Tqendata.mdb"}}, Method::Lh7, added).ok()) std::exit(1);
-    });
-    const double tGzip = best(3, [&] { sh("gzip -6 -c '" + data + "' > '" + w + "/g.gz'"); });
-    const double tXz = best(1, [&] { sh("xz -6 -T1 -c '" + data + "' > '" + w + "/x.xz'"); });
-    const bool jlha = haveTool("jlha");
-    double tJlha = 0;
-    if (jlha) {
-        fs::copy_file(data, w + "/Tqendata.mdb");
-        tJlha = best(1, [&] { sh("cd '" + w + "' && rm -f j.lzh && jlha a2o7q j.lzh Tqendata.mdb >/dev/null"); });
-    }
-
-    std::printf("%-14s %12s %8s %9s %9s\n", "compressor", "bytes", "ratio", "seconds", "MB/s");
-    auto row = [&](const char *name, std::uintmax_t bytes, double t) {
-        std::printf("%-14s %12ju %7.2f%% %9.3f %9.1f\n", name, bytes, 100.0 * static_cast<double>(bytes) / (mb * 1e6), t,
-                    mb / t);
-    };
-    row("ours -lh7-", sizeOf(ours), tOurs);
-    if (jlha) row("jlha -lh7-", sizeOf(w + "/j.lzh"), tJlha);
-    else std::printf("%-14s skipped: jlha (jlha-utils, Java) is not installed\n", "jlha -lh7-");
-    row("gzip -6", sizeOf(w + "/g.gz"), tGzip);
-    row("xz -6", sizeOf(w + "/x.xz"), tXz);
-
-    // Extraction of our archive: ours against lhasa.
-    fs::create_directories(w + "/x-ours");
-    fs::create_directories(w + "/x-lhasa");
-    LzhArchive archive;
-    const double tOursX = best(3, [&] {
-        if (!archive.open(ours).ok() || !archive.extract(archive.members().at(0), w + "/x-ours").ok()) std::exit(1);
-    });
-    const bool lhasa = haveTool("lhasa");
-    double tLhasa = 0;
-    if (lhasa) tLhasa = best(3, [&] { sh("cd '" + w + "/x-lhasa' && lhasa xqf '" + ours + "'"); });
-    std::printf("\n%-14s %9s %9s\n", "extractor", "seconds", "MB/s");
-    std::printf("%-14s %9.3f %9.1f\n", "ours", tOursX, mb / tOursX);
-    if (lhasa) std::printf("%-14s %9.3f %9.1f\n", "lhasa", tLhasa, mb / tLhasa);
-
-    std::printf("\nratios (target):\n");
-    if (jlha) {
-        std::printf("  size ours / jlha             %6.3f  (<= 1)\n",
-                    static_cast<double>(sizeOf(ours)) / static_cast<double>(sizeOf(w + "/j.lzh")));
-        std::printf("  time jlha / ours             %6.2f  (>= 3)\n", tJlha / tOurs);
+    std::vector<TestFile> files;
+    if (argc > 1) {
+        for (int i = 1; i < argc; ++i) files.push_back({fs::path(argv[i]).filename().string(), argv[i]});
     } else {
-        std::printf("  jlha columns skipped (jlha not installed)\n");
+        const fs::path data = fs::path(TQEN_SOURCE_DIR) / "bench" / "data";
+        std::string office;
+        for (auto [title, name] : {std::pair{"100,000 reports", "TqenData.mdb"}, std::pair{"small office", "SmallOffice.mdb"}}) {
+            const fs::path p = data / name;
+            if (fs::exists(p)) files.push_back({title, p.string()});
+            else std::printf("%s: %s is missing (build the target tqen_benchdata); skipped\n", title, p.c_str());
+            if (fs::exists(p) && std::string(name) == "SmallOffice.mdb") office = p.string();
+        }
+        const std::string prose = japaneseProse(1'500'000);
+        writeText(w + "/prose-utf8.txt", prose);
+        files.push_back({"prose UTF-8", w + "/prose-utf8.txt"});
+        std::string sjis;
+        if (toCp932(prose, sjis)) {
+            writeText(w + "/prose-cp932.txt", sjis);
+            files.push_back({"prose CP932", w + "/prose-cp932.txt"});
+        } else {
+            std::printf("prose CP932: iconv has no CP932 here; skipped\n");
+        }
+        const std::string source = office.empty() ? w + "/prose-utf8.txt" : office;
+        sh("gzip -6 -n -c '" + source + "' > '" + w + "/compressed.gz'");
+        files.push_back({"already compressed", w + "/compressed.gz"});
     }
-    std::printf("  speed ours / gzip -6         %6.2f  (>= 0.5)\n", tGzip / tOurs);
-    if (lhasa) std::printf("  extraction ours / lhasa      %6.2f  (>= 1)\n", tLhasa / tOursX);
+    const bool jlha = haveTool("jlha");
+    const bool lhasa = haveTool("lhasa");
+    for (const TestFile &f : files) {
+        const fs::path sub = work / "run";
+        fs::remove_all(sub);
+        fs::create_directories(sub);
+        benchFile(f, sub.string(), jlha, lhasa);
+    }
     fs::remove_all(work);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -216,13 +217,20 @@ void freeUnusedLibraries() {
 }
 
 QString captionLibraryPath() {
+    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                     : QString(".");
+    // Beside the program (its build folder), then where an install puts it
+    // (<prefix>/lib/tqen beside <prefix>/bin), then the build tree's own copy
+    // for programs that run elsewhere.
+    const QString beside = dir + "/libMDCAPT32.so";
+    if (QFile::exists(beside)) return beside;
+    const QString installed = QDir::cleanPath(dir + "/../lib/tqen/libMDCAPT32.so");
+    if (QFile::exists(installed)) return installed;
 #ifdef TQEN_MDCAPT32_BUILD_PATH
     if (QFile::exists(QStringLiteral(TQEN_MDCAPT32_BUILD_PATH)))
         return QStringLiteral(TQEN_MDCAPT32_BUILD_PATH);
 #endif
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                     : QString(".");
-    return dir + "/libMDCAPT32.so";
+    return beside;
 }
 
 // ---- property sheet ----

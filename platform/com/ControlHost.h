@@ -80,8 +80,9 @@ bool isServerLoaded(const QString &libraryPath);
 // Unloads loaded libraries that no host object uses and that agree to go.
 void freeUnusedLibraries();
 
-// Where the caption-control library of this build lies: the build tree's
-// file when it exists, else "libMDCAPT32.so" beside the running program.
+// Where the caption-control library lies: "libMDCAPT32.so" beside the running
+// program, else in <prefix>/lib/tqen of an installed program, else the build
+// tree's file; the path beside the program when none exists.
 QString captionLibraryPath();
 
 // The property sheet of a control: every page of the control that the

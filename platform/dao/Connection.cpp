@@ -1,5 +1,6 @@
 #include "platform/dao/Connection.h"
 
+#include "platform/dao/Dao.h"
 #include "platform/dao/RecordsetImpl.h"
 
 #include <QFileInfo>
@@ -66,7 +67,7 @@ bool Connection::attach(const QStringList &paths, QStringList *aliases, QString 
 }
 
 Statement Connection::prepare(const QString &sql, const QVector<QString> &params, QString *error) {
-    const QByteArray utf8 = sql.toUtf8();
+    const QByteArray utf8 = wellFormed(sql).toUtf8();
     sqlite3_stmt *raw = nullptr;
     const int rc = sqlite3_prepare_v2(db.get(), utf8.constData(), int(utf8.size()), &raw, nullptr);
     Statement st(raw);
@@ -80,7 +81,8 @@ Statement Connection::prepare(const QString &sql, const QVector<QString> &params
 }
 
 bool bindText(sqlite3_stmt *st, int index, const QString &text) {
-    const QByteArray u = text.toUtf8();
+    // A lone surrogate would become "?" in UTF-8: bound as U+FFFD instead.
+    const QByteArray u = wellFormed(text).toUtf8();
     return sqlite3_bind_text64(st, index, u.constData(), sqlite3_uint64(u.size()), SQLITE_TRANSIENT, SQLITE_UTF8) ==
            SQLITE_OK;
 }

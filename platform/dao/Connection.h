@@ -53,12 +53,6 @@ struct Connection {
 // The connection of an open database; null for a failed or closed one.
 Connection *connectionOf(const Database &db);
 
-// A report's text for the search index: title, memo and customer name, each
-// folded, a line each (a Null field folds to an empty line).
-QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer);
-// The words of the search index's character index for a folded text.
-QString searchGrams(const QString &folded);
-
 // Reads column col of the statement's current row as the engine's value.
 QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind);
 // Binds a value for a column of the given kind; false and error on a value

@@ -139,6 +139,12 @@ private:
     std::unique_ptr<Impl> d;
 };
 
+// A text with every lone UTF-16 surrogate (half of a character, as a paste
+// or an input method can leave) replaced by U+FFFD. Quoting and binding use
+// it, so such a text is stored and compared the same way every time instead
+// of turning into "?" on the way to UTF-8. A form may show it to say what was
+// stored.
+QString wellFormed(const QString &typed);
 // The one quoting helper: a typed text as a Jet string literal, quotes
 // included: "'" + text with every ' doubled + "'".
 QString sqlText(const QString &typed);

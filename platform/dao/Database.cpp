@@ -2,7 +2,6 @@
 #include "platform/dao/JetLike.h"
 #include "platform/dao/JetTranslator.h"
 #include "platform/dao/RecordsetImpl.h"
-#include "platform/text/Fold.h"
 
 
 namespace tqen::dao {
@@ -37,27 +36,6 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     case LikeResult::NoMatch: sqlite3_result_int(ctx, 0); break;
     case LikeResult::BadPattern: sqlite3_result_error(ctx, "Invalid pattern string", -1); break;
     }
-}
-
-// tqen_fold(title, memo, customer): the search index's text of a report,
-// called by the index's triggers.
-void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
-    const auto value = [&](int i) -> QVariant {
-        if (i >= argc || sqlite3_value_type(argv[i]) == SQLITE_NULL) return {};
-        const char *p = reinterpret_cast<const char *>(sqlite3_value_text(argv[i]));
-        return QString::fromUtf8(p, sqlite3_value_bytes(argv[i]));
-    };
-    const QByteArray folded = foldReport(value(0), value(1), value(2)).toUtf8();
-    sqlite3_result_text64(ctx, folded.constData(), sqlite3_uint64(folded.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-}
-
-// tqen_grams(folded text): the words of the character index.
-void gramsFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
-    QString folded;
-    if (argc > 0 && sqlite3_value_type(argv[0]) != SQLITE_NULL)
-        folded = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])), sqlite3_value_bytes(argv[0]));
-    const QByteArray words = searchGrams(folded).toUtf8();
-    sqlite3_result_text64(ctx, words.constData(), sqlite3_uint64(words.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 QStringList tableColumns(Connection &c, const QString &schema, const QString &table) {
@@ -202,18 +180,12 @@ Database Database::open(const QString &path) {
     }
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(raw, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
-    sqlite3_create_function(raw, "tqen_fold", 3, flags, nullptr, foldFunction, nullptr, nullptr);
-    sqlite3_create_function(raw, "tqen_grams", 1, flags, nullptr, gramsFunction, nullptr, nullptr);
     db.d->conn = std::move(conn);
     db.d->error.clear();
     return db;
 }
 
 Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
-
-QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer) {
-    return text::fold(title.toString()) + u'\n' + text::fold(memo.toString()) + u'\n' + text::fold(customer.toString());
-}
 
 bool Database::isOpen() const { return d && d->ok(); }
 QString Database::error() const { return d ? d->error : QStringLiteral("The database was moved from."); }
@@ -312,8 +284,21 @@ void Database::rollback() {
 
 // ---------------------------------------------------------------------------
 
+QString wellFormed(const QString &typed) {
+    QString out = typed;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (c.isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            ++i;  // a whole character
+        } else if (c.isSurrogate()) {
+            out[i] = QChar(QChar::ReplacementCharacter);
+        }
+    }
+    return out;
+}
+
 QString sqlText(const QString &typed) {
-    QString t = typed;
+    QString t = wellFormed(typed);
     t.replace(u'\'', QStringLiteral("''"));
     return u'\'' + t + u'\'';
 }
@@ -321,7 +306,7 @@ QString sqlText(const QString &typed) {
 QString likeText(const QString &typed) {
     QString out;
     out.reserve(typed.size() + 8);
-    for (QChar c : typed) {
+    for (QChar c : wellFormed(typed)) {
         switch (c.unicode()) {
         case u'*': out += QStringLiteral("[*]"); break;
         case u'?': out += QStringLiteral("[?]"); break;

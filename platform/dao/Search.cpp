@@ -2,38 +2,87 @@
 
 #include "platform/dao/Connection.h"
 #include "platform/dao/Dao.h"
-#include "platform/dao/JetTranslator.h"
 #include "platform/text/Fold.h"
 
 #include <QSet>
+
+#include <vector>
 
 namespace tqen::dao {
 
 namespace {
 
-const QString kText = QStringLiteral("営業日報_検索本文");
 const QString kIndex = QStringLiteral("営業日報_検索");
 const QString kGrams = QStringLiteral("営業日報_検索字");
+const QString kQueue = QStringLiteral("営業日報_検索待ち");
 const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QStringLiteral("営業日報_検索_更新"),
                                QStringLiteral("営業日報_検索_削除")};
 
-// Drops the index entries of the reports whose rowid the condition names
-// (old.rowid, new.rowid or both).
-QString forget(const QString &ids) {
-    return QStringLiteral("INSERT INTO %2 (%2, rowid, 本文) SELECT 'delete', id, 本文 FROM %1 WHERE id IN (%3);\n"
-                          "  INSERT INTO %4 (%4, rowid, 字) SELECT 'delete', id, tqen_grams(本文) FROM %1 WHERE id IN (%3);\n"
-                          "  DELETE FROM %1 WHERE id IN (%3);\n")
-        .arg(kText, kIndex, ids, kGrams);
+// A long term is looked up by at most this many of its trigrams (spread over
+// it); the rows they propose are checked against the whole term anyway.
+constexpr int kMostTrigrams = 16;
+
+// A report's text for the index: title, memo and customer name, each folded,
+// a line each, so that no trigram spans two fields.
+QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer) {
+    return text::fold(title.toString()) + u'\n' + text::fold(memo.toString()) + u'\n' + text::fold(customer.toString());
 }
 
-// Indexes the report that has just been written. A stale entry under the
-// same rowid is forgotten first, so an index that went wrong heals.
-QString remember() {
-    return forget(QStringLiteral("new.rowid")) +
-           QStringLiteral("  INSERT INTO %1 (id, 本文) VALUES (new.rowid, tqen_fold(new.タイトル, new.メモ, new.顧客名));\n"
-                          "  INSERT INTO %2 (rowid, 本文) SELECT id, 本文 FROM %1 WHERE id = new.rowid;\n"
-                          "  INSERT INTO %3 (rowid, 字) SELECT id, tqen_grams(本文) FROM %1 WHERE id = new.rowid;\n")
-               .arg(kText, kIndex, kGrams);
+// Whether any of the fields holds the folded term.
+bool holds(const QString &foldedTerm, const QVariant &title, const QVariant &memo, const QVariant &customer) {
+    for (const QVariant *field : {&title, &memo, &customer}) {
+        const QString value = field->toString();
+        if (!value.isEmpty() && text::fold(value).contains(foldedTerm)) return true;
+    }
+    return false;
+}
+
+// The character index's words: every character and every pair of
+// neighbouring characters of a folded text, once each, as ASCII words
+// ("u30ab", "u30abu30a4"), so that a term of one or two characters is a
+// single word to look up. Line breaks (between the fields) take no part.
+QString gramWord(uint c) { return u'u' + QString::number(c, 16); }
+
+QString gramWord(const QString &term) {
+    QString w;
+    for (const uint c : term.toUcs4()) w += gramWord(c);
+    return w;
+}
+
+QString searchGrams(const QString &folded) {
+    const QList<uint> cps = folded.toUcs4();
+    QSet<QString> seen;
+    QString out;
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        if (cps[i] == u'\n') continue;
+        const QString one = gramWord(cps[i]);
+        const QString two = i + 1 < cps.size() && cps[i + 1] != u'\n' ? one + gramWord(cps[i + 1]) : QString();
+        for (const QString &w : {one, two}) {
+            if (w.isEmpty() || seen.contains(w)) continue;
+            seen.insert(w);
+            out += w;
+            out += u' ';
+        }
+    }
+    return out;
+}
+
+// One FTS5 string per trigram of the term, all required: whatever the term
+// holds is matched as plain text.
+QString trigramQuery(const QString &foldedTerm) {
+    const QList<uint> cps = foldedTerm.toUcs4();
+    QStringList grams;
+    for (qsizetype i = 0; i + 3 <= cps.size(); ++i) {
+        QString g = QString::fromUcs4(reinterpret_cast<const char32_t *>(cps.constData() + i), 3);
+        if (!grams.contains(g)) grams << g;
+    }
+    QStringList picked;
+    const qsizetype n = grams.size();
+    for (qsizetype k = 0; k < std::min<qsizetype>(n, kMostTrigrams); ++k) {
+        const qsizetype at = n <= kMostTrigrams ? k : k * (n - 1) / (kMostTrigrams - 1);
+        picked << u'"' + grams[at].replace(u'"', QStringLiteral("\"\"")) + u'"';
+    }
+    return picked.join(QStringLiteral(" AND "));
 }
 
 struct Step {
@@ -47,8 +96,9 @@ struct Step {
         sqlite3_free(msg);
         return false;
     }
+    Statement prepare(const QString &sql) { return c->prepare(sql, {}, &error); }
     qlonglong scalar(const QString &sql, bool *ok = nullptr) {
-        const Statement st = c->prepare(sql, {}, &error);
+        const Statement st = prepare(sql);
         const bool row = st && sqlite3_step(st.get()) == SQLITE_ROW;
         if (ok) *ok = row;
         return row ? sqlite3_column_int64(st.get(), 0) : 0;
@@ -57,60 +107,128 @@ struct Step {
 
 bool indexPresent(Step &s) {
     QString names;
-    for (const QString &n : QStringList{kText, kIndex, kGrams} + kTriggers) names += (names.isEmpty() ? "" : ",") + sqlText(n);
+    for (const QString &n : QStringList{kIndex, kGrams, kQueue} + kTriggers)
+        names += (names.isEmpty() ? "" : ",") + sqlText(n);
     return s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)").arg(names)) == 6;
 }
 
-}  // namespace
+// Adds a report's entries to both indexes, or takes them out again (which
+// needs the very text they were made from).
+class IndexWriter {
+public:
+    explicit IndexWriter(Step &s)
+        : s_(s),
+          addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(kIndex))),
+          addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(kGrams))),
+          dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(kIndex))),
+          dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(kGrams))) {}
 
-// Every character and every pair of neighbouring characters of a folded
-// text, once each, as ASCII words ("u30ab", "u30abu30a4"), so that a one- or
-// two-character term is a single word to look up. Line breaks (between the
-// fields) take no part.
-namespace {
+    bool ready() const { return addTrigrams_ && addGrams_ && dropTrigrams_ && dropGrams_; }
+    bool add(qlonglong id, const QString &folded) { return write(addTrigrams_, addGrams_, id, folded); }
+    bool drop(qlonglong id, const QString &folded) { return write(dropTrigrams_, dropGrams_, id, folded); }
 
-QString gramWord(uint c) { return u'u' + QString::number(c, 16); }
+private:
+    bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const QString &folded) {
+        return step(trigrams, id, folded) && step(grams, id, searchGrams(folded));
+    }
+    bool step(const Statement &st, qlonglong id, const QString &value) {
+        sqlite3_bind_int64(st.get(), 1, id);
+        bindText(st.get(), 2, value);
+        const bool ok = sqlite3_step(st.get()) == SQLITE_DONE;
+        if (!ok) s_.error = s_.c->lastError();
+        sqlite3_reset(st.get());
+        return ok;
+    }
+    Step &s_;
+    Statement addTrigrams_, addGrams_, dropTrigrams_, dropGrams_;
+};
 
-// The word of a term of one or two characters.
-QString gramWord(const QString &term) {
-    QString w;
-    for (const uint c : term.toUcs4()) w += gramWord(c);
-    return w;
-}
-
-}  // namespace
-
-QString searchGrams(const QString &folded) {
-    const QList<uint> cps = folded.toUcs4();
-    QSet<QString> seen;
-    QString out;
-    const auto word = [](uint c) { return gramWord(c); };
-    for (qsizetype i = 0; i < cps.size(); ++i) {
-        if (cps[i] == u'\n') continue;
-        const QString one = word(cps[i]);
-        for (const QString &w : {one, i + 1 < cps.size() && cps[i + 1] != u'\n' ? one + word(cps[i + 1]) : QString()}) {
-            if (w.isEmpty() || seen.contains(w)) continue;
-            seen.insert(w);
-            out += w;
-            out += u' ';
+// Indexes the waiting reports in one transaction: what the index holds for
+// each is taken out, and what the report holds now (if it is still there)
+// put in.
+bool catchUp(Database &db, Step &s) {
+    if (s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(kQueue)) == 0) return s.error.isEmpty();
+    if (!db.beginTrans()) {
+        s.error = db.error();
+        return false;
+    }
+    const auto failed = [&] {
+        db.rollback();
+        return false;
+    };
+    struct Waiting {
+        qlonglong id;
+        bool indexed, present;
+        QString before, now;
+    };
+    std::vector<Waiting> waiting;
+    {
+        const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済, q.タイトル, q.メモ, q.顧客名, r.rowid, r.タイトル, r.メモ, r.顧客名 "
+                                                        "FROM %1 q LEFT JOIN 営業日報 r ON r.rowid = q.id")
+                                             .arg(kQueue));
+        if (!read) return failed();
+        int rc;
+        while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
+            const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
+            Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
+                      sqlite3_column_type(read.get(), 5) != SQLITE_NULL, {}, {}};
+            if (w.indexed) w.before = foldReport(field(2), field(3), field(4));
+            if (w.present) w.now = foldReport(field(6), field(7), field(8));
+            waiting.push_back(std::move(w));
+        }
+        if (rc != SQLITE_DONE) {
+            s.error = s.c->lastError();
+            return failed();
         }
     }
-    return out;
+    IndexWriter writer(s);
+    if (!writer.ready()) return failed();
+    for (const Waiting &w : waiting) {
+        if (w.indexed && !writer.drop(w.id, w.before)) return failed();
+        if (w.present && !writer.add(w.id, w.now)) return failed();
+    }
+    if (!s.exec(QStringLiteral("DELETE FROM %1").arg(kQueue))) return failed();
+    if (!db.commitTrans()) {
+        s.error = db.error();
+        db.rollback();
+        return false;
+    }
+    return true;
 }
 
+bool dropIndex(Step &s) {
+    for (const QString &t : kTriggers)
+        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
+    for (const QString &t : {kIndex, kGrams, kQueue})
+        if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
+    return true;
+}
+
+}  // namespace
+
 QStringList searchIndexSchema() {
+    // The queue row of a report says that the index may not match it. 索引済
+    // tells whether the index holds an entry for it, made from the title,
+    // memo and customer kept beside; the first write after a catch-up
+    // records that, later ones leave it as it is.
+    const QString queueOld = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済, タイトル, メモ, 顧客名) "
+                                            "VALUES (old.rowid, 1, old.タイトル, old.メモ, old.顧客名);\n")
+                                 .arg(kQueue);
+    const QString queueNew = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済) VALUES (new.rowid, 0);\n").arg(kQueue);
     return {
-        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 本文 TEXT)").arg(kText),
-        QStringLiteral("CREATE VIRTUAL TABLE %2 USING fts5(本文, content='%1', content_rowid='id', "
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(本文, content='', detail=none, columnsize=0, "
                        "tokenize='trigram case_sensitive 1')")
-            .arg(kText, kIndex),
-        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, tokenize='ascii')").arg(kGrams),
-        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON 営業日報 BEGIN\n%2END").arg(kTriggers[0], remember()),
+            .arg(kIndex),
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, tokenize='ascii')")
+            .arg(kGrams),
+        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, タイトル TEXT, メモ TEXT, 顧客名 TEXT)")
+            .arg(kQueue),
+        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON 営業日報 BEGIN\n%2END").arg(kTriggers[0], queueNew),
         QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON 営業日報\n"
                        "WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ "
                        "OR old.顧客名 IS NOT new.顧客名\nBEGIN\n%2%3END")
-            .arg(kTriggers[1], forget(QStringLiteral("old.rowid")), remember()),
-        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON 営業日報 BEGIN\n%2END").arg(kTriggers[2], forget(QStringLiteral("old.rowid"))),
+            .arg(kTriggers[1], queueOld, queueNew),
+        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON 営業日報 BEGIN\n%2END").arg(kTriggers[2], queueOld),
     };
 }
 
@@ -119,11 +237,18 @@ bool hasSearchIndex(const QString &path) {
     Connection *c = connectionOf(db);
     if (!c) return false;
     Step s{c, {}};
-    if (!indexPresent(s)) return false;
-    bool a = false, b = false;
-    const qlonglong reports = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &a);
-    const qlonglong indexed = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kText), &b);
-    return a && b && reports == indexed;
+    return indexPresent(s);
+}
+
+Error catchUpSearchIndex(const QString &path) {
+    const QString text = QStringLiteral("検索用の索引を更新できませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    Step s{c, {}};
+    if (!indexPresent(s)) return {};
+    if (!catchUp(db, s)) return Error(Error::Code::DatabaseFailed, text, s.error);
+    return {};
 }
 
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
@@ -137,34 +262,20 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
         return Error(Error::Code::DatabaseFailed, text, s.error);
     };
     if (!db.beginTrans()) return failure(text, db);
-    for (const QString &t : kTriggers)
-        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(quoteName(t)))) return failed();
-    if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kIndex)) ||
-        !s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kGrams)) ||
-        !s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kText)))
-        return failed();
+    if (!dropIndex(s)) return failed();
     for (const QString &sql : searchIndexSchema())
         if (!s.exec(sql)) return failed();
 
-    // The folded text of every report, then the trigram index over it.
     const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
     {
-        const Statement read = c->prepare(QStringLiteral("SELECT rowid, タイトル, メモ, 顧客名 FROM 営業日報"), {}, &s.error);
-        const Statement write = c->prepare(QStringLiteral("INSERT INTO %1 (id, 本文) VALUES (?1, ?2)").arg(kText), {}, &s.error);
-        if (!read || !write) return failed();
-        const auto field = [&](int col) {
-            return columnValue(read.get(), col, ColumnKind::Plain);
-        };
+        const Statement read = s.prepare(QStringLiteral("SELECT rowid, タイトル, メモ, 顧客名 FROM 営業日報"));
+        IndexWriter writer(s);
+        if (!read || !writer.ready()) return failed();
+        const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
         qlonglong done = 0;
         int rc;
         while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-            sqlite3_bind_int64(write.get(), 1, sqlite3_column_int64(read.get(), 0));
-            bindText(write.get(), 2, foldReport(field(1), field(2), field(3)));
-            if (sqlite3_step(write.get()) != SQLITE_DONE) {
-                s.error = c->lastError();
-                return failed();
-            }
-            sqlite3_reset(write.get());
+            if (!writer.add(sqlite3_column_int64(read.get(), 0), foldReport(field(1), field(2), field(3)))) return failed();
             if (++done % 2000 == 0 && progress) progress(done, total);
         }
         if (rc != SQLITE_DONE) {
@@ -172,11 +283,24 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
             return failed();
         }
     }
-    if (!s.exec(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(kIndex)) ||
-        !s.exec(QStringLiteral("INSERT INTO %1 (rowid, 字) SELECT id, tqen_grams(本文) FROM %2").arg(kGrams, kText)))
-        return failed();
     if (!db.commitTrans()) return failure(text, db);
     if (progress) progress(total, total);
+    return {};
+}
+
+Error dropSearchIndex(const QString &path) {
+    const QString text = QStringLiteral("検索用の索引を外せませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    Step s{c, {}};
+    if (!db.beginTrans()) return failure(text, db);
+    if (!dropIndex(s)) {
+        db.rollback();
+        return Error(Error::Code::DatabaseFailed, text, s.error);
+    }
+    if (!db.commitTrans()) return failure(text, db);
+    if (!s.exec(QStringLiteral("VACUUM"))) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
@@ -190,25 +314,27 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     if (!c) return failure(text, db);
     Step s{c, {}};
 
-    QString from, where;
-    QString bound = term;
+    QString where;
+    QVector<QString> params;
     if (!indexPresent(s)) {
+        if (!s.error.isEmpty()) return Error(Error::Code::DatabaseFailed, text, s.error);
         result->method = SearchMethod::Unindexed;
-        from = QStringLiteral("営業日報 r");
-        where = QStringLiteral("instr(tqen_fold(r.タイトル, r.メモ, r.顧客名), ?1) > 0");
+        where = QStringLiteral("1");
     } else {
-        // The index gives the matching rowids; the reports are walked by
-        // the date index, newest first, so a common term stops after the
-        // first page of hits and a rare one reads only its own rows.
+        // When the waiting reports cannot be indexed now (a read-only file,
+        // another program writing), they are checked one by one.
+        const bool caughtUp = catchUp(db, s);
+        s.error.clear();
+        // The index proposes rowids; the reports are walked by the date
+        // index, newest first, so a common term stops after the first page
+        // of hits and a rare one only checks its own rows.
         const bool trigram = text::codePoints(term) >= 3;
         result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
-        from = QStringLiteral("営業日報 r");
-        where = QStringLiteral("+r.rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?1)").arg(trigram ? kIndex : kGrams);
-        // One FTS5 string: whatever the term holds is matched as plain text.
-        bound = trigram ? u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"'
-                        : u'"' + gramWord(term) + u'"';
+        params << (trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"');
+        where = QStringLiteral("(+r.rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?1)").arg(trigram ? kIndex : kGrams);
+        if (!caughtUp) where += QStringLiteral(" OR +r.rowid IN (SELECT id FROM %1)").arg(kQueue);
+        where += u')';
     }
-    QVector<QString> params{bound};
     if (!request.customer.isEmpty()) {
         params << request.customer;
         where += QStringLiteral(" AND r.顧客名 = ?%1").arg(params.size());
@@ -218,25 +344,25 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         where += QStringLiteral(" AND r.担当 = ?%1").arg(params.size());
     }
     const int limit = std::max(1, request.limit);
-    const QString sql = QStringLiteral("SELECT r.rowid, r.日付, r.顧客名, r.担当, r.タイトル, r.メモ FROM %1 WHERE %2 "
-                                       "ORDER BY r.日付 DESC, r.rowid DESC LIMIT %3")
-                            .arg(from, where)
-                            .arg(limit + 1);
+    const QString sql = QStringLiteral("SELECT r.rowid, r.日付, r.顧客名, r.担当, r.タイトル, r.メモ FROM 営業日報 r WHERE %1 "
+                                       "ORDER BY r.日付 DESC, r.rowid DESC")
+                            .arg(where);
     const Statement st = c->prepare(sql, params, &s.error);
     if (!st) return Error(Error::Code::DatabaseFailed, text, s.error);
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        SearchHit h;
+        h.customer = columnValue(st.get(), 2, ColumnKind::Plain).toString();
+        h.title = columnValue(st.get(), 4, ColumnKind::Plain).toString();
+        h.memo = columnValue(st.get(), 5, ColumnKind::Plain).toString();
+        if (!holds(term, h.title, h.memo, h.customer)) continue;
         if (result->hits.size() == limit) {
             result->more = true;
             break;
         }
-        SearchHit h;
         h.row = sqlite3_column_int64(st.get(), 0);
         h.day = columnValue(st.get(), 1, ColumnKind::Date).toDate();
-        h.customer = columnValue(st.get(), 2, ColumnKind::Plain).toString();
         h.staff = columnValue(st.get(), 3, ColumnKind::Plain).toString();
-        h.title = columnValue(st.get(), 4, ColumnKind::Plain).toString();
-        h.memo = columnValue(st.get(), 5, ColumnKind::Plain).toString();
         result->hits << h;
     }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {

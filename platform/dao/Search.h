@@ -1,24 +1,30 @@
 #pragma once
 // Full-text search of the daily reports: the title, the memo and the
 // customer name, blind to kana width, hiragana / katakana and letter case.
+// Every search statement of the program lives behind these functions
+// (platform/dao/Search.cpp); forms only call them.
 //
-// The data file holds the index beside 営業日報:
-//   営業日報_検索本文  one row per report (id = the report's rowid) with its
-//                     folded text: title, memo and customer, a line each;
-//   営業日報_検索      an FTS5 trigram index over that text (external
-//                     content);
-//   営業日報_検索字    an FTS5 index of every character and every pair of
-//                     characters of that text (contentless, rowids only),
-//                     for the terms too short for trigrams;
-//   three triggers on 営業日報 that keep both in step with every insert,
-//   update and delete, whatever statement makes it.
-// The triggers fold with the function tqen_fold, which every connection of
-// this engine provides.
+// The data file holds the index beside 営業日報, all derived from it:
+//   営業日報_検索      an FTS5 trigram index (contentless, rowids only) of
+//                     each report's folded text: title, memo and customer,
+//                     a line each;
+//   営業日報_検索字    an FTS5 index (contentless, rowids only) of every
+//                     character and pair of characters of that text, for
+//                     terms too short for trigrams;
+//   営業日報_検索待ち  the reports written since they were last indexed, with
+//                     the text the index still holds for them;
+//   three triggers on 営業日報 that put every inserted, updated or deleted
+//   report into 営業日報_検索待ち. They are plain SQL, so any program that
+//   writes the file (the sqlite3 tool, an older version of this program)
+//   keeps working and leaves the index no more than "behind".
+// Before each search, and when the program opens the file, the waiting
+// reports are folded and indexed (catchUpSearchIndex). The index only
+// proposes rows: each is checked against its folded text before it is
+// shown, so the index never yields a wrong hit, and the waiting reports are
+// checked too when the catch-up cannot write.
 //
-// Terms of three or more characters are looked up in the trigram index;
-// shorter ones, which a trigram index cannot serve, in the character index.
-// A file without the index is searched by folding every row as it is read
-// (slow but right) until buildSearchIndex gives it one.
+// A file without the index is searched by folding every report as it is
+// read (slow but right) until buildSearchIndex gives it one.
 #include "platform/error/Error.h"
 
 #include <QDate>
@@ -53,12 +59,21 @@ struct SearchResult {
     SearchMethod method = SearchMethod::Nothing;
 };
 
-// True when the file holds the whole index and it covers every report.
+// True when the file holds the whole index (its tables and triggers).
 bool hasSearchIndex(const QString &path);
 
 // Makes the index anew (dropping whatever part of it is there) in one
 // transaction. progress(done, total) is called as reports are folded.
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
+
+// Indexes the reports written since the last catch-up (by this program or
+// any other). Does nothing on a file without the index.
+Error catchUpSearchIndex(const QString &path);
+
+// Removes the index (tables and triggers) and compacts the file: for a copy
+// that is to be archived, since the index can always be made again from the
+// reports.
+Error dropSearchIndex(const QString &path);
 
 // The reports whose title, memo or customer name holds the text, newest
 // first. The text is searched as plain text: quotes, * and words such as

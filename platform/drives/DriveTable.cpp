@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QFileInfo>
 #include <QTextStream>
+
+#include <sys/stat.h>
 
 namespace tqen::drives {
 
@@ -18,7 +21,85 @@ QChar letterOf(const QString &drive) {
     return t[0].toUpper();
 }
 
+// The lines of the drive configuration that are not blank or comments.
+QStringList configLines() {
+    QStringList out;
+    QFile f(configPath());
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return out;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (!line.isEmpty() && !line.startsWith(u'#')) out << line;
+    }
+    return out;
+}
+
+// A path field of fstab or mountinfo: blanks and backslashes are written as
+// three-digit octal escapes ("\040").
+QString unescapeMountField(const QByteArray &field) {
+    QByteArray out;
+    for (int i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int v = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok && v < 256) {
+                out += char(v);
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return QDir::cleanPath(QString::fromUtf8(out));
+}
+
+// The mount points (field `column`, counted from 0) of a table file.
+bool tableLists(const QString &path, int column, const QString &folder) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > column && unescapeMountField(fields[column]) == folder) return true;
+    }
+    return false;
+}
+
+QString fstabPath() {
+    const QString env = qEnvironmentVariable("TQEN_FSTAB");
+    return env.isEmpty() ? QStringLiteral("/etc/fstab") : env;
+}
+
 }  // namespace
+
+bool isRemovable(const QString &drive) {
+    const QChar letter = letterOf(drive);
+    if (letter.isNull()) return false;
+    for (const QString &line : configLines()) {
+        const int eq = line.indexOf(u'=');
+        if (eq <= 0 || line.left(eq).trimmed().compare(QStringLiteral("removable"), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString &d : line.mid(eq + 1).split(u',', Qt::SkipEmptyParts))
+            if (letterOf(d) == letter) return true;
+    }
+    const QString folder = folderOf(drive);
+    return !folder.isEmpty() && tableLists(fstabPath(), 1, folder);
+}
+
+bool isMountPoint(const QString &folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir()) return false;
+    const QString path = info.canonicalFilePath();
+    if (path == QStringLiteral("/")) return true;
+    struct stat self {}, parent {};
+    if (::stat(QFile::encodeName(path).constData(), &self) == 0 &&
+        ::stat(QFile::encodeName(path + QStringLiteral("/..")).constData(), &parent) == 0 &&
+        self.st_dev != parent.st_dev)
+        return true;
+    // A bind mount or a second mount of the same file system keeps the device.
+    return tableLists(QStringLiteral("/proc/self/mountinfo"), 4, path);
+}
 
 QString configPath() {
     const QString env = qEnvironmentVariable("TQEN_DRIVES");

@@ -19,6 +19,13 @@ QString configPath();
 // separator; empty when the drive maps to nothing.
 QString folderOf(const QString &drive);
 
+// True when the drive's medium can be taken out (see above).
+bool isRemovable(const QString &drive);
+
+// True when something is mounted on the folder itself: its device differs
+// from its parent's, or the mount table of this process lists it.
+bool isMountPoint(const QString &folder);
+
 // A Windows path ("c:\\develop2\\tq\\", "A:\\tqe_d001") as a path of this
 // machine: the drive through the table, every "\\" as "/". A path without a
 // drive letter only has its separators turned. Empty when the drive maps to

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +18,10 @@ namespace tqen::files {
 
 QString applicationFolder() {
     return QCoreApplication::applicationDirPath();
+}
+
+QString userDataHome() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
 bool fileExists(const QString &path) {
@@ -61,14 +66,18 @@ QString copyFile(const QString &from, const QString &to) {
     char buffer[1 << 16];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
+        // The reason is read before cancelWriting(), which puts its own text
+        // in its place.
         if (n < 0) {
+            const QString why = QStringLiteral("%1 を読めません: %2").arg(from, in.errorString());
             out.cancelWriting();
-            return QStringLiteral("%1 を読めません: %2").arg(from, in.errorString());
+            return why;
         }
         if (n == 0) break;
         if (out.write(buffer, n) != n) {
+            const QString why = QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
             out.cancelWriting();
-            return QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
+            return why;
         }
     }
     if (!out.commit()) return QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());

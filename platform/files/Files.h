@@ -11,6 +11,10 @@ namespace tqen::files {
 // The folder of the running program, without a trailing separator.
 QString applicationFolder();
 
+// The user's own data folder (XDG_DATA_HOME, by default ~/.local/share),
+// without a trailing separator.
+QString userDataHome();
+
 // True when a file (not a folder) exists at the path.
 bool fileExists(const QString &path);
 

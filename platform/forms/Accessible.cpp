@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace tqen::forms {
 
@@ -25,11 +26,15 @@ QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent) {
 
 namespace {
 
-QString caption(const QAbstractButton *b) {
-    QString text = b->text();
+// A caption as it is read: without a mnemonic "(&E)" or "&".
+QString plainCaption(QString text) {
+    static const QRegularExpression mnemonic(QStringLiteral("[(（]&.[)）]"));
+    text.remove(mnemonic);
     text.remove(QLatin1Char('&'));
     return text.trimmed();
 }
+
+QString caption(const QAbstractButton *b) { return plainCaption(b->text()); }
 
 QString describe(const QWidget *w) {
     return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
@@ -49,6 +54,12 @@ void walk(QAccessibleInterface *node, QStringList &problems, int depth) {
 }
 
 }  // namespace
+
+QString buttonName(const QString &caption, const QString &purpose) {
+    const QString plain = plainCaption(caption);
+    if (purpose.isEmpty() || purpose.contains(plain)) return purpose.isEmpty() ? plain : purpose;
+    return purpose + QStringLiteral("（") + plain + QStringLiteral("）");
+}
 
 QStringList accessibilityProblems(QWidget *window) {
     QStringList problems;

@@ -16,6 +16,12 @@ void nameField(QWidget *field, const QString &name);
 // field's buddy, so its mnemonic and the reader's "labelled by" lead there.
 QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent);
 
+// A button's name: what it does, holding its caption ("読込" and "区分を
+//読み込む" give "区分を読み込む（読込）"); the caption alone when no purpose
+// is given or the purpose holds it already. A mnemonic "(&E)" or "&" is left
+// out of the caption.
+QString buttonName(const QString &caption, const QString &purpose);
+
 // Problems a person using a screen reader or the keyboard would meet in a
 // window: a focusable control without a name, a button whose name does not
 // hold its caption. One line each, empty when there are none.

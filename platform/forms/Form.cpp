@@ -1,5 +1,8 @@
 #include "platform/forms/Form.h"
 
+#include "platform/forms/TabBarAccessible.h"
+
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,9 +15,22 @@ namespace {
 // Forms are numbered as they are made, so the open ones can be listed oldest
 // first.
 quint64 g_made = 0;
+
+// A form is a window to screen readers (a frame, in AT-SPI's words), not a
+// plain panel.
+QAccessibleInterface *formAccessible(const QString &, QObject *object) {
+    if (auto *form = qobject_cast<Form *>(object)) return new QAccessibleWidget(form, QAccessible::Window);
+    return nullptr;
+}
 }  // namespace
 
 Form::Form(const QString &name, QWidget *parent) : QWidget(parent, Qt::Window), serial_(++g_made) {
+    static const bool installed = [] {
+        QAccessible::installFactory(&formAccessible);
+        QAccessible::installFactory(&tabBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setObjectName(name);
     setAttribute(Qt::WA_DeleteOnClose, false);
 }

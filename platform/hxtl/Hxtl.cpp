@@ -15,10 +15,14 @@ bool goodDrive(const QString &drive) {
     const QString folder = drives::folderOf(drive);
     if (folder.isEmpty()) return false;
     const QFileInfo info(folder);
-    return info.isDir() && info.isReadable() && QDir(folder).isReadable();
+    if (!info.isDir() || !info.isReadable() || !QDir(folder).isReadable()) return false;
+    // The empty mount point of a removable drive is a folder of the disk
+    // below it: writing there would put the backup on the wrong medium.
+    return !drives::isRemovable(drive) || drives::isMountPoint(folder);
 }
 
 bool writeTest(const QString &drive) {
+    // Same rule as goodDrive: an empty mount point is no writable medium.
     if (!goodDrive(drive)) return false;
     QTemporaryFile file(drives::folderOf(drive) + QStringLiteral("/.tqen-writetest-XXXXXX"));
     if (!file.open()) return false;

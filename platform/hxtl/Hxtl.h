@@ -6,7 +6,8 @@
 //
 // A drive text maps to a folder through the platform drive table
 // (platform/drives). GoodDrive is non-zero when that folder exists and can be
-// read, i.e. a medium is mounted there; WriteTest is non-zero when a file can
+// read and, for a removable drive (see platform/drives), something is mounted
+// on it: an empty mount point reads as "no disk"; WriteTest is non-zero when a file can
 // be created in it, written, read back unchanged and removed. A drive the
 // table does not name gives 0 for both ("no disk"). drive is UTF-8.
 #include <QString>

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -283,12 +284,34 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
         if (!placed[i]) out.insert(out.end(), newBytes[i].begin(), newBytes[i].end());
     out.push_back(0);
 
-    std::string temp = folderOf(archivePath) + "/.tqen-lha-XXXXXX";
+    // An archive path that is a symlink is written through: the new archive
+    // replaces the file the link points at, and the link stays. A link that
+    // points nowhere is refused rather than replaced by a file.
+    std::string target = archivePath;
+    struct stat ls {};
+    if (::lstat(archivePath.c_str(), &ls) == 0 && S_ISLNK(ls.st_mode)) {
+        char *real = ::realpath(archivePath.c_str(), nullptr);
+        if (!real)
+            return Status::fail(Error::FileWrite, "cannot write the archive " + archivePath +
+                                                      ": it is a symbolic link to a file that does not exist");
+        target = real;
+        std::free(real);
+    }
+    // The new archive gets the mode (and, where allowed, the owner) of the
+    // file it replaces, so a private archive stays private.
+    struct stat prior {};
+    const bool replacing = ::stat(target.c_str(), &prior) == 0 && S_ISREG(prior.st_mode);
+    std::string temp = folderOf(target) + "/.tqen-lha-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return Status::fail(Error::FileWrite, "cannot write the archive " + archivePath + ": " + sysError());
     bool ok = writeAll(fd, out.data(), out.size());
     if (ok) {
-        ::fchmod(fd, static_cast<mode_t>(0666 & ~currentUmask()));
+        if (replacing) {
+            if (::fchown(fd, prior.st_uid, prior.st_gid) != 0) { /* not the owner: the mode still carries over */ }
+            ::fchmod(fd, prior.st_mode & 07777);
+        } else {
+            ::fchmod(fd, static_cast<mode_t>(0666 & ~currentUmask()));
+        }
         ok = ::fsync(fd) == 0;
     }
     std::string why = ok ? std::string() : sysError();
@@ -296,7 +319,7 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
         ok = false;
         why = sysError();
     }
-    if (ok && ::rename(temp.c_str(), archivePath.c_str()) != 0) {
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
         why = sysError();
     }

@@ -1,5 +1,7 @@
 #include "platform/unlha/LzhEncoder.h"
 
+#include "platform/unlha/LzhMatchFinder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -132,10 +134,146 @@ void makeCodes(const std::uint8_t *len, int n, std::uint16_t *code) {
 
 int bitLength(unsigned v) { return v == 0 ? 0 : 32 - __builtin_clz(v); }
 
+
 struct Code {
     std::uint16_t c;    // literal 0-255 or 256 + length - 3
     std::uint16_t off;  // distance - 1 for a match
 };
+
+// Counts the bits a block would take instead of writing them.
+struct BitCounter {
+    std::uint64_t bits = 0;
+    void put(int n, std::uint32_t) { bits += static_cast<std::uint64_t>(n); }
+};
+
+// The three trees of a block, built from its symbol frequencies.
+struct BlockTrees {
+    std::array<std::uint8_t, kNC> cLen{};
+    std::array<std::uint16_t, kNC> cCode{};
+    std::array<std::uint8_t, 32> pLen{};
+    std::array<std::uint16_t, 32> pCode{};
+    std::array<std::uint8_t, kNT> tLen{};
+    std::array<std::uint16_t, kNT> tCode{};
+    int cUsed = 0, cOnly = 0, pUsed = 0, pOnly = 0, tUsed = 0, tOnly = 0;
+    int cCount = 0;  // char-tree lengths written (trailing zeros dropped)
+};
+
+// The char-tree lengths as temp-tree symbols: 0 = one zero length,
+// 1 + 4 bits = 3..18 zeros, 2 + 9 bits = 20.. zeros, k + 2 = length k.
+template <typename F>
+void forEachRun(const std::uint8_t *len, int n, F &&f) {
+    int i = 0;
+    while (i < n) {
+        const int k = len[i++];
+        if (k != 0) {
+            f(k + 2, 0, 0);
+            continue;
+        }
+        int count = 1;
+        while (i < n && len[i] == 0) {
+            ++i;
+            ++count;
+        }
+        if (count <= 2) {
+            for (int j = 0; j < count; ++j) f(0, 0, 0);
+        } else if (count <= 18) {
+            f(1, 4, count - 3);
+        } else if (count == 19) {
+            f(0, 0, 0);
+            f(1, 4, 15);
+        } else {
+            f(2, kCBit, count - 20);
+        }
+    }
+}
+
+void buildTrees(const std::uint32_t *cFreq, const std::uint32_t *pFreq, int np, BlockTrees &t) {
+    t.cUsed = buildLengths(cFreq, kNC, kMaxCodeBits, t.cLen.data(), &t.cOnly);
+    makeCodes(t.cLen.data(), kNC, t.cCode.data());
+    t.pUsed = buildLengths(pFreq, np, kMaxCodeBits, t.pLen.data(), &t.pOnly);
+    makeCodes(t.pLen.data(), np, t.pCode.data());
+    t.tUsed = 0;
+    t.cCount = 0;
+    if (t.cUsed < 2) return;
+    int n = kNC;
+    while (n > 0 && t.cLen[n - 1] == 0) --n;
+    t.cCount = n;
+    std::array<std::uint32_t, kNT> tFreq{};
+    forEachRun(t.cLen.data(), n, [&](int sym, int, int) { tFreq[sym]++; });
+    t.tUsed = buildLengths(tFreq.data(), kNT, kMaxCodeBits, t.tLen.data(), &t.tOnly);
+    makeCodes(t.tLen.data(), kNT, t.tCode.data());
+}
+
+// A tree's lengths in the temp-tree form: count, then 3-bit lengths with
+// a unary extension, and after the `special`-th length a 2-bit count of
+// zero lengths skipped.
+template <typename Out>
+void writePtLen(Out &bw, const std::uint8_t *len, int n, int nbit, int special) {
+    while (n > 0 && len[n - 1] == 0) --n;
+    bw.put(nbit, static_cast<std::uint32_t>(n));
+    int i = 0;
+    while (i < n) {
+        const int k = len[i++];
+        if (k <= 6) bw.put(3, static_cast<std::uint32_t>(k));
+        else bw.put(k - 3, (1u << (k - 3)) - 2);
+        if (i == special) {
+            while (i < 6 && i < n && len[i] == 0) ++i;
+            bw.put(2, static_cast<std::uint32_t>((i - 3) & 3));
+        }
+    }
+}
+
+// The block head after its 16-bit code count: the temp, char and position trees.
+template <typename Out>
+void writeTrees(Out &bw, const StreamParams &p, const BlockTrees &t) {
+    if (t.cUsed < 2) {
+        bw.put(kTBit, 0);
+        bw.put(kTBit, 0);
+        bw.put(kCBit, 0);
+        bw.put(kCBit, static_cast<std::uint32_t>(t.cOnly));
+    } else {
+        if (t.tUsed < 2) {
+            bw.put(kTBit, 0);
+            bw.put(kTBit, static_cast<std::uint32_t>(t.tOnly));
+        } else {
+            writePtLen(bw, t.tLen.data(), kNT, kTBit, 3);
+        }
+        bw.put(kCBit, static_cast<std::uint32_t>(t.cCount));
+        forEachRun(t.cLen.data(), t.cCount, [&](int sym, int extraBits, int extra) {
+            bw.put(t.tLen[sym], t.tCode[sym]);
+            bw.put(extraBits, static_cast<std::uint32_t>(extra));
+        });
+    }
+    if (t.pUsed < 2) {
+        bw.put(p.pbit, 0);
+        bw.put(p.pbit, static_cast<std::uint32_t>(t.pOnly));
+    } else {
+        writePtLen(bw, t.pLen.data(), p.np, p.pbit, -1);
+    }
+}
+
+// Writes codes[0..n) as one block (n between 1 and 65,535).
+void writeCodes(BitWriter &bw, const StreamParams &p, const Code *codes, std::size_t n) {
+    std::array<std::uint32_t, kNC> cFreq{};
+    std::array<std::uint32_t, 32> pFreq{};
+    for (std::size_t i = 0; i < n; ++i) {
+        cFreq[codes[i].c]++;
+        if (codes[i].c >= 256) pFreq[bitLength(codes[i].off)]++;
+    }
+    BlockTrees t;
+    buildTrees(cFreq.data(), pFreq.data(), p.np, t);
+    bw.put(16, static_cast<std::uint32_t>(n));
+    writeTrees(bw, p, t);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Code &c = codes[i];
+        bw.put(t.cLen[c.c], t.cCode[c.c]);
+        if (c.c >= 256) {
+            const int k = bitLength(c.off);
+            bw.put(t.pLen[k], t.pCode[k]);
+            if (k > 1) bw.put(k - 1, c.off & ((1u << (k - 1)) - 1));
+        }
+    }
+}
 
 class Encoder {
 public:
@@ -193,6 +331,11 @@ public:
         if (pending) emitLiteral(d_[n_ - 1]);
         if (!codes_.empty()) writeBlock();
         bw_.flush();
+    }
+
+    void writeBlock() {
+        writeCodes(bw_, p_, codes_.data(), codes_.size());
+        codes_.clear();
     }
 
 private:
@@ -261,117 +404,6 @@ private:
         if (static_cast<int>(codes_.size()) >= o_.blockCodes) writeBlock();
     }
 
-    // A tree's lengths in the temp-tree form: count, then 3-bit lengths with
-    // a unary extension, and after the `special`-th length a 2-bit count of
-    // zero lengths skipped.
-    void writePtLen(const std::uint8_t *len, int n, int nbit, int special) {
-        while (n > 0 && len[n - 1] == 0) --n;
-        bw_.put(nbit, static_cast<std::uint32_t>(n));
-        int i = 0;
-        while (i < n) {
-            const int k = len[i++];
-            if (k <= 6) bw_.put(3, static_cast<std::uint32_t>(k));
-            else bw_.put(k - 3, (1u << (k - 3)) - 2);
-            if (i == special) {
-                while (i < 6 && i < n && len[i] == 0) ++i;
-                bw_.put(2, static_cast<std::uint32_t>((i - 3) & 3));
-            }
-        }
-    }
-
-    void writeBlock() {
-        std::array<std::uint32_t, kNC> cFreq{};
-        std::array<std::uint32_t, 32> pFreq{};
-        for (const Code &c : codes_) {
-            cFreq[c.c]++;
-            if (c.c >= 256) pFreq[bitLength(c.off)]++;
-        }
-        std::array<std::uint8_t, kNC> cLen{};
-        std::array<std::uint16_t, kNC> cCode{};
-        int cOnly = 0;
-        const int cUsed = buildLengths(cFreq.data(), kNC, kMaxCodeBits, cLen.data(), &cOnly);
-        makeCodes(cLen.data(), kNC, cCode.data());
-
-        std::array<std::uint8_t, 32> pLen{};
-        std::array<std::uint16_t, 32> pCode{};
-        int pOnly = 0;
-        const int pUsed = buildLengths(pFreq.data(), p_.np, kMaxCodeBits, pLen.data(), &pOnly);
-        makeCodes(pLen.data(), p_.np, pCode.data());
-
-        bw_.put(16, static_cast<std::uint32_t>(codes_.size()));
-        if (cUsed < 2) {
-            bw_.put(kTBit, 0);
-            bw_.put(kTBit, 0);
-            bw_.put(kCBit, 0);
-            bw_.put(kCBit, static_cast<std::uint32_t>(cOnly));
-        } else {
-            int n = kNC;
-            while (n > 0 && cLen[n - 1] == 0) --n;
-            std::array<std::uint32_t, kNT> tFreq{};
-            forEachRun(cLen.data(), n, [&](int sym, int, int) { tFreq[sym]++; });
-            std::array<std::uint8_t, kNT> tLen{};
-            std::array<std::uint16_t, kNT> tCode{};
-            int tOnly = 0;
-            const int tUsed = buildLengths(tFreq.data(), kNT, kMaxCodeBits, tLen.data(), &tOnly);
-            makeCodes(tLen.data(), kNT, tCode.data());
-            if (tUsed < 2) {
-                bw_.put(kTBit, 0);
-                bw_.put(kTBit, static_cast<std::uint32_t>(tOnly));
-            } else {
-                writePtLen(tLen.data(), kNT, kTBit, 3);
-            }
-            bw_.put(kCBit, static_cast<std::uint32_t>(n));
-            forEachRun(cLen.data(), n, [&](int sym, int extraBits, int extra) {
-                bw_.put(tLen[sym], tCode[sym]);
-                bw_.put(extraBits, static_cast<std::uint32_t>(extra));
-            });
-        }
-        if (pUsed < 2) {
-            bw_.put(p_.pbit, 0);
-            bw_.put(p_.pbit, static_cast<std::uint32_t>(pOnly));
-        } else {
-            writePtLen(pLen.data(), p_.np, p_.pbit, -1);
-        }
-        for (const Code &c : codes_) {
-            bw_.put(cLen[c.c], cCode[c.c]);
-            if (c.c >= 256) {
-                const int k = bitLength(c.off);
-                bw_.put(pLen[k], pCode[k]);
-                if (k > 1) bw_.put(k - 1, c.off & ((1u << (k - 1)) - 1));
-            }
-        }
-        codes_.clear();
-    }
-
-    // The char-tree lengths as temp-tree symbols: 0 = one zero length,
-    // 1 + 4 bits = 3..18 zeros, 2 + 9 bits = 20.. zeros, k + 2 = length k.
-    template <typename F>
-    static void forEachRun(const std::uint8_t *len, int n, F &&f) {
-        int i = 0;
-        while (i < n) {
-            const int k = len[i++];
-            if (k != 0) {
-                f(k + 2, 0, 0);
-                continue;
-            }
-            int count = 1;
-            while (i < n && len[i] == 0) {
-                ++i;
-                ++count;
-            }
-            if (count <= 2) {
-                for (int j = 0; j < count; ++j) f(0, 0, 0);
-            } else if (count <= 18) {
-                f(1, 4, count - 3);
-            } else if (count == 19) {
-                f(0, 0, 0);
-                f(1, 4, 15);
-            } else {
-                f(2, kCBit, count - 20);
-            }
-        }
-    }
-
     const std::uint8_t *d_;
     std::size_t n_;
     StreamParams p_;
@@ -380,6 +412,232 @@ private:
     std::size_t window_ = 0, maxDist_ = 0;
     std::vector<std::int32_t> head_, prev_;
     std::vector<Code> codes_;
+};
+
+// Best: the input is taken in stretches of kStretch bytes. Every position of
+// a stretch gets its matches from the binary tree; then the stretch is parsed
+// for the fewest bits (shortest path over positions, a literal or any match
+// length being an edge) with prices from the code lengths of the block it
+// joins, and parsed again with the lengths that parse gives. A stretch joins
+// the open block when one block of both costs fewer bits than two blocks.
+class OptimalEncoder {
+public:
+    OptimalEncoder(const std::uint8_t *data, std::size_t size, Method m, const EncoderOptions &o,
+                   std::vector<std::uint8_t> &out)
+        : d_(data), n_(size), p_(streamParams(m)), o_(o), bw_(out),
+          finder_(data, size, p_.dictBits, o.searchDepth) {
+        matchAt_.resize(kStretch + 1);
+        wholeOnly_.resize(kStretch + 1);
+        matches_.reserve(kStretch * 4);
+        cost_.resize(kStretch + 1);
+        step_.resize(kStretch + 1);
+        defaultPrices();
+    }
+
+    void run() {
+        for (std::size_t at = 0; at < n_;) {
+            const std::size_t len = std::min<std::size_t>(kStretch, n_ - at);
+            collectMatches(at, len);
+            // The first stretch has no block to take prices from: one more pass.
+            const int passes = std::max(1, o_.passes) + (at == 0 ? 1 : 0);
+            for (int pass = 0; pass < passes; ++pass) {
+                if (pass > 0) {
+                    Freq f = open_;
+                    f.add(stretchFreq_);
+                    pricesFrom(f);
+                }
+                parse(at, len);
+            }
+            placeStretch();
+            at += len;
+        }
+        flushOpen();
+        bw_.flush();
+    }
+
+private:
+    static constexpr std::size_t kStretch = 16384;
+    static constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+
+    struct Freq {
+        std::array<std::uint32_t, kNC> c{};
+        std::array<std::uint32_t, 32> p{};
+        std::uint64_t extraBits = 0;
+        void add(const Freq &o) {
+            for (int i = 0; i < kNC; ++i) c[i] += o.c[i];
+            for (int i = 0; i < 32; ++i) p[i] += o.p[i];
+            extraBits += o.extraBits;
+        }
+    };
+    struct Step {
+        std::uint16_t length;  // 1 for a literal
+        std::uint16_t off;     // distance - 1
+    };
+
+    // Bits of one block holding f: head, trees and codes.
+    std::uint64_t blockBits(const Freq &f) const {
+        BlockTrees t;
+        buildTrees(f.c.data(), f.p.data(), p_.np, t);
+        BitCounter count;
+        count.put(16, 0);
+        writeTrees(count, p_, t);
+        std::uint64_t bits = count.bits + f.extraBits;
+        for (int i = 0; i < kNC; ++i) bits += std::uint64_t{f.c[i]} * t.cLen[i];
+        for (int i = 0; i < p_.np; ++i) bits += std::uint64_t{f.p[i]} * t.pLen[i];
+        return bits;
+    }
+
+    void defaultPrices() {
+        for (int i = 0; i < 256; ++i) charPrice_[i] = 9;
+        for (int l = kMinMatch; l <= kMaxMatch; ++l) charPrice_[256 + l - kMinMatch] = l < 8 ? 7 : (l < 32 ? 10 : 13);
+        for (int k = 0; k < 32; ++k) slotPrice_[k] = 4 + (k > 1 ? k - 1 : 0);
+    }
+
+    // Prices from the code lengths f would get; an unused symbol costs a bit
+    // more than the longest code.
+    void pricesFrom(const Freq &f) {
+        std::array<std::uint8_t, kNC> cLen{};
+        std::array<std::uint8_t, 32> pLen{};
+        int only = 0;
+        const int cUsed = buildLengths(f.c.data(), kNC, kMaxCodeBits, cLen.data(), &only);
+        const int pUsed = buildLengths(f.p.data(), p_.np, kMaxCodeBits, pLen.data(), &only);
+        if (cUsed < 2) {
+            defaultPrices();
+            return;
+        }
+        const std::uint32_t cUnused = std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(cLen.begin(), cLen.end()) + 2);
+        for (int i = 0; i < kNC; ++i) charPrice_[i] = cLen[i] ? cLen[i] : cUnused;
+        const std::uint32_t pUnused = pUsed < 2 ? 3 : std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(pLen.begin(), pLen.end()) + 2);
+        for (int k = 0; k < p_.np; ++k) slotPrice_[k] = (pLen[k] ? pLen[k] : pUnused) + (k > 1 ? k - 1 : 0);
+    }
+
+    void collectMatches(std::size_t at, std::size_t len) {
+        matches_.clear();
+        MatchCandidate found[kMaxMatch];
+        std::size_t skipTo = 0;
+        for (std::size_t i = 0; i < len; ++i) {
+            matchAt_[i] = static_cast<std::uint32_t>(matches_.size());
+            wholeOnly_[i] = 0;
+            const std::size_t pos = at + i;
+            if (pos < skipTo) {
+                // Inside a long match: only the longest match here, taken
+                // whole, so that a longer one starting inside is not missed.
+                const int count = finder_.findNear(pos, found);
+                const int room = static_cast<int>(len - i);
+                if (count > 0 && found[count - 1].length >= kMinMatch && room >= kMinMatch) {
+                    matches_.push_back({static_cast<std::uint16_t>(std::min<int>(found[count - 1].length, room)),
+                                        found[count - 1].distance});
+                    wholeOnly_[i] = 1;
+                }
+                continue;
+            }
+            const int count = finder_.find(pos, found);
+            const int room = static_cast<int>(len - i);
+            for (int k = 0; k < count; ++k) {
+                // Matches end inside the stretch: cut the first one that would
+                // not, and drop the longer ones.
+                if (found[k].length >= room) {
+                    if (room >= kMinMatch) matches_.push_back({static_cast<std::uint16_t>(room), found[k].distance});
+                    break;
+                }
+                matches_.push_back(found[k]);
+            }
+            if (count > 0 && found[count - 1].length >= o_.longMatch)
+                skipTo = std::min(at + len, pos + found[count - 1].length);
+        }
+        matchAt_[len] = static_cast<std::uint32_t>(matches_.size());
+    }
+
+    // The cheapest codes for the stretch under the current prices, into
+    // stretchCodes_ and stretchFreq_.
+    void parse(std::size_t at, std::size_t len) {
+        std::fill(cost_.begin(), cost_.begin() + static_cast<std::ptrdiff_t>(len) + 1, kInfinite);
+        cost_[0] = 0;
+        for (std::size_t i = 0; i < len; ++i) {
+            const std::uint32_t here = cost_[i];
+            const std::uint32_t lit = here + charPrice_[d_[at + i]];
+            if (lit < cost_[i + 1]) {
+                cost_[i + 1] = lit;
+                step_[i + 1] = {1, 0};
+            }
+            int shorter = kMinMatch - 1;
+            if (wholeOnly_[i] && matchAt_[i] < matchAt_[i + 1]) shorter = matches_[matchAt_[i]].length - 1;
+            for (std::uint32_t k = matchAt_[i]; k < matchAt_[i + 1]; ++k) {
+                const MatchCandidate &m = matches_[k];
+                const std::uint16_t off = static_cast<std::uint16_t>(m.distance - 1);
+                const std::uint32_t base = here + slotPrice_[bitLength(off)];
+                const std::uint32_t *lengthPrice = charPrice_.data() + 256 - kMinMatch;
+                for (int l = shorter + 1; l <= m.length; ++l) {
+                    const std::uint32_t c = base + lengthPrice[l];
+                    if (c < cost_[i + static_cast<std::size_t>(l)]) {
+                        cost_[i + static_cast<std::size_t>(l)] = c;
+                        step_[i + static_cast<std::size_t>(l)] = {static_cast<std::uint16_t>(l), off};
+                    }
+                }
+                shorter = m.length;
+            }
+        }
+        // Walk back from the end, then turn the steps into codes.
+        path_.clear();
+        for (std::size_t i = len; i > 0; i -= step_[i].length) path_.push_back(step_[i]);
+        stretchCodes_.clear();
+        stretchFreq_ = Freq{};
+        std::size_t pos = at;
+        for (auto s = path_.rbegin(); s != path_.rend(); ++s) {
+            Code c;
+            if (s->length == 1) {
+                c = {d_[pos], 0};
+            } else {
+                c = {static_cast<std::uint16_t>(256 + s->length - kMinMatch), s->off};
+                const int k = bitLength(s->off);
+                stretchFreq_.p[k]++;
+                if (k > 1) stretchFreq_.extraBits += static_cast<std::uint64_t>(k - 1);
+            }
+            stretchFreq_.c[c.c]++;
+            stretchCodes_.push_back(c);
+            pos += s->length;
+        }
+    }
+
+    // Joins the parsed stretch to the open block, or closes that block and
+    // opens a new one with it.
+    void placeStretch() {
+        const std::size_t limit = static_cast<std::size_t>(o_.blockCodes);
+        bool join = !openCodes_.empty() && openCodes_.size() + stretchCodes_.size() <= limit;
+        if (join) {
+            Freq both = open_;
+            both.add(stretchFreq_);
+            join = blockBits(both) <= blockBits(open_) + blockBits(stretchFreq_);
+        }
+        if (!join) flushOpen();
+        openCodes_.insert(openCodes_.end(), stretchCodes_.begin(), stretchCodes_.end());
+        open_.add(stretchFreq_);
+        pricesFrom(open_);
+    }
+
+    void flushOpen() {
+        const std::size_t limit = static_cast<std::size_t>(o_.blockCodes);
+        for (std::size_t i = 0; i < openCodes_.size(); i += limit)
+            writeCodes(bw_, p_, openCodes_.data() + i, std::min(limit, openCodes_.size() - i));
+        openCodes_.clear();
+        open_ = Freq{};
+    }
+
+    const std::uint8_t *d_;
+    std::size_t n_;
+    StreamParams p_;
+    EncoderOptions o_;
+    BitWriter bw_;
+    BinaryTreeMatchFinder finder_;
+    std::vector<std::uint32_t> matchAt_;   // first match of each position in matches_
+    std::vector<std::uint8_t> wholeOnly_;  // 1: the position's one match is taken whole or not at all
+    std::vector<MatchCandidate> matches_;
+    std::vector<std::uint32_t> cost_;
+    std::vector<Step> step_, path_;
+    std::array<std::uint32_t, kNC> charPrice_{};
+    std::array<std::uint32_t, 32> slotPrice_{};
+    std::vector<Code> stretchCodes_, openCodes_;
+    Freq stretchFreq_, open_;
 };
 
 }  // namespace
@@ -397,9 +655,13 @@ std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size
     if (size == 0) return out;
     out.reserve(size / 2 + 64);
     EncoderOptions o = options;
-    o.blockCodes = std::clamp(o.blockCodes, 1, 65535);
+    if (o.blockCodes <= 0) o.blockCodes = o.level == Level::Fast ? 32768 : 65535;
+    o.blockCodes = std::min(o.blockCodes, 65535);
     o.niceLength = std::clamp(o.niceLength, kMinMatch, kMaxMatch);
-    Encoder(data, size, method, o, out).run();
+    o.longMatch = std::clamp(o.longMatch, kMinMatch, kMaxMatch);
+    o.passes = std::clamp(o.passes, 1, 8);
+    if (o.level == Level::Fast) Encoder(data, size, method, o, out).run();
+    else OptimalEncoder(data, size, method, o, out).run();
     return out;
 }
 

@@ -1,5 +1,6 @@
 // The main screen read through the accessibility interface, as a screen
 // reader or an automation tool reads it, and worked with the keyboard alone.
+#include "hints/Hint.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 using namespace tqen;
@@ -28,12 +30,80 @@ bool focusIsIn(QWidget *box) {
 
 TEST_F(Accessibility, EveryFocusableControlHasANameAndButtonsSayTheirCaption) {
     load();
+    // The main screen is a window (a frame to AT-SPI), named by its title.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(main.get());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_FALSE(window->text(QAccessible::Name).isEmpty());
+    // A day cell offers its click.
+    QAccessibleInterface *cell =
+        QAccessible::queryAccessibleInterface(child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(QDate::currentDate()))));
+    ASSERT_NE(cell->actionInterface(), nullptr);
+    EXPECT_TRUE(cell->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
     auto *tabs = child<QTabWidget>(main.get(), "SSTab1");
     for (int tab : {1, 0, 2}) {
         tabs->setCurrentIndex(tab);
         const QStringList problems = forms::accessibilityProblems(main.get());
         EXPECT_TRUE(problems.isEmpty()) << "tab " << tab << ":\n" << problems.join(u'\n').toStdString();
     }
+}
+
+// Every other screen, opened from the main screen as a person opens it, on
+// each of its tabs: the print panel, the code table, the hint editor and the
+// maintenance form.
+TEST_F(Accessibility, EveryScreenNamesItsControls) {
+    load();
+    const auto check = [](QWidget *window, const QString &what) {
+        const auto problems = forms::accessibilityProblems(window);
+        EXPECT_TRUE(problems.isEmpty()) << what.toStdString() << ":\n" << problems.join(u'\n').toStdString();
+    };
+    child<QPushButton>(main.get(), "cmd印刷")->click();
+    check(main.get(), QStringLiteral("print panel"));
+    const struct Screen {
+        const char *button;
+        const char *form;
+    } screens[] = {{"Command5", "FrmCodeMaster"}, {"Command11", "FrmHosyu"}};
+    for (const Screen &s : screens) {
+        child<QPushButton>(main.get(), QString::fromUtf8(s.button))->click();
+        forms::Form *form = forms::findForm(QString::fromUtf8(s.form));
+        ASSERT_NE(form, nullptr) << s.form;
+        const auto tabs = form->findChildren<QTabWidget *>();
+        if (tabs.isEmpty()) check(form, QString::fromUtf8(s.form));
+        for (QTabWidget *t : tabs) {
+            for (int i = 0; i < t->count(); ++i) {
+                t->setCurrentIndex(i);
+                check(form, QString::fromUtf8(s.form) + QStringLiteral(" tab ") + t->tabText(i));
+            }
+        }
+        form->unload();
+    }
+    QWidget *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
+    ASSERT_NE(hint, nullptr);
+    check(hint, QStringLiteral("Hint"));
+}
+
+// The tab list says which tab is selected, follows the current one, and
+// switches tabs on its press action.
+TEST_F(Accessibility, TheCurrentTabIsReportedSelected) {
+    load();
+    auto *tabs = child<QTabWidget>(main.get(), "SSTab1");
+    QAccessibleInterface *list = nullptr;
+    for (QTabBar *bar : tabs->findChildren<QTabBar *>()) list = QAccessible::queryAccessibleInterface(bar);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::PageTabList);
+    ASSERT_EQ(list->childCount(), tabs->count());
+    const auto selected = [&] {
+        QStringList out;
+        for (int i = 0; i < list->childCount(); ++i)
+            if (list->child(i)->state().selected) out << list->child(i)->text(QAccessible::Name);
+        return out;
+    };
+    EXPECT_EQ(selected(), QStringList{QStringLiteral("営業日報")});
+    EXPECT_EQ(list->child(0)->role(), QAccessible::PageTab);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(selected(), QStringList{QStringLiteral("顧客インデックス")});
+    list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(list->indexOfChild(list->child(1)), 1);
 }
 
 // The text that takes the focus inside each entry box carries its label.
@@ -64,12 +134,17 @@ TEST_F(Accessibility, DayCellsSayTheirDateAndState) {
     addReport(other, QStringLiteral("山田商店"), QStringLiteral("佐藤"));
     addReport(other, QStringLiteral("青木工業"), QStringLiteral("佐藤"));
     load();
+    // Names are given once an assistive tool listens, and follow the month.
+    QAccessible::setActive(true);
     const auto name = [&](const QDate &d) {
         QWidget *cell = child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(d)));
         return QAccessible::queryAccessibleInterface(cell)->text(QAccessible::Name);
     };
     EXPECT_EQ(name(today), today.toString(QStringLiteral("yyyy年MM月dd日")) + QStringLiteral(" 今日"));
     EXPECT_EQ(name(other), other.toString(QStringLiteral("yyyy年MM月dd日")) + QStringLiteral(" 日報2件"));
+    showMonth(QDate(2002, 2, 1));
+    EXPECT_EQ(name(QDate(2002, 2, 14)), QStringLiteral("2002年02月14日"));
+    QAccessible::setActive(false);
 }
 
 // A report registered and the calendar stepped without a single mouse event.

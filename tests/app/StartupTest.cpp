@@ -243,3 +243,35 @@ TEST_F(Startup, ControlsCarryTheirNames) {
 }
 
 }  // namespace
+
+namespace {
+
+// An installed program: <prefix>/bin without data/ beside it, the delivered
+// files in <prefix>/share/tqen. Start-up works on the user's copies.
+TEST_F(Startup, InstalledProgramStartsOnTheUsersCopies) {
+    const QString prefix = tmp.filePath(QStringLiteral("prefix"));
+    const QString share = prefix + QStringLiteral("/share/tqen/data/");
+    QDir().mkpath(prefix + QStringLiteral("/bin"));
+    QDir().mkpath(share);
+    for (const QString &name : {QStringLiteral("TqenData.mdb"), QStringLiteral("TqenWork.mdb")})
+        ASSERT_TRUE(QFile::copy(app + QStringLiteral("/data/") + name, share + name));
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const QString xdg = tmp.filePath(QStringLiteral("xdg"));
+    qputenv("XDG_DATA_HOME", xdg.toUtf8());
+    {
+        TqenMain main(prefix + QStringLiteral("/bin"));
+        main.Form_Load();
+        EXPECT_EQ(G().DataFolder, xdg + QStringLiteral("/tqen/data/"));
+        EXPECT_EQ(G().HelpFolder, prefix + QStringLiteral("/share/tqen/help/"));
+        EXPECT_EQ(G().WorkDbPath, xdg + QStringLiteral("/tqen/data/TqenWork.mdb"));
+        EXPECT_EQ(G().DataDbPath, xdg + QStringLiteral("/tqen/data/TqenData.mdb"));
+        EXPECT_TRUE(script.shown.isEmpty()) << script.shown.value(0).prompt.toStdString();
+        // The help button opens the installed page.
+        child<QPushButton>(&main, "cmdHint")->click();
+        EXPECT_EQ(script.opened, QStringList{prefix + QStringLiteral("/share/tqen/help/VoRadu1.htm")});
+    }
+    if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
+    else qputenv("XDG_DATA_HOME", saved);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
 #include "maintenance/FrmHosyu.h"
+#include "core/MakerLink.h"
 #include "maintenance/Snapshots.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/TextBox.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTabWidget>
 
 using namespace tqen;
@@ -64,14 +66,14 @@ TEST_F(Maintenance, LoadShowsVersionSettingsFirstDriveAndCustomersByReading) {
     auto *grid = child<forms::DataGrid>(form, QStringLiteral("Grid顧客"));
     ASSERT_EQ(grid->RowCount(), 2);
     EXPECT_EQ(grid->dataControl()->value(0, QStringLiteral("名称")), QVariant(QStringLiteral("青木工業")));
-    const QStringList tabs = {QStringLiteral("設定"), QStringLiteral("データ保守"), QStringLiteral("顧客情報"),
-                              QStringLiteral("データ削除")};
+    const QStringList tabs = {QStringLiteral("設定"), QStringLiteral("データ保守"), QStringLiteral("フォルダに保存"),
+                              QStringLiteral("顧客情報"), QStringLiteral("データ削除")};
     auto *tab = child<QTabWidget>(form, QStringLiteral("SSTab"));
     for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(tab->tabText(i), tabs[i]);
-    // Every button a person can reach says what it does.
+    // Every button a person can reach says what it does, and holds its caption.
     for (QPushButton *b : form->findChildren<QPushButton *>())
         EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
-    EXPECT_EQ(button(QStringLiteral("Command7"))->accessibleName(), QStringLiteral("フロッピーディスクにデータをコピーする"));
+    EXPECT_EQ(button(QStringLiteral("Command7"))->accessibleName(), QStringLiteral("フロッピーディスクにデータをコピーする（実行）"));
 }
 
 TEST_F(Maintenance, NullEraShowsWesternStyle) {
@@ -303,6 +305,9 @@ TEST_F(Maintenance, ChooserAndHelpPages) {
         button(p.section(u'=', 0, 0))->click();
         EXPECT_EQ(op.opened.last(), G().HelpFolder + p.section(u'=', 1));
     }
+    // The maker's picture opens the maker's page, as on the main screen.
+    child<QToolButton>(form, QStringLiteral("Image1"))->click();
+    EXPECT_EQ(op.opened.last(), MakerWebPage());
 }
 
 TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {

@@ -1,6 +1,7 @@
 // The printed daily report cards: layout, dates by the date style, many
 // long cards, and the PDF file with its Japanese texts and embedded font.
 #include "core/Globals.h"
+#include "tests/reports/ReportFixture.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
@@ -22,17 +23,8 @@ using reporting::PageItem;
 
 namespace {
 
-class DailyReportCards : public ::testing::Test {
+class DailyReportCards : public tqen::testing::ReportFixture {
 protected:
-    void SetUp() override {
-        forms::InstallFontSubstitutions();
-        ASSERT_TRUE(tmp.isValid());
-        G() = Globals();
-        G().WorkDbPath = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"),
-                                G().WorkDbPath));
-        QFile::setPermissions(G().WorkDbPath, QFile::ReadOwner | QFile::WriteOwner);
-    }
     void addCards(const QList<QVariantList> &cards) {
         auto db = dao::Database::open(G().WorkDbPath);
         db.beginTrans();
@@ -48,19 +40,6 @@ protected:
         }
         ASSERT_TRUE(db.commitTrans());
     }
-    static QStringList texts(const Document &doc, const QString &control) {
-        QStringList out;
-        for (const auto &page : doc.pages)
-            for (const PageItem &i : page.items)
-                if (i.control == control) out << i.text;
-        return out;
-    }
-    static const PageItem *item(const Document &doc, const QString &control) {
-        for (const PageItem &i : doc.pages.value(0).items)
-            if (i.control == control) return &i;
-        return nullptr;
-    }
-    QTemporaryDir tmp;
 };
 
 // Where the cards stand on A4: 800 twips from the left edge, 1000 from the top,

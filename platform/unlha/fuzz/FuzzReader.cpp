@@ -1,4 +1,4 @@
-// libFuzzer target for the archive reader and the decoder.
+// libFuzzer target for the archive reader, the decoder and the encoder.
 //
 // Build and run from the top of the repository (clang-14 with libFuzzer):
 //
@@ -7,9 +7,13 @@
 //
 // Each input is read twice: as an archive (every member that parses is
 // decoded and its name checked) and, with a one-byte prefix choosing the
-// method, as a bare compressed stream.
+// method, as a bare compressed stream. Then the input after its first byte
+// is compressed with the method, level and block size that byte chooses,
+// decoded again and compared: any difference aborts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -43,6 +47,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::uint16_t crc = 0;
         seen = 0;
         decodeLzh(m, data + 2, size - 2, originalSize, sink, crc);
+    }
+
+    if (size > 1) {
+        static const Method packMethods[] = {Method::Lh5, Method::Lh6, Method::Lh7, Method::Lh7};
+        const Method m = packMethods[data[0] & 3];
+        EncoderOptions o;
+        o.level = (data[0] & 4) ? Level::Fast : Level::Best;
+        if (data[0] & 8) o.blockCodes = 1 + (data[0] >> 4) * 7;  // many small blocks
+        const std::vector<std::uint8_t> packed = compressLzh(data + 1, size - 1, m, o);
+        std::vector<std::uint8_t> back;
+        std::uint16_t crc = 0;
+        const Status s = decodeLzh(m, packed.data(), packed.size(), size - 1,
+                                   [&](const std::uint8_t *p, std::size_t n) {
+                                       back.insert(back.end(), p, p + n);
+                                       return true;
+                                   },
+                                   crc);
+        if (!s.ok() || back.size() != size - 1 || !std::equal(back.begin(), back.end(), data + 1)) std::abort();
     }
     return 0;
 }

@@ -73,5 +73,50 @@ TEST_F(Files, HostileTextsSelectExactlyTheRowsHoldingThem) {
     EXPECT_EQ(db.recordsAffected(), 1);
 }
 
+// A lone UTF-16 half of a character cannot be stored as UTF-8. It once became
+// "?" on the way, so a typed value selected the rows holding "?" and, in a
+// like, every one-character name. It is now replaced by U+FFFD before quoting
+// and binding, the same way every time, so it selects only its own rows.
+TEST_F(Files, LoneSurrogatesSelectOnlyTheirOwnRows) {
+    Database db = Database::open(dataDb());
+    ASSERT_TRUE(db.isOpen());
+    const QString lone[] = {QString(QChar(0xD800)), QStringLiteral("a") + QChar(0xDC00),
+                            QString(QChar(0xDBFF)) + QStringLiteral("x"), QString(QChar(0xDC00)) + QChar(0xD800)};
+    const QStringList others = {QStringLiteral("?"), QStringLiteral("a?"), QStringLiteral("?x"), QStringLiteral("b"),
+                                QStringLiteral("??"), QStringLiteral("𠮷")};
+    QStringList stored = others;
+    for (const QString &t : lone) stored << t;
+    {
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ"));
+        for (int i = 0; i < stored.size(); ++i) {
+            rs.addNew();
+            rs.setField(QStringLiteral("名称"), stored[i]);
+            rs.setField(QStringLiteral("担当"), i);
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+    }
+    const auto rowsOf = [&](const QString &sql) {
+        QList<int> out;
+        Recordset rs = db.openRecordset(sql);
+        EXPECT_TRUE(rs.isOpen()) << rs.error().toStdString();
+        for (; !rs.eof(); rs.moveNext()) out << rs.field(QStringLiteral("担当")).toInt();
+        return out;
+    };
+    for (int k = 0; k < int(std::size(lone)); ++k) {
+        SCOPED_TRACE("lone surrogate case #" + std::to_string(k));
+        const int own = int(others.size()) + k;
+        EXPECT_EQ(rowsOf(QStringLiteral("select * from 顧客マスタ where 名称 = ") + sqlText(lone[k])), QList<int>{own});
+        EXPECT_EQ(rowsOf(QStringLiteral("select * from 顧客マスタ where 名称 like '") + likeText(lone[k]) + u'\''),
+                  QList<int>{own});
+        // What is stored is what a well-formed text of it shows: U+FFFD, never "?".
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ where 担当 = %1").arg(own));
+        const QString back = rs.field(QStringLiteral("名称")).toString();
+        EXPECT_EQ(back, wellFormed(lone[k]));
+        EXPECT_FALSE(back.contains(u'?'));
+        EXPECT_TRUE(back.contains(QChar(0xFFFD)));
+    }
+    EXPECT_EQ(wellFormed(QStringLiteral("𠮷a")), QStringLiteral("𠮷a"));
+}
+
 }  // namespace
 }  // namespace tqen::dao::test

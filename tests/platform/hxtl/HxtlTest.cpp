@@ -1,9 +1,14 @@
 // GoodDrive and WriteTest over a drive table made for the test.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "platform/hxtl/Hxtl.h"
@@ -77,6 +82,69 @@ TEST_F(Drives, ProtectedFolders) {
     QFile::setPermissions(root_ + "/floppy", QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(GoodDrive("A:"), 0);   // cannot be read
     QFile::setPermissions(root_ + "/floppy", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace
+
+namespace {
+
+// A real medium: a tmpfs mounted on the drive's folder, then taken away.
+class RemovedMedium : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp_.isValid());
+        point_ = tmp_.path() + "/media/floppy";
+        ASSERT_TRUE(QDir().mkpath(point_));
+        if (::mount("tqen-test", QFile::encodeName(point_).constData(), "tmpfs", 0, "size=1m") != 0)
+            GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno)
+                         << "); run as root to test a medium taken out of its drive";
+        mounted_ = true;
+    }
+    void TearDown() override {
+        if (mounted_) ::umount2(QFile::encodeName(point_).constData(), MNT_DETACH);
+        qunsetenv("TQEN_DRIVES");
+        qunsetenv("TQEN_FSTAB");
+    }
+    void table(const QByteArray &text) {
+        QFile conf(tmp_.path() + "/drives.conf");
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        conf.write(text);
+        conf.close();
+        qputenv("TQEN_DRIVES", (tmp_.path() + "/drives.conf").toUtf8());
+    }
+    void unmount() {
+        ASSERT_EQ(::umount2(QFile::encodeName(point_).constData(), 0), 0) << std::strerror(errno);
+        mounted_ = false;
+    }
+    QTemporaryDir tmp_;
+    QString point_;
+    bool mounted_ = false;
+};
+
+TEST_F(RemovedMedium, AnEmptyMountPointOfARemovableDriveIsNoDisk) {
+    // Drive A is marked removable; drive B has the same folder but is listed
+    // in the file-system table; drive C is a plain folder and stays present.
+    const QString fstab = tmp_.path() + "/fstab";
+    QFile f(fstab);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(("# test\n/dev/fd0 " + QString(point_).replace(" ", "\\040") + " vfat noauto,user 0 0\n").toUtf8());
+    f.close();
+    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    table(("removable = A\nA=" + point_ + "\nB=" + point_ + "\nC=" + tmp_.path() + "/media\n").toUtf8());
+
+    for (const char *d : {"A:", "B:", "C:"}) {
+        EXPECT_EQ(GoodDrive(d), 1) << d << " with a medium";
+        EXPECT_EQ(WriteTest(d), 1) << d << " with a medium";
+    }
+    unmount();
+    ASSERT_TRUE(QFileInfo(point_).isDir());
+    for (const char *d : {"A:", "B:"}) {
+        EXPECT_EQ(GoodDrive(d), 0) << d << " after the medium was taken out";
+        EXPECT_EQ(WriteTest(d), 0) << d << " after the medium was taken out";
+    }
+    EXPECT_EQ(GoodDrive("C:"), 1);
+    // Nothing was written onto the disk under the mount point.
+    EXPECT_TRUE(QDir(point_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 }  // namespace

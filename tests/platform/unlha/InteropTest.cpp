@@ -56,12 +56,16 @@ TEST_P(OpenDecoders, ExtractOurArchivesByteIdentical) {
         test::writeFile(tmp.path() / "src" / name, data);
         items.push_back({(tmp.path() / "src" / name).string(), name});
     }
-    for (Method m : {Method::Lh5, Method::Lh7}) {
-        SCOPED_TRACE(std::string(methodId(m)));
-        const std::string archive = tmp / ("ours" + std::string(methodId(m)) + ".lzh");
+    for (const auto &[m, level] : {std::pair{Method::Lh5, Level::Fast}, std::pair{Method::Lh7, Level::Fast},
+                                   std::pair{Method::Lh5, Level::Best}, std::pair{Method::Lh7, Level::Best}}) {
+        const std::string tag = std::string(methodId(m)) + (level == Level::Fast ? "fast" : "best");
+        SCOPED_TRACE(tag);
+        const std::string archive = tmp / ("ours" + tag + ".lzh");
         std::vector<AddedMember> added;
-        ASSERT_TRUE(addToArchive(archive, items, m, added).ok());
-        const std::string out = tmp / ("out-" + std::string(d.tool) + std::string(methodId(m)));
+        EncoderOptions options;
+        options.level = level;
+        ASSERT_TRUE(addToArchive(archive, items, m, added, options).ok());
+        const std::string out = tmp / ("out-" + std::string(d.tool) + tag);
         fs::create_directories(out);
         EXPECT_EQ(run(d.command, archive, out), 0);
         for (const auto &[name, data] : files) {

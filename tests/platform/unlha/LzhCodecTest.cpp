@@ -7,6 +7,7 @@
 #include "platform/unlha/Crc16.h"
 #include "platform/unlha/LzhDecoder.h"
 #include "platform/unlha/LzhEncoder.h"
+#include "platform/unlha/LzhMatchFinder.h"
 #include "tests/platform/unlha/TestFiles.h"
 
 namespace tqen::unlha {
@@ -44,14 +45,22 @@ TEST(Crc16, CheckValueAndPieces) {
     }
 }
 
-class RoundTrip : public ::testing::TestWithParam<Method> {};
+class RoundTrip : public ::testing::TestWithParam<std::tuple<Method, Level>> {
+protected:
+    Method method() const { return std::get<0>(GetParam()); }
+    EncoderOptions options() const {
+        EncoderOptions o;
+        o.level = std::get<1>(GetParam());
+        return o;
+    }
+};
 
 TEST_P(RoundTrip, EveryInputDecodesToItself) {
     test::TempDir dir;
     for (const auto &in : test::inputTable(dir.path())) {
         SCOPED_TRACE(in.name);
-        const Bytes packed = compressLzh(in.data.data(), in.data.size(), GetParam());
-        const Decoded d = decode(GetParam(), packed, in.data.size());
+        const Bytes packed = compressLzh(in.data.data(), in.data.size(), method(), options());
+        const Decoded d = decode(method(), packed, in.data.size());
         ASSERT_TRUE(d.status.ok()) << d.status.message;
         EXPECT_TRUE(d.out == in.data);
         EXPECT_EQ(d.crc, Crc16::of(in.data.data(), in.data.size()));
@@ -61,16 +70,42 @@ TEST_P(RoundTrip, EveryInputDecodesToItself) {
 TEST_P(RoundTrip, SmallBlocksAndShortChains) {
     // Many small blocks exercise tree changes at block edges.
     const Bytes data = test::textLike(50000, 9);
-    EncoderOptions o;
+    EncoderOptions o = options();
     o.blockCodes = 100;
     o.maxChain = 1;
-    const Bytes packed = compressLzh(data.data(), data.size(), GetParam(), o);
-    const Decoded d = decode(GetParam(), packed, data.size());
+    o.searchDepth = 1;
+    const Bytes packed = compressLzh(data.data(), data.size(), method(), o);
+    const Decoded d = decode(method(), packed, data.size());
     ASSERT_TRUE(d.status.ok()) << d.status.message;
     EXPECT_TRUE(d.out == data);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip, ::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7));
+TEST_P(RoundTrip, LongRunsAndMatchesAtTheEnd) {
+    // Matches of every length near the end of the data, where the finder
+    // works on strings cut short, and runs longer than the longest match.
+    Bytes data = test::textLike(3000, 21);
+    for (int len = 1; len <= 300; len += 7) {
+        data.insert(data.end(), data.begin() + 100, data.begin() + 100 + len);
+        data.push_back(static_cast<std::uint8_t>(len));
+    }
+    data.insert(data.end(), 70000, 'z');
+    for (std::size_t cut : {data.size(), data.size() - 70001, data.size() - 70200}) {
+        SCOPED_TRACE(cut);
+        const Bytes in(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(cut));
+        const Bytes packed = compressLzh(in.data(), in.size(), method(), options());
+        const Decoded d = decode(method(), packed, in.size());
+        ASSERT_TRUE(d.status.ok()) << d.status.message;
+        EXPECT_TRUE(d.out == in);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip,
+                         ::testing::Combine(::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7),
+                                            ::testing::Values(Level::Fast, Level::Best)),
+                         [](const auto &info) {
+                             return std::string(methodId(std::get<0>(info.param)).substr(1, 3)) +
+                                    (std::get<1>(info.param) == Level::Fast ? "Fast" : "Best");
+                         });
 
 TEST(Huffman, LengthsAreLimitedAndComplete) {
     std::vector<std::vector<std::uint32_t>> tables;
@@ -107,6 +142,7 @@ TEST(Compression, DeepTreesOfLiteralsRoundTrip) {
     }
     std::shuffle(data.begin(), data.end(), std::mt19937(1));
     EncoderOptions literalsOnly;
+    literalsOnly.level = Level::Fast;
     literalsOnly.maxChain = 0;
     for (Method m : {Method::Lh5, Method::Lh7}) {
         const Bytes packed = compressLzh(data.data(), data.size(), m, literalsOnly);
@@ -124,6 +160,88 @@ TEST(Compression, ShrinksTextAndFarMatchesNeedTheBigWindow) {
     twice.insert(twice.end(), twice.begin(), twice.end());
     EXPECT_LT(compressLzh(twice.data(), twice.size(), Method::Lh7).size(), 42000u);
     EXPECT_GT(compressLzh(twice.data(), twice.size(), Method::Lh5).size(), 78000u);
+}
+
+TEST(Compression, BestIsSmallerThanFast) {
+    test::TempDir dir;
+    struct Case {
+        const char *name;
+        Bytes data;
+        double atMost;  // best / fast
+    };
+    // Text and a database shrink clearly more; mixed content (text, then
+    // bytes of a small alphabet, then text again) tests the block ends.
+    Bytes mixed = test::textLike(60000, 31);
+    const Bytes noise = test::randomBytes(60000, 32, 16);
+    mixed.insert(mixed.end(), noise.begin(), noise.end());
+    const Bytes more = test::textLike(60000, 33);
+    mixed.insert(mixed.end(), more.begin(), more.end());
+    const std::vector<Case> cases = {
+        {"text", test::textLike(300000, 30), 0.97},
+        {"sqlite", test::sqliteFile(dir.path()), 0.97},
+        {"mixed", mixed, 0.99},
+    };
+    for (const Case &c : cases) {
+        for (Method m : {Method::Lh5, Method::Lh7}) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::string(methodId(m)));
+            EncoderOptions fast, best;
+            fast.level = Level::Fast;
+            best.level = Level::Best;
+            const Bytes f = compressLzh(c.data.data(), c.data.size(), m, fast);
+            const Bytes b = compressLzh(c.data.data(), c.data.size(), m, best);
+            EXPECT_LE(static_cast<double>(b.size()), c.atMost * static_cast<double>(f.size()));
+            const Decoded d = decode(m, b, c.data.size());
+            ASSERT_TRUE(d.status.ok()) << d.status.message;
+            EXPECT_TRUE(d.out == c.data);
+        }
+    }
+}
+
+TEST(MatchFinder, MatchesAreRealNearestAndLongest) {
+    // Small alphabets give many matches of every length; with a deep search
+    // the longest match must be found, each one must be real and inside the
+    // window, and no nearer position may hold a match as long.
+    for (unsigned range : {2u, 4u, 26u}) {
+        SCOPED_TRACE(range);
+        const Bytes data = test::randomBytes(12000, range, range);
+        const int dictBits = 13;  // 8 KiB: the data outgrows the window
+        BinaryTreeMatchFinder finder(data.data(), data.size(), dictBits, 1 << 20);
+        MatchCandidate found[kMaxMatch];
+        const std::size_t maxDist = (std::size_t{1} << dictBits) - 1;
+        for (std::size_t pos = 0; pos < data.size(); ++pos) {
+            const int n = finder.find(pos, found);
+            const int maxLen = static_cast<int>(std::min<std::size_t>(kMaxMatch, data.size() - pos));
+            int longest = 0;
+            std::size_t nearestLongest = 0;
+            for (std::size_t dist = 1; dist <= std::min(pos, maxDist); ++dist) {
+                int l = 0;
+                while (l < maxLen && data[pos - dist + l] == data[pos + l]) ++l;
+                if (l > longest) {
+                    longest = l;
+                    nearestLongest = dist;
+                }
+            }
+            if (longest < kMinMatch) {
+                ASSERT_EQ(n, 0) << pos;
+                continue;
+            }
+            if (pos + kMaxMatch <= data.size()) ASSERT_GT(n, 0) << pos;
+            for (int k = 0; k < n; ++k) {
+                const MatchCandidate &m = found[k];
+                ASSERT_LE(m.distance, std::min(pos, maxDist)) << pos;
+                ASSERT_TRUE(std::equal(data.begin() + static_cast<std::ptrdiff_t>(pos - m.distance),
+                                       data.begin() + static_cast<std::ptrdiff_t>(pos - m.distance + m.length),
+                                       data.begin() + static_cast<std::ptrdiff_t>(pos)))
+                    << pos;
+                if (k > 0) ASSERT_GT(m.length, found[k - 1].length) << pos;
+            }
+            // In the last kMaxMatch bytes strings are cut short and a match
+            // may be missed; whatever is found there must still be real.
+            if (pos + kMaxMatch > data.size()) continue;
+            ASSERT_EQ(found[n - 1].length, longest) << pos;
+            ASSERT_EQ(found[n - 1].distance, nearestLongest) << pos;
+        }
+    }
 }
 
 TEST(DecoderDamage, TruncatedStreamsFailAtEveryCut) {

@@ -2,6 +2,8 @@
 // other switches, the output buffer, and what a damaged archive leaves.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "platform/unlha/Crc16.h"
@@ -493,6 +495,46 @@ TEST(Unlha, ReadsLevel0NamesInCp932WithFolders) {
     const Call r = unlha("x " + tmp.str() + "/j.lzh " + tmp.str() + "/ *.*");
     ASSERT_EQ(r.code, 0) << r.output;
     EXPECT_EQ(test::readFile(tmp.path() / "表" / "データ.txt"), (Bytes{'o', 'k'}));
+}
+
+}  // namespace
+}  // namespace tqen::unlha
+
+namespace tqen::unlha {
+namespace {
+
+// Rewriting an archive keeps what the file being replaced was: its mode, and
+// for a symlink, the link itself — the new archive is written through it to
+// the file it points at. A dangling link is refused and left alone.
+TEST(Unlha, RewritingKeepsTheModeAndWritesThroughASymlink) {
+    test::TempDir dir;
+    const fs::path root = dir.path();
+    test::writeFile(root / "a.txt", test::textLike(3000, 1));
+    test::writeFile(root / "b.txt", test::textLike(3000, 2));
+    const std::string base = q + root.string() + "/" + q;
+    const fs::path archive = root / "private.lzh";
+    ASSERT_EQ(unlha("a " + q + archive.string() + q + " " + base + " a.txt").code, 0);
+    ASSERT_EQ(::chmod(archive.c_str(), 0600), 0);
+    ASSERT_EQ(unlha("a " + q + archive.string() + q + " " + base + " b.txt").code, 0);
+    EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::create_directories(root / "real");
+    fs::rename(archive, root / "real" / "target.lzh");
+    fs::create_symlink("real/target.lzh", root / "link.lzh");
+    const Call c = unlha("a " + q + (root / "link.lzh").string() + q + " " + base + " a.txt");
+    ASSERT_EQ(c.code, 0) << c.output;
+    EXPECT_TRUE(fs::is_symlink(root / "link.lzh"));
+    EXPECT_EQ(fs::read_symlink(root / "link.lzh"), fs::path("real/target.lzh"));
+    EXPECT_EQ(fs::status(root / "real" / "target.lzh").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(unlha("t " + q + (root / "link.lzh").string() + q).code, 0);
+    EXPECT_EQ(entries(root / "real"), std::vector<std::string>{"target.lzh"});
+
+    fs::create_symlink("nowhere/gone.lzh", root / "dangling.lzh");
+    const Call d = unlha("a " + q + (root / "dangling.lzh").string() + q + " " + base + " a.txt");
+    EXPECT_NE(d.code, 0);
+    EXPECT_NE(d.output.find("symbolic link"), std::string::npos) << d.output;
+    EXPECT_TRUE(fs::is_symlink(root / "dangling.lzh"));
 }
 
 }  // namespace

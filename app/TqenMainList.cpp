@@ -1,0 +1,26 @@
+// The main screen's "一覧" button: hands the entry's day, staff member and
+// (for a marked day) customer over and opens the report list, not modal.
+#include "app/TqenMain.h"
+
+#include "core/ModTqen.h"
+#include "list/FrmNippoList.h"
+
+namespace tqen {
+
+void TqenMain::Command3_Click() {
+    SetJump();
+    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    auto *form = static_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
+    if (!form) {
+        form = new FrmNippoList;
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->Form_Load();
+    }
+    // Both windows stay usable; the list takes the hand-over when it
+    // becomes active.
+    form->showNormal();
+    form->raise();
+    form->activateWindow();
+}
+
+}  // namespace tqen

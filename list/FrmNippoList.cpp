@@ -1,0 +1,531 @@
+#include "list/FrmNippoList.h"
+
+#include "core/Globals.h"
+#include "core/ModTqen.h"
+#include "messages/Msg.h"
+#include "platform/dao/Dao.h"
+#include "platform/dates/DateFormat.h"
+#include "platform/forms/Accessible.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/DataGrid.h"
+#include "platform/forms/DateBox.h"
+#include "platform/forms/FramedPanel.h"
+#include "platform/forms/Interaction.h"
+#include "platform/forms/KeyPreview.h"
+#include "platform/forms/Twips.h"
+#include "platform/text/Csv.h"
+#include "reports/Rpt日報一覧.h"
+
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tqen {
+
+using forms::pixels;
+
+namespace {
+
+const QString kFormName = QStringLiteral("FrmNippoList");
+const QString kMainScreen = QStringLiteral("TqenMain");
+
+// Where the controls sit, in twips of their parent (the conditions inside
+// their frame). The date boxes, the "～" and the frame change with the date
+// style (FormInit).
+constexpr forms::TwipPlace kPlaces[] = {
+    {"ImFrame3D3", 120, 120, 5190, 1000},
+    {"lbl期間", 120, 160, 600, 300},
+    {"txt開始", 750, 100, 2010, 380},
+    {"lblから", 2800, 160, 300, 300},
+    {"txt終了", 3100, 100, 2010, 380},
+    {"lbl担当", 120, 580, 600, 300},
+    {"cmb担当", 750, 530, 1800, 380},
+    {"lbl顧客名", 2650, 580, 700, 300},
+    {"cmb顧客名", 3350, 530, 1740, 380},
+    {"cmd読込", 6200, 150, 1200, 420},
+    {"cmdクリア", 6200, 640, 1200, 420},
+    {"cmdHint", 10080, 150, 1200, 420},
+    {"Grid日報一覧", 120, 1250, 11160, 5950},
+    {"cmd削除", 120, 7400, 1200, 480},
+    {"cmd印刷", 1440, 7400, 1200, 480},
+    {"cmdCSV出力", 2760, 7400, 1400, 480},
+    {"cmd日報", 4280, 7400, 1200, 480},
+    {"cmd閉じる", 10080, 7400, 1200, 480},
+    {"CnMsg", 3900, 3600, 3600, 800},
+    {"Cn印刷選択", 2700, 3300, 6000, 1300},
+};
+constexpr int kFormWidth = 11400, kFormHeight = 8100;
+
+void place(QWidget *w) { forms::placeByName(w, kPlaces); }
+
+QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption);
+    if (!tip.isEmpty()) {
+        b->setToolTip(tip);
+        b->setAccessibleDescription(tip);
+    }
+    return b;
+}
+
+QLabel *label(const QString &name, const QString &text, QWidget *field, QWidget *parent) {
+    QLabel *l = field ? forms::fieldLabel(text, field, parent) : new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+// The date of a row as the statements and the CSV file write it.
+QString csvDate(const QVariant &v) {
+    const QDate d = ToDate(v);
+    return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+
+QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+}  // namespace
+
+FrmNippoList::FrmNippoList() : forms::Form(kFormName) {
+    buildForm();
+    new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
+    connect(this, &forms::Form::activated, this, &FrmNippoList::Form_Activate);
+}
+
+FrmNippoList::~FrmNippoList() = default;
+
+void FrmNippoList::buildForm() {
+    setWindowTitle(QStringLiteral("日報一覧"));
+    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
+    buildConditions();
+
+    dat日報一覧 = new forms::DataControl(QStringLiteral("dat日報一覧"), this);
+    Grid日報一覧 = new forms::DataGrid(QStringLiteral("Grid日報一覧"), dat日報一覧,
+                                   {{QStringLiteral("チェック"), QStringLiteral("チェック"), true, false, {}, 64},
+                                    {QStringLiteral("日付"), QStringLiteral("日付"), false, true, {}, 100},
+                                    {QStringLiteral("顧客名"), QStringLiteral("顧客名"), false, true, {}, 220},
+                                    {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 230},
+                                    {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100}},
+                                   this);
+    Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
+    Grid日報一覧->setAccessibleDescription(QStringLiteral("スペースキーで行のチェックを切り替えます"));
+    connect(Grid日報一覧, &forms::DataGrid::KeyDown, this, &FrmNippoList::grid_KeyDown);
+
+    buildButtons();
+    buildPanels();
+    for (QWidget *w : findChildren<QWidget *>()) place(w);
+    LMsg->setGeometry(0, 0, CnMsg->width(), CnMsg->height());
+
+    const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, cmdクリア, Grid日報一覧,
+                                    cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd閉じる, cmdHint};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmNippoList::buildConditions() {
+    ImFrame3D3 = new forms::FramedPanel(QStringLiteral("ImFrame3D3"), this);
+    txt開始 = new forms::DateBox(QStringLiteral("txt開始"), ImFrame3D3);
+    txt終了 = new forms::DateBox(QStringLiteral("txt終了"), ImFrame3D3);
+    cmb担当 = new forms::ComboBox(QStringLiteral("cmb担当"), ImFrame3D3);
+    cmb顧客名 = new forms::ComboBox(QStringLiteral("cmb顧客名"), ImFrame3D3);
+    lbl期間 = label(QStringLiteral("lbl期間"), QStringLiteral("期間"), txt開始, ImFrame3D3);
+    lblから = label(QStringLiteral("lblから"), QStringLiteral("～"), nullptr, ImFrame3D3);
+    lblから->setAlignment(Qt::AlignCenter);
+    lbl担当 = label(QStringLiteral("lbl担当"), QStringLiteral("担当"), cmb担当, ImFrame3D3);
+    lbl顧客名 = label(QStringLiteral("lbl顧客名"), QStringLiteral("顧客名"), cmb顧客名, ImFrame3D3);
+    forms::nameField(txt開始, QStringLiteral("期間の開始日"));
+    forms::nameField(txt終了, QStringLiteral("期間の終了日"));
+    // Enter goes from field to field and reads the list from the last one.
+    for (QWidget *w : {static_cast<QWidget *>(txt開始->editor()), static_cast<QWidget *>(txt終了->editor()),
+                       static_cast<QWidget *>(cmb担当), static_cast<QWidget *>(cmb顧客名)})
+        w->installEventFilter(this);
+    if (cmb担当->lineEdit()) cmb担当->lineEdit()->installEventFilter(this);
+    if (cmb顧客名->lineEdit()) cmb顧客名->lineEdit()->installEventFilter(this);
+}
+
+void FrmNippoList::buildButtons() {
+    const struct Def {
+        QPushButton *FrmNippoList::*member;
+        const char *name, *caption, *tip;
+        void (FrmNippoList::*click)();
+    } defs[] = {
+        {&FrmNippoList::cmd読込, "cmd読込", "読込", "一覧を読み込みます", &FrmNippoList::cmd読込_Click},
+        {&FrmNippoList::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &FrmNippoList::cmdクリア_Click},
+        {&FrmNippoList::cmdHint, "cmdHint", "ヒント", "使い方のヒント", &FrmNippoList::cmdHint_Click},
+        {&FrmNippoList::cmd削除, "cmd削除", "削除", "指定された日報を削除します", &FrmNippoList::cmd削除_Click},
+        {&FrmNippoList::cmd印刷, "cmd印刷", "印刷", "一覧を印刷します", &FrmNippoList::cmd印刷_Click},
+        {&FrmNippoList::cmdCSV出力, "cmdCSV出力", "CSV出力", "一覧を CSV ファイルに書き出します",
+         &FrmNippoList::cmdCSV出力_Click},
+        {&FrmNippoList::cmd日報, "cmd日報", "日報", "営業日報を開きます", &FrmNippoList::cmd日報_Click},
+        {&FrmNippoList::cmd閉じる, "cmd閉じる", "閉じる", "この画面を閉じます", &FrmNippoList::cmd閉じる_Click},
+    };
+    for (const Def &d : defs) {
+        QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.caption), QString::fromUtf8(d.tip), this);
+        b->setAutoDefault(true);   // Enter presses the button that has the focus
+        this->*d.member = b;
+        connect(b, &QPushButton::clicked, this, d.click);
+    }
+}
+
+void FrmNippoList::buildPanels() {
+    CnMsg = new forms::FramedPanel(QStringLiteral("CnMsg"), this, true);
+    LMsg = new QLabel(CnMsg);
+    LMsg->setObjectName(QStringLiteral("LMsg"));
+    LMsg->setAlignment(Qt::AlignCenter);
+    CnMsg->hide();
+
+    Cn印刷選択 = new forms::FramedPanel(QStringLiteral("Cn印刷選択"), this, true);
+    Cn印刷選択->setAccessibleName(QStringLiteral("印刷の選択"));
+    auto *title = new QLabel(QStringLiteral("日報一覧の印刷"), Cn印刷選択);
+    title->setObjectName(QStringLiteral("lbl印刷選択"));
+    title->setGeometry(pixels(200), pixels(120), pixels(5600), pixels(300));
+    const char *captions[] = {"印刷開始", "印刷プレビュー", "キャンセル"};
+    const char *tips[] = {"プリンタを選んで印刷します", "印刷する一覧を画面で確かめます (PDF にも保存できます)",
+                          "印刷しません"};
+    QWidget *previous = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        QPushButton *b = button(QStringLiteral("cmd印刷選択_%1").arg(i), QString::fromUtf8(captions[i]),
+                                QString::fromUtf8(tips[i]), Cn印刷選択);
+        b->setAutoDefault(true);
+        b->setGeometry(pixels(200 + i * 1900), pixels(560), pixels(1700), pixels(480));
+        connect(b, &QPushButton::clicked, this, [this, i] { cmd印刷選択_Click(i); });
+        if (previous) setTabOrder(previous, b);
+        previous = b;
+        cmd印刷選択 << b;
+    }
+    Cn印刷選択->hide();
+}
+
+// --- the procedures ---------------------------------------------------------
+
+void FrmNippoList::Form_Load() {
+    FormInit();
+    BlankList();
+    SetComb();
+}
+
+void FrmNippoList::FormInit() {
+    dat日報一覧->DatabaseName = G().WorkDbPath;
+    dat日報一覧->RecordSource = QStringLiteral("w日報一覧");
+    const bool era = IsEraMode(G().Env.年号);
+    for (forms::DateBox *box : {txt開始, txt終了}) {
+        box->setInputFormat(DayFormatFor(G().Env.年号));
+        box->setDisplayFormat(DayFormatFor(G().Env.年号));
+        box->setMonthFormat(MonthFormatFor(G().Env.年号));
+        box->setWidthTwips(era ? 2370 : 2010);
+    }
+    txt終了->setLeftTwips(era ? 3460 : 3100);
+    lblから->move(pixels(era ? 3150 : 2800), lblから->y());
+    ImFrame3D3->setWidthTwips(era ? 5910 : 5190);
+    // The customer box reaches to the frame's right edge.
+    cmb顧客名->setFixedWidth(ImFrame3D3->width() - cmb顧客名->x() - pixels(100));
+    Grid日報一覧->setNumberFormat(ColDate, era ? QStringLiteral("gee/mm/dd") : QStringLiteral("yy/mm/dd"));
+}
+
+void FrmNippoList::Form_Activate() {
+    if (!G().JumpDate.isValid()) return;
+    txt開始->setValue(G().JumpDate);
+    txt終了->setValue(G().JumpDate);
+    cmb担当->setText(G().JumpStaff);
+    cmb顧客名->setText(G().JumpCustomer.isNull() ? QString() : G().JumpCustomer.toString());
+    ReadList();
+    G().JumpDate = QDate();
+    // The hand-over was for this form: the main screen must not take the
+    // customer back as if the list had handed a report to it (it would show
+    // the customer without a day).
+    G().JumpCustomer = QVariant();
+}
+
+void FrmNippoList::SetComb() {
+    auto db = dao::Database::open(G().DataDbPath);
+    cmb担当->Clear();
+    auto staff = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = '担当' order by code;"));
+    for (; !staff.eof(); staff.moveNext())
+        if (const QVariant v = staff.field(QStringLiteral("sname")); !v.isNull()) cmb担当->AddItem(v.toString());
+    staff.close();
+    cmb顧客名->Clear();
+    auto customers = db.openRecordset(QStringLiteral("select * from 顧客マスタ order by ふりがな;"));
+    for (; !customers.eof(); customers.moveNext())
+        if (const QVariant v = customers.field(QStringLiteral("名称")); !v.isNull()) cmb顧客名->AddItem(v.toString());
+    customers.close();
+    db.close();
+}
+
+void FrmNippoList::BlankList() {
+    txt開始->setValue(QVariant());
+    txt終了->setValue(QVariant());
+    cmb担当->setText(QString());
+    cmb顧客名->setText(QString());
+    auto db = dao::Database::open(G().WorkDbPath);
+    db.execute(QStringLiteral("delete * from w日報一覧"));
+    db.close();
+    dat日報一覧->Refresh();
+}
+
+QString FrmNippoList::ListStatement(const QDate &start, const QDate &end, const QString &staff,
+                                    const QString &customer, const QString &dataDbPath) {
+    QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ") +
+                  dao::sqlText(dataDbPath) + QStringLiteral(" where 日付 >= ") + dao::sqlDate(start) +
+                  QStringLiteral(" and 日付 <= ") + dao::sqlDate(end);
+    if (!staff.isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(staff);
+    if (!customer.isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(customer);
+    return sql + QStringLiteral(" order by 日付 DESC,ふりがな;");
+}
+
+Error FrmNippoList::ReadList() {
+    showMessage(QStringLiteral("読込中です････"));
+    if (txt開始->Value().isNull()) txt開始->setValue(ToDate(MSG::FirstDayOfMonth()));
+    if (txt終了->Value().isNull()) txt終了->setValue(ToDate(MSG::LastDayOfMonth()));
+    Error error;
+    {
+        auto db = dao::Database::open(G().WorkDbPath);
+        if (!db.execute(QStringLiteral("delete * from w日報一覧")))
+            error = dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+        else if (!db.execute(ListStatement(txt開始->date(), txt終了->date(), cmb担当->Text(), cmb顧客名->Text(),
+                                           G().DataDbPath)))
+            error = dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+        db.close();
+    }
+    hideMessage();
+    dat日報一覧->Refresh();
+    if (error.ok() && !dat日報一覧->lastError().ok()) error = dat日報一覧->lastError();
+    report(error);
+    return error;
+}
+
+Error FrmNippoList::DeleteLine() {
+    Grid日報一覧->Update();
+    const QString subject = QStringLiteral("指定された営業日報");
+    if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject))
+        return Error(Error::Code::Cancelled, QString());
+    showMessage(QStringLiteral("削除しています････"));
+    const QString ticked = QStringLiteral("w日報一覧 where チェック = ") + QStringLiteral("True");
+    struct Line {
+        QVariant day, customer, staff;
+    };
+    QList<Line> lines;
+    {
+        auto work = dao::Database::open(G().WorkDbPath);
+        auto rs = work.openRecordset(QStringLiteral("select * from ") + ticked);
+        if (!rs.isOpen()) {
+            const Error e = dao::failure(QStringLiteral("チェックした行を読めませんでした。何も削除していません。"), work, rs);
+            hideMessage();
+            report(e);
+            return e;
+        }
+        for (; !rs.eof(); rs.moveNext())
+            lines.append({rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")), rs.field(QStringLiteral("担当"))});
+    }
+    if (lines.isEmpty()) {
+        hideMessage();
+        return {};
+    }
+    // Every report of the ticked lines goes, or none does.
+    const QString failed = QStringLiteral("営業日報を削除できませんでした。日報は削除されていません。");
+    {
+        auto data = dao::Database::open(G().DataDbPath);
+        Error e;
+        if (!data.beginTrans()) e = dao::failure(failed, data);
+        for (qsizetype i = 0; e.ok() && i < lines.size(); ++i) {
+            const Line &l = lines[i];
+            if (!data.execute(QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(textOf(l.customer)) +
+                              QStringLiteral(" and 担当 = ") + dao::sqlText(textOf(l.staff)) + QStringLiteral(" and 日付 = ") +
+                              dao::sqlDate(ToDate(l.day))))
+                e = dao::failure(failed, data);
+        }
+        if (e.ok() && !data.commitTrans()) e = dao::failure(failed, data);
+        if (!e.ok()) {
+            data.rollback();
+            hideMessage();
+            report(e);
+            return e;
+        }
+    }
+    Error listed;
+    {
+        auto work = dao::Database::open(G().WorkDbPath);
+        if (!work.execute(QStringLiteral("delete * from ") + ticked))
+            listed = dao::failure(QStringLiteral("日報は削除しましたが、一覧からチェックした行を消せませんでした。もう一度読み込んでください。"), work);
+    }
+    hideMessage();
+    MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票完了2"), subject);
+    dat日報一覧->Refresh();
+    report(listed);
+    return listed;
+}
+
+Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
+    Grid日報一覧->Update();
+    const int count = dat日報一覧->rowCount();
+    if (count == 0) return Error(Error::Code::NotFound, QStringLiteral("一覧に日報がないため、CSV ファイルは書き出していません。"));
+    // The list holds no reading and no memo: they come from the reports of
+    // the list's period, matched on day, customer, staff member and title.
+    QDate first, last;
+    for (int i = 0; i < count; ++i) {
+        const QDate d = ToDate(dat日報一覧->value(i, QStringLiteral("日付")));
+        if (!d.isValid()) continue;
+        if (!first.isValid() || d < first) first = d;
+        if (!last.isValid() || d > last) last = d;
+    }
+    auto key = [](const QVariant &day, const QVariant &customer, const QVariant &staff, const QVariant &title) {
+        return csvDate(day) + QChar(0x1f) + textOf(customer) + QChar(0x1f) + textOf(staff) + QChar(0x1f) + textOf(title);
+    };
+    QHash<QString, QList<std::pair<QString, QString>>> details;
+    if (first.isValid()) {
+        auto db = dao::Database::open(G().DataDbPath);
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 >= ") + dao::sqlDate(first) +
+                                   QStringLiteral(" and 日付 <= ") + dao::sqlDate(last));
+        if (!rs.isOpen())
+            return dao::failure(QStringLiteral("日報を読めないため、CSV ファイルは書き出していません。"), db, rs);
+        for (; !rs.eof(); rs.moveNext())
+            details[key(rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")), rs.field(QStringLiteral("担当")),
+                        rs.field(QStringLiteral("タイトル")))]
+                .append({textOf(rs.field(QStringLiteral("ふりがな"))), textOf(rs.field(QStringLiteral("メモ")))});
+    }
+    QList<QStringList> records;
+    records.reserve(count + 1);
+    records.append({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("ふりがな"), QStringLiteral("担当"),
+                    QStringLiteral("タイトル"), QStringLiteral("メモ")});
+    for (int i = 0; i < count; ++i) {
+        auto v = [&](const char *field) { return dat日報一覧->value(i, QString::fromUtf8(field)); };
+        auto found = details.find(key(v("日付"), v("顧客名"), v("担当"), v("タイトル")));
+        // Two lines of one day, customer, staff member and title take the
+        // reports in turn.
+        const std::pair<QString, QString> more =
+            found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
+        records.append({csvDate(v("日付")), textOf(v("顧客名")), more.first, textOf(v("担当")), textOf(v("タイトル")), more.second});
+    }
+    return text::writeCsv(path, records, encoding);
+}
+
+// --- buttons and keys -------------------------------------------------------
+
+void FrmNippoList::showMessage(const QString &message) {
+    LMsg->setText(message);
+    CnMsg->setPanelVisible(true);
+    forms::DoEvents();
+}
+
+void FrmNippoList::hideMessage() { CnMsg->setPanelVisible(false); }
+
+void FrmNippoList::report(const Error &error) {
+    if (error.ok() || error.code() == Error::Code::Cancelled) return;
+    forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
+                                    forms::programTitle());
+}
+
+void FrmNippoList::cmd読込_Click() { ReadList(); }
+
+void FrmNippoList::cmdクリア_Click() {
+    BlankList();
+    SetComb();
+    cmb顧客名->setFocus();
+}
+
+void FrmNippoList::cmd削除_Click() { DeleteLine(); }
+
+void FrmNippoList::cmd印刷_Click() {
+    Cn印刷選択->setPanelVisible(true);
+    cmd印刷選択.value(0)->setFocus();
+}
+
+void FrmNippoList::cmd印刷選択_Click(int index) {
+    Cn印刷選択->hide();
+    cmd印刷->setFocus();
+    if (index != 0 && index != 1) return;
+    Rpt日報一覧 report;
+    report.Run();
+    if (!report.error().ok()) {
+        this->report(report.error());
+        return;
+    }
+    if (index == 1) {
+        report.Show(this);
+        return;
+    }
+    this->report(report.PrintReport(true, this));
+}
+
+void FrmNippoList::cmdCSV出力_Click() {
+    if (dat日報一覧->rowCount() == 0) {
+        forms::interaction().messageBox(this, QStringLiteral("一覧に日報がありません。先に読み込んでください。"),
+                                        forms::mb::OK | forms::mb::Information, forms::programTitle());
+        return;
+    }
+    forms::FileDialogOptions options;
+    options.title = QStringLiteral("CSV出力");
+    options.filters = {QStringLiteral("CSV ファイル UTF-8 (*.csv)"), QStringLiteral("CSV ファイル Shift-JIS (*.csv)")};
+    options.defaultName = QStringLiteral("日報一覧_%1-%2.csv")
+                              .arg(txt開始->date().toString(QStringLiteral("yyyyMMdd")),
+                                   txt終了->date().toString(QStringLiteral("yyyyMMdd")));
+    QString path;
+    if (!forms::interaction().saveFileDialog(this, options, &path) || path.isEmpty()) return;
+    // The encoding: UTF-8 for today's programs, Shift-JIS for older ones.
+    const int answer = forms::interaction().messageBox(
+        this,
+        QStringLiteral("文字コードを選んでください。\n\n"
+                       "「はい」　UTF-8 (BOM 付き) … 新しい表計算ソフト向け\n"
+                       "「いいえ」Shift-JIS (CP932) … 古い表計算ソフト向け"),
+        forms::mb::YesNoCancel | forms::mb::Question, QStringLiteral("CSV出力"));
+    if (answer != forms::mb::IdYes && answer != forms::mb::IdNo) return;
+    const Error e = ExportCsv(path, answer == forms::mb::IdYes ? text::Encoding::Utf8Bom : text::Encoding::Cp932);
+    if (!e.ok()) {
+        report(e);
+        return;
+    }
+    forms::interaction().messageBox(this, QStringLiteral("CSV ファイルに書き出しました。\n") + path,
+                                    forms::mb::OK | forms::mb::Information, forms::programTitle());
+}
+
+void FrmNippoList::cmd日報_Click() {
+    Grid日報一覧->Update();
+    if (!Grid日報一覧->ColumnText(ColCustomer).isEmpty()) {
+        G().JumpCustomer = Grid日報一覧->ColumnText(ColCustomer);
+        G().JumpDate = ToDate(Grid日報一覧->Columns(ColDate));
+        G().JumpStaff = textOf(Grid日報一覧->Columns(ColStaff));
+    } else {
+        G().JumpCustomer = QVariant();
+    }
+    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    if (forms::Form *main = forms::findForm(kMainScreen)) {
+        main->showNormal();
+        main->raise();
+        main->activateWindow();
+    }
+}
+
+void FrmNippoList::cmd閉じる_Click() { unload(); }
+
+void FrmNippoList::cmdHint_Click() { forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu6.htm")); }
+
+bool FrmNippoList::formKey(QKeyEvent *e) {
+    if (e->key() != Qt::Key_Escape || e->modifiers() != Qt::NoModifier) return false;
+    // Escape closes an open panel first, then the form.
+    if (Cn印刷選択->isVisible()) cmd印刷選択_Click(2);
+    else cmd閉じる_Click();
+    return true;
+}
+
+void FrmNippoList::grid_KeyDown(int key, Qt::KeyboardModifiers, bool *consumed) {
+    // Space ticks or unticks the current line, in whichever column the
+    // cursor stands.
+    if (key != Qt::Key_Space || Grid日報一覧->Row() < 0) return;
+    *consumed = true;
+    Grid日報一覧->setColumnValue(ColTick, !Grid日報一覧->Columns(ColTick).toBool());
+}
+
+bool FrmNippoList::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(event);
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && k->modifiers() == Qt::NoModifier) {
+            const bool customer = watched == cmb顧客名 || watched == cmb顧客名->lineEdit();
+            // Leaving the field takes what was typed into it.
+            focusNextChild();
+            if (customer) cmd読込_Click();
+            return true;
+        }
+    }
+    return forms::Form::eventFilter(watched, event);
+}
+
+}  // namespace tqen

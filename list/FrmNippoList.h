@@ -1,0 +1,113 @@
+#pragma once
+// The report list: the daily reports of a period, newest first, optionally of
+// one staff member and one customer, copied into the work table w日報一覧 and
+// shown in a grid bound to it. Ticked lines can be deleted, the list printed
+// or written as a CSV file, and one report handed back to the main screen.
+#include "platform/error/Error.h"
+#include "platform/forms/Form.h"
+#include "platform/text/Encoding.h"
+
+#include <QList>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+
+namespace tqen::forms {
+class ComboBox;
+class DataControl;
+class DataGrid;
+class DateBox;
+class FramedPanel;
+}  // namespace tqen::forms
+
+namespace tqen {
+
+class FrmNippoList : public forms::Form {
+    Q_OBJECT
+public:
+    FrmNippoList();
+    ~FrmNippoList() override;
+
+    // Shows the form with empty conditions, an empty list and filled lists.
+    void Form_Load();
+    // Takes a date (and staff member and customer) handed over by the main
+    // screen, once: the list is read for that day.
+    void Form_Activate();
+
+    // Binds the grid and sets the date formats of the date style.
+    void FormInit();
+    // Fills the staff and customer lists.
+    void SetComb();
+    // Empties the conditions and the list.
+    void BlankList();
+    // Reads the reports of the conditions into the list; an empty period
+    // becomes the current month. A failure is told to the user and given
+    // back, and leaves the list empty.
+    Error ReadList();
+    // Deletes every report of the ticked lines' day, customer and staff
+    // member after asking; all or nothing. The ticked lines leave the list.
+    Error DeleteLine();
+    // Writes the lines shown (date, customer, reading, staff member, title,
+    // memo) to a CSV file. Nothing is written when a character cannot be
+    // encoded.
+    Error ExportCsv(const QString &path, text::Encoding encoding);
+
+    // The statement that fills w日報一覧; an empty text leaves its condition
+    // out.
+    static QString ListStatement(const QDate &start, const QDate &end, const QString &staff,
+                                 const QString &customer, const QString &dataDbPath);
+
+    // Grid columns.
+    static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildForm();
+    void buildConditions();
+    void buildButtons();
+    void buildPanels();
+    bool formKey(QKeyEvent *event);
+    void showMessage(const QString &text);
+    void hideMessage();
+    void report(const Error &error);
+
+    void cmd読込_Click();
+    void cmdクリア_Click();
+    void cmd削除_Click();
+    void cmd印刷_Click();
+    void cmd印刷選択_Click(int index);
+    void cmdCSV出力_Click();
+    void cmd日報_Click();
+    void cmd閉じる_Click();
+    void cmdHint_Click();
+    void grid_KeyDown(int key, Qt::KeyboardModifiers modifiers, bool *consumed);
+
+    forms::FramedPanel *ImFrame3D3 = nullptr;
+    QLabel *lbl期間 = nullptr;
+    forms::DateBox *txt開始 = nullptr;
+    QLabel *lblから = nullptr;
+    forms::DateBox *txt終了 = nullptr;
+    QLabel *lbl担当 = nullptr;
+    forms::ComboBox *cmb担当 = nullptr;
+    QLabel *lbl顧客名 = nullptr;
+    forms::ComboBox *cmb顧客名 = nullptr;
+    QPushButton *cmd読込 = nullptr;
+    QPushButton *cmdクリア = nullptr;
+    QPushButton *cmdHint = nullptr;
+    forms::DataControl *dat日報一覧 = nullptr;
+    forms::DataGrid *Grid日報一覧 = nullptr;
+    QPushButton *cmd削除 = nullptr;
+    QPushButton *cmd印刷 = nullptr;
+    QPushButton *cmdCSV出力 = nullptr;
+    QPushButton *cmd日報 = nullptr;
+    QPushButton *cmd閉じる = nullptr;
+    forms::FramedPanel *CnMsg = nullptr;
+    QLabel *LMsg = nullptr;
+    forms::FramedPanel *Cn印刷選択 = nullptr;
+    QList<QPushButton *> cmd印刷選択;
+};
+
+}  // namespace tqen

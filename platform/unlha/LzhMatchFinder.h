@@ -1,0 +1,45 @@
+#pragma once
+// A binary-tree match finder over the sliding window of -lh5-/-lh6-/-lh7-.
+// Every position enters one tree per 3-byte hash, kept in string order with
+// the newest position at the root, so walking down from the root meets the
+// candidates nearest first and finds, for each length, its nearest match.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tqen::unlha {
+
+struct MatchCandidate {
+    std::uint16_t length;   // 3 to 256
+    std::uint32_t distance; // 1 to window - 1
+};
+
+class BinaryTreeMatchFinder {
+public:
+    // data must stay alive. depth bounds the nodes visited per position.
+    BinaryTreeMatchFinder(const std::uint8_t *data, std::size_t size, int dictBits, int depth);
+
+    // Matches at pos of growing length (each longer than the one before, at
+    // the nearest distance found for it), at most kMaxMatch of them, written
+    // to out; returns their number. Positions must be entered in order, each
+    // once, through find or skip.
+    int find(std::size_t pos, MatchCandidate *out) { return walk<true>(pos, out, depth_); }
+    // The same with a shallower walk, for positions inside a long match.
+    int findNear(std::size_t pos, MatchCandidate *out) { return walk<true>(pos, out, skipDepth_); }
+    // Enters pos without reporting matches (inside a long match, where a
+    // shallower walk keeps the tree good enough).
+    void skip(std::size_t pos) { walk<false>(pos, nullptr, skipDepth_); }
+
+private:
+    template <bool Report>
+    int walk(std::size_t pos, MatchCandidate *out, int depth);
+
+    static constexpr int kHashBits = 16;
+    const std::uint8_t *d_;
+    std::size_t n_;
+    std::size_t mask_, maxDist_;
+    int depth_, skipDepth_;
+    std::vector<std::int32_t> head_, left_, right_;
+};
+
+}  // namespace tqen::unlha

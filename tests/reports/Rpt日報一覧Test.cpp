@@ -1,0 +1,128 @@
+// The printed report list: where its texts stand, dates by the date style,
+// the page numbers of a long list, and its PDF file.
+#include "core/Globals.h"
+#include "tests/reports/ReportFixture.h"
+#include "platform/dao/Dao.h"
+#include "platform/forms/Fonts.h"
+#include "platform/reporting/Output.h"
+#include "reports/Rpt日報一覧.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace tqen;
+using reporting::Document;
+using reporting::PageItem;
+
+namespace {
+
+class ReportListPrint : public tqen::testing::ReportFixture {
+protected:
+    void addLines(int count, const QDate &from) {
+        auto db = dao::Database::open(G().WorkDbPath);
+        db.beginTrans();
+        auto rs = db.openRecordset(QStringLiteral("select * from w日報一覧"));
+        for (int i = 0; i < count; ++i) {
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), from.addDays(-i));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("顧客%1").arg(i));
+            rs.setField(QStringLiteral("タイトル"), QStringLiteral("件名%1").arg(i));
+            rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));
+            rs.setField(QStringLiteral("チェック"), i % 2 == 0);
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+        ASSERT_TRUE(db.commitTrans());
+    }
+};
+
+// Left margin 700, top margin 1000, header 1000 high, lines 300 apart.
+TEST_F(ReportListPrint, HeaderAndLinesStandWhereTheLayoutPutsThem) {
+    addLines(2, QDate(2002, 2, 15));
+    G().Env.年号 = QStringLiteral("西暦");
+    Rpt日報一覧 r;
+    r.setPrintDate(QDate(2002, 2, 14));
+    const Document &doc = r.Run();
+    ASSERT_TRUE(r.error().ok());
+    ASSERT_EQ(doc.pageCount(), 1);
+    const struct {
+        const char *control;
+        qreal left, top;
+        const char *text;
+    } wants[] = {
+        {"Label1", 700 + 71, 1000 + 50, "日報一覧"},
+        {"Label6", 700 + 5173, 1000 + 180, "印刷日"},
+        {"txt印刷日", 700 + 5953, 1000 + 180, "2002年02月14日"},
+        {"Label7", 700 + 9071, 1000 + 71, "Pege"},
+        {"Label2", 700 + 142, 1000 + 540, "日　付"},
+        {"Label3", 700 + 1913, 1000 + 540, "顧　客　名"},
+        {"Label4", 700 + 5031, 1000 + 540, "タイトル"},
+        {"Label5", 700 + 9638, 1000 + 540, "担　当"},
+        {"txt日付", 700 + 0, 2000 + 20, "2002/02/15"},
+        {"txt顧客名", 700 + 1275, 2000 + 20, "顧客0"},
+        {"txtタイトル", 700 + 4110, 2000 + 20, "件名0"},
+        {"txt担当", 700 + 9567, 2000 + 20, "佐藤"},
+    };
+    for (const auto &w : wants) {
+        const PageItem *i = item(doc, QString::fromUtf8(w.control));
+        ASSERT_NE(i, nullptr) << w.control;
+        EXPECT_EQ(i->box.topLeft(), QPointF(w.left, w.top)) << w.control;
+        EXPECT_EQ(i->text, QString::fromUtf8(w.text)) << w.control;
+    }
+    // The second line stands 300 below the first; no tick is printed.
+    EXPECT_EQ(texts(doc, QStringLiteral("txt日付")), QStringList({QStringLiteral("2002/02/15"), QStringLiteral("2002/02/14")}));
+    for (const auto &page : doc.pages)
+        for (const PageItem &i : page.items)
+            if (i.control == QStringLiteral("txt顧客名") && i.text == QStringLiteral("顧客1"))
+                EXPECT_EQ(i.box.top(), 2000 + 300 + 20);
+    for (const auto &f : doc.fonts) EXPECT_EQ(f.family(), QStringLiteral("ＭＳ Ｐ明朝"));
+}
+
+TEST_F(ReportListPrint, DatesFollowTheDateStyle) {
+    addLines(1, QDate(2019, 5, 1));
+    const struct {
+        const char *style, *printed, *day;
+    } cases[] = {
+        {"西暦", "2002年02月14日", "2019/05/01"},
+        {"和暦", "平成14年02月14日", "R01/05/01"},
+        {"", "平成14年02月14日", "R01/05/01"},
+    };
+    for (const auto &c : cases) {
+        G().Env.年号 = QString::fromUtf8(c.style);
+        Rpt日報一覧 r;
+        r.setPrintDate(QDate(2002, 2, 14));
+        const Document &doc = r.Run();
+        EXPECT_EQ(texts(doc, QStringLiteral("txt印刷日")), QStringList{QString::fromUtf8(c.printed)}) << c.style;
+        EXPECT_EQ(texts(doc, QStringLiteral("txt日付")), QStringList{QString::fromUtf8(c.day)}) << c.style;
+    }
+}
+
+// A year of lines runs over many pages, each with its header and numbers,
+// and the PDF file holds them.
+TEST_F(ReportListPrint, ALongListPagesWithHeadersAndWritesAPdf) {
+    addLines(120, QDate(2002, 12, 31));
+    Rpt日報一覧 r;
+    const Document &doc = r.Run();
+    // A4 is 16838 high: 1000 + 1000 of header, 700 + 270 below: 46 lines a page.
+    const int perPage = (16838 - 1000 - 700 - 270 - 1000) / 300;
+    const int pages = (120 + perPage - 1) / perPage;
+    ASSERT_EQ(doc.pageCount(), pages);
+    int lines = 0;
+    for (int p = 0; p < pages; ++p) {
+        EXPECT_EQ(texts(doc, QStringLiteral("Label1"), p), QStringList{QStringLiteral("日報一覧")});
+        EXPECT_EQ(texts(doc, QStringLiteral("Field4"), p), QStringList{QString::number(p + 1)});
+        EXPECT_EQ(texts(doc, QStringLiteral("Field5"), p), QStringList{QStringLiteral("/%1").arg(pages)});
+        lines += int(texts(doc, QStringLiteral("txt顧客名"), p).size());
+    }
+    EXPECT_EQ(lines, 120);
+    const QString pdf = tmp.filePath(QStringLiteral("list.pdf"));
+    ASSERT_TRUE(r.ExportPdf(pdf).ok());
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), pages);
+}
+
+}  // namespace
