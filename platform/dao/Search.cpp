@@ -6,6 +6,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <vector>
 
 namespace tqen::dao {
@@ -21,6 +22,11 @@ const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QSt
 // A long term is looked up by at most this many of its trigrams (spread over
 // it); the rows they propose are checked against the whole term anyway.
 constexpr int kMostTrigrams = 16;
+// More waiting reports than this are indexed by making the index anew.
+constexpr qlonglong kMostWaiting = 5000;
+// The index proposes at most this many rows for the search to read by rowid
+// and sort; with more, the reports are walked newest first instead.
+constexpr qlonglong kFewRows = 3000;
 
 // A report's text for the index: title, memo and customer name, each folded,
 // a line each, so that no trigram spans two fields.
@@ -143,10 +149,42 @@ private:
     Statement addTrigrams_, addGrams_, dropTrigrams_, dropGrams_;
 };
 
+bool dropIndex(Step &s) {
+    for (const QString &t : kTriggers)
+        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
+    for (const QString &t : {kIndex, kGrams, kQueue})
+        if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
+    return true;
+}
+
+// Makes the index anew from every report, inside the caller's transaction.
+bool makeIndex(Step &s, const std::function<void(qlonglong, qlonglong)> &progress) {
+    if (!dropIndex(s)) return false;
+    for (const QString &sql : searchIndexSchema())
+        if (!s.exec(sql)) return false;
+    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
+    const Statement read = s.prepare(QStringLiteral("SELECT rowid, タイトル, メモ, 顧客名 FROM 営業日報"));
+    IndexWriter writer(s);
+    if (!read || !writer.ready()) return false;
+    const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
+    qlonglong done = 0;
+    int rc;
+    while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
+        if (!writer.add(sqlite3_column_int64(read.get(), 0), foldReport(field(1), field(2), field(3)))) return false;
+        if (++done % 2000 == 0 && progress) progress(done, total);
+    }
+    if (rc != SQLITE_DONE) {
+        s.error = s.c->lastError();
+        return false;
+    }
+    if (progress) progress(total, total);
+    return true;
+}
+
 // Indexes the waiting reports in one transaction: what the index holds for
 // each is taken out, and what the report holds now (if it is still there)
 // put in.
-bool catchUp(Database &db, Step &s) {
+bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglong)> &progress = {}) {
     if (s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(kQueue)) == 0) return s.error.isEmpty();
     if (!db.beginTrans()) {
         s.error = db.error();
@@ -156,6 +194,18 @@ bool catchUp(Database &db, Step &s) {
         db.rollback();
         return false;
     };
+    // After a mass import by another program the index is made anew: that
+    // is quicker than taking the entries out and putting them back one by one.
+    const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
+    if (queued > kMostWaiting) {
+        if (!makeIndex(s, progress)) return failed();
+        if (!db.commitTrans()) {
+            s.error = db.error();
+            db.rollback();
+            return false;
+        }
+        return true;
+    }
     struct Waiting {
         qlonglong id;
         bool indexed, present;
@@ -196,14 +246,6 @@ bool catchUp(Database &db, Step &s) {
     return true;
 }
 
-bool dropIndex(Step &s) {
-    for (const QString &t : kTriggers)
-        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
-    for (const QString &t : {kIndex, kGrams, kQueue})
-        if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
-    return true;
-}
-
 }  // namespace
 
 QStringList searchIndexSchema() {
@@ -240,14 +282,14 @@ bool hasSearchIndex(const QString &path) {
     return indexPresent(s);
 }
 
-Error catchUpSearchIndex(const QString &path) {
+Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
     const QString text = QStringLiteral("検索用の索引を更新できませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
     Step s{c, {}};
     if (!indexPresent(s)) return {};
-    if (!catchUp(db, s)) return Error(Error::Code::DatabaseFailed, text, s.error);
+    if (!catchUp(db, s, progress)) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
@@ -257,34 +299,12 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
     Step s{c, {}};
-    const auto failed = [&] {
+    if (!db.beginTrans()) return failure(text, db);
+    if (!makeIndex(s, progress)) {
         db.rollback();
         return Error(Error::Code::DatabaseFailed, text, s.error);
-    };
-    if (!db.beginTrans()) return failure(text, db);
-    if (!dropIndex(s)) return failed();
-    for (const QString &sql : searchIndexSchema())
-        if (!s.exec(sql)) return failed();
-
-    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
-    {
-        const Statement read = s.prepare(QStringLiteral("SELECT rowid, タイトル, メモ, 顧客名 FROM 営業日報"));
-        IndexWriter writer(s);
-        if (!read || !writer.ready()) return failed();
-        const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
-        qlonglong done = 0;
-        int rc;
-        while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-            if (!writer.add(sqlite3_column_int64(read.get(), 0), foldReport(field(1), field(2), field(3)))) return failed();
-            if (++done % 2000 == 0 && progress) progress(done, total);
-        }
-        if (rc != SQLITE_DONE) {
-            s.error = c->lastError();
-            return failed();
-        }
     }
     if (!db.commitTrans()) return failure(text, db);
-    if (progress) progress(total, total);
     return {};
 }
 
@@ -313,63 +333,130 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
     Step s{c, {}};
+    const auto failed = [&] {
+        *result = SearchResult();
+        return Error(Error::Code::DatabaseFailed, text, s.error.isEmpty() ? c->lastError() : s.error);
+    };
+    const int limit = std::max(1, request.limit);
 
-    QString where;
-    QVector<QString> params;
-    if (!indexPresent(s)) {
-        if (!s.error.isEmpty()) return Error(Error::Code::DatabaseFailed, text, s.error);
-        result->method = SearchMethod::Unindexed;
-        where = QStringLiteral("1");
-    } else {
-        // When the waiting reports cannot be indexed now (a read-only file,
-        // another program writing), they are checked one by one.
-        const bool caughtUp = catchUp(db, s);
-        s.error.clear();
-        // The index proposes rowids; the reports are walked by the date
-        // index, newest first, so a common term stops after the first page
-        // of hits and a rare one only checks its own rows.
-        const bool trigram = text::codePoints(term) >= 3;
-        result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
-        params << (trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"');
-        where = QStringLiteral("(+r.rowid IN (SELECT rowid FROM %1 WHERE %1 MATCH ?1)").arg(trigram ? kIndex : kGrams);
-        if (!caughtUp) where += QStringLiteral(" OR +r.rowid IN (SELECT id FROM %1)").arg(kQueue);
-        where += u')';
-    }
+    QString filter;
+    QVector<QString> filterValues;
     if (!request.customer.isEmpty()) {
-        params << request.customer;
-        where += QStringLiteral(" AND r.顧客名 = ?%1").arg(params.size());
+        filterValues << request.customer;
+        filter += QStringLiteral(" AND 顧客名 = ?%1").arg(filterValues.size());
     }
     if (!request.staff.isEmpty()) {
-        params << request.staff;
-        where += QStringLiteral(" AND r.担当 = ?%1").arg(params.size());
+        filterValues << request.staff;
+        filter += QStringLiteral(" AND 担当 = ?%1").arg(filterValues.size());
     }
-    const int limit = std::max(1, request.limit);
-    const QString sql = QStringLiteral("SELECT r.rowid, r.日付, r.顧客名, r.担当, r.タイトル, r.メモ FROM 営業日報 r WHERE %1 "
-                                       "ORDER BY r.日付 DESC, r.rowid DESC")
-                            .arg(where);
-    const Statement st = c->prepare(sql, params, &s.error);
-    if (!st) return Error(Error::Code::DatabaseFailed, text, s.error);
-    int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        SearchHit h;
-        h.customer = columnValue(st.get(), 2, ColumnKind::Plain).toString();
-        h.title = columnValue(st.get(), 4, ColumnKind::Plain).toString();
-        h.memo = columnValue(st.get(), 5, ColumnKind::Plain).toString();
-        if (!holds(term, h.title, h.memo, h.customer)) continue;
+    const QString columns = QStringLiteral("rowid, 日付, 顧客名, 担当, タイトル, メモ");
+    // Reads the row a statement stands on; true when it holds the term.
+    const auto readHit = [&](sqlite3_stmt *st, SearchHit *h) {
+        h->customer = columnValue(st, 2, ColumnKind::Plain).toString();
+        h->title = columnValue(st, 4, ColumnKind::Plain).toString();
+        h->memo = columnValue(st, 5, ColumnKind::Plain).toString();
+        if (!holds(term, h->title, h->memo, h->customer)) return false;
+        h->row = sqlite3_column_int64(st, 0);
+        h->day = columnValue(st, 1, ColumnKind::Date).toDate();
+        h->staff = columnValue(st, 3, ColumnKind::Plain).toString();
+        return true;
+    };
+    // Keeps a hit unless the limit is reached; false when it was.
+    const auto keep = [&](SearchHit &&h) {
         if (result->hits.size() == limit) {
             result->more = true;
-            break;
+            return false;
         }
-        h.row = sqlite3_column_int64(st.get(), 0);
-        h.day = columnValue(st.get(), 1, ColumnKind::Date).toDate();
-        h.staff = columnValue(st.get(), 3, ColumnKind::Plain).toString();
-        result->hits << h;
+        result->hits << std::move(h);
+        return true;
+    };
+
+    if (!indexPresent(s)) {
+        if (!s.error.isEmpty()) return failed();
+        // Every report, newest first, each checked.
+        result->method = SearchMethod::Unindexed;
+        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2 ORDER BY 日付 DESC, rowid DESC")
+                                             .arg(columns, filter),
+                                         filterValues, &s.error);
+        if (!all) return failed();
+        int rc;
+        while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
+            SearchHit h;
+            if (readHit(all.get(), &h) && !keep(std::move(h))) break;
+        }
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
+        return {};
     }
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        const Error e(Error::Code::DatabaseFailed, text, c->lastError());
-        *result = SearchResult();
-        return e;
+
+    // When the waiting reports cannot be indexed now (a read-only file,
+    // another program writing), they are proposed as they are.
+    const bool caughtUp = catchUp(db, s);
+    s.error.clear();
+    const bool trigram = text::codePoints(term) >= 3;
+    result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
+    std::vector<qlonglong> proposed;
+    {
+        const QString query = trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"';
+        QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams);
+        if (!caughtUp) sql += QStringLiteral(" UNION SELECT id FROM %1").arg(kQueue);
+        const Statement st = c->prepare(sql, {query}, &s.error);
+        if (!st) return failed();
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) proposed.push_back(sqlite3_column_int64(st.get(), 0));
+        if (rc != SQLITE_DONE) return failed();
     }
+    std::sort(proposed.begin(), proposed.end());
+    proposed.erase(std::unique(proposed.begin(), proposed.end()), proposed.end());
+
+    // Each proposed row is read by its rowid and checked.
+    QVector<QString> pointValues = filterValues;
+    pointValues.prepend(QString());  // ?1 is the rowid, bound below
+    QString pointFilter = filter;
+    for (int i = int(filterValues.size()); i >= 1; --i)
+        pointFilter.replace(QStringLiteral("?%1").arg(i), QStringLiteral("?%1").arg(i + 1));
+    const Statement point =
+        c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE rowid = ?1%2").arg(columns, pointFilter), pointValues, &s.error);
+    if (!point) return failed();
+    const auto readRow = [&](qlonglong row, SearchHit *h, bool *ok) {
+        sqlite3_reset(point.get());
+        sqlite3_bind_int64(point.get(), 1, row);
+        const int rc = sqlite3_step(point.get());
+        *ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
+        return rc == SQLITE_ROW && readHit(point.get(), h);
+    };
+
+    if (qlonglong(proposed.size()) <= kFewRows) {
+        // A rare term: its rows are read, then put newest first.
+        QList<SearchHit> hits;
+        for (const qlonglong row : proposed) {
+            SearchHit h;
+            bool ok = true;
+            if (readRow(row, &h, &ok)) hits << std::move(h);
+            if (!ok) return failed();
+        }
+        std::sort(hits.begin(), hits.end(), [](const SearchHit &a, const SearchHit &b) {
+            return a.day != b.day ? a.day > b.day : a.row > b.row;
+        });
+        for (SearchHit &h : hits)
+            if (!keep(std::move(h))) break;
+        return {};
+    }
+    // A common term: the reports' rowids are walked newest first by the
+    // date index and the proposed ones read, so the walk ends with the
+    // first page of hits.
+    const Statement walk = c->prepare(
+        QStringLiteral("SELECT rowid FROM 営業日報 WHERE 1%1 ORDER BY 日付 DESC, rowid DESC").arg(filter), filterValues, &s.error);
+    if (!walk) return failed();
+    int rc;
+    while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW) {
+        const qlonglong row = sqlite3_column_int64(walk.get(), 0);
+        if (!std::binary_search(proposed.begin(), proposed.end(), row)) continue;
+        SearchHit h;
+        bool ok = true;
+        if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
+        if (!ok) return failed();
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
     return {};
 }
 

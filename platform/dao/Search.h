@@ -67,8 +67,10 @@ bool hasSearchIndex(const QString &path);
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
 
 // Indexes the reports written since the last catch-up (by this program or
-// any other). Does nothing on a file without the index.
-Error catchUpSearchIndex(const QString &path);
+// any other). Does nothing on a file without the index. After a mass import
+// (thousands of waiting reports) the index is made anew; progress(done,
+// total) is then called as reports are folded.
+Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
 
 // Removes the index (tables and triggers) and compacts the file: for a copy
 // that is to be archived, since the index can always be made again from the
