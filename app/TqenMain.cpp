@@ -230,7 +230,9 @@ void TqenMain::Form_Load() {
     }
     G().HintDbPath = G().DataDbPath;
     checkDataDatabase();
-    PrepareSearchIndex();
+    // A file the program cannot write keeps no index: its search folds every
+    // report as it reads it, and the search tab says so.
+    searchIndexError_ = PrepareSearchIndex();
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {

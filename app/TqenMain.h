@@ -94,7 +94,9 @@ public:
     void Command11_Click();
 
     // The search tab: reports whose title, memo or customer name hold the
-    // typed text. Makes the data file's search index first when it has none.
+    // typed text. PrepareSearchIndex makes the data file's search index when
+    // it has none (with the progress panel) and indexes the reports other
+    // programs wrote since.
     void cmd検索_Click();
     Error PrepareSearchIndex();
     // Shows a found report in the entry tab.
@@ -193,6 +195,7 @@ private:
     QLabel *lbl件数 = nullptr;
     QTreeWidget *lst検索結果 = nullptr;
     void buildSearchTab(QWidget *tab);
+    Error searchIndexError_;  // why the data file has no search index, if it has none
     void showSearchFilter();
 
     QWidget *dayGrid_ = nullptr;      // the weekday headings and day cells, one focusable unit

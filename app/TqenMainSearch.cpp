@@ -113,14 +113,25 @@ void TqenMain::showSearchFilter() {
 }
 
 Error TqenMain::PrepareSearchIndex() {
-    if (dao::hasSearchIndex(G().DataDbPath)) return {};
     const QString text = QStringLiteral("検索用の索引を作っています･･･");
-    showProgress(CnMsg, text);
-    const Error error = dao::buildSearchIndex(G().DataDbPath, [this, text](qlonglong done, qlonglong total) {
+    bool shown = false;
+    const auto show = [this, text, &shown](qlonglong done, qlonglong total) {
+        if (!shown) showProgress(CnMsg, text);
+        shown = true;
         LMsg->setText(QStringLiteral("%1\n%2 / %3 件").arg(text).arg(done).arg(total));
         LMsg->repaint();
-    });
-    hideProgress(CnMsg);
+    };
+    Error error;
+    if (dao::hasSearchIndex(G().DataDbPath)) {
+        // Reports written by other programs; the panel shows only when they
+        // are so many that the index is made anew.
+        error = dao::catchUpSearchIndex(G().DataDbPath, show);
+    } else {
+        show(0, 0);
+        LMsg->setText(text);
+        error = dao::buildSearchIndex(G().DataDbPath, show);
+    }
+    if (shown) hideProgress(CnMsg);
     return error;
 }
 
@@ -146,7 +157,8 @@ void TqenMain::cmd検索_Click() {
     // it now; the search without it is right but slow.
     if (error.ok() && result.method == dao::SearchMethod::Unindexed) {
         hideProgress(Msg検索中);
-        if (PrepareSearchIndex().ok()) error = dao::searchReports(G().DataDbPath, request, &result);
+        searchIndexError_ = PrepareSearchIndex();
+        if (searchIndexError_.ok()) error = dao::searchReports(G().DataDbPath, request, &result);
         showProgress(Msg検索中);
     }
     const QString term = text::fold(typed);
@@ -166,6 +178,8 @@ void TqenMain::cmd検索_Click() {
     QString count = result.hits.isEmpty() ? QStringLiteral("見つかりません")
                                           : QStringLiteral("%1 件").arg(result.hits.size());
     if (result.more) count = QStringLiteral("新しい順に %1 件（ほかにもあります）").arg(result.hits.size());
+    if (result.method == dao::SearchMethod::Unindexed)
+        count += QStringLiteral("　※検索用の索引を作れなかったため、時間がかかります。");
     lbl件数->setText(count);
     lst検索結果->setAccessibleDescription(count);
     if (!error.ok()) {

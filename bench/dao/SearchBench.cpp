@@ -1,8 +1,8 @@
 // Search of the reports on the benchmark data (bench/data, 100,000 reports;
 // build the target tqen_benchdata first):
 //
-//  - a term of three characters, looked up in the trigram index;
-//  - terms of one and two characters, a scan of the folded text;
+//  - terms of three and ten characters, looked up in the trigram index;
+//  - terms of one and two characters, looked up in the character index;
 //
 // each as the whole search (open, query, read every hit, close) against a
 // plain LIKE '%term%' scan of title, memo and customer name on SQLite
@@ -11,6 +11,7 @@
 // it for a file that has none.
 //
 //   tqen_bench_search [data file]
+#include "bench/support/Timing.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 
@@ -31,17 +32,8 @@ using namespace tqen;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMs(const std::function<void()> &f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using bench::median;
+using bench::timeMs;
 
 // The reference: SQLite's own LIKE over the three fields, newest first, the
 // same number of rows read.

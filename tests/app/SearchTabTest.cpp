@@ -45,14 +45,7 @@ protected:
     }
     // Drops the index, as in a file written before it existed.
     void dropIndex() {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "DROP TRIGGER 営業日報_検索_追加; DROP TRIGGER 営業日報_検索_更新; DROP TRIGGER 営業日報_検索_削除;"
-                               "DROP TABLE 営業日報_検索; DROP TABLE 営業日報_検索本文;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
+        ASSERT_TRUE(dao::dropSearchIndex(data()).ok());
         ASSERT_FALSE(dao::hasSearchIndex(data()));
     }
 };
