@@ -122,3 +122,29 @@ TEST_F(SearchTab, AnOlderDataFileGetsItsIndexAtStartAndAfterARestore) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another program (here a bare SQLite connection, without any function of
+// ours) writes reports while the program runs: its statements run, and the
+// next search shows what it wrote.
+TEST_F(SearchTab, ReportsWrittenByAnotherProgramAreFoundByTheNextSearch) {
+    addReports();
+    load();
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QString());
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QString());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &db), SQLITE_OK);
+    char *err = nullptr;
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) VALUES ('2024-06-01', '外部商会', '鈴木', '打合せ', 'ｶﾞｲﾄﾞﾗｲﾝ改訂');"
+                           "UPDATE 営業日報 SET メモ = '説明済み' WHERE 日付 = '2024-03-01';",
+                           nullptr, nullptr, &err),
+              SQLITE_OK)
+        << (err ? err : "");
+    sqlite3_close(db);
+    search(QStringLiteral("ガイドライン"));
+    EXPECT_EQ(column(1), (QStringList{QStringLiteral("外部商会"), QStringLiteral("山田商店")}));
+}
+
+}  // namespace
