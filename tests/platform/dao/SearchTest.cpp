@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -342,6 +344,27 @@ TEST_F(Search, WritesByOtherProgramsRunAndAreFoundByTheNextSearch) {
         expectConsistent(path, step.sql);
     }
     sqlite3_close(raw);
+}
+
+// The sqlite3 command-line tool writes the file: it knows nothing of this
+// program, yet every statement runs and the next search sees its writes.
+TEST_F(Search, TheSqliteToolCanWriteTheFile) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (tool.isEmpty()) GTEST_SKIP() << "no sqlite3 tool";
+    const QString path = delivered();
+    fill(path);
+    QProcess p;
+    p.start(tool, {QStringLiteral("-bail"), path});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write("INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) VALUES ('2024-07-01', '南商店', '山田', 'ﾃｽﾄ訪問', NULL);\n"
+            "UPDATE 営業日報 SET タイトル = 'テスト再訪' WHERE 日付 = '2024-02-05';\n"
+            "DELETE FROM 営業日報 WHERE 日付 = '2024-03-01';\n");
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished());
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(days(path, QStringLiteral("てすと")), (QStringList{QStringLiteral("2024/07/01"), QStringLiteral("2024/02/05")}));
+    EXPECT_EQ(days(path, QStringLiteral("おわび")), QStringList());
+    expectConsistent(path, "written by the sqlite3 tool");
 }
 
 // A backup's copy leaves the index out and is smaller; the file works as an
