@@ -150,17 +150,14 @@ void TqenMain::cmd検索_Click() {
         request.customer = cmb顧客名->Text();
         request.staff = cmb担当->Text();
     }
+    // A file from before the index (a restored or chosen older file) gets
+    // it now, and reports imported by another program are indexed, with the
+    // progress panel when that takes long. Without the index the search is
+    // right but slow.
+    searchIndexError_ = PrepareSearchIndex();
     dao::SearchResult result;
     showProgress(Msg検索中);
-    Error error = dao::searchReports(G().DataDbPath, request, &result);
-    // A file from before the index (a restored or chosen older file) gets
-    // it now; the search without it is right but slow.
-    if (error.ok() && result.method == dao::SearchMethod::Unindexed) {
-        hideProgress(Msg検索中);
-        searchIndexError_ = PrepareSearchIndex();
-        if (searchIndexError_.ok()) error = dao::searchReports(G().DataDbPath, request, &result);
-        showProgress(Msg検索中);
-    }
+    const Error error = dao::searchReports(G().DataDbPath, request, &result);
     const QString term = text::fold(typed);
     const QString format = DayFormatFor(G().Env.年号);
     for (const dao::SearchHit &hit : std::as_const(result.hits)) {
@@ -178,8 +175,10 @@ void TqenMain::cmd検索_Click() {
     QString count = result.hits.isEmpty() ? QStringLiteral("見つかりません")
                                           : QStringLiteral("%1 件").arg(result.hits.size());
     if (result.more) count = QStringLiteral("新しい順に %1 件（ほかにもあります）").arg(result.hits.size());
+    // Why the index could not be made is told where the note is.
     if (result.method == dao::SearchMethod::Unindexed)
         count += QStringLiteral("　※検索用の索引を作れなかったため、時間がかかります。");
+    lbl件数->setToolTip(result.method == dao::SearchMethod::Unindexed ? searchIndexError_.message() : QString());
     lbl件数->setText(count);
     lst検索結果->setAccessibleDescription(count);
     if (!error.ok()) {

@@ -184,8 +184,15 @@ bool makeIndex(Step &s, const std::function<void(qlonglong, qlonglong)> &progres
 // Indexes the waiting reports in one transaction: what the index holds for
 // each is taken out, and what the report holds now (if it is still there)
 // put in.
-bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglong)> &progress = {}) {
+// A search that may not take long (mayRebuild false) leaves a mass import
+// waiting and fails.
+bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglong)> &progress, bool mayRebuild) {
     if (s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(kQueue)) == 0) return s.error.isEmpty();
+    const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
+    if (queued > kMostWaiting && !mayRebuild) {
+        s.error = QStringLiteral("%1 reports wait to be indexed").arg(queued);
+        return false;
+    }
     if (!db.beginTrans()) {
         s.error = db.error();
         return false;
@@ -196,7 +203,6 @@ bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglon
     };
     // After a mass import by another program the index is made anew: that
     // is quicker than taking the entries out and putting them back one by one.
-    const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
     if (queued > kMostWaiting) {
         if (!makeIndex(s, progress)) return failed();
         if (!db.commitTrans()) {
@@ -289,7 +295,7 @@ Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong
     if (!c) return failure(text, db);
     Step s{c, {}};
     if (!indexPresent(s)) return {};
-    if (!catchUp(db, s, progress)) return Error(Error::Code::DatabaseFailed, text, s.error);
+    if (!catchUp(db, s, progress, true)) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
@@ -389,8 +395,9 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     }
 
     // When the waiting reports cannot be indexed now (a read-only file,
-    // another program writing), they are proposed as they are.
-    const bool caughtUp = catchUp(db, s);
+    // another program writing, a mass import left for catchUpSearchIndex),
+    // they are proposed as they are.
+    const bool caughtUp = catchUp(db, s, {}, false);
     s.error.clear();
     const bool trigram = text::codePoints(term) >= 3;
     result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;

@@ -367,6 +367,33 @@ TEST_F(Search, TheSqliteToolCanWriteTheFile) {
     expectConsistent(path, "written by the sqlite3 tool");
 }
 
+// A mass import by another program: the search stays right without
+// indexing it, and the catch-up makes the index anew, telling its progress.
+TEST_F(Search, AMassImportIsSearchedAsItIsThenIndexedAnew) {
+    const QString path = delivered();
+    fill(path);
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
+                           "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
+                           "SELECT date('2010-01-01', '+' || (i % 3000) || ' days'), '輸入' || (i % 7), '山田', '取込' || i, "
+                           "CASE WHEN i = 4321 THEN 'ｶﾀﾛｸﾞ再送' END FROM n",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    SearchMethod method;
+    EXPECT_EQ(days(path, QStringLiteral("カタログ"), &method), (QStringList{QStringLiteral("2024/02/05"), QStringLiteral("2013/08/14")}));
+    EXPECT_EQ(method, SearchMethod::Trigram);
+    EXPECT_EQ(days(path, QStringLiteral("取込4321")).size(), 1);
+    QList<qlonglong> seen;
+    ASSERT_TRUE(catchUpSearchIndex(path, [&](qlonglong done, qlonglong total) { seen << done << total; }).ok());
+    EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qlonglong>{6004, 6004}));
+    expectConsistent(path, "mass import");
+    EXPECT_EQ(days(path, QStringLiteral("カタログ")).size(), 2);
+}
+
 // A backup's copy leaves the index out and is smaller; the file works as an
 // older one, and the index made again is the same as before.
 TEST_F(Search, TheIndexCanBeLeftOutOfACopyAndMadeAgain) {
