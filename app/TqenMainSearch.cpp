@@ -163,7 +163,7 @@ void TqenMain::cmd検索_Click() {
     for (const dao::SearchHit &hit : std::as_const(result.hits)) {
         QString place;
         for (const QString *field : {&hit.title, &hit.memo, &hit.customer}) {
-            place = text::context(*field, term, 6, 30);
+            place = text::context(*field, term, 5, 24);
             if (!place.isEmpty()) break;
         }
         auto *item = new QTreeWidgetItem(lst検索結果, {FormatDate(hit.day, format), hit.customer, hit.staff, hit.title, place});
@@ -171,7 +171,11 @@ void TqenMain::cmd検索_Click() {
         item->setToolTip(PlaceColumn, place);
     }
     hideProgress(Msg検索中);
-    for (int c = DayColumn; c < PlaceColumn; ++c) lst検索結果->resizeColumnToContents(c);
+    // Long customer names and titles leave room for the place of the match.
+    for (int c = DayColumn; c < PlaceColumn; ++c) {
+        lst検索結果->resizeColumnToContents(c);
+        if (c != DayColumn) lst検索結果->setColumnWidth(c, std::min(lst検索結果->columnWidth(c), 150));
+    }
     QString count = result.hits.isEmpty() ? QStringLiteral("見つかりません")
                                           : QStringLiteral("%1 件").arg(result.hits.size());
     if (result.more) count = QStringLiteral("新しい順に %1 件（ほかにもあります）").arg(result.hits.size());

@@ -60,7 +60,7 @@ TEST_F(SearchTab, ATermFindsReportsNewestFirstAndEnterOpensOne) {
     EXPECT_EQ(column(1), (QStringList{QStringLiteral("青木工業"), QStringLiteral("山田商店")}));
     EXPECT_EQ(column(2), (QStringList{QStringLiteral("鈴木"), QStringLiteral("佐藤")}));
     EXPECT_EQ(column(3), (QStringList{QStringLiteral("クレーム対応"), QStringLiteral("見積の打合せ")}));
-    EXPECT_EQ(column(4)[0], QStringLiteral("…れのおわび。【がいどらいん】を説明した"));
+    EXPECT_EQ(column(4)[0], QStringLiteral("…のおわび。【がいどらいん】を説明した"));
     EXPECT_TRUE(column(0)[0].contains(QStringLiteral("03月01日")) || column(0)[0].contains(QStringLiteral("3月1日")))
         << column(0)[0].toStdString();
     EXPECT_TRUE(child<QLabel>(main.get(), "lbl件数")->text().contains(QStringLiteral("2 件")));
