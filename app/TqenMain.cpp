@@ -86,6 +86,7 @@ void TqenMain::buildForm() {
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
     SSTab1->setCurrentIndex(1);
     buildEntryTab(entryTab);
+    buildSearchTab(new QWidget);
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(6);
@@ -229,6 +230,9 @@ void TqenMain::Form_Load() {
     }
     G().HintDbPath = G().DataDbPath;
     checkDataDatabase();
+    // A file the program cannot write keeps no index: its search folds every
+    // report as it reads it, and the search tab says so.
+    searchIndexError_ = PrepareSearchIndex();
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {

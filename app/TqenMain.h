@@ -17,7 +17,11 @@
 #include <QVariant>
 
 class QBoxLayout;
+class QCheckBox;
 class QFrame;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -88,6 +92,15 @@ public:
     void Command5_Click();
     // Opens the maintenance form.
     void Command11_Click();
+
+    // The search tab: reports whose title, memo or customer name hold the
+    // typed text. PrepareSearchIndex makes the data file's search index when
+    // it has none (with the progress panel) and indexes the reports other
+    // programs wrote since.
+    void cmd検索_Click();
+    Error PrepareSearchIndex();
+    // Shows a found report in the entry tab.
+    void OpenSearchHit(QTreeWidgetItem *item);
 
     // Print conditions and the printed daily reports.
     void cmd印刷_Click();
@@ -174,6 +187,16 @@ private:
     QPushButton *Command11 = nullptr;
     QPushButton *cmdHint = nullptr;
     QPushButton *cmd閉じる = nullptr;
+    QLineEdit *txt検索 = nullptr;
+    QPushButton *cmd検索 = nullptr;
+    QCheckBox *chk絞り込み = nullptr;
+    QLabel *lbl絞り込み = nullptr;
+    QLabel *lbl検索結果 = nullptr;
+    QLabel *lbl件数 = nullptr;
+    QTreeWidget *lst検索結果 = nullptr;
+    void buildSearchTab(QWidget *tab);
+    Error searchIndexError_;  // why the data file has no search index, if it has none
+    void showSearchFilter();
 
     QWidget *dayGrid_ = nullptr;      // the weekday headings and day cells, one focusable unit
     QFrame *dayCursor_ = nullptr;     // the keyboard cursor's frame

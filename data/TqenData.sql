@@ -1,5 +1,6 @@
 -- The data database TqenData.mdb: reports, customers, the code table and the
--- hint texts. The program only reads and writes rows; it never creates tables.
+-- hint texts. The program only reads and writes rows; it creates no table but
+-- the search index, in a file from before it (see the end).
 --
 -- Declared types tell the engine how to read a field: DATE fields hold the
 -- text "yyyy-mm-dd" (so comparison and ordering go by calendar day) and read
@@ -56,3 +57,28 @@ CREATE INDEX TqHint_フォーム部品 ON TqHint (FormName, CtlName);
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30)
 INSERT INTO コードマスタ (kcode, code, sname, cnt)
 SELECT '担当', printf('%02d', i), NULL, i FROM n;
+
+-- Full-text search of the reports' title, memo and customer name, all of it
+-- derived from 営業日報 (a backup leaves it out; the program makes it again).
+-- Each report's text, folded (full / half width, hiragana / katakana and
+-- letter case made one), is indexed under the report's rowid twice: by
+-- trigrams in 営業日報_検索 for terms of three characters or more, and by
+-- every character and pair of characters in 営業日報_検索字 for shorter ones.
+-- Both keep rowids only. The triggers are plain SQL: they only note each
+-- written report in 営業日報_検索待ち, with the text the index still holds
+-- for it, and the program indexes the noted reports before it searches.
+CREATE VIRTUAL TABLE 営業日報_検索 USING fts5(本文, content='', detail=none, columnsize=0, tokenize='trigram case_sensitive 1');
+CREATE VIRTUAL TABLE 営業日報_検索字 USING fts5(字, content='', detail=none, columnsize=0, tokenize='ascii');
+CREATE TABLE 営業日報_検索待ち (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, タイトル TEXT, メモ TEXT, 顧客名 TEXT);
+CREATE TRIGGER 営業日報_検索_追加 AFTER INSERT ON 営業日報 BEGIN
+  INSERT OR IGNORE INTO 営業日報_検索待ち (id, 索引済) VALUES (new.rowid, 0);
+END;
+CREATE TRIGGER 営業日報_検索_更新 AFTER UPDATE ON 営業日報
+WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ OR old.顧客名 IS NOT new.顧客名
+BEGIN
+  INSERT OR IGNORE INTO 営業日報_検索待ち (id, 索引済, タイトル, メモ, 顧客名) VALUES (old.rowid, 1, old.タイトル, old.メモ, old.顧客名);
+  INSERT OR IGNORE INTO 営業日報_検索待ち (id, 索引済) VALUES (new.rowid, 0);
+END;
+CREATE TRIGGER 営業日報_検索_削除 AFTER DELETE ON 営業日報 BEGIN
+  INSERT OR IGNORE INTO 営業日報_検索待ち (id, 索引済, タイトル, メモ, 顧客名) VALUES (old.rowid, 1, old.タイトル, old.メモ, old.顧客名);
+END;

@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Search.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Form.h"
@@ -10,6 +11,7 @@
 #include "platform/unlha/Unlha.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
 
@@ -133,8 +135,22 @@ bool FddBackup::CreateLzhFile(const QString &workFolder, const QString &dataFile
 
 Error FddBackup::FDDBuckUp() {
     const QString folder = G().DataFolder;
-    if (!CreateLzhFile(folder, kDataFile, kArchive)) return Error(Error::Code::ArchiveFailed, QString());
     const QString archive = folder + kArchive;
+    // The archive is made from a consistent copy of the data file without
+    // the search index, which the restored file makes again from the
+    // reports: the index costs no disks. The copy lies outside the data
+    // folder, so the archive stores it under its bare name. A file the
+    // engine cannot copy is archived as it is.
+    QTemporaryDir stage;
+    const QString staged = stage.path() + u'/';
+    if (stage.isValid() && dao::backupTo(files::resolveCase(folder + kDataFile), staged + kDataFile).ok()) {
+        dao::dropSearchIndex(staged + kDataFile);
+        if (!CreateLzhFile(staged, kDataFile, kArchive)) return Error(Error::Code::ArchiveFailed, QString());
+        if (const QString e = files::copyFile(staged + kArchive, archive); !e.isEmpty())
+            return report(fileError(QStringLiteral("書庫ファイルを作れませんでした。"), e));
+    } else if (!CreateLzhFile(folder, kDataFile, kArchive)) {
+        return Error(Error::Code::ArchiveFailed, QString());
+    }
     const qint64 size = files::fileSize(archive);
     if (size < 0) return report(fileError(QStringLiteral("書庫ファイルを読めません。"), archive));
     const int n = std::max(1, disksFor(size));

@@ -31,9 +31,11 @@ public:
     // snapshot); an error stops the restore.
     std::function<Error()> beforeReplace;
 
-    // Backs up DataFolder + "Tqendata.mdb". Ok when every disk was written.
+    // Backs up DataFolder + "Tqendata.mdb" (a consistent copy, without the
+    // search index). Ok when every disk was written.
     Error FDDBuckUp();
-    // Packs workFolder + dataFile into workFolder + archive; true on success.
+    // Packs workFolder + dataFile into workFolder + archive (stored under its
+    // path in the data folder, or its bare name outside it); true on success.
     // Shows the archiver's report or its error.
     bool CreateLzhFile(const QString &workFolder, const QString &dataFile, const QString &archive);
     // Restores DataFolder + "Tqendata.mdb" from the disks.

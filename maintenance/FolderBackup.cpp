@@ -4,6 +4,7 @@
 #include "maintenance/FddBackup.h"
 #include "maintenance/Snapshots.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Search.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
@@ -66,6 +67,10 @@ Error FolderBackup::backup(const QString &dataFile, const QString &folder, int k
     if (!stage.isValid()) return failed(notSaved, stage.errorString());
     const QString staged = stage.filePath(kMember);
     if (Error e = dao::backupTo(dataFile, staged); !e.ok()) return failed(notSaved, e.detail());
+    // The search index is made from the reports alone, and again when the
+    // restored file is first opened: the archive leaves it out. Should that
+    // fail, the copy is archived whole.
+    dao::dropSearchIndex(staged);
 
     const QString archive = withSlash(folder) + archiveName(now);
     const bool existed = files::fileExists(archive);

@@ -50,6 +50,9 @@ struct Connection {
     QString lastError() const;
 };
 
+// The connection of an open database; null for a failed or closed one.
+Connection *connectionOf(const Database &db);
+
 // Reads column col of the statement's current row as the engine's value.
 QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind);
 // Binds a value for a column of the given kind; false and error on a value

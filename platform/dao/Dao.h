@@ -37,6 +37,7 @@
 namespace tqen::dao {
 
 class Database;
+struct Connection;
 
 class Recordset {
 public:
@@ -134,6 +135,7 @@ public:
     struct Impl;
 
 private:
+    friend Connection *connectionOf(const Database &db);
     std::unique_ptr<Impl> d;
 };
 

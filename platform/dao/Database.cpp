@@ -185,6 +185,8 @@ Database Database::open(const QString &path) {
     return db;
 }
 
+Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
+
 bool Database::isOpen() const { return d && d->ok(); }
 QString Database::error() const { return d ? d->error : QStringLiteral("The database was moved from."); }
 QString Database::path() const { return d ? d->path : QString(); }

@@ -1,6 +1,7 @@
 // The floppy set: backup over several disks, restore, and every way a disk
 // can be wrong, missing, full or taken away half-way.
 #include "maintenance/FddBackup.h"
+#include "platform/dao/Search.h"
 #include "platform/unlha/Unlha.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 
@@ -54,9 +55,14 @@ protected:
     }
 };
 
-TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheFileByteForByte) {
+TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     addRandomReports(data(), 3000, QStringLiteral("new"), 1);
-    const QByteArray backedUp = bytes(data());
+    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
+    // The set holds a consistent copy of the file without its search index.
+    const QString copy = tmp.filePath(QStringLiteral("expected.mdb"));
+    ASSERT_TRUE(dao::backupTo(data(), copy).ok());
+    ASSERT_TRUE(dao::dropSearchIndex(copy).ok());
+    const QByteArray backedUp = bytes(copy);
     const QStringList disks = {disk("1"), disk("2"), disk("3")};
     writeBytes(disks[1] + QStringLiteral("/old file.txt"), "left from last year");
     operatorWithDisks(disks);
@@ -82,6 +88,8 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheFileByteForByte) {
     EXPECT_TRUE(op.showed(QStringLiteral("3/ 3枚目のフロッピーディスクをセットしてください。")));
     EXPECT_EQ(op.shown.last().prompt, kRead);
     EXPECT_TRUE(bytes(data()) == backedUp);
+    EXPECT_FALSE(dao::hasSearchIndex(data()));
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 3000);
     EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqedata.lzh")));
 }
 

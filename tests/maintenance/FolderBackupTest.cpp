@@ -5,6 +5,7 @@
 #include "maintenance/FolderBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "maintenance/Snapshots.h"
+#include "platform/dao/Search.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/TextBox.h"
 #include "platform/unlha/Unlha.h"
@@ -113,6 +114,39 @@ TEST_F(FolderBackupTest, ArchiveIsNamedByTimeHoldsTheDataAndOnlyTheNewestStay) {
     const auto r = unlha::runUnlha((QStringLiteral("x \"") + written + QStringLiteral("\" \"") + out + u'"').toStdString());
     ASSERT_EQ(r.code, 0) << r.report;
     EXPECT_EQ(count(out + QStringLiteral("Tqendata.mdb"), QStringLiteral("顧客マスタ")), 1);
+}
+
+// The search index is derived from the reports: the archive leaves it out,
+// so it is as large as one of a file without the index, and the restored
+// file gets it back, finding what the original found.
+TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMakesItAgain) {
+    addRandomReports(data(), 200, QStringLiteral("見積の打合せ"), 3);
+    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
+    dao::SearchResult before;
+    ASSERT_TRUE(dao::searchReports(data(), dao::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &before).ok());
+    ASSERT_EQ(before.hits.size(), 200);
+
+    QString withIndex;
+    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &withIndex).ok());
+    const QString bare = tmp.filePath(QStringLiteral("bare.mdb"));
+    ASSERT_TRUE(dao::backupTo(data(), bare).ok());
+    ASSERT_TRUE(dao::dropSearchIndex(bare).ok());
+    const QString bareFolder = tmp.filePath(QStringLiteral("bare"));
+    QDir().mkpath(bareFolder);
+    QString withoutIndex;
+    ASSERT_TRUE(FolderBackup::backup(bare, bareFolder, 10, kNoon, &withoutIndex).ok());
+    // The same within a few bytes of the files' headers (the index of these
+    // memos would add hundreds of kilobytes).
+    EXPECT_LT(QFileInfo(withIndex).size(), QFileInfo(withoutIndex).size() + 256);
+
+    ASSERT_TRUE(FolderBackup::restore(withIndex, nullptr).ok());
+    EXPECT_FALSE(dao::hasSearchIndex(data()));
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 200);
+    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
+    dao::SearchResult after;
+    ASSERT_TRUE(dao::searchReports(data(), dao::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &after).ok());
+    EXPECT_EQ(after.method, dao::SearchMethod::Trigram);
+    EXPECT_EQ(after.hits.size(), 200);
 }
 
 TEST_F(FolderBackupTest, AMissingFolderOrDataFileFailsAndWritesNothing) {

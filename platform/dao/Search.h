@@ -1,0 +1,89 @@
+#pragma once
+// Full-text search of the daily reports: the title, the memo and the
+// customer name, blind to kana width, hiragana / katakana and letter case.
+// Every search statement of the program lives behind these functions
+// (platform/dao/Search.cpp); forms only call them.
+//
+// The data file holds the index beside 営業日報, all derived from it:
+//   営業日報_検索      an FTS5 trigram index (contentless, rowids only) of
+//                     each report's folded text: title, memo and customer,
+//                     a line each;
+//   営業日報_検索字    an FTS5 index (contentless, rowids only) of every
+//                     character and pair of characters of that text, for
+//                     terms too short for trigrams;
+//   営業日報_検索待ち  the reports written since they were last indexed, with
+//                     the text the index still holds for them;
+//   three triggers on 営業日報 that put every inserted, updated or deleted
+//   report into 営業日報_検索待ち. They are plain SQL, so any program that
+//   writes the file (the sqlite3 tool, an older version of this program)
+//   keeps working and leaves the index no more than "behind".
+// Before each search, and when the program opens the file, the waiting
+// reports are folded and indexed (catchUpSearchIndex). The index only
+// proposes rows: each is checked against its folded text before it is
+// shown, so the index never yields a wrong hit, and the waiting reports are
+// checked too when the catch-up cannot write.
+//
+// A file without the index is searched by folding every report as it is
+// read (slow but right) until buildSearchIndex gives it one.
+#include "platform/error/Error.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace tqen::dao {
+
+struct SearchHit {
+    qlonglong row = 0;  // the report's rowid
+    QDate day;
+    QString customer;
+    QString staff;
+    QString title;
+    QString memo;
+};
+
+struct SearchRequest {
+    QString text;      // as typed; folded here
+    QString customer;  // only this customer's reports when not empty
+    QString staff;     // only this staff member's reports when not empty
+    int limit = 500;   // newest first, at most this many
+};
+
+enum class SearchMethod { Nothing, Trigram, Grams, Unindexed };
+
+struct SearchResult {
+    QList<SearchHit> hits;
+    bool more = false;  // more reports match than the limit
+    SearchMethod method = SearchMethod::Nothing;
+};
+
+// True when the file holds the whole index (its tables and triggers).
+bool hasSearchIndex(const QString &path);
+
+// Makes the index anew (dropping whatever part of it is there) in one
+// transaction. progress(done, total) is called as reports are folded.
+Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
+
+// Indexes the reports written since the last catch-up (by this program or
+// any other). Does nothing on a file without the index. After a mass import
+// (thousands of waiting reports) the index is made anew; progress(done,
+// total) is then called as reports are folded.
+Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
+
+// Removes the index (tables and triggers) and compacts the file: for a copy
+// that is to be archived, since the index can always be made again from the
+// reports.
+Error dropSearchIndex(const QString &path);
+
+// The reports whose title, memo or customer name holds the text, newest
+// first. The text is searched as plain text: quotes, * and words such as
+// NEAR or AND mean nothing special. A blank text finds nothing.
+Error searchReports(const QString &path, const SearchRequest &request, SearchResult *result);
+
+// The statements that make the index, in order, as the delivered data file
+// holds them.
+QStringList searchIndexSchema();
+
+}  // namespace tqen::dao

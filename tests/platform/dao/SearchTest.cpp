@@ -1,0 +1,457 @@
+// Search of the reports over three kinds of file: the delivered file (index
+// made by its schema), a file from before the index once the index is built,
+// and such a file searched without it. The index must stay right after
+// every kind of write.
+#include "platform/dao/Search.h"
+#include "platform/text/Fold.h"
+#include "tests/platform/dao/DaoTestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <functional>
+
+namespace tqen::dao::test {
+namespace {
+
+struct Report {
+    const char *day;
+    const char16_t *customer, *staff, *title, *memo;
+};
+const Report kReports[] = {
+    {"2024/01/10", u"株式会社ガイド商事", u"山田", u"見積の打合せ", u"ＰＣ１０台の見積を提出。ｶﾞｲﾄﾞﾗｲﾝに沿って再提出予定"},
+    {"2024/02/05", u"北海産業", u"佐藤", u"定例訪問", u"新製品のカタログを渡した。\"NEAR\" AND 割引 -10% ^特価* の件"},
+    {"2024/03/01", u"北海産業", u"山田", u"クレーム対応", u"納期遅れのおわび。がいどらいんを説明"},
+    {"2023/12/25", u"東京建設", u"鈴木", nullptr, u"年末のあいさつ"},
+};
+
+class Search : public Files {
+protected:
+    void fill(const QString &path) {
+        Database db = Database::open(path);
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        for (const Report &r : kReports) {
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QString::fromLatin1(r.day));
+            rs.setField(QStringLiteral("顧客名"), QString::fromUtf16(r.customer));
+            rs.setField(QStringLiteral("担当"), QString::fromUtf16(r.staff));
+            if (r.title) rs.setField(QStringLiteral("タイトル"), QString::fromUtf16(r.title));
+            rs.setField(QStringLiteral("メモ"), QString::fromUtf16(r.memo));
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+    }
+    // A copy of the delivered data file.
+    QString delivered(const QString &name = QStringLiteral("delivered.mdb")) {
+        const QString src = qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb");
+        const QString dst = dir.filePath(name);
+        EXPECT_TRUE(QFile::copy(src, dst)) << src.toStdString();
+        QFile(dst).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        return dst;
+    }
+    static QStringList days(const QString &path, const SearchRequest &request, SearchMethod *method = nullptr) {
+        SearchResult result;
+        const Error e = searchReports(path, request, &result);
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " / " << e.detail().toStdString();
+        if (method) *method = result.method;
+        QStringList out;
+        for (const SearchHit &h : result.hits) out << h.day.toString(QStringLiteral("yyyy/MM/dd"));
+        return out;
+    }
+    static QStringList days(const QString &path, const QString &term, SearchMethod *method = nullptr) {
+        return days(path, SearchRequest{term, {}, {}, 500}, method);
+    }
+    // What a search must find: every report whose folded title, memo or
+    // customer holds the folded term, newest first.
+    static QStringList expected(const QString &path, const QString &term) {
+        Database db = Database::open(path);
+        QStringList out;
+        const QString t = text::fold(term.trimmed());
+        Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報 order by 日付 desc"));
+        for (; !rs.eof(); rs.moveNext()) {
+            for (const char *f : {"タイトル", "メモ", "顧客名"}) {
+                if (!t.isEmpty() && text::fold(rs.field(QString::fromUtf8(f)).toString()).contains(t)) {
+                    out << rs.field(QStringLiteral("日付")).toDate().toString(QStringLiteral("yyyy/MM/dd"));
+                    break;
+                }
+            }
+        }
+        return out;
+    }
+    // The rowids the index itself proposes for a term of one to three
+    // characters (what a search checks before it shows them).
+    static QSet<qlonglong> proposed(const QString &path, const QString &foldedTerm) {
+        sqlite3 *raw = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        QString word;
+        for (const uint c : foldedTerm.toUcs4()) word += u'u' + QString::number(c, 16);
+        const QByteArray sql = foldedTerm.size() >= 3
+                                   ? "SELECT rowid FROM 営業日報_検索 WHERE 営業日報_検索 MATCH ?"
+                                   : "SELECT rowid FROM 営業日報_検索字 WHERE 営業日報_検索字 MATCH ?";
+        const QByteArray match = (u'"' + (foldedTerm.size() >= 3 ? foldedTerm : word) + u'"').toUtf8();
+        sqlite3_stmt *st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(raw, sql.constData(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+        sqlite3_bind_text(st, 1, match.constData(), int(match.size()), SQLITE_TRANSIENT);
+        QSet<qlonglong> out;
+        while (sqlite3_step(st) == SQLITE_ROW) out.insert(sqlite3_column_int64(st, 0));
+        sqlite3_finalize(st);
+        sqlite3_close(raw);
+        return out;
+    }
+    // The rowids of the reports whose folded fields hold the folded term.
+    static QSet<qlonglong> holding(const QString &path, const QString &foldedTerm) {
+        Database db = Database::open(path);
+        QSet<qlonglong> out;
+        Recordset rs = db.openRecordset(QStringLiteral("select rowid as r, タイトル, メモ, 顧客名 from 営業日報"));
+        for (; !rs.eof(); rs.moveNext()) {
+            for (const char *f : {"タイトル", "メモ", "顧客名"})
+                if (text::fold(rs.field(QString::fromUtf8(f)).toString()).contains(foldedTerm))
+                    out.insert(rs.field(QStringLiteral("r")).toLongLong());
+        }
+        return out;
+    }
+    // After the catch-up the index agrees with the reports exactly: FTS5's
+    // own check passes, nothing waits, the index proposes precisely the
+    // reports holding a term (no stale entry, none missing), and searches
+    // find what a scan of the reports finds.
+    void expectConsistent(const QString &path, const char *after) {
+        SCOPED_TRACE(after);
+        EXPECT_TRUE(hasSearchIndex(path));
+        const Error e = catchUpSearchIndex(path);
+        ASSERT_TRUE(e.ok()) << e.detail().toStdString();
+        sqlite3 *raw = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        for (const char *sql : {"INSERT INTO 営業日報_検索 (営業日報_検索) VALUES ('integrity-check')",
+                                "INSERT INTO 営業日報_検索字 (営業日報_検索字) VALUES ('integrity-check')"}) {
+            char *err = nullptr;
+            EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+            sqlite3_free(err);
+        }
+        sqlite3_close(raw);
+        Database db = Database::open(path);
+        EXPECT_EQ(column(db, QStringLiteral("select count(*) as n from 営業日報_検索待ち"), QStringLiteral("n")),
+                  QStringList{QStringLiteral("0")});
+        db.close();
+        for (const char16_t *term : {u"見積", u"ガイド", u"がいどらいん", u"北", u"新しい", u"ﾒﾓ", u"追加分", u"外から"}) {
+            const QString t = QString::fromUtf16(term);
+            EXPECT_EQ(days(path, t), expected(path, t)) << t.toStdString();
+        }
+        for (const char16_t *term : {u"見", u"見積", u"ガイド", u"北海", u"メモ", u"追加分", u"新しい", u"外から"}) {
+            const QString t = text::fold(QString::fromUtf16(term));
+            EXPECT_EQ(proposed(path, t), holding(path, t)) << t.toStdString();
+        }
+    }
+};
+
+TEST_F(Search, TermsOfEveryLengthWidthAndKindFindTheirReports) {
+    const QString withSchema = delivered();
+    fill(withSchema);
+    const QString built = dataDb();
+    fill(built);
+    ASSERT_FALSE(hasSearchIndex(built));
+    const QString older = makeDb(QStringLiteral("older.mdb"), kDataSchema);
+    fill(older);
+    ASSERT_TRUE(buildSearchIndex(built).ok());
+
+    const QString d1 = QStringLiteral("2024/01/10"), d2 = QStringLiteral("2024/02/05"), d3 = QStringLiteral("2024/03/01"),
+                  d4 = QStringLiteral("2023/12/25");
+    const struct Case {
+        const char16_t *term;
+        QStringList days;
+    } cases[] = {
+        {u"見", {d1}},                          // one character
+        {u"鯨", {}},
+        {u"年末", {d4}},                         // two
+        {u"特価", {d2}},
+        {u"ガイド", {d3, d1}},                   // three: hiragana memo, half-width memo, customer
+        {u"ｶﾀﾛｸﾞ", {d2}},                       // half-width term, full-width text
+        {u"がいどらいん", {d3, d1}},
+        {u"pc10", {d1}},                         // full-width text, ASCII term
+        {u"ＰＣ１０台の見積を提", {d1}},        // ten
+        {u"ＰＣ１０台の見積を出", {}},
+        {u"北海", {d3, d2}},                     // customer name
+        {u"　見積　", {d1}},                     // blanks around are dropped
+        {u"\"NEAR\"", {d2}},                     // FTS5 syntax is plain text
+        {u"NEAR", {d2}},
+        {u"AND", {d2}},
+        {u"and 割引", {d2}},
+        {u"-10%", {d2}},
+        {u"^特価*", {d2}},
+        {u"\"", {d2}},
+        {u"*", {d2}},
+        {u"%", {d2}},                            // no wildcard
+        {u"_", {}},
+        {u"NEAR(見積 提出, 2)", {}},
+        {u"見積 OR 年末", {}},
+        {u"'", {}},
+        {u"", {}},
+    };
+    for (const QString &path : {withSchema, built, older}) {
+        for (const Case &c : cases) {
+            const QString term = QString::fromUtf16(c.term);
+            SearchMethod method = SearchMethod::Nothing;
+            EXPECT_EQ(days(path, term, &method), c.days) << term.toStdString() << " in " << path.toStdString();
+            if (path == older) {
+                if (!term.trimmed().isEmpty()) EXPECT_EQ(method, SearchMethod::Unindexed) << term.toStdString();
+            } else if (!term.trimmed().isEmpty()) {
+                EXPECT_EQ(method, text::codePoints(text::fold(term.trimmed())) >= 3 ? SearchMethod::Trigram
+                                                                                      : SearchMethod::Grams)
+                    << term.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(Search, FiltersAndTheLimitApplyNewestFirst) {
+    const QString path = delivered();
+    fill(path);
+    for (const char16_t *term : {u"の", u"のカタログ", u"のおわび"}) {  // scan and index alike
+        const QString t = QString::fromUtf16(term);
+        const QStringList all = days(path, t);
+        const QStringList hokkai = days(path, SearchRequest{t, QStringLiteral("北海産業"), {}, 500});
+        const QStringList yamada = days(path, SearchRequest{t, QStringLiteral("北海産業"), QStringLiteral("山田"), 500});
+        for (const QString &d : hokkai) EXPECT_TRUE(all.contains(d));
+        for (const QString &d : yamada) EXPECT_TRUE(hokkai.contains(d));
+        EXPECT_FALSE(yamada.contains(QStringLiteral("2024/02/05"))) << t.toStdString();
+    }
+    EXPECT_EQ(days(path, SearchRequest{QStringLiteral("の"), QStringLiteral("北海産業"), {}, 500}),
+              (QStringList{QStringLiteral("2024/03/01"), QStringLiteral("2024/02/05")}));
+    SearchResult result;
+    ASSERT_TRUE(searchReports(path, SearchRequest{QStringLiteral("の"), {}, {}, 2}, &result).ok());
+    ASSERT_EQ(result.hits.size(), 2);
+    EXPECT_TRUE(result.more);
+    EXPECT_EQ(result.hits[0].day, QDate(2024, 3, 1));
+    EXPECT_EQ(result.hits[0].customer, QStringLiteral("北海産業"));
+    EXPECT_EQ(result.hits[0].staff, QStringLiteral("山田"));
+    EXPECT_EQ(result.hits[0].title, QStringLiteral("クレーム対応"));
+}
+
+TEST_F(Search, TheIndexFollowsEveryKindOfWrite) {
+    for (const bool older : {false, true}) {
+        SCOPED_TRACE(older ? "built on an older file" : "delivered file");
+        const QString path = older ? makeDb(QStringLiteral("older.mdb"), kDataSchema) : delivered();
+        fill(path);
+        if (older) ASSERT_TRUE(buildSearchIndex(path).ok());
+        expectConsistent(path, "filled");
+
+        Database db = Database::open(path);
+        {   // registration over an existing report, then a new one
+            Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = #2024/01/10#"));
+            rs.edit();
+            rs.setField(QStringLiteral("メモ"), QStringLiteral("新しいメモ、ガイドは不要"));
+            ASSERT_TRUE(rs.update());
+            rs.edit();
+            rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));  // no text changes
+            ASSERT_TRUE(rs.update());
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QDate(2024, 4, 1));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("ﾒﾓ商会"));
+            rs.setField(QStringLiteral("タイトル"), QStringLiteral("追加分"));
+            ASSERT_TRUE(rs.update());
+        }
+        expectConsistent(path, "registration");
+        ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set タイトル = '北の見積' where 担当 = '鈴木'")));
+        expectConsistent(path, "update statement");
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where 日付 = #2024/03/01#")));
+        expectConsistent(path, "deletion of one report");
+        ASSERT_TRUE(db.beginTrans());
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where 担当 = '佐藤'")));
+        db.rollback();
+        expectConsistent(path, "rolled back deletion");
+
+        // Reports copied in from another file, as a restore or copy does.
+        const QString other = makeDb(older ? QStringLiteral("other-old.mdb") : QStringLiteral("other.mdb"), kDataSchema);
+        fill(other);
+        ASSERT_TRUE(db.execute(QStringLiteral("insert into 営業日報 select * from 営業日報 in ") + sqlText(other)));
+        expectConsistent(path, "insert-select from another file");
+        // Into another file that has the index, through an attached name.
+        const QString target = delivered(older ? QStringLiteral("target-old.mdb") : QStringLiteral("target.mdb"));
+        ASSERT_TRUE(db.execute(QStringLiteral("insert into 営業日報 in ") + sqlText(target) +
+                               QStringLiteral(" select * from 営業日報")));
+        db.close();
+        expectConsistent(target, "insert-select into an attached file");
+
+        db = Database::open(path);
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報")));
+        db.close();
+        expectConsistent(path, "bulk deletion");
+        EXPECT_TRUE(days(path, QStringLiteral("見積")).isEmpty());
+    }
+}
+
+TEST_F(Search, RebuildingReplacesAnIndexThatWentWrong) {
+    const QString path = delivered();
+    fill(path);
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    // A tool dropped a trigger, then a row went unnoticed.
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TRIGGER 営業日報_検索_削除; DELETE FROM 営業日報 WHERE 担当 = '鈴木'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_FALSE(hasSearchIndex(path));
+    SearchMethod method;
+    EXPECT_EQ(days(path, QStringLiteral("年末"), &method), QStringList());  // still right, without the index
+    EXPECT_EQ(method, SearchMethod::Unindexed);
+    QList<qlonglong> seen;
+    ASSERT_TRUE(buildSearchIndex(path, [&](qlonglong done, qlonglong total) { seen << done << total; }).ok());
+    EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qlonglong>{3, 3}));
+    expectConsistent(path, "rebuilt");
+}
+
+// Programs without our folding (the sqlite3 tool, an older version of this
+// program, a copy tool) write the file through a bare connection: every
+// statement runs, and the next search sees exactly what they wrote.
+TEST_F(Search, WritesByOtherProgramsRunAndAreFoundByTheNextSearch) {
+    const QString path = delivered();
+    fill(path);
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const auto run = [&](const char *sql) {
+        char *err = nullptr;
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, &err), SQLITE_OK) << sql << ": " << (err ? err : "");
+        sqlite3_free(err);
+    };
+    // Each step: a foreign write, then what searches find.
+    const struct Step {
+        const char *sql;
+        const char16_t *term;
+        QStringList days;
+    } steps[] = {
+        {"INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) VALUES ('2024-05-01', '外から商事', '山田', 'ｿﾄｶﾗの見積', 'メモ')",
+         u"そとから", {QStringLiteral("2024/05/01")}},
+        // Written twice before anyone searches: the index still drops what it held.
+        {"UPDATE 営業日報 SET メモ = '見積は不要' WHERE 日付 = '2024-01-10'; "
+         "UPDATE 営業日報 SET メモ = 'なし', タイトル = '訪問' WHERE 日付 = '2024-01-10'",
+         u"見積", {QStringLiteral("2024/05/01")}},
+        {"UPDATE 営業日報 SET タイトル = '見積' WHERE 日付 = '2024-01-10'", u"見積",
+         {QStringLiteral("2024/05/01"), QStringLiteral("2024/01/10")}},
+        {"UPDATE 営業日報 SET メモ = 'なし' WHERE 日付 = '2024-01-10'", u"ｶﾞｲﾄﾞ", {QStringLiteral("2024/03/01"), QStringLiteral("2024/01/10")}},
+        // The last report deleted and a new one taking its rowid.
+        {"DELETE FROM 営業日報 WHERE 日付 = '2024-05-01'; "
+         "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) VALUES ('2024-06-01', '外から商事', '佐藤', '追加分', NULL)",
+         u"外から", {QStringLiteral("2024/06/01")}},
+        {"DELETE FROM 営業日報 WHERE 顧客名 = '北海産業'", u"北海", {}},
+        {"UPDATE 営業日報 SET rowid = rowid + 100", u"追加分", {QStringLiteral("2024/06/01")}},
+        {"DELETE FROM 営業日報", u"年末", {}},
+    };
+    for (const Step &step : steps) {
+        run(step.sql);
+        EXPECT_EQ(days(path, QString::fromUtf16(step.term)), step.days) << step.sql;
+        expectConsistent(path, step.sql);
+    }
+    sqlite3_close(raw);
+}
+
+// The sqlite3 command-line tool writes the file: it knows nothing of this
+// program, yet every statement runs and the next search sees its writes.
+TEST_F(Search, TheSqliteToolCanWriteTheFile) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (tool.isEmpty()) GTEST_SKIP() << "no sqlite3 tool";
+    const QString path = delivered();
+    fill(path);
+    QProcess p;
+    p.start(tool, {QStringLiteral("-bail"), path});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write("INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) VALUES ('2024-07-01', '南商店', '山田', 'ﾃｽﾄ訪問', NULL);\n"
+            "UPDATE 営業日報 SET タイトル = 'テスト再訪' WHERE 日付 = '2024-02-05';\n"
+            "DELETE FROM 営業日報 WHERE 日付 = '2024-03-01';\n");
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished());
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(days(path, QStringLiteral("てすと")), (QStringList{QStringLiteral("2024/07/01"), QStringLiteral("2024/02/05")}));
+    EXPECT_EQ(days(path, QStringLiteral("おわび")), QStringList());
+    expectConsistent(path, "written by the sqlite3 tool");
+}
+
+// A mass import by another program: the search stays right without
+// indexing it, and the catch-up makes the index anew, telling its progress.
+TEST_F(Search, AMassImportIsSearchedAsItIsThenIndexedAnew) {
+    const QString path = delivered();
+    fill(path);
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
+                           "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
+                           "SELECT date('2010-01-01', '+' || (i % 3000) || ' days'), '輸入' || (i % 7), '山田', '取込' || i, "
+                           "CASE WHEN i = 4321 THEN 'ｶﾀﾛｸﾞ再送' END FROM n",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    SearchMethod method;
+    EXPECT_EQ(days(path, QStringLiteral("カタログ"), &method), (QStringList{QStringLiteral("2024/02/05"), QStringLiteral("2013/08/14")}));
+    EXPECT_EQ(method, SearchMethod::Trigram);
+    EXPECT_EQ(days(path, QStringLiteral("取込4321")).size(), 1);
+    QList<qlonglong> seen;
+    ASSERT_TRUE(catchUpSearchIndex(path, [&](qlonglong done, qlonglong total) { seen << done << total; }).ok());
+    EXPECT_EQ(seen.mid(seen.size() - 2), (QList<qlonglong>{6004, 6004}));
+    expectConsistent(path, "mass import");
+    EXPECT_EQ(days(path, QStringLiteral("カタログ")).size(), 2);
+}
+
+// A backup's copy leaves the index out and is smaller; the file works as an
+// older one, and the index made again is the same as before.
+TEST_F(Search, TheIndexCanBeLeftOutOfACopyAndMadeAgain) {
+    const QString path = delivered();
+    Database db = Database::open(path);
+    ASSERT_TRUE(db.beginTrans());
+    Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+    for (int i = 0; i < 300; ++i) {
+        rs.addNew();
+        rs.setField(QStringLiteral("日付"), QDate(2020, 1, 1).addDays(i));
+        rs.setField(QStringLiteral("顧客名"), QStringLiteral("顧客%1").arg(i % 17));
+        rs.setField(QStringLiteral("タイトル"), QStringLiteral("訪問%1回目").arg(i));
+        rs.setField(QStringLiteral("メモ"), QStringLiteral("見積書%1を提出した。次回はカタログを持参する予定。").arg(i * 7919));
+        ASSERT_TRUE(rs.update());
+    }
+    ASSERT_TRUE(db.commitTrans());
+    db.close();
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    ASSERT_TRUE(backupTo(path, copy).ok());
+    const qint64 before = QFileInfo(copy).size();
+    ASSERT_TRUE(dropSearchIndex(copy).ok());
+    EXPECT_LT(QFileInfo(copy).size(), before);
+    EXPECT_FALSE(hasSearchIndex(copy));
+    SearchMethod method;
+    EXPECT_EQ(days(copy, QStringLiteral("見積書7919を"), &method), QStringList{QStringLiteral("2020/01/02")});
+    EXPECT_EQ(method, SearchMethod::Unindexed);
+    ASSERT_TRUE(buildSearchIndex(copy).ok());
+    for (const char16_t *term : {u"見", u"書7", u"見積書79", u"カタログ"}) {
+        const QString t = text::fold(QString::fromUtf16(term));
+        EXPECT_EQ(proposed(copy, t), proposed(path, t)) << t.toStdString();
+        EXPECT_EQ(days(copy, t), days(path, t)) << t.toStdString();
+    }
+    EXPECT_EQ(countRows(copy, {QStringLiteral("営業日報")}), QList<qlonglong>{300});
+}
+
+TEST_F(Search, TheDeliveredFileHoldsTheIndexAsTheEngineMakesIt) {
+    const auto normal = [](QString s) { return s.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed(); };
+    const QString path = delivered();
+    Database db = Database::open(path);
+    const QStringList stored = column(db, QStringLiteral("select sql from sqlite_master where name like '営業日報[_]検索*' and name not like '*[_]data' "
+                                                         "and name not like '*[_]idx' and name not like '*[_]docsize' and name not like '*[_]config' order by rowid"),
+                                      QStringLiteral("sql"));
+    QStringList made;
+    for (const QString &s : searchIndexSchema()) made << normal(s);
+    QStringList have;
+    for (const QString &s : stored) have << normal(s);
+    EXPECT_EQ(have, made);
+    EXPECT_TRUE(hasSearchIndex(path));
+}
+
+TEST_F(Search, AFileThatIsNoDatabaseFailsWithAnError) {
+    const QString path = dir.filePath(QStringLiteral("none.mdb"));
+    SearchResult result;
+    EXPECT_FALSE(searchReports(path, SearchRequest{QStringLiteral("見積"), {}, {}, 10}, &result).ok());
+    EXPECT_FALSE(buildSearchIndex(path).ok());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+}  // namespace
+}  // namespace tqen::dao::test
