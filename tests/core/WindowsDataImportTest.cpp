@@ -118,6 +118,18 @@ TEST_F(WindowsDataImportTest, CarriesOverEveryTableWithTextDatesAndNulls) {
     EXPECT_TRUE(text.contains(summary.newPath));
 }
 
+TEST_F(WindowsDataImportTest, Jet3FilesConvertToo) {
+    jf::Options jet3;
+    jet3.version = 0x00;
+    const QString source = writeJet(QStringLiteral("access97.mdb"), jf::jet4File(jf::sampleDataTables(), jet3));
+    ImportSummary summary;
+    const Error e = ImportWindowsDataFile(source, &summary);
+    ASSERT_TRUE(e.ok()) << e.message().toStdString();
+    EXPECT_EQ(dao::countRows(summary.newPath, ImportedTables()), (QList<qlonglong>{4, 3, 4, 1}));
+    const QList<QVariantList> customers = rows(summary.newPath, QStringLiteral("顧客マスタ"), {"名称", "ふりがな"});
+    EXPECT_EQ(customers[1], (QVariantList{QStringLiteral("有限会社ＡＢＣ"), QStringLiteral("えーびーしー")}));
+}
+
 TEST_F(WindowsDataImportTest, FiveThousandRows) {
     const QString source = writeJet(QStringLiteral("big.mdb"), jf::jet4File({jf::manyReports(5000)}));
     ImportSummary summary;

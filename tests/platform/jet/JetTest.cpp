@@ -133,6 +133,25 @@ TEST_F(JetTest, JapaneseTextNullDatesAndLongMemos) {
     EXPECT_EQ(got.rows[2][5].toString().size(), 2000);
 }
 
+TEST_F(JetTest, Jet3FilesAreDecodedFromTheJapaneseCodePage) {
+    jf::Options jet3;
+    jet3.version = 0x00;
+    Error e;
+    Reader r = Reader::open(write(QStringLiteral("j3.mdb"), jf::jet4File(jf::sampleDataTables(), jet3)), &e);
+    ASSERT_TRUE(r.isOpen()) << e.message().toStdString();
+    EXPECT_EQ(r.version(), 3);
+    EXPECT_EQ(r.tables(), QStringList({"営業日報", "顧客マスタ", "コードマスタ", "TqHint"}));
+    const jf::Table expected = jf::sampleDataTables().first();
+    Rows got = readAll(r, expected.name);
+    ASSERT_TRUE(got.error.ok());
+    ASSERT_EQ(got.rows.size(), expected.rows.size());
+    EXPECT_EQ(got.read.columns[1].name, QStringLiteral("顧客名"));
+    EXPECT_EQ(got.rows[0][1], QVariant(QStringLiteral("株式会社山田商事")));
+    EXPECT_EQ(got.rows[3][1], QVariant(QStringLiteral("髙橋㈱")));  // vendor characters of CP932
+    EXPECT_EQ(got.rows[2][5], expected.rows[2][5]);                   // 2,000 characters over chained pages
+    EXPECT_TRUE(got.rows[1][0].isNull());
+}
+
 TEST_F(JetTest, FiveThousandRowsOverManyPages) {
     Error e;
     Reader r = Reader::open(write(QStringLiteral("m.mdb"), jf::jet4File({jf::manyReports(5000)})), &e);

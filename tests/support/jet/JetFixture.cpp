@@ -7,13 +7,19 @@
 #include <array>
 #include <cstring>
 
+#include <iconv.h>
+
 namespace tqen::testing::jetfile {
 namespace {
 
-constexpr int kPage = 4096;
-// Data pages: type, 1, free space, owner's definition page, 4 unknown bytes,
-// row count at 12, then one 2-byte offset per row.
-constexpr int kRowCount = 12;
+// Jet 4: pages of 4,096 bytes; data pages hold type, 1, free space, the
+// owner's definition page, 4 unknown bytes, the row count at 12, then one
+// 2-byte offset per row. Jet 3: pages of 2,048 bytes, the row count at 8.
+struct Format {
+    bool jet3 = false;
+    int page = 4096;
+    int rowCount = 12;
+};
 constexpr int kCatalogPage = 2;
 
 void put16(QByteArray &b, int at, quint32 v) {
@@ -75,6 +81,20 @@ QByteArray textBytes(const QString &s, bool compress) {
     return out;
 }
 
+// Jet 3 texts: the Windows code page of a Japanese office.
+QByteArray cp932(const QString &s) {
+    const QByteArray in = s.toUtf8();
+    QByteArray out(in.size() * 2 + 4, '\0');
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    char *src = const_cast<char *>(in.constData());
+    char *dst = out.data();
+    size_t left = size_t(in.size()), room = size_t(out.size());
+    iconv(cd, &src, &left, &dst, &room);
+    iconv_close(cd);
+    out.truncate(out.size() - qsizetype(room));
+    return out;
+}
+
 double oleDate(const QVariant &v) {
     const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
     QDateTime when = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0)) : v.toDateTime();
@@ -84,11 +104,13 @@ double oleDate(const QVariant &v) {
 
 // A data page being filled from its end.
 struct DataPage {
-    QByteArray bytes = QByteArray(kPage, '\0');
+    Format f;
+    QByteArray bytes;
     int rows = 0;
-    int freeEnd = kPage;
+    int freeEnd = 0;
 
-    explicit DataPage(quint32 owner, bool lval = false) {
+    DataPage(const Format &format, quint32 owner, bool lval = false)
+        : f(format), bytes(format.page, '\0'), freeEnd(format.page) {
         bytes[0] = 0x01;
         bytes[1] = 0x01;
         if (lval)
@@ -97,25 +119,35 @@ struct DataPage {
             put32(bytes, 4, owner);
         updateFree();
     }
-    int room() const { return freeEnd - (kRowCount + 2 + 2 * (rows + 1)); }
+    int room() const { return freeEnd - (f.rowCount + 2 + 2 * (rows + 1)); }
     // The row's number on the page.
     int add(const QByteArray &row) {
         freeEnd -= int(row.size());
         std::memcpy(bytes.data() + freeEnd, row.constData(), size_t(row.size()));
-        put16(bytes, kRowCount + 2 + 2 * rows, quint32(freeEnd));
+        put16(bytes, f.rowCount + 2 + 2 * rows, quint32(freeEnd));
         ++rows;
-        put16(bytes, kRowCount, quint32(rows));
+        put16(bytes, f.rowCount, quint32(rows));
         updateFree();
         return rows - 1;
     }
-    void updateFree() { put16(bytes, 2, quint32(freeEnd - (kRowCount + 2 + 2 * rows))); }
+    void updateFree() { put16(bytes, 2, quint32(freeEnd - (f.rowCount + 2 + 2 * rows))); }
 };
 
 class Writer {
 public:
     explicit Writer(const Options &o) : options(o) {
+        if (o.version == 0x00) fmt = Format{true, 2048, 8};
         pages.resize(4);  // header, global map, catalog definition, map rows
-        mapPage = std::make_unique<DataPage>(0);
+        mapPage = std::make_unique<DataPage>(fmt, 0);
+    }
+
+    QByteArray text(const QString &s) const { return fmt.jet3 ? cp932(s) : textBytes(s, options.compressText); }
+    // A row's counts and offsets: 1 byte in Jet 3, 2 in Jet 4.
+    void appendSmall(QByteArray &row, quint32 v) const {
+        if (fmt.jet3)
+            row.append(char(v & 0xff));
+        else
+            append16(row, v);
     }
 
     struct Placed {
@@ -124,7 +156,7 @@ public:
     };
 
     int newPage() {
-        pages.append(QByteArray(kPage, '\0'));
+        pages.append(QByteArray(fmt.page, '\0'));
         return int(pages.size()) - 1;
     }
 
@@ -132,14 +164,14 @@ public:
     // memo header's flags.
     QByteArray memoField(const QByteArray &data) {
         QByteArray field;
-        if (data.size() <= 200) {
+        if (data.size() <= (fmt.jet3 ? 64 : 200)) {
             append32(field, quint32(data.size()) | 0x80000000u);
             append32(field, 0);
             append32(field, 0);
             field.append(data);
             return field;
         }
-        const int oneRow = kPage - kRowCount - 2 - 2;
+        const int oneRow = fmt.page - fmt.rowCount - 2 - 2;
         if (data.size() <= oneRow) {
             const quint32 ptr = placeLval(data);
             append32(field, quint32(data.size()) | 0x40000000u);
@@ -168,7 +200,7 @@ public:
     quint32 placeLval(const QByteArray &row) {
         if (!lval || lval->room() < row.size()) {
             flushLval();
-            lval = std::make_unique<DataPage>(0, true);
+            lval = std::make_unique<DataPage>(fmt, 0, true);
             lvalNumber = newPage();
         }
         const int r = lval->add(row);
@@ -182,7 +214,7 @@ public:
     QByteArray packRow(const Table &t, const QList<QVariant> &values) {
         const qsizetype n = t.columns.size();
         QByteArray row;
-        append16(row, quint32(n));
+        appendSmall(row, quint32(n));
         QByteArray mask((n + 7) / 8, '\0');
         auto setBit = [&mask](qsizetype i) { mask[i / 8] = char(mask[i / 8] | (1 << (i % 8))); };
         for (qsizetype i = 0; i < n; ++i) {
@@ -213,15 +245,18 @@ public:
             varStarts.append(int(row.size()));
             if (v.isNull()) continue;
             setBit(i);
-            const QByteArray text = textBytes(v.toString(), options.compressText);
-            row.append(c.type == Type::Memo ? memoField(text) : text);
+            const QByteArray bytes = text(v.toString());
+            row.append(c.type == Type::Memo ? memoField(bytes) : bytes);
         }
         if (!varStarts.isEmpty()) {
-            append16(row, quint32(row.size()));  // end of the data
-            for (qsizetype i = varStarts.size() - 1; i >= 0; --i) append16(row, quint32(varStarts[i]));
-            append16(row, quint32(varStarts.size()));
+            appendSmall(row, quint32(row.size()));  // end of the data
+            for (qsizetype i = varStarts.size() - 1; i >= 0; --i) appendSmall(row, quint32(varStarts[i]));
+            appendSmall(row, quint32(varStarts.size()));
         }
         row.append(mask);
+        // Jet 3 rows of 256 bytes and more need a jump table, which this
+        // writer does not make: such rows are a mistake in the test data.
+        Q_ASSERT(!fmt.jet3 || row.size() < 256);
         return row;
     }
 
@@ -234,7 +269,7 @@ public:
             const QByteArray row = packRow(t, values);
             if (!page || page->room() < row.size()) {
                 if (page) pages[number] = page->bytes;
-                page = std::make_unique<DataPage>(tdef);
+                page = std::make_unique<DataPage>(fmt, tdef);
                 number = newPage();
                 used.append(quint32(number));
             }
@@ -261,67 +296,82 @@ public:
     }
 
     QByteArray tableDefinition(const Table &t, quint32 rows, std::pair<quint32, quint32> maps, bool system) {
-        QByteArray p(kPage, '\0');
+        QByteArray p(fmt.page, '\0');
         p[0] = 0x02;
         p[1] = 0x01;
+        if (fmt.jet3) std::memcpy(p.data() + 2, "VC", 2);
         put32(p, 4, 0);
         put32(p, 12, rows);
-        put32(p, 16, rows);
-        p[40] = char(system ? 0x53 : 0x4e);
         int vars = 0;
         for (const Column &c : t.columns)
             if (!isFixed(c.type)) ++vars;
-        put16(p, 41, quint32(t.columns.size()));
-        put16(p, 43, quint32(vars));
-        put16(p, 45, quint32(t.columns.size()));
-        put32(p, 47, 0);
-        put32(p, 51, 0);
-        put32(p, 55, maps.first);
-        put32(p, 59, maps.second);
-        int at = 63;
+        // Jet 3's block is 20 bytes shorter: its counts start at 21, not 41.
+        const int counts = fmt.jet3 ? 21 : 41;
+        if (!fmt.jet3) put32(p, 16, rows);
+        p[counts - 1] = char(system ? 0x53 : 0x4e);
+        put16(p, counts, quint32(t.columns.size()));
+        put16(p, counts + 2, quint32(vars));
+        put16(p, counts + 4, quint32(t.columns.size()));
+        put32(p, counts + 6, 0);
+        put32(p, counts + 10, 0);
+        put32(p, counts + 14, maps.first);
+        put32(p, counts + 18, maps.second);
+        int at = counts + 22;
+        const int entry = fmt.jet3 ? 18 : 25;
+        const int shift = fmt.jet3 ? 0 : 4;  // Jet 4 has 4 more bytes after the type
         int fixedOffset = 0, varIndex = 0;
         for (qsizetype i = 0; i < t.columns.size(); ++i) {
             const Column &c = t.columns[i];
-            QByteArray e(25, '\0');
+            QByteArray e(entry, '\0');
             e[0] = char(c.type);
-            put16(e, 5, quint32(i));
-            put16(e, 9, quint32(i));
-            if (c.type == Type::Text || c.type == Type::Memo) put16(e, 11, 0x0409);
+            put16(e, 1 + shift, quint32(i));
+            put16(e, 5 + shift, quint32(i));
+            const bool textual = c.type == Type::Text || c.type == Type::Memo;
+            if (textual) put16(e, 7 + shift, 0x0409);
+            if (textual && fmt.jet3) put16(e, 9, 932);  // the code page
             const bool fixed = isFixed(c.type);
-            e[15] = char((fixed ? 0x01 : 0x00) | 0x02);
-            if (c.type == Type::Text || c.type == Type::Memo) e[16] = 0x01;  // may be compressed
+            const int flags = fmt.jet3 ? 13 : 15;
+            e[flags] = char((fixed ? 0x01 : 0x00) | 0x02);
+            if (textual && !fmt.jet3) e[16] = 0x01;  // may be compressed
+            const int offsetF = fmt.jet3 ? 14 : 21, length = fmt.jet3 ? 16 : 23;
             if (fixed) {
-                put16(e, 21, quint32(fixedOffset));
+                put16(e, offsetF, quint32(fixedOffset));
                 fixedOffset += fixedSize(c.type);
-                put16(e, 23, quint32(fixedSize(c.type)));
+                put16(e, length, quint32(fixedSize(c.type)));
             } else {
-                put16(e, 7, quint32(varIndex++));
-                put16(e, 23, c.type == Type::Text ? quint32(c.maxChars * 2) : 0);
+                put16(e, 3 + shift, quint32(varIndex++));
+                put16(e, length, c.type == Type::Text ? quint32(c.maxChars * (fmt.jet3 ? 1 : 2)) : 0);
             }
-            std::memcpy(p.data() + at, e.constData(), 25);
-            at += 25;
+            std::memcpy(p.data() + at, e.constData(), size_t(entry));
+            at += entry;
         }
         for (const Column &c : t.columns) {
-            const QByteArray name = textBytes(c.name, false);
-            put16(p, at, quint32(name.size()));
-            std::memcpy(p.data() + at + 2, name.constData(), size_t(name.size()));
-            at += 2 + int(name.size());
+            const QByteArray name = fmt.jet3 ? cp932(c.name) : textBytes(c.name, false);
+            if (fmt.jet3) {
+                p[at] = char(name.size());
+                at += 1;
+            } else {
+                put16(p, at, quint32(name.size()));
+                at += 2;
+            }
+            std::memcpy(p.data() + at, name.constData(), size_t(name.size()));
+            at += int(name.size());
         }
         put16(p, at, 0xffff);  // no usage maps per column
         at += 2;
         put32(p, 8, quint32(at - 8));
-        put16(p, 2, quint32(kPage - at - 8));
+        if (!fmt.jet3) put16(p, 2, quint32(fmt.page - at - 8));
         return p;
     }
 
     QByteArray header() const {
-        QByteArray p(kPage, '\0');
+        QByteArray p(fmt.page, '\0');
         p[1] = 0x01;
         std::memcpy(p.data() + 4, "Standard Jet DB", 15);
         put32(p, 0x14, options.version);
         // Region hidden by the cipher: code page, key 0 (no page encryption),
         // sort order.
-        QByteArray plain(128, '\0');
+        QByteArray plain(fmt.jet3 ? 126 : 128, '\0');
         put16(plain, 0x3c - 0x18, 932);
         put16(plain, 0x6e - 0x18, 0x0411);
         rc4({0xC7, 0xDA, 0x39, 0x6B}, reinterpret_cast<unsigned char *>(plain.data()), int(plain.size()));
@@ -351,7 +401,7 @@ public:
         for (qsizetype i = 0; i < tables.size(); ++i)
             pages[tdefs[i]] = tableDefinition(tables[i], quint32(tables[i].rows.size()), placeMaps(used[i]), false);
         pages[0] = header();
-        pages[1] = QByteArray(kPage, '\0');
+        pages[1] = QByteArray(fmt.page, '\0');
         pages[1][0] = 0x05;
         pages[1][1] = 0x01;
         pages[3] = mapPage->bytes;
@@ -361,6 +411,7 @@ public:
     }
 
     Options options;
+    Format fmt;
     QList<QByteArray> pages;
     std::unique_ptr<DataPage> mapPage;
     std::unique_ptr<DataPage> lval;

@@ -1,7 +1,7 @@
 #pragma once
-// Small Access/Jet 4 data files for the tests, written here from the file
-// format as the mdbtools documentation (HACKING.md) describes it: 4,096-byte
-// pages; page 0 the database header, page 2 the table definition of the
+// Small Access/Jet 4 (and Jet 3) data files for the tests, written here from
+// the file format as the mdbtools documentation (HACKING.md) describes it:
+// 4,096-byte pages (2,048 in Jet 3); page 0 the database header, page 2 the table definition of the
 // catalog (MSysObjects), one table-definition page per table, data pages
 // filled from their end, long memos on LVAL pages. No indexes.
 //
@@ -33,7 +33,9 @@ struct Table {
 struct Options {
     // Texts of only Latin-1 characters stored in the compressed form.
     bool compressText = true;
-    // The header's version byte: 1 = Jet 4.
+    // The header's version byte: 1 = Jet 4 (UTF-16 texts, 4,096-byte pages),
+    // 0 = Jet 3 (CP932 texts, 2,048-byte pages; rows must stay below 256
+    // bytes).
     unsigned char version = 0x01;
 };
 

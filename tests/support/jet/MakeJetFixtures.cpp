@@ -22,13 +22,16 @@ int main(int argc, char **argv) {
     sample.append(allKinds());
     Options uncompressed;
     uncompressed.compressText = false;
+    Options jet3;
+    jet3.version = 0x00;
     const struct {
         const char *name;
         QList<Table> tables;
         Options options;
     } files[] = {{"sample.mdb", sample, Options{}},
                  {"sample-ucs2.mdb", sample, uncompressed},
-                 {"many.mdb", {manyReports(5000)}, Options{}}};
+                 {"many.mdb", {manyReports(5000)}, Options{}},
+                 {"jet3.mdb", sampleDataTables(), jet3}};
     for (const auto &f : files) {
         const QString path = out.filePath(QString::fromLatin1(f.name));
         if (!writeFile(path, jet4File(f.tables, f.options))) return 1;
