@@ -2,7 +2,9 @@
 // Reading the Access/Jet data files of the Windows era (Jet 3 and Jet 4),
 // table by table and row by row. Texts come out decoded: Jet 4 stores UTF-16
 // (also in its compressed form), Jet 3 the Windows code page, here CP932.
-// Only reading: a file is never changed.
+// Only reading: a file is never changed. The reading library runs in a child
+// process for each step, so a file damaged in a way that would crash it gives
+// an error instead.
 #include "platform/error/Error.h"
 
 #include <QList>
