@@ -1,12 +1,15 @@
 # The layer boundaries of the tree, checked every time the build is
-# configured. Three rules:
+# configured. Four rules:
 #
 #   sqlite      only platform/dao reaches SQLite: includes sqlite3.h, links
 #               PkgConfig::SQLITE3 (or any sqlite3 library);
 #   platform    nothing under platform/ includes or links core/, app/,
 #               messages/ or a form folder;
 #   captionctl  captionctl/ includes and links only captionctl/,
-#               platform/com, platform/profile, Qt and the standard library.
+#               platform/com, platform/profile, Qt and the standard library;
+#   mdbtools    only platform/jet reaches mdbtools, the reader of Windows-era
+#               Access files: includes mdbtools.h or mdbsql.h, links
+#               PkgConfig::MDBTOOLS (or any mdb / mdbsql library).
 #
 # They are checked on the #include lines of every source below the program's
 # folders (a new file is picked up on the next build), and on the link list of
@@ -30,6 +33,7 @@ set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)
 set(TQEN_BOUNDARY_EXCEPTIONS "")
 
 set(TQEN_RULE_SQLITE "only platform/dao reaches SQLite (sqlite3.h, PkgConfig::SQLITE3)")
+set(TQEN_RULE_MDBTOOLS "only platform/jet reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
 string(JOIN ", " _tqen_form_dirs_text ${TQEN_FORM_DIRS})
 set(TQEN_RULE_PLATFORM "nothing under platform/ reaches core/, app/, messages/ or a form folder (${_tqen_form_dirs_text})")
 set(TQEN_RULE_CAPTIONCTL "captionctl/ reaches only captionctl/, platform/com, platform/profile, Qt and the standard library")
@@ -55,7 +59,13 @@ function(_tqen_broken_rule from to out)
   _tqen_under("${from}" platform/dao in_dao)
   _tqen_under("${from}" platform in_platform)
   _tqen_under("${from}" captionctl in_captionctl)
-  if(lower MATCHES "(^<|/|^)sqlite3(ext)?\\.h>?$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))
+  _tqen_under("${from}" platform/jet in_jet)
+  if((lower MATCHES "(^<|/|^)mdb(tools|sql)\\.h>?$")
+     OR (lower MATCHES "^lib:" AND lower MATCHES "(mdbtools|^lib:(-l)?mdb(sql)?$|libmdb)"))
+    if(NOT in_jet)
+      set(rule "${TQEN_RULE_MDBTOOLS}")
+    endif()
+  elseif(lower MATCHES "(^<|/|^)sqlite3(ext)?\\.h>?$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))
     if(NOT in_dao)
       set(rule "${TQEN_RULE_SQLITE}")
     endif()

@@ -1,6 +1,7 @@
 #include "maintenance/FddBackup.h"
 
 #include "core/Globals.h"
+#include "core/WindowsDataImport.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/drives/DriveTable.h"
@@ -8,6 +9,7 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/hxtl/Hxtl.h"
+#include "platform/jet/Jet.h"
 #include "platform/unlha/Unlha.h"
 
 #include <QLabel>
@@ -283,22 +285,35 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     }
     ask(QStringLiteral("[書庫解凍 ＯＫ]") + u'\n' + QString::fromStdString(r.report), forms::programTitle(), mb::OK);
 
-    const QString extracted = files::resolveCase(unpack + dataFile);
+    QString extracted = files::resolveCase(unpack + dataFile);
     const QString notData = QStringLiteral("書庫の中身はデータファイルとして使えません。データは元のままです。");
     if (!files::fileExists(extracted))
         return keepOld(report(Error(Error::Code::BadInput, notData, dataFile)));
+    const QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
+    // A backup made by the Windows program holds its Access file: converted
+    // in the work folder, the new file is what is restored.
+    QString summaryText;
+    if (jet::isJetFile(extracted)) {
+        if (ask(QStringLiteral("Windows版のデータファイルです。変換しますか"), kReadTitle, mb::YesNo | mb::Question) != mb::IdYes)
+            return keepOld(Error(Error::Code::Cancelled, QString()));
+        ImportSummary summary;
+        if (Error e = ImportWindowsDataFile(extracted, &summary); !e.ok()) return keepOld(report(e));
+        extracted = summary.newPath;
+        summary.newPath = target;
+        summaryText = summary.text();
+    }
     if (Error e = dao::checkDatabase(extracted, dataTables()); !e.ok())
         return keepOld(report(Error(Error::Code::BadInput, notData, e.detail())));
     if (beforeReplace) {
         if (Error e = beforeReplace(); !e.ok()) return keepOld(report(e));
     }
-    const QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
     // A journal left by a writer that crashed on the old file would otherwise
     // be played back into the new one: settle it on the old file first.
     if (files::fileExists(target + QStringLiteral("-journal"))) dao::checkDatabase(target, {});
     if (const QString e = files::renameOver(extracted, target); !e.isEmpty())
         return keepOld(report(fileError(QStringLiteral("データファイルを置き換えられませんでした。データは元のままです。"), e)));
     files::removeFolder(unpack);
+    if (!summaryText.isEmpty()) ask(summaryText, kReadTitle, mb::OK | mb::Information);
     return {};
 }
 

@@ -1,4 +1,5 @@
 #include "maintenance/FrmHosyu.h"
+#include "maintenance/JetConversion.h"
 
 #include "core/MakerLink.h"
 
@@ -369,6 +370,15 @@ void FrmHosyu::ReadEnv() {
 }
 
 bool FrmHosyu::EntryEnv() {
+    // A Windows data file typed as the data path is converted, or nothing is
+    // saved.
+    QString converted;
+    switch (maintenance::OfferConversion(this, txtDataPath->Text(), &converted)) {
+    case maintenance::Conversion::NotWindowsFile: break;
+    case maintenance::Conversion::Converted: txtDataPath->setText(converted); break;
+    case maintenance::Conversion::Declined:
+    case maintenance::Conversion::Failed: return false;
+    }
     if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("保守情報"))) return false;
     // The remembered staff member and customer stay as the main screen last
     // wrote them; only the two settings of this form change.
@@ -412,7 +422,15 @@ void FrmHosyu::Command2_Click() {
     request.filter = QStringLiteral("MDB ファイル(*.mdb)|tqendata.mdb|");
     request.filterIndex = 1;
     request.initialFolder = QStringLiteral("c:\\");
-    if (ModApi::OpenFileDialog(this, request)) txtDataPath->setText(request.chosenPath);
+    if (!ModApi::OpenFileDialog(this, request)) return;
+    // A data file of the Windows program is converted first, or not taken.
+    QString converted;
+    switch (maintenance::OfferConversion(this, request.chosenPath, &converted)) {
+    case maintenance::Conversion::NotWindowsFile: txtDataPath->setText(request.chosenPath); break;
+    case maintenance::Conversion::Converted: txtDataPath->setText(converted); break;
+    case maintenance::Conversion::Declined:
+    case maintenance::Conversion::Failed: break;
+    }
 }
 
 void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(G().HelpFolder + page); }

@@ -5,11 +5,13 @@
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FddBackup.h"
+#include "maintenance/JetConversion.h"
 #include "maintenance/Snapshots.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Interaction.h"
+#include "platform/forms/TextBox.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -100,6 +102,17 @@ void FrmHosyu::ReadDataFileFromHdd() {
     request.initialFolder = QStringLiteral("c:\\");
     if (!ModApi::OpenFileDialog(this, request)) return;
     const QString src = request.chosenPath;
+    // A data file of the Windows program is converted beside itself and
+    // becomes the data file; the data file in use stays as it is.
+    switch (maintenance::OfferConversion(this, src)) {
+    case maintenance::Conversion::NotWindowsFile: break;
+    case maintenance::Conversion::Converted:
+        txtDataPath->setText(G().Env.DataPath);
+        Read顧客マスタ();
+        return;
+    case maintenance::Conversion::Declined:
+    case maintenance::Conversion::Failed: return;
+    }
     // A file that is not a data database would leave every screen empty.
     if (Error e = dao::checkDatabase(src, maintenance::FddBackup::dataTables()); !e.ok()) {
         failed(e);

@@ -5,7 +5,8 @@ PKGS=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev
       libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
       fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
       lhasa p7zip-full libarchive-tools clang-14 libclang-rt-14-dev sqlite3
-      poppler-utils desktop-file-utils dpkg-dev file)
+      poppler-utils desktop-file-utils dpkg-dev file
+      mdbtools mdbtools-dev libmdb3)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -167,6 +167,11 @@ Error failure(const QString &text, const Database &db);
 // dstPath as it was.
 Error backupTo(const QString &srcPath, const QString &dstPath);
 
+// A new database file made by running a schema script (several statements)
+// on it. Fails, leaving no file, when the path exists already or a statement
+// fails.
+Error createDatabase(const QString &path, const QString &script);
+
 // Checks that a file is a database of ours: it opens, holds every table named,
 // and the engine's integrity check passes. A hot journal left beside it by a
 // crashed writer is rolled back first.

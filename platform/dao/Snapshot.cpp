@@ -56,6 +56,32 @@ QString quoted(const QString &name) {
 
 }  // namespace
 
+Error createDatabase(const QString &path, const QString &script) {
+    const auto failed = [&](const QString &detail) {
+        return Error(Error::Code::FileFailed, QStringLiteral("データファイル %1 を作れませんでした。").arg(path), detail);
+    };
+    if (QFileInfo::exists(path)) return failed(QStringLiteral("the file exists already"));
+    QString detail;
+    {
+        Handle h;
+        if (openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &h) != SQLITE_OK) {
+            detail = h.error();
+        } else {
+            char *message = nullptr;
+            if (sqlite3_exec(h.db, script.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+                detail = message ? QString::fromUtf8(message) : h.error();
+                sqlite3_free(message);
+            }
+        }
+    }
+    if (!detail.isEmpty()) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        return failed(detail);
+    }
+    return {};
+}
+
 Error backupTo(const QString &srcPath, const QString &dstPath) {
     const auto failed = [&](const QString &detail) {
         return Error(Error::Code::FileFailed,

@@ -16,18 +16,20 @@ function(write_clean_tree)
   file(WRITE ${src}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)
 project(Tiny LANGUAGES C)
 add_library(PkgConfig::SQLITE3 INTERFACE IMPORTED)
+add_library(PkgConfig::MDBTOOLS INTERFACE IMPORTED)
 add_library(Qt6::Widgets INTERFACE IMPORTED)
 include(${TQEN_MODULE})
-foreach(dir platform/dao platform/com platform/forms core captionctl)
+foreach(dir platform/dao platform/jet platform/com platform/forms core captionctl)
   add_subdirectory(\${dir})
 endforeach()
 tqen_check_boundaries()
 ")
   set(libs_platform/dao "PkgConfig::SQLITE3")
+  set(libs_platform/jet "PkgConfig::MDBTOOLS")
   set(libs_platform/forms "tqen_platform_dao")
   set(libs_core "tqen_platform_forms")
   set(libs_captionctl "tqen_platform_com Qt6::Widgets")
-  foreach(dir platform/dao platform/com platform/forms core captionctl)
+  foreach(dir platform/dao platform/jet platform/com platform/forms core captionctl)
     string(REPLACE "/" "_" name "tqen_${dir}")
     file(WRITE ${src}/${dir}/CMakeLists.txt
          "add_library(${name} STATIC Unit.c)\ntarget_link_libraries(${name} PUBLIC ${libs_${dir}})\n")
@@ -35,6 +37,7 @@ tqen_check_boundaries()
   endforeach()
   file(WRITE ${src}/platform/dao/Engine.cpp "#include <sqlite3.h>\n#include \"platform/dao/Engine.h\"\n")
   file(WRITE ${src}/platform/dao/Engine.h "#include <QString>\n")
+  file(WRITE ${src}/platform/jet/Reader.cpp "#include <mdbtools.h>\n#include \"platform/jet/Reader.h\"\n")
   file(WRITE ${src}/platform/forms/Grid.cpp "#include \"platform/dao/Engine.h\"\n  #  include <vector>\n")
   file(WRITE ${src}/core/Api.cpp "#include \"platform/forms/Grid.h\"\n#include \"Api.h\"\n")
   file(WRITE ${src}/captionctl/Ctl.cpp
@@ -58,7 +61,12 @@ endfunction()
 set(rule_sqlite "only platform/dao reaches SQLite")
 set(rule_platform "nothing under platform/ reaches core/")
 set(rule_captionctl "captionctl/ reaches only captionctl/, platform/com, platform/profile")
+set(rule_mdbtools "only platform/jet reaches mdbtools")
 set(cases
+  "core/Old.cpp|#include <mdbtools.h>|core/Old.cpp includes <mdbtools.h>: ${rule_mdbtools}"
+  "platform/dao/Old.cpp|#include <mdbsql.h>|platform/dao/Old.cpp includes <mdbsql.h>: ${rule_mdbtools}"
+  "core/CMakeLists.txt|target_link_libraries(tqen_core PRIVATE PkgConfig::MDBTOOLS)|target tqen_core (core/) links PkgConfig::MDBTOOLS: ${rule_mdbtools}"
+  "core/CMakeLists.txt|target_link_libraries(tqen_core PRIVATE mdb)|target tqen_core (core/) links mdb: ${rule_mdbtools}"
   "platform/forms/Up.cpp|#include \"core/Api.h\"|platform/forms/Up.cpp includes \"core/Api.h\": ${rule_platform}"
   "platform/forms/Up.cpp|#include \"../../core/Api.h\"|platform/forms/Up.cpp includes \"../../core/Api.h\": ${rule_platform}"
   "platform/com/Up.h|#include <maintenance/FrmHosyu.h>|platform/com/Up.h includes <maintenance/FrmHosyu.h>: ${rule_platform}"

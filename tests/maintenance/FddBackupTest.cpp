@@ -2,8 +2,10 @@
 // can be wrong, missing, full or taken away half-way.
 #include "maintenance/FddBackup.h"
 #include "platform/dao/Search.h"
+#include "platform/jet/Jet.h"
 #include "platform/unlha/Unlha.h"
 #include "tests/maintenance/MaintenanceFixture.h"
+#include "tests/support/jet/JetFixture.h"
 
 #include <QElapsedTimer>
 #include <thread>
@@ -335,3 +337,42 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
 }
 
 }  // namespace
+
+// A backup set written from the Windows program's Access file: the restore
+// offers to convert it, and the converted file is what is restored.
+TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
+    if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+    const QByteArray windowsFile = tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables());
+    writeBytes(dataFile(), windowsFile);
+    const QString set = oneDiskSet(QStringLiteral("win"));
+    const QString question = QStringLiteral("Windows版のデータファイルです。変換しますか");
+
+    // No: nothing changes.
+    QFile::remove(dataFile());
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb"), dataFile()));
+    QFile::setPermissions(dataFile(), QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray before = bytes(dataFile());
+    operatorWithDisks({set});
+    auto answerTheQuestion = [this, question](int answer) {
+        const auto byRule = op.onBox;
+        op.onBox = [byRule, question, answer](const QString &prompt) { return prompt == question ? answer : byRule(prompt); };
+    };
+    answerTheQuestion(mb::IdNo);
+    EXPECT_EQ(restore().code(), Error::Code::Cancelled);
+    EXPECT_TRUE(op.showed(question));
+    EXPECT_EQ(bytes(dataFile()), before);
+
+    // Yes: the converted file replaces the data file, with the summary shown.
+    op.shown.clear();
+    operatorWithDisks({set});
+    answerTheQuestion(mb::IdYes);
+    const Error e = restore();
+    ASSERT_TRUE(e.ok()) << e.message().toStdString();
+    EXPECT_TRUE(op.showed(QStringLiteral("営業日報: 4 件")));
+    EXPECT_TRUE(op.showed(dataFile()));
+    EXPECT_TRUE(dao::checkDatabase(dataFile(), FddBackup::dataTables()).ok());
+    EXPECT_EQ(count(dataFile(), QStringLiteral("営業日報")), 4);
+    EXPECT_EQ(count(dataFile(), QStringLiteral("顧客マスタ")), 3);
+    EXPECT_EQ(op.shown.last().prompt, kRead);
+    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+}

@@ -6,9 +6,11 @@
 #include "core/MakerLink.h"
 #include "maintenance/Snapshots.h"
 #include "platform/forms/DataGrid.h"
+#include "platform/jet/Jet.h"
 #include "platform/forms/TextBox.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/Child.h"
+#include "tests/support/jet/JetFixture.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -375,3 +377,120 @@ TEST_F(Maintenance, UndoingADeletionFromTheList) {
     EXPECT_EQ(list->count(), 2);   // the emptied file was kept too
 }
 }  // namespace
+
+// --- Data files of the Windows program -------------------------------------------
+
+class WindowsFile : public Maintenance {
+protected:
+    void SetUp() override {
+        Maintenance::SetUp();
+        if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+        source = drive + QStringLiteral("/旧/Tqendata.mdb");
+        QDir().mkpath(drive + QStringLiteral("/旧"));
+        writeBytes(source, tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables()));
+        original = bytes(source);
+        converted = drive + QStringLiteral("/旧/Tqendata-converted.mdb");
+        load();
+    }
+    QString dataPathBox() { return child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->Text(); }
+    void expectOriginalUntouched() {
+        EXPECT_EQ(bytes(source), original);
+        EXPECT_FALSE(QFile::exists(source + QStringLiteral("-journal")));
+    }
+    QString source, converted;
+    QByteArray original;
+};
+
+const QString kConvertQuestion = QStringLiteral("Windows版のデータファイルです。変換しますか");
+
+TEST_F(WindowsFile, ChosenAsTheDataPathItIsConvertedAndBecomesTheDataFile) {
+    op.choose(source);
+    op.answer(mb::IdYes);
+    op.answer(mb::IdOK);
+    button(QStringLiteral("Command2"))->click();
+    ASSERT_EQ(op.shown.size(), 2);
+    EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
+    EXPECT_EQ(op.shown[0].style & 0xF, mb::YesNo);
+    EXPECT_TRUE(op.shown[1].prompt.contains(QStringLiteral("営業日報: 4 件"))) << op.shown[1].prompt.toStdString();
+    EXPECT_TRUE(op.shown[1].prompt.contains(QStringLiteral("読めなかった行: 合わせて 0 件")));
+    EXPECT_TRUE(op.shown[1].prompt.contains(converted));
+    EXPECT_EQ(dataPathBox(), converted);
+    EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), QVariant(converted));
+    EXPECT_EQ(G().Env.DataPath, converted);
+    EXPECT_EQ(G().DataDbPath, converted);
+    EXPECT_EQ(count(converted, QStringLiteral("営業日報")), 4);
+    expectOriginalUntouched();
+}
+
+TEST_F(WindowsFile, SayingNoChangesNothing) {
+    const QVariantMap before = settingsRow();
+    op.choose(source);
+    op.answer(mb::IdNo);
+    button(QStringLiteral("Command2"))->click();
+    ASSERT_EQ(op.shown.size(), 1);
+    EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
+    EXPECT_EQ(dataPathBox(), QString());
+    EXPECT_EQ(settingsRow(), before);
+    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_FALSE(QFile::exists(converted));
+    expectOriginalUntouched();
+
+    // Typed by hand and registered: asked again; no saves nothing.
+    child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(source);
+    op.answer(mb::IdNo);
+    button(QStringLiteral("cmd登録"))->click();
+    ASSERT_EQ(op.shown.size(), 2);
+    EXPECT_EQ(op.shown[1].prompt, kConvertQuestion);
+    EXPECT_EQ(settingsRow(), before);
+    EXPECT_FALSE(QFile::exists(converted));
+}
+
+TEST_F(WindowsFile, TypedAsTheDataPathItIsConvertedBeforeRegistering) {
+    child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(source);
+    op.answer(mb::IdYes);  // convert
+    op.answer(mb::IdOK);   // the summary
+    op.answer(mb::IdYes);  // register?
+    op.answer(mb::IdOK);   // registered
+    button(QStringLiteral("cmd登録"))->click();
+    ASSERT_EQ(op.shown.size(), 4) << op.prompts().join(u'|').toStdString();
+    EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
+    EXPECT_EQ(op.shown[3].prompt, QStringLiteral("保守情報 を登録しました。"));
+    EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), QVariant(converted));
+    EXPECT_EQ(dataPathBox(), converted);
+    expectOriginalUntouched();
+}
+
+TEST_F(WindowsFile, ReadFromAnotherDiskItIsConvertedAndTheDataFileInUseStays) {
+    const QByteArray dataBefore = bytes(data());
+    op.choose(source);
+    op.answer(mb::IdYes);
+    op.answer(mb::IdOK);
+    button(QStringLiteral("Command11"))->click();
+    ASSERT_EQ(op.shown.size(), 2) << op.prompts().join(u'|').toStdString();
+    EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
+    EXPECT_TRUE(op.shown[1].prompt.contains(QStringLiteral("顧客マスタ: 3 件")));
+    EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), QVariant(converted));
+    EXPECT_EQ(G().DataDbPath, converted);
+    EXPECT_EQ(dataPathBox(), converted);
+    EXPECT_EQ(bytes(data()), dataBefore);
+    EXPECT_EQ(count(converted, QStringLiteral("顧客マスタ")), 3);
+    expectOriginalUntouched();
+}
+
+TEST_F(WindowsFile, ADamagedFileIsReportedAndLeavesNothingBehind) {
+    QByteArray bad = original;
+    bad.replace(4 * 4096, 4096, QByteArray(4096, char(0x5a)));  // a table definition overwritten
+    writeBytes(source, bad);
+    original = bad;
+    const QVariantMap before = settingsRow();
+    op.choose(source);
+    op.answer(mb::IdYes);
+    op.answer(mb::IdOK);
+    button(QStringLiteral("Command11"))->click();
+    ASSERT_EQ(op.shown.size(), 2);
+    EXPECT_EQ(op.shown[1].style & 0xF0, mb::Critical);
+    EXPECT_TRUE(op.shown[1].prompt.contains(QStringLiteral("変換できませんでした"))) << op.shown[1].prompt.toStdString();
+    EXPECT_EQ(settingsRow(), before);
+    EXPECT_EQ(QDir(drive + QStringLiteral("/旧")).entryList(QDir::Files), QStringList{QStringLiteral("Tqendata.mdb")});
+    expectOriginalUntouched();
+}
