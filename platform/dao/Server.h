@@ -26,6 +26,9 @@ namespace tqen::dao {
 bool isServerUri(const QString &pathOrUri);
 // The host a server URI names ("localhost" when it names none).
 QString serverHost(const QString &uri);
+// True for a server URI that carries a password (user:password@ or
+// password=…), which must not be kept in the settings.
+bool uriHoldsPassword(const QString &uri);
 
 // Asked for a password when the server wants one and ~/.pgpass has none;
 // nullopt when the user declines. None installed: no password is asked.

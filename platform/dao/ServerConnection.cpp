@@ -127,6 +127,12 @@ QString serverHost(const QString &uri) {
     return url.port() > 0 ? host + u':' + QString::number(url.port()) : host;
 }
 
+bool uriHoldsPassword(const QString &uri) {
+    if (!isServerUri(uri)) return false;
+    static const QRegularExpression param(QStringLiteral("[?&]password="), QRegularExpression::CaseInsensitiveOption);
+    return !QUrl(uri).password().isEmpty() || param.match(uri).hasMatch();
+}
+
 void setPasswordSource(PasswordSource source) {
     std::lock_guard<std::mutex> g(pool().lock);
     pool().source = std::move(source);
