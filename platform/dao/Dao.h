@@ -176,7 +176,7 @@ Error backupTo(const QString &srcPath, const QString &dstPath);
 Error checkDatabase(const QString &path, const QStringList &tables);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
-// read).
+// read). Also for a data database on a server.
 QList<qlonglong> countRows(const QString &path, const QStringList &tables);
 
 }  // namespace tqen::dao

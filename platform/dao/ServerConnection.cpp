@@ -244,12 +244,11 @@ QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
     if (it != uniqueKeys.constEnd()) return *it;
     QString err;
     const Result r = run(QStringLiteral(
-                             "SELECT a.attname FROM pg_index i "
+                             "SELECT a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
                              "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, ord) "
                              "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum "
                              "WHERE i.indrelid = to_regclass($1) AND i.indisunique AND i.indpred IS NULL "
-                             "AND i.indexrelid = (SELECT min(j.indexrelid) FROM pg_index j "
-                             "WHERE j.indrelid = i.indrelid AND j.indisunique AND j.indpred IS NULL) "
+                             "AND x.relname IN ('営業日報_日付顧客担当', '顧客マスタ_名称') "
                              "ORDER BY k.ord"),
                          {quotedTable}, &err);
     QStringList cols;
@@ -473,7 +472,9 @@ const char *const kSchema[] = {
     R"(CREATE INDEX "営業日報_顧客担当日付" ON "営業日報" ("顧客名", "担当", "日付"))",
     R"(CREATE INDEX "営業日報_担当日付" ON "営業日報" ("担当", "日付"))",
     R"(CREATE TABLE "顧客マスタ" ("名称" text COLLATE "C", "ふりがな" text COLLATE "C", "担当" text COLLATE "C"))",
-    R"(CREATE INDEX "顧客マスタ_名称" ON "顧客マスタ" ("名称"))",
+    // One row per customer name, which the registration looks up and edits:
+    // two programs writing a new customer at once end with one row.
+    R"(CREATE UNIQUE INDEX "顧客マスタ_名称" ON "顧客マスタ" ("名称"))",
     R"(CREATE INDEX "顧客マスタ_ふりがな" ON "顧客マスタ" ("ふりがな"))",
     R"(CREATE INDEX "顧客マスタ_担当ふりがな" ON "顧客マスタ" ("担当", "ふりがな"))",
     R"(CREATE TABLE "コードマスタ" ("kcode" text COLLATE "C", "code" text COLLATE "C", "sname" text COLLATE "C",

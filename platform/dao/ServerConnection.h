@@ -47,7 +47,10 @@ struct ServerConnection {
     // Null result and error on failure; the error names a lost connection.
     Result run(const QString &sql, const QVector<QVariant> &params, QString *error);
     QString lastError() const;
-    // Columns of the table's unique index, asked once per connection.
+    // Columns of the unique index that the schema made for writing a row by
+    // its key (a report by day, customer and staff member; a customer by
+    // name), asked once per connection; empty for other tables. Other unique
+    // indexes stay rules that a write may break.
     QStringList uniqueKey(const QString &quotedTable);
 };
 

@@ -22,6 +22,22 @@ QString placeholders(int from, int count) {
     return out.join(u',');
 }
 
+// The server's tables are made with names in lower case; a field reads back
+// under the name as the statement spells it, or else as the data file
+// declares it (Jet gives a field's declared name).
+QString fieldName(const QString &server, const JetTranslation &tr) {
+    for (const QString &p : tr.pieces) {
+        if (!p.startsWith(u'"') || p.size() - 2 != server.size()) continue;
+        const QString name = p.mid(1, p.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+        if (name.compare(server, Qt::CaseInsensitive) == 0) return name;
+    }
+    static const QStringList declared{QStringLiteral("FormName"), QStringLiteral("CtlName"), QStringLiteral("FormTitle"),
+                                      QStringLiteral("Contents")};
+    for (const QString &d : declared)
+        if (d.compare(server, Qt::CaseInsensitive) == 0) return d;
+    return server;
+}
+
 }  // namespace
 
 ServerRecordset::ServerRecordset(std::shared_ptr<ServerConnection> c) : conn(std::move(c)) {}
@@ -75,7 +91,7 @@ bool ServerRecordset::start(const JetTranslation &tr, const QString *onlyRow) {
     if (!r) return false;
     const int first = single ? 1 : 0;
     for (int i = first; i < PQnfields(r.get()); ++i) {
-        names << QString::fromUtf8(PQfname(r.get(), i));
+        names << fieldName(QString::fromUtf8(PQfname(r.get(), i)), tr);
         types << unsigned(PQftype(r.get(), i));
     }
     const int count = PQntuples(r.get());

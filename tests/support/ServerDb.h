@@ -43,6 +43,7 @@ public:
         PGconn *c = PQconnectdb((on.isEmpty() ? uri : on).toUtf8().constData());
         bool done = PQstatus(c) == CONNECTION_OK;
         if (done) {
+            PQclear(PQexec(c, "SET client_min_messages = warning"));
             PGresult *r = PQexec(c, sql.toUtf8().constData());
             done = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
             if (!done) ADD_FAILURE() << PQresultErrorMessage(r) << " in " << sql.toStdString();
