@@ -42,11 +42,11 @@ int main(int argc, char **argv) {
         QString answer = QStringLiteral("ok");
         if (w.value(0) == u"report" && w.size() == 5) {
             script.shown.clear();
-            testing::child<forms::DateBox>(&main, "txt日付")->setValue(w[1]);
-            testing::child<forms::ComboBox>(&main, "cmb顧客名")->setText(w[2]);
-            testing::child<forms::ComboBox>(&main, "cmb担当")->setText(w[3]);
-            testing::child<forms::TextBox>(&main, "txtタイトル")->setText(w[4]);
-            testing::child<QPushButton>(&main, "cmd登録")->click();
+            tqen::testing::child<forms::DateBox>(&main, "txt日付")->setValue(w[1]);
+            tqen::testing::child<forms::ComboBox>(&main, "cmb顧客名")->setText(w[2]);
+            tqen::testing::child<forms::ComboBox>(&main, "cmb担当")->setText(w[3]);
+            tqen::testing::child<forms::TextBox>(&main, "txtタイトル")->setText(w[4]);
+            tqen::testing::child<QPushButton>(&main, "cmd登録")->click();
             // The question and "registered" are all a good registration shows.
             if (script.shown.size() != 2 || !script.shown[1].prompt.contains(QStringLiteral("登録しました")))
                 answer = QStringLiteral("error ") + (script.shown.isEmpty() ? QStringLiteral("nothing shown")

@@ -20,7 +20,7 @@ protected:
         if (IsSkipped()) return;
         TQEN_SKIP_WITHOUT_SERVER();
         if (!server) {
-            server = std::make_unique<testing::ServerDb>();
+            server = std::make_unique<tqen::testing::ServerDb>();
             ASSERT_TRUE(server->ok);
             dataOnServer = server->uri;
             onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataOnServer));

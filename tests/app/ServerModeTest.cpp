@@ -22,7 +22,7 @@ protected:
     void useServer(const QString &uri) { onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(uri)); }
     void needServer() {
         if (!server) {
-            server = std::make_unique<testing::ServerDb>();
+            server = std::make_unique<tqen::testing::ServerDb>();
             ASSERT_TRUE(server->ok);
             dataOnServer = server->uri;
             useServer(dataOnServer);
