@@ -25,6 +25,7 @@ struct Pool {
     std::mutex lock;
     QMultiHash<QString, PGconn *> idle;
     QHash<QString, QString> passwords;  // by URI, for this session only
+    QHash<QString, QStringList> uniqueKeys;  // by URI and table
     PasswordSource source;
 };
 
@@ -143,6 +144,7 @@ void resetServerConnections() {
     std::lock_guard<std::mutex> g(p.lock);
     for (PGconn *c : std::as_const(p.idle)) PQfinish(c);
     p.idle.clear();
+    p.uniqueKeys.clear();
     p.passwords.clear();
 }
 
@@ -240,8 +242,12 @@ Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params
 }
 
 QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
-    const auto it = uniqueKeys.constFind(quotedTable);
-    if (it != uniqueKeys.constEnd()) return *it;
+    const QString cacheKey = uri + u'\n' + quotedTable;
+    {
+        std::lock_guard<std::mutex> g(pool().lock);
+        const auto it = pool().uniqueKeys.constFind(cacheKey);
+        if (it != pool().uniqueKeys.constEnd()) return *it;
+    }
     QString err;
     const Result r = run(QStringLiteral(
                              "SELECT a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
@@ -254,7 +260,10 @@ QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
     QStringList cols;
     if (r)
         for (int i = 0; i < PQntuples(r.get()); ++i) cols << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
-    if (r) uniqueKeys.insert(quotedTable, cols);
+    if (r) {
+        std::lock_guard<std::mutex> g(pool().lock);
+        pool().uniqueKeys.insert(cacheKey, cols);
+    }
     return cols;
 }
 
@@ -299,8 +308,22 @@ QString likeToRegex(const QString &jetPattern) {
     return re + QStringLiteral(")$");
 }
 
+namespace {
+
+// N of a piece "?N"; 0 for any other piece.
+int paramNumber(const QString &piece) {
+    if (piece.size() < 2 || piece[0] != u'?') return 0;
+    int n = 0;
+    for (qsizetype i = 1; i < piece.size(); ++i) {
+        if (!piece[i].isDigit()) return 0;
+        n = n * 10 + piece[i].digitValue();
+    }
+    return n;
+}
+
+}  // namespace
+
 bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error) {
-    static const QRegularExpression paramRe(QStringLiteral("^\\?(\\d+)$"));
     *pieces = tr.pieces;
     *params = tr.params;
     QStringList &p = *pieces;
@@ -308,15 +331,14 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString
         QString &s = p[i];
         if (s.startsWith(u'"')) {
             s = s.toLower();
-        } else if (const auto m = paramRe.match(s); m.hasMatch()) {
-            s = u'$' + m.captured(1);
+        } else if (const int k = paramNumber(s); k > 0) {
+            s = u'$' + QString::number(k);
         } else if (s == u"LIKE") {
-            const auto m2 = i + 1 < p.size() ? paramRe.match(p[i + 1]) : QRegularExpressionMatch();
-            if (!m2.hasMatch()) {
+            const int n = i + 1 < p.size() ? paramNumber(p[i + 1]) : 0;
+            if (n == 0) {
                 *error = QStringLiteral("On the database server, like takes a text as its pattern.");
                 return false;
             }
-            const int n = m2.captured(1).toInt();
             const QString re = likeToRegex(params->value(n - 1));
             if (re.isEmpty()) {
                 *error = QStringLiteral("Invalid pattern string");

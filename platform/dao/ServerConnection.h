@@ -36,7 +36,6 @@ struct ServerConnection {
     bool pooled = false;   // came from the pool and has not run anything yet
     bool inTransaction = false;
     std::vector<ServerRecordset *> live;
-    QHash<QString, QStringList> uniqueKeys;  // table -> columns of its unique index (empty: none)
 
     ~ServerConnection();
     // Rolls back, closes the recordsets, and gives the connection back to the
@@ -49,7 +48,7 @@ struct ServerConnection {
     QString lastError() const;
     // Columns of the unique index that the schema made for writing a row by
     // its key (a report by day, customer and staff member; a customer by
-    // name), asked once per connection; empty for other tables. Other unique
+    // name), asked once per server and table; empty for other tables. Other unique
     // indexes stay rules that a write may break.
     QStringList uniqueKey(const QString &quotedTable);
 };

@@ -9,10 +9,15 @@ namespace tqen::dao {
 namespace {
 
 int highestParam(const QStringList &pieces) {
-    static const QRegularExpression re(QStringLiteral("\\$(\\d+)"));
     int top = 0;
-    for (const QString &p : pieces)
-        for (auto it = re.globalMatch(p); it.hasNext();) top = std::max(top, it.next().captured(1).toInt());
+    for (const QString &p : pieces) {
+        for (qsizetype i = 0; i < p.size(); ++i) {
+            if (p[i] != u'$') continue;
+            int n = 0;
+            while (i + 1 < p.size() && p[i + 1].isDigit()) n = n * 10 + p[++i].digitValue();
+            top = std::max(top, n);
+        }
+    }
     return top;
 }
 
@@ -162,7 +167,7 @@ QVariant ServerRecordset::bookmark() const {
 
 // INSERT of the given columns; where the table has a unique index, a row of
 // the same key is updated instead (the given columns only).
-bool ServerRecordset::upsert(const QVector<int> &which, const QVector<QVariant> &values, Result *out) {
+bool ServerRecordset::upsert(const QVector<int> &which, const QVector<QVariant> &values, Result *out, bool version) {
     QStringList cols;
     for (int i : which) cols << quoteName(names[i]).toLower();
     QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
@@ -176,7 +181,7 @@ bool ServerRecordset::upsert(const QVector<int> &which, const QVector<QVariant> 
         sql += QStringLiteral(" ON CONFLICT (%1) ").arg(quotedKey.join(u','));
         sql += sets.isEmpty() ? QStringLiteral("DO NOTHING") : QStringLiteral("DO UPDATE SET ") + sets.join(u',');
     }
-    sql += QStringLiteral(" RETURNING ctid");
+    if (version) sql += QStringLiteral(" RETURNING ctid");
     *out = conn->run(sql, values, &error);
     return bool(*out);
 }
@@ -213,7 +218,7 @@ bool ServerRecordset::update() {
     }
     if (was == Mode::Adding) {
         Result r;
-        if (!upsert(which, values, &r)) return false;
+        if (!upsert(which, values, &r, false)) return false;
         error.clear();
         return true;
     }
@@ -256,7 +261,7 @@ bool ServerRecordset::update() {
         error = QStringLiteral("The record was changed or deleted by another user since it was read; it was not written.");
         return false;
     }
-    if (!upsert(all, allValues, &r)) return false;
+    if (!upsert(all, allValues, &r, true)) return false;
     if (PQntuples(r.get()) == 1) return reread(QString::fromLatin1(PQgetvalue(r.get(), 0, 0)));
     error.clear();
     return true;

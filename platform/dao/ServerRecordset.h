@@ -57,7 +57,8 @@ private:
 
     int fieldIndex(const QString &name) const;
     bool takeRow(const PGresult *r, int row, int firstCol, QVector<QVariant> *out, QString *version) const;
-    bool upsert(const QVector<int> &which, const QVector<QVariant> &values, Result *out);
+    // With version, the written row's ctid comes back.
+    bool upsert(const QVector<int> &which, const QVector<QVariant> &values, Result *out, bool version);
     bool reread(const QString &version);
 };
 
