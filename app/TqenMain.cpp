@@ -4,6 +4,7 @@
 #include "core/ProgramFolders.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Accessible.h"
@@ -229,6 +230,7 @@ void TqenMain::Form_Load() {
         G().DataDbPath = G().Env.DataPath;
     }
     G().HintDbPath = G().DataDbPath;
+    askServerPasswords();
     checkDataDatabase();
     // A file the program cannot write keeps no index: its search folds every
     // report as it reads it, and the search tab says so.
@@ -273,10 +275,22 @@ void TqenMain::chooseFolders() {
 // empty; the user is told once, with the path, and the program goes on.
 void TqenMain::checkDataDatabase() {
     auto db = dao::Database::open(G().DataDbPath);
+    QString reason = db.error();
     if (db.isOpen()) {
         auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
         if (rs.isOpen()) return;
+        reason = rs.error();
         db = dao::Database();
+    }
+    if (dao::isServerUri(G().DataDbPath)) {
+        forms::interaction().messageBox(
+            this,
+            QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
+                           "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
+                           "データパスは保守画面で指定し直せます。")
+                .arg(dao::serverHost(G().DataDbPath), G().DataDbPath, reason),
+            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        return;
     }
     forms::interaction().messageBox(
         this,
@@ -284,6 +298,20 @@ void TqenMain::checkDataDatabase() {
                        "保守画面でデータファイルを指定し直してください。")
             .arg(G().DataDbPath),
         forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+}
+
+// A data database on a server whose password is not in ~/.pgpass: the user
+// is asked once per session; the password is never written anywhere.
+void TqenMain::askServerPasswords() {
+    dao::setPasswordSource([](const QString &host, const QString &user) -> std::optional<QString> {
+        QString typed;
+        if (!forms::interaction().askPassword(
+                forms::findForm(QStringLiteral("TqenMain")),
+                QStringLiteral("データベースサーバー %1 のユーザー %2 のパスワード:").arg(host, user),
+                QStringLiteral("パスワード"), &typed))
+            return std::nullopt;
+        return typed;
+    });
 }
 
 void TqenMain::ReadDataEnv() { G().Env = Settings::read(G().WorkDbPath); }

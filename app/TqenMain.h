@@ -241,6 +241,7 @@ private:
     void openHelp(const QString &page);
     void chooseFolders();
     void checkDataDatabase();
+    void askServerPasswords();
 
     QString applicationFolder_;
     QString cellError_;

@@ -7,6 +7,7 @@
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
@@ -33,7 +34,9 @@ void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 // where, and the boxes keep what was typed.
 void TqenMain::failed(const Error &error, int style) {
     forms::interaction().messageBox(
-        this, error.text() + QStringLiteral("\n\nデータファイル: ") + G().DataDbPath +
+        this, error.text() +
+                  (dao::isServerUri(G().DataDbPath) ? QStringLiteral("\n\nデータベース: ") : QStringLiteral("\n\nデータファイル: ")) +
+                  G().DataDbPath +
                   (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail()),
         forms::mb::OK | style, forms::programTitle());
 }

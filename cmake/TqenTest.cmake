@@ -12,3 +12,14 @@ function(tqen_add_test name)
 endfunction()
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xdg-runtime)
 file(CHMOD ${CMAKE_BINARY_DIR}/xdg-runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
+# tqen_add_server_run(<test> <gtest filter>)
+# The same test executable run again with the data database on the PostgreSQL
+# test server (TQEN_TEST_PG_URI, set by scripts/test.sh): its fixtures put
+# the data there. Without a server the tests skip with a line saying so.
+function(tqen_add_server_run name filter)
+  add_test(NAME ${name}_on_server COMMAND ${name} --gtest_filter=${filter})
+  set_tests_properties(${name}_on_server PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/xdg-runtime;TQEN_SOURCE_DIR=${CMAKE_SOURCE_DIR};TQEN_BINARY_DIR=${CMAKE_BINARY_DIR};TQEN_TEST_DATA_ENGINE=server"
+    TIMEOUT 300)
+endfunction()

@@ -12,7 +12,12 @@
 
 namespace tqen::ModTqen {
 
-Error AddCodeName(const QString &codeClass, const QString &name) {
+namespace {
+
+// One try: false in *conflict when another program took the chosen slot
+// between reading and writing it.
+Error addCodeNameOnce(const QString &codeClass, const QString &name, bool *conflict) {
+    *conflict = false;
     auto db = dao::Database::open(G().DataDbPath);
     auto rs = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = ") +
                                dao::sqlText(codeClass) + QStringLiteral(" order by code"));
@@ -37,8 +42,27 @@ Error AddCodeName(const QString &codeClass, const QString &name) {
                      QStringLiteral("コード表の%1に空きがないため、「%2」を追加できませんでした。").arg(codeClass, name));
     rs.edit();
     rs.setField(QStringLiteral("sname"), name);
-    if (!rs.update()) return dao::failure(QStringLiteral("コード表に書き込めません。"), db, rs);
+    if (!rs.update()) {
+        *conflict = rs.writeConflict();
+        return dao::failure(QStringLiteral("コード表に書き込めません。"), db, rs);
+    }
     return Error();
+}
+
+}  // namespace
+
+// On a database server several programs may add a name at the same moment.
+// A slot is written only if it is still as it was read; when another program
+// took it first, the slots are read again, so no slot is given twice and a
+// name the other program just added is found as present.
+Error AddCodeName(const QString &codeClass, const QString &name) {
+    Error e;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        bool conflict = false;
+        e = addCodeNameOnce(codeClass, name, &conflict);
+        if (!conflict) return e;
+    }
+    return e;
 }
 
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay) {

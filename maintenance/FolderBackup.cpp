@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/Snapshots.h"
+#include "platform/dao/Server.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/files/Files.h"
@@ -95,7 +96,21 @@ Error FolderBackup::backup(const QString &dataFile, const QString &folder, int k
     return {};
 }
 
+namespace {
+
+// The folder archive holds the data file; a server's database is none.
+Error serverRefusal() {
+    return Error(Error::Code::BadInput,
+                 QStringLiteral("データはデータベースサーバー %1 にあるため、フォルダへのバックアップと読込はできません。"
+                                "サーバーのバックアップをお使いください。")
+                     .arg(dao::serverHost(G().DataDbPath)),
+                 G().DataDbPath);
+}
+
+}  // namespace
+
 Error FolderBackup::backupNow(BackupSettings &settings, const QDateTime &now, QString *written) {
+    if (dao::isServerUri(G().DataDbPath)) return serverRefusal();
     if (Error e = backup(G().DataDbPath, settings.Folder, settings.Keep, now, written); !e.ok()) return e;
     settings.LastBackup = now;
     return settings.write(G().WorkDbPath);
@@ -106,6 +121,7 @@ Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
         forms::interaction().messageBox(owner, e.message(), forms::mb::OK | forms::mb::Critical, forms::programTitle());
         return e;
     };
+    if (dao::isServerUri(G().DataDbPath)) return tell(serverRefusal());
     if (!files::fileExists(archivePath))
         return tell(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
     const QString target = G().DataDbPath;
@@ -127,6 +143,9 @@ Error FolderBackup::atStart(QWidget *owner, const QDateTime &now) {
     Error read;
     BackupSettings settings = BackupSettings::read(G().WorkDbPath, &read);
     if (!read.ok() || !settings.dailyDue(now)) return read;
+    // Not at each start of a program whose data is on a server: the setting
+    // was made for a data file.
+    if (dao::isServerUri(G().DataDbPath)) return {};
     Error e = backupNow(settings, now);
     if (!e.ok())
         forms::interaction().messageBox(

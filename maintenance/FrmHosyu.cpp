@@ -13,6 +13,7 @@
 #include "core/Settings.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
@@ -387,6 +388,16 @@ bool FrmHosyu::EntryEnv() {
         G().Env.担当 = stored.担当;
         G().Env.顧客名 = stored.顧客名;
         G().Env.ふりがな = stored.ふりがな;
+    }
+    // A server's password is asked for or read from ~/.pgpass; it is never
+    // kept in the settings.
+    if (dao::uriHoldsPassword(txtDataPath->Text())) {
+        failed(Error(Error::Code::BadInput,
+                     QStringLiteral("データパスにパスワードを書かないでください。パスワードは接続のときに尋ねるか、"
+                                    "~/.pgpass に書いておきます。"),
+                     dao::serverHost(txtDataPath->Text())));
+        txtDataPath->setFocus();
+        return false;
     }
     G().Env.DataPath = txtDataPath->Text();
     G().Env.年号 = cmb年号->currentText();

@@ -80,6 +80,7 @@ private:
     void failed(const Error &e);
     // Snapshot of the data file in use before an operation that rewrites it.
     Error safetySnapshot(const QString &operation);
+    bool refusedOnServer(const QString &what);
     // Runs statements on the data database in one transaction.
     Error runOnData(const QStringList &statements, const QString &what);
     bool deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages);

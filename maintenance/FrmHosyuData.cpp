@@ -9,6 +9,7 @@
 #include "maintenance/Snapshots.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
@@ -19,7 +20,23 @@
 
 namespace tqen {
 
+// A data database on a server is no file: copying it to a disk or a floppy,
+// or replacing it with a file, is refused with a message instead of working
+// on a stale local file. The server's own backups keep it.
+bool FrmHosyu::refusedOnServer(const QString &what) {
+    if (!dao::isServerUri(G().DataDbPath)) return false;
+    failed(Error(Error::Code::BadInput,
+                 QStringLiteral("データはデータベースサーバー %1 にあるため、%2はできません。"
+                                "サーバーのバックアップをお使いください。")
+                     .arg(dao::serverHost(G().DataDbPath), what),
+                 G().DataDbPath));
+    return true;
+}
+
 Error FrmHosyu::safetySnapshot(const QString &operation) {
+    // The deletions on a server run in one transaction; a snapshot is a copy
+    // of a data file and has nothing to copy there.
+    if (dao::isServerUri(G().DataDbPath)) return {};
     Error e = maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
     ReadSnapshots();
     return e;
@@ -64,11 +81,13 @@ void FrmHosyu::cmd元に戻す_Click() {
 // --- Floppy set ---------------------------------------------------------------
 
 void FrmHosyu::Command7_Click() {
+    if (refusedOnServer(QStringLiteral("フロッピーディスクへの保存"))) return;
     maintenance::FddBackup backup(cmbFDD->currentText(), this);
     backup.FDDBuckUp();
 }
 
 void FrmHosyu::Command8_Click() {
+    if (refusedOnServer(QStringLiteral("フロッピーディスクからの読込"))) return;
     maintenance::FddBackup backup(cmbFDD->currentText(), this);
     const QString restored = files::resolveCase(G().DataFolder + QStringLiteral("Tqendata.mdb"));
     backup.beforeReplace = [restored] {
@@ -81,6 +100,7 @@ void FrmHosyu::Command8_Click() {
 // --- Copies of the data file ----------------------------------------------------
 
 void FrmHosyu::SaveDataFileToHdd() {
+    if (refusedOnServer(QStringLiteral("データファイルのコピー"))) return;
     ModApi::FileDialogRequest request;
     request.title = QStringLiteral("ファイルの保存...");
     request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");
@@ -94,6 +114,7 @@ void FrmHosyu::SaveDataFileToHdd() {
 }
 
 void FrmHosyu::ReadDataFileFromHdd() {
+    if (refusedOnServer(QStringLiteral("データファイルの読込"))) return;
     ModApi::FileDialogRequest request;
     request.title = QStringLiteral("ファイルの読込...");
     request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");

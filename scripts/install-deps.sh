@@ -6,13 +6,18 @@ PKGS=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev
       fonts-ipafont-mincho fonts-ipafont-gothic xvfb xauth
       lhasa p7zip-full libarchive-tools clang-14 libclang-rt-14-dev sqlite3
       poppler-utils desktop-file-utils dpkg-dev file
-      mdbtools mdbtools-dev libmdb3)
+      mdbtools mdbtools-dev libmdb3 postgresql libpq-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
+  # The tests start a cluster of their own: the package need not make one.
+  if [[ " ${missing[*]} " == *" postgresql "* ]]; then
+    mkdir -p /etc/postgresql-common
+    echo "create_main_cluster = false" >>/etc/postgresql-common/createcluster.conf
+  fi
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -79,6 +79,10 @@ public:
     void cancelUpdate();
     void close();
     QStringList fieldNames() const;
+    // True after update() failed because another connection changed or
+    // deleted the row since it was read (only on a database server, where
+    // such a write is refused instead of overwriting the other's).
+    bool writeConflict() const;
 
     // The current row's bookmark. It names that row of the table for as long
     // as the row exists, also to Database::openRow on another connection.
@@ -104,6 +108,7 @@ public:
 
     // Opens an existing database file for reading and writing. Never creates a
     // file: a missing, unreadable or non-database file gives a failed object.
+    // A server URI opens the data database on a server (platform/dao/Server.h).
     static Database open(const QString &path);
 
     bool isOpen() const;
@@ -178,7 +183,7 @@ Error createDatabase(const QString &path, const QString &script);
 Error checkDatabase(const QString &path, const QStringList &tables);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
-// read).
+// read). Also for a data database on a server.
 QList<qlonglong> countRows(const QString &path, const QStringList &tables);
 
 }  // namespace tqen::dao

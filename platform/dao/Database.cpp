@@ -2,6 +2,8 @@
 #include "platform/dao/JetLike.h"
 #include "platform/dao/JetTranslator.h"
 #include "platform/dao/RecordsetImpl.h"
+#include "platform/dao/Server.h"
+#include "platform/dao/ServerRecordset.h"
 
 
 namespace tqen::dao {
@@ -11,8 +13,11 @@ struct Database::Impl {
     QString path;
     QString error;
     qlonglong affected = 0;
+    std::unique_ptr<ServerDatabase> server;  // set when the database is on a server
 
-    bool ok() const { return conn && conn->db; }
+    bool ok() const {
+        return (conn && conn->db) || (server && server->conn->pg && PQstatus(server->conn->pg) == CONNECTION_OK);
+    }
     bool run(const QString &jetSql);
     bool byName(const JetTranslation &tr, const QStringList &aliases, QString *sql);
 };
@@ -111,6 +116,8 @@ bool Database::Impl::run(const QString &jetSql) {
         return false;
     }
     conn->releaseReaders();
+    if (std::any_of(tr->attachPaths.begin(), tr->attachPaths.end(), isServerUri))
+        return copyFromServer(*conn, *tr, &affected, &error);
     QStringList aliases;
     if (!conn->attach(tr->attachPaths, &aliases, &error)) return false;
     QString sql;
@@ -147,6 +154,15 @@ Database Database::open(const QString &path) {
     db.d->path = path;
     if (path.isEmpty()) {
         db.d->error = QStringLiteral("Could not find file ''.");
+        return db;
+    }
+    if (isServerUri(path)) {
+        auto server = connectServer(path, &db.d->error);
+        if (server) {
+            db.d->server = std::make_unique<ServerDatabase>();
+            db.d->server->conn = std::move(server);
+            db.d->error.clear();
+        }
         return db;
     }
     auto conn = std::make_shared<Connection>();
@@ -195,6 +211,7 @@ qlonglong Database::recordsAffected() const { return d ? d->affected : 0; }
 bool Database::execute(const QString &jetSql) {
     if (!isOpen()) return false;
     d->affected = 0;
+    if (d->server) return d->server->execute(jetSql, &d->affected, &d->error);
     return d->run(jetSql);
 }
 
@@ -232,9 +249,36 @@ std::unique_ptr<Recordset::Impl> openOn(Database::Impl *d, const QString &jetSql
 
 }  // namespace
 
-Recordset Database::openRecordset(const QString &jetSql) { return Recordset(openOn(d.get(), jetSql, nullptr)); }
+namespace {
+
+std::unique_ptr<Recordset::Impl> openOnServer(Database::Impl *d, const QString &jetSql, const QString *onlyRow) {
+    auto impl = std::make_unique<Recordset::Impl>();
+    if (!d->ok()) {
+        impl->error = d->error.isEmpty() ? QStringLiteral("The database is not open.") : d->error;
+        return impl;
+    }
+    impl->server = d->server->openRecordset(jetSql, onlyRow, &impl->error);
+    impl->error = impl->server->error;
+    return impl;
+}
+
+}  // namespace
+
+Recordset Database::openRecordset(const QString &jetSql) {
+    if (d && d->server) return Recordset(openOnServer(d.get(), jetSql, nullptr));
+    return Recordset(openOn(d.get(), jetSql, nullptr));
+}
 
 Recordset Database::openRow(const QString &table, const QVariant &bookmark) {
+    if (d && d->server) {
+        const QString version = bookmark.toString();
+        if (bookmark.isNull() || !version.startsWith(u'(')) {
+            auto impl = std::make_unique<Recordset::Impl>();
+            impl->error = QStringLiteral("Not a valid bookmark.");
+            return Recordset(std::move(impl));
+        }
+        return Recordset(openOnServer(d.get(), QStringLiteral("select * from ") + table, &version));
+    }
     bool number = false;
     const sqlite3_int64 row = bookmark.toLongLong(&number);
     if (bookmark.isNull() || !number) {
@@ -246,6 +290,10 @@ Recordset Database::openRow(const QString &table, const QVariant &bookmark) {
 }
 
 void Database::close() {
+    if (d && d->server) {
+        d->server->conn->close();
+        d->server.reset();
+    }
     if (d && d->conn) {
         d->conn->close();
         d->conn.reset();
@@ -254,6 +302,7 @@ void Database::close() {
 
 bool Database::beginTrans() {
     if (!isOpen()) return false;
+    if (d->server) return d->server->beginTrans(&d->error);
     if (d->conn->inTransaction) { d->error = QStringLiteral("A transaction is already open."); return false; }
     if (sqlite3_exec(d->conn->db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
         d->error = d->conn->lastError();
@@ -265,6 +314,7 @@ bool Database::beginTrans() {
 
 bool Database::commitTrans() {
     if (!isOpen()) return false;
+    if (d->server) return d->server->commitTrans(&d->error);
     if (!d->conn->inTransaction) { d->error = QStringLiteral("Commit without a transaction."); return false; }
     d->conn->releaseReaders();
     if (sqlite3_exec(d->conn->db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
@@ -276,6 +326,7 @@ bool Database::commitTrans() {
 }
 
 void Database::rollback() {
+    if (isOpen() && d->server) return d->server->rollback();
     if (!isOpen() || !d->conn->inTransaction) return;
     d->conn->releaseReaders();
     sqlite3_exec(d->conn->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -1,4 +1,5 @@
 #include "platform/dao/RecordsetImpl.h"
+#include "platform/dao/ServerRecordset.h"
 
 #include <algorithm>
 
@@ -191,19 +192,25 @@ Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset &&other) noexcept = default;
 Recordset &Recordset::operator=(Recordset &&other) noexcept = default;
 
-bool Recordset::isOpen() const { return d && d->open; }
-QString Recordset::error() const { return d ? d->error : QStringLiteral("The recordset was moved from."); }
+bool Recordset::isOpen() const { return d && (d->server ? d->server->open : d->open); }
+QString Recordset::error() const {
+    if (d && d->server) return d->server->error;
+    return d ? d->error : QStringLiteral("The recordset was moved from.");
+}
+bool Recordset::writeConflict() const { return d && d->server && d->server->conflict; }
 
 bool Recordset::bof() const {
     if (!isOpen()) return true;
+    if (d->server) return d->server->empty();
     if (!d->updatable) return d->rows.empty();
     return d->complete && d->rowids.empty();
 }
 
-bool Recordset::eof() const { return !isOpen() || d->atEnd(); }
+bool Recordset::eof() const { return !isOpen() || (d->server ? d->server->atEnd() : d->atEnd()); }
 
 void Recordset::moveFirst() {
     if (!isOpen()) return;
+    if (d->server) return d->server->moveFirst();
     d->mode = Impl::Mode::None;
     if (!d->updatable) { d->pos = 0; return; }
     if (d->stepping && d->pos == 0) return;  // still on the first row
@@ -213,6 +220,7 @@ void Recordset::moveFirst() {
 }
 
 void Recordset::moveNext() {
+    if (isOpen() && d->server) return d->server->moveNext();
     if (!isOpen() || d->atEnd()) {
         if (isOpen()) d->error = QStringLiteral("No current record.");
         return;
@@ -226,11 +234,13 @@ void Recordset::moveNext() {
 
 QVariant Recordset::field(const QString &name) const {
     if (!isOpen()) return {};
+    if (d->server) return d->server->field(name);
     return d->value(d->fieldIndex(name));
 }
 
 void Recordset::setField(const QString &name, const QVariant &value) {
     if (!isOpen()) return;
+    if (d->server) return d->server->setField(name, value);
     if (d->mode == Impl::Mode::None) { d->error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return; }
     const int i = d->fieldIndex(name);
     if (i < 0) { d->error = QStringLiteral("Item not found in this collection: %1").arg(name); return; }
@@ -240,6 +250,7 @@ void Recordset::setField(const QString &name, const QVariant &value) {
 
 void Recordset::addNew() {
     if (!isOpen()) return;
+    if (d->server) return d->server->addNew();
     if (!d->updatable) { d->error = QStringLiteral("Database or object is read-only."); return; }
     d->mode = Impl::Mode::Adding;
     d->buffer = QVector<QVariant>(d->names.size());
@@ -248,6 +259,7 @@ void Recordset::addNew() {
 
 void Recordset::edit() {
     if (!isOpen()) return;
+    if (d->server) return d->server->edit();
     if (!d->updatable) { d->error = QStringLiteral("Database or object is read-only."); return; }
     if (d->atEnd()) { d->error = QStringLiteral("No current record."); return; }
     d->mode = Impl::Mode::Editing;
@@ -257,6 +269,7 @@ void Recordset::edit() {
 
 bool Recordset::update() {
     if (!isOpen()) return false;
+    if (d->server) return d->server->update();
     if (d->mode == Impl::Mode::None) { d->error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return false; }
     const bool ok = d->write();
     d->mode = Impl::Mode::None;
@@ -265,18 +278,24 @@ bool Recordset::update() {
 }
 
 void Recordset::cancelUpdate() {
+    if (isOpen() && d->server) return d->server->cancelUpdate();
     if (isOpen()) d->mode = Impl::Mode::None;
 }
 
 void Recordset::close() {
+    if (d && d->server) d->server->shutDown(QString());
     if (d) d->shutDown(QString());
 }
 
 QVariant Recordset::bookmark() const {
+    if (isOpen() && d->server) return d->server->bookmark();
     if (!isOpen() || !d->updatable || d->atEnd()) return {};
     return qlonglong(d->rowids[d->pos]);
 }
 
-QStringList Recordset::fieldNames() const { return isOpen() ? d->names : QStringList(); }
+QStringList Recordset::fieldNames() const {
+    if (isOpen() && d->server) return d->server->fieldNames();
+    return isOpen() ? d->names : QStringList();
+}
 
 }  // namespace tqen::dao

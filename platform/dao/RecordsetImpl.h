@@ -20,7 +20,11 @@
 
 namespace tqen::dao {
 
+class ServerRecordset;
+
 struct Recordset::Impl {
+    // Set when the recordset is on a database server: every call goes there.
+    std::unique_ptr<ServerRecordset> server;
     std::shared_ptr<Connection> conn;
     QString error;
     bool open = false;

@@ -1,6 +1,7 @@
 // Whole-file work on a database: the online backup, the integrity check and
 // row counts.
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 
 #include <sqlite3.h>
 
@@ -165,6 +166,14 @@ Error checkDatabase(const QString &path, const QStringList &tables) {
 
 QList<qlonglong> countRows(const QString &path, const QStringList &tables) {
     QList<qlonglong> out;
+    if (isServerUri(path)) {
+        Database db = Database::open(path);
+        for (const QString &t : tables) {
+            Recordset rs = db.openRecordset(QStringLiteral("select count(*) as n from [") + t + u']');
+            out << (rs.isOpen() && !rs.eof() ? rs.field(QStringLiteral("n")).toLongLong() : -1);
+        }
+        return out;
+    }
     Handle h;
     const bool open = QFileInfo(path).isFile() && openFile(path, SQLITE_OPEN_READONLY, &h) == SQLITE_OK;
     for (const QString &t : tables) {

@@ -52,6 +52,10 @@ public:
     // over.
     virtual bool shellOpen(const QString &target) = 0;
 
+    // Asks for a password (the typed text is not shown); true with it in
+    // *typed when the user gave one, false when the user cancelled.
+    virtual bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) = 0;
+
     // The shell's file copy: asks before it replaces an existing target
     // (question with Yes/No), copies, and reports a failure in a message box
     // of its own. Returns 0 when the copy was done, 1 when the user declined

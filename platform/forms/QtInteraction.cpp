@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -93,6 +95,18 @@ bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogOptions &opti
                                                       QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return false;
     *chosen = path;
+    return true;
+}
+
+bool QtInteraction::askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) {
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setInputMethodHints(Qt::ImhSensitiveData | Qt::ImhNoPredictiveText | Qt::ImhHiddenText);
+    dialog.setAccessibleName(title);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    *typed = dialog.textValue();
     return true;
 }
 

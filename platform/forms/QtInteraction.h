@@ -11,6 +11,7 @@ public:
     bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool shellOpen(const QString &target) override;
+    bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
 };
 
 }  // namespace tqen::forms

@@ -36,4 +36,12 @@ bool ScriptedInteraction::shellOpen(const QString &target) {
     return true;
 }
 
+bool ScriptedInteraction::askPassword(QWidget *, const QString &prompt, const QString &, QString *typed) {
+    passwordPrompts << prompt;
+    if (passwords_.empty()) return false;
+    *typed = passwords_.front();
+    passwords_.pop_front();
+    return true;
+}
+
 }  // namespace tqen::forms

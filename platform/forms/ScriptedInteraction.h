@@ -29,21 +29,26 @@ public:
     void answer(int id) { answers_.push_back(id); }
     // The next file dialog returns this path; an empty path cancels it.
     void choose(const QString &path) { files_.push_back(path); }
+    // The next password question gets this text; without one it is cancelled.
+    void typePassword(const QString &text) { passwords_.push_back(text); }
 
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
     bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
     bool shellOpen(const QString &target) override;
+    bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
 
     QList<Shown> shown;        // every message box, in order
     QList<Dialog> dialogs;     // every file dialog, in order
     QStringList opened;        // every target handed to the desktop
+    QStringList passwordPrompts;  // every password question, in order
     int unansweredBoxes() const { return int(answers_.size()); }
 
 private:
     bool fileDialog(bool save, const FileDialogOptions &options, QString *chosen);
     std::deque<int> answers_;
     std::deque<QString> files_;
+    std::deque<QString> passwords_;
 };
 
 // Installs a scripted interaction for the life of a scope.

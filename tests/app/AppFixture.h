@@ -6,12 +6,15 @@
 #include "platform/dao/Dao.h"
 #include "platform/forms/ScriptedInteraction.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace tqen::testing {
 
@@ -37,6 +40,15 @@ protected:
         qputenv("TQEN_DRIVES", conf.toUtf8());
         qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
         G() = Globals();
+        // The same tests with the data database on the test server: the
+        // settings row names it, and data() is its URI.
+        if (qEnvironmentVariable("TQEN_TEST_DATA_ENGINE") == QStringLiteral("server")) {
+            TQEN_SKIP_WITHOUT_SERVER();
+            server = std::make_unique<ServerDb>();
+            ASSERT_TRUE(server->ok);
+            dataOnServer = server->uri;
+            onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataOnServer));
+        }
     }
     void TearDown() override {
         qunsetenv("TQEN_DRIVES");
@@ -44,7 +56,8 @@ protected:
     }
 
     QString work() const { return app + QStringLiteral("/data/TqenWork.mdb"); }
-    QString data() const { return app + QStringLiteral("/data/TqenData.mdb"); }
+    QString data() const { return dataOnServer.isEmpty() ? dataFile() : dataOnServer; }
+    QString dataFile() const { return app + QStringLiteral("/data/TqenData.mdb"); }
 
     void onWork(const QString &sql) { run(work(), sql); }
     void onData(const QString &sql) { run(data(), sql); }
@@ -88,6 +101,8 @@ protected:
 
     QTemporaryDir tmp;
     QString app, drive;
+    std::unique_ptr<ServerDb> server;
+    QString dataOnServer;
     forms::ScriptedInteraction script;
     forms::ScopedInteraction scope{&script};
 };

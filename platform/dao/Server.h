@@ -1,0 +1,52 @@
+#pragma once
+// The data database on a database server (shared office mode).
+//
+// Where a path is expected, a PostgreSQL connection URI
+// ("postgresql://user@host[:port]/database") names a database on a server;
+// Database::open connects to it and the same Jet SQL runs there. A first
+// connection to an empty database creates the data database's tables,
+// indexes and the staff slots "01" … "30". A statement on a local file may
+// name a table on the server with "T in 'postgresql://…'" in the one case
+// the program needs: "insert into W select … from T in '…'" copies the
+// server's rows into the local table, matching columns by name.
+//
+// The password comes from the user's ~/.pgpass (libpq reads it) or from the
+// password source installed here; it is kept in memory for the session only.
+#include "platform/error/Error.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace tqen::dao {
+
+// True for "postgresql://…" and "postgres://…".
+bool isServerUri(const QString &pathOrUri);
+// The host a server URI names ("localhost" when it names none).
+QString serverHost(const QString &uri);
+// True for a server URI that carries a password (user:password@ or
+// password=…), which must not be kept in the settings.
+bool uriHoldsPassword(const QString &uri);
+
+// Asked for a password when the server wants one and ~/.pgpass has none;
+// nullopt when the user declines. None installed: no password is asked.
+using PasswordSource = std::function<std::optional<QString>(const QString &host, const QString &user)>;
+void setPasswordSource(PasswordSource source);
+// Forgets remembered passwords and closes pooled connections.
+void resetServerConnections();
+
+// Copies every row of the data database's tables from one data database to
+// another (a file or a server, either way) in one transaction: the target's
+// tables are emptied and filled; on failure the target is left as it was.
+// A report that the source holds twice (same day, customer and staff member)
+// arrives once, the later row winning, where the target has the unique index.
+struct TableCopy {
+    QString table;
+    qlonglong read = 0;     // rows read from the source
+    qlonglong stored = 0;   // rows the target holds afterwards
+};
+Error copyData(const QString &from, const QString &to, QList<TableCopy> *counts);
+
+}  // namespace tqen::dao

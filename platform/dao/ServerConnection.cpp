@@ -1,0 +1,538 @@
+#include "platform/dao/ServerConnection.h"
+
+#include "platform/dao/Server.h"
+#include "platform/dao/ServerRecordset.h"
+#include "platform/dao/JetValues.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <algorithm>
+#include <mutex>
+
+namespace tqen::dao {
+
+namespace {
+
+// Type OIDs of the server's built-in types that the program reads.
+constexpr unsigned kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700,
+                   kDate = 1082, kTimestamp = 1114, kBytea = 17;
+
+constexpr int kPoolPerUri = 4;
+
+struct Pool {
+    std::mutex lock;
+    QMultiHash<QString, PGconn *> idle;
+    QHash<QString, QString> passwords;  // by URI, for this session only
+    QHash<QString, QStringList> uniqueKeys;  // by URI and table
+    PasswordSource source;
+};
+
+Pool &pool() {
+    static Pool p;
+    return p;
+}
+
+QString pgError(const PGconn *c) {
+    return c ? QString::fromUtf8(PQerrorMessage(c)).trimmed() : QStringLiteral("The database is not open.");
+}
+
+bool soundForPool(PGconn *c) {
+    return c && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE;
+}
+
+PGconn *takeIdle(const QString &uri) {
+    Pool &p = pool();
+    std::lock_guard<std::mutex> g(p.lock);
+    const auto it = p.idle.find(uri);
+    if (it == p.idle.end()) return nullptr;
+    PGconn *c = it.value();
+    p.idle.erase(it);
+    return c;
+}
+
+// One login. The URI's own settings win over the defaults given first.
+PGconn *login(const QString &uri, const std::optional<QString> &password) {
+    const QByteArray u = uri.toUtf8();
+    const QByteArray pw = password ? password->toUtf8() : QByteArray();
+    std::vector<const char *> keys{"connect_timeout", "application_name", "dbname"};
+    std::vector<const char *> values{"5", "tqen", u.constData()};
+    if (password) {
+        keys.push_back("password");
+        values.push_back(pw.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    return PQconnectdbParams(keys.data(), values.data(), 1);
+}
+
+QString userOf(const QString &uri) {
+    const QUrl url(uri);
+    return url.userName().isEmpty() ? qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER")) : url.userName();
+}
+
+PGconn *freshConnection(const QString &uri, QString *error) {
+    std::optional<QString> remembered;
+    {
+        Pool &p = pool();
+        std::lock_guard<std::mutex> g(p.lock);
+        if (p.passwords.contains(uri)) remembered = p.passwords.value(uri);
+    }
+    PGconn *c = login(uri, remembered);
+    if (PQstatus(c) != CONNECTION_OK && PQconnectionNeedsPassword(c)) {
+        PasswordSource source;
+        {
+            std::lock_guard<std::mutex> g(pool().lock);
+            source = pool().source;
+        }
+        const std::optional<QString> typed = source ? source(serverHost(uri), userOf(uri)) : std::nullopt;
+        if (typed) {
+            PQfinish(c);
+            c = login(uri, typed);
+            if (PQstatus(c) == CONNECTION_OK) {
+                std::lock_guard<std::mutex> g(pool().lock);
+                pool().passwords.insert(uri, *typed);
+            }
+        }
+    }
+    if (PQstatus(c) != CONNECTION_OK) {
+        *error = QStringLiteral("Could not connect to the database server %1: %2").arg(serverHost(uri), pgError(c));
+        PQfinish(c);
+        return nullptr;
+    }
+    PQsetClientEncoding(c, "UTF8");
+    PGresult *r = PQexec(c, "SET DateStyle = ISO; SET standard_conforming_strings = on");
+    PQclear(r);
+    return c;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+bool isServerUri(const QString &pathOrUri) {
+    return pathOrUri.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive) ||
+           pathOrUri.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
+}
+
+QString serverHost(const QString &uri) {
+    const QUrl url(uri);
+    QString host = url.host();
+    if (host.isEmpty()) {
+        // A host may be given as a parameter: ?host=…
+        const QRegularExpression re(QStringLiteral("[?&]host=([^&]+)"));
+        const auto m = re.match(uri);
+        host = m.hasMatch() ? QUrl::fromPercentEncoding(m.captured(1).toUtf8()) : QStringLiteral("localhost");
+    }
+    return url.port() > 0 ? host + u':' + QString::number(url.port()) : host;
+}
+
+bool uriHoldsPassword(const QString &uri) {
+    if (!isServerUri(uri)) return false;
+    static const QRegularExpression param(QStringLiteral("[?&]password="), QRegularExpression::CaseInsensitiveOption);
+    return !QUrl(uri).password().isEmpty() || param.match(uri).hasMatch();
+}
+
+void setPasswordSource(PasswordSource source) {
+    std::lock_guard<std::mutex> g(pool().lock);
+    pool().source = std::move(source);
+}
+
+void resetServerConnections() {
+    Pool &p = pool();
+    std::lock_guard<std::mutex> g(p.lock);
+    for (PGconn *c : std::as_const(p.idle)) PQfinish(c);
+    p.idle.clear();
+    p.uniqueKeys.clear();
+    p.passwords.clear();
+}
+
+std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *error) {
+    auto conn = std::make_shared<ServerConnection>();
+    conn->uri = uri;
+    if (PGconn *c = takeIdle(uri)) {
+        conn->pg = c;
+        conn->pooled = true;
+        return conn;
+    }
+    conn->pg = freshConnection(uri, error);
+    if (!conn->pg) return nullptr;
+    if (!ensureServerSchema(*conn, error)) {
+        *error = QStringLiteral("Could not prepare the database on %1: %2").arg(serverHost(uri), *error);
+        return nullptr;
+    }
+    return conn;
+}
+
+ServerConnection::~ServerConnection() { close(); }
+
+void ServerConnection::close() {
+    const auto readers = live;
+    for (ServerRecordset *r : readers) r->shutDown(QStringLiteral("The database is closed."));
+    live.clear();
+    if (!pg) return;
+    if (inTransaction && PQstatus(pg) == CONNECTION_OK) PQclear(PQexec(pg, "ROLLBACK"));
+    inTransaction = false;
+    if (soundForPool(pg)) {
+        Pool &p = pool();
+        std::lock_guard<std::mutex> g(p.lock);
+        if (p.idle.count(uri) < kPoolPerUri) {
+            p.idle.insert(uri, pg);
+            pg = nullptr;
+            return;
+        }
+    }
+    PQfinish(pg);
+    pg = nullptr;
+}
+
+QString ServerConnection::lastError() const { return pgError(pg); }
+
+Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params, QString *error) {
+    if (!pg) {
+        *error = QStringLiteral("The database is not open.");
+        return nullptr;
+    }
+    const QByteArray text = sql.toUtf8();
+    std::vector<QByteArray> bytes(params.size());
+    std::vector<const char *> values(params.size(), nullptr);
+    std::vector<int> lengths(params.size(), 0);
+    for (int i = 0; i < params.size(); ++i) {
+        if (params[i].isNull()) continue;
+        const QString s = wellFormed(params[i].toString());
+        if (s.contains(QChar(0))) {
+            // libpq passes texts as C strings: the text would end there.
+            *error = QStringLiteral("A text holds a NUL character, which the database server cannot store.");
+            return nullptr;
+        }
+        bytes[i] = s.toUtf8();
+        values[i] = bytes[i].constData();
+        lengths[i] = int(bytes[i].size());
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Result r(PQexecParams(pg, text.constData(), int(params.size()), nullptr, values.data(), lengths.data(), nullptr, 0));
+        const ExecStatusType st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) {
+            pooled = false;
+            return r;
+        }
+        if (PQstatus(pg) == CONNECTION_BAD && pooled && attempt == 0) {
+            // The server dropped this pooled connection while it was idle:
+            // nothing ran on it yet, so a new one may run the statement.
+            pooled = false;
+            QString err;
+            PGconn *fresh = freshConnection(uri, &err);
+            if (!fresh) {
+                *error = err;
+                return nullptr;
+            }
+            PQfinish(pg);
+            pg = fresh;
+            continue;
+        }
+        pooled = false;
+        *error = r ? QString::fromUtf8(PQresultErrorMessage(r.get())).trimmed() : lastError();
+        if (error->isEmpty()) error->append(lastError());
+        if (PQstatus(pg) == CONNECTION_BAD)
+            *error = QStringLiteral("The connection to the database server %1 was lost: %2").arg(serverHost(uri), *error);
+        return nullptr;
+    }
+    return nullptr;
+}
+
+QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
+    const QString cacheKey = uri + u'\n' + quotedTable;
+    {
+        std::lock_guard<std::mutex> g(pool().lock);
+        const auto it = pool().uniqueKeys.constFind(cacheKey);
+        if (it != pool().uniqueKeys.constEnd()) return *it;
+    }
+    QString err;
+    const Result r = run(QStringLiteral(
+                             "SELECT a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
+                             "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, ord) "
+                             "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum "
+                             "WHERE i.indrelid = to_regclass($1) AND i.indisunique AND i.indpred IS NULL "
+                             "AND x.relname IN ('営業日報_日付顧客担当', '顧客マスタ_名称') "
+                             "ORDER BY k.ord"),
+                         {quotedTable}, &err);
+    QStringList cols;
+    if (r)
+        for (int i = 0; i < PQntuples(r.get()); ++i) cols << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
+    if (r) {
+        std::lock_guard<std::mutex> g(pool().lock);
+        pool().uniqueKeys.insert(cacheKey, cols);
+    }
+    return cols;
+}
+
+// ---------------------------------------------------------------------------
+
+QString likeToRegex(const QString &jetPattern) {
+    QString re = QStringLiteral("^(?:");
+    const auto literal = [&re](QChar c) {
+        if (c.unicode() < 128 && !c.isLetterOrNumber()) re += u'\\';
+        re += c;
+    };
+    for (qsizetype i = 0; i < jetPattern.size(); ++i) {
+        const QChar c = jetPattern[i];
+        if (c == u'*') re += QStringLiteral(".*");
+        else if (c == u'?') re += u'.';
+        else if (c == u'#') re += QStringLiteral("[0-9]");
+        else if (c == u'[') {
+            const qsizetype close = jetPattern.indexOf(u']', i + 1);
+            if (close < 0) return {};
+            const QString inside = jetPattern.mid(i + 1, close - i - 1);
+            i = close;
+            if (inside.isEmpty()) return {};
+            if (inside.size() == 1) {  // [*] [?] [#] [[]: the character itself
+                literal(inside[0]);
+                continue;
+            }
+            re += u'[';
+            qsizetype k = 0;
+            if (inside[0] == u'!') {
+                re += u'^';
+                k = 1;
+            }
+            for (; k < inside.size(); ++k) {
+                const QChar m = inside[k];
+                if (m == u'-' && k > 0 && k + 1 < inside.size() && !(k == 1 && inside[0] == u'!')) re += u'-';
+                else if (m == u'\\' || m == u'^' || m == u'-' || m == u'[') { re += u'\\'; re += m; }
+                else re += m;
+            }
+            re += u']';
+        } else literal(c);
+    }
+    return re + QStringLiteral(")$");
+}
+
+namespace {
+
+// N of a piece "?N"; 0 for any other piece.
+int paramNumber(const QString &piece) {
+    if (piece.size() < 2 || piece[0] != u'?') return 0;
+    int n = 0;
+    for (qsizetype i = 1; i < piece.size(); ++i) {
+        if (!piece[i].isDigit()) return 0;
+        n = n * 10 + piece[i].digitValue();
+    }
+    return n;
+}
+
+}  // namespace
+
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error) {
+    *pieces = tr.pieces;
+    *params = tr.params;
+    QStringList &p = *pieces;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        QString &s = p[i];
+        if (s.startsWith(u'"')) {
+            s = s.toLower();
+        } else if (const int k = paramNumber(s); k > 0) {
+            s = u'$' + QString::number(k);
+        } else if (s == u"LIKE") {
+            const int n = i + 1 < p.size() ? paramNumber(p[i + 1]) : 0;
+            if (n == 0) {
+                *error = QStringLiteral("On the database server, like takes a text as its pattern.");
+                return false;
+            }
+            const QString re = likeToRegex(params->value(n - 1));
+            if (re.isEmpty()) {
+                *error = QStringLiteral("Invalid pattern string");
+                return false;
+            }
+            (*params)[n - 1] = re;
+            if (i > 0 && p[i - 1] == u"NOT") {
+                p[i - 1].clear();
+                s = QStringLiteral("!~*");
+            } else {
+                s = QStringLiteral("~*");
+            }
+        } else if ((s.compare(u"ifnull", Qt::CaseInsensitive) == 0 || s.compare(u"nz", Qt::CaseInsensitive) == 0) &&
+                   i + 1 < p.size() && p[i + 1] == u"(") {
+            s = QStringLiteral("coalesce");
+        }
+    }
+    return true;
+}
+
+QVariant serverValue(const PGresult *r, int row, int col) {
+    if (PQgetisnull(r, row, col)) return {};
+    const char *v = PQgetvalue(r, row, col);
+    const int n = PQgetlength(r, row, col);
+    switch (PQftype(r, col)) {
+    case kBool:
+        return n > 0 && v[0] == 't';
+    case kInt2:
+    case kInt4:
+    case kInt8: {
+        const qlonglong x = QByteArray::fromRawData(v, n).toLongLong();
+        if (x >= INT_MIN && x <= INT_MAX) return int(x);
+        return x;
+    }
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
+        return QByteArray::fromRawData(v, n).toDouble();
+    case kDate:
+        if (n == 10) {
+            const QDate d = QDate::fromString(QString::fromLatin1(v, n), Qt::ISODate);
+            if (d.isValid()) return d;
+        }
+        return QString::fromUtf8(v, n);
+    case kTimestamp: {
+        const QVariant d = dateFromStored(QString::fromLatin1(v, std::min(n, 19)));
+        return d.isNull() ? QVariant(QString::fromUtf8(v, n)) : d;
+    }
+    case kBytea: {
+        size_t len = 0;
+        unsigned char *raw = PQunescapeBytea(reinterpret_cast<const unsigned char *>(v), &len);
+        QByteArray out(reinterpret_cast<const char *>(raw), qsizetype(len));
+        PQfreemem(raw);
+        return out;
+    }
+    default:
+        return QString::fromUtf8(v, n);
+    }
+}
+
+bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QString *error) {
+    const auto conversionError = [&] {
+        *error = QStringLiteral("Data type conversion error.");
+        return false;
+    };
+    const int type = value.typeId();
+    *param = QVariant();
+    if (value.isNull() || !value.isValid()) {
+        if (typeOid == kBool) *param = QStringLiteral("f");
+        return true;
+    }
+    if (typeOid == kDate || typeOid == kTimestamp) {
+        QString stored;
+        if (type == QMetaType::QDate) stored = storedDate(QDateTime(value.toDate(), QTime(0, 0)));
+        else if (type == QMetaType::QDateTime) stored = storedDate(value.toDateTime());
+        else if (type == QMetaType::QString) {
+            const QString s = value.toString().trimmed();
+            if (s.isEmpty()) return true;
+            stored = storedDateFromJet(s);
+            if (stored.isEmpty() && s.size() == 8)
+                stored = storedDate(QDateTime(QDate::fromString(s, QStringLiteral("yyyyMMdd")), QTime(0, 0)));
+        }
+        if (stored.isEmpty()) return conversionError();
+        *param = typeOid == kDate ? stored.left(10) : stored;
+        return true;
+    }
+    if (typeOid == kBool) {
+        bool on = false;
+        if (type == QMetaType::QString) {
+            const QString l = value.toString().trimmed().toLower();
+            if (l == u"true" || l == u"yes" || l == u"on" || l == u"-1" || l == u"1") on = true;
+            else if (l == u"false" || l == u"no" || l == u"off" || l == u"0" || l.isEmpty()) on = false;
+            else return conversionError();
+        } else if (type == QMetaType::Bool) {
+            on = value.toBool();
+        } else {
+            bool ok = false;
+            const double d = value.toDouble(&ok);
+            if (!ok) return conversionError();
+            on = d != 0.0;
+        }
+        *param = on ? QStringLiteral("t") : QStringLiteral("f");
+        return true;
+    }
+    if (typeOid == kInt2 || typeOid == kInt4 || typeOid == kInt8) {
+        if (type == QMetaType::Bool) {
+            *param = QString::number(value.toBool() ? 1 : 0);
+            return true;
+        }
+        const QString s = value.toString().trimmed();
+        if (s.isEmpty() && type == QMetaType::QString) return true;
+        bool ok = false;
+        const qlonglong whole = s.toLongLong(&ok);
+        if (ok) {
+            *param = QString::number(whole);
+            return true;
+        }
+        const double d = s.toDouble(&ok);
+        if (!ok) return conversionError();
+        *param = QString::number(qlonglong(std::llround(d)));
+        return true;
+    }
+    if (typeOid == kFloat4 || typeOid == kFloat8 || typeOid == kNumeric) {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        if (!ok) {
+            if (type == QMetaType::QString && value.toString().trimmed().isEmpty()) return true;
+            return conversionError();
+        }
+        *param = QString::number(d, 'g', 17);
+        return true;
+    }
+    if (type == QMetaType::QDate) *param = storedDate(QDateTime(value.toDate(), QTime(0, 0)));
+    else if (type == QMetaType::QDateTime) *param = storedDate(value.toDateTime());
+    else if (type == QMetaType::Bool) *param = QString::number(value.toBool() ? 1 : 0);
+    else *param = value.toString();
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// The data database's tables in the server's types. Names are in lower case
+// (statements fold theirs alike); texts sort by code point, as on a file.
+const char *const kSchema[] = {
+    R"(CREATE TABLE "営業日報" ("日付" date, "顧客名" text COLLATE "C", "ふりがな" text COLLATE "C",
+        "タイトル" text COLLATE "C", "担当" text COLLATE "C", "メモ" text COLLATE "C"))",
+    // One report per day, customer and staff member: two programs writing
+    // the same report end with one row.
+    R"(CREATE UNIQUE INDEX "営業日報_日付顧客担当" ON "営業日報" ("日付", "顧客名", "担当") NULLS NOT DISTINCT)",
+    R"(CREATE INDEX "営業日報_日付" ON "営業日報" ("日付"))",
+    R"(CREATE INDEX "営業日報_顧客担当日付" ON "営業日報" ("顧客名", "担当", "日付"))",
+    R"(CREATE INDEX "営業日報_担当日付" ON "営業日報" ("担当", "日付"))",
+    R"(CREATE TABLE "顧客マスタ" ("名称" text COLLATE "C", "ふりがな" text COLLATE "C", "担当" text COLLATE "C"))",
+    // One row per customer name, which the registration looks up and edits:
+    // two programs writing a new customer at once end with one row.
+    R"(CREATE UNIQUE INDEX "顧客マスタ_名称" ON "顧客マスタ" ("名称"))",
+    R"(CREATE INDEX "顧客マスタ_ふりがな" ON "顧客マスタ" ("ふりがな"))",
+    R"(CREATE INDEX "顧客マスタ_担当ふりがな" ON "顧客マスタ" ("担当", "ふりがな"))",
+    R"(CREATE TABLE "コードマスタ" ("kcode" text COLLATE "C", "code" text COLLATE "C", "sname" text COLLATE "C",
+        "cnt" bigint))",
+    R"(CREATE INDEX "コードマスタ_区分コード" ON "コードマスタ" ("kcode", "code"))",
+    R"(CREATE TABLE "tqhint" ("formname" text COLLATE "C", "ctlname" text COLLATE "C", "formtitle" text COLLATE "C",
+        "contents" text COLLATE "C"))",
+    R"(CREATE INDEX "tqhint_フォーム部品" ON "tqhint" ("formname", "ctlname"))",
+    R"(INSERT INTO "コードマスタ" ("kcode", "code", "sname", "cnt")
+        SELECT '担当', to_char(i, 'FM00'), NULL, i FROM generate_series(1, 30) AS i)",
+};
+
+}  // namespace
+
+bool ensureServerSchema(ServerConnection &c, QString *error) {
+    const QString present = QStringLiteral(
+        "SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() "
+        "AND tablename IN ('営業日報', '顧客マスタ', 'コードマスタ', 'tqhint')");
+    Result r = c.run(present, {}, error);
+    if (!r) return false;
+    if (QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0) return true;
+    // Two programs meeting an empty database at once: the second waits for
+    // the first and then finds its tables.
+    if (!c.run(QStringLiteral("BEGIN"), {}, error)) return false;
+    const auto fail = [&] {
+        QString ignored;
+        c.run(QStringLiteral("ROLLBACK"), {}, &ignored);
+        return false;
+    };
+    if (!c.run(QStringLiteral("SELECT pg_advisory_xact_lock(7401, 1)"), {}, error)) return fail();
+    r = c.run(present, {}, error);
+    if (!r) return fail();
+    if (QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() == 0)
+        for (const char *statement : kSchema)
+            if (!c.run(QString::fromUtf8(statement), {}, error)) return fail();
+    return bool(c.run(QStringLiteral("COMMIT"), {}, error));
+}
+
+}  // namespace tqen::dao

@@ -1,0 +1,78 @@
+#pragma once
+// The data database on a PostgreSQL server, reached with libpq. Only the
+// engine's own files include this header.
+//
+// A connection is taken from a small per-process pool when a database is
+// opened and given back when it is closed, so opening a database for each
+// operation costs no new login. A connection the server dropped is never
+// given back; a pooled one found dead on its first statement is replaced and
+// the statement sent again (nothing had run on it yet).
+#include "platform/dao/Dao.h"
+#include "platform/dao/JetTranslator.h"
+
+#include <libpq-fe.h>
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+namespace tqen::dao {
+
+struct ResultClear {
+    void operator()(PGresult *r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultClear>;
+
+class ServerRecordset;
+
+struct ServerConnection {
+    PGconn *pg = nullptr;
+    QString uri;
+    bool pooled = false;   // came from the pool and has not run anything yet
+    bool inTransaction = false;
+    std::vector<ServerRecordset *> live;
+
+    ~ServerConnection();
+    // Rolls back, closes the recordsets, and gives the connection back to the
+    // pool when it is sound.
+    void close();
+
+    // Runs one statement with text parameters (a Null QVariant is NULL).
+    // Null result and error on failure; the error names a lost connection.
+    Result run(const QString &sql, const QVector<QVariant> &params, QString *error);
+    QString lastError() const;
+    // Columns of the unique index that the schema made for writing a row by
+    // its key (a report by day, customer and staff member; a customer by
+    // name), asked once per server and table; empty for other tables. Other unique
+    // indexes stay rules that a write may break.
+    QStringList uniqueKey(const QString &quotedTable);
+};
+
+// Connects (or takes a pooled connection); null and error on failure.
+std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *error);
+
+// The statement as PostgreSQL SQL: names folded to lower case (the server's
+// tables are made so), ?N as $N, Jet's like as a regular expression match on
+// a pattern converted in its parameter, nz/ifnull as coalesce. Pieces stay one
+// for one, so piece positions of the translation still hold. False and error
+// when something cannot run on the server.
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error);
+// Jet's like pattern as a whole-value regular expression; empty when invalid.
+QString likeToRegex(const QString &jetPattern);
+
+// A value read from a result, by the column's type.
+QVariant serverValue(const PGresult *r, int row, int col);
+// A value for a column of the given type as a parameter; false and error on
+// a value that the column cannot hold.
+bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QString *error);
+
+// Creates the data database's tables, indexes and staff slots in an empty
+// database (once, under a lock, so two programs starting together agree).
+bool ensureServerSchema(ServerConnection &c, QString *error);
+
+}  // namespace tqen::dao

@@ -1,0 +1,113 @@
+// Two programs on two PCs sharing the data database on the server, racing:
+// each gets the same command at the same moment, a hundred times.
+#include "tests/app/AppFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+
+#include <array>
+#include <memory>
+
+using namespace tqen;
+
+namespace {
+
+class Race : public tqen::testing::AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        if (IsSkipped()) return;
+        TQEN_SKIP_WITHOUT_SERVER();
+        if (!server) {
+            server = std::make_unique<tqen::testing::ServerDb>();
+            ASSERT_TRUE(server->ok);
+            dataOnServer = server->uri;
+            onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataOnServer));
+        }
+        // The second PC: a program folder of its own with its own work file.
+        const QString second = tmp.filePath(QStringLiteral("second pc"));
+        QDir().mkpath(second + QStringLiteral("/data"));
+        ASSERT_TRUE(QFile::copy(work(), second + QStringLiteral("/data/TqenWork.mdb")));
+        for (int i = 0; i < 2; ++i) {
+            auto &p = programs[size_t(i)];
+            p = std::make_unique<QProcess>();
+            p->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/tqen_race_child"));
+            p->setArguments({i == 0 ? app : second});
+            p->start();
+            ASSERT_TRUE(p->waitForStarted(10000));
+        }
+        for (auto &p : programs) ASSERT_EQ(reply(*p), "ready");
+    }
+    void TearDown() override {
+        for (auto &p : programs) {
+            if (!p) continue;
+            p->closeWriteChannel();
+            if (!p->waitForFinished(10000)) p->kill();
+        }
+        AppFixture::TearDown();
+    }
+    static QString reply(QProcess &p) {
+        while (!p.canReadLine())
+            if (!p.waitForReadyRead(30000)) return QStringLiteral("no answer: ") + QString::fromUtf8(p.readAllStandardError());
+        return QString::fromUtf8(p.readLine()).trimmed();
+    }
+    // Both programs get their line at once; their answers come back.
+    std::array<QString, 2> both(const QString &first, const QString &second) {
+        programs[0]->write((first + u'\n').toUtf8());
+        programs[1]->write((second + u'\n').toUtf8());
+        return {reply(*programs[0]), reply(*programs[1])};
+    }
+    QString value(const QString &sql) { return server->value(sql); }
+
+    std::array<std::unique_ptr<QProcess>, 2> programs;
+};
+
+TEST_F(Race, TwoProgramsRegisteringOneReportKeepOneRowAndNeitherFails) {
+    const QDate first(2024, 1, 1);
+    for (int i = 0; i < 100; ++i) {
+        const QString day = first.addDays(i).toString(QStringLiteral("yyyyMMdd"));
+        // Even rounds: the same day, customer and staff; odd rounds: two customers.
+        const QString other = i % 2 ? QStringLiteral("乙商事") : QStringLiteral("甲商事");
+        const auto answers = both(QStringLiteral("report %1 甲商事 山田 A%2").arg(day).arg(i),
+                                  QStringLiteral("report %1 %2 山田 B%3").arg(day, other).arg(i));
+        EXPECT_EQ(answers[0], "ok") << i;
+        EXPECT_EQ(answers[1], "ok") << i;
+    }
+    EXPECT_EQ(value(QStringLiteral("select count(*) from 営業日報")), "150");
+    EXPECT_EQ(value(QStringLiteral("select count(*) from (select 1 from 営業日報 group by 日付, 顧客名, 担当 "
+                                   "having count(*) > 1) d")),
+              "0");
+    // Each shared report holds one program's whole write.
+    EXPECT_EQ(value(QStringLiteral("select count(*) from 営業日報 where 顧客名 = '甲商事' and タイトル !~ '^[AB][0-9]+$'")), "0");
+    EXPECT_EQ(value(QStringLiteral("select count(*) from 営業日報 where 顧客名 = '乙商事'")), "50");
+    EXPECT_EQ(value(QStringLiteral("select count(*) from 顧客マスタ")), "2");
+}
+
+TEST_F(Race, TwoProgramsAddingStaffNamesNeverShareASlot) {
+    for (int i = 0; i < 100; ++i) {
+        server->exec(QStringLiteral("update コードマスタ set sname = null where kcode = '担当'"));
+        const bool same = i % 2 == 0;
+        const QString a = QStringLiteral("甲%1").arg(i), b = same ? a : QStringLiteral("乙%1").arg(i);
+        const auto answers = both(QStringLiteral("code ") + a, QStringLiteral("code ") + b);
+        if (same) {
+            // One adds it, the other finds it added.
+            EXPECT_TRUE((answers[0] == "ok" && answers[1] == "present") || (answers[0] == "present" && answers[1] == "ok"))
+                << i << ": " << answers[0].toStdString() << " / " << answers[1].toStdString();
+            EXPECT_EQ(value(QStringLiteral("select string_agg(code || '=' || sname, ',') from コードマスタ where sname is not null")),
+                      QStringLiteral("01=") + a);
+        } else {
+            EXPECT_EQ(answers[0], "ok") << i;
+            EXPECT_EQ(answers[1], "ok") << i;
+            QStringList names{a, b};
+            names.sort();  // code point order, as the server's texts sort
+            EXPECT_EQ(value(QStringLiteral("select string_agg(sname, ',' order by sname) from コードマスタ "
+                                           "where code in ('01', '02')")),
+                      names.join(u','))
+                << i;
+        }
+        EXPECT_EQ(value(QStringLiteral("select count(*) from コードマスタ where kcode = '担当'")), "30");
+    }
+}
+
+}  // namespace

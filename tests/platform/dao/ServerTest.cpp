@@ -1,0 +1,265 @@
+// What only the server has: the schema made on first connection, several
+// programs writing at once, lost and refused connections, passwords, and the
+// copy between a data file and the server.
+#include "tests/platform/dao/DaoTestSupport.h"
+
+#include "platform/dao/JetLike.h"
+#include "platform/dao/Server.h"
+#include "platform/dao/ServerConnection.h"
+#include "tests/support/DeliveredFile.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ServerDb.h"
+
+#include <QFile>
+
+#include <thread>
+
+namespace tqen::dao::test {
+
+namespace {
+
+struct Access : Files {
+    using Files::column;
+};
+
+class Server : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TQEN_SKIP_WITHOUT_SERVER();
+        db = std::make_unique<testing::ServerDb>();
+        ASSERT_TRUE(db->ok);
+    }
+    void TearDown() override { setPasswordSource(nullptr); }
+    QString count(const QString &table) { return db->value(QStringLiteral("select count(*) from ") + table); }
+
+    std::unique_ptr<testing::ServerDb> db;
+};
+
+TEST_F(Server, AFirstConnectionMakesTheSchemaOnceEvenWhenTwoArriveTogether) {
+    EXPECT_EQ(count(QStringLiteral("pg_tables where schemaname = current_schema()")), "0");
+    std::vector<std::thread> programs;
+    std::atomic<int> opened{0};
+    for (int i = 0; i < 4; ++i)
+        programs.emplace_back([&] {
+            Database d = Database::open(db->uri);
+            if (d.isOpen()) ++opened;
+        });
+    for (auto &t : programs) t.join();
+    EXPECT_EQ(opened, 4);
+    EXPECT_EQ(db->value(QStringLiteral("select string_agg(tablename, ',' order by tablename) from pg_tables "
+                                       "where schemaname = current_schema()")),
+              QStringLiteral("tqhint,コードマスタ,営業日報,顧客マスタ"));
+    EXPECT_EQ(db->value(QStringLiteral("select count(*) from pg_indexes where schemaname = current_schema()")), "9");
+    EXPECT_EQ(db->value(QStringLiteral("select string_agg(code, ',' order by code) from コードマスタ where kcode = '担当' "
+                                       "and sname is null and cnt = code::int")),
+              QStringLiteral("01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30"));
+    EXPECT_EQ(db->value(QStringLiteral("select format_type(atttypid, atttypmod) from pg_attribute "
+                                       "where attrelid = '営業日報'::regclass and attname = '日付'")),
+              QStringLiteral("date"));
+    resetServerConnections();
+    Database again = Database::open(db->uri);
+    ASSERT_TRUE(again.isOpen());
+    EXPECT_EQ(count(QStringLiteral("コードマスタ")), "30");
+}
+
+TEST(ServerLike, PatternsMatchAsJetDoesOnTheServer) {
+    TQEN_SKIP_WITHOUT_SERVER();
+    const char16_t *cases[][2] = {
+        {u"こうさん", u"こう*"}, {u"こ", u"こう*"},    {u"", u"*"},         {u"abc", u"a?c"},   {u"ac", u"a?c"},
+        {u"a1c", u"a#c"},       {u"abc", u"a#c"},      {u"ABC", u"abc"},    {u"b", u"[a-c]"},   {u"B", u"[a-c]"},
+        {u"d", u"[!a-c]"},      {u"b", u"[!a-c]"},     {u"*", u"[*]"},      {u"x", u"[*]"},     {u"[", u"[[]"},
+        {u"?", u"[?]"},         {u"#", u"[#]"},        {u"100%", u"100%"},  {u"1000", u"100%"}, {u"a_b", u"a_b"},
+        {u"axb", u"a_b"},       {u"-", u"[a-]"},       {u"!", u"[!]"},      {u"]", u"]"},       {u"abcbd", u"*bc*d"},
+        {u"ab", u"*b*b*"},      {u"𠮷野家", u"?野家"}, {u"a.b", u"a.b"},    {u"axb", u"a.b"},   {u"a\\b", u"a\\b"},
+        {u"行1\n行2", u"行1*"}, {u"(x)", u"(x)"},      {u"x^$", u"x^$"},
+    };
+    PGconn *c = PQconnectdb(testing::serverBaseUri().toUtf8().constData());
+    ASSERT_EQ(PQstatus(c), CONNECTION_OK);
+    for (const auto &k : cases) {
+        const QString value = QString::fromUtf16(k[0]), pattern = QString::fromUtf16(k[1]);
+        const QByteArray v = value.toUtf8(), re = likeToRegex(pattern).toUtf8();
+        const char *params[] = {v.constData(), re.constData()};
+        PGresult *r = PQexecParams(c, "SELECT $1::text COLLATE \"C\" ~* $2", 2, nullptr, params, nullptr, nullptr, 0);
+        ASSERT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQresultErrorMessage(r) << pattern.toStdString();
+        const bool matched = PQgetvalue(r, 0, 0)[0] == 't';
+        PQclear(r);
+        EXPECT_EQ(matched, jetLike(value, pattern) == LikeResult::Match) << value.toStdString() << " like " << pattern.toStdString();
+    }
+    PQfinish(c);
+    EXPECT_EQ(likeToRegex(QStringLiteral("[a")), QString());
+}
+
+// Two programs write the report of the same day, customer and staff member:
+// one row stays, the last write, and neither is told of an error.
+TEST_F(Server, TwoProgramsWritingOneReportKeepOneRowTheLastWrite) {
+    const QString select = QStringLiteral("select * from 営業日報 where 顧客名 = '甲' and 担当 = '山田' and 日付 = #2024/5/1#");
+    Database a = Database::open(db->uri), b = Database::open(db->uri);
+    Recordset ra = a.openRecordset(select), rb = b.openRecordset(select);
+    ASSERT_TRUE(ra.eof() && rb.eof());
+    for (auto [rs, title] : {std::pair{&ra, "A"}, std::pair{&rb, "B"}}) {
+        rs->addNew();
+        rs->setField(QStringLiteral("日付"), QDate(2024, 5, 1));
+        rs->setField(QStringLiteral("顧客名"), QStringLiteral("甲"));
+        rs->setField(QStringLiteral("担当"), QStringLiteral("山田"));
+        rs->setField(QStringLiteral("タイトル"), QString::fromUtf8(title));
+        EXPECT_TRUE(rs->update()) << rs->error().toStdString();
+    }
+    EXPECT_EQ(db->value(QStringLiteral("select string_agg(タイトル, ',') from 営業日報")), QStringLiteral("B"));
+    // Both found the row and edit it: the second edit meets a row changed
+    // since it was read and still goes in as the last write.
+    Recordset ea = a.openRecordset(select), eb = b.openRecordset(select);
+    ASSERT_FALSE(ea.eof() || eb.eof());
+    for (auto [rs, title] : {std::pair{&ea, "A2"}, std::pair{&eb, "B2"}}) {
+        rs->edit();
+        rs->setField(QStringLiteral("タイトル"), QString::fromUtf8(title));
+        EXPECT_TRUE(rs->update()) << rs->error().toStdString();
+        EXPECT_FALSE(rs->writeConflict());
+    }
+    EXPECT_EQ(db->value(QStringLiteral("select string_agg(タイトル, ',') from 営業日報")), QStringLiteral("B2"));
+    // Other customers' rows of the day are kept.
+    Recordset other = a.openRecordset(QStringLiteral("select * from 営業日報"));
+    other.addNew();
+    other.setField(QStringLiteral("日付"), QDate(2024, 5, 1));
+    other.setField(QStringLiteral("顧客名"), QStringLiteral("乙"));
+    other.setField(QStringLiteral("担当"), QStringLiteral("山田"));
+    ASSERT_TRUE(other.update());
+    EXPECT_EQ(count(QStringLiteral("営業日報")), "2");
+}
+
+// A table without a unique index: an edit of a row another program changed
+// since it was read is refused, never written over the other's.
+TEST_F(Server, AnEditOfARowChangedMeanwhileIsAWriteConflict) {
+    const QString select = QStringLiteral("select * from コードマスタ where kcode = '担当' and code = '05'");
+    Database a = Database::open(db->uri), b = Database::open(db->uri);
+    Recordset ra = a.openRecordset(select), rb = b.openRecordset(select);
+    ra.edit();
+    ra.setField(QStringLiteral("sname"), QStringLiteral("山田"));
+    ASSERT_TRUE(ra.update());
+    rb.edit();
+    rb.setField(QStringLiteral("sname"), QStringLiteral("佐藤"));
+    EXPECT_FALSE(rb.update());
+    EXPECT_TRUE(rb.writeConflict());
+    EXPECT_EQ(db->value(QStringLiteral("select sname from コードマスタ where code = '05'")), QStringLiteral("山田"));
+}
+
+TEST_F(Server, ALostConnectionFailsTheStepAndTheNextOpenReconnects) {
+    {
+        Database first = Database::open(db->uri);  // makes the schema
+    }
+    Database d = Database::open(db->uri);
+    ASSERT_TRUE(d.isOpen());
+    Recordset rs = d.openRecordset(QStringLiteral("select * from 営業日報"));
+    ASSERT_TRUE(rs.isOpen());
+    // The server ends every connection of the program (an administrator, a
+    // restart, a broken network look alike to the program).
+    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    rs.addNew();
+    rs.setField(QStringLiteral("顧客名"), QStringLiteral("甲"));
+    EXPECT_FALSE(rs.update());
+    EXPECT_TRUE(rs.error().contains(QStringLiteral("lost"))) << rs.error().toStdString();
+    d.close();
+    // Connections left in the pool are dead too: the next open still works.
+    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    Database next = Database::open(db->uri);
+    ASSERT_TRUE(next.execute(QStringLiteral("insert into 顧客マスタ (名称) values ('乙')"))) << next.error().toStdString();
+    EXPECT_EQ(count(QStringLiteral("顧客マスタ")), "1");
+}
+
+TEST(ServerRefusals, AnUnreachableServerIsNamedInTheError) {
+    const QString uri = QStringLiteral("postgresql://tqen@127.0.0.1:1/tqen");
+    EXPECT_EQ(serverHost(uri), QStringLiteral("127.0.0.1:1"));
+    EXPECT_EQ(serverHost(QStringLiteral("postgresql://u@db.example/x")), QStringLiteral("db.example"));
+    EXPECT_EQ(serverHost(QStringLiteral("postgresql:///tqen?host=/run/pg")), QStringLiteral("/run/pg"));
+    EXPECT_TRUE(isServerUri(QStringLiteral("postgres://h/d")));
+    EXPECT_FALSE(isServerUri(QStringLiteral("/data/postgresql://x")));
+    Database d = Database::open(uri);
+    EXPECT_FALSE(d.isOpen());
+    EXPECT_TRUE(d.error().contains(QStringLiteral("127.0.0.1:1"))) << d.error().toStdString();
+    EXPECT_FALSE(d.execute(QStringLiteral("delete * from 営業日報")));
+    EXPECT_TRUE(d.openRecordset(QStringLiteral("select * from 営業日報")).eof());
+}
+
+// The cluster's user tqen_pw must give a password; ~/.pgpass (here a
+// password file named by PGPASSFILE) or the prompt gives it.
+TEST_F(Server, ThePasswordComesFromThePasswordFileOrThePrompt) {
+    QString uri = db->uri;
+    uri.replace(QStringLiteral("postgresql://tqen@"), QStringLiteral("postgresql://tqen_pw@"));
+    int asked = 0;
+    setPasswordSource([&](const QString &host, const QString &user) -> std::optional<QString> {
+        ++asked;
+        EXPECT_EQ(host, serverHost(uri));
+        EXPECT_EQ(user, QStringLiteral("tqen_pw"));
+        return std::nullopt;
+    });
+    Database declined = Database::open(uri);
+    EXPECT_FALSE(declined.isOpen());
+    EXPECT_EQ(asked, 1);
+    setPasswordSource([&](const QString &, const QString &) -> std::optional<QString> { ++asked; return QStringLiteral("wrong"); });
+    EXPECT_FALSE(Database::open(uri).isOpen());
+    setPasswordSource([&](const QString &, const QString &) -> std::optional<QString> { ++asked; return QStringLiteral("tqen-secret"); });
+    EXPECT_TRUE(Database::open(uri).isOpen());
+    resetServerConnections();  // pooled connections and the remembered password go
+    asked = 0;
+    QTemporaryDir dir;
+    const QString pass = dir.filePath(QStringLiteral("pgpass"));
+    QFile f(pass);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("*:*:*:tqen_pw:tqen-secret\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    qputenv("PGPASSFILE", pass.toUtf8());
+    Database withFile = Database::open(uri);
+    qunsetenv("PGPASSFILE");
+    EXPECT_TRUE(withFile.isOpen()) << withFile.error().toStdString();
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(Server, TheWholeDataDatabaseCopiesBothWaysInOneTransaction) {
+    QTemporaryDir dir;
+    const QString file = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
+    {
+        Database f = Database::open(file);
+        ASSERT_TRUE(f.execute(QStringLiteral(
+            "insert into 営業日報 (日付, 顧客名, 担当, タイトル, メモ) values (#2024/1/5#, '甲', '山田', '古い', 'x'), "
+            "(#2024/1/5#, '甲', '山田', '新しい', 'y'), (#2024/1/6#, '乙''s', '佐藤', null, '')")));
+        ASSERT_TRUE(f.execute(QStringLiteral("insert into 顧客マスタ values ('甲', 'こう', '山田')")));
+        ASSERT_TRUE(f.execute(QStringLiteral("insert into TqHint values ('TqenMain', 'cmd登録', '日報', '登録します')")));
+        ASSERT_TRUE(f.execute(QStringLiteral("update コードマスタ set sname = '山田' where code = '01'")));
+    }
+    QList<TableCopy> counts;
+    ASSERT_TRUE(copyData(file, db->uri, &counts).ok());
+    ASSERT_EQ(counts.size(), 4);
+    EXPECT_EQ(counts[0].table, QStringLiteral("営業日報"));
+    EXPECT_EQ(counts[0].read, 3);
+    EXPECT_EQ(counts[0].stored, 2);  // the day's report held twice arrives once, the later row
+    EXPECT_EQ(counts[2].read, 30);
+    EXPECT_EQ(counts[2].stored, 30);
+    EXPECT_EQ(db->value(QStringLiteral("select タイトル from 営業日報 where 日付 = '2024-01-05'")), QStringLiteral("新しい"));
+    EXPECT_EQ(db->value(QStringLiteral("select contents from tqhint")), QStringLiteral("登録します"));
+    EXPECT_EQ(db->value(QStringLiteral("select sname from コードマスタ where code = '01'")), QStringLiteral("山田"));
+
+    // Back to an empty data file.
+    const QString back = dir.filePath(QStringLiteral("back.mdb"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb"), back));
+    QFile::setPermissions(back, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(copyData(db->uri, back, &counts).ok());
+    Database b = Database::open(back);
+    EXPECT_EQ(Access::column(b, QStringLiteral("select * from 営業日報 order by 日付"), QStringLiteral("顧客名")),
+              (QStringList{"甲", "乙's"}));
+    EXPECT_EQ(Access::column(b, QStringLiteral("select * from 営業日報 order by 日付"), QStringLiteral("日付")),
+              (QStringList{"2024/01/05", "2024/01/06"}));
+    EXPECT_EQ(Access::column(b, QStringLiteral("select count(*) as n from コードマスタ"), QStringLiteral("n")), QStringList{"30"});
+
+    // A failure part-way leaves the target as it was.
+    ASSERT_TRUE(db->exec(QStringLiteral("alter table tqhint add constraint short check (length(contents) < 3) not valid")));
+    EXPECT_FALSE(copyData(file, db->uri, &counts).ok());
+    EXPECT_TRUE(counts.isEmpty());
+    EXPECT_EQ(count(QStringLiteral("営業日報")), "2");
+    EXPECT_EQ(count(QStringLiteral("tqhint")), "1");
+    EXPECT_FALSE(copyData(file, QStringLiteral("postgresql://tqen@127.0.0.1:1/none"), &counts).ok());
+}
+
+}  // namespace
+}  // namespace tqen::dao::test
