@@ -113,6 +113,7 @@ void TqenMain::showSearchFilter() {
 }
 
 Error TqenMain::PrepareSearchIndex() {
+    if (!dao::searchIndexApplies(G().DataDbPath)) return {};
     const QString text = QStringLiteral("検索用の索引を作っています･･･");
     bool shown = false;
     const auto show = [this, text, &shown](qlonglong done, qlonglong total) {

@@ -2,6 +2,7 @@
 
 #include "platform/dao/Connection.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 #include "platform/text/Fold.h"
 
 #include <QSet>
@@ -252,6 +253,44 @@ bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglon
     return true;
 }
 
+
+// A data database on a server: its reports, newest first, each checked
+// against the folded term as it is read.
+Error scanReports(const QString &path, const QString &term, const SearchRequest &request, int limit,
+                  SearchResult *result) {
+    const QString text = QStringLiteral("営業日報を検索できませんでした。");
+    Database db = Database::open(path);
+    if (!db.isOpen()) return failure(text, db);
+    QStringList where;
+    if (!request.customer.isEmpty()) where << QStringLiteral("顧客名 = %1").arg(sqlText(request.customer));
+    if (!request.staff.isEmpty()) where << QStringLiteral("担当 = %1").arg(sqlText(request.staff));
+    QString sql = QStringLiteral("select 日付, 顧客名, 担当, タイトル, メモ from 営業日報");
+    if (!where.isEmpty()) sql += QStringLiteral(" where ") + where.join(QStringLiteral(" and "));
+    sql += QStringLiteral(" order by 日付 desc");
+    Recordset rs = db.openRecordset(sql);
+    if (!rs.isOpen()) return failure(text, db, rs);
+    result->method = SearchMethod::Scan;
+    for (; !rs.eof(); rs.moveNext()) {
+        SearchHit h;
+        h.customer = rs.field(QStringLiteral("顧客名")).toString();
+        h.title = rs.field(QStringLiteral("タイトル")).toString();
+        h.memo = rs.field(QStringLiteral("メモ")).toString();
+        if (!holds(term, h.title, h.memo, h.customer)) continue;
+        if (result->hits.size() == limit) {
+            result->more = true;
+            break;
+        }
+        h.day = rs.field(QStringLiteral("日付")).toDate();
+        h.staff = rs.field(QStringLiteral("担当")).toString();
+        result->hits << std::move(h);
+    }
+    if (!rs.error().isEmpty()) {
+        *result = SearchResult();
+        return failure(text, db, rs);
+    }
+    return {};
+}
+
 }  // namespace
 
 QStringList searchIndexSchema() {
@@ -280,7 +319,10 @@ QStringList searchIndexSchema() {
     };
 }
 
+bool searchIndexApplies(const QString &path) { return !isServerUri(path); }
+
 bool hasSearchIndex(const QString &path) {
+    if (!searchIndexApplies(path)) return false;
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return false;
@@ -289,6 +331,7 @@ bool hasSearchIndex(const QString &path) {
 }
 
 Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
+    if (!searchIndexApplies(path)) return {};
     const QString text = QStringLiteral("検索用の索引を更新できませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
@@ -300,6 +343,7 @@ Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong
 }
 
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
+    if (!searchIndexApplies(path)) return {};
     const QString text = QStringLiteral("検索用の索引を作れませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
@@ -315,6 +359,7 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
 }
 
 Error dropSearchIndex(const QString &path) {
+    if (!searchIndexApplies(path)) return {};
     const QString text = QStringLiteral("検索用の索引を外せませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
@@ -334,6 +379,8 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     *result = SearchResult();
     const QString term = text::fold(request.text.trimmed());
     if (term.isEmpty()) return {};
+    const int limit = std::max(1, request.limit);
+    if (!searchIndexApplies(path)) return scanReports(path, term, request, limit, result);
     const QString text = QStringLiteral("営業日報を検索できませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
@@ -343,7 +390,6 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         *result = SearchResult();
         return Error(Error::Code::DatabaseFailed, text, s.error.isEmpty() ? c->lastError() : s.error);
     };
-    const int limit = std::max(1, request.limit);
 
     QString filter;
     QVector<QString> filterValues;

@@ -51,13 +51,19 @@ struct SearchRequest {
     int limit = 500;   // newest first, at most this many
 };
 
-enum class SearchMethod { Nothing, Trigram, Grams, Unindexed };
+// Scan: a data database on a server holds no index; its reports are read
+// and each is checked.
+enum class SearchMethod { Nothing, Trigram, Grams, Unindexed, Scan };
 
 struct SearchResult {
     QList<SearchHit> hits;
     bool more = false;  // more reports match than the limit
     SearchMethod method = SearchMethod::Nothing;
 };
+
+// False for a data database on a server: it is searched by reading its
+// reports, and the functions below that keep an index do nothing there.
+bool searchIndexApplies(const QString &path);
 
 // True when the file holds the whole index (its tables and triggers).
 bool hasSearchIndex(const QString &path);

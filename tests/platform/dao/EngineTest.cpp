@@ -2,6 +2,7 @@
 // on the server give the same rows, the same counts and the same refusals.
 #include "tests/platform/dao/DaoTestSupport.h"
 
+#include "platform/dao/Search.h"
 #include "platform/dao/Server.h"
 #include "tests/support/DeliveredFile.h"
 #include "tests/support/QtPrinters.h"
@@ -209,6 +210,36 @@ TEST_P(BothEngines, RowsCopyIntoTheWorkFileByName) {
     // A field the table lacks, named in the list, is refused and copies nothing.
     EXPECT_FALSE(w.execute(QStringLiteral("insert into w日報一覧 select 日付, メモ from 営業日報 in ") + sqlText(data)));
     EXPECT_EQ(Access::column(w, QStringLiteral("select count(*) as n from w日報一覧"), QStringLiteral("n")), QStringList{"4"});
+}
+
+struct SearchCase {
+    const char *typed;
+    const char *staff;
+    const char *titles;  // newest first, joined by "|"
+};
+
+TEST_P(BothEngines, SearchFindsTheSameReportsBlindToWidthAndKana) {
+    const SearchCase cases[] = {
+        {"ａｂｃ", "", "月末"},             // full-width Latin finds the customer ABC工業
+        {"めも", "", "閏日"},               // hiragana finds the katakana memo
+        {"月", "山田", "四月|月末|月初"},   // the staff filter, newest first
+        {"100%", "", "二件目"},             // a like wildcard is plain text
+        {"*印", "", "月末"},
+        {"it's", "", "訪問"},
+        {"NEAR \"", "", ""},
+    };
+    for (const SearchCase &c : cases) {
+        SearchRequest request;
+        request.text = QString::fromUtf8(c.typed);
+        request.staff = QString::fromUtf8(c.staff);
+        SearchResult result;
+        const Error error = searchReports(data, request, &result);
+        ASSERT_TRUE(error.ok()) << c.typed << ": " << error.message().toStdString();
+        QStringList titles;
+        for (const SearchHit &hit : result.hits) titles << hit.title;
+        EXPECT_EQ(titles.join(u'|').toStdString(), std::string(c.titles)) << c.typed;
+    }
+    EXPECT_EQ(searchIndexApplies(data), GetParam() == Engine::File);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BothEngines, ::testing::Values(Engine::File, Engine::Server), engineName);
