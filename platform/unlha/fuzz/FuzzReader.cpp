@@ -14,8 +14,9 @@
 // input after its first byte is compressed with the method, level and block
 // size that byte chooses, decoded again and compared: any difference aborts.
 //
-// seeds/ holds archives worth starting from (one expands 40 bytes of
-// stream to 8 MiB).
+// seeds/ holds inputs worth starting from: an archive whose member expands
+// 12 bytes of stream to 2 MiB, and the same kind of stream bare, declared
+// 2 MiB long by its first two bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
