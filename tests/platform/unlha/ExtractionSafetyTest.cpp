@@ -151,8 +151,12 @@ TEST(Limits, ExtractionNeedsTheFreeSpaceOfTheTarget) {
 
 TEST(Limits, ARequestStopsExtractionAndTest) {
     test::TempDir tmp;
+    // The stop comes after the first member and the folders of both were
+    // made: they go again with the temporary files.
     test::writeFile(tmp.path() / "bomb.lzh",
-                    archiveOf({member("zeros.bin", Method::Lh5, zeroBomb(kBombSize), kBombSize, crcOfZeros(kBombSize))}));
+                    archiveOf({storedMember("made/one.txt", "one"),
+                               member("deep/er/zeros.bin", Method::Lh5, zeroBomb(kBombSize), kBombSize,
+                                      crcOfZeros(kBombSize))}));
     fs::create_directory(tmp.path() / "out");
     int polls = 0;
     UnlhaControl control;
