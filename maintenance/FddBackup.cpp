@@ -10,6 +10,7 @@
 #include "platform/forms/Interaction.h"
 #include "platform/hxtl/Hxtl.h"
 #include "platform/jet/Jet.h"
+#include "platform/unlha/LzhFormat.h"
 #include "platform/unlha/Unlha.h"
 
 #include <QLabel>
@@ -50,6 +51,20 @@ unlha::UnlhaResult runArchiver(const QString &line) {
     unlha::UnlhaResult r;
     r.code = Unlha(nullptr, utf8.constData(), output, sizeof output);
     r.report = output;
+    return r;
+}
+
+// The same with a way to stop it; the report is cut as the buffer would.
+unlha::UnlhaResult runArchiver(const QString &line, const std::function<bool()> &cancelled) {
+    if (!cancelled) return runArchiver(line);
+    unlha::UnlhaControl control;
+    control.cancelled = cancelled;
+    unlha::UnlhaResult r = unlha::runUnlha(line.toStdString(), control);
+    if (r.report.size() > 1023) {
+        std::size_t n = 1023;
+        while (n > 0 && (static_cast<unsigned char>(r.report[n]) & 0xC0) == 0x80) --n;
+        r.report.resize(n);
+    }
     return r;
 }
 
@@ -277,7 +292,9 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
 
     const QString line = QStringLiteral("x ") + QStringLiteral("-+ -a2 -d1 -f0 -n1 -jyc0 -jyd0 -jyk0 -jyn0 -jyo0") + u' ' +
                          q(archivePath) + u' ' + q(unpack) + u' ' + q(QStringLiteral("*.*"));
-    const unlha::UnlhaResult r = runArchiver(line);
+    const unlha::UnlhaResult r = runArchiver(line, cancelRequested);
+    if (r.code == static_cast<int>(unlha::Error::Cancelled))
+        return keepOld(Error(Error::Code::Cancelled, QString(), QString::fromStdString(r.report)));
     if (r.code != 0) {
         ask(QStringLiteral("[書庫解凍　エラー]"), forms::programTitle(), mb::OK);
         return keepOld(Error(Error::Code::ArchiveFailed, QStringLiteral("書庫を解凍できませんでした。"),

@@ -30,6 +30,10 @@ public:
     // Called just before the restored file replaces the data file (the safety
     // snapshot); an error stops the restore.
     std::function<Error()> beforeReplace;
+    // Asked now and then while the archive is unpacked (a progress window's
+    // cancel button sets what it returns); true stops the restore with
+    // Error::Code::Cancelled and the data file as it was.
+    std::function<bool()> cancelRequested;
 
     // Backs up DataFolder + "Tqendata.mdb" (a consistent copy, without the
     // search index). Ok when every disk was written.

@@ -2,13 +2,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "platform/unlha/Crc16.h"
 
@@ -91,7 +97,177 @@ int currentUmask() {
     return static_cast<int>(m);
 }
 
+constexpr char kTempPrefix[] = ".tqen-lha-";
+constexpr std::size_t kTempPrefixSize = sizeof kTempPrefix - 1;
+constexpr std::size_t kTempSuffixSize = 6;   // mkstemp's XXXXXX
+constexpr std::size_t kNameMax = 255;        // bytes of one file name
+
+bool isTemporaryName(const char *name) {
+    if (std::strncmp(name, kTempPrefix, kTempPrefixSize) != 0) return false;
+    const char *rest = name + kTempPrefixSize;
+    if (std::strlen(rest) != kTempSuffixSize) return false;
+    for (const char *p = rest; *p; ++p)
+        if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9'))) return false;
+    return true;
+}
+
+// A new temporary file in folder, held under an exclusive lock for as long
+// as it is open: the lock tells a later run that the file is in use. A file
+// another run's clean-up removed between its creation and the lock is not
+// used; a fresh one is made instead.
+int makeTemporary(const std::string &folder, std::string &path) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        path = folder + "/" + kTempPrefix + "XXXXXX";
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0) return -1;
+        struct stat held {}, named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            return fd;
+        ::close(fd);
+    }
+    errno = EBUSY;
+    return -1;
+}
+
+std::string withThousands(std::uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
+}
+
+// The largest size `packed` bytes may expand to under the limits.
+std::uint64_t expansionCap(std::uint64_t packed, const ExtractLimits &limits) {
+    if (limits.maxRatio == 0) return UINT64_MAX;
+    const std::uint64_t byRatio =
+        packed > UINT64_MAX / limits.maxRatio ? UINT64_MAX : packed * limits.maxRatio;
+    return std::max(limits.allowance, byRatio);
+}
+
+Status cancelledStatus() { return Status::fail(Error::Cancelled, "stopped on request"); }
+
+// A sink that also asks the limits whether to stop.
+struct CancellableSink {
+    const ExtractLimits &limits;
+    bool cancelled = false;
+    bool ask() {
+        if (!cancelled && limits.cancelled && limits.cancelled()) cancelled = true;
+        return !cancelled;
+    }
+};
+
 }  // namespace
+
+void removeStaleTemporaries(const std::string &folder) {
+    DIR *d = ::opendir(folder.c_str());
+    if (!d) return;
+    std::vector<std::string> names;
+    while (const dirent *e = ::readdir(d))
+        if (isTemporaryName(e->d_name)) names.emplace_back(e->d_name);
+    ::closedir(d);
+    for (const std::string &name : names) {
+        const std::string path = folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        // Held by a live run: its lock fails. A killed run's lock went with it.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
+std::string printable(const std::string &text) {
+    std::string out;
+    out.reserve(text.size());
+    auto hex = [&](const char *format, unsigned v) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, format, v);
+        out += buf;
+    };
+    const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            if (c == '\n') out += "\\n";
+            else if (c == '\t') out += "\\t";
+            else if (c == '\r') out += "\\r";
+            else if (c < 0x20 || c == 0x7F) hex("\\x%02x", c);
+            else out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        // One UTF-8 sequence, shortest form, no surrogates, at most U+10FFFF.
+        int len = 0;
+        unsigned cp = 0, min = 0;
+        if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F, min = 0x80;
+        else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F, min = 0x800;
+        else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07, min = 0x10000;
+        bool ok = len > 0 && i + static_cast<std::size_t>(len) <= n;
+        for (int k = 1; ok && k < len; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) ok = false;
+            else cp = cp << 6 | (s[i + k] & 0x3F);
+        }
+        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+        if (!ok) {
+            hex("\\x%02x", c);
+            ++i;
+            continue;
+        }
+        const bool control = (cp >= 0x80 && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) ||
+                             (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
+        if (control) hex("\\u%04x", cp);
+        else out.append(text, i, static_cast<std::size_t>(len));
+        i += static_cast<std::size_t>(len);
+    }
+    return out;
+}
+
+Status checkMembers(const std::vector<const Member *> &members, const ExtractLimits &limits) {
+    std::set<std::string> files, folders;   // relative paths, ASCII lower case
+    std::uint64_t totalOriginal = 0, totalPacked = 0;
+    for (const Member *m : members) {
+        const std::string shown = printable(m->name);
+        std::string rel;
+        if (!safeRelativePath(m->name, rel))
+            return Status::fail(Error::UnsafeName, "refused member name \"" + shown + "\" (leaves the target folder)");
+        if (!m->methodKnown)
+            return Status::fail(Error::Unsupported, shown + ": method " + printable(m->methodId) + " is not supported");
+        if (rel.size() >= PATH_MAX - kTempPrefixSize - kTempSuffixSize - 2)
+            return Status::fail(Error::UnsafeName, "refused member name \"" + shown.substr(0, 200) +
+                                                        "…\" (" + withThousands(rel.size()) + " bytes, longer than a path)");
+        const std::string lower = lowerAscii(rel);
+        std::size_t at = 0;
+        for (;;) {
+            const std::size_t slash = lower.find('/', at);
+            const std::size_t end = slash == std::string::npos ? lower.size() : slash;
+            if (end - at > kNameMax)
+                return Status::fail(Error::UnsafeName,
+                                    "refused member name \"" + shown.substr(0, 200) + "…\" (a part longer than 255 bytes)");
+            if (slash == std::string::npos) break;
+            folders.insert(lower.substr(0, slash));
+            at = slash + 1;
+        }
+        if (m->method == Method::Directory) folders.insert(lower);
+        else files.insert(lower);
+
+        if (m->originalSize > expansionCap(m->packedSize, limits))
+            return Status::fail(Error::TooLarge, shown + ": " + withThousands(m->packedSize) + " bytes would expand to " +
+                                                     withThousands(m->originalSize) + " bytes, beyond the cap");
+        totalOriginal += m->originalSize;
+        totalPacked += m->packedSize;
+    }
+    for (const std::string &f : files)
+        if (folders.count(f))
+            return Status::fail(Error::UnsafeName, "member \"" + printable(f) + "\" is both a file and a folder");
+    if (totalOriginal > expansionCap(totalPacked, limits))
+        return Status::fail(Error::TooLarge, "the members would expand " + withThousands(totalPacked) + " bytes to " +
+                                                 withThousands(totalOriginal) + " bytes, beyond the cap");
+    return {};
+}
 
 std::string resolveCaseInsensitive(const std::string &path) {
     const auto slash = path.rfind('/');
@@ -101,7 +277,7 @@ std::string resolveCaseInsensitive(const std::string &path) {
     return path.substr(0, slash + 1) + caseInsensitiveEntry(slash == 0 ? "/" : path.substr(0, slash), name);
 }
 
-Status parseArchive(const std::uint8_t *data, std::size_t size, std::vector<Member> &members) {
+Status parseArchive(const std::uint8_t *data, std::size_t size, std::vector<Member> &members, std::size_t *end) {
     members.clear();
     std::size_t pos = 0;
     while (pos < size && data[pos] != 0) {
@@ -120,6 +296,7 @@ Status parseArchive(const std::uint8_t *data, std::size_t size, std::vector<Memb
         pos = m.dataOffset + static_cast<std::size_t>(m.packedSize);
         members.push_back(std::move(m));
     }
+    if (end) *end = pos < size ? pos + 1 : size;
     return {};
 }
 
@@ -145,75 +322,168 @@ Status LzhArchive::open(const std::string &path) {
     return parseArchive(data_.data(), data_.size(), members_);
 }
 
-Status LzhArchive::test(const Member &m) const {
-    return decodeMember(data_.data(), m, [](const std::uint8_t *, std::size_t) { return true; });
+Status LzhArchive::test(const Member &m, const ExtractLimits &limits) const {
+    if (m.originalSize > expansionCap(m.packedSize, limits))
+        return checkMembers({&m}, limits);
+    CancellableSink c{limits};
+    if (!c.ask()) return cancelledStatus();
+    Status s = decodeMember(data_.data(), m, [&](const std::uint8_t *, std::size_t) { return c.ask(); });
+    return c.cancelled ? cancelledStatus() : s;
 }
 
-Status LzhArchive::extract(const Member &m, const std::string &folderIn, std::string *writtenPath) const {
-    std::string rel;
-    if (!safeRelativePath(m.name, rel))
-        return Status::fail(Error::UnsafeName, "refused member name \"" + m.name + "\" (leaves the target folder)");
-    if (!m.methodKnown) return Status::fail(Error::Unsupported, m.name + ": method " + m.methodId + " is not supported");
+Status LzhArchive::testMembers(const std::vector<const Member *> &members, const ExtractLimits &limits) const {
+    if (Status s = checkMembers(members, limits); !s.ok()) return s;
+    for (const Member *m : members)
+        if (Status s = test(*m, limits); !s.ok()) return s;
+    return {};
+}
+
+namespace {
+
+// One member's place in an extraction.
+struct Planned {
+    const Member *member;
+    std::string dir;        // folder the file goes into (the folder itself for a folder member)
+    std::string target;     // the file's path; empty for a folder member
+    std::string temp;       // its temporary file once written
+};
+
+// What an extraction made, undone when it fails.
+struct Undo {
+    std::vector<std::string> folders;   // in the order made
+    std::vector<std::string> temps;
+    bool done = false;
+    ~Undo() {
+        if (done) return;
+        for (const std::string &t : temps) ::unlink(t.c_str());
+        for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::rmdir(it->c_str());
+    }
+};
+
+}  // namespace
+
+Status LzhArchive::extractMembers(const std::vector<const Member *> &members, const std::string &folderIn,
+                                  const ExtractLimits &limits, std::vector<std::string> *written) const {
+    if (written) written->clear();
     std::string folder = folderIn.empty() ? "." : folderIn;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return Status::fail(Error::FileWrite, "target folder " + folder + " does not exist");
+    if (Status s = checkMembers(members, limits); !s.ok()) return s;
 
-    // Make the folders of the path, never through a symbolic link.
-    std::string dir = folder;
-    std::size_t at = 0;
-    const bool isDir = m.method == Method::Directory;
-    for (;;) {
-        const std::size_t slash = rel.find('/', at);
-        if (slash == std::string::npos && !isDir) break;
-        const std::string part = rel.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
-        dir += "/" + part;
-        if (::lstat(dir.c_str(), &st) == 0) {
-            if (S_ISLNK(st.st_mode)) return Status::fail(Error::UnsafeName, m.name + ": path runs through a link");
-            if (!S_ISDIR(st.st_mode)) return Status::fail(Error::FileWrite, dir + " exists and is not a folder");
-        } else if (::mkdir(dir.c_str(), 0777) != 0) {
-            return Status::fail(Error::FileWrite, "cannot make folder " + dir + ": " + sysError());
+    // Every path against what the target already holds, before anything is
+    // written: a folder of a name must not be a file or a link there.
+    std::vector<Planned> plan;
+    std::map<std::string, std::string> targets;   // lower-case path -> the one path used for it
+    std::uint64_t needed = 0;
+    for (const Member *m : members) {
+        std::string rel;
+        safeRelativePath(m->name, rel);
+        const bool isDir = m->method == Method::Directory;
+        if (folder.size() + 1 + rel.size() + kTempPrefixSize + kTempSuffixSize + 2 >= PATH_MAX)
+            return Status::fail(Error::UnsafeName, "refused member name \"" + printable(m->name).substr(0, 200) +
+                                                       "…\" (too long a path in " + folder + ")");
+        std::string dir = folder;
+        std::size_t at = 0;
+        bool exists = true;
+        for (;;) {
+            const std::size_t slash = rel.find('/', at);
+            if (slash == std::string::npos && !isDir) break;
+            dir += "/" + rel.substr(at, slash == std::string::npos ? std::string::npos : slash - at);
+            if (exists && ::lstat(dir.c_str(), &st) == 0) {
+                if (S_ISLNK(st.st_mode))
+                    return Status::fail(Error::UnsafeName, printable(m->name) + ": path runs through a link");
+                if (!S_ISDIR(st.st_mode))
+                    return Status::fail(Error::FileWrite, printable(dir) + " exists and is not a folder");
+            } else {
+                exists = false;
+            }
+            if (slash == std::string::npos) break;
+            at = slash + 1;
         }
-        if (slash == std::string::npos) break;
-        at = slash + 1;
+        Planned p{m, dir, {}, {}};
+        if (!isDir) {
+            std::string target = dir + "/" + (exists ? caseInsensitiveEntry(dir, rel.substr(at)) : rel.substr(at));
+            if (exists && ::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+                return Status::fail(Error::FileWrite, printable(target) + " is a folder");
+            // Two members whose names differ only in case make one file.
+            const auto [it, fresh] = targets.emplace(lowerAscii(target), target);
+            p.target = fresh ? target : it->second;
+            needed += m->originalSize;
+        }
+        plan.push_back(std::move(p));
     }
-    if (isDir) {
-        if (writtenPath) *writtenPath = dir;
-        return {};
+    struct statvfs fsInfo {};
+    if (::statvfs(folder.c_str(), &fsInfo) == 0) {
+        const std::uint64_t freeBytes = std::uint64_t{fsInfo.f_bavail} * fsInfo.f_frsize;
+        if (needed > freeBytes)
+            return Status::fail(Error::FileWrite, "extracting needs " + withThousands(needed) + " bytes but only " +
+                                                      withThousands(freeBytes) + " are free in " + folder);
     }
-    const std::string base = caseInsensitiveEntry(dir, rel.substr(at));
-    const std::string target = dir + "/" + base;
-    if (::lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return Status::fail(Error::FileWrite, target + " is a folder");
 
-    std::string temp = dir + "/.tqen-lha-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Status::fail(Error::FileWrite, "cannot write in " + dir + ": " + sysError());
-    bool writeFailed = false;
-    Status s = decodeMember(data_.data(), m, [&](const std::uint8_t *p, std::size_t n) {
-        if (!writeAll(fd, p, n)) {
-            writeFailed = true;
-            return false;
+    // Decode every member into a temporary file beside its target.
+    Undo undo;
+    std::set<std::string> cleaned;
+    CancellableSink c{limits};
+    for (Planned &p : plan) {
+        if (!c.ask()) return cancelledStatus();
+        std::size_t from = folder.size();
+        while (from < p.dir.size()) {
+            const std::size_t slash = p.dir.find('/', from + 1);
+            const std::string part = p.dir.substr(0, slash);
+            if (::mkdir(part.c_str(), 0777) == 0) undo.folders.push_back(part);
+            else if (errno != EEXIST || ::lstat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return Status::fail(Error::FileWrite, "cannot make folder " + printable(part) + ": " + sysError());
+            if (slash == std::string::npos) break;
+            from = slash;
         }
-        return true;
-    });
-    if (writeFailed) s = Status::fail(Error::FileWrite, "cannot write " + target + ": " + sysError());
-    if (s.ok()) {
-        ::fchmod(fd, static_cast<mode_t>(0666 & ~currentUmask()));
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(m.mtime), 0}};
-        ::futimens(fd, times);
-        if (::fsync(fd) != 0) s = Status::fail(Error::FileWrite, "cannot write " + target + ": " + sysError());
+        if (p.target.empty()) continue;
+        if (cleaned.insert(p.dir).second) removeStaleTemporaries(p.dir);
+        const int fd = makeTemporary(p.dir, p.temp);
+        if (fd < 0) return Status::fail(Error::FileWrite, "cannot write in " + printable(p.dir) + ": " + sysError());
+        undo.temps.push_back(p.temp);
+        bool writeFailed = false;
+        Status s = decodeMember(data_.data(), *p.member, [&](const std::uint8_t *d, std::size_t n) {
+            if (!writeAll(fd, d, n)) {
+                writeFailed = true;
+                return false;
+            }
+            return c.ask();
+        });
+        if (writeFailed) s = Status::fail(Error::FileWrite, "cannot write " + printable(p.target) + ": " + sysError());
+        else if (c.cancelled) s = cancelledStatus();
+        if (s.ok()) {
+            ::fchmod(fd, static_cast<mode_t>(0666 & ~currentUmask()));
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(p.member->mtime), 0}};
+            ::futimens(fd, times);
+            if (::fsync(fd) != 0) s = Status::fail(Error::FileWrite, "cannot write " + printable(p.target) + ": " + sysError());
+        }
+        if (::close(fd) != 0 && s.ok())
+            s = Status::fail(Error::FileWrite, "cannot write " + printable(p.target) + ": " + sysError());
+        if (!s.ok()) return s;
     }
-    if (::close(fd) != 0 && s.ok()) s = Status::fail(Error::FileWrite, "cannot write " + target + ": " + sysError());
-    if (s.ok() && ::rename(temp.c_str(), target.c_str()) != 0)
-        s = Status::fail(Error::FileWrite, "cannot replace " + target + ": " + sysError());
-    if (!s.ok()) {
-        ::unlink(temp.c_str());
-        return s;
+
+    // All decoded and matched: put them in place.
+    for (const Planned &p : plan) {
+        if (p.target.empty()) {
+            if (written) written->push_back(p.dir);
+            continue;
+        }
+        if (::rename(p.temp.c_str(), p.target.c_str()) != 0)
+            return Status::fail(Error::FileWrite, "cannot replace " + printable(p.target) + ": " + sysError());
+        undo.temps.erase(std::find(undo.temps.begin(), undo.temps.end(), p.temp));
+        if (written) written->push_back(p.target);
     }
-    if (writtenPath) *writtenPath = target;
+    undo.done = true;
     return {};
+}
+
+Status LzhArchive::extract(const Member &m, const std::string &folder, std::string *writtenPath) const {
+    std::vector<std::string> written;
+    Status s = extractMembers({&m}, folder, ExtractLimits{}, &written);
+    if (s.ok() && writtenPath && !written.empty()) *writtenPath = written.front();
+    return s;
 }
 
 Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &items, Method method,
@@ -221,10 +491,11 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
     added.clear();
     std::vector<std::uint8_t> old;
     std::vector<Member> oldMembers;
+    std::size_t oldEnd = 0;
     struct stat st {};
     if (::stat(archivePath.c_str(), &st) == 0) {
         if (Status s = readWholeFile(archivePath, old, Error::ArchiveOpen); !s.ok()) return s;
-        if (Status s = parseArchive(old.data(), old.size(), oldMembers); !s.ok()) {
+        if (Status s = parseArchive(old.data(), old.size(), oldMembers, &oldEnd); !s.ok()) {
             s.message = archivePath + ": " + s.message;
             return s;
         }
@@ -283,6 +554,9 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
     for (std::size_t i = 0; i < newBytes.size(); ++i)
         if (!placed[i]) out.insert(out.end(), newBytes[i].begin(), newBytes[i].end());
     out.push_back(0);
+    // Whatever followed the old end marker (a signature, a second archive,
+    // padding) is not ours to drop.
+    out.insert(out.end(), old.begin() + static_cast<std::ptrdiff_t>(oldEnd), old.end());
 
     // An archive path that is a symlink is written through: the new archive
     // replaces the file the link points at, and the link stays. A link that
@@ -301,8 +575,9 @@ Status addToArchive(const std::string &archivePath, const std::vector<AddItem> &
     // file it replaces, so a private archive stays private.
     struct stat prior {};
     const bool replacing = ::stat(target.c_str(), &prior) == 0 && S_ISREG(prior.st_mode);
-    std::string temp = folderOf(target) + "/.tqen-lha-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    removeStaleTemporaries(folderOf(target));
+    std::string temp;
+    const int fd = makeTemporary(folderOf(target), temp);
     if (fd < 0) return Status::fail(Error::FileWrite, "cannot write the archive " + archivePath + ": " + sysError());
     bool ok = writeAll(fd, out.data(), out.size());
     if (ok) {

@@ -42,6 +42,8 @@ enum class Error {
     UnsafeName = 8,       // a member name that would leave the target folder
     NoMatch = 9,          // no member matched the pattern
     Output = 10,          // a consumer of the extracted data stopped it
+    TooLarge = 11,        // a member would expand beyond the cap on its size
+    Cancelled = 12,       // extraction or test stopped on request
 };
 
 struct Status {

@@ -15,9 +15,8 @@ namespace {
 std::string sizeLine(const std::string &name, std::uint64_t original, std::uint64_t packed, std::string_view method) {
     char buf[96];
     const double ratio = original ? 100.0 * static_cast<double>(packed) / static_cast<double>(original) : 100.0;
-    std::snprintf(buf, sizeof buf, "  %10" PRIu64 " -> %10" PRIu64 " %5.1f%% %.5s", original, packed, ratio,
-                  method.data());
-    return name + buf + "\n";
+    std::snprintf(buf, sizeof buf, "  %10" PRIu64 " -> %10" PRIu64 " %5.1f%% ", original, packed, ratio);
+    return printable(name) + buf + printable(std::string(method.substr(0, 5))) + "\n";
 }
 
 bool isDigits(std::string_view s) {
@@ -35,12 +34,17 @@ bool isLetters(std::string_view s) {
 
 struct Options {
     Method method = Method::Lh5;
+    bool noLimit = false;   // lifts the cap on how far members may expand
 };
 
 // Applies one switch; false for a switch this archiver does not know.
 bool applySwitch(std::string_view sw, Options &o) {
     const std::string_view s = sw.substr(1);
     if (s == "+") return true;                                   // no saved defaults to ignore
+    if (s == "-no-limit") {
+        o.noLimit = true;
+        return true;
+    }
     if (s.size() >= 2 && (s[0] == 'a' || s[0] == 'd' || s[0] == 'f' || s[0] == 'n') && isDigits(s.substr(1)))
         return true;                                             // attributes, move, freshen, display: no effect
     if (s.size() == 3 && s[0] == 'j' && s[1] == 'm' && s[2] >= '0' && s[2] <= '4') {
@@ -61,7 +65,7 @@ std::string baseName(const std::string &path) {
 }
 
 UnlhaResult fail(const Status &s, std::string report = {}) {
-    return {static_cast<int>(s.error), report + "Error: " + s.message + "\n"};
+    return {static_cast<int>(s.error), report + "Error: " + printable(s.message) + "\n"};
 }
 
 UnlhaResult runAdd(const std::string &archive, const std::vector<std::string> &rest, const Options &o) {
@@ -88,7 +92,8 @@ UnlhaResult runAdd(const std::string &archive, const std::vector<std::string> &r
     return {0, report};
 }
 
-UnlhaResult runRead(char command, const std::string &archivePath, const std::vector<std::string> &rest) {
+UnlhaResult runRead(char command, const std::string &archivePath, const std::vector<std::string> &rest,
+                    const Options &o, const UnlhaControl &control) {
     std::string folder = ".";
     std::vector<std::string> patterns;
     for (const std::string &arg : rest) {
@@ -110,20 +115,23 @@ UnlhaResult runRead(char command, const std::string &archivePath, const std::vec
         report += std::to_string(chosen.size()) + " file(s)\n";
         return {0, report};
     }
-    // With several members, test them all first so that a damaged archive
-    // changes no file; with one, the extraction itself is all or nothing.
-    if (command == 't' || chosen.size() > 1) {
-        for (const Member *m : chosen)
-            if (Status s = archive.test(*m); !s.ok()) return fail(s);
-        if (command == 't') return {0, std::to_string(chosen.size()) + " file(s) tested, all OK\n"};
+    ExtractLimits limits = o.noLimit ? ExtractLimits::none() : ExtractLimits{};
+    limits.cancelled = control.cancelled;
+    if (command == 't') {
+        if (Status s = archive.testMembers(chosen, limits); !s.ok()) return fail(s);
+        return {0, std::to_string(chosen.size()) + " file(s) tested, all OK\n"};
     }
+    // All or nothing: every name and size is checked and every member
+    // decoded before the first file is put in place.
     std::error_code ec;
+    const bool folderExisted = std::filesystem::exists(folder, ec);
     std::filesystem::create_directories(folder, ec);
-    for (const Member *m : chosen) {
-        if (Status s = archive.extract(*m, folder); !s.ok()) return fail(s, report);
-        report += sizeLine(m->name, m->originalSize, m->packedSize, m->methodId);
+    if (Status s = archive.extractMembers(chosen, folder, limits); !s.ok()) {
+        if (!folderExisted) std::filesystem::remove(folder, ec);   // only when still empty
+        return fail(s);
     }
-    report += std::to_string(chosen.size()) + " file(s) extracted to " + folder + "\n";
+    for (const Member *m : chosen) report += sizeLine(m->name, m->originalSize, m->packedSize, m->methodId);
+    report += std::to_string(chosen.size()) + " file(s) extracted to " + printable(folder) + "\n";
     return {0, report};
 }
 
@@ -185,7 +193,7 @@ bool matchPattern(std::string_view pattern, std::string_view name) {
     return false;
 }
 
-UnlhaResult runUnlha(std::string_view commandLine) {
+UnlhaResult runUnlha(std::string_view commandLine, const UnlhaControl &control) {
     try {
         const std::vector<std::string> args = splitCommandLine(commandLine);
         if (args.empty()) return fail(Status::fail(Error::CommandLine, "empty command line"));
@@ -209,7 +217,7 @@ UnlhaResult runUnlha(std::string_view commandLine) {
         if (archive.empty()) return fail(Status::fail(Error::CommandLine, "no archive named"));
         if (archive.back() == '/') return fail(Status::fail(Error::CommandLine, "the archive " + archive + " is a folder"));
         if (command == 'a') return runAdd(archive, rest, o);
-        return runRead(command, archive, rest);
+        return runRead(command, archive, rest, o, control);
     } catch (const std::bad_alloc &) {
         return fail(Status::fail(Error::FileRead, "out of memory"));
     }

@@ -11,6 +11,7 @@
 // Returns 0 on success, else a non-zero code (tqen::unlha::Error). output
 // receives a short report, or the reason of a failure, always
 // NUL-terminated and never longer than outputSize bytes. window is unused.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +36,14 @@ struct UnlhaResult {
     std::string report;
 };
 
+// What a caller can do while a command runs.
+struct UnlhaControl {
+    // Asked now and then while members are decoded; true stops the command
+    // (Error::Cancelled) and leaves no file of the extraction behind.
+    std::function<bool()> cancelled;
+};
+
 // Runs one command line; what Unlha does without the output buffer.
-UnlhaResult runUnlha(std::string_view commandLine);
+UnlhaResult runUnlha(std::string_view commandLine, const UnlhaControl &control = {});
 
 }  // namespace tqen::unlha

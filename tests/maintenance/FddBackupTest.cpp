@@ -4,6 +4,7 @@
 #include "platform/dao/Search.h"
 #include "platform/jet/Jet.h"
 #include "platform/unlha/Unlha.h"
+#include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/jet/JetFixture.h"
 
@@ -334,6 +335,50 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
         }
     }
     std::printf("restore of %lld ms killed 20 times: %d left the old file, %d the new one\n", whole, sawOld, sawNew);
+}
+
+// The unpacking can be stopped, and an archive that would expand without
+// bound is refused before it fills the data folder's disk.
+TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("backed up"));
+    const QString set = oneDiskSet(QStringLiteral("set"));
+    const QString bomb = disk(QStringLiteral("bomb"));
+    writeBytes(bomb + QStringLiteral("/Tqectl"), "TqeFddNum = 1");
+    const std::vector<std::uint8_t> b = unlha::test::zeroBombArchive("Tqendata.mdb", 1 + 256 * (std::uint64_t{1} << 18));
+    writeBytes(bomb + QStringLiteral("/tqedata.lzh"), QByteArray(reinterpret_cast<const char *>(b.data()), qsizetype(b.size())));
+    onData(QStringLiteral("delete * from 営業日報"));
+    const QByteArray current = bytes(data());
+
+    struct Case {
+        const char *what;
+        QString disk;
+        bool cancel;
+        Error::Code code;
+        const char *inDetail;
+    };
+    const Case cases[] = {
+        {"cancel while unpacking", set, true, Error::Code::Cancelled, "stopped on request"},
+        {"64 MiB from 40 bytes", bomb, false, Error::Code::ArchiveFailed, "beyond the cap"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        operatorWithDisks({c.disk});
+        op.shown.clear();
+        FddBackup restore(QStringLiteral("A:"), nullptr);
+        int asked = 0;
+        if (c.cancel) restore.cancelRequested = [&] { return ++asked > 0; };
+        const Error e = restore.RestoreTQ();
+        EXPECT_EQ(e.code(), c.code);
+        EXPECT_TRUE(e.detail().contains(QString::fromUtf8(c.inDetail))) << e.detail().toStdString();
+        EXPECT_FALSE(op.showed(kRead));
+        EXPECT_TRUE(bytes(data()) == current);
+        EXPECT_FALSE(QFileInfo::exists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+        if (c.cancel) EXPECT_GT(asked, 0);
+    }
+    // Without a request the same set restores.
+    operatorWithDisks({set});
+    ASSERT_TRUE(restore().ok()) << op.prompts().join(u'|').toStdString();
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 1);
 }
 
 }  // namespace

@@ -9,4 +9,4 @@ out="$1/fuzz"
 bash "$root/platform/unlha/fuzz/build.sh" "$out" || exit $?
 rm -rf "$out/corpus" && mkdir -p "$out/corpus"
 exec "$out/fuzz-unlha-reader" -max_total_time="$2" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-  "$out/corpus" "$here/fixtures"
+  "$out/corpus" "$here/fixtures" "$root/platform/unlha/fuzz/seeds"

@@ -85,3 +85,43 @@ TEST(TqenLha, FailuresExitNonZeroWithOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names that hold control characters are printed escaped, so that listing or
+// extracting an archive cannot drive the terminal.
+TEST(TqenLha, NamesArePrintedEscaped) {
+    t::TempDir tmp;
+    // A level-2 stored member named "evil<ESC>]0;owned<BEL>\nname".
+    const std::string name = "evil\x1b]0;owned\x07\nname";
+    Bytes h = {0, 0, '-', 'l', 'h', '0', '-', 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0x20, 2};
+    h.push_back(0);
+    h.push_back(0);  // data CRC, set below
+    h.push_back('U');
+    h.push_back(static_cast<std::uint8_t>(name.size() + 3));
+    h.push_back(0);
+    h.push_back(1);
+    h.insert(h.end(), name.begin(), name.end());
+    h.push_back(0);
+    h.push_back(0);  // no further extension
+    h[0] = static_cast<std::uint8_t>(h.size());
+    // CRC-16 of the one data byte 'x'.
+    std::uint16_t crc = 0;
+    crc ^= 'x';
+    for (int i = 0; i < 8; ++i) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+    h[21] = static_cast<std::uint8_t>(crc);
+    h[22] = static_cast<std::uint8_t>(crc >> 8);
+    h.push_back('x');
+    h.push_back(0);
+    t::writeFile(tmp.path() / "e.lzh", h);
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"l", tmp / "e.lzh"}, std::vector<std::string>{"x", tmp / "e.lzh", tmp / "out"}}) {
+        const Result r = tqenLha(args, tmp);
+        ASSERT_EQ(r.code, 0) << args[0] << ": " << r.err;
+        EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << args[0];
+        EXPECT_EQ(r.out.find('\x07'), std::string::npos) << args[0];
+        EXPECT_NE(r.out.find("evil\\x1b]0;owned\\x07\\nname"), std::string::npos) << args[0] << ": " << r.out;
+    }
+}
+
+}  // namespace
