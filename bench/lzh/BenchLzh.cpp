@@ -1,4 +1,4 @@
-// Size and speed of our -lh7- at both levels against jlha's -lh7-, gzip -6,
+// Size and speed of our -lh7- at its three levels against jlha's -lh7-, gzip -6,
 // gzip -9 and xz -6, and of our extraction against lhasa, on every test file,
 // all in one run.
 //
@@ -188,7 +188,11 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
         return Figures{sizeOf(archive), t.wall, t.cpu};
     };
     const Figures fast = ours(Level::Fast, w + "/fast.lzh");
+    const Figures medium = ours(Level::Medium, w + "/medium.lzh");
     const Figures bestLevel = ours(Level::Best, w + "/best.lzh");
+    // The backup's default, Auto, is one of the two by the file's size.
+    const bool autoBest = original < kAutoBestBelow;
+    const Figures &automatic = autoBest ? bestLevel : medium;
     auto tool = [&](int n, const std::string &cmd, const std::string &out) {
         const Timed t = bestTimed(n, [&] { sh(cmd); });
         return Figures{sizeOf(out), t.wall, t.cpu};
@@ -204,13 +208,14 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
         fs::remove(w + "/Tqendata.mdb");
     }
 
-    std::printf("%-16s %12s %8s %9s %9s %9s\n", "compressor", "bytes", "ratio", "seconds", "MB/s", "cpu s");
+    std::printf("%-18s %12s %8s %9s %9s %9s\n", "compressor", "bytes", "ratio", "seconds", "MB/s", "cpu s");
     auto row = [&](const char *name, const Figures &f) {
-        std::printf("%-16s %12ju %7.2f%% %9.3f %9.1f %9.3f\n", name, f.bytes,
+        std::printf("%-18s %12ju %7.2f%% %9.3f %9.1f %9.3f\n", name, f.bytes,
                     100.0 * static_cast<double>(f.bytes) / static_cast<double>(original), f.seconds, mb / f.seconds,
                     f.cpu);
     };
     row("ours -lh7- fast", fast);
+    row("ours -lh7- medium", medium);
     row("ours -lh7- best", bestLevel);
     if (jlha) row("jlha -lh7-", jl);
     else std::printf("%-16s skipped: jlha (jlha-utils, Java) is not installed\n", "jlha -lh7-");
@@ -218,7 +223,7 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
     row("gzip -9", gzip9);
     row("xz -6", xz);
 
-    // Extraction: ours of both archives, lhasa of the best one.
+    // Extraction: ours of the three archives, lhasa of the best one.
     auto extract = [&](const std::string &archive, const std::string &folder) {
         fs::create_directories(folder);
         LzhArchive a;
@@ -227,6 +232,7 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
         });
     };
     const double xFast = extract(w + "/fast.lzh", w + "/x-fast");
+    const double xMedium = extract(w + "/medium.lzh", w + "/x-medium");
     const double xBest = extract(w + "/best.lzh", w + "/x-best");
     double xLhasa = 0;
     if (lhasa) {
@@ -235,6 +241,7 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
     }
     std::printf("%-16s %9s %9s\n", "extractor", "seconds", "MB/s");
     std::printf("%-16s %9.3f %9.1f\n", "ours, fast file", xFast, mb / xFast);
+    std::printf("%-16s %9.3f %9.1f\n", "ours, medium file", xMedium, mb / xMedium);
     std::printf("%-16s %9.3f %9.1f\n", "ours, best file", xBest, mb / xBest);
     if (lhasa) std::printf("%-16s %9.3f %9.1f\n", "lhasa, best file", xLhasa, mb / xLhasa);
 
@@ -243,6 +250,11 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
     };
     std::printf("ratios (target):\n");
     if (jlha) {
+        std::printf("  default (auto = %s): size / jlha %6.3f (<= 0.95), / gzip -9 %6.3f (<= 1), speed %5.2f (>= 2), cpu %5.2f\n",
+                    autoBest ? "best" : "medium", ratio(automatic, jl), ratio(automatic, gzip9),
+                    jl.seconds / automatic.seconds, jl.cpu / automatic.cpu);
+        std::printf("  size medium / jlha        %6.3f  (<= 0.95)   speed %6.2f  cpu %6.2f\n", ratio(medium, jl),
+                    jl.seconds / medium.seconds, jl.cpu / medium.cpu);
         std::printf("  size best / jlha          %6.3f  (<= 0.95)   fast / jlha %6.3f\n", ratio(bestLevel, jl), ratio(fast, jl));
         std::printf("  speed best / jlha         %6.2f  (>= 2)      fast / jlha %6.2f\n", jl.seconds / bestLevel.seconds,
                     jl.seconds / fast.seconds);
@@ -251,9 +263,11 @@ void benchFile(const TestFile &file, const std::string &w, bool jlha, bool lhasa
     }
     std::printf("  size best / gzip -9       %6.3f  (<= 1)      fast / gzip -9 %6.3f\n", ratio(bestLevel, gzip9),
                 ratio(fast, gzip9));
+    std::printf("  size medium / gzip -9     %6.3f  (<= 1)\n", ratio(medium, gzip9));
     std::printf("  size best / fast          %6.3f\n", ratio(bestLevel, fast));
     std::printf("  size best / xz -6         %6.3f\n", ratio(bestLevel, xz));
-    std::printf("  extraction fast / best    %6.2f  (about 1: unchanged)\n", xFast / xBest);
+    std::printf("  extraction fast / best    %6.2f  (about 1: unchanged)   fast / medium %6.2f\n", xFast / xBest,
+                xFast / xMedium);
     if (lhasa) std::printf("  extraction lhasa / ours   %6.2f  (>= 1)\n", xLhasa / xBest);
 }
 

@@ -701,13 +701,22 @@ std::vector<std::uint8_t> compressLzh(const std::uint8_t *data, std::size_t size
     if (size == 0) return out;
     out.reserve(size / 2 + 64);
     EncoderOptions o = options;
+    if (o.level == Level::Auto) o.level = size < kAutoBestBelow ? Level::Best : Level::Medium;
+    if (o.level == Level::Medium) {
+        // Fast's lazy matching, searching deeper and never content with a
+        // shorter match: on data files most bytes lie in long matches, and
+        // the longest of them saves the most.
+        o.maxChain = o.mediumChain;
+        o.maxLazy = kMaxMatch;
+        o.niceLength = kMaxMatch;
+    }
     if (o.blockCodes <= 0) o.blockCodes = o.level == Level::Fast ? 32768 : 65535;
     o.blockCodes = std::min(o.blockCodes, 65535);
     o.niceLength = std::clamp(o.niceLength, kMinMatch, kMaxMatch);
     o.longMatch = std::clamp(o.longMatch, kMinMatch, kMaxMatch);
     o.passes = std::clamp(o.passes, 1, 8);
     o.longMatchStep = std::clamp(o.longMatchStep, 1, kMaxMatch);
-    if (o.level == Level::Fast) {
+    if (o.level == Level::Fast || o.level == Level::Medium) {
         Encoder(data, size, method, o, out).run();
         return out;
     }

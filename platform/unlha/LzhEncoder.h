@@ -1,9 +1,12 @@
 #pragma once
 // The -lh5- / -lh6- / -lh7- compressor: LZ77 over a sliding window of 8, 32
 // or 64 KiB, coded in blocks of static Huffman trees limited to 16 bits.
-// Two levels: Fast (lazy matching on hash chains) and Best (every match of
-// a binary-tree finder, parsed for the fewest bits under the block's own
-// code lengths, with block ends placed where they save bits).
+// Three levels: Fast (lazy matching on short hash chains), Medium (the same
+// lazy matching over long chains, whole-length matches and large blocks)
+// and Best (every match of a binary-tree finder, parsed for the fewest bits
+// under the block's own code lengths, with block ends placed where they
+// save bits). Auto, the default, takes Best for small inputs and Medium for
+// large ones.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,26 +16,36 @@
 namespace tqen::unlha {
 
 enum class Level {
-    Fast,   // lazy matching: quick, larger output
-    Best,   // cost-based parsing: the smallest output, a few times slower
+    Fast,    // lazy matching: quick, larger output
+    Medium,  // lazy matching over long chains: about 1.7 % smaller than Fast on data files, a fifth slower
+    Best,    // cost-based parsing: the smallest output, a few times slower than Fast
+    Auto,    // Best below kAutoBestBelow bytes, Medium from there on
 };
 
+// Auto's limit. Below it a whole run of Best takes well under a second,
+// where every other -lh7- tool spends as long starting up; above it Best's
+// time grows past what a backup may take and Medium keeps the pace.
+constexpr std::size_t kAutoBestBelow = 2 * 1024 * 1024;
+
 struct EncoderOptions {
-    Level level = Level::Best;
-    // Fast:
+    Level level = Level::Auto;
+    // Fast (Medium looks at mediumChain candidates, is never content with a
+    // match shorter than 256 and only takes goodLength from here):
     int maxChain = 64;        // candidates looked at per position
     int goodLength = 16;      // a previous match this long quarters the search
     int maxLazy = 32;         // a previous match this long is taken at once
     int niceLength = 128;     // a match this long ends the search
+    // Medium:
+    int mediumChain = 128;
     // Best:
     int searchDepth = 48;     // tree nodes visited per position
     int longMatch = 64;       // inside a match this long only whole longer matches are looked for,
     int longMatchStep = 4;    // at every this many positions (and all of its last 32 bytes)
     int passes = 1;           // parses of each stretch, each priced by the one before
     int threads = 0;          // threads coding the parts of a large input (0: one per core); the output does not depend on it
-    // Both: the most codes in one block, below 65,536; 0 takes the level's
-    // own (Fast 32,768, Best 65,535). Fast writes blocks of this size; Best
-    // ends a block earlier where that saves bits.
+    // All: the most codes in one block, below 65,536; 0 takes the level's
+    // own (Fast 32,768, Medium and Best 65,535). Fast and Medium write
+    // blocks of this size; Best ends a block earlier where that saves bits.
     int blockCodes = 0;
 };
 

@@ -84,8 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         static const Method packMethods[] = {Method::Lh5, Method::Lh6, Method::Lh7, Method::Lh7};
         const Method m = packMethods[data[0] & 3];
         EncoderOptions o;
-        o.level = (data[0] & 4) ? Level::Fast : Level::Best;
-        if (data[0] & 8) o.blockCodes = 1 + (data[0] >> 4) * 7;  // many small blocks
+        static const Level levels[] = {Level::Best, Level::Fast, Level::Medium, Level::Best};
+        o.level = levels[(data[0] >> 2) & 3];
+        if (data[0] & 16) o.blockCodes = 1 + (data[0] >> 5) * 7;  // many small blocks
         const std::vector<std::uint8_t> packed = compressLzh(data + 1, size - 1, m, o);
         std::vector<std::uint8_t> back;
         std::uint16_t crc = 0;

@@ -57,8 +57,10 @@ TEST_P(OpenDecoders, ExtractOurArchivesByteIdentical) {
         items.push_back({(tmp.path() / "src" / name).string(), name});
     }
     for (const auto &[m, level] : {std::pair{Method::Lh5, Level::Fast}, std::pair{Method::Lh7, Level::Fast},
+                                   std::pair{Method::Lh5, Level::Medium}, std::pair{Method::Lh7, Level::Medium},
                                    std::pair{Method::Lh5, Level::Best}, std::pair{Method::Lh7, Level::Best}}) {
-        const std::string tag = std::string(methodId(m)) + (level == Level::Fast ? "fast" : "best");
+        const std::string tag = std::string(methodId(m)) +
+                                (level == Level::Fast ? "fast" : level == Level::Medium ? "medium" : "best");
         SCOPED_TRACE(tag);
         const std::string archive = tmp / ("ours" + tag + ".lzh");
         std::vector<AddedMember> added;

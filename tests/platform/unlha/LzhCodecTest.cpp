@@ -101,10 +101,11 @@ TEST_P(RoundTrip, LongRunsAndMatchesAtTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip,
                          ::testing::Combine(::testing::Values(Method::Lh5, Method::Lh6, Method::Lh7),
-                                            ::testing::Values(Level::Fast, Level::Best)),
+                                            ::testing::Values(Level::Fast, Level::Medium, Level::Best)),
                          [](const auto &info) {
+                             const Level l = std::get<1>(info.param);
                              return std::string(methodId(std::get<0>(info.param)).substr(1, 3)) +
-                                    (std::get<1>(info.param) == Level::Fast ? "Fast" : "Best");
+                                    (l == Level::Fast ? "Fast" : l == Level::Medium ? "Medium" : "Best");
                          });
 
 TEST(Huffman, LengthsAreLimitedAndComplete) {
@@ -176,6 +177,7 @@ TEST(Compression, BestCodesLargeInputsInPartsThatReachBack) {
     for (Method m : {Method::Lh5, Method::Lh7}) {
         SCOPED_TRACE(methodId(m));
         EncoderOptions o;
+        o.level = Level::Best;
         o.threads = 1;
         const Bytes one = compressLzh(data.data(), data.size(), m, o);
         // -lh5-'s 8 KiB window cannot reach the copies at all.
@@ -200,6 +202,27 @@ TEST(Compression, FastOutputIsPinned) {
     const Bytes packed = compressLzh(text.data(), text.size(), Method::Lh7, fast);
     EXPECT_EQ(packed.size(), 29114u);
     EXPECT_EQ(Crc16::of(packed.data(), packed.size()), 0x93BB);
+}
+
+TEST(Compression, AutoTakesBestForSmallInputsAndMediumForLarge) {
+    // Text around Auto's limit: one byte below it Auto writes Best's bytes,
+    // at the limit Medium's, which are larger than Best's and smaller than Fast's.
+    const Bytes text = test::textLike(kAutoBestBelow, 41);
+    auto pack = [&](Level level, std::size_t size) {
+        EncoderOptions o;
+        o.level = level;
+        return compressLzh(text.data(), size, Method::Lh7, o);
+    };
+    const std::size_t below = kAutoBestBelow - 1, at = kAutoBestBelow;
+    const Bytes best = pack(Level::Best, below), medium = pack(Level::Medium, at);
+    EXPECT_TRUE(pack(Level::Auto, below) == best);
+    EXPECT_TRUE(pack(Level::Auto, at) == medium);
+    EXPECT_LT(best.size(), medium.size());
+    EXPECT_LT(medium.size(), pack(Level::Fast, at).size());
+    const Decoded d = decode(Method::Lh7, medium, at);
+    ASSERT_TRUE(d.status.ok()) << d.status.message;
+    EXPECT_TRUE(d.out == text);
+    EXPECT_EQ(EncoderOptions{}.level, Level::Auto);
 }
 
 TEST(Compression, BestIsSmallerThanFast) {
