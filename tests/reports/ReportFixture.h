@@ -31,7 +31,8 @@ protected:
     }
     // A control's first item on the first page, or null.
     static const reporting::PageItem *item(const reporting::Document &doc, const QString &control) {
-        for (const reporting::PageItem &i : doc.pages.value(0).items)
+        if (doc.pages.isEmpty()) return nullptr;
+        for (const reporting::PageItem &i : doc.pages.first().items)
             if (i.control == control) return &i;
         return nullptr;
     }
