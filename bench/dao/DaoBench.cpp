@@ -35,7 +35,6 @@ using tqen::dao::Recordset;
 using tqen::dao::sqlDate;
 using tqen::dao::sqlText;
 
-using tqen::bench::median;
 
 namespace {
 
@@ -96,25 +95,10 @@ sqlite3 *openSqlite(const QString &path) {
     return db;
 }
 
-// Runs both sides op by op, alternating which goes first, `count` times
-// each; prints the medians per operation and their ratio; returns the ratio.
+// The engine against the direct way, interleaved; prints and returns the ratio.
 double compare(const char *what, int count, const std::function<void(int)> &engine,
                const std::function<void(int)> &direct) {
-    std::vector<double> e, d;
-    for (int i = 0; i < 3; ++i) { engine(i); direct(i); }  // warm the page cache
-    QElapsedTimer t;
-    const auto timed = [&](const std::function<void(int)> &f, int i, std::vector<double> &into) {
-        t.start();
-        f(i);
-        into.push_back(double(t.nsecsElapsed()) / 1e6);
-    };
-    for (int i = 0; i < count; ++i) {
-        if (i % 2) { timed(engine, i, e); timed(direct, i, d); }
-        else { timed(direct, i, d); timed(engine, i, e); }
-    }
-    const double me = median(e), md = median(d), ratio = me / md;
-    std::printf("%-58s engine %8.3f ms   sqlite %8.3f ms   ratio %5.2f\n", what, me, md, ratio);
-    return ratio;
+    return tqen::bench::compareMedians(what, count, 3, engine, direct, "sqlite");
 }
 
 }  // namespace

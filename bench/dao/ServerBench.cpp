@@ -36,7 +36,6 @@ using tqen::dao::Database;
 using tqen::dao::Recordset;
 using tqen::dao::sqlDate;
 using tqen::dao::sqlText;
-using tqen::bench::median;
 
 namespace {
 
@@ -131,22 +130,10 @@ PGresult *exec(PGconn *c, const char *sql, const QStringList &texts) {
     return PQexecParams(c, sql, int(p.values.size()), nullptr, p.values.data(), nullptr, nullptr, 0);
 }
 
-double compare(const char *what, int count, const std::function<void(int)> &engine, const std::function<void(int)> &direct) {
-    std::vector<double> e, d;
-    for (int i = 0; i < 5; ++i) { engine(i); direct(i); }
-    QElapsedTimer t;
-    const auto timed = [&](const std::function<void(int)> &f, int i, std::vector<double> &into) {
-        t.start();
-        f(i);
-        into.push_back(double(t.nsecsElapsed()) / 1e6);
-    };
-    for (int i = 0; i < count; ++i) {
-        if (i % 2) { timed(engine, i, e); timed(direct, i, d); }
-        else { timed(direct, i, d); timed(engine, i, e); }
-    }
-    const double me = median(e), md = median(d), ratio = me / md;
-    std::printf("%-52s engine %8.3f ms   libpq %8.3f ms   ratio %5.2f\n", what, me, md, ratio);
-    return ratio;
+// The engine against the direct way, interleaved; prints and returns the ratio.
+double compare(const char *what, int count, const std::function<void(int)> &engine,
+               const std::function<void(int)> &direct) {
+    return tqen::bench::compareMedians(what, count, 5, engine, direct, "libpq");
 }
 
 }  // namespace

@@ -159,20 +159,9 @@ bool bindValue(sqlite3_stmt *st, int index, ColumnKind kind, const QVariant &val
         return bindText(st, index, stored);
     }
     if (kind == ColumnKind::YesNo) {
-        bool on = false;
-        if (type == QMetaType::QString) {
-            const QString l = value.toString().trimmed().toLower();
-            if (l == u"true" || l == u"yes" || l == u"on" || l == u"-1" || l == u"1") on = true;
-            else if (l == u"false" || l == u"no" || l == u"off" || l == u"0" || l.isEmpty()) on = false;
-            else return conversionError();
-        } else if (type == QMetaType::Bool) {
-            on = value.toBool();
-        } else {
-            bool ok = false;
-            const double d = value.toDouble(&ok);
-            if (!ok) return conversionError();
-            on = d != 0.0;
-        }
+        const std::optional<bool> yes = yesNoValue(value);
+        if (!yes) return conversionError();
+        const bool on = *yes;
         return sqlite3_bind_int(st, index, on ? 1 : 0) == SQLITE_OK;
     }
     switch (type) {

@@ -124,4 +124,19 @@ QVariant dateFromStored(const QString &stored) {
     return QDateTime(d, t);
 }
 
+std::optional<bool> yesNoValue(const QVariant &value) {
+    const int type = value.metaType().id();
+    if (type == QMetaType::QString) {
+        const QString l = value.toString().trimmed().toLower();
+        if (l == u"true" || l == u"yes" || l == u"on" || l == u"-1" || l == u"1") return true;
+        if (l == u"false" || l == u"no" || l == u"off" || l == u"0" || l.isEmpty()) return false;
+        return std::nullopt;
+    }
+    if (type == QMetaType::Bool) return value.toBool();
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return d != 0.0;
+}
+
 }  // namespace tqen::dao

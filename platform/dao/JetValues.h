@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 namespace tqen::dao {
 
 enum class ColumnKind { Plain, Date, YesNo };
@@ -24,5 +26,9 @@ QString storedDate(const QDateTime &dt);
 // A stored date text as QDate (QDateTime when it carries a time of day);
 // Null when the text is no stored date.
 QVariant dateFromStored(const QString &stored);
+// A value written to a yes/no column: "True"/"yes"/"on"/"-1"/"1", their
+// opposites or an empty text, a bool, or a number (not 0 = True). Nullopt
+// when the value is none of these.
+std::optional<bool> yesNoValue(const QVariant &value);
 
 }  // namespace tqen::dao

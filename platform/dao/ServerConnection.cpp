@@ -426,20 +426,9 @@ bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QStri
         return true;
     }
     if (typeOid == kBool) {
-        bool on = false;
-        if (type == QMetaType::QString) {
-            const QString l = value.toString().trimmed().toLower();
-            if (l == u"true" || l == u"yes" || l == u"on" || l == u"-1" || l == u"1") on = true;
-            else if (l == u"false" || l == u"no" || l == u"off" || l == u"0" || l.isEmpty()) on = false;
-            else return conversionError();
-        } else if (type == QMetaType::Bool) {
-            on = value.toBool();
-        } else {
-            bool ok = false;
-            const double d = value.toDouble(&ok);
-            if (!ok) return conversionError();
-            on = d != 0.0;
-        }
+        const std::optional<bool> yes = yesNoValue(value);
+        if (!yes) return conversionError();
+        const bool on = *yes;
         *param = on ? QStringLiteral("t") : QStringLiteral("f");
         return true;
     }
