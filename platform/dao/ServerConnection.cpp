@@ -27,6 +27,10 @@ struct Pool {
     QHash<QString, QString> passwords;  // by URI, for this session only
     QHash<QString, QStringList> uniqueKeys;  // by URI and table
     PasswordSource source;
+    // Idle connections end with the program.
+    ~Pool() {
+        for (PGconn *c : std::as_const(idle)) PQfinish(c);
+    }
 };
 
 Pool &pool() {

@@ -16,6 +16,8 @@
 
 using namespace tqen;
 using tqen::testing::child;
+#include <memory>
+
 namespace mb = tqen::forms::mb;
 
 namespace {
@@ -78,6 +80,7 @@ TEST_F(Accessibility, EveryScreenNamesItsControls) {
     }
     QWidget *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
     ASSERT_NE(hint, nullptr);
+    const std::unique_ptr<QWidget> owned(hint);  // a top-level form outlives the test otherwise
     check(hint, QStringLiteral("Hint"));
 }
 
