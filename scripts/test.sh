@@ -7,10 +7,12 @@
 # where the server programs are missing those tests skip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 bash scripts/install-deps.sh
 bash scripts/build.sh
 pgdir=$(mktemp -d "${TMPDIR:-/tmp}/tqen-pg.XXXXXX")
-trap 'bash scripts/pg-test-cluster.sh stop "$pgdir"' EXIT
+# The trap keeps the tests' exit status: the cluster is stopped either way.
+trap 'rc=$?; bash "$root/scripts/pg-test-cluster.sh" stop "$pgdir" || true; exit $rc' EXIT
 if uri=$(bash scripts/pg-test-cluster.sh start "$pgdir"); then
   export TQEN_TEST_PG_URI=$uri
   echo "PostgreSQL test server: $TQEN_TEST_PG_URI"
