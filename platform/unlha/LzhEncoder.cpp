@@ -378,19 +378,6 @@ private:
         return cand;
     }
 
-    static int matchLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
-        int l = 0;
-        while (l + 8 <= maxLen) {
-            std::uint64_t x, y;
-            std::memcpy(&x, a + l, 8);
-            std::memcpy(&y, b + l, 8);
-            if (const std::uint64_t diff = x ^ y) return l + (__builtin_ctzll(diff) >> 3);
-            l += 8;
-        }
-        while (l < maxLen && a[l] == b[l]) ++l;
-        return l;
-    }
-
     // Longest match at pos longer than `atLeast`, or 0.
     int findMatch(std::size_t pos, std::int32_t cand, int atLeast, std::size_t *dist) {
         const int maxLen = static_cast<int>(std::min<std::size_t>(kMaxMatch, n_ - pos));
@@ -403,7 +390,7 @@ private:
         while (cand >= 0 && pos - static_cast<std::size_t>(cand) <= maxDist_ && chain-- > 0) {
             const std::uint8_t *m = d_ + cand;
             if (m[best] == cur[best] && m[0] == cur[0] && m[1] == cur[1]) {
-                const int l = matchLength(m, cur, maxLen);
+                const int l = commonLength(m, cur, maxLen);
                 if (l > best) {
                     best = l;
                     found = l;

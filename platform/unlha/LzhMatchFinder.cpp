@@ -7,23 +7,6 @@
 
 namespace tqen::unlha {
 
-namespace {
-
-inline __attribute__((always_inline)) int commonLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
-    int l = 0;
-    while (l + 8 <= maxLen) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + l, 8);
-        std::memcpy(&y, b + l, 8);
-        if (const std::uint64_t diff = x ^ y) return l + (__builtin_ctzll(diff) >> 3);
-        l += 8;
-    }
-    while (l < maxLen && a[l] == b[l]) ++l;
-    return l;
-}
-
-}  // namespace
-
 BinaryTreeMatchFinder::BinaryTreeMatchFinder(const std::uint8_t *data, std::size_t size, int dictBits, int depth)
     : d_(data), n_(size), depth_(std::max(depth, 1)), skipDepth_(std::clamp(depth / 3, 1, 16)) {
     const std::size_t window = std::size_t{1} << dictBits;

@@ -5,9 +5,24 @@
 // candidates nearest first and finds, for each length, its nearest match.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace tqen::unlha {
+
+// How many bytes from a and b agree, up to maxLen; eight at a time.
+inline __attribute__((always_inline)) int commonLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
+    int l = 0;
+    while (l + 8 <= maxLen) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + l, 8);
+        std::memcpy(&y, b + l, 8);
+        if (const std::uint64_t diff = x ^ y) return l + (__builtin_ctzll(diff) >> 3);
+        l += 8;
+    }
+    while (l < maxLen && a[l] == b[l]) ++l;
+    return l;
+}
 
 struct MatchCandidate {
     std::uint16_t length;   // 3 to 256
