@@ -21,15 +21,21 @@ constexpr unsigned kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700
 
 constexpr int kPoolPerUri = 4;
 
+// An idle connection keeps the statements it prepared.
+struct Idle {
+    PGconn *pg = nullptr;
+    PreparedStatements statements;
+};
+
 struct Pool {
     std::mutex lock;
-    QMultiHash<QString, PGconn *> idle;
+    QMultiHash<QString, Idle> idle;
     QHash<QString, QString> passwords;  // by URI, for this session only
     QHash<QString, QStringList> uniqueKeys;  // by URI and table
     PasswordSource source;
     // Idle connections end with the program.
     ~Pool() {
-        for (PGconn *c : std::as_const(idle)) PQfinish(c);
+        for (const Idle &c : std::as_const(idle)) PQfinish(c.pg);
     }
 };
 
@@ -46,12 +52,12 @@ bool soundForPool(PGconn *c) {
     return c && PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE;
 }
 
-PGconn *takeIdle(const QString &uri) {
+std::optional<Idle> takeIdle(const QString &uri) {
     Pool &p = pool();
     std::lock_guard<std::mutex> g(p.lock);
     const auto it = p.idle.find(uri);
-    if (it == p.idle.end()) return nullptr;
-    PGconn *c = it.value();
+    if (it == p.idle.end()) return std::nullopt;
+    Idle c = std::move(it.value());
     p.idle.erase(it);
     return c;
 }
@@ -146,7 +152,7 @@ void setPasswordSource(PasswordSource source) {
 void resetServerConnections() {
     Pool &p = pool();
     std::lock_guard<std::mutex> g(p.lock);
-    for (PGconn *c : std::as_const(p.idle)) PQfinish(c);
+    for (const Idle &c : std::as_const(p.idle)) PQfinish(c.pg);
     p.idle.clear();
     p.uniqueKeys.clear();
     p.passwords.clear();
@@ -155,8 +161,9 @@ void resetServerConnections() {
 std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *error) {
     auto conn = std::make_shared<ServerConnection>();
     conn->uri = uri;
-    if (PGconn *c = takeIdle(uri)) {
-        conn->pg = c;
+    if (std::optional<Idle> c = takeIdle(uri)) {
+        conn->pg = c->pg;
+        conn->statements = std::move(c->statements);
         conn->pooled = true;
         return conn;
     }
@@ -182,16 +189,68 @@ void ServerConnection::close() {
         Pool &p = pool();
         std::lock_guard<std::mutex> g(p.lock);
         if (p.idle.count(uri) < kPoolPerUri) {
-            p.idle.insert(uri, pg);
+            p.idle.insert(uri, Idle{pg, std::move(statements)});
             pg = nullptr;
+            statements = {};
             return;
         }
     }
     PQfinish(pg);
     pg = nullptr;
+    statements = {};
 }
 
 QString ServerConnection::lastError() const { return pgError(pg); }
+
+QByteArray ServerConnection::preparedName(const QByteArray &text, int count, PGresult **failure) {
+    *failure = nullptr;
+    // Transaction control costs the server nothing to parse.
+    if (text == "BEGIN" || text == "COMMIT" || text == "ROLLBACK") return {};
+    PreparedStatements &s = statements;
+    auto it = s.names.find(text);
+    if (it == s.names.end()) {
+        if (s.names.size() >= PreparedStatements::kMaxKnown) {
+            // Forget the texts seen once; the prepared ones stay.
+            for (auto k = s.names.begin(); k != s.names.end();) k = k->isEmpty() ? s.names.erase(k) : std::next(k);
+            if (s.names.size() >= PreparedStatements::kMaxKnown) return {};
+        }
+        s.names.insert(text, QByteArray());
+        return {};
+    }
+    if (!it->isEmpty()) return *it;
+    if (s.prepared >= PreparedStatements::kMaxPrepared) return {};
+    const QByteArray name = "tqen_" + QByteArray::number(++s.serial);
+    PGresult *r = PQprepare(pg, name.constData(), text.constData(), count, nullptr);
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+        *failure = r;
+        return {};
+    }
+    PQclear(r);
+    *it = name;
+    ++s.prepared;
+    return name;
+}
+
+PGresult *ServerConnection::send(const QByteArray &text, int count, const char *const *values, const int *lengths) {
+    PGresult *failure = nullptr;
+    const QByteArray name = preparedName(text, count, &failure);
+    if (failure) return failure;
+    if (name.isEmpty()) return PQexecParams(pg, text.constData(), count, nullptr, values, lengths, nullptr, 0);
+    PGresult *r = PQexecPrepared(pg, name.constData(), count, values, lengths, nullptr, 0);
+    const char *state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    // A table's columns changed since the statement was prepared (0A000,
+    // "cached plan must not change result type"), or the server no longer
+    // knows it (26000): the text is sent as it stands from now on. The
+    // statement did not run; outside a transaction it is sent again.
+    if (state && (qstrcmp(state, "0A000") == 0 || qstrcmp(state, "26000") == 0)) {
+        statements.names.remove(text);
+        if (!inTransaction) {
+            PQclear(r);
+            r = PQexecParams(pg, text.constData(), count, nullptr, values, lengths, nullptr, 0);
+        }
+    }
+    return r;
+}
 
 Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params, QString *error) {
     if (!pg) {
@@ -215,7 +274,7 @@ Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params
         lengths[i] = int(bytes[i].size());
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        Result r(PQexecParams(pg, text.constData(), int(params.size()), nullptr, values.data(), lengths.data(), nullptr, 0));
+        Result r(send(text, int(params.size()), values.data(), lengths.data()));
         const ExecStatusType st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
         if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) {
             pooled = false;
@@ -233,6 +292,7 @@ Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params
             }
             PQfinish(pg);
             pg = fresh;
+            statements = {};
             continue;
         }
         pooled = false;
@@ -359,6 +419,18 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString
                    i + 1 < p.size() && p[i + 1] == u"(") {
             s = QStringLiteral("coalesce");
         }
+    }
+    // Dates go as parameters too, so that the statement written again for
+    // another day is the same text and its prepared form serves. Not in a
+    // select's list, which an edited recordset sends again without the rest.
+    int firstPiece = 0;
+    if (tr.kind == JetTranslation::Kind::Select) firstPiece = tr.fromPiece >= 0 ? tr.fromPiece : int(p.size());
+    else if (tr.insertByName) firstPiece = tr.selectPiece;
+    for (const JetTranslation::DateSlot &slot : tr.dates) {
+        QString &s = p[slot.piece];
+        if (slot.piece < firstPiece || s.size() < 2 || !s.startsWith(u'\'') || !s.endsWith(u'\'')) continue;
+        params->push_back(s.mid(1, s.size() - 2));
+        s = u'$' + QString::number(params->size());
     }
     return true;
 }

@@ -30,12 +30,26 @@ using Result = std::unique_ptr<PGresult, ResultClear>;
 
 class ServerRecordset;
 
+// The statements a connection has prepared on the server, by their text. The
+// program sends few shapes of statement again and again (values and dates go
+// as parameters), so a text seen a second time is prepared and from then on
+// only bound and run: the server neither parses nor plans it again. The
+// statements live as long as the server connection, in the pool too.
+struct PreparedStatements {
+    static constexpr int kMaxPrepared = 64;   // per connection
+    static constexpr int kMaxKnown = 512;     // texts remembered, prepared or not
+    QHash<QByteArray, QByteArray> names;      // text → statement name; empty: seen once
+    int prepared = 0;
+    int serial = 0;
+};
+
 struct ServerConnection {
     PGconn *pg = nullptr;
     QString uri;
     bool pooled = false;   // came from the pool and has not run anything yet
     bool inTransaction = false;
     std::vector<ServerRecordset *> live;
+    PreparedStatements statements;
 
     ~ServerConnection();
     // Rolls back, closes the recordsets, and gives the connection back to the
@@ -51,6 +65,14 @@ struct ServerConnection {
     // name), asked once per server and table; empty for other tables. Other unique
     // indexes stay rules that a write may break.
     QStringList uniqueKey(const QString &quotedTable);
+
+private:
+    // Sends one statement: prepared when its text was seen before, else as
+    // it stands. A failed preparation's result is the statement's failure.
+    PGresult *send(const QByteArray &text, int count, const char *const *values, const int *lengths);
+    // The prepared statement's name for the text; empty to send it plainly.
+    // Null result when no preparation failed, else that failure.
+    QByteArray preparedName(const QByteArray &text, int count, PGresult **failure);
 };
 
 // Connects (or takes a pooled connection); null and error on failure.

@@ -167,6 +167,136 @@ TEST_F(Server, ALostConnectionFailsTheStepAndTheNextOpenReconnects) {
     EXPECT_EQ(count(QStringLiteral("顧客マスタ")), "1");
 }
 
+// A day in a statement goes to the server as a parameter, so the statement
+// for another day is the same text; a day in a select's list stays in the
+// text, since an edited recordset sends its list again on its own.
+TEST(ServerDates, DaysAfterTheListGoAsParameters) {
+    struct Case {
+        const char *jet;
+        const char *server;
+        QVector<QString> params;
+    };
+    const Case cases[] = {
+        {"select * from 営業日報 where 顧客名 = '甲' and 日付 = #2024/5/1#",
+         R"(SELECT * FROM "営業日報" WHERE "顧客名" = $1 AND "日付" = $2)", {"甲", "2024-05-01"}},
+        {"select #2024/5/2# as d from 営業日報 where 日付 >= #2024/5/1# and 日付 <= #2024/5/31#",
+         R"(SELECT '2024-05-02' AS "d" FROM "営業日報" WHERE "日付" >= $1 AND "日付" <= $2)", {"2024-05-01", "2024-05-31"}},
+        {"update 営業日報 set 日付 = #2024/6/1# where 日付 = #2024/5/1# and 担当 = '山田'",
+         R"(UPDATE "営業日報" SET "日付" = $2 WHERE "日付" = $3 AND "担当" = $1)", {"山田", "2024-06-01", "2024-05-01"}},
+        {"delete * from 営業日報 where 日付 < #2000/1/1#", R"(DELETE FROM "営業日報" WHERE "日付" < $1)", {"2000-01-01"}},
+        {"select #2024/5/2#", "SELECT '2024-05-02'", {}},
+    };
+    for (const Case &c : cases) {
+        const auto tr = translateJet(QString::fromUtf8(c.jet));
+        ASSERT_TRUE(tr->error.isEmpty()) << c.jet << ": " << tr->error.toStdString();
+        QStringList pieces;
+        QVector<QString> params;
+        QString error;
+        ASSERT_TRUE(serverPieces(*tr, &pieces, &params, &error)) << c.jet;
+        EXPECT_EQ(pieces.join(u' ').simplified().replace(QStringLiteral(" ,"), QStringLiteral(",")),
+                  QString::fromUtf8(c.server))
+            << c.jet;
+        EXPECT_EQ(params, c.params) << c.jet;
+    }
+}
+
+namespace {
+
+// The statements the engine's connection holds prepared on the server (a
+// distinct list: the view has no row versions to read).
+QStringList preparedStatements(Database &d) {
+    QStringList out;
+    Recordset rs = d.openRecordset(QStringLiteral("select distinct statement from pg_prepared_statements"));
+    EXPECT_TRUE(rs.isOpen()) << rs.error().toStdString();
+    for (; !rs.eof(); rs.moveNext()) out << rs.field(QStringLiteral("statement")).toString();
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Server, AStatementSentAgainIsPreparedAndStillGivesEachDaysRow) {
+    {
+        Database first = Database::open(db->uri);  // makes the schema
+    }
+    ASSERT_TRUE(db->exec(QStringLiteral("insert into 営業日報 (日付, 顧客名, 担当, タイトル) values "
+                                        "('2024-05-01', '甲', '山田', 'A'), ('2024-05-02', '甲', '山田', 'B'), "
+                                        "('2024-05-03', '甲', '山田', 'C')")));
+    Database d = Database::open(db->uri);
+    for (int round = 0; round < 3; ++round) {
+        for (int day = 1; day <= 4; ++day) {
+            Recordset rs = d.openRecordset(
+                QStringLiteral("select タイトル from 営業日報 where 顧客名 = '甲' and 日付 = #2024/5/%1#").arg(day));
+            ASSERT_TRUE(rs.isOpen()) << rs.error().toStdString();
+            EXPECT_EQ(rs.eof() ? QStringLiteral("none") : rs.field(QStringLiteral("タイトル")).toString(),
+                      day <= 3 ? QString(QChar(u'A' + day - 1)) : QStringLiteral("none"))
+                << "round " << round << ", day " << day;
+        }
+    }
+    const QStringList prepared = preparedStatements(d);
+    const auto month = std::find_if(prepared.begin(), prepared.end(),
+                                    [](const QString &s) { return s.contains(QStringLiteral("タイトル")); });
+    ASSERT_NE(month, prepared.end()) << prepared.join(u'\n').toStdString();
+    EXPECT_TRUE(month->contains(QStringLiteral("$2"))) << month->toStdString();
+    EXPECT_FALSE(month->contains(QStringLiteral("2024"))) << month->toStdString();
+    // The same statement, prepared, still writes through a recordset.
+    for (const char *title : {"X", "Y", "Z"}) {
+        Recordset rs = d.openRecordset(QStringLiteral("select * from 営業日報 where 顧客名 = '甲' and 日付 = #2024/5/2#"));
+        ASSERT_FALSE(rs.eof());
+        rs.edit();
+        rs.setField(QStringLiteral("タイトル"), QString::fromUtf8(title));
+        ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        EXPECT_EQ(db->value(QStringLiteral("select タイトル from 営業日報 where 日付 = '2024-05-02'")), QString::fromUtf8(title));
+    }
+}
+
+// Another program (an administrator, a newer version) changes a table's
+// columns while a statement on it is prepared: the statement still runs and
+// gives the table as it is now.
+TEST_F(Server, AStatementPreparedBeforeTheTableChangedStillRuns) {
+    Database d = Database::open(db->uri);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.openRecordset(QStringLiteral("select * from 顧客マスタ")).isOpen());
+    ASSERT_TRUE(db->exec(QStringLiteral("alter table 顧客マスタ add column 電話 text")));
+    ASSERT_TRUE(db->exec(QStringLiteral("insert into 顧客マスタ (名称, 電話) values ('甲', '03-0000-0000')")));
+    for (int i = 0; i < 2; ++i) {
+        Recordset rs = d.openRecordset(QStringLiteral("select * from 顧客マスタ"));
+        ASSERT_TRUE(rs.isOpen()) << rs.error().toStdString();
+        EXPECT_TRUE(rs.fieldNames().contains(QStringLiteral("電話")));
+        ASSERT_FALSE(rs.eof());
+        EXPECT_EQ(rs.field(QStringLiteral("電話")).toString(), QStringLiteral("03-0000-0000"));
+    }
+}
+
+// Statements prepared on a connection the server then ended are not taken
+// for prepared on the new one; and a connection prepares only so many.
+TEST_F(Server, PreparedStatementsFollowTheirConnectionAndAreBounded) {
+    const QString select = QStringLiteral("select cnt from コードマスタ where kcode = '担当' and code = '07'");
+    {
+        Database d = Database::open(db->uri);
+        for (int i = 0; i < 3; ++i) ASSERT_FALSE(d.openRecordset(select).eof());
+    }
+    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    Database d = Database::open(db->uri);
+    for (int i = 0; i < 3; ++i) {
+        Recordset rs = d.openRecordset(select);
+        ASSERT_TRUE(rs.isOpen()) << rs.error().toStdString();
+        ASSERT_FALSE(rs.eof());
+        EXPECT_EQ(rs.field(QStringLiteral("cnt")).toInt(), 7);
+    }
+    // Numbers stay in the text: each of these is a statement of its own.
+    for (int round = 0; round < 2; ++round) {
+        for (int n = 1; n <= 100; ++n) {
+            Recordset rs = d.openRecordset(QStringLiteral("select code from コードマスタ where kcode = '担当' and cnt = %1").arg(n));
+            ASSERT_TRUE(rs.isOpen()) << rs.error().toStdString();
+            EXPECT_EQ(rs.eof() ? QString() : rs.field(QStringLiteral("code")).toString(),
+                      n <= 30 ? QStringLiteral("%1").arg(n, 2, 10, QChar(u'0')) : QString())
+                << n;
+        }
+    }
+    EXPECT_LE(preparedStatements(d).size(), PreparedStatements::kMaxPrepared);
+    EXPECT_GE(preparedStatements(d).size(), 2);
+}
+
 TEST(ServerRefusals, AnUnreachableServerIsNamedInTheError) {
     const QString uri = QStringLiteral("postgresql://tqen@127.0.0.1:1/tqen");
     EXPECT_EQ(serverHost(uri), QStringLiteral("127.0.0.1:1"));
