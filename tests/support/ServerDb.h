@@ -28,7 +28,11 @@ public:
     ServerDb() {
         static std::atomic<int> counter{0};
         schema = QStringLiteral("tqen_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
-        uri = serverBaseUri() + QStringLiteral("?options=-csearch_path%3D") + schema;
+        // The program's connections carry the schema's name, so a test that
+        // ends them leaves other tests' connections (on the same server at
+        // the same time) alone.
+        uri = serverBaseUri() + QStringLiteral("?options=-csearch_path%3D") + schema +
+              QStringLiteral("&application_name=") + schema;
         ok = exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema), serverBaseUri());
     }
     ~ServerDb() {
@@ -64,6 +68,14 @@ public:
         PQclear(r);
         PQfinish(c);
         return out;
+    }
+
+    // Ends the program's connections to this test's database, as a restart
+    // of the server or a broken network would.
+    bool endProgramConnections() const {
+        return exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
+                                   "where application_name = '%1' and pid <> pg_backend_pid()")
+                        .arg(schema));
     }
 
     QString schema, uri;

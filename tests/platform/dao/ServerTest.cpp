@@ -152,16 +152,14 @@ TEST_F(Server, ALostConnectionFailsTheStepAndTheNextOpenReconnects) {
     ASSERT_TRUE(rs.isOpen());
     // The server ends every connection of the program (an administrator, a
     // restart, a broken network look alike to the program).
-    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
-                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    ASSERT_TRUE(db->endProgramConnections());
     rs.addNew();
     rs.setField(QStringLiteral("顧客名"), QStringLiteral("甲"));
     EXPECT_FALSE(rs.update());
     EXPECT_TRUE(rs.error().contains(QStringLiteral("lost"))) << rs.error().toStdString();
     d.close();
     // Connections left in the pool are dead too: the next open still works.
-    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
-                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    ASSERT_TRUE(db->endProgramConnections());
     Database next = Database::open(db->uri);
     ASSERT_TRUE(next.execute(QStringLiteral("insert into 顧客マスタ (名称) values ('乙')"))) << next.error().toStdString();
     EXPECT_EQ(count(QStringLiteral("顧客マスタ")), "1");
@@ -274,8 +272,7 @@ TEST_F(Server, PreparedStatementsFollowTheirConnectionAndAreBounded) {
         Database d = Database::open(db->uri);
         for (int i = 0; i < 3; ++i) ASSERT_FALSE(d.openRecordset(select).eof());
     }
-    ASSERT_TRUE(db->exec(QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity "
-                                        "where application_name = 'tqen' and pid <> pg_backend_pid()")));
+    ASSERT_TRUE(db->endProgramConnections());
     Database d = Database::open(db->uri);
     for (int i = 0; i < 3; ++i) {
         Recordset rs = d.openRecordset(select);
