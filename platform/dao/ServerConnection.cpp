@@ -32,6 +32,7 @@ struct Pool {
     QMultiHash<QString, Idle> idle;
     QHash<QString, QString> passwords;  // by URI, for this session only
     QHash<QString, QStringList> uniqueKeys;  // by URI and table
+    QHash<QString, QString> likeCollations;  // by URI
     PasswordSource source;
     // Idle connections end with the program.
     ~Pool() {
@@ -155,6 +156,7 @@ void resetServerConnections() {
     for (const Idle &c : std::as_const(p.idle)) PQfinish(c.pg);
     p.idle.clear();
     p.uniqueKeys.clear();
+    p.likeCollations.clear();
     p.passwords.clear();
 }
 
@@ -331,6 +333,26 @@ QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
     return cols;
 }
 
+QString ServerConnection::likeCollation() {
+    {
+        std::lock_guard<std::mutex> g(pool().lock);
+        const auto it = pool().likeCollations.constFind(uri);
+        if (it != pool().likeCollations.constEnd()) return *it;
+    }
+    QString err;
+    const Result r = run(QStringLiteral("SELECT count(*) FROM pg_collation WHERE collname = 'und-x-icu'"), {}, &err);
+    if (!r) return {};
+    const QString collation =
+        QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0 ? QStringLiteral("\"und-x-icu\"") : QString();
+    std::lock_guard<std::mutex> g(pool().lock);
+    pool().likeCollations.insert(uri, collation);
+    return collation;
+}
+
+QString ServerConnection::likeCollationFor(const JetTranslation &tr) {
+    return tr.pieces.contains(QStringLiteral("LIKE")) ? likeCollation() : QString();
+}
+
 // ---------------------------------------------------------------------------
 
 QString likeToRegex(const QString &jetPattern) {
@@ -387,7 +409,8 @@ int paramNumber(const QString &piece) {
 
 }  // namespace
 
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error) {
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+                  const QString &likeCollation) {
     *pieces = tr.pieces;
     *params = tr.params;
     QStringList &p = *pieces;
@@ -415,6 +438,9 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString
             } else {
                 s = QStringLiteral("~*");
             }
+            // The pattern's explicit collation decides how the match folds case.
+            if (!likeCollation.isEmpty())
+                p[i + 1] = QStringLiteral("( $%1 COLLATE %2 )").arg(n).arg(likeCollation);
         } else if ((s.compare(u"ifnull", Qt::CaseInsensitive) == 0 || s.compare(u"nz", Qt::CaseInsensitive) == 0) &&
                    i + 1 < p.size() && p[i + 1] == u"(") {
             s = QStringLiteral("coalesce");

@@ -65,6 +65,13 @@ struct ServerConnection {
     // name), asked once per server and table; empty for other tables. Other unique
     // indexes stay rules that a write may break.
     QStringList uniqueKey(const QString &quotedTable);
+    // The collation under which like folds the case of every letter, as
+    // Jet's does (full-width Ａ and ａ, É and é), where the server has one
+    // (ICU's root collation); the tables' own collation folds only ASCII
+    // letters. Asked once per server; empty when there is none.
+    QString likeCollation();
+    // likeCollation() when the statement has a like, else empty.
+    QString likeCollationFor(const JetTranslation &tr);
 
 private:
     // Sends one statement: prepared when its text was seen before, else as
@@ -82,8 +89,10 @@ std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *err
 // tables are made so), ?N as $N, Jet's like as a regular expression match on
 // a pattern converted in its parameter, nz/ifnull as coalesce. Pieces stay one
 // for one, so piece positions of the translation still hold. False and error
-// when something cannot run on the server.
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error);
+// when something cannot run on the server. likeCollation, when given, is
+// the collation under which like matches (see ServerConnection::likeCollation).
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+                  const QString &likeCollation = QString());
 // Jet's like pattern as a whole-value regular expression; empty when invalid.
 QString likeToRegex(const QString &jetPattern);
 

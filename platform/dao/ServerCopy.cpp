@@ -47,7 +47,7 @@ bool copyFromServer(Connection &local, const JetTranslation &tr, qlonglong *affe
     if (!server) return false;
     QStringList pieces;
     QVector<QString> params;
-    if (!serverPieces(tr, &pieces, &params, error)) return false;
+    if (!serverPieces(tr, &pieces, &params, error, server->likeCollationFor(tr))) return false;
     const Result r = server->run(pieces.mid(tr.selectPiece).join(u' '), QVector<QVariant>(params.begin(), params.end()), error);
     if (!r) return false;
     server->close();  // back to the pool: the rows are here

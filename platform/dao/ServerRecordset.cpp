@@ -73,7 +73,7 @@ bool ServerRecordset::takeRow(const PGresult *r, int row, int firstCol, QVector<
 bool ServerRecordset::start(const JetTranslation &tr, const QString *onlyRow) {
     QStringList p;
     QVector<QString> params;
-    if (!serverPieces(tr, &p, &params, &error)) return false;
+    if (!serverPieces(tr, &p, &params, &error, conn->likeCollationFor(tr))) return false;
     if (!tr.externals.isEmpty()) {
         error = QStringLiteral("A table of another file cannot be read on the database server.");
         return false;
@@ -283,7 +283,7 @@ bool ServerDatabase::execute(const QString &jetSql, qlonglong *affected, QString
     }
     QStringList p;
     QVector<QString> params;
-    if (!serverPieces(*tr, &p, &params, error)) return false;
+    if (!serverPieces(*tr, &p, &params, error, conn->likeCollationFor(*tr))) return false;
     const Result r = conn->run(p.join(u' '), QVector<QVariant>(params.begin(), params.end()), error);
     if (!r) return false;
     *affected = QByteArray(PQcmdTuples(r.get())).toLongLong();
