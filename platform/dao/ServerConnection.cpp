@@ -4,11 +4,13 @@
 #include "platform/dao/ServerRecordset.h"
 #include "platform/dao/JetValues.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace tqen::dao {
@@ -221,7 +223,11 @@ QByteArray ServerConnection::preparedName(const QByteArray &text, int count, PGr
     }
     if (!it->isEmpty()) return *it;
     if (s.prepared >= PreparedStatements::kMaxPrepared) return {};
-    const QByteArray name = "tqen_" + QByteArray::number(++s.serial);
+    // A name no other statement of this process or of another program has,
+    // even where a pooler hands one server connection to several clients.
+    static std::atomic<quint64> serial{0};
+    const QByteArray name = "tqen_" + QByteArray::number(QCoreApplication::applicationPid()) + '_' +
+                            QByteArray::number(++serial);
     PGresult *r = PQprepare(pg, name.constData(), text.constData(), count, nullptr);
     if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         *failure = r;

@@ -40,7 +40,6 @@ struct PreparedStatements {
     static constexpr int kMaxKnown = 512;     // texts remembered, prepared or not
     QHash<QByteArray, QByteArray> names;      // text → statement name; empty: seen once
     int prepared = 0;
-    int serial = 0;
 };
 
 struct ServerConnection {
