@@ -339,7 +339,8 @@ QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
     return cols;
 }
 
-QString ServerConnection::likeCollation() {
+QString ServerConnection::likeCollationFor(const JetTranslation &tr) {
+    if (!tr.pieces.contains(QStringLiteral("LIKE"))) return {};
     {
         std::lock_guard<std::mutex> g(pool().lock);
         const auto it = pool().likeCollations.constFind(uri);
@@ -353,10 +354,6 @@ QString ServerConnection::likeCollation() {
     std::lock_guard<std::mutex> g(pool().lock);
     pool().likeCollations.insert(uri, collation);
     return collation;
-}
-
-QString ServerConnection::likeCollationFor(const JetTranslation &tr) {
-    return tr.pieces.contains(QStringLiteral("LIKE")) ? likeCollation() : QString();
 }
 
 // ---------------------------------------------------------------------------

@@ -64,12 +64,11 @@ struct ServerConnection {
     // name), asked once per server and table; empty for other tables. Other unique
     // indexes stay rules that a write may break.
     QStringList uniqueKey(const QString &quotedTable);
-    // The collation under which like folds the case of every letter, as
-    // Jet's does (full-width Ａ and ａ, É and é), where the server has one
-    // (ICU's root collation); the tables' own collation folds only ASCII
-    // letters. Asked once per server; empty when there is none.
-    QString likeCollation();
-    // likeCollation() when the statement has a like, else empty.
+    // For a statement with a like, the collation under which like folds the
+    // case of every letter, as Jet's does (full-width Ａ and ａ, É and é),
+    // where the server has one (ICU's root collation); the tables' own
+    // collation folds only ASCII letters. Asked once per server; empty when
+    // there is none or the statement has no like.
     QString likeCollationFor(const JetTranslation &tr);
 
 private:
@@ -89,7 +88,7 @@ std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *err
 // a pattern converted in its parameter, nz/ifnull as coalesce. Pieces stay one
 // for one, so piece positions of the translation still hold. False and error
 // when something cannot run on the server. likeCollation, when given, is
-// the collation under which like matches (see ServerConnection::likeCollation).
+// the collation under which like matches (see ServerConnection::likeCollationFor).
 bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
                   const QString &likeCollation = QString());
 // Jet's like pattern as a whole-value regular expression; empty when invalid.
