@@ -115,6 +115,8 @@ void TqenMain::buildEntryTab(QWidget *tab) {
     txtふりがな = new forms::TextBox(QStringLiteral("txtふりがな"), false, tab);
     txtタイトル = new forms::TextBox(QStringLiteral("txtタイトル"), false, tab);
     txtメモ = new forms::TextBox(QStringLiteral("txtメモ"), true, tab);
+    for (forms::TextBox *typed : {txtタイトル, txtメモ})
+        connect(typed, &forms::TextBox::edited, this, [this] { entryEdited_ = true; });
 
     const struct Row {
         const char *label;
@@ -367,6 +369,10 @@ void TqenMain::Form_Unload() {
 }
 
 void TqenMain::closeEvent(QCloseEvent *event) {
+    if (!unloading_ && !keepTypedEntry()) {
+        event->ignore();
+        return;
+    }
     if (!unloading_) {
         unloading_ = true;
         Form_Unload();

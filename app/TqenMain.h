@@ -75,7 +75,9 @@ public:
     // Report entry.
     void ReadNippo();
     bool CheckNippo();
-    void EntryNippo();
+    // Registers the entry after asking (without asking when confirm is
+    // false); true when the report was registered.
+    bool EntryNippo(bool confirm = true);
     bool DeleteNippo();
     void cmd登録_Click();
     void cmd削除_Click();
@@ -238,6 +240,12 @@ private:
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
     void hideProgress(forms::FramedPanel *panel);
     void failed(const Error &error, int style = forms::mb::Critical);
+    // Before typed text would be replaced (another day, closing): when the
+    // title or memo was edited since it was last shown or registered, asks
+    // once whether to register it, discard it or stay. True when the action
+    // may go on.
+    bool keepTypedEntry();
+    bool entryEdited_ = false;
     void openHelp(const QString &page);
     void chooseFolders();
     void checkDataDatabase();

@@ -359,6 +359,7 @@ void TqenMain::LblCald_Click(int index) {
     // A cell outside the month has no caption and does nothing.
     const QDate day = cellDate(index);
     if (!day.isValid()) return;
+    if (!keepTypedEntry()) return;
     txt日付->setValue(day);
     ReadNippo();
 }

@@ -3,19 +3,32 @@
 
 #include "codemaster/FrmCodeMaster.h"
 #include "core/ModTqen.h"
+#include "platform/forms/ComboBox.h"
 
 namespace tqen {
 
 void TqenMain::Command5_Click() {
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
-    // An open code table form is shown as it is; a new one loads itself.
-    if (forms::Form *open = forms::findForm(QStringLiteral("FrmCodeMaster"))) {
+    // An open code table form is shown as it is; one closed with the
+    // window's button and shown again reads its class anew, and a new one
+    // loads itself.
+    if (auto *open = qobject_cast<FrmCodeMaster *>(forms::findForm(QStringLiteral("FrmCodeMaster")))) {
+        const bool closed = !open->isVisible();
         open->showNormal();
+        if (closed) open->LoadCodeClass();
         open->raise();
         open->activateWindow();
         return;
     }
-    (new FrmCodeMaster)->Form_Load();
+    auto *codes = new FrmCodeMaster;
+    // The staff boxes offer the names the code table now holds.
+    connect(codes, &FrmCodeMaster::registered, this, [this](const QString &codeClass) {
+        if (codeClass != QStringLiteral("担当")) return;
+        const QString printing = cmb印刷担当->Text();
+        SetComb(QStringLiteral("担当"));
+        cmb印刷担当->setText(printing);
+    });
+    codes->Form_Load();
 }
 
 }  // namespace tqen

@@ -59,13 +59,17 @@ void TqenMain::ReadNippo() {
         };
         take("顧客名", [this](const QVariant &v) { cmb顧客名->setText(v.toString()); });
         take("ふりがな", [this](const QVariant &v) { txtふりがな->setText(v.toString()); });
-        take("タイトル", [this](const QVariant &v) { txtタイトル->setText(v.toString()); });
+        // A report without a title or memo shows empty boxes: what the boxes
+        // held before belongs to another report, and registering would
+        // write it into this one.
+        txtタイトル->setText(rs.field(QStringLiteral("タイトル")).toString());
         take("担当", [this](const QVariant &v) { cmb担当->setText(v.toString()); });
-        take("メモ", [this](const QVariant &v) { txtメモ->setText(v.toString()); });
+        txtメモ->setText(rs.field(QStringLiteral("メモ")).toString());
         take("日付", [this](const QVariant &v) { txt日付->setValue(ToDate(v)); });
     }
     rs.close();
     db.close();
+    entryEdited_ = false;
     hideProgress(CnMsg);
     txtメモ->SetFocus();
 }
@@ -82,14 +86,17 @@ bool TqenMain::CheckNippo() {
     return true;
 }
 
-void TqenMain::EntryNippo() {
-    if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("営業日報"))) return;
+bool TqenMain::EntryNippo(bool confirm) {
+    if (confirm && !MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("営業日報")))
+        return false;
     showProgress(CnMsg, QStringLiteral("登録しています････"));
 
     const QString customer = cmb顧客名->Text();
     const QString staff = cmb担当->Text();
     const QDate day = txt日付->date();
     auto db = dao::Database::open(G().DataDbPath);
+    // The look-up and the write are one step for every program on the file.
+    const bool locked = db.beginWriteTrans();
     auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 顧客名 = ") + dao::sqlText(customer) +
                                QStringLiteral(" and 担当 = ") + dao::sqlText(staff) +
                                QStringLiteral(" and 日付 = ") + dao::sqlDate(day));
@@ -105,15 +112,17 @@ void TqenMain::EntryNippo() {
         if (!txtメモ->Text().isEmpty()) rs.setField(QStringLiteral("メモ"), txtメモ->Text());
         rs.setField(QStringLiteral("日付"), day);
     }
-    if (!rs.isOpen() || !rs.update())
-        error = dao::failure(QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。"), db, rs);
+    const QString failedText = QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。");
+    if (!locked || !rs.isOpen() || !rs.update()) error = dao::failure(failedText, db, rs);
     rs.close();
+    if (error.ok() && !db.commitTrans()) error = dao::failure(failedText, db);
     db.close();
     if (!error.ok()) {
         hideProgress(CnMsg);
         failed(error);
-        return;
+        return false;
     }
+    entryEdited_ = false;
 
     // Remember staff, customer and reading for the next start; a settings
     // table without a row remembers nothing.
@@ -133,7 +142,7 @@ void TqenMain::EntryNippo() {
     if (!error.ok()) {
         failed(Error(error.code(), QStringLiteral("営業日報は登録しましたが、顧客マスタに書き込めませんでした。"),
                      error.detail()));
-        return;
+        return true;
     }
     MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("営業日報"));
     for (const Error &e : {coded, remembered}) {
@@ -146,6 +155,21 @@ void TqenMain::EntryNippo() {
     SetComb(QStringLiteral("すべて"));
     forms::DoEvents();
     cmb顧客名->setFocus();
+    return true;
+}
+
+bool TqenMain::keepTypedEntry() {
+    if (!entryEdited_) return true;
+    const int answer = forms::interaction().messageBox(
+        this, QStringLiteral("入力したタイトル・メモが登録されていません。\n登録しますか。\n\n"
+                             "「いいえ」で入力した内容を破棄します。"),
+        forms::mb::YesNoCancel | forms::mb::Question, forms::programTitle());
+    if (answer == forms::mb::IdNo) {
+        entryEdited_ = false;
+        return true;
+    }
+    if (answer != forms::mb::IdYes) return false;
+    return CheckNippo() && EntryNippo(false);
 }
 
 void TqenMain::SetJump() {
@@ -200,6 +224,7 @@ void TqenMain::cmd読込_Click() {
     txtタイトル->setText(QString());
     txtふりがな->setText(QString());
     txtメモ->setText(QString());
+    entryEdited_ = false;
     txt日付->setValue(QVariant());
     SetClalendar();
     SetMarkDate();

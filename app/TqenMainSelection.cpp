@@ -150,6 +150,8 @@ void TqenMain::SetComb(const QString &kind) {
 
 Error TqenMain::EntryCustomer(const QString &name) {
     auto db = dao::Database::open(G().DataDbPath);
+    // One step with its look-up: two programs never both add the customer.
+    const bool locked = db.beginWriteTrans();
     auto rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ where 名称 = ") + dao::sqlText(name));
     if (rs.isOpen()) {
         if (rs.bof() && rs.eof()) rs.addNew();
@@ -158,7 +160,9 @@ Error TqenMain::EntryCustomer(const QString &name) {
         if (!txtふりがな->Text().isEmpty()) rs.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
         rs.setField(QStringLiteral("担当"), cmb担当->Text());
     }
-    if (!rs.isOpen() || !rs.update()) return dao::failure(QStringLiteral("顧客マスタに書き込めませんでした。"), db, rs);
+    if (!locked || !rs.isOpen() || !rs.update()) return dao::failure(QStringLiteral("顧客マスタに書き込めませんでした。"), db, rs);
+    rs.close();
+    if (!db.commitTrans()) return dao::failure(QStringLiteral("顧客マスタに書き込めませんでした。"), db);
     return Error();
 }
 
@@ -172,6 +176,7 @@ void TqenMain::BlankForm() {
     txt日付->setValue(QVariant());
     cmb顧客名->setText(QString());
     cmb担当->setText(QString());
+    entryEdited_ = false;
     G().JumpDate = QDate();
     G().CalendarDate = QDate::currentDate();
     SetClalendar();

@@ -298,8 +298,11 @@ Error FrmCodeMaster::RegisterCodeClass(bool confirm) {
         return Error(Error::Code::BadInput, QStringLiteral("区分が指定されていないため、コード表を登録できません。"));
     const Error written = writeClass(codeClass);
     if (!written.ok()) return written;   // the class and the grid stay as they were
+    emit registered(codeClass);
     if (confirm) MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("標準完了"), codeClass);
-    BlankCodeGrid();
+    // The grid shows the class as stored: a blank grid registered again
+    // would replace the whole class with what was typed into it.
+    LoadCodeClass();
     cmb区分->setFocus();
     return {};
 }

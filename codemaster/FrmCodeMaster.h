@@ -50,6 +50,12 @@ public:
     static void setRegistrationObserver(std::function<void(int)> observer);
 
     static constexpr int GridRows = 30;
+
+signals:
+    // A class was written to the code table (registration or deletion).
+    void registered(const QString &codeClass);
+
+public:
     // Grid columns.
     static constexpr int ColTick = 1, ColCode = 2, ColName = 3, ColOrder = 4;
 

@@ -459,16 +459,12 @@ void FrmNippoList::cmdCSV出力_Click() {
                               .arg(txt開始->date().toString(QStringLiteral("yyyyMMdd")),
                                    txt終了->date().toString(QStringLiteral("yyyyMMdd")));
     QString path;
-    if (!forms::interaction().saveFileDialog(this, options, &path) || path.isEmpty()) return;
-    // The encoding: UTF-8 for today's programs, Shift-JIS for older ones.
-    const int answer = forms::interaction().messageBox(
-        this,
-        QStringLiteral("文字コードを選んでください。\n\n"
-                       "「はい」　UTF-8 (BOM 付き) … 新しい表計算ソフト向け\n"
-                       "「いいえ」Shift-JIS (CP932) … 古い表計算ソフト向け"),
-        forms::mb::YesNoCancel | forms::mb::Question, QStringLiteral("CSV出力"));
-    if (answer != forms::mb::IdYes && answer != forms::mb::IdNo) return;
-    const Error e = ExportCsv(path, answer == forms::mb::IdYes ? text::Encoding::Utf8Bom : text::Encoding::Cp932);
+    int filter = 1;
+    if (!forms::interaction().saveFileDialog(this, options, &path, &filter) || path.isEmpty()) return;
+    // The encoding is the dialog's filter: UTF-8 for today's programs,
+    // Shift-JIS for older ones.
+    if (!forms::interaction().mayReplace(this, path, options.title)) return;
+    const Error e = ExportCsv(path, filter == 2 ? text::Encoding::Cp932 : text::Encoding::Utf8Bom);
     if (!e.ok()) {
         report(e);
         return;

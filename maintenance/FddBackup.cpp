@@ -14,6 +14,7 @@
 #include "platform/unlha/Unlha.h"
 
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
@@ -76,6 +77,12 @@ int FddBackup::disksFor(qint64 archiveBytes) { return int((archiveBytes + DiskBy
 
 QString FddBackup::pieceName(int number) {
     return QStringLiteral("tqe_d") + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+bool FddBackup::isSetFile(const QString &name) {
+    static const QRegularExpression piece(QStringLiteral("^tqe_d[0-9]{3}$"), QRegularExpression::CaseInsensitiveOption);
+    return name.compare(kControl, Qt::CaseInsensitive) == 0 || name.compare(kArchive, Qt::CaseInsensitive) == 0 ||
+           piece.match(name).hasMatch();
 }
 
 QByteArray FddBackup::controlText(int disks) { return (kControlPrefix + QString::number(disks)).toLatin1(); }
@@ -197,7 +204,10 @@ Error FddBackup::FDDBuckUp() {
         }
         const QString disk = drives::folderOf(drive_) + u'/';
         const QString diskFailed = QString::number(i) + QStringLiteral(" 枚目のフロッピーディスクに保存できませんでした。保存を中止します。");
+        // Only the files of an earlier backup set go: the drive may be any
+        // folder (C: is the home folder), and whatever else it holds stays.
         for (const QString &name : files::fileNames(disk)) {
+            if (!isSetFile(name)) continue;
             if (const QString e = files::removeFile(disk + name); !e.isEmpty())
                 return report(fileError(diskFailed, e));
         }

@@ -55,6 +55,10 @@ public:
     static int disksFor(qint64 archiveBytes);
     // "tqe_d001" …
     static QString pieceName(int number);
+    // Whether a file of that name belongs to a backup set (its control file,
+    // its archive or a piece, in any case): the only files a backup removes
+    // from a disk.
+    static bool isSetFile(const QString &name);
     // The text of the control file for n disks, and n read back from one
     // (0 when it holds no number).
     static QByteArray controlText(int disks);

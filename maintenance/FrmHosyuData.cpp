@@ -94,7 +94,9 @@ void FrmHosyu::Command8_Click() {
         if (!files::fileExists(restored)) return Error();
         return maintenance::Snapshots::ofProgram().take(restored, QStringLiteral("フロッピーディスクからの読込"));
     };
-    backup.RestoreTQ();
+    // The customer tab's working copy came from the file just replaced: read
+    // it again, or the next registration would write the old list back.
+    if (backup.RestoreTQ().ok()) Read顧客マスタ();
 }
 
 // --- Copies of the data file ----------------------------------------------------
@@ -145,8 +147,10 @@ void FrmHosyu::ReadDataFileFromHdd() {
             return;
         }
     }
-    if (forms::interaction().shellCopy(this, src, G().DataDbPath, QStringLiteral("コピー")) == 0)
+    if (forms::interaction().shellCopy(this, src, G().DataDbPath, QStringLiteral("コピー")) == 0) {
+        Read顧客マスタ();
         MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("読込み完了"), G().DataDbPath + QStringLiteral(" に"));
+    }
 }
 
 // --- Deletions -------------------------------------------------------------------
@@ -183,7 +187,10 @@ bool FrmHosyu::deleteWithMessages(const QString &subject, const QStringList &sta
 }
 
 bool FrmHosyu::DeleteAllKokyaku(bool withMessages) {
-    return deleteWithMessages(QStringLiteral("すべての顧客情報"), {QStringLiteral("delete * from 顧客マスタ")}, withMessages);
+    if (!deleteWithMessages(QStringLiteral("すべての顧客情報"), {QStringLiteral("delete * from 顧客マスタ")}, withMessages))
+        return false;
+    Read顧客マスタ();   // the customer tab shows the emptied master
+    return true;
 }
 
 bool FrmHosyu::DeleteAll日報(bool withMessages) {
@@ -200,10 +207,13 @@ void FrmHosyu::Command5_Click() {
 
 // Everything goes in one transaction: a failure half-way deletes nothing.
 bool FrmHosyu::DeleteAllData() {
-    return deleteWithMessages(QStringLiteral("すべてのデータ"),
-                              {QStringLiteral("delete * from 顧客マスタ"), QStringLiteral("update コードマスタ set sname = null "),
-                               QStringLiteral("delete * from 営業日報")},
-                              true);
+    if (!deleteWithMessages(QStringLiteral("すべてのデータ"),
+                            {QStringLiteral("delete * from 顧客マスタ"), QStringLiteral("update コードマスタ set sname = null "),
+                             QStringLiteral("delete * from 営業日報")},
+                            true))
+        return false;
+    Read顧客マスタ();
+    return true;
 }
 
 }  // namespace tqen

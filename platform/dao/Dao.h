@@ -134,12 +134,18 @@ public:
     // beginTrans() and commitTrans() is undone by rollback(); closing the
     // database with a transaction still open rolls it back.
     bool beginTrans();
+    // A transaction that takes the file's write lock at once (waiting up to
+    // the busy timeout), so that a read and the write it decides are one step
+    // for every program on the file: two programs cannot both find a row
+    // missing and both insert it. On a server a plain transaction.
+    bool beginWriteTrans();
     bool commitTrans();
     void rollback();
 
     struct Impl;
 
 private:
+    bool begin(bool immediate);
     friend Connection *connectionOf(const Database &db);
     std::unique_ptr<Impl> d;
 };

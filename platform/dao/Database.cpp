@@ -300,11 +300,15 @@ void Database::close() {
     }
 }
 
-bool Database::beginTrans() {
+bool Database::beginTrans() { return begin(false); }
+
+bool Database::beginWriteTrans() { return begin(true); }
+
+bool Database::begin(bool immediate) {
     if (!isOpen()) return false;
     if (d->server) return d->server->beginTrans(&d->error);
     if (d->conn->inTransaction) { d->error = QStringLiteral("A transaction is already open."); return false; }
-    if (sqlite3_exec(d->conn->db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (sqlite3_exec(d->conn->db.get(), immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
         d->error = d->conn->lastError();
         return false;
     }

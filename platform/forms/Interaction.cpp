@@ -42,13 +42,7 @@ int Interaction::shellCopy(QWidget *owner, const QString &from, const QString &t
                    mb::OK | mb::Critical, title);
         return 2;
     }
-    if (files::fileExists(to)) {
-        const int answer = messageBox(
-            owner,
-            QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(to),
-            mb::YesNo | mb::Question, title);
-        if (answer != mb::IdYes) return 1;
-    }
+    if (!mayReplace(owner, to, title)) return 1;
     const QString error = files::copyFile(from, to);
     if (!error.isEmpty()) {
         messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error), mb::OK | mb::Critical,
@@ -56,6 +50,12 @@ int Interaction::shellCopy(QWidget *owner, const QString &from, const QString &t
         return 2;
     }
     return 0;
+}
+
+bool Interaction::mayReplace(QWidget *owner, const QString &path, const QString &title) {
+    if (!files::fileExists(path)) return true;
+    return messageBox(owner, QStringLiteral("%1 は既に存在します。\n上書きしますか?").arg(path), mb::YesNo | mb::Question,
+                      title) == mb::IdYes;
 }
 
 namespace {

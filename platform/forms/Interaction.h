@@ -46,7 +46,10 @@ public:
     // The open or save dialog; true with the chosen full path when the user
     // chose a file.
     virtual bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) = 0;
-    virtual bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) = 0;
+    // chosenFilter, when given, gets the one-based index of the filter the
+    // user left selected.
+    virtual bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen,
+                                int *chosenFilter = nullptr) = 0;
 
     // Opens a document or web page with the desktop; true when it was handed
     // over.
@@ -61,6 +64,9 @@ public:
     // of its own. Returns 0 when the copy was done, 1 when the user declined
     // the overwrite, 2 when the copy failed.
     int shellCopy(QWidget *owner, const QString &from, const QString &to, const QString &title);
+    // Before a save replaces a file: true when no file is there or the user
+    // said yes to replacing it.
+    bool mayReplace(QWidget *owner, const QString &path, const QString &title);
 };
 
 // The interaction the program uses; a QtInteraction unless one was set.

@@ -85,16 +85,19 @@ bool QtInteraction::openFileDialog(QWidget *owner, const FileDialogOptions &opti
     return true;
 }
 
-bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) {
+bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen,
+                                   int *chosenFilter) {
     QString selected;
     const QString filter = filterText(options, &selected);
     QString start = options.initialFolder;
     if (!options.defaultName.isEmpty()) start = QFileInfo(start + QLatin1Char('/') + options.defaultName).filePath();
-    // The shell's copy asks before it overwrites, so the dialog does not.
+    // The caller asks before it replaces a file (the shell's copy, a save),
+    // so the dialog does not.
     const QString path = QFileDialog::getSaveFileName(owner, options.title, start, filter, &selected,
                                                       QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return false;
     *chosen = path;
+    if (chosenFilter) *chosenFilter = int(options.filters.indexOf(selected)) + 1;
     return true;
 }
 

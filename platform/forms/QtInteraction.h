@@ -9,7 +9,8 @@ class QtInteraction : public Interaction {
 public:
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
     bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
-    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen,
+                        int *chosenFilter = nullptr) override;
     bool shellOpen(const QString &target) override;
     bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
 };

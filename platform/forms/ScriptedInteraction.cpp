@@ -13,22 +13,24 @@ int ScriptedInteraction::messageBox(QWidget *, const QString &prompt, int style,
     return answer;
 }
 
-bool ScriptedInteraction::fileDialog(bool save, const FileDialogOptions &options, QString *chosen) {
+bool ScriptedInteraction::fileDialog(bool save, const FileDialogOptions &options, QString *chosen, int *chosenFilter) {
     dialogs.push_back({save, options});
     if (files_.empty()) return false;
-    const QString path = files_.front();
+    const auto [path, filter] = files_.front();
     files_.pop_front();
     if (path.isEmpty()) return false;
     *chosen = path;
+    if (chosenFilter) *chosenFilter = filter ? filter : options.filterIndex;
     return true;
 }
 
 bool ScriptedInteraction::openFileDialog(QWidget *, const FileDialogOptions &options, QString *chosen) {
-    return fileDialog(false, options, chosen);
+    return fileDialog(false, options, chosen, nullptr);
 }
 
-bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogOptions &options, QString *chosen) {
-    return fileDialog(true, options, chosen);
+bool ScriptedInteraction::saveFileDialog(QWidget *, const FileDialogOptions &options, QString *chosen,
+                                         int *chosenFilter) {
+    return fileDialog(true, options, chosen, chosenFilter);
 }
 
 bool ScriptedInteraction::shellOpen(const QString &target) {

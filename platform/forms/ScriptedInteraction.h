@@ -27,14 +27,16 @@ public:
     // default button.
     static constexpr int Enter = -1;
     void answer(int id) { answers_.push_back(id); }
-    // The next file dialog returns this path; an empty path cancels it.
-    void choose(const QString &path) { files_.push_back(path); }
+    // The next file dialog returns this path; an empty path cancels it. A
+    // save dialog reports filter as the one chosen (0: the one it offered).
+    void choose(const QString &path, int filter = 0) { files_.push_back({path, filter}); }
     // The next password question gets this text; without one it is cancelled.
     void typePassword(const QString &text) { passwords_.push_back(text); }
 
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
     bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
-    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
+    bool saveFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen,
+                        int *chosenFilter = nullptr) override;
     bool shellOpen(const QString &target) override;
     bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
 
@@ -45,9 +47,9 @@ public:
     int unansweredBoxes() const { return int(answers_.size()); }
 
 private:
-    bool fileDialog(bool save, const FileDialogOptions &options, QString *chosen);
+    bool fileDialog(bool save, const FileDialogOptions &options, QString *chosen, int *chosenFilter);
     std::deque<int> answers_;
-    std::deque<QString> files_;
+    std::deque<std::pair<QString, int>> files_;
     std::deque<QString> passwords_;
 };
 

@@ -20,6 +20,9 @@ TextBox::TextBox(const QString &name, bool multiLine, QWidget *parent) : QWidget
         layout->addWidget(line_);
         connect(line_, &QLineEdit::textChanged, this, &TextBox::textChanged);
     }
+    connect(this, &TextBox::textChanged, this, [this] {
+        if (!settingText_) emit edited();
+    });
     setFocusProxy(editor());
 }
 
@@ -29,8 +32,10 @@ void TextBox::setText(const QString &text) {
     // Setting the text it already holds keeps the caret and the undo history
     // (and a memo's document is not rebuilt for nothing).
     if (Text() == text) return;
+    settingText_ = true;
     if (line_) line_->setText(text);
     else multi_->setPlainText(text);
+    settingText_ = false;
 }
 
 void TextBox::setReadOnly(bool readOnly) {

@@ -22,8 +22,12 @@ public:
 
 signals:
     void textChanged();
+    // The text changed by typing, pasting or the editor's own undo: every
+    // change but those made through setText().
+    void edited();
 
 private:
+    bool settingText_ = false;
     QLineEdit *line_ = nullptr;
     QPlainTextEdit *multi_ = nullptr;
 };

@@ -105,6 +105,7 @@ QPrintPreviewDialog *createPreview(const Document &doc, QPrinter *printer, QWidg
         QString path;
         if (!forms::interaction().saveFileDialog(dialog, options, &path)) return;
         if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
+        if (!forms::interaction().mayReplace(dialog, path, options.title)) return;
         const Error e = writePdf(doc, path);
         if (!e.ok())
             forms::interaction().messageBox(dialog, e.message(), forms::mb::OK | forms::mb::Exclamation,

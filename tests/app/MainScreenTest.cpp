@@ -19,6 +19,8 @@
 #include <QInputMethodEvent>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace tqen;
 using tqen::testing::child;
 namespace mb = tqen::forms::mb;
@@ -236,7 +238,7 @@ TEST_F(MainScreen, ReadingADay) {
     child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("前のメモ"));
     clickCell(cellOf(QDate(2002, 2, 14)));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("題"));
-    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("前のメモ"));      // a Null memo keeps the box
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QString());      // a Null memo empties the box
     // A day without a report empties title and memo, keeps the rest.
     child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("やまだ"));
     clickCell(cellOf(QDate(2002, 2, 15)));
@@ -245,6 +247,122 @@ TEST_F(MainScreen, ReadingADay) {
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QStringLiteral("やまだ"));
     EXPECT_FALSE(child<forms::FramedPanel>(main.get(), "CnMsg")->isVisible());
+}
+
+// A report shown after another never carries the other's title or memo,
+// also where its own are Null, so registering it writes nothing of the
+// other report into it.
+TEST_F(MainScreen, ANullTitleOrMemoEmptiesItsBoxAndRegisteringCarriesNothingOver) {
+    addReport(QDate(2002, 2, 13), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("昨日の題"),
+              QStringLiteral("昨日のメモ"));
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QVariant(), QVariant());
+    load();
+    showMonth(QDate(2002, 2, 1));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    clickCell(cellOf(QDate(2002, 2, 13)));
+    ASSERT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("昨日の題"));
+    clickCell(cellOf(QDate(2002, 2, 14)));
+    EXPECT_TRUE(script.shown.isEmpty());   // nothing was typed: nothing asked
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QString());
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QString());
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    const auto saved = reports();
+    ASSERT_EQ(saved.size(), 2);
+    EXPECT_EQ(saved[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("昨日の題")));
+    EXPECT_NE(saved[1][QStringLiteral("タイトル")], QVariant(QStringLiteral("昨日の題")));
+    EXPECT_TRUE(saved[1][QStringLiteral("メモ")].isNull());
+}
+
+// Text typed into the title or memo and not registered is asked about once
+// before another day or closing would discard it: register, discard or stay.
+TEST_F(MainScreen, TypedTextIsNeverDiscardedWithoutAQuestion) {
+    const QString question = QStringLiteral("入力したタイトル・メモが登録されていません。\n登録しますか。\n\n"
+                                            "「いいえ」で入力した内容を破棄します。");
+    const QDate day(2002, 2, 14), other(2002, 2, 20);
+    enum class Act { OtherDay, Close };
+    const struct Case {
+        const char *name;
+        Act act;
+        int answer;
+        bool registered;   // the typed memo is stored
+        bool stayed;       // the typed text is still on the screen
+    } cases[] = {
+        {"other day, register", Act::OtherDay, mb::IdYes, true, false},
+        {"other day, discard", Act::OtherDay, mb::IdNo, false, false},
+        {"other day, cancel", Act::OtherDay, mb::IdCancel, false, true},
+        {"close, register", Act::Close, mb::IdYes, true, false},
+        {"close, discard", Act::Close, mb::IdNo, false, false},
+        {"close, cancel", Act::Close, mb::IdCancel, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        onData(QStringLiteral("delete * from 営業日報"));
+        addReport(day, QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"), QStringLiteral("前のメモ"));
+        load();
+        showMonth(day);
+        child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+        child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+        clickCell(cellOf(day));
+        auto *memo = child<forms::TextBox>(main.get(), "txtメモ");
+        ASSERT_EQ(memo->Text(), QStringLiteral("前のメモ"));
+        memo->editor()->setFocus();
+        QTest::keyClick(memo->editor(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(memo->editor(), QStringLiteral(" typed"));
+        script.shown.clear();
+        script.answer(c.answer);
+        if (c.answer == mb::IdYes) script.answer(mb::IdOK);   // "registered"
+        if (c.act == Act::OtherDay) clickCell(cellOf(other));
+        else main->close();
+        ASSERT_FALSE(script.shown.isEmpty());
+        EXPECT_EQ(script.shown[0].prompt, question);
+        EXPECT_EQ(script.shown[0].style & 0xF, mb::YesNoCancel);
+        const int asked = int(std::count_if(script.shown.begin(), script.shown.end(),
+                                            [&](const auto &s) { return s.prompt == question; }));
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(rows(data(), QStringLiteral("select * from 営業日報 where 日付 = #2002/02/14#")).value(0).value(QStringLiteral("メモ")),
+                  QVariant(c.registered ? QStringLiteral("前のメモ typed") : QStringLiteral("前のメモ")));
+        EXPECT_EQ(memo->Text() == QStringLiteral("前のメモ typed"), c.stayed);
+        EXPECT_EQ(main->isVisible(), c.act == Act::OtherDay || c.stayed);
+        if (c.act == Act::OtherDay && !c.stayed) EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(other));
+        // Once answered, nothing is asked again until something is typed.
+        script.shown.clear();
+        if (c.stayed) script.answer(mb::IdNo);
+        main->close();
+        EXPECT_EQ(script.shown.size(), c.stayed ? 1 : 0);
+        main.reset();
+    }
+}
+
+// Only typing makes the question: showing, registering, clearing and reading
+// never ask, so every flow without typed text stays as it was.
+TEST_F(MainScreen, NothingIsAskedWhenNothingWasTypedSinceShownOrRegistered) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"), QStringLiteral("メモ"));
+    load();
+    showMonth(QDate(2002, 2, 1));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    clickCell(cellOf(QDate(2002, 2, 14)));
+    clickCell(cellOf(QDate(2002, 2, 15)));
+    clickCell(cellOf(QDate(2002, 2, 14)));
+    EXPECT_TRUE(script.shown.isEmpty());
+    // Typed, then registered: the next day asks nothing.
+    auto *title = child<forms::TextBox>(main.get(), "txtタイトル");
+    type(title->editor(), QStringLiteral("新しい題"));
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    ASSERT_EQ(script.shown.size(), 2);
+    showMonth(QDate(2002, 2, 1));
+    clickCell(cellOf(QDate(2002, 2, 16)));
+    // Typed, then cleared or read again: nothing asked either.
+    type(title->editor(), QStringLiteral("消す"));
+    child<QPushButton>(main.get(), "cmdクリア")->click();
+    type(title->editor(), QStringLiteral("読み直す"));
+    child<QPushButton>(main.get(), "cmd読込")->click();
+    main->close();
+    EXPECT_EQ(script.shown.size(), 2);
+    EXPECT_EQ(reports()[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("新しい題")));
 }
 
 TEST_F(MainScreen, CalendarCellsOfAMonth) {

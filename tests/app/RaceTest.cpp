@@ -1,10 +1,13 @@
-// Two programs on two PCs sharing the data database on the server, racing:
-// each gets the same command at the same moment, a hundred times.
+// Two programs sharing one data database, racing: each gets the same command
+// at the same moment, many times. On the server they are two PCs; on a data
+// file they are the program started twice on one PC (or two PCs on a shared
+// folder).
 #include "tests/app/AppFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSet>
 
 #include <array>
 #include <memory>
@@ -15,16 +18,8 @@ namespace {
 
 class Race : public tqen::testing::AppFixture {
 protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        if (IsSkipped()) return;
-        TQEN_SKIP_WITHOUT_SERVER();
-        if (!server) {
-            server = std::make_unique<tqen::testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            dataOnServer = server->uri;
-            onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataOnServer));
-        }
+    // Both programs use the data database named by the work file's settings.
+    void startPrograms() {
         // The second PC: a program folder of its own with its own work file.
         const QString second = tmp.filePath(QStringLiteral("second pc"));
         QDir().mkpath(second + QStringLiteral("/data"));
@@ -58,12 +53,71 @@ protected:
         programs[1]->write((second + u'\n').toUtf8());
         return {reply(*programs[0]), reply(*programs[1])};
     }
-    QString value(const QString &sql) { return server->value(sql); }
-
     std::array<std::unique_ptr<QProcess>, 2> programs;
 };
 
-TEST_F(Race, TwoProgramsRegisteringOneReportKeepOneRowAndNeitherFails) {
+class RaceOnServer : public Race {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        if (IsSkipped()) return;
+        TQEN_SKIP_WITHOUT_SERVER();
+        if (!server) {
+            server = std::make_unique<tqen::testing::ServerDb>();
+            ASSERT_TRUE(server->ok);
+            dataOnServer = server->uri;
+            onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataOnServer));
+        }
+        startPrograms();
+    }
+    QString value(const QString &sql) { return server->value(sql); }
+};
+
+class RaceOnFile : public Race {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataFile()));
+        startPrograms();
+    }
+};
+
+// A thousand rounds: half of them both programs register the same day,
+// customer and staff member, which must end as one report; the other half
+// two customers, which must end as two. Neither program ever fails, and the
+// customer master never holds a name twice.
+TEST_F(RaceOnFile, TwoProgramsOnOneFileNeverWriteAReportOrCustomerTwice) {
+    const QDate first(2024, 1, 1);
+    const int rounds = 1000;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const QString day = first.addDays(i).toString(QStringLiteral("yyyyMMdd"));
+        const QString other = i % 2 ? QStringLiteral("乙商事") : QStringLiteral("甲商事");
+        const auto answers = both(QStringLiteral("report %1 甲商事 山田 A%2").arg(day).arg(i),
+                                  QStringLiteral("report %1 %2 山田 B%3").arg(day, other).arg(i));
+        if (answers[0] != "ok" || answers[1] != "ok") {
+            ++failures;
+            ADD_FAILURE() << i << ": " << answers[0].toStdString() << " / " << answers[1].toStdString();
+            if (failures > 5) break;
+        }
+    }
+    const auto reports = rows(dataFile(), QStringLiteral("select 日付, 顧客名, 担当 from 営業日報"));
+    EXPECT_EQ(reports.size(), rounds + rounds / 2);
+    QSet<QString> keys;
+    int twice = 0;
+    for (const QVariantMap &r : reports) {
+        const QString key = r.value(QStringLiteral("日付")).toString() + u'|' + r.value(QStringLiteral("顧客名")).toString() +
+                            u'|' + r.value(QStringLiteral("担当")).toString();
+        if (keys.contains(key)) ++twice;
+        keys.insert(key);
+    }
+    EXPECT_EQ(twice, 0);
+    const auto customers = rows(dataFile(), QStringLiteral("select 名称, 担当 from 顧客マスタ order by 名称"));
+    ASSERT_EQ(customers.size(), 2);
+    for (const QVariantMap &c : customers) EXPECT_EQ(c.value(QStringLiteral("担当")).toString(), QStringLiteral("山田"));
+}
+
+TEST_F(RaceOnServer, TwoProgramsRegisteringOneReportKeepOneRowAndNeitherFails) {
     const QDate first(2024, 1, 1);
     for (int i = 0; i < 100; ++i) {
         const QString day = first.addDays(i).toString(QStringLiteral("yyyyMMdd"));
@@ -84,7 +138,7 @@ TEST_F(Race, TwoProgramsRegisteringOneReportKeepOneRowAndNeitherFails) {
     EXPECT_EQ(value(QStringLiteral("select count(*) from 顧客マスタ")), "2");
 }
 
-TEST_F(Race, TwoProgramsAddingStaffNamesNeverShareASlot) {
+TEST_F(RaceOnServer, TwoProgramsAddingStaffNamesNeverShareASlot) {
     for (int i = 0; i < 100; ++i) {
         server->exec(QStringLiteral("update コードマスタ set sname = null where kcode = '担当'"));
         const bool same = i % 2 == 0;

@@ -52,7 +52,7 @@ TEST_F(CodeMaster, RegisteringAGridWithoutNamesWritesAndShowsNothing) {
 }
 
 // A person changes a name, adds one, and registers: the class becomes the
-// thirty lines of the grid, codes beyond "30" go, and the grid is blank.
+// thirty lines of the grid, codes beyond "30" go, and the grid shows the class.
 TEST_F(CodeMaster, RegisteringReplacesTheWholeClass) {
     setStaff({{"01", "佐藤"}, {"02", "鈴木"}});
     onData(QStringLiteral("insert into コードマスタ (kcode, code, sname, cnt) values ('担当', '31', '渡辺', 31)"));
@@ -73,8 +73,10 @@ TEST_F(CodeMaster, RegisteringReplacesTheWholeClass) {
     EXPECT_EQ(s[29].second, QString());
     // Other classes are untouched.
     EXPECT_EQ(rows(data(), QStringLiteral("select * from コードマスタ where kcode = '顧客区分'")).size(), 1);
-    // The grid is blank again.
-    for (const QVariantMap &r : workRows()) EXPECT_TRUE(r.value("sname").isNull());
+    // The grid shows the class as it is now stored.
+    const auto shown = workRows();
+    ASSERT_EQ(shown.size(), 30);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(shown[i].value("sname").toString(), s[i].second) << i;
 }
 
 TEST_F(CodeMaster, LoadingAndRegisteringUnchangedKeepsNamesAndOrderAndFillsMissingCodes) {
@@ -140,7 +142,7 @@ TEST_F(CodeMaster, AFailedRegistrationIsReportedAndChangesNothing) {
     EXPECT_EQ(workRows()[0].value("sname").toString(), QStringLiteral("佐藤花子"));
 }
 
-// Ticked lines lose their names, keep their codes, and the grid is blank.
+// Ticked lines lose their names, keep their codes, and the grid shows the rest.
 TEST_F(CodeMaster, DeletingTickedLinesFreesTheirSlots) {
     setStaff({{"01", "佐藤"}, {"02", "鈴木"}, {"03", "高橋"}, {"04", "田中"}});
     load();
@@ -159,7 +161,9 @@ TEST_F(CodeMaster, DeletingTickedLinesFreesTheirSlots) {
     EXPECT_EQ(s[2].second, QStringLiteral("高橋"));
     EXPECT_EQ(s[3], std::make_pair(QStringLiteral("04"), QString()));
     EXPECT_EQ(rows(data(), QStringLiteral("select * from コードマスタ where kcode = '担当' and sname is null")).size(), 28);
-    for (const QVariantMap &r : workRows()) EXPECT_TRUE(r.value("sname").isNull());
+    const auto shown = workRows();
+    ASSERT_EQ(shown.size(), 30);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(shown[i].value("sname").toString(), s[i].second) << i;
 }
 
 TEST_F(CodeMaster, DeletingWithNothingToDeleteAsksNothing) {
@@ -323,6 +327,66 @@ TEST_F(CodeMaster, TheMainScreenOpensTheFormAndTheFormReturnsToIt) {
     EXPECT_EQ(forms::findForm(QStringLiteral("Hint")), nullptr);
     EXPECT_EQ(forms::findForm(QStringLiteral("FrmCodeMaster")), nullptr);
     EXPECT_NE(forms::findForm(QStringLiteral("TqenMain")), nullptr);
+}
+
+// What the grid shows is always what is stored: after a registration, and
+// when the form closed with the window's button is opened again. A name
+// typed into the grid afterwards joins the class instead of replacing it.
+TEST_F(CodeMaster, TheGridShowsTheStoredClassAfterRegisteringAndReopening) {
+    setStaff({{"01", "佐藤"}, {"02", "鈴木"}});
+    auto main = std::make_unique<TqenMain>(app);
+    main->Form_Load();
+    auto *staffBox = child<forms::ComboBox>(main.get(), "cmb担当");
+    auto *printStaff = child<forms::ComboBox>(main.get(), "cmb印刷担当");
+    auto listed = [](forms::ComboBox *box) {
+        QStringList out;
+        for (int i = 0; i < box->ListCount(); ++i) out << box->List(i);
+        return out;
+    };
+    ASSERT_EQ(listed(staffBox), (QStringList{QStringLiteral("佐藤"), QStringLiteral("鈴木")}));
+    staffBox->setText(QStringLiteral("佐藤"));
+    child<QPushButton>(main.get(), "Command5")->click();
+    form = qobject_cast<FrmCodeMaster *>(forms::findForm(QStringLiteral("FrmCodeMaster")));
+    ASSERT_NE(form, nullptr);
+    grid = child<forms::DataGrid>(form, QStringLiteral("Gridコードマスタ"));
+
+    typeName(2, QStringLiteral("高橋"));
+    script.answer(mb::IdYes);
+    button("cmd登録")->click();
+    // The main screen offers the new name at once; what was typed stays.
+    EXPECT_EQ(listed(staffBox), (QStringList{QStringLiteral("佐藤"), QStringLiteral("鈴木"), QStringLiteral("高橋")}));
+    EXPECT_EQ(listed(printStaff), listed(staffBox));
+    EXPECT_EQ(staffBox->Text(), QStringLiteral("佐藤"));
+
+    // One more name typed after the registration joins the three.
+    typeName(3, QStringLiteral("田中"));
+    script.answer(mb::IdYes);
+    button("cmd登録")->click();
+    auto named = [this] {
+        QStringList out;
+        for (const auto &[code, name] : staff())
+            if (!name.isEmpty()) out << code + u'=' + name;
+        return out;
+    };
+    const QStringList four = {QStringLiteral("01=佐藤"), QStringLiteral("02=鈴木"), QStringLiteral("03=高橋"), QStringLiteral("04=田中")};
+    EXPECT_EQ(named(), four);
+
+    // Closed with the window's button while another program changed the
+    // class, then opened again: the grid shows the class as it is now.
+    form->close();
+    ASSERT_FALSE(form->isVisible());
+    setStaff({{"02", QVariant()}, {"05", "伊藤"}});
+    child<QPushButton>(main.get(), "Command5")->click();
+    ASSERT_TRUE(form->isVisible());
+    const auto shown = workRows();
+    ASSERT_EQ(shown.size(), 30);
+    EXPECT_TRUE(shown[1].value("sname").isNull());
+    EXPECT_EQ(shown[4].value("sname").toString(), QStringLiteral("伊藤"));
+    typeName(5, QStringLiteral("渡辺"));
+    script.answer(mb::IdYes);
+    button("cmd登録")->click();
+    EXPECT_EQ(named(), (QStringList{QStringLiteral("01=佐藤"), QStringLiteral("03=高橋"), QStringLiteral("04=田中"),
+                                    QStringLiteral("05=伊藤"), QStringLiteral("06=渡辺")}));
 }
 
 TEST_F(CodeMaster, EveryControlCarriesANameAPersonUnderstands) {

@@ -56,10 +56,13 @@ protected:
                     {QStringLiteral("顧客名"), r[1]}, {QStringLiteral("ふりがな"), r[2]}, {QStringLiteral("担当"), r[3]},
                     {QStringLiteral("タイトル"), r[4]}, {QStringLiteral("メモ"), r[5]}});
     }
-    // Exports through the button, the save dialog and the encoding question.
-    void exportTo(const QString &path, int encodingAnswer) {
-        script.choose(path);
-        script.answer(encodingAnswer);
+    // Exports through the button and the save dialog, whose filter chooses
+    // the encoding (1 UTF-8, 2 Shift-JIS); a file already there is replaced
+    // after the answer given.
+    void exportTo(const QString &path, int filter, int replaceAnswer = mb::IdYes) {
+        const bool there = QFile::exists(path);
+        script.choose(path, filter);
+        if (there) script.answer(replaceAnswer);
         click("cmdCSV出力");
     }
     const QStringList header = {"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ"};
@@ -81,9 +84,10 @@ TEST_F(CsvExport, EveryFieldSurvivesTheRoundTripInBothEncodings) {
     want << reports[1] << reports[0] << reports[2] << reports[3];   // 2/15 by reading, then 2/14
 
     const QString utf8Path = tmp.filePath(QStringLiteral("一覧 utf8.csv"));
-    exportTo(utf8Path, mb::IdYes);
-    ASSERT_EQ(script.shown.size(), 2);
-    EXPECT_TRUE(script.shown[1].prompt.contains(utf8Path));
+    exportTo(utf8Path, 1);
+    // No second question: the dialog's filter said which encoding.
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_TRUE(script.shown[0].prompt.contains(utf8Path));
     const QByteArray utf8 = fileBytes(utf8Path);
     EXPECT_TRUE(utf8.startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(parseWithPython(utf8), want);
@@ -92,7 +96,7 @@ TEST_F(CsvExport, EveryFieldSurvivesTheRoundTripInBothEncodings) {
     EXPECT_EQ(script.dialogs[0].options.defaultName, QStringLiteral("日報一覧_20020201-20020228.csv"));
 
     const QString sjisPath = tmp.filePath(QStringLiteral("一覧 sjis.csv"));
-    exportTo(sjisPath, mb::IdNo);
+    exportTo(sjisPath, 2);
     const QByteArray sjis = fileBytes(sjisPath);
     EXPECT_FALSE(sjis.startsWith("\xEF\xBB\xBF"));
     EXPECT_NE(sjis, utf8.mid(3));
@@ -107,7 +111,7 @@ TEST_F(CsvExport, FourByteCharactersGoToUtf8AndAreNamedForCp932WithoutTouchingTh
     load();
     read(QDate(2002, 2, 14), QDate(2002, 2, 14));
     const QString path = tmp.filePath(QStringLiteral("list.csv"));
-    exportTo(path, mb::IdYes);
+    exportTo(path, 1);
     const QByteArray utf8 = fileBytes(path);
     EXPECT_EQ(parseWithPython(utf8),
               QList<QStringList>({header, {"2002/02/14", "𠮷野家", "よしのや", "佐藤", "絵文字😀", "🍣と𩸽\r\n\"引用\", カンマ"}}));
@@ -115,8 +119,9 @@ TEST_F(CsvExport, FourByteCharactersGoToUtf8AndAreNamedForCp932WithoutTouchingTh
     // CP932 holds none of these: the first one met is named, and the UTF-8
     // file written before stays as it was.
     script.shown.clear();
-    exportTo(path, mb::IdNo);
+    exportTo(path, 2);
     ASSERT_EQ(script.shown.size(), 2);
+    EXPECT_EQ(script.shown[0].prompt, path + QStringLiteral(" は既に存在します。\n上書きしますか?"));
     EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("U+20BB7 CJK UNIFIED IDEOGRAPH-20BB7"))) << script.shown[1].prompt.toStdString();
     EXPECT_EQ(script.shown[1].style & mb::Exclamation, mb::Exclamation);
     EXPECT_EQ(fileBytes(path), utf8);
@@ -135,20 +140,30 @@ TEST_F(CsvExport, WritesOnlyTheLinesShownAndAsksNothingForAnEmptyList) {
 
     read(QDate(2002, 2, 14), QDate(2002, 2, 14), QStringLiteral("佐藤"));
     const QString path = tmp.filePath(QStringLiteral("list.csv"));
-    exportTo(path, mb::IdYes);
+    exportTo(path, 1);
     QList<QStringList> got = parseWithPython(fileBytes(path));
     ASSERT_EQ(got.size(), 3);
     // Two reports alike but for the memo each keep their own memo.
     EXPECT_EQ(QSet<QString>({got[1][5], got[2][5]}), QSet<QString>({QStringLiteral("一件目"), QStringLiteral("二件目")}));
 
-    // A cancelled dialog or encoding question writes nothing.
+    // A cancelled dialog writes nothing; a file that is there is replaced
+    // only after a yes.
     const QString other = tmp.filePath(QStringLiteral("other.csv"));
     script.choose(QString());
     click("cmdCSV出力");
-    script.choose(other);
-    script.answer(mb::IdCancel);
-    click("cmdCSV出力");
     EXPECT_FALSE(QFile::exists(other));
+    {
+        QFile f(other);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the user's own table");
+    }
+    script.shown.clear();
+    exportTo(other, 1, mb::IdNo);
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_EQ(script.shown[0].prompt, other + QStringLiteral(" は既に存在します。\n上書きしますか?"));
+    EXPECT_EQ(fileBytes(other), "the user's own table");
+    exportTo(other, 1, mb::IdYes);
+    EXPECT_EQ(parseWithPython(fileBytes(other)).size(), 3);
 }
 
 }  // namespace

@@ -73,7 +73,9 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     EXPECT_EQ(op.shown.last().prompt, kDone);
     EXPECT_TRUE(op.showed(QStringLiteral("3 枚のフロッピーディスクを準備してださい。")));
     EXPECT_EQ(filesOn(disks[0]), QStringList({QStringLiteral("Tqectl"), QStringLiteral("tqe_d001")}));
-    EXPECT_EQ(filesOn(disks[1]), QStringList({QStringLiteral("tqe_d002")}));
+    // What the disk held besides a backup set stays.
+    EXPECT_EQ(filesOn(disks[1]), QStringList({QStringLiteral("old file.txt"), QStringLiteral("tqe_d002")}));
+    EXPECT_EQ(bytes(disks[1] + QStringLiteral("/old file.txt")), "left from last year");
     EXPECT_EQ(filesOn(disks[2]), QStringList({QStringLiteral("tqe_d003")}));
     EXPECT_EQ(bytes(disks[0] + QStringLiteral("/Tqectl")), QByteArray("TqeFddNum = 3"));
     EXPECT_EQ(QFileInfo(disks[0] + QStringLiteral("/tqe_d001")).size(), 1440000);
@@ -94,6 +96,36 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     EXPECT_FALSE(dao::hasSearchIndex(data()));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 3000);
     EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqedata.lzh")));
+}
+
+TEST_F(Floppy, BackupOntoTheHomeFolderRemovesOnlyTheFilesOfAnEarlierSet) {
+    // C: is the user's home folder: a backup there replaces an earlier set
+    // and leaves every other file as it was.
+    const QMap<QString, QByteArray> others = {
+        {QStringLiteral(".bashrc"), "alias ll='ls -l'\n"},
+        {QStringLiteral(".pgpass"), "server:5432:tqen:tqen:secret\n"},
+        {QStringLiteral("見積書.txt"), "documents"},
+        {QStringLiteral("tqe_d01"), "two digits: not a piece"},
+        {QStringLiteral("tqe_d0012"), "four digits: not a piece"},
+        {QStringLiteral("tqedata.lzh.bak"), "a copy the user made"},
+        {QStringLiteral("Tqectl.txt"), "not the control file"},
+    };
+    for (auto it = others.begin(); it != others.end(); ++it) writeBytes(drive + u'/' + it.key(), it.value());
+    for (const char *old : {"TQE_D002", "tqe_d117", "TQECTL"}) writeBytes(drive + u'/' + QString::fromLatin1(old), "an older set");
+    QDir().mkpath(drive + QStringLiteral("/Documents"));
+    writeBytes(drive + QStringLiteral("/Documents/tqe_d001"), "inside a folder");
+    op.onBox = [](const QString &) { return mb::IdOK; };
+    ASSERT_TRUE(FddBackup(QStringLiteral("C:"), nullptr).FDDBuckUp().ok());
+    EXPECT_EQ(op.shown.last().prompt, kDone);
+    QStringList expected = others.keys();
+    expected << QStringLiteral("Tqectl") << QStringLiteral("tqedata.lzh");
+    expected.sort();
+    QStringList got = filesOn(drive);
+    got.sort();
+    EXPECT_EQ(got, expected);
+    for (auto it = others.begin(); it != others.end(); ++it) EXPECT_EQ(bytes(drive + u'/' + it.key()), it.value()) << it.key().toStdString();
+    EXPECT_EQ(bytes(drive + QStringLiteral("/Documents/tqe_d001")), "inside a folder");
+    EXPECT_EQ(bytes(drive + QStringLiteral("/Tqectl")), "TqeFddNum = 1");
 }
 
 TEST_F(Floppy, PiecesSplitAtDiskCapacity) {

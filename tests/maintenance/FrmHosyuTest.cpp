@@ -2,6 +2,7 @@
 // deletions and disk copies, with real data files and scripted answers.
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
+#include "maintenance/FddBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "core/MakerLink.h"
 #include "maintenance/Snapshots.h"
@@ -376,6 +377,59 @@ TEST_F(Maintenance, UndoingADeletionFromTheList) {
     EXPECT_EQ(op.shown.last().prompt, QStringLiteral("データを元に戻しました。"));
     EXPECT_EQ(list->count(), 2);   // the emptied file was kept too
 }
+// Each operation that replaces or empties the customer master leaves the
+// customer tab showing what the master now holds, so registering the form
+// afterwards (to change the date style, say) writes nothing old back.
+TEST_F(Maintenance, RegisteringAfterTheMasterWasReplacedKeepsWhatItNowHolds) {
+    addCustomer(QStringLiteral("新商事"), QStringLiteral("しん"), QStringLiteral("鈴木"));
+    addCustomer(QStringLiteral("新工業"), QStringLiteral("しんこう"), QStringLiteral("田中"));
+    const QString other = drive + QStringLiteral("/other.mdb");
+    ASSERT_TRUE(QFile::copy(data(), other));
+    // A one-disk floppy set of the new customers.
+    const QString floppy = disk(QStringLiteral("set"));
+    operatorWithDisks({floppy});
+    ASSERT_TRUE(maintenance::FddBackup(QStringLiteral("A:"), nullptr).FDDBuckUp().ok());
+    onData(QStringLiteral("delete * from 顧客マスタ"));
+    addCustomer(QStringLiteral("旧商事"), QStringLiteral("きゅう"), QStringLiteral("佐藤"));
+    const QByteArray old = bytes(data());
+    const QStringList replaced = {QStringLiteral("新工業=田中"), QStringLiteral("新商事=鈴木")};
+    const struct Case {
+        const char *name;
+        std::function<void()> act;
+        QStringList left;   // name=staff, by reading
+    } cases[] = {
+        {"floppy restore", [&] {
+             operatorWithDisks({floppy});
+             button(QStringLiteral("Command8"))->click();
+             ASSERT_TRUE(op.showed(QStringLiteral("読込が終了しました。")));
+         }, replaced},
+        {"read from another disk", [&] {
+             op.choose(other);
+             op.answer(mb::IdYes);
+             button(QStringLiteral("Command11"))->click();
+         }, replaced},
+        {"delete every customer", [&] {
+             op.answer(mb::IdYes);
+             button(QStringLiteral("Command6"))->click();
+         }, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(data(), old);
+        delete form.data();
+        load();
+        op.shown.clear();
+        c.act();
+        op.onBox = nullptr;
+        op.answer(mb::IdYes);
+        button(QStringLiteral("cmd登録"))->click();
+        QStringList left;
+        for (const QVariantMap &row : customers())
+            left << row.value(QStringLiteral("名称")).toString() + u'=' + row.value(QStringLiteral("担当")).toString();
+        EXPECT_EQ(left, c.left);
+    }
+}
+
 }  // namespace
 
 // --- Data files of the Windows program -------------------------------------------
