@@ -132,6 +132,12 @@ public:
     QString cellCaption(int index) const;
     quint32 cellBackColor(int index) const;
     quint32 cellForeColor(int index) const;
+    // Called during a registration between looking up the report (or the
+    // customer) and writing it (a diagnostic hook; the race tests use it to
+    // hold two programs in that gap at once).
+    static void setLookupObserver(std::function<void()> observer);
+    static void lookedUp();
+
     // The day a cell stands for; invalid for a cell outside the month.
     QDate cellDate(int index) const;
     QDate monthShown() const { return monthShown_; }

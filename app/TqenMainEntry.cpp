@@ -18,6 +18,19 @@
 
 namespace tqen {
 
+namespace {
+std::function<void()> &lookupObserver() {
+    static std::function<void()> observer;
+    return observer;
+}
+}  // namespace
+
+void TqenMain::setLookupObserver(std::function<void()> observer) { lookupObserver() = std::move(observer); }
+
+void TqenMain::lookedUp() {
+    if (lookupObserver()) lookupObserver()();
+}
+
 void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
     if (panel == CnMsg) LMsg->setText(text);
     panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
@@ -101,6 +114,7 @@ bool TqenMain::EntryNippo(bool confirm) {
                                QStringLiteral(" and 担当 = ") + dao::sqlText(staff) +
                                QStringLiteral(" and 日付 = ") + dao::sqlDate(day));
     Error error;
+    lookedUp();
     if (rs.isOpen()) {
         if (rs.bof() && rs.eof()) rs.addNew();
         else rs.edit();

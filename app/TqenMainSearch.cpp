@@ -200,6 +200,7 @@ void TqenMain::OpenSearchHit(QTreeWidgetItem *item) {
     if (!item) return;
     const QDate day = item->data(DayColumn, kDayRole).toDate();
     if (!day.isValid()) return;
+    if (!keepTypedEntry()) return;
     cmb顧客名->setText(item->text(CustomerColumn));
     cmb担当->setText(item->text(StaffColumn));
     // The calendar turns to the report's month, marked for this customer

@@ -153,6 +153,7 @@ Error TqenMain::EntryCustomer(const QString &name) {
     // One step with its look-up: two programs never both add the customer.
     const bool locked = db.beginWriteTrans();
     auto rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ where 名称 = ") + dao::sqlText(name));
+    lookedUp();
     if (rs.isOpen()) {
         if (rs.bof() && rs.eof()) rs.addNew();
         else rs.edit();

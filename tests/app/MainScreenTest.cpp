@@ -323,8 +323,8 @@ TEST_F(MainScreen, TypedTextIsNeverDiscardedWithoutAQuestion) {
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(rows(data(), QStringLiteral("select * from 営業日報 where 日付 = #2002/02/14#")).value(0).value(QStringLiteral("メモ")),
                   QVariant(c.registered ? QStringLiteral("前のメモ typed") : QStringLiteral("前のメモ")));
-        EXPECT_EQ(memo->Text() == QStringLiteral("前のメモ typed"), c.stayed);
         EXPECT_EQ(main->isVisible(), c.act == Act::OtherDay || c.stayed);
+        if (main->isVisible()) EXPECT_EQ(memo->Text() == QStringLiteral("前のメモ typed"), c.stayed);
         if (c.act == Act::OtherDay && !c.stayed) EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(other));
         // Once answered, nothing is asked again until something is typed.
         script.shown.clear();
@@ -362,7 +362,7 @@ TEST_F(MainScreen, NothingIsAskedWhenNothingWasTypedSinceShownOrRegistered) {
     child<QPushButton>(main.get(), "cmd読込")->click();
     main->close();
     EXPECT_EQ(script.shown.size(), 2);
-    EXPECT_EQ(reports()[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("新しい題")));
+    EXPECT_EQ(reports()[0][QStringLiteral("タイトル")], QVariant(QStringLiteral("題新しい題")));
 }
 
 TEST_F(MainScreen, CalendarCellsOfAMonth) {

@@ -1,6 +1,7 @@
 // One program of a race on the shared data database, driven line by line:
-//   tqen_race_child APP-FOLDER
-// It loads the main screen on the program folder (whose settings name the
+//   tqen_race_child APP-FOLDER [PAUSE-MS]
+// With PAUSE-MS a registration waits that long between looking up the report
+// or customer and writing it, so that two programs meet in that gap. It loads the main screen on the program folder (whose settings name the
 // data database) and then, for each line read:
 //   report yyyymmdd CUSTOMER STAFF TITLE  registers a report with the button
 //   code NAME                             adds a staff name to the code table
@@ -15,6 +16,9 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QThread>
+
+#include <cstdlib>
 
 #include <cstdio>
 #include <iostream>
@@ -28,6 +32,10 @@ int main(int argc, char **argv) {
     if (argc < 2) return 2;
     forms::ScriptedInteraction script;  // every box answered by its default button
     forms::ScopedInteraction scope(&script);
+    if (argc > 2) {
+        const int pause = std::atoi(argv[2]);
+        TqenMain::setLookupObserver([pause] { QThread::msleep(pause); });
+    }
     TqenMain main(QString::fromLocal8Bit(argv[1]));
     main.Form_Load();
     if (!script.shown.isEmpty()) {

@@ -18,8 +18,10 @@ namespace {
 
 class Race : public tqen::testing::AppFixture {
 protected:
-    // Both programs use the data database named by the work file's settings.
-    void startPrograms() {
+    // Both programs use the data database named by the work file's settings;
+    // with a pause they wait that many milliseconds between each look-up and
+    // its write.
+    void startPrograms(int pauseMs = 0) {
         // The second PC: a program folder of its own with its own work file.
         const QString second = tmp.filePath(QStringLiteral("second pc"));
         QDir().mkpath(second + QStringLiteral("/data"));
@@ -29,6 +31,7 @@ protected:
             p = std::make_unique<QProcess>();
             p->setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/tqen_race_child"));
             p->setArguments({i == 0 ? app : second});
+            if (pauseMs) p->setArguments(p->arguments() << QString::number(pauseMs));
             p->start();
             ASSERT_TRUE(p->waitForStarted(10000));
         }
@@ -51,6 +54,10 @@ protected:
     std::array<QString, 2> both(const QString &first, const QString &second) {
         programs[0]->write((first + u'\n').toUtf8());
         programs[1]->write((second + u'\n').toUtf8());
+        // A write waits in the process object's buffer until it is flushed:
+        // both lines must be on their way before either answer is awaited.
+        programs[0]->waitForBytesWritten(10000);
+        programs[1]->waitForBytesWritten(10000);
         return {reply(*programs[0]), reply(*programs[1])};
     }
     std::array<std::unique_ptr<QProcess>, 2> programs;
@@ -78,7 +85,7 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         onWork(QStringLiteral("update 管理 set DataPath = ") + dao::sqlText(dataFile()));
-        startPrograms();
+        startPrograms(2);
     }
 };
 

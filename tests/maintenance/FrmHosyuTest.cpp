@@ -392,7 +392,7 @@ TEST_F(Maintenance, RegisteringAfterTheMasterWasReplacedKeepsWhatItNowHolds) {
     onData(QStringLiteral("delete * from 顧客マスタ"));
     addCustomer(QStringLiteral("旧商事"), QStringLiteral("きゅう"), QStringLiteral("佐藤"));
     const QByteArray old = bytes(data());
-    const QStringList replaced = {QStringLiteral("新工業=田中"), QStringLiteral("新商事=鈴木")};
+    const QStringList replaced = {QStringLiteral("新商事=鈴木"), QStringLiteral("新工業=田中")};
     const struct Case {
         const char *name;
         std::function<void()> act;
