@@ -6,6 +6,7 @@
 #include "platform/forms/FramedPanel.h"
 #include <QLabel>
 #include "platform/forms/TextBox.h"
+#include "platform/forms/QtInteraction.h"
 #include "tests/app/MainScreenFixture.h"
 #include "tests/support/Child.h"
 
@@ -18,6 +19,8 @@
 #include <QToolButton>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -584,6 +587,42 @@ TEST_F(MainScreen, CustomerIndexTabScreenshot) {
     EXPECT_GE(grid->columnWidth(2), 60);
     const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
     if (!dir.isEmpty()) EXPECT_TRUE(main->grab().save(dir + QStringLiteral("/customer-index.png")));
+}
+
+// With TQEN_SCREENSHOT_DIR set: the question about typed text as the
+// program shows it (Qt's own message box over the main screen).
+TEST_F(MainScreen, TypedTextQuestionScreenshot) {
+    const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set TQEN_SCREENSHOT_DIR to a folder to get a picture of the question";
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"), QStringLiteral("メモ"));
+    load();
+    showMonth(QDate(2002, 2, 1));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    clickCell(cellOf(QDate(2002, 2, 14)));
+    type(child<forms::TextBox>(main.get(), "txtメモ")->editor(), QStringLiteral("追記"));
+    forms::QtInteraction qt;
+    forms::setInteraction(&qt);
+    bool pictured = false;
+    std::function<void()> look = [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box) {
+            QTimer::singleShot(20, look);
+            return;
+        }
+        QPixmap picture = main->grab();
+        QPainter painter(&picture);
+        const QPixmap front = box->grab();
+        painter.drawPixmap((picture.width() - front.width()) / 2, (picture.height() - front.height()) / 2, front);
+        painter.end();
+        pictured = picture.save(dir + QStringLiteral("/typed-text-question.png"));
+        QTest::keyClick(box, Qt::Key_Escape);
+    };
+    QTimer::singleShot(20, look);
+    clickCell(cellOf(QDate(2002, 2, 20)));
+    forms::setInteraction(&script);
+    EXPECT_TRUE(pictured);
+    EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("追記メモ"));   // Escape stays
 }
 
 }  // namespace
