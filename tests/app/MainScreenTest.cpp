@@ -30,7 +30,17 @@ namespace mb = tqen::forms::mb;
 
 namespace {
 
-using MainScreen = tqen::testing::MainScreenFixture;
+class MainScreen : public tqen::testing::MainScreenFixture {
+protected:
+    // The screen on February 2002 with the staff member and customer of the
+    // reports the tests add.
+    void loadOnFebruary2002For山田商店() {
+        load();
+        showMonth(QDate(2002, 2, 1));
+        child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+        child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    }
+};
 
 // A person registers today's visit: clicks the day, finds the customer on the
 // kana index, types the staff, a title and a memo, presses 登録 and Yes.
@@ -234,10 +244,7 @@ TEST_F(MainScreen, DeletingAsksWithTheDisplayedDateAndCustomer) {
 TEST_F(MainScreen, ReadingADay) {
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"),
               QVariant());
-    load();
-    showMonth(QDate(2002, 2, 1));
-    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
-    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    loadOnFebruary2002For山田商店();
     child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("前のメモ"));
     clickCell(cellOf(QDate(2002, 2, 14)));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("題"));
@@ -259,10 +266,7 @@ TEST_F(MainScreen, ANullTitleOrMemoEmptiesItsBoxAndRegisteringCarriesNothingOver
     addReport(QDate(2002, 2, 13), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("昨日の題"),
               QStringLiteral("昨日のメモ"));
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QVariant(), QVariant());
-    load();
-    showMonth(QDate(2002, 2, 1));
-    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
-    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    loadOnFebruary2002For山田商店();
     clickCell(cellOf(QDate(2002, 2, 13)));
     ASSERT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("昨日の題"));
     clickCell(cellOf(QDate(2002, 2, 14)));
@@ -342,10 +346,7 @@ TEST_F(MainScreen, TypedTextIsNeverDiscardedWithoutAQuestion) {
 // never ask, so every flow without typed text stays as it was.
 TEST_F(MainScreen, NothingIsAskedWhenNothingWasTypedSinceShownOrRegistered) {
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"), QStringLiteral("メモ"));
-    load();
-    showMonth(QDate(2002, 2, 1));
-    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
-    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    loadOnFebruary2002For山田商店();
     clickCell(cellOf(QDate(2002, 2, 14)));
     clickCell(cellOf(QDate(2002, 2, 15)));
     clickCell(cellOf(QDate(2002, 2, 14)));
@@ -595,10 +596,7 @@ TEST_F(MainScreen, TypedTextQuestionScreenshot) {
     const QString dir = qEnvironmentVariable("TQEN_SCREENSHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "set TQEN_SCREENSHOT_DIR to a folder to get a picture of the question";
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("題"), QStringLiteral("メモ"));
-    load();
-    showMonth(QDate(2002, 2, 1));
-    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
-    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    loadOnFebruary2002For山田商店();
     clickCell(cellOf(QDate(2002, 2, 14)));
     type(child<forms::TextBox>(main.get(), "txtメモ")->editor(), QStringLiteral("追記"));
     forms::QtInteraction qt;
