@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTextStream>
 #include <QTimer>
@@ -38,18 +39,43 @@ int copyDataCommand(const QStringList &args) {
     return 0;
 }
 
-bool wantsCopyData(int argc, char **argv) {
+// What --help prints: each use of the program on a line of its own with what
+// it does, in the program's own language; option names stay as typed.
+QString usageText(const QString &program) {
+    const struct Use {
+        const char *line;
+        const char *what;
+    } uses[] = {
+        {"", "営業日報の画面を開きます。"},
+        {" --screenshot FILE", "メイン画面を開き、その画像を FILE (PNG) に保存して終わります。"},
+        {" --import FILE", "Windows版のデータファイル FILE (.mdb) を隣の …-converted.mdb に変換し、データファイルとして使います。"},
+        {" --copy-data FROM TO", "データベースの全行を FROM から TO (データファイルまたは postgresql:// の URI) へ一つのトランザクションでコピーし、件数を表示します。TO の表は先に空にします。"},
+        {" --help", "この使い方を表示します。"},
+        {" --version", "版を表示します。"},
+    };
+    QString out = QStringLiteral("使い方:\n");
+    for (const Use &u : uses) {
+        out += QStringLiteral("  ") + program + QString::fromUtf8(u.line) + u'\n';
+        out += QStringLiteral("      ") + QString::fromUtf8(u.what) + u'\n';
+    }
+    out += QStringLiteral("\nサーバーのパスワードは ~/.pgpass から読むか、その場で尋ねます。アドレスにパスワードを書くことはできません。\n");
+    return out;
+}
+
+// The copy, the usage and the version need no screen (a server room, a
+// script, a terminal without a display).
+bool needsNoScreen(int argc, char **argv) {
     for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--copy-data") == 0) return true;
+        for (const char *o : {"--copy-data", "--help", "-h", "--version", "-v"})
+            if (qstrcmp(argv[i], o) == 0) return true;
     return false;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    // The copy runs without a screen (a server room, a script).
     std::unique_ptr<QCoreApplication> console;
-    if (wantsCopyData(argc, argv)) console = std::make_unique<QCoreApplication>(argc, argv);
+    if (needsNoScreen(argc, argv)) console = std::make_unique<QCoreApplication>(argc, argv);
     std::unique_ptr<QApplication> gui;
     if (!console) gui = std::make_unique<QApplication>(argc, argv);
     QCoreApplication &app = *QCoreApplication::instance();
@@ -58,7 +84,8 @@ int main(int argc, char **argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TqEn 営業日報: a book of sales daily reports"));
-    parser.addHelpOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("この使い方を表示します。"));
+    parser.addOption(help);
     parser.addVersionOption();
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"),
@@ -77,6 +104,11 @@ int main(int argc, char **argv) {
     parser.addOption(copyData);
     parser.addPositionalArgument(QStringLiteral("FROM TO"), QStringLiteral("With --copy-data: where to copy from and to."));
     parser.process(app);
+    if (parser.isSet(help)) {
+        const QString program = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+        std::fputs(qPrintable(usageText(program)), stdout);
+        return 0;
+    }
     if (parser.isSet(copyData)) return copyDataCommand(parser.positionalArguments());
 
     if (parser.isSet(import)) {
