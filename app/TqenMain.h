@@ -77,6 +77,10 @@ public:
     bool CheckNippo();
     void EntryNippo();
     bool DeleteNippo();
+    // Puts the last deletion of reports back (Ctrl+Z); enabled while there
+    // is one to put back.
+    void cmd元に戻す_Click();
+    void ShowUndo();
     void cmd登録_Click();
     void cmd削除_Click();
     void cmdクリア_Click();
@@ -179,6 +183,7 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *cmd登録 = nullptr;
     QPushButton *cmd削除 = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
     QPushButton *cmdクリア = nullptr;
     QPushButton *cmd読込 = nullptr;
     QPushButton *cmd印刷 = nullptr;

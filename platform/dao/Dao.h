@@ -38,6 +38,7 @@ namespace tqen::dao {
 
 class Database;
 struct Connection;
+struct ServerConnection;
 
 class Recordset {
 public:
@@ -141,6 +142,7 @@ public:
 
 private:
     friend Connection *connectionOf(const Database &db);
+    friend ServerConnection *serverConnectionOf(const Database &db);
     std::unique_ptr<Impl> d;
 };
 
