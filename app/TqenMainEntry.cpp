@@ -16,6 +16,7 @@
 #include "platform/forms/TextBox.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace tqen {
 

@@ -272,7 +272,7 @@ Error copyData(const QString &from, const QString &to, const CopyOptions &option
             for (const QString &f : fields) out.setField(f, in.field(f));
             if (!out.update()) return fail(QStringLiteral("コピー先の%1に書き込めません。").arg(table), &out);
         }
-        if (!in.error().isEmpty() && in.error() != QStringLiteral("No current record."))
+        if (*present && !in.error().isEmpty() && in.error() != QStringLiteral("No current record."))
             return failWith(failure(QStringLiteral("コピー元の%1を読めません。").arg(table), src, in));
         for (const MergedReport &m : std::as_const(merged)) {
             out.addNew();
