@@ -36,7 +36,7 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     const tqen::Error e = tqen::dao::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {
         std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(e.message()));
-        if (!outcome.duplicates.isEmpty()) {
+        if (!mergeDuplicates && !outcome.duplicates.isEmpty()) {
             std::fprintf(stderr, "\n日付・顧客名・担当が同じ営業日報 (日付, 顧客名, 担当, 件数):\n");
             const auto text = [](const QVariant &v) {
                 if (v.isNull()) return QStringLiteral("(なし)");
