@@ -59,7 +59,9 @@ UndoResult UndoDeletion(QWidget *owner, const QString &dataDbPath, const model::
     result.done = result.restored.restored > 0;
     if (deletion.reports == 1 && result.restored.restored == 1 && deletion.first.isValid())
         result.only = model::ReportKey{deletion.first, deletion.customer, deletion.staff};
-    QString told = QStringLiteral("%1 件の営業日報を元に戻しました。").arg(result.restored.restored);
+    QString told = result.restored.restored > 0
+                       ? QStringLiteral("%1 件の営業日報を元に戻しました。").arg(result.restored.restored)
+                       : QStringLiteral("元に戻した営業日報はありません。");
     if (result.restored.left > 0)
         told += QStringLiteral("\n登録し直されていた %1 件は、削除の控えに残しています。").arg(result.restored.left);
     forms::interaction().messageBox(owner, told, forms::mb::OK | forms::mb::Information, kTitle);
