@@ -151,6 +151,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
     } defs[] = {
         {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", &TqenMain::cmd登録_Click},
         {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", &TqenMain::cmd削除_Click},
+        {&TqenMain::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
+         &TqenMain::cmd元に戻す_Click},
         {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
         {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
         {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
@@ -165,9 +167,12 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         this->*d.member = b;
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
-        // "閉じる" alone is connected below; every button is enabled.
+        // "閉じる" alone is connected below.
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
     }
+    // Ctrl+Z in a text box undoes the typing there; elsewhere the deletion.
+    cmd元に戻す->setShortcut(QKeySequence::Undo);
+    cmd元に戻す->setEnabled(false);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }
 
@@ -257,6 +262,7 @@ void TqenMain::Form_Load() {
     SetMarkDate();
     // 11. Today's report of that staff member and customer.
     ReadNippo();
+    ShowUndo();
 }
 
 void TqenMain::chooseFolders() {
@@ -350,6 +356,8 @@ void TqenMain::ReadLocalEnv() {
 }
 
 void TqenMain::Form_Activate() {
+    // The list or the maintenance form may have deleted or put back reports.
+    ShowUndo();
     if (G().JumpCustomer.isNull()) return;
     cmb顧客名->setText(G().JumpCustomer.toString());
     cmb担当->setText(G().JumpStaff);

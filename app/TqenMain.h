@@ -79,6 +79,10 @@ public:
     // false); true when the report was registered.
     bool EntryNippo(bool confirm = true);
     bool DeleteNippo();
+    // Puts the last deletion of reports back (Ctrl+Z); enabled while there
+    // is one to put back.
+    void cmd元に戻す_Click();
+    void ShowUndo();
     void cmd登録_Click();
     void cmd削除_Click();
     void cmdクリア_Click();
@@ -187,6 +191,7 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *cmd登録 = nullptr;
     QPushButton *cmd削除 = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
     QPushButton *cmdクリア = nullptr;
     QPushButton *cmd読込 = nullptr;
     QPushButton *cmd印刷 = nullptr;

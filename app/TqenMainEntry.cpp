@@ -3,6 +3,7 @@
 #include "app/TqenMain.h"
 
 #include "platform/dates/DateFormat.h"
+#include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
@@ -15,6 +16,7 @@
 #include "platform/forms/TextBox.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace tqen {
 
@@ -200,13 +202,11 @@ void TqenMain::SetJump() {
 
 bool TqenMain::DeleteNippo() {
     if (cmb顧客名->Text().isEmpty() || cmb担当->Text().isEmpty() || txt日付->Value().isNull()) return false;
-    auto db = dao::Database::open(G().DataDbPath);
-    const bool deleted = db.execute(
-        QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(cmb顧客名->Text()) +
-        QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text()) + QStringLiteral(" and 日付 = ") +
-        dao::sqlDate(txt日付->date()));
-    const Error error = deleted ? Error() : dao::failure(QStringLiteral("営業日報を削除できませんでした。"), db);
-    db.close();
+    // The report is kept for a while, so "元に戻す" can put it back.
+    const model::ReportKey key{txt日付->date(), cmb顧客名->Text(), cmb担当->Text()};
+    const Error error = model::DeletedReports(G().DataDbPath)
+                            .remove({key}, QStringLiteral("%1の%2 (%3)")
+                                               .arg(key.day.toString(QStringLiteral("yyyy/MM/dd")), key.customer, key.staff));
     if (!error.ok()) {
         failed(error);
         return false;
@@ -216,7 +216,36 @@ bool TqenMain::DeleteNippo() {
     SetComb(QStringLiteral("すべて"));
     SetMarkDate();
     ReadNippo();
+    ShowUndo();
     return true;
+}
+
+void TqenMain::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
+
+void TqenMain::cmd元に戻す_Click() {
+    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(G().DataDbPath);
+    if (!last) {
+        ShowUndo();
+        return;
+    }
+    // The report put back takes the boxes: typed text is asked about first.
+    if (!keepTypedEntry()) return;
+    const UndoResult undone = UndoDeletion(this, G().DataDbPath, *last);
+    if (undone.done) {
+        // The report put back shows in the boxes, its month on the calendar.
+        if (undone.only) {
+            cmb顧客名->setText(undone.only->customer);
+            cmb担当->setText(undone.only->staff);
+            G().CalendarDate = undone.only->day;
+            SetClalendar();
+        }
+        SetMarkDate();
+        if (undone.only) {
+            txt日付->setValue(undone.only->day);
+            ReadNippo();
+        }
+    }
+    ShowUndo();
 }
 
 void TqenMain::cmd登録_Click() {

@@ -220,6 +220,16 @@ QWidget *FrmHosyu::buildDataTab() {
     cmd元に戻す->setFixedWidth(90);
     undoBox->addWidget(lst控え, 0, 0);
     undoBox->addWidget(cmd元に戻す, 0, 1, Qt::AlignTop);
+    // Reports deleted in the last days, each deletion on a line.
+    lst削除 = new QListWidget(undo);
+    lst削除->setObjectName(QStringLiteral("lst削除"));
+    lst削除->setAccessibleName(QStringLiteral("削除した営業日報 (新しい順、30 日間)"));
+    lst削除->setMaximumHeight(90);
+    cmd削除を元に戻す = button(QStringLiteral("cmd削除を元に戻す"), QStringLiteral("削除を戻す"),
+                              QStringLiteral("選んだ削除の営業日報を元に戻す"), undo);
+    cmd削除を元に戻す->setFixedWidth(90);
+    undoBox->addWidget(lst削除, 1, 0);
+    undoBox->addWidget(cmd削除を元に戻す, 1, 1, Qt::AlignTop);
     box->addWidget(undo);
 
     FddMsg = new QLabel(tab);
@@ -237,6 +247,7 @@ QWidget *FrmHosyu::buildDataTab() {
     connect(Command9, &QPushButton::clicked, this, &FrmHosyu::SaveDataFileToHdd);
     connect(Command11, &QPushButton::clicked, this, &FrmHosyu::ReadDataFileFromHdd);
     connect(cmd元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd元に戻す_Click);
+    connect(cmd削除を元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd削除を元に戻す_Click);
     connect(CmdHint2, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
     return tab;
 }
@@ -357,6 +368,7 @@ void FrmHosyu::Form_Load() {
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();
     ReadSnapshots();
+    ReadDeletions();
     ReadBackupSettings();
 }
 

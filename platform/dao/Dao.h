@@ -38,6 +38,7 @@ namespace tqen::dao {
 
 class Database;
 struct Connection;
+struct ServerConnection;
 
 class Recordset {
 public:
@@ -147,6 +148,7 @@ public:
 private:
     bool begin(bool immediate);
     friend Connection *connectionOf(const Database &db);
+    friend ServerConnection *serverConnectionOf(const Database &db);
     std::unique_ptr<Impl> d;
 };
 

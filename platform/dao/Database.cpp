@@ -203,6 +203,10 @@ Database Database::open(const QString &path) {
 
 Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
 
+ServerConnection *serverConnectionOf(const Database &db) {
+    return db.isOpen() && db.d->server ? db.d->server->conn.get() : nullptr;
+}
+
 bool Database::isOpen() const { return d && d->ok(); }
 QString Database::error() const { return d ? d->error : QStringLiteral("The database was moved from."); }
 QString Database::path() const { return d ? d->path : QString(); }

@@ -8,7 +8,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help) || fail "--help exited with $?"
 echo "$out"
 name=$(basename "$program")
-for use in "" " --screenshot FILE" " --import FILE" " --copy-data FROM TO" " --help" " --version"; do
+for use in "" " --screenshot FILE" " --import FILE" " --copy-data FROM TO" " --copy-data --merge-duplicates FROM TO" " --help" " --version"; do
   line="  $name$use"
   [[ $(grep -cxF -- "$line" <<<"$out") == 1 ]] || fail "no line of its own for '$line'"
   # The line after the use says what it does, in Japanese, ending in 。

@@ -548,3 +548,36 @@ TEST_F(WindowsFile, ADamagedFileIsReportedAndLeavesNothingBehind) {
     EXPECT_EQ(QDir(drive + QStringLiteral("/旧")).entryList(QDir::Files), QStringList{QStringLiteral("Tqendata.mdb")});
     expectOriginalUntouched();
 }
+
+namespace tqen::testing {
+namespace {
+
+// Every report deleted at once is kept as one deletion, listed on the data
+// tab and put back from there; also on a server, which keeps no snapshot.
+TEST_F(Maintenance, AllReportsDeletedComeBackFromTheListOfDeletions) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"));
+    addReport(QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"));
+    load();
+    auto *deletions = child<QListWidget>(form, QStringLiteral("lst削除"));
+    auto *putBack = button(QStringLiteral("cmd削除を元に戻す"));
+    EXPECT_EQ(deletions->count(), 0);
+    EXPECT_FALSE(putBack->isEnabled());
+    op.answer(mb::IdYes);
+    button(QStringLiteral("Command3"))->click();
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 0);
+    ASSERT_EQ(deletions->count(), 1);
+    EXPECT_TRUE(deletions->item(0)->text().contains(QStringLiteral("すべての営業日報  (営業日報 2 件、2002/02/14～2002/02/15)")))
+        << deletions->item(0)->text().toStdString();
+    ASSERT_TRUE(putBack->isEnabled());
+    op.shown.clear();
+    op.answer(mb::IdYes);
+    putBack->click();
+    ASSERT_EQ(op.shown.size(), 2);
+    EXPECT_EQ(op.shown[1].prompt, QStringLiteral("2 件の営業日報を元に戻しました。"));
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 2);
+    EXPECT_EQ(deletions->count(), 0);
+    EXPECT_FALSE(putBack->isEnabled());
+}
+
+}  // namespace
+}  // namespace tqen::testing
