@@ -288,7 +288,13 @@ void TqenMain::checkDataDatabase() {
             QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
                            "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
                            "データパスは保守画面で指定し直せます。")
-                .arg(dao::serverHost(G().DataDbPath), G().DataDbPath, reason),
+                .arg(dao::serverHost(G().DataDbPath), dao::withoutPassword(G().DataDbPath), dao::maskPasswords(reason)),
+            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        return;
+    }
+    if (dao::isInUseError(reason)) {
+        forms::interaction().messageBox(
+            this, QStringLiteral("データファイルを開けません。\n%1\n\n%2").arg(G().DataDbPath, dao::inUseText()),
             forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
         return;
     }

@@ -34,10 +34,10 @@ void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 // where, and the boxes keep what was typed.
 void TqenMain::failed(const Error &error, int style) {
     forms::interaction().messageBox(
-        this, error.text() +
+        this, dao::maskPasswords(error.text() +
                   (dao::isServerUri(G().DataDbPath) ? QStringLiteral("\n\nデータベース: ") : QStringLiteral("\n\nデータファイル: ")) +
                   G().DataDbPath +
-                  (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail()),
+                  (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail())),
         forms::mb::OK | style, forms::programTitle());
 }
 

@@ -29,12 +29,13 @@ int copyDataCommand(const QStringList &args) {
     QList<tqen::dao::TableCopy> counts;
     const tqen::Error e = tqen::dao::copyData(args[0], args[1], &counts);
     if (!e.ok()) {
-        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(e.message()));
+        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(tqen::dao::maskPasswords(e.message())));
         return 1;
     }
     for (const tqen::dao::TableCopy &c : counts)
         std::printf("%s: %lld 件を読み、コピー先に %lld 件\n", qPrintable(c.table), c.read, c.stored);
-    std::printf("%s から %s へコピーしました。\n", qPrintable(args[0]), qPrintable(args[1]));
+    std::printf("%s から %s へコピーしました。\n", qPrintable(tqen::dao::withoutPassword(args[0])),
+                qPrintable(tqen::dao::withoutPassword(args[1])));
     return 0;
 }
 

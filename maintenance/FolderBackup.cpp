@@ -6,6 +6,7 @@
 #include "platform/dao/Server.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
@@ -60,6 +61,13 @@ Error FolderBackup::backup(const QString &dataFile, const QString &folder, int k
     const QString notSaved = QStringLiteral("フォルダに保存できませんでした。");
     if (folder.isEmpty() || !files::folderExists(folder))
         return Error(Error::Code::NotFound, QStringLiteral("保存先のフォルダがありません。確認してください。"), folder);
+    // A USB stick that is not plugged in leaves its empty mount point: the
+    // archive would land on the system disk.
+    if (!drives::isOnMountedMedium(folder))
+        return Error(Error::Code::NotFound,
+                     QStringLiteral("保存先のフォルダ %1 のある媒体（USB メモリなど）がつながっていません。確認してください。")
+                         .arg(folder),
+                     folder);
     if (!files::fileExists(dataFile))
         return Error(Error::Code::NotFound, QStringLiteral("データファイルがありません。"), dataFile);
 
@@ -104,7 +112,7 @@ Error serverRefusal() {
                  QStringLiteral("データはデータベースサーバー %1 にあるため、フォルダへのバックアップと読込はできません。"
                                 "サーバーのバックアップをお使いください。")
                      .arg(dao::serverHost(G().DataDbPath)),
-                 G().DataDbPath);
+                 dao::withoutPassword(G().DataDbPath));
 }
 
 }  // namespace
@@ -146,6 +154,16 @@ Error FolderBackup::atStart(QWidget *owner, const QDateTime &now) {
     // Not at each start of a program whose data is on a server: the setting
     // was made for a data file.
     if (dao::isServerUri(G().DataDbPath)) return {};
+    // A folder that is not there (a stick left out) skips this start's backup
+    // with a line; the next start tries again.
+    if (!files::folderExists(settings.Folder) || !drives::isOnMountedMedium(settings.Folder)) {
+        forms::interaction().messageBox(
+            owner,
+            QStringLiteral("保存先のフォルダ %1 がない（媒体がつながっていない）ため、毎日のバックアップは行いませんでした。")
+                .arg(settings.Folder),
+            forms::mb::OK | forms::mb::Information, forms::programTitle());
+        return Error(Error::Code::NotFound, QStringLiteral("毎日のバックアップは行いませんでした。"), settings.Folder);
+    }
     Error e = backupNow(settings, now);
     if (!e.ok())
         forms::interaction().messageBox(

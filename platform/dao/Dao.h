@@ -160,6 +160,13 @@ QString likeText(const QString &typed);
 // Jet date literal "#yyyy/mm/dd#".
 QString sqlDate(const QDate &d);
 
+// The text of a step that failed because another program or PC held the
+// data file longer than the wait (the engine's "database is locked"): the
+// file is sound and the step can be tried again. isInUseError tells such an
+// error text (of a database, a recordset or an Error's detail) apart.
+QString inUseText();
+bool isInUseError(const QString &error);
+
 // A failed database step as the program reports it: code DatabaseFailed, the
 // given text for the user, and as detail the recordset's failure or, when the
 // recordset has none, the database's.

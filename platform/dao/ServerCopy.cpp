@@ -123,7 +123,12 @@ bool copyFromServer(Connection &local, const JetTranslation &tr, qlonglong *affe
 Error copyData(const QString &from, const QString &to, QList<TableCopy> *counts) {
     static const char *const tables[] = {"営業日報", "顧客マスタ", "コードマスタ", "TqHint"};
     counts->clear();
-    if (from == to) return Error(Error::Code::DatabaseFailed, QStringLiteral("コピー元とコピー先が同じです。"), from);
+    if (from == to)
+        return Error(Error::Code::DatabaseFailed, QStringLiteral("コピー元とコピー先が同じです。"), withoutPassword(from));
+    // Neither place may carry a password: it would show in every message and
+    // in the shell's history.
+    for (const QString &place : {from, to})
+        if (uriHoldsPassword(place)) return Error(Error::Code::BadInput, passwordRefusal(), withoutPassword(place));
     Database src = Database::open(from);
     if (!src.isOpen()) return failure(QStringLiteral("コピー元のデータベースを開けません: ") + from, src);
     Database dst = Database::open(to);

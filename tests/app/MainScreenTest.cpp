@@ -19,6 +19,8 @@
 #include <QInputMethodEvent>
 #include <QTest>
 
+#include <sqlite3.h>
+
 using namespace tqen;
 using tqen::testing::child;
 namespace mb = tqen::forms::mb;
@@ -172,6 +174,32 @@ TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("長いメモ"));
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 14)));
+}
+
+// Another program holds the data file beyond the wait: the registration says
+// the file is in use and to try again, not that it is no data file; once the
+// other writer is done the same registration goes in.
+TEST_F(MainScreen, AFailedRegistrationOnABusyFileSaysItIsInUse) {
+    load();
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("大事な話"));
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(script.shown.size(), 2);
+    const QString told = script.shown[1].prompt;
+    EXPECT_TRUE(told.contains(QStringLiteral("他のプログラムか別の PC が使用中です"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("Unrecognized"))) << told.toStdString();
+    EXPECT_TRUE(reports().isEmpty());
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    EXPECT_EQ(reports().size(), 1);
 }
 
 TEST_F(MainScreen, AFailedDeletionSaysSoAndKeepsTheScreen) {

@@ -12,6 +12,7 @@
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
@@ -184,6 +185,35 @@ TEST_F(Startup, AnUnusableDataFileIsReportedOnceWithItsPath) {
         EXPECT_EQ(G().Env.年号, QStringLiteral("西暦")) << c.what;
         EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     }
+}
+
+// The data file is held by another writer when the program starts: start-up
+// says it is in use and to try again, not that another file must be chosen.
+TEST_F(Startup, ADataFileInUseByAnotherWriterIsCalledBusyNotBad) {
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The other writer finishes once the first message has been shown.
+    struct Releasing : ScriptedInteraction {
+        sqlite3 *held = nullptr;
+        int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override {
+            if (held) {
+                sqlite3_exec(held, "ROLLBACK", nullptr, nullptr, nullptr);
+                sqlite3_close(held);
+                held = nullptr;
+            }
+            return ScriptedInteraction::messageBox(owner, prompt, style, title);
+        }
+    } releasing;
+    releasing.held = other;
+    forms::ScopedInteraction scope(&releasing);
+    TqenMain main(app);
+    main.Form_Load();
+    ASSERT_GE(releasing.shown.size(), 1);
+    const QString told = releasing.shown[0].prompt;
+    EXPECT_TRUE(told.contains(QStringLiteral("他のプログラムか別の PC が使用中です"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("データファイルではありません"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("指定し直して"))) << told.toStdString();
 }
 
 TEST_F(Startup, UnreadableWorkDatabaseMeansDefaults) {

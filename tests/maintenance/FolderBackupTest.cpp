@@ -208,13 +208,46 @@ TEST_F(FolderBackupTest, AtStartBacksUpOnceADayAndRecordsTheTime) {
     ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addDays(1)).ok());
     EXPECT_EQ(FolderBackup::archivesIn(target).size(), 2);
 
-    // A folder that has gone is told, and the program goes on.
+    // A folder that has gone skips the backup with a line, and the program
+    // goes on.
     s = BackupSettings::read(work());
     s.Folder = tmp.filePath(QStringLiteral("unplugged"));
     ASSERT_TRUE(s.write(work()).ok());
     EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon.addDays(3)).ok());
-    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップができませんでした。")));
+    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
     EXPECT_EQ(BackupSettings::read(work()).LastBackup, kNoon.addDays(1).addMSecs(-kNoon.time().msec()));
+}
+
+// A USB stick that is not plugged in leaves an empty mount point (listed in
+// the file-system table): neither the button nor the daily backup writes
+// onto the system disk below it, and neither says it saved.
+TEST_F(FolderBackupTest, AnUnpluggedSticksMountPointIsNoBackupFolder) {
+    const QString fstab = tmp.filePath(QStringLiteral("fstab"));
+    writeBytes(fstab, ("/dev/sdb1 " + target.toUtf8() + " vfat noauto,user 0 0\n"));
+    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    QDir().mkpath(target + QStringLiteral("/backups"));
+    for (const QString &folder : {target, target + QStringLiteral("/backups")}) {
+        const Error e = FolderBackup::backup(data(), folder, 10, kNoon);
+        EXPECT_EQ(e.code(), Error::Code::NotFound) << folder.toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("つながっていません"))) << e.message().toStdString();
+    }
+    BackupSettings s;
+    s.Folder = target + QStringLiteral("/backups");
+    s.Daily = true;
+    ASSERT_TRUE(s.write(work()).ok());
+    EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon).ok());
+    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
+    EXPECT_FALSE(BackupSettings::read(work()).LastBackup.isValid());
+
+    form = new FrmHosyu;
+    form->Form_Load();
+    child<forms::TextBox>(form, QStringLiteral("txt保存先"))->setText(target);
+    child<QPushButton>(form, QStringLiteral("cmdフォルダ保存"))->click();
+    EXPECT_FALSE(op.showed(QStringLiteral("保存が終了しました。")));
+    EXPECT_TRUE(op.showed(QStringLiteral("つながっていません"))) << op.prompts().join(u'\n').toStdString();
+    qunsetenv("TQEN_FSTAB");
+    EXPECT_TRUE(files::fileNames(target).isEmpty());
+    EXPECT_TRUE(files::fileNames(target + QStringLiteral("/backups")).isEmpty());
 }
 
 TEST_F(FolderBackupTest, TheFolderTabSavesSettingsBacksUpAndRestores) {

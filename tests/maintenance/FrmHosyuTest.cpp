@@ -122,6 +122,23 @@ TEST_F(Maintenance, ClearThenRegisterStoresWesternNoPathAndKeepsTheCustomers) {
     EXPECT_EQ(customers()[0].value(QStringLiteral("担当")), QVariant(QStringLiteral("佐藤")));
 }
 
+// An address with a password in any form is refused by the form and never
+// stored; the message does not repeat the password.
+TEST_F(Maintenance, AServerAddressWithAPasswordIsNeverStored) {
+    for (const char *uri : {"postgresql://u:secret@db/tqen", "postgresql://u@db/tqen?password=secret",
+                            "postgresql://u@db/tqen?sslmode=require&pass%77ord=secret"}) {
+        load();
+        op.shown.clear();
+        child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QString::fromUtf8(uri));
+        op.answer(mb::IdYes);
+        button(QStringLiteral("cmd登録"))->click();
+        EXPECT_TRUE(settingsRow().value(QStringLiteral("DataPath")).isNull()) << uri;
+        EXPECT_TRUE(op.showed(QStringLiteral("データパスにパスワードを書かないでください。"))) << uri;
+        EXPECT_FALSE(op.prompts().join(u'\n').contains(QStringLiteral("secret"))) << op.prompts().join(u'\n').toStdString();
+        delete form.data();
+    }
+}
+
 TEST_F(Maintenance, DeclinedRegistrationWritesNothing) {
     load();
     child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QStringLiteral("/elsewhere.mdb"));

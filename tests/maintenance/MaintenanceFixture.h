@@ -67,6 +67,8 @@ protected:
         QFile f(qEnvironmentVariable("TQEN_DRIVES"));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("C=" + drive.toUtf8() + "\n");
+        // The folders stand for disks: no medium is mounted on them.
+        f.write("fixed = A\n");
         f.write("A=" + (folder.isEmpty() ? tmp.filePath(QStringLiteral("no-disk")).toUtf8() : folder.toUtf8()) + "\n");
     }
     // The operator changes to disk i of the list whenever a disk is asked
