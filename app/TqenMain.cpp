@@ -1,12 +1,15 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "core/BackupSettings.h"
 #include "core/ProgramFolders.h"
+#include "maintenance/Snapshots.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
@@ -15,8 +18,10 @@
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
+#include "platform/unlha/LzhArchive.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -223,6 +228,7 @@ void TqenMain::Form_Load() {
     G().WorkDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenWork.mdb"));
     // 4. Settings.
     ReadDataEnv();
+    removeLeftovers();
     // 5. The data database in use.
     if (G().Env.DataPath.isEmpty()) {
         G().DataDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenData.mdb"));
@@ -255,6 +261,19 @@ void TqenMain::Form_Load() {
     SetMarkDate();
     // 11. Today's report of that staff member and customer.
     ReadNippo();
+}
+
+// What runs that were killed (a power cut, kill -9) left behind: copies cut
+// short, restores' work files, staging folders. Each temporary names its run,
+// and only those of runs that are no more are removed.
+void TqenMain::removeLeftovers() {
+    for (const QString &folder : {G().DataFolder, maintenance::Snapshots::ofProgram().folder(), QDir::tempPath()})
+        files::removeDeadTemporaries(folder);
+    // The archiver's own temporaries, in the data folder and in the folder of
+    // the dated backups.
+    const QString backups = BackupSettings::read(G().WorkDbPath).Folder;
+    for (const QString &folder : {G().DataFolder, backups})
+        if (!folder.isEmpty() && files::folderExists(folder)) unlha::removeStaleTemporaries(QFile::encodeName(folder).toStdString());
 }
 
 void TqenMain::chooseFolders() {

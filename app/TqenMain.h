@@ -240,6 +240,7 @@ private:
     void failed(const Error &error, int style = forms::mb::Critical);
     void openHelp(const QString &page);
     void chooseFolders();
+    void removeLeftovers();
     void checkDataDatabase();
     void askServerPasswords();
 

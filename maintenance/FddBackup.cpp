@@ -6,6 +6,7 @@
 #include "platform/dao/Search.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/hxtl/Hxtl.h"
@@ -14,7 +15,9 @@
 #include "platform/unlha/Unlha.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QDir>
+#include <QFileInfo>
 #include <QThread>
 #include <QWidget>
 
@@ -36,7 +39,7 @@ const QString kNotWritable = QStringLiteral("フロッピーディスクが書�
 const QString kWrongSet = QStringLiteral("フロッピーディスクが違います。確認してください。");
 // Where the restore extracts the archive before the file is checked; inside
 // the data folder, so the final rename stays on one file system.
-const QString kRestoreFolder = QStringLiteral("tqen-restore.tmp/");
+const QString kRestoreFolder = QStringLiteral("tqen-restore.tmp");
 
 QString q(const QString &s) { return u'"' + s + u'"'; }
 
@@ -67,6 +70,26 @@ unlha::UnlhaResult runArchiver(const QString &line, const std::function<bool()> 
     }
     return r;
 }
+
+// The set's own files in the data folder: the archive, its control file and
+// its pieces. A backup or restore removes them however it ends, so a cancel
+// or a failure leaves the data folder as it was.
+class WorkFiles {
+public:
+    explicit WorkFiles(const QString &folder) : folder_(folder) {}
+    ~WorkFiles() {
+        static const QRegularExpression piece(QStringLiteral("^tqe_d[0-9]{3}$"), QRegularExpression::CaseInsensitiveOption);
+        for (const QString &name : files::fileNames(folder_))
+            if (name.compare(kArchive, Qt::CaseInsensitive) == 0 || name.compare(kControl, Qt::CaseInsensitive) == 0 ||
+                piece.match(name).hasMatch())
+                files::removeFile(folder_ + name);
+    }
+    WorkFiles(const WorkFiles &) = delete;
+    WorkFiles &operator=(const WorkFiles &) = delete;
+
+private:
+    QString folder_;
+};
 
 }  // namespace
 
@@ -153,12 +176,13 @@ bool FddBackup::CreateLzhFile(const QString &workFolder, const QString &dataFile
 Error FddBackup::FDDBuckUp() {
     const QString folder = G().DataFolder;
     const QString archive = folder + kArchive;
+    const WorkFiles workFiles(folder);
     // The archive is made from a consistent copy of the data file without
     // the search index, which the restored file makes again from the
     // reports: the index costs no disks. The copy lies outside the data
     // folder, so the archive stores it under its bare name. A file the
     // engine cannot copy is archived as it is.
-    QTemporaryDir stage;
+    files::TemporaryFolder stage(QDir::tempPath(), QStringLiteral("tqen-fdd"));
     const QString staged = stage.path() + u'/';
     if (stage.isValid() && dao::backupTo(files::resolveCase(folder + kDataFile), staged + kDataFile).ok()) {
         dao::dropSearchIndex(staged + kDataFile);
@@ -244,7 +268,8 @@ Error FddBackup::RestoreTQ() {
         return cancelled;
 
     const QString folder = G().DataFolder;
-    const QString archive = folder + kArchive;
+    const QString archive = files::temporaryFor(folder + kArchive);
+    const WorkFiles workFiles(folder);
     const QString readFailed = QStringLiteral("フロッピーディスクを読めませんでした。データは元のままです。");
     if (const QString e = files::writeFile(archive, QByteArray()); !e.isEmpty())
         return report(fileError(readFailed, e));
@@ -269,8 +294,9 @@ Error FddBackup::RestoreTQ() {
         progress(QString());
     }
 
-    if (Error e = DefrostTQ(folder, kDataFile, kArchive); !e.ok()) return e;
+    const Error e = DefrostTQ(folder, kDataFile, QFileInfo(archive).fileName());
     files::removeFile(archive);
+    if (!e.ok()) return e;
     ask(QStringLiteral("読込が終了しました。"), kReadTitle, mb::OK | mb::Information);
     return {};
 }
@@ -280,7 +306,8 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     const QString archivePath = workFolder + archive;
     if (!files::fileExists(archivePath))
         return report(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
-    const QString unpack = workFolder + kRestoreFolder;
+    // This run's temporary: what a killed restore leaves goes at the next start.
+    const QString unpack = files::temporaryFor(workFolder + kRestoreFolder) + u'/';
     const auto keepOld = [&](Error e) {
         files::removeFolder(unpack);
         return e;
@@ -296,7 +323,11 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     if (r.code == static_cast<int>(unlha::Error::Cancelled))
         return keepOld(Error(Error::Code::Cancelled, QString(), QString::fromStdString(r.report)));
     if (r.code != 0) {
-        ask(QStringLiteral("[書庫解凍　エラー]"), forms::programTitle(), mb::OK);
+        const QString reason = QString::fromStdString(r.report).trimmed();
+        ask(QStringLiteral("[書庫解凍　エラー]") + u'\n' +
+                (reason.isEmpty() ? QStringLiteral("書庫を解凍できませんでした。") : reason) +
+                QStringLiteral("\nデータは元のままです。"),
+            forms::programTitle(), mb::OK);
         return keepOld(Error(Error::Code::ArchiveFailed, QStringLiteral("書庫を解凍できませんでした。"),
                              QString::fromStdString(r.report)));
     }

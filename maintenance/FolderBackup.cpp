@@ -8,6 +8,7 @@
 #include "platform/dao/Search.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/unlha/Unlha.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 namespace tqen::maintenance {
 
@@ -72,7 +72,7 @@ Error FolderBackup::backup(const QString &dataFile, const QString &folder, int k
         return Error(Error::Code::NotFound, QStringLiteral("データファイルがありません。"), dataFile);
 
     // A consistent copy of the data file, also while the program has it open.
-    QTemporaryDir stage;
+    files::TemporaryFolder stage(QDir::tempPath(), QStringLiteral("tqen-backup"));
     if (!stage.isValid()) return failed(notSaved, stage.errorString());
     const QString staged = stage.filePath(kMember);
     if (Error e = dao::backupTo(dataFile, staged); !e.ok()) return failed(notSaved, e.detail());
@@ -134,7 +134,8 @@ Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
         return tell(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
     const QString target = G().DataDbPath;
     const QString workFolder = withSlash(QFileInfo(target).absolutePath());
-    const QString copy = workFolder + kRestoreArchive;
+    // This run's temporary: a killed restore's copy goes at the next start.
+    const QString copy = files::temporaryFor(workFolder + kRestoreArchive);
     if (const QString e = files::copyFile(archivePath, copy); !e.isEmpty())
         return tell(failed(QStringLiteral("書庫ファイルを読めませんでした。データは元のままです。"), e));
     FddBackup defrost(QString(), owner);
@@ -142,7 +143,7 @@ Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
         if (!files::fileExists(target)) return Error();
         return Snapshots::ofProgram().take(target, QStringLiteral("フォルダの書庫からの読込"));
     };
-    Error e = defrost.DefrostTQ(workFolder, kMember, kRestoreArchive, target);
+    Error e = defrost.DefrostTQ(workFolder, kMember, QFileInfo(copy).fileName(), target);
     files::removeFile(copy);
     return e;
 }

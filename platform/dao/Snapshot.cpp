@@ -1,5 +1,6 @@
 // Whole-file work on a database: the online backup, the integrity check and
 // row counts.
+#include "platform/files/Temporaries.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 
@@ -92,7 +93,9 @@ Error backupTo(const QString &srcPath, const QString &dstPath) {
     Handle src;
     if (openFile(srcPath, SQLITE_OPEN_READONLY, &src) != SQLITE_OK) return failed(src.error());
     sqlite3_busy_timeout(src.db, 5000);
-    const QString part = dstPath + QStringLiteral(".part");
+    // Named as this run's temporary: a copy cut short by a killed run is
+    // removed at the next start.
+    const QString part = files::temporaryFor(dstPath);
     QFile::remove(part);
     {
         Handle dst;
