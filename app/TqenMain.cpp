@@ -239,8 +239,9 @@ void TqenMain::Form_Load() {
     askServerPasswords();
     checkDataDatabase();
     // A file the program cannot write keeps no index: its search folds every
-    // report as it reads it, and the search tab says so.
-    searchIndexError_ = PrepareSearchIndex();
+    // report as it reads it, and the search tab says so. A damaged file is
+    // not written at all.
+    searchIndexError_ = dataDamaged_.ok() ? PrepareSearchIndex() : dataDamaged_;
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {
@@ -297,7 +298,12 @@ void TqenMain::checkDataDatabase() {
     QString reason = db.error();
     if (db.isOpen()) {
         auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
-        if (rs.isOpen()) return;
+        if (rs.isOpen()) {
+            rs.close();
+            db.close();
+            refuseDamagedFile();
+            return;
+        }
         reason = rs.error();
         db = dao::Database();
     }
@@ -323,6 +329,30 @@ void TqenMain::checkDataDatabase() {
                        "保守画面でデータファイルを指定し直してください。")
             .arg(G().DataDbPath),
         forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+}
+
+// A data file that opens may still be damaged: it is checked before the
+// program's first write, and a damaged one is never written (the search
+// index, a registration or deletion); the user is told the way out.
+void TqenMain::refuseDamagedFile() {
+    dataDamaged_ = {};
+    const Error e = dao::quickCheck(G().DataDbPath);
+    if (e.ok() || dao::isInUseError(e.detail())) return;
+    dataDamaged_ = Error(Error::Code::BadInput,
+                         QStringLiteral("データファイルが壊れているため、書き込みません。\n%1\n\n"
+                                        "保守画面でバックアップ（フォルダの書庫かフロッピーディスク）から読み込むか、"
+                                        "「元に戻す」で安全のための控えに戻してください。データファイルは元のままです。")
+                             .arg(G().DataDbPath),
+                         e.detail());
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+}
+
+bool TqenMain::refusedAsDamaged() {
+    if (dataDamaged_.ok()) return false;
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+    return true;
 }
 
 // A data database on a server whose password is not in ~/.pgpass: the user

@@ -242,6 +242,9 @@ private:
     void chooseFolders();
     void removeLeftovers();
     void checkDataDatabase();
+    void refuseDamagedFile();
+    bool refusedAsDamaged();
+    Error dataDamaged_;  // why the data file is not written, if it is damaged
     void askServerPasswords();
 
     QString applicationFolder_;

@@ -182,10 +182,12 @@ bool TqenMain::DeleteNippo() {
 }
 
 void TqenMain::cmd登録_Click() {
+    if (refusedAsDamaged()) return;
     if (CheckNippo()) EntryNippo();
 }
 
 void TqenMain::cmd削除_Click() {
+    if (refusedAsDamaged()) return;
     const QString subject = txt日付->Text() + QStringLiteral("の") + cmb顧客名->Text();
     if (MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject)) DeleteNippo();
 }

@@ -188,6 +188,11 @@ Error createDatabase(const QString &path, const QString &script);
 // and the engine's integrity check passes. A hot journal left beside it by a
 // crashed writer is rolled back first.
 Error checkDatabase(const QString &path, const QStringList &tables);
+// The engine's quick check of a data file (every page and record readable,
+// without the index comparison of checkDatabase), on the file read-only:
+// BadInput with the engine's findings when it is damaged; a file in use
+// gives an isInUseError detail; a server is not checked.
+Error quickCheck(const QString &path);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
 // read). Also for a data database on a server.

@@ -167,6 +167,32 @@ Error checkDatabase(const QString &path, const QStringList &tables) {
     return {};
 }
 
+Error quickCheck(const QString &path) {
+    if (isServerUri(path) || !QFileInfo(path).isFile()) return {};
+    Handle h;
+    if (openFile(path, SQLITE_OPEN_READONLY, &h) != SQLITE_OK) return {};
+    sqlite3_busy_timeout(h.db, 5000);
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h.db, "PRAGMA quick_check(20)", -1, &st, nullptr) != SQLITE_OK) {
+        const int code = sqlite3_errcode(h.db) & 0xff;
+        const QString why = h.error();
+        sqlite3_finalize(st);
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return Error(Error::Code::DatabaseFailed, inUseText(), inUseText());
+        return Error(Error::Code::BadInput, QStringLiteral("%1 は壊れています。").arg(path), why);
+    }
+    QStringList findings;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    const int code = rc & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Error(Error::Code::DatabaseFailed, inUseText(), inUseText());
+    if (rc != SQLITE_DONE) findings << h.error();
+    if (findings == QStringList{QStringLiteral("ok")}) return {};
+    return Error(Error::Code::BadInput, QStringLiteral("%1 は壊れています。").arg(path), findings.join(u'\n'));
+}
+
 QList<qlonglong> countRows(const QString &path, const QStringList &tables) {
     QList<qlonglong> out;
     if (isServerUri(path)) {
