@@ -13,6 +13,7 @@
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
+#include "platform/text/Fold.h"
 
 #include <QLabel>
 
@@ -79,6 +80,34 @@ bool TqenMain::CheckNippo() {
     if (cmb担当->Text().isEmpty()) return missing(cmb担当);
     if (cmb顧客名->Text().isEmpty()) return missing(cmb顧客名);
     if (txt日付->Value().isNull()) return missing(txt日付);
+    // Half of a character cannot be stored as typed (it would become U+FFFD
+    // and two different names one), and a name must fit the indexes of both
+    // the data file and the server.
+    const struct {
+        QWidget *box;
+        QString label, text;
+        bool name;
+    } boxes[] = {
+        {cmb担当, QStringLiteral("担当"), cmb担当->Text(), true},
+        {cmb顧客名, QStringLiteral("顧客名"), cmb顧客名->Text(), true},
+        {txtふりがな, QStringLiteral("ふりがな"), txtふりがな->Text(), true},
+        {txtタイトル, QStringLiteral("タイトル"), txtタイトル->Text(), false},
+        {txtメモ, QStringLiteral("メモ"), txtメモ->Text(), false},
+    };
+    for (const auto &b : boxes) {
+        QString problem;
+        if (const qsizetype at = text::loneSurrogateAt(b.text); at >= 0)
+            problem = QStringLiteral("%1の %2 文字目に、文字の半分だけ (U+%3) が入っています。その文字を消して入力し直してください。")
+                          .arg(b.label)
+                          .arg(at + 1)
+                          .arg(QString::number(b.text[at].unicode(), 16).toUpper());
+        else if (b.name && (b.text.size() > kMaxNameLength || text::fold(b.text).toUtf8().size() > 4 * kMaxNameLength))
+            problem = QStringLiteral("%1は %2 文字までです（%3 文字あります）。").arg(b.label).arg(kMaxNameLength).arg(b.text.size());
+        if (problem.isEmpty()) continue;
+        forms::interaction().messageBox(this, problem, forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        b.box->setFocus();
+        return false;
+    }
     return true;
 }
 

@@ -306,8 +306,17 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     const QString archivePath = workFolder + archive;
     if (!files::fileExists(archivePath))
         return report(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
+    // A data file that is a symbolic link is restored through the link: into
+    // the folder of the file it names, and renamed over that file there.
+    QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
+    if (const QFileInfo link(target); link.isSymLink()) {
+        target = link.canonicalFilePath();
+        if (target.isEmpty())
+            return report(fileError(QStringLiteral("データファイルのリンク先がありません。データは元のままです。"),
+                                    link.symLinkTarget()));
+    }
     // This run's temporary: what a killed restore leaves goes at the next start.
-    const QString unpack = files::temporaryFor(workFolder + kRestoreFolder) + u'/';
+    const QString unpack = files::temporaryFor(QFileInfo(target).absolutePath() + u'/' + kRestoreFolder) + u'/';
     const auto keepOld = [&](Error e) {
         files::removeFolder(unpack);
         return e;
@@ -337,7 +346,6 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     const QString notData = QStringLiteral("書庫の中身はデータファイルとして使えません。データは元のままです。");
     if (!files::fileExists(extracted))
         return keepOld(report(Error(Error::Code::BadInput, notData, dataFile)));
-    const QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
     // A backup made by the Windows program holds its Access file: converted
     // in the work folder, the new file is what is restored.
     QString summaryText;

@@ -172,6 +172,27 @@ TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
     EXPECT_FALSE(files::folderExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
 }
 
+// A data file that is a symbolic link to a file elsewhere stays the link: the
+// restore writes the file it names, and leaves no work file there.
+TEST_F(FolderBackupTest, RestoreWritesThroughASymlinkedDataFile) {
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
+    QString written;
+    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &written).ok());
+    const QString elsewhere = tmp.filePath(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    const QString real = elsewhere + QStringLiteral("/TqenData.mdb");
+    ASSERT_TRUE(QFile::rename(data(), real));
+    ASSERT_TRUE(QFile::link(real, data()));
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
+    ASSERT_EQ(count(real, QStringLiteral("顧客マスタ")), 2);
+
+    ASSERT_TRUE(FolderBackup::restore(written, nullptr).ok());
+    EXPECT_TRUE(QFileInfo(data()).isSymLink());
+    EXPECT_EQ(QFileInfo(data()).symLinkTarget(), real);
+    EXPECT_EQ(count(real, QStringLiteral("顧客マスタ")), 1);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("TqenData.mdb")});
+}
+
 TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas) {
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
     QString written;
