@@ -105,7 +105,9 @@ bool isRemovable(const QString &drive) {
     // The floppy drives of the system's paths.
     if (letter == u'A' || letter == u'B') return true;
     const QString folder = folderOf(drive);
-    return !folder.isEmpty() && (tableLists(fstabPath(), 1, folder) || !mediaRootAbove(folder).isEmpty());
+    // The root file system is listed in the table too, and is never taken out.
+    if (folder.isEmpty() || folder == QStringLiteral("/")) return false;
+    return tableLists(fstabPath(), 1, folder) || !mediaRootAbove(folder).isEmpty();
 }
 
 bool isOnMountedMedium(const QString &folder) {

@@ -181,17 +181,17 @@ TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
 // on a server with its raw text: both are refused at the entry, nothing is
 // written, and a stored look-alike name is left alone.
 TEST_F(MainScreen, HalfCharactersAndOverlongNamesAreRefusedAtTheEntry) {
-    addCustomer(QString(u"a\uFFFDb"), QStringLiteral("えー"));
-    addReport(QDate(2002, 2, 14), QString(u"a\uFFFDb"), QStringLiteral("佐藤"), QStringLiteral("stored"));
+    addCustomer(QString::fromUtf16(u"a\uFFFDb"), QStringLiteral("えー"));
+    addReport(QDate(2002, 2, 14), QString::fromUtf16(u"a\uFFFDb"), QStringLiteral("佐藤"), QStringLiteral("stored"));
     load();
-    const QString lone = QString(u"a") + QChar(0xD83D) + QString(u"b");
+    const QString lone = QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b");
     const struct {
         const char *box;
         QString text;
         const char *told;
     } cases[] = {
         {"cmb顧客名", lone, "顧客名の 2 文字目に、文字の半分だけ (U+D83D)"},
-        {"cmb担当", QString(u"x") + QChar(0xDC00), "担当の 2 文字目"},
+        {"cmb担当", QStringLiteral("x") + QChar(0xDC00), "担当の 2 文字目"},
         {"txtタイトル", QString(QChar(0xDBFF)), "タイトルの 1 文字目"},
         {"txtメモ", QStringLiteral("memo") + QChar(0xD800), "メモの 5 文字目"},
         {"cmb顧客名", QString(1 << 20, u'名'), "顧客名は 255 文字までです"},

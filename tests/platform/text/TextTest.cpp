@@ -44,8 +44,8 @@ TEST(Csv, CellsASpreadsheetWouldTakeForFormulasStayText) {
         {QStringLiteral("\r=1"), QStringLiteral("\"'\r=1\"")},
         {QStringLiteral("a=b"), QStringLiteral("a=b")},
         {QStringLiteral("2002/02/14"), QStringLiteral("2002/02/14")},
-        {QString(u"a\0b", 3), QStringLiteral("ab")},
-        {QString(u"\0=1", 3), QStringLiteral("'=1")},
+        {QString::fromUtf16(u"a\0b", 3), QStringLiteral("ab")},
+        {QString::fromUtf16(u"\0=1", 3), QStringLiteral("'=1")},
     };
     for (const auto &c : cases) EXPECT_EQ(csvField(c.in), c.out) << c.in.toStdString();
 
@@ -53,7 +53,7 @@ TEST(Csv, CellsASpreadsheetWouldTakeForFormulasStayText) {
     QTemporaryDir tmp;
     for (const Encoding enc : {Encoding::Utf8Bom, Encoding::Cp932}) {
         const QString path = tmp.filePath(QStringLiteral("f.csv"));
-        ASSERT_TRUE(writeCsv(path, {{QStringLiteral("=1+1"), QString(u"x\0", 2)}}, enc).ok());
+        ASSERT_TRUE(writeCsv(path, {{QStringLiteral("=1+1"), QString::fromUtf16(u"x\0", 2)}}, enc).ok());
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         QByteArray b = f.readAll();
