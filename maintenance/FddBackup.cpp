@@ -72,12 +72,16 @@ unlha::UnlhaResult runArchiver(const QString &line, const std::function<bool()> 
 }
 
 // The set's own files in the data folder: the archive, its control file and
-// its pieces. A backup or restore removes them however it ends, so a cancel
-// or a failure leaves the data folder as it was.
+// its pieces (and one more file of the run). A backup or restore that is
+// cancelled or fails removes them, so the data folder stays as it was; one
+// that succeeds disarms this and keeps what it always kept.
 class WorkFiles {
 public:
-    explicit WorkFiles(const QString &folder) : folder_(folder) {}
+    explicit WorkFiles(const QString &folder, const QString &extra = {}) : folder_(folder), extra_(extra) {}
+    void release() { folder_.clear(); }
     ~WorkFiles() {
+        if (!extra_.isEmpty()) files::removeFile(extra_);
+        if (folder_.isEmpty()) return;
         static const QRegularExpression piece(QStringLiteral("^tqe_d[0-9]{3}$"), QRegularExpression::CaseInsensitiveOption);
         for (const QString &name : files::fileNames(folder_))
             if (name.compare(kArchive, Qt::CaseInsensitive) == 0 || name.compare(kControl, Qt::CaseInsensitive) == 0 ||
@@ -88,7 +92,7 @@ public:
     WorkFiles &operator=(const WorkFiles &) = delete;
 
 private:
-    QString folder_;
+    QString folder_, extra_;
 };
 
 }  // namespace
@@ -176,7 +180,7 @@ bool FddBackup::CreateLzhFile(const QString &workFolder, const QString &dataFile
 Error FddBackup::FDDBuckUp() {
     const QString folder = G().DataFolder;
     const QString archive = folder + kArchive;
-    const WorkFiles workFiles(folder);
+    WorkFiles workFiles(folder);
     // The archive is made from a consistent copy of the data file without
     // the search index, which the restored file makes again from the
     // reports: the index costs no disks. The copy lies outside the data
@@ -242,6 +246,7 @@ Error FddBackup::FDDBuckUp() {
                 return report(fileError(QStringLiteral("作業ファイルを削除できませんでした。"), e));
         }
     }
+    workFiles.release();
     ask(QStringLiteral("保存が終了しました。"), kSaveTitle, mb::OK | mb::Information);
     return {};
 }
@@ -269,7 +274,7 @@ Error FddBackup::RestoreTQ() {
 
     const QString folder = G().DataFolder;
     const QString archive = files::temporaryFor(folder + kArchive);
-    const WorkFiles workFiles(folder);
+    WorkFiles workFiles(folder, archive);
     const QString readFailed = QStringLiteral("フロッピーディスクを読めませんでした。データは元のままです。");
     if (const QString e = files::writeFile(archive, QByteArray()); !e.isEmpty())
         return report(fileError(readFailed, e));
@@ -297,6 +302,7 @@ Error FddBackup::RestoreTQ() {
     const Error e = DefrostTQ(folder, kDataFile, QFileInfo(archive).fileName());
     files::removeFile(archive);
     if (!e.ok()) return e;
+    workFiles.release();
     ask(QStringLiteral("読込が終了しました。"), kReadTitle, mb::OK | mb::Information);
     return {};
 }

@@ -169,7 +169,7 @@ TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
     ASSERT_EQ(snaps.size(), 1);
     EXPECT_EQ(snaps[0].customers, 2);
     EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-folder-restore.lzh")));
-    EXPECT_FALSE(files::folderExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+    EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
 }
 
 // A data file that is a symbolic link to a file elsewhere stays the link: the
@@ -211,7 +211,7 @@ TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas
     for (const QString &archive : {written, foreign, target + QStringLiteral("/missing.lzh")}) {
         EXPECT_FALSE(FolderBackup::restore(archive, nullptr).ok()) << archive.toStdString();
         EXPECT_EQ(bytes(data()), before) << archive.toStdString();
-        EXPECT_FALSE(files::folderExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
     }
 }
 

@@ -6,6 +6,7 @@
 // script.
 #include "core/Globals.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "tests/app/AppFixture.h"
 
 #include <QCryptographicHash>
@@ -112,6 +113,13 @@ protected:
         }
         rs.close();
         ASSERT_TRUE(db.commitTrans());
+    }
+    // The work files and folders of runs (named by their run) in a folder.
+    static QStringList temporariesIn(const QString &folder) {
+        QStringList out;
+        for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (files::isTemporaryName(name)) out << name;
+        return out;
     }
     static qlonglong count(const QString &path, const QString &table) {
         return dao::countRows(path, {table}).value(0);
