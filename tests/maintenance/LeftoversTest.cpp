@@ -89,7 +89,7 @@ protected:
 };
 
 TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart) {
-    addRandomReports(data(), 1500, QStringLiteral("old"), 5);
+    addRandomReports(data(), 900, QStringLiteral("old"), 5);  // one floppy disk
     const QString usb = tmp.filePath(QStringLiteral("usb"));
     QDir().mkpath(usb);
     QString archive;
