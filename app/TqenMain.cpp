@@ -1,12 +1,15 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "core/BackupSettings.h"
 #include "core/ProgramFolders.h"
+#include "maintenance/Snapshots.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
@@ -15,8 +18,10 @@
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
+#include "platform/unlha/LzhArchive.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -230,6 +235,7 @@ void TqenMain::Form_Load() {
     G().WorkDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenWork.mdb"));
     // 4. Settings.
     ReadDataEnv();
+    removeLeftovers();
     // 5. The data database in use.
     if (G().Env.DataPath.isEmpty()) {
         G().DataDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenData.mdb"));
@@ -240,8 +246,9 @@ void TqenMain::Form_Load() {
     askServerPasswords();
     checkDataDatabase();
     // A file the program cannot write keeps no index: its search folds every
-    // report as it reads it, and the search tab says so.
-    searchIndexError_ = PrepareSearchIndex();
+    // report as it reads it, and the search tab says so. A damaged file is
+    // not written at all.
+    searchIndexError_ = dataDamaged_.ok() ? PrepareSearchIndex() : dataDamaged_;
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {
@@ -265,6 +272,19 @@ void TqenMain::Form_Load() {
     ShowUndo();
 }
 
+// What runs that were killed (a power cut, kill -9) left behind: copies cut
+// short, restores' work files, staging folders. Each temporary names its run,
+// and only those of runs that are no more are removed.
+void TqenMain::removeLeftovers() {
+    for (const QString &folder : {G().DataFolder, maintenance::Snapshots::ofProgram().folder(), QDir::tempPath()})
+        files::removeDeadTemporaries(folder);
+    // The archiver's own temporaries, in the data folder and in the folder of
+    // the dated backups.
+    const QString backups = BackupSettings::read(G().WorkDbPath).Folder;
+    for (const QString &folder : {G().DataFolder, backups})
+        if (!folder.isEmpty() && files::folderExists(folder)) unlha::removeStaleTemporaries(QFile::encodeName(folder).toStdString());
+}
+
 void TqenMain::chooseFolders() {
     const QString marker = drives::toLocalPath(QStringLiteral("c:\\qmtdevelop.txt"));
     if (files::fileExists(marker)) {
@@ -286,7 +306,12 @@ void TqenMain::checkDataDatabase() {
     QString reason = db.error();
     if (db.isOpen()) {
         auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
-        if (rs.isOpen()) return;
+        if (rs.isOpen()) {
+            rs.close();
+            db.close();
+            refuseDamagedFile();
+            return;
+        }
         reason = rs.error();
         db = dao::Database();
     }
@@ -296,7 +321,13 @@ void TqenMain::checkDataDatabase() {
             QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
                            "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
                            "データパスは保守画面で指定し直せます。")
-                .arg(dao::serverHost(G().DataDbPath), G().DataDbPath, reason),
+                .arg(dao::serverHost(G().DataDbPath), dao::withoutPassword(G().DataDbPath), dao::maskPasswords(reason)),
+            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        return;
+    }
+    if (dao::isInUseError(reason)) {
+        forms::interaction().messageBox(
+            this, QStringLiteral("データファイルを開けません。\n%1\n\n%2").arg(G().DataDbPath, dao::inUseText()),
             forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
         return;
     }
@@ -306,6 +337,30 @@ void TqenMain::checkDataDatabase() {
                        "保守画面でデータファイルを指定し直してください。")
             .arg(G().DataDbPath),
         forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+}
+
+// A data file that opens may still be damaged: it is checked before the
+// program's first write, and a damaged one is never written (the search
+// index, a registration or deletion); the user is told the way out.
+void TqenMain::refuseDamagedFile() {
+    dataDamaged_ = {};
+    const Error e = dao::quickCheck(G().DataDbPath);
+    if (e.ok() || dao::isInUseError(e.detail())) return;
+    dataDamaged_ = Error(Error::Code::BadInput,
+                         QStringLiteral("データファイルが壊れているため、書き込みません。\n%1\n\n"
+                                        "保守画面でバックアップ（フォルダの書庫かフロッピーディスク）から読み込むか、"
+                                        "「元に戻す」で安全のための控えに戻してください。データファイルは元のままです。")
+                             .arg(G().DataDbPath),
+                         e.detail());
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+}
+
+bool TqenMain::refusedAsDamaged() {
+    if (dataDamaged_.ok()) return false;
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+    return true;
 }
 
 // A data database on a server whose password is not in ~/.pgpass: the user

@@ -259,7 +259,14 @@ private:
     bool entryEdited_ = false;
     void openHelp(const QString &page);
     void chooseFolders();
+    void removeLeftovers();
     void checkDataDatabase();
+    void refuseDamagedFile();
+    bool refusedAsDamaged();
+    Error dataDamaged_;
+    // Longest name (staff, customer, reading) a report takes: what the indexes
+    // of the data file and of a server both hold.
+    static constexpr int kMaxNameLength = 255;  // why the data file is not written, if it is damaged
     void askServerPasswords();
 
     QString applicationFolder_;

@@ -36,7 +36,7 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     tqen::dao::CopyOutcome outcome;
     const tqen::Error e = tqen::dao::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {
-        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(e.message()));
+        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(tqen::dao::maskPasswords(e.message())));
         if (!mergeDuplicates && !outcome.duplicates.isEmpty()) {
             std::fprintf(stderr, "\n日付・顧客名・担当が同じ営業日報 (日付, 顧客名, 担当, 件数):\n");
             const auto text = [](const QVariant &v) {
@@ -60,7 +60,8 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
                     "タイトルとメモは行を分けてつなぎました。\n",
                     qlonglong(outcome.duplicates.size()), rows);
     }
-    std::printf("%s から %s へコピーしました。\n", qPrintable(args[0]), qPrintable(args[1]));
+    std::printf("%s から %s へコピーしました。\n", qPrintable(tqen::dao::withoutPassword(args[0])),
+                qPrintable(tqen::dao::withoutPassword(args[1])));
     return 0;
 }
 

@@ -407,7 +407,7 @@ bool FrmHosyu::EntryEnv() {
         failed(Error(Error::Code::BadInput,
                      QStringLiteral("データパスにパスワードを書かないでください。パスワードは接続のときに尋ねるか、"
                                     "~/.pgpass に書いておきます。"),
-                     dao::serverHost(txtDataPath->Text())));
+                     dao::withoutPassword(txtDataPath->Text())));
         txtDataPath->setFocus();
         return false;
     }
@@ -468,7 +468,8 @@ void FrmHosyu::showWait(const QString &text) {
 void FrmHosyu::hideWait() { CnMsg->setPanelVisible(false); }
 
 void FrmHosyu::failed(const Error &e) {
-    forms::interaction().messageBox(this, e.message(), forms::mb::OK | forms::mb::Critical, forms::programTitle());
+    forms::interaction().messageBox(this, dao::maskPasswords(e.message()), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
 }
 
 }  // namespace tqen

@@ -30,7 +30,7 @@ bool FrmHosyu::refusedOnServer(const QString &what) {
                  QStringLiteral("データはデータベースサーバー %1 にあるため、%2はできません。"
                                 "サーバーのバックアップをお使いください。")
                      .arg(dao::serverHost(G().DataDbPath), what),
-                 G().DataDbPath));
+                 dao::withoutPassword(G().DataDbPath)));
     return true;
 }
 

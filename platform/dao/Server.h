@@ -28,9 +28,18 @@ namespace tqen::dao {
 bool isServerUri(const QString &pathOrUri);
 // The host a server URI names ("localhost" when it names none).
 QString serverHost(const QString &uri);
-// True for a server URI that carries a password (user:password@ or
-// password=…), which must not be kept in the settings.
+// True for a server URI that carries a password in any form libpq reads
+// (user:password@, a password= or sslpassword= parameter, also with the name
+// percent-encoded); such an address is refused everywhere and never stored.
+// A passfile= parameter is no password.
 bool uriHoldsPassword(const QString &uri);
+// The URI with every password in it written as "****".
+QString withoutPassword(const QString &uri);
+// A text (a message, a log line) with the passwords of every server URI in
+// it written as "****".
+QString maskPasswords(const QString &text);
+// What the user is told about an address that holds a password.
+QString passwordRefusal();
 
 // Asked for a password when the server wants one and ~/.pgpass has none;
 // nullopt when the user declines. None installed: no password is asked.

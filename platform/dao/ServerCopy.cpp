@@ -189,7 +189,12 @@ Error copyData(const QString &from, const QString &to, const CopyOptions &option
     static const char *const delivered[] = {"営業日報", "顧客マスタ", "コードマスタ", "TqHint"};
     *outcome = CopyOutcome();
     QList<TableCopy> *counts = &outcome->counts;
-    if (from == to) return Error(Error::Code::DatabaseFailed, QStringLiteral("コピー元とコピー先が同じです。"), from);
+    if (from == to)
+        return Error(Error::Code::DatabaseFailed, QStringLiteral("コピー元とコピー先が同じです。"), withoutPassword(from));
+    // Neither place may carry a password: it would show in every message and
+    // in the shell's history.
+    for (const QString &place : {from, to})
+        if (uriHoldsPassword(place)) return Error(Error::Code::BadInput, passwordRefusal(), withoutPassword(place));
     Database src = Database::open(from);
     if (!src.isOpen()) return failure(QStringLiteral("コピー元のデータベースを開けません: ") + from, src);
     // A server keeps one report per day, customer and staff member: reports

@@ -123,6 +123,24 @@ TEST_F(Maintenance, ClearThenRegisterStoresWesternNoPathAndKeepsTheCustomers) {
     EXPECT_EQ(customers()[0].value(QStringLiteral("担当")), QVariant(QStringLiteral("佐藤")));
 }
 
+// An address with a password in any form is refused by the form and never
+// stored; the message does not repeat the password.
+TEST_F(Maintenance, AServerAddressWithAPasswordIsNeverStored) {
+    const QVariant before = settingsRow().value(QStringLiteral("DataPath"));
+    for (const char *uri : {"postgresql://u:secret@db/tqen", "postgresql://u@db/tqen?password=secret",
+                            "postgresql://u@db/tqen?sslmode=require&pass%77ord=secret"}) {
+        load();
+        op.shown.clear();
+        child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QString::fromUtf8(uri));
+        op.answer(mb::IdYes);
+        button(QStringLiteral("cmd登録"))->click();
+        EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), before) << uri;
+        EXPECT_TRUE(op.showed(QStringLiteral("データパスにパスワードを書かないでください。"))) << uri;
+        EXPECT_FALSE(op.prompts().join(u'\n').contains(QStringLiteral("secret"))) << op.prompts().join(u'\n').toStdString();
+        delete form.data();
+    }
+}
+
 TEST_F(Maintenance, DeclinedRegistrationWritesNothing) {
     load();
     child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QStringLiteral("/elsewhere.mdb"));

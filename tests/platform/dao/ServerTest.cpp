@@ -319,6 +319,49 @@ TEST(ServerRefusals, AnUnreachableServerIsNamedInTheError) {
     EXPECT_TRUE(d.openRecordset(QStringLiteral("select * from 営業日報")).eof());
 }
 
+// Every form of password libpq would read from an address is found, written
+// as "****" wherever the address is shown, and refused before any
+// connection or copy is tried.
+TEST(ServerRefusals, APasswordInAnyFormOfTheAddressIsRefusedAndNeverShown) {
+    const struct {
+        const char *uri;
+        bool holds;
+        const char *shown;
+    } cases[] = {
+        {"postgresql://u:secret@h/d", true, "postgresql://u:****@h/d"},
+        {"postgres://u:@h/d", true, "postgres://u:****@h/d"},
+        {"postgresql://u:se@cret@h:5432/d", true, "postgresql://u:****@h:5432/d"},
+        {"postgresql://u@h/d?password=secret", true, "postgresql://u@h/d?password=****"},
+        {"postgresql://u@h/d?sslmode=disable&PASSWORD=secret&x=1", true, "postgresql://u@h/d?sslmode=disable&PASSWORD=****&x=1"},
+        {"postgresql://u@h/d?pass%77ord=secret", true, "postgresql://u@h/d?pass%77ord=****"},
+        {"postgresql://u@h/d?%70assword=secret", true, "postgresql://u@h/d?%70assword=****"},
+        {"postgresql://u@h/d?sslpassword=secret", true, "postgresql://u@h/d?sslpassword=****"},
+        {"postgresql://u@h/d?passfile=/home/u/.pgpass", false, "postgresql://u@h/d?passfile=/home/u/.pgpass"},
+        {"postgresql://u@h:5432/d", false, "postgresql://u@h:5432/d"},
+        {"postgresql://h:5432/d?user=u", false, "postgresql://h:5432/d?user=u"},
+        {"postgresql://u@[::1]:5432/d", false, "postgresql://u@[::1]:5432/d"},
+        {"/data/TqenData.mdb", false, "/data/TqenData.mdb"},
+    };
+    for (const auto &c : cases) {
+        const QString uri = QString::fromUtf8(c.uri);
+        EXPECT_EQ(uriHoldsPassword(uri), c.holds) << c.uri;
+        EXPECT_EQ(withoutPassword(uri), QString::fromUtf8(c.shown)) << c.uri;
+        if (!c.holds) continue;
+        Database d = Database::open(uri);
+        EXPECT_FALSE(d.isOpen()) << c.uri;
+        EXPECT_FALSE(d.error().contains(QStringLiteral("secret"))) << d.error().toStdString();
+        EXPECT_TRUE(d.error().contains(QStringLiteral("パスワード"))) << d.error().toStdString();
+        QList<TableCopy> counts;
+        for (const Error &e : {copyData(QStringLiteral("/no/such.mdb"), uri, &counts),
+                               copyData(uri, QStringLiteral("/no/such.mdb"), &counts)}) {
+            EXPECT_EQ(e.code(), Error::Code::BadInput) << c.uri;
+            EXPECT_FALSE(e.message().contains(QStringLiteral("secret"))) << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(maskPasswords(QStringLiteral("接続できません: postgresql://u:secret@h/d (理由) と 'postgres://h/d?password=x'")),
+              QStringLiteral("接続できません: postgresql://u:****@h/d (理由) と 'postgres://h/d?password=****'"));
+}
+
 // The cluster's user tqen_pw must give a password; ~/.pgpass (here a
 // password file named by PGPASSFILE) or the prompt gives it.
 TEST_F(Server, ThePasswordComesFromThePasswordFileOrThePrompt) {
