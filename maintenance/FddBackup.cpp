@@ -82,11 +82,8 @@ public:
     ~WorkFiles() {
         if (!extra_.isEmpty()) files::removeFile(extra_);
         if (folder_.isEmpty()) return;
-        static const QRegularExpression piece(QStringLiteral("^tqe_d[0-9]{3}$"), QRegularExpression::CaseInsensitiveOption);
         for (const QString &name : files::fileNames(folder_))
-            if (name.compare(kArchive, Qt::CaseInsensitive) == 0 || name.compare(kControl, Qt::CaseInsensitive) == 0 ||
-                piece.match(name).hasMatch())
-                files::removeFile(folder_ + name);
+            if (FddBackup::isSetFile(name)) files::removeFile(folder_ + name);
     }
     WorkFiles(const WorkFiles &) = delete;
     WorkFiles &operator=(const WorkFiles &) = delete;
