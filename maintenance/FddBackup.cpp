@@ -102,6 +102,16 @@ QString FddBackup::pieceName(int number) {
     return QStringLiteral("tqe_d") + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
 }
 
+QString FddBackup::noDiskText(const QString &drive) {
+    if (!drives::folderOf(drive).isEmpty()) return kNoDisk;
+    // A drive that stands for no folder can never hold a disk: say how to
+    // name its folder.
+    const QString letter = drive.left(1).toUpper();
+    return kNoDisk + QStringLiteral("\n\nドライブ %1: がどのフォルダか決まっていません。%2 に次のような一行を書いてください"
+                                    "（フロッピーディスクや USB メモリなら、そのマウント先のフォルダ）。\n%1=/media/floppy")
+                         .arg(letter, drives::configPath());
+}
+
 bool FddBackup::isSetFile(const QString &name) {
     static const QRegularExpression piece(QStringLiteral("^tqe_d[0-9]{3}$"), QRegularExpression::CaseInsensitiveOption);
     return name.compare(kControl, Qt::CaseInsensitive) == 0 || name.compare(kArchive, Qt::CaseInsensitive) == 0 ||
@@ -152,7 +162,7 @@ QString FddBackup::onDisk(const QString &name) const {
 }
 
 FddBackup::Check FddBackup::checkDisk(bool wantWritable) {
-    if (!hxtl::goodDrive(drive_)) return okCancel(kNoDisk, kCheckTitle) ? Check::Retry : Check::Stop;
+    if (!hxtl::goodDrive(drive_)) return okCancel(noDiskText(drive_), kCheckTitle) ? Check::Retry : Check::Stop;
     if (wantWritable && !hxtl::writeTest(drive_))
         return okCancel(kNotWritable, kCheckTitle) ? Check::Retry : Check::Stop;
     return Check::Ok;
@@ -263,7 +273,7 @@ Error FddBackup::RestoreTQ() {
                   kReadTitle))
         return cancelled;
     while (!hxtl::goodDrive(drive_)) {
-        if (!okCancel(kNoDisk, kCheckTitle)) return cancelled;
+        if (!okCancel(noDiskText(drive_), kCheckTitle)) return cancelled;
     }
     while (!files::fileExists(onDisk(QStringLiteral("tqectl")))) {
         if (!okCancel(kWrongSet, kCheckTitle)) return cancelled;

@@ -14,6 +14,7 @@
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
@@ -196,7 +197,12 @@ QWidget *FrmHosyu::buildDataTab() {
     for (const char *d : {"A:", "B:", "C:", "D:", "E:", "F:", "G:"}) cmbFDD->addItem(QString::fromLatin1(d));
     driveRow->addWidget(labelFor(QStringLiteral("フロッピーディスクドライブ"), cmbFDD, tab));
     driveRow->addWidget(cmbFDD);
-    driveRow->addStretch(1);
+    // Which folder of this machine the chosen letter stands for.
+    lblFDD先 = new QLabel(tab);
+    lblFDD先->setObjectName(QStringLiteral("lblFDD先"));
+    lblFDD先->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    driveRow->addWidget(lblFDD先, 1);
+    connect(cmbFDD, &QComboBox::currentTextChanged, this, &FrmHosyu::showDriveFolder);
     box->addLayout(driveRow);
 
     auto *save = new QGroupBox(QStringLiteral("保存"), tab);
@@ -357,6 +363,15 @@ QWidget *FrmHosyu::buildDeletionTab() {
     return tab;
 }
 
+void FrmHosyu::showDriveFolder() {
+    const QString drive = cmbFDD->currentText();
+    const QString folder = drives::folderOf(drive);
+    lblFDD先->setText(folder.isEmpty() ? QStringLiteral("→ 未設定（%1 に %2=フォルダ の行を書きます）")
+                                             .arg(drives::configPath(), drive.left(1))
+                                       : QStringLiteral("→ ") + folder);
+    lblFDD先->setAccessibleName(QStringLiteral("ドライブのフォルダ: ") + lblFDD先->text());
+}
+
 void FrmHosyu::Form_Load() {
     LblUpdate->setText(QStringLiteral(" RUvoza Ver 1.10") + u'\n' + QStringLiteral("Last Update 2002/02/14"));
     cmb年号->clear();
@@ -364,6 +379,7 @@ void FrmHosyu::Form_Load() {
     cmb年号->addItem(QStringLiteral("和暦"));
     ReadEnv();
     cmbFDD->setCurrentIndex(0);
+    showDriveFolder();
     dat顧客->DatabaseName = G().WorkDbPath;
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();

@@ -79,6 +79,8 @@ private:
     QWidget *buildDeletionTab();
     QWidget *buildFolderTab();
     void openHelp(const QString &page);
+    // Shows beside the drive box which folder the chosen letter stands for.
+    void showDriveFolder();
     void showWait(const QString &text);
     void hideWait();
     void failed(const Error &e);
@@ -99,6 +101,7 @@ private:
     QToolButton *Image1 = nullptr;
     QPushButton *cmdHint1 = nullptr;
     QComboBox *cmbFDD = nullptr;
+    QLabel *lblFDD先 = nullptr;
     QPushButton *Command7 = nullptr;
     QPushButton *Command9 = nullptr;
     QPushButton *Command8 = nullptr;

@@ -128,6 +128,36 @@ TEST_F(Floppy, BackupOntoTheHomeFolderRemovesOnlyTheFilesOfAnEarlierSet) {
     EXPECT_EQ(bytes(drive + QStringLiteral("/Tqectl")), "TqeFddNum = 1");
 }
 
+// A drive the drive table does not name can never hold a disk: both the
+// backup and the restore say where to name its folder and with what line,
+// while a named drive without a disk keeps the plain message.
+TEST_F(Floppy, ADriveThatMapsToNoFolderSaysHowToMapIt) {
+    const QString noDisk = QStringLiteral("フロッピーディスクがセットされていません。確認してください。");
+    const QString conf = qEnvironmentVariable("TQEN_DRIVES");
+    const struct Case {
+        const char *drive;
+        bool mapped;
+        bool restore;
+    } cases[] = {{"D:", false, false}, {"D:", false, true}, {"G:", false, false}, {"A:", true, false}, {"A:", true, true}};
+    insert(QString());   // A: names a folder with no disk in it
+    for (const Case &c : cases) {
+        const QString drive = QString::fromLatin1(c.drive);
+        SCOPED_TRACE(c.drive + std::string(c.restore ? " restore" : " backup"));
+        op.shown.clear();
+        op.onBox = [&](const QString &prompt) { return prompt.startsWith(noDisk) ? int(mb::IdCancel) : int(mb::IdOK); };
+        FddBackup set(drive, nullptr);
+        EXPECT_EQ((c.restore ? set.RestoreTQ() : set.FDDBuckUp()).code(), Error::Code::Cancelled);
+        const QStringList asked = op.prompts().filter(noDisk);
+        ASSERT_EQ(asked.size(), 1) << op.prompts().join(u'|').toStdString();
+        if (c.mapped) {
+            EXPECT_EQ(asked[0], noDisk);
+        } else {
+            EXPECT_TRUE(asked[0].contains(conf)) << asked[0].toStdString();
+            EXPECT_TRUE(asked[0].contains(drive.left(1) + QStringLiteral("=/media/floppy"))) << asked[0].toStdString();
+        }
+    }
+}
+
 TEST_F(Floppy, PiecesSplitAtDiskCapacity) {
     struct Case {
         qint64 archive;

@@ -395,6 +395,29 @@ TEST_F(Maintenance, UndoingADeletionFromTheList) {
     EXPECT_EQ(op.shown.last().prompt, QStringLiteral("データを元に戻しました。"));
     EXPECT_EQ(list->count(), 2);   // the emptied file was kept too
 }
+// Beside the drive box the form says which folder the chosen letter stands
+// for, or where to name one.
+TEST_F(Maintenance, TheDriveBoxShowsTheFolderOfEachLetter) {
+    const QString floppy = disk(QStringLiteral("fd"));
+    insert(floppy);   // A: names a folder, C: the test's home
+    load();
+    auto *box = child<QComboBox>(form, QStringLiteral("cmbFDD"));
+    auto *shown = child<QLabel>(form, QStringLiteral("lblFDD先"));
+    const struct {
+        const char *drive;
+        QString text;
+    } cases[] = {
+        {"A:", QStringLiteral("→ ") + floppy},
+        {"C:", QStringLiteral("→ ") + drive},
+        {"E:", QStringLiteral("→ 未設定（%1 に E=フォルダ の行を書きます）").arg(qEnvironmentVariable("TQEN_DRIVES"))},
+    };
+    EXPECT_EQ(shown->text(), cases[0].text);   // as the form opens
+    for (const auto &c : cases) {
+        box->setCurrentText(QString::fromLatin1(c.drive));
+        EXPECT_EQ(shown->text(), c.text) << c.drive;
+    }
+}
+
 // Each operation that replaces or empties the customer master leaves the
 // customer tab showing what the master now holds, so registering the form
 // afterwards (to change the date style, say) writes nothing old back.
