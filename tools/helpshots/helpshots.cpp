@@ -184,7 +184,9 @@ int main(int argc, char **argv) {
             return 1;
         }
     }
-    files::writeFile(tmp.filePath(QStringLiteral("drives.conf")), "C=" + tmp.filePath(QStringLiteral("c")).toUtf8() + "\n");
+    // A: as an office names its floppy drive, so 保守 shows where it goes.
+    files::writeFile(tmp.filePath(QStringLiteral("drives.conf")),
+                     "C=" + tmp.filePath(QStringLiteral("c")).toUtf8() + "\nA=/media/floppy\n");
     qputenv("TQEN_DRIVES", tmp.filePath(QStringLiteral("drives.conf")).toUtf8());
     qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
     forms::ScriptedInteraction script;
