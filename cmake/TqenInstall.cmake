@@ -41,6 +41,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The program opens the help pages with the desktop's browser and shows
-# Japanese text; it works without either, so they are recommended only.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, fonts-ipafont-mincho, xdg-utils")
+# Japanese text; it works without either, so they are recommended only. So
+# are Qt's Japanese texts for its own dialogs, the SVG plugins that draw the
+# window icon, and an input method's Qt 6 module (fcitx5 or ibus) for
+# typing Japanese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-ipafont-gothic, fonts-ipafont-mincho, xdg-utils, qt6-translations-l10n, libqt6svg6, fcitx5-frontend-qt6 | ibus")
 include(CPack)

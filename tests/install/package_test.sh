@@ -31,6 +31,11 @@ for d in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d"
 done
 [[ $(dpkg-deb -f "$deb" Package) == tqen ]] || fail "package name"
+# Qt's Japanese texts and an input method's Qt 6 module come with the program.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for r in qt6-translations-l10n "fcitx5-frontend-qt6 | ibus"; do
+  grep -qF "$r" <<<"$recommends" || fail "Recommends lacks $r"
+done
 
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
@@ -38,6 +43,8 @@ for elf in "$root/usr/bin/PrjTqen" "$root/usr/lib/tqen/libMDCAPT32.so" "$root/us
   if ldd "$elf" | grep -q 'not found'; then ldd "$elf"; fail "unresolved libraries of $elf"; fi
 done
 desktop-file-validate "$root/usr/share/applications/tqen.desktop" || fail "desktop entry"
+# The desktop groups the window (class PrjTqen) with its launcher.
+grep -qx "StartupWMClass=PrjTqen" "$root/usr/share/applications/tqen.desktop" || fail "desktop entry lacks StartupWMClass"
 
 mkdir -p "$tmp/home"
 env -u TQEN_COM_REGISTRY -u TQEN_DRIVES HOME="$tmp/home" XDG_DATA_HOME="$tmp/xdg" \
