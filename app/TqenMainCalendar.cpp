@@ -152,6 +152,8 @@ void TqenMain::buildCalendar() {
         LblCald.push_back(std::move(cell));
     }
     cellLooks_.resize(LblCald.size());
+    // The weeks share the height; the headings keep theirs.
+    for (int week = 1; week <= 6; ++week) grid->setRowStretch(week, 1);
     accessibilityWatch_ = std::make_unique<AccessibilityWatch>([this] { describeCells(); });
     // The maker's picture under the calendar.
     column->addWidget(CreateMakerLink(calendarArea), 0, Qt::AlignLeft);

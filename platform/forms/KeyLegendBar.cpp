@@ -24,13 +24,13 @@ KeyLegendBar::KeyLegendBar(QLabel *legend, const QList<std::pair<QString, QPushB
 
 int KeyLegendBar::buttonWidth() const {
     int w = 0;
-    for (const auto &k : keys_) w = std::max(w, k.second->sizeHint().width());
+    for (const auto &k : keys_) w = std::max({w, k.second->sizeHint().width(), k.second->minimumWidth()});
     return w;
 }
 
 int KeyLegendBar::buttonHeight() const {
     int h = 0;
-    for (const auto &k : keys_) h = std::max(h, k.second->sizeHint().height());
+    for (const auto &k : keys_) h = std::max({h, k.second->sizeHint().height(), k.second->minimumHeight()});
     return h;
 }
 
