@@ -177,12 +177,13 @@ quint32 TqenMain::cellForeColor(int index) const {
 
 // The fore colour a cell is given: the one the calendar asks for when it
 // reads on the cell's back colour under the current palette (a dark theme
-// turns the button face and the window colour dark), else the same colour
-// made lighter or darker until it does.
+// turns the button face and the window colour dark), else white or black,
+// whichever reads better.
 quint32 TqenMain::readableFore(quint32 back, quint32 fore) {
     const QColor b = com::translateColor(back), f = com::translateColor(fore);
     if (forms::contrastRatio(f, b) >= forms::kReadableContrast) return fore;
-    return com::fromQColor(forms::readableOn(f, b));
+    const bool white = forms::contrastRatio(Qt::white, b) >= forms::contrastRatio(Qt::black, b);
+    return white ? com::rgb(255, 255, 255) : com::rgb(0, 0, 0);
 }
 
 void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore) {
