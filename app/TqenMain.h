@@ -13,6 +13,7 @@
 
 #include <QAccessible>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QVariant>
 
@@ -277,6 +278,8 @@ private:
         quint32 shownFore = 0;   // as sent: readable on the back colour
     };
     static quint32 readableFore(quint32 back, quint32 fore);
+    quint32 shownFore(quint32 back, quint32 fore);
+    QHash<quint64, quint32> shownFores_;
     void colourWeekdays();
     std::vector<QLabel *> weekdayHeadings_;
     std::vector<CellLook> cellLooks_;

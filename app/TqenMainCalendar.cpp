@@ -201,12 +201,13 @@ void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back,
         d->put(DispBackColor, back);
         look.back = back.toUInt();
     }
-    if (fore.isValid()) look.fore = fore.toUInt();
+    const bool foreChanged = fore.isValid() && (!look.known || look.fore != fore.toUInt());
+    if (foreChanged) look.fore = fore.toUInt();
     const bool wasKnown = look.known;
     look.known = look.known || (caption.isValid() && back.isValid() && fore.isValid());
     // The text is checked against a new back colour as well as a new fore.
-    if (look.known && (backChanged || fore.isValid())) {
-        const quint32 shown = readableFore(look.back, look.fore);
+    if (look.known && (backChanged || foreChanged)) {
+        const quint32 shown = shownFore(look.back, look.fore);
         if (!wasKnown || look.shownFore != shown) {
             d->put(DispForeColor, uint(shown));
             look.shownFore = shown;
@@ -214,14 +215,25 @@ void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back,
     }
 }
 
+// The few pairs of colours a month uses are worked out once per palette.
+quint32 TqenMain::shownFore(quint32 back, quint32 fore) {
+    const quint64 key = (quint64(back) << 32) | fore;
+    const auto known = shownFores_.constFind(key);
+    if (known != shownFores_.cend()) return *known;
+    const quint32 shown = readableFore(back, fore);
+    shownFores_.insert(key, shown);
+    return shown;
+}
+
 // Under another palette (the desktop's theme changed) every cell's text is
 // checked again, and the weekday headings take readable colours.
 void TqenMain::changeEvent(QEvent *event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+        shownFores_.clear();
         for (int i = 0; i < int(cellLooks_.size()); ++i) {
             CellLook &look = cellLooks_[i];
             if (!look.known) continue;
-            const quint32 shown = readableFore(look.back, look.fore);
+            const quint32 shown = shownFore(look.back, look.fore);
             if (shown == look.shownFore) continue;
             LblCald[i].dispatch()->put(DispForeColor, uint(shown));
             look.shownFore = shown;
