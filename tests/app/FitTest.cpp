@@ -28,10 +28,12 @@
 namespace tqen::testing {
 namespace {
 
-// The scale the run was started with (QT_SCALE_FACTOR; 1 without).
+// The scale the run was started with (QT_SCALE_FACTOR; 1 without), and a
+// font resolution other than 96 dpi (QT_FONT_DPI).
 QString scaleName() {
     const QString f = qEnvironmentVariable("QT_SCALE_FACTOR");
-    return f.isEmpty() ? QStringLiteral("1") : f;
+    const QString dpi = qEnvironmentVariable("QT_FONT_DPI");
+    return (f.isEmpty() ? QStringLiteral("1") : f) + (dpi.isEmpty() ? QString() : QStringLiteral("-font%1dpi").arg(dpi));
 }
 
 // What of a form does not fit: controls outside the window, texts cut.
