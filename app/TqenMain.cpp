@@ -1,12 +1,15 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
+#include "core/BackupSettings.h"
 #include "core/ProgramFolders.h"
+#include "maintenance/Snapshots.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
@@ -16,8 +19,10 @@
 #include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
+#include "platform/unlha/LzhArchive.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -168,7 +173,8 @@ void TqenMain::buildEntryTab(QWidget *tab) {
 // The button bar: the report buttons from the left, "閉じる" on the right.
 void TqenMain::buildButtonBar(QBoxLayout *bar) {
     // Each button has an Alt key, shown underlined after its caption as
-    // "登録(S)"; its accessible name stays the caption.
+    // "登録(S)"; its accessible name stays the caption. "元に戻す" has
+    // Ctrl+Z instead.
     const struct Def {
         QPushButton *TqenMain::*member;
         const char *name, *text, *tip;
@@ -177,6 +183,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
     } defs[] = {
         {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", 'S', &TqenMain::cmd登録_Click},
         {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", 'D', &TqenMain::cmd削除_Click},
+        {&TqenMain::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
+         '\0', &TqenMain::cmd元に戻す_Click},
         {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", 'C', &TqenMain::cmdクリア_Click},
         {&TqenMain::cmd読込, "cmd読込", "読込", "", 'L', &TqenMain::cmd読込_Click},
         {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", 'P', &TqenMain::cmd印刷_Click},
@@ -188,13 +196,16 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
     };
     for (const Def &d : defs) {
         QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.text), QString::fromUtf8(d.tip), this);
-        b->setText(QStringLiteral("%1(&%2)").arg(QString::fromUtf8(d.text), QChar::fromLatin1(d.key)));
+        if (d.key) b->setText(QStringLiteral("%1(&%2)").arg(QString::fromUtf8(d.text), QChar::fromLatin1(d.key)));
         this->*d.member = b;
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
-        // "閉じる" alone is connected below; every button is enabled.
+        // "閉じる" alone is connected below.
         if (d.click) connect(b, &QPushButton::clicked, this, d.click);
     }
+    // Ctrl+Z in a text box undoes the typing there; elsewhere the deletion.
+    cmd元に戻す->setShortcut(QKeySequence::Undo);
+    cmd元に戻す->setEnabled(false);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }
 
@@ -252,6 +263,7 @@ void TqenMain::Form_Load() {
     G().WorkDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenWork.mdb"));
     // 4. Settings.
     ReadDataEnv();
+    removeLeftovers();
     // 5. The data database in use.
     if (G().Env.DataPath.isEmpty()) {
         G().DataDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenData.mdb"));
@@ -262,8 +274,9 @@ void TqenMain::Form_Load() {
     askServerPasswords();
     checkDataDatabase();
     // A file the program cannot write keeps no index: its search folds every
-    // report as it reads it, and the search tab says so.
-    searchIndexError_ = PrepareSearchIndex();
+    // report as it reads it, and the search tab says so. A damaged file is
+    // not written at all.
+    searchIndexError_ = dataDamaged_.ok() ? PrepareSearchIndex() : dataDamaged_;
     // 6. Controls for the date style.
     FormInit();
     if (!cellError_.isEmpty()) {
@@ -284,6 +297,20 @@ void TqenMain::Form_Load() {
     SetMarkDate();
     // 11. Today's report of that staff member and customer.
     ReadNippo();
+    ShowUndo();
+}
+
+// What runs that were killed (a power cut, kill -9) left behind: copies cut
+// short, restores' work files, staging folders. Each temporary names its run,
+// and only those of runs that are no more are removed.
+void TqenMain::removeLeftovers() {
+    for (const QString &folder : {G().DataFolder, maintenance::Snapshots::ofProgram().folder(), QDir::tempPath()})
+        files::removeDeadTemporaries(folder);
+    // The archiver's own temporaries, in the data folder and in the folder of
+    // the dated backups.
+    const QString backups = BackupSettings::read(G().WorkDbPath).Folder;
+    for (const QString &folder : {G().DataFolder, backups})
+        if (!folder.isEmpty() && files::folderExists(folder)) unlha::removeStaleTemporaries(QFile::encodeName(folder).toStdString());
 }
 
 void TqenMain::chooseFolders() {
@@ -307,7 +334,12 @@ void TqenMain::checkDataDatabase() {
     QString reason = db.error();
     if (db.isOpen()) {
         auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
-        if (rs.isOpen()) return;
+        if (rs.isOpen()) {
+            rs.close();
+            db.close();
+            refuseDamagedFile();
+            return;
+        }
         reason = rs.error();
         db = dao::Database();
     }
@@ -317,7 +349,13 @@ void TqenMain::checkDataDatabase() {
             QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
                            "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
                            "データパスは保守画面で指定し直せます。")
-                .arg(dao::serverHost(G().DataDbPath), G().DataDbPath, reason),
+                .arg(dao::serverHost(G().DataDbPath), dao::withoutPassword(G().DataDbPath), dao::maskPasswords(reason)),
+            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        return;
+    }
+    if (dao::isInUseError(reason)) {
+        forms::interaction().messageBox(
+            this, QStringLiteral("データファイルを開けません。\n%1\n\n%2").arg(G().DataDbPath, dao::inUseText()),
             forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
         return;
     }
@@ -327,6 +365,30 @@ void TqenMain::checkDataDatabase() {
                        "保守画面でデータファイルを指定し直してください。")
             .arg(G().DataDbPath),
         forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+}
+
+// A data file that opens may still be damaged: it is checked before the
+// program's first write, and a damaged one is never written (the search
+// index, a registration or deletion); the user is told the way out.
+void TqenMain::refuseDamagedFile() {
+    dataDamaged_ = {};
+    const Error e = dao::quickCheck(G().DataDbPath);
+    if (e.ok() || dao::isInUseError(e.detail())) return;
+    dataDamaged_ = Error(Error::Code::BadInput,
+                         QStringLiteral("データファイルが壊れているため、書き込みません。\n%1\n\n"
+                                        "保守画面でバックアップ（フォルダの書庫かフロッピーディスク）から読み込むか、"
+                                        "「元に戻す」で安全のための控えに戻してください。データファイルは元のままです。")
+                             .arg(G().DataDbPath),
+                         e.detail());
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+}
+
+bool TqenMain::refusedAsDamaged() {
+    if (dataDamaged_.ok()) return false;
+    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
+    return true;
 }
 
 // A data database on a server whose password is not in ~/.pgpass: the user
@@ -384,6 +446,8 @@ void TqenMain::ReadLocalEnv() {
 }
 
 void TqenMain::Form_Activate() {
+    // The list or the maintenance form may have deleted or put back reports.
+    ShowUndo();
     if (G().JumpCustomer.isNull()) return;
     cmb顧客名->setText(G().JumpCustomer.toString());
     cmb担当->setText(G().JumpStaff);

@@ -84,6 +84,10 @@ public:
     // false); true when the report was registered.
     bool EntryNippo(bool confirm = true);
     bool DeleteNippo();
+    // Puts the last deletion of reports back (Ctrl+Z); enabled while there
+    // is one to put back.
+    void cmd元に戻す_Click();
+    void ShowUndo();
     void cmd登録_Click();
     void cmd削除_Click();
     void cmdクリア_Click();
@@ -193,6 +197,7 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *cmd登録 = nullptr;
     QPushButton *cmd削除 = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
     QPushButton *cmdクリア = nullptr;
     QPushButton *cmd読込 = nullptr;
     QPushButton *cmd印刷 = nullptr;
@@ -262,7 +267,14 @@ private:
     bool entryEdited_ = false;
     void openHelp(const QString &page);
     void chooseFolders();
+    void removeLeftovers();
     void checkDataDatabase();
+    void refuseDamagedFile();
+    bool refusedAsDamaged();
+    Error dataDamaged_;
+    // Longest name (staff, customer, reading) a report takes: what the indexes
+    // of the data file and of a server both hold.
+    static constexpr int kMaxNameLength = 255;  // why the data file is not written, if it is damaged
     void askServerPasswords();
 
     QString applicationFolder_;

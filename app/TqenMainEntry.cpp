@@ -3,6 +3,7 @@
 #include "app/TqenMain.h"
 
 #include "platform/dates/DateFormat.h"
+#include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
@@ -13,8 +14,10 @@
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
+#include "platform/text/Fold.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 namespace tqen {
 
@@ -47,10 +50,10 @@ void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 // where, and the boxes keep what was typed.
 void TqenMain::failed(const Error &error, int style) {
     forms::interaction().messageBox(
-        this, error.text() +
+        this, dao::maskPasswords(error.text() +
                   (dao::isServerUri(G().DataDbPath) ? QStringLiteral("\n\nデータベース: ") : QStringLiteral("\n\nデータファイル: ")) +
                   G().DataDbPath +
-                  (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail()),
+                  (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail())),
         forms::mb::OK | style, forms::programTitle());
 }
 
@@ -96,6 +99,34 @@ bool TqenMain::CheckNippo() {
     if (cmb担当->Text().isEmpty()) return missing(cmb担当);
     if (cmb顧客名->Text().isEmpty()) return missing(cmb顧客名);
     if (txt日付->Value().isNull()) return missing(txt日付);
+    // Half of a character cannot be stored as typed (it would become U+FFFD
+    // and two different names one), and a name must fit the indexes of both
+    // the data file and the server.
+    const struct {
+        QWidget *box;
+        QString label, text;
+        bool name;
+    } boxes[] = {
+        {cmb担当, QStringLiteral("担当"), cmb担当->Text(), true},
+        {cmb顧客名, QStringLiteral("顧客名"), cmb顧客名->Text(), true},
+        {txtふりがな, QStringLiteral("ふりがな"), txtふりがな->Text(), true},
+        {txtタイトル, QStringLiteral("タイトル"), txtタイトル->Text(), false},
+        {txtメモ, QStringLiteral("メモ"), txtメモ->Text(), false},
+    };
+    for (const auto &b : boxes) {
+        QString problem;
+        if (const qsizetype at = text::loneSurrogateAt(b.text); at >= 0)
+            problem = QStringLiteral("%1の %2 文字目に、文字の半分だけ (U+%3) が入っています。その文字を消して入力し直してください。")
+                          .arg(b.label)
+                          .arg(at + 1)
+                          .arg(QString::number(b.text[at].unicode(), 16).toUpper());
+        else if (b.name && (b.text.size() > kMaxNameLength || text::fold(b.text).toUtf8().size() > 4 * kMaxNameLength))
+            problem = QStringLiteral("%1は %2 文字までです（%3 文字あります）。").arg(b.label).arg(kMaxNameLength).arg(b.text.size());
+        if (problem.isEmpty()) continue;
+        forms::interaction().messageBox(this, problem, forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        b.box->setFocus();
+        return false;
+    }
     return true;
 }
 
@@ -200,13 +231,11 @@ void TqenMain::SetJump() {
 
 bool TqenMain::DeleteNippo() {
     if (cmb顧客名->Text().isEmpty() || cmb担当->Text().isEmpty() || txt日付->Value().isNull()) return false;
-    auto db = dao::Database::open(G().DataDbPath);
-    const bool deleted = db.execute(
-        QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(cmb顧客名->Text()) +
-        QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text()) + QStringLiteral(" and 日付 = ") +
-        dao::sqlDate(txt日付->date()));
-    const Error error = deleted ? Error() : dao::failure(QStringLiteral("営業日報を削除できませんでした。"), db);
-    db.close();
+    // The report is kept for a while, so "元に戻す" can put it back.
+    const model::ReportKey key{txt日付->date(), cmb顧客名->Text(), cmb担当->Text()};
+    const Error error = model::DeletedReports(G().DataDbPath)
+                            .remove({key}, QStringLiteral("%1の%2 (%3)")
+                                               .arg(key.day.toString(QStringLiteral("yyyy/MM/dd")), key.customer, key.staff));
     if (!error.ok()) {
         failed(error);
         return false;
@@ -216,14 +245,45 @@ bool TqenMain::DeleteNippo() {
     SetComb(QStringLiteral("すべて"));
     SetMarkDate();
     ReadNippo();
+    ShowUndo();
     return true;
 }
 
+void TqenMain::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
+
+void TqenMain::cmd元に戻す_Click() {
+    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(G().DataDbPath);
+    if (!last) {
+        ShowUndo();
+        return;
+    }
+    // The report put back takes the boxes: typed text is asked about first.
+    if (!keepTypedEntry()) return;
+    const UndoResult undone = UndoDeletion(this, G().DataDbPath, *last);
+    if (undone.done) {
+        // The report put back shows in the boxes, its month on the calendar.
+        if (undone.only) {
+            cmb顧客名->setText(undone.only->customer);
+            cmb担当->setText(undone.only->staff);
+            G().CalendarDate = undone.only->day;
+            SetClalendar();
+        }
+        SetMarkDate();
+        if (undone.only) {
+            txt日付->setValue(undone.only->day);
+            ReadNippo();
+        }
+    }
+    ShowUndo();
+}
+
 void TqenMain::cmd登録_Click() {
+    if (refusedAsDamaged()) return;
     if (CheckNippo()) EntryNippo();
 }
 
 void TqenMain::cmd削除_Click() {
+    if (refusedAsDamaged()) return;
     const QString subject = txt日付->Text() + QStringLiteral("の") + cmb顧客名->Text();
     if (MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject)) DeleteNippo();
 }

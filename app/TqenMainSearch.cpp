@@ -151,6 +151,14 @@ void TqenMain::cmd検索_Click() {
         txt検索->setFocus();
         return;
     }
+    // Half of a character would match every other half as U+FFFD.
+    if (text::loneSurrogateAt(typed) >= 0) {
+        forms::interaction().messageBox(this,
+                                        QStringLiteral("検索する言葉に、文字の半分だけが入っています。その文字を消して入力し直してください。"),
+                                        forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        txt検索->setFocus();
+        return;
+    }
     dao::SearchRequest request;
     request.text = typed;
     if (chk絞り込み->isChecked()) {

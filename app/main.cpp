@@ -4,6 +4,7 @@
 #include "core/WindowsDataImport.h"
 #include "hints/HintMenu.h"
 #include "maintenance/FolderBackup.h"
+#include "model/DeletedReports.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
 #include "platform/forms/Desktop.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTextStream>
 #include <QTimer>
@@ -22,35 +24,86 @@ namespace {
 
 // --copy-data FROM TO: the whole data database from a file to a server or
 // back, in one transaction; prints the rows of each table. Needs no screen.
-int copyDataCommand(const QStringList &args) {
+// Reports that a server would hold as one stop the copy with their list,
+// unless --merge-duplicates joins them.
+int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     if (args.size() != 2) {
         std::fprintf(stderr, "--copy-data takes two places: FROM TO (a data file or a postgresql:// URI)\n");
         return 2;
     }
-    QList<tqen::dao::TableCopy> counts;
-    const tqen::Error e = tqen::dao::copyData(args[0], args[1], &counts);
+    tqen::dao::CopyOptions options;
+    options.mergeDuplicates = mergeDuplicates;
+    options.addedTables = {tqen::model::DeletedReports::definition()};
+    tqen::dao::CopyOutcome outcome;
+    const tqen::Error e = tqen::dao::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {
-        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(e.message()));
+        std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(tqen::dao::maskPasswords(e.message())));
+        if (!mergeDuplicates && !outcome.duplicates.isEmpty()) {
+            std::fprintf(stderr, "\n日付・顧客名・担当が同じ営業日報 (日付, 顧客名, 担当, 件数):\n");
+            const auto text = [](const QVariant &v) {
+                if (v.isNull()) return QStringLiteral("(なし)");
+                return v.metaType().id() == QMetaType::QDate ? v.toDate().toString(QStringLiteral("yyyy/MM/dd")) : v.toString();
+            };
+            for (const tqen::dao::ReportGroup &g : std::as_const(outcome.duplicates))
+                std::fprintf(stderr, "%s, %s, %s, %lld\n", qPrintable(text(g.day)), qPrintable(text(g.customer)),
+                             qPrintable(text(g.staff)), g.count);
+            std::fprintf(stderr, "\n1 組を 1 件にまとめて (タイトルとメモは行を分けてつなぎます) コピーするには "
+                                 "--merge-duplicates を付けてください。\n");
+        }
         return 1;
     }
-    for (const tqen::dao::TableCopy &c : counts)
+    for (const tqen::dao::TableCopy &c : std::as_const(outcome.counts))
         std::printf("%s: %lld 件を読み、コピー先に %lld 件\n", qPrintable(c.table), c.read, c.stored);
-    std::printf("%s から %s へコピーしました。\n", qPrintable(args[0]), qPrintable(args[1]));
+    if (!outcome.duplicates.isEmpty()) {
+        qlonglong rows = 0;
+        for (const tqen::dao::ReportGroup &g : std::as_const(outcome.duplicates)) rows += g.count;
+        std::printf("日付・顧客名・担当が同じ営業日報 %lld 組 (%lld 件) を 1 組 1 件にまとめ、"
+                    "タイトルとメモは行を分けてつなぎました。\n",
+                    qlonglong(outcome.duplicates.size()), rows);
+    }
+    std::printf("%s から %s へコピーしました。\n", qPrintable(tqen::dao::withoutPassword(args[0])),
+                qPrintable(tqen::dao::withoutPassword(args[1])));
     return 0;
 }
 
-bool wantsCopyData(int argc, char **argv) {
+// What --help prints: each use of the program on a line of its own with what
+// it does, in the program's own language; option names stay as typed.
+QString usageText(const QString &program) {
+    const struct Use {
+        const char *line;
+        const char *what;
+    } uses[] = {
+        {"", "営業日報の画面を開きます。"},
+        {" --screenshot FILE", "メイン画面を開き、その画像を FILE (PNG) に保存して終わります。"},
+        {" --import FILE", "Windows版のデータファイル FILE (.mdb) を隣の …-converted.mdb に変換し、データファイルとして使います。"},
+        {" --copy-data FROM TO", "データベースの全行を FROM から TO (データファイルまたは postgresql:// の URI) へ一つのトランザクションでコピーし、件数を表示します。TO の表は先に空にします。"},
+        {" --copy-data --merge-duplicates FROM TO", "サーバーへのコピーで、日付・顧客・担当が同じ日報を一件にまとめ、タイトルとメモをつなげます (これがないと、そうした日報があればその一覧を表示して何もコピーしません)。"},
+        {" --help", "この使い方を表示します。"},
+        {" --version", "版を表示します。"},
+    };
+    QString out = QStringLiteral("使い方:\n");
+    for (const Use &u : uses) {
+        out += QStringLiteral("  ") + program + QString::fromUtf8(u.line) + u'\n';
+        out += QStringLiteral("      ") + QString::fromUtf8(u.what) + u'\n';
+    }
+    out += QStringLiteral("\nサーバーのパスワードは ~/.pgpass から読むか、その場で尋ねます。アドレスにパスワードを書くことはできません。\n");
+    return out;
+}
+
+// The copy, the usage and the version need no screen (a server room, a
+// script, a terminal without a display).
+bool needsNoScreen(int argc, char **argv) {
     for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--copy-data") == 0) return true;
+        for (const char *o : {"--copy-data", "--help", "-h", "--version", "-v"})
+            if (qstrcmp(argv[i], o) == 0) return true;
     return false;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    // The copy runs without a screen (a server room, a script).
     std::unique_ptr<QCoreApplication> console;
-    if (wantsCopyData(argc, argv)) console = std::make_unique<QCoreApplication>(argc, argv);
+    if (needsNoScreen(argc, argv)) console = std::make_unique<QCoreApplication>(argc, argv);
     std::unique_ptr<QApplication> gui;
     if (!console) gui = std::make_unique<QApplication>(argc, argv);
     QCoreApplication &app = *QCoreApplication::instance();
@@ -59,7 +112,8 @@ int main(int argc, char **argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TqEn 営業日報: a book of sales daily reports"));
-    parser.addHelpOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("この使い方を表示します。"));
+    parser.addOption(help);
     parser.addVersionOption();
     const QCommandLineOption screenshot(
         QStringLiteral("screenshot"),
@@ -76,9 +130,20 @@ int main(int argc, char **argv) {
         QStringLiteral("Copy every row of the data database from FROM to TO (a data file or a postgresql:// URI) "
                        "in one transaction, print the counts and end. TO's tables are emptied first."));
     parser.addOption(copyData);
+    const QCommandLineOption mergeDuplicates(
+        QStringLiteral("merge-duplicates"),
+        QStringLiteral("With --copy-data to a server: reports of FROM that share their day, customer and staff member "
+                       "become one report each, their titles and memos joined line by line (without it such reports "
+                       "stop the copy with their list)."));
+    parser.addOption(mergeDuplicates);
     parser.addPositionalArgument(QStringLiteral("FROM TO"), QStringLiteral("With --copy-data: where to copy from and to."));
     parser.process(app);
-    if (parser.isSet(copyData)) return copyDataCommand(parser.positionalArguments());
+    if (parser.isSet(help)) {
+        const QString program = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+        std::fputs(qPrintable(usageText(program)), stdout);
+        return 0;
+    }
+    if (parser.isSet(copyData)) return copyDataCommand(parser.positionalArguments(), parser.isSet(mergeDuplicates));
 
     if (parser.isSet(import)) {
         QTextStream out(stdout), err(stderr);

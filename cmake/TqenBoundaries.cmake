@@ -9,7 +9,10 @@
 #               platform/com, platform/profile, Qt and the standard library;
 #   mdbtools    only platform/jet reaches mdbtools, the reader of Windows-era
 #               Access files: includes mdbtools.h or mdbsql.h, links
-#               PkgConfig::MDBTOOLS (or any mdb / mdbsql library).
+#               PkgConfig::MDBTOOLS (or any mdb / mdbsql library);
+#   model       model/ holds no widgets: it reaches only model/, platform/
+#               (not its forms or reporting layers), Qt Core and the standard
+#               library.
 #
 # They are checked on the #include lines of every source below the program's
 # folders (a new file is picked up on the next build), and on the link list of
@@ -24,7 +27,7 @@
 #   tqen_check_boundaries()
 
 set(TQEN_FORM_DIRS list reports codemaster maintenance hints)
-set(TQEN_PROGRAM_DIRS core app messages ${TQEN_FORM_DIRS})
+set(TQEN_PROGRAM_DIRS model core app messages ${TQEN_FORM_DIRS})
 set(TQEN_CHECKED_DIRS platform captionctl tools ${TQEN_PROGRAM_DIRS})
 set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)
 
@@ -36,6 +39,7 @@ set(TQEN_RULE_SQLITE "only platform/dao reaches SQLite (sqlite3.h, PkgConfig::SQ
 set(TQEN_RULE_MDBTOOLS "only platform/jet reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
 string(JOIN ", " _tqen_form_dirs_text ${TQEN_FORM_DIRS})
 set(TQEN_RULE_PLATFORM "nothing under platform/ reaches core/, app/, messages/ or a form folder (${_tqen_form_dirs_text})")
+set(TQEN_RULE_MODEL "model/ reaches only model/, platform/ (not platform/forms or platform/reporting), Qt Core and the standard library")
 set(TQEN_RULE_CAPTIONCTL "captionctl/ reaches only captionctl/, platform/com, platform/profile, Qt and the standard library")
 
 # True when path (relative to the source tree) lies in one of the folders.
@@ -60,6 +64,7 @@ function(_tqen_broken_rule from to out)
   _tqen_under("${from}" platform in_platform)
   _tqen_under("${from}" captionctl in_captionctl)
   _tqen_under("${from}" platform/jet in_jet)
+  _tqen_under("${from}" model in_model)
   if((lower MATCHES "(^<|/|^)mdb(tools|sql)\\.h>?$")
      OR (lower MATCHES "^lib:" AND lower MATCHES "(mdbtools|^lib:(-l)?mdb(sql)?$|libmdb)"))
     if(NOT in_jet)
@@ -71,6 +76,10 @@ function(_tqen_broken_rule from to out)
     endif()
   elseif(to MATCHES "^<" OR to MATCHES "^lib:")
     # From outside the tree: Qt, the standard library and the system.
+    if(in_model AND (to MATCHES "^<Qt?(Widgets|Gui|PrintSupport)" OR to MATCHES "^<Q(Widget|Dialog|MessageBox|Application|Label|PushButton|Layout)"
+                     OR to MATCHES "^lib:Qt6?::(Widgets|Gui|PrintSupport)$"))
+      set(rule "${TQEN_RULE_MODEL}")
+    endif()
     if(in_captionctl AND NOT (to MATCHES "^<Q[A-Za-z0-9_/.]*>$" OR to MATCHES "^<[a-z_]+>$"
                               OR to MATCHES "^lib:(Qt6?::|Threads::Threads$)"))
       set(rule "${TQEN_RULE_CAPTIONCTL}")
@@ -78,8 +87,12 @@ function(_tqen_broken_rule from to out)
   else()
     _tqen_under("${to}" "${TQEN_PROGRAM_DIRS}" to_program)
     _tqen_under("${to}" "${TQEN_CAPTIONCTL_USES}" to_captionctl_use)
+    _tqen_under("${to}" "model;platform" to_model_use)
+    _tqen_under("${to}" "platform/forms;platform/reporting" to_widgets)
     if(in_platform AND to_program)
       set(rule "${TQEN_RULE_PLATFORM}")
+    elseif(in_model AND (NOT to_model_use OR to_widgets))
+      set(rule "${TQEN_RULE_MODEL}")
     elseif(in_captionctl AND NOT to_captionctl_use)
       set(rule "${TQEN_RULE_CAPTIONCTL}")
     endif()

@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "core/Settings.h"
 #include "platform/dao/Dao.h"
+#include "platform/files/Temporaries.h"
 #include "platform/files/Files.h"
 #include "platform/jet/Jet.h"
 
@@ -58,7 +59,7 @@ QString ConvertedPathFor(const QString &jetPath) {
     const QFileInfo info(jetPath);
     const QString stem = info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral("-converted");
     QString path = stem + QStringLiteral(".mdb");
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo::exists(path + QStringLiteral(".part")); ++n)
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo::exists(files::temporaryFor(path)); ++n)
         path = stem + QStringLiteral("-%1.mdb").arg(n);
     return path;
 }
@@ -78,8 +79,10 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
     const QString script = schemaScript();
     if (script.isEmpty()) return Error(Error::Code::FileFailed, QStringLiteral("データファイルのひな形を読めません。"));
 
+    // What an earlier conversion that was killed left beside the file goes.
+    files::removeDeadTemporaries(QFileInfo(jetPath).absolutePath());
     const QString target = ConvertedPathFor(jetPath);
-    const QString part = target + QStringLiteral(".part");
+    const QString part = files::temporaryFor(target);
     if (Error e = dao::createDatabase(part, script); !e.ok()) return e;
     const QString failedText = QStringLiteral("Windows版のデータファイルを変換できませんでした。元のファイルはそのままです。");
     auto discard = [&part] {

@@ -1,5 +1,6 @@
 #include "list/FrmNippoList.h"
 
+#include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
@@ -54,6 +55,7 @@ constexpr forms::TwipPlace kPlaces[] = {
     {"cmd印刷", 1440, 7400, 1200, 480},
     {"cmdCSV出力", 2760, 7400, 1400, 480},
     {"cmd日報", 4280, 7400, 1200, 480},
+    {"cmd元に戻す", 5600, 7400, 1400, 480},
     {"cmd閉じる", 10080, 7400, 1200, 480},
     {"CnMsg", 3900, 3600, 3600, 800},
     {"Cn印刷選択", 2700, 3300, 6000, 1300},
@@ -127,7 +129,7 @@ void FrmNippoList::buildForm() {
            {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight}});
 
     const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, cmdクリア, Grid日報一覧,
-                                    cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd閉じる, cmdHint};
+                                    cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd閉じる, cmdHint};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -166,6 +168,8 @@ void FrmNippoList::buildButtons() {
         {&FrmNippoList::cmdCSV出力, "cmdCSV出力", "CSV出力", "一覧を CSV ファイルに書き出します",
          &FrmNippoList::cmdCSV出力_Click},
         {&FrmNippoList::cmd日報, "cmd日報", "日報", "営業日報を開きます", &FrmNippoList::cmd日報_Click},
+        {&FrmNippoList::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
+         &FrmNippoList::cmd元に戻す_Click},
         {&FrmNippoList::cmd閉じる, "cmd閉じる", "閉じる", "この画面を閉じます", &FrmNippoList::cmd閉じる_Click},
     };
     for (const Def &d : defs) {
@@ -174,6 +178,8 @@ void FrmNippoList::buildButtons() {
         this->*d.member = b;
         connect(b, &QPushButton::clicked, this, d.click);
     }
+    cmd元に戻す->setShortcut(QKeySequence::Undo);
+    cmd元に戻す->setEnabled(false);
 }
 
 void FrmNippoList::buildPanels() {
@@ -232,6 +238,8 @@ void FrmNippoList::FormInit() {
 }
 
 void FrmNippoList::Form_Activate() {
+    // The main screen or the maintenance form may have deleted or put back reports.
+    ShowUndo();
     if (!G().JumpDate.isValid()) return;
     txt開始->setValue(G().JumpDate);
     txt終了->setValue(G().JumpDate);
@@ -329,22 +337,14 @@ Error FrmNippoList::DeleteLine() {
         hideMessage();
         return {};
     }
-    // Every report of the ticked lines goes, or none does.
-    const QString failed = QStringLiteral("営業日報を削除できませんでした。日報は削除されていません。");
+    // Every report of the ticked lines goes, or none does; they are kept
+    // for a while as one deletion, which "元に戻す" puts back.
     {
-        auto data = dao::Database::open(G().DataDbPath);
-        Error e;
-        if (!data.beginTrans()) e = dao::failure(failed, data);
-        for (qsizetype i = 0; e.ok() && i < lines.size(); ++i) {
-            const Line &l = lines[i];
-            if (!data.execute(QStringLiteral("delete * from 営業日報 where 顧客名 = ") + dao::sqlText(textOf(l.customer)) +
-                              QStringLiteral(" and 担当 = ") + dao::sqlText(textOf(l.staff)) + QStringLiteral(" and 日付 = ") +
-                              dao::sqlDate(ToDate(l.day))))
-                e = dao::failure(failed, data);
-        }
-        if (e.ok() && !data.commitTrans()) e = dao::failure(failed, data);
+        QList<model::ReportKey> keys;
+        for (const Line &l : std::as_const(lines)) keys.append({ToDate(l.day), textOf(l.customer), textOf(l.staff)});
+        const Error e = model::DeletedReports(G().DataDbPath)
+                            .remove(keys, QStringLiteral("一覧でチェックした営業日報 %1 行").arg(keys.size()));
         if (!e.ok()) {
-            data.rollback();
             hideMessage();
             report(e);
             return e;
@@ -359,8 +359,17 @@ Error FrmNippoList::DeleteLine() {
     hideMessage();
     MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票完了2"), subject);
     dat日報一覧->Refresh();
+    ShowUndo();
     report(listed);
     return listed;
+}
+
+void FrmNippoList::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
+
+void FrmNippoList::cmd元に戻す_Click() {
+    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(G().DataDbPath);
+    if (last && UndoDeletion(this, G().DataDbPath, *last).done) ReadList();
+    ShowUndo();
 }
 
 Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {

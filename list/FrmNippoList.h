@@ -48,6 +48,10 @@ public:
     // Deletes every report of the ticked lines' day, customer and staff
     // member after asking; all or nothing. The ticked lines leave the list.
     Error DeleteLine();
+    // Puts the last deletion of reports back (Ctrl+Z) and reads the list
+    // again; enabled while there is one to put back.
+    void cmd元に戻す_Click();
+    void ShowUndo();
     // Writes the lines shown (date, customer, reading, staff member, title,
     // memo) to a CSV file. Nothing is written when a character cannot be
     // encoded.
@@ -100,6 +104,7 @@ private:
     forms::DataControl *dat日報一覧 = nullptr;
     forms::DataGrid *Grid日報一覧 = nullptr;
     QPushButton *cmd削除 = nullptr;
+    QPushButton *cmd元に戻す = nullptr;
     QPushButton *cmd印刷 = nullptr;
     QPushButton *cmdCSV出力 = nullptr;
     QPushButton *cmd日報 = nullptr;

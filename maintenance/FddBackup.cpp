@@ -6,6 +6,7 @@
 #include "platform/dao/Search.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/hxtl/Hxtl.h"
@@ -15,7 +16,8 @@
 
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QDir>
+#include <QFileInfo>
 #include <QThread>
 #include <QWidget>
 
@@ -37,7 +39,7 @@ const QString kNotWritable = QStringLiteral("フロッピーディスクが書�
 const QString kWrongSet = QStringLiteral("フロッピーディスクが違います。確認してください。");
 // Where the restore extracts the archive before the file is checked; inside
 // the data folder, so the final rename stays on one file system.
-const QString kRestoreFolder = QStringLiteral("tqen-restore.tmp/");
+const QString kRestoreFolder = QStringLiteral("tqen-restore.tmp");
 
 QString q(const QString &s) { return u'"' + s + u'"'; }
 
@@ -69,6 +71,27 @@ unlha::UnlhaResult runArchiver(const QString &line, const std::function<bool()> 
     return r;
 }
 
+// The set's own files in the data folder: the archive, its control file and
+// its pieces (and one more file of the run). A backup or restore that is
+// cancelled or fails removes them, so the data folder stays as it was; one
+// that succeeds disarms this and keeps what it always kept.
+class WorkFiles {
+public:
+    explicit WorkFiles(const QString &folder, const QString &extra = {}) : folder_(folder), extra_(extra) {}
+    void release() { folder_.clear(); }
+    ~WorkFiles() {
+        if (!extra_.isEmpty()) files::removeFile(extra_);
+        if (folder_.isEmpty()) return;
+        for (const QString &name : files::fileNames(folder_))
+            if (FddBackup::isSetFile(name)) files::removeFile(folder_ + name);
+    }
+    WorkFiles(const WorkFiles &) = delete;
+    WorkFiles &operator=(const WorkFiles &) = delete;
+
+private:
+    QString folder_, extra_;
+};
+
 }  // namespace
 
 FddBackup::FddBackup(const QString &drive, QWidget *form) : drive_(drive), form_(form) {}
@@ -77,6 +100,16 @@ int FddBackup::disksFor(qint64 archiveBytes) { return int((archiveBytes + DiskBy
 
 QString FddBackup::pieceName(int number) {
     return QStringLiteral("tqe_d") + QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+QString FddBackup::noDiskText(const QString &drive) {
+    if (!drives::folderOf(drive).isEmpty()) return kNoDisk;
+    // A drive that stands for no folder can never hold a disk: say how to
+    // name its folder.
+    const QString letter = drive.left(1).toUpper();
+    return kNoDisk + QStringLiteral("\n\nドライブ %1: がどのフォルダか決まっていません。%2 に次のような一行を書いてください"
+                                    "（フロッピーディスクや USB メモリなら、そのマウント先のフォルダ）。\n%1=/media/floppy")
+                         .arg(letter, drives::configPath());
 }
 
 bool FddBackup::isSetFile(const QString &name) {
@@ -129,7 +162,7 @@ QString FddBackup::onDisk(const QString &name) const {
 }
 
 FddBackup::Check FddBackup::checkDisk(bool wantWritable) {
-    if (!hxtl::goodDrive(drive_)) return okCancel(kNoDisk, kCheckTitle) ? Check::Retry : Check::Stop;
+    if (!hxtl::goodDrive(drive_)) return okCancel(noDiskText(drive_), kCheckTitle) ? Check::Retry : Check::Stop;
     if (wantWritable && !hxtl::writeTest(drive_))
         return okCancel(kNotWritable, kCheckTitle) ? Check::Retry : Check::Stop;
     return Check::Ok;
@@ -160,12 +193,13 @@ bool FddBackup::CreateLzhFile(const QString &workFolder, const QString &dataFile
 Error FddBackup::FDDBuckUp() {
     const QString folder = G().DataFolder;
     const QString archive = folder + kArchive;
+    WorkFiles workFiles(folder);
     // The archive is made from a consistent copy of the data file without
     // the search index, which the restored file makes again from the
     // reports: the index costs no disks. The copy lies outside the data
     // folder, so the archive stores it under its bare name. A file the
     // engine cannot copy is archived as it is.
-    QTemporaryDir stage;
+    files::TemporaryFolder stage(QDir::tempPath(), QStringLiteral("tqen-fdd"));
     const QString staged = stage.path() + u'/';
     if (stage.isValid() && dao::backupTo(files::resolveCase(folder + kDataFile), staged + kDataFile).ok()) {
         dao::dropSearchIndex(staged + kDataFile);
@@ -228,6 +262,7 @@ Error FddBackup::FDDBuckUp() {
                 return report(fileError(QStringLiteral("作業ファイルを削除できませんでした。"), e));
         }
     }
+    workFiles.release();
     ask(QStringLiteral("保存が終了しました。"), kSaveTitle, mb::OK | mb::Information);
     return {};
 }
@@ -238,7 +273,7 @@ Error FddBackup::RestoreTQ() {
                   kReadTitle))
         return cancelled;
     while (!hxtl::goodDrive(drive_)) {
-        if (!okCancel(kNoDisk, kCheckTitle)) return cancelled;
+        if (!okCancel(noDiskText(drive_), kCheckTitle)) return cancelled;
     }
     while (!files::fileExists(onDisk(QStringLiteral("tqectl")))) {
         if (!okCancel(kWrongSet, kCheckTitle)) return cancelled;
@@ -254,7 +289,8 @@ Error FddBackup::RestoreTQ() {
         return cancelled;
 
     const QString folder = G().DataFolder;
-    const QString archive = folder + kArchive;
+    const QString archive = files::temporaryFor(folder + kArchive);
+    WorkFiles workFiles(folder, archive);
     const QString readFailed = QStringLiteral("フロッピーディスクを読めませんでした。データは元のままです。");
     if (const QString e = files::writeFile(archive, QByteArray()); !e.isEmpty())
         return report(fileError(readFailed, e));
@@ -279,8 +315,10 @@ Error FddBackup::RestoreTQ() {
         progress(QString());
     }
 
-    if (Error e = DefrostTQ(folder, kDataFile, kArchive); !e.ok()) return e;
+    const Error e = DefrostTQ(folder, kDataFile, QFileInfo(archive).fileName());
     files::removeFile(archive);
+    if (!e.ok()) return e;
+    workFiles.release();
     ask(QStringLiteral("読込が終了しました。"), kReadTitle, mb::OK | mb::Information);
     return {};
 }
@@ -290,7 +328,17 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     const QString archivePath = workFolder + archive;
     if (!files::fileExists(archivePath))
         return report(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
-    const QString unpack = workFolder + kRestoreFolder;
+    // A data file that is a symbolic link is restored through the link: into
+    // the folder of the file it names, and renamed over that file there.
+    QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
+    if (const QFileInfo link(target); link.isSymLink()) {
+        target = link.canonicalFilePath();
+        if (target.isEmpty())
+            return report(fileError(QStringLiteral("データファイルのリンク先がありません。データは元のままです。"),
+                                    link.symLinkTarget()));
+    }
+    // This run's temporary: what a killed restore leaves goes at the next start.
+    const QString unpack = files::temporaryFor(QFileInfo(target).absolutePath() + u'/' + kRestoreFolder) + u'/';
     const auto keepOld = [&](Error e) {
         files::removeFolder(unpack);
         return e;
@@ -306,7 +354,11 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     if (r.code == static_cast<int>(unlha::Error::Cancelled))
         return keepOld(Error(Error::Code::Cancelled, QString(), QString::fromStdString(r.report)));
     if (r.code != 0) {
-        ask(QStringLiteral("[書庫解凍　エラー]"), forms::programTitle(), mb::OK);
+        const QString reason = QString::fromStdString(r.report).trimmed();
+        ask(QStringLiteral("[書庫解凍　エラー]") + u'\n' +
+                (reason.isEmpty() ? QStringLiteral("書庫を解凍できませんでした。") : reason) +
+                QStringLiteral("\nデータは元のままです。"),
+            forms::programTitle(), mb::OK);
         return keepOld(Error(Error::Code::ArchiveFailed, QStringLiteral("書庫を解凍できませんでした。"),
                              QString::fromStdString(r.report)));
     }
@@ -316,7 +368,6 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     const QString notData = QStringLiteral("書庫の中身はデータファイルとして使えません。データは元のままです。");
     if (!files::fileExists(extracted))
         return keepOld(report(Error(Error::Code::BadInput, notData, dataFile)));
-    const QString target = replaced.isEmpty() ? files::resolveCase(workFolder + dataFile) : replaced;
     // A backup made by the Windows program holds its Access file: converted
     // in the work folder, the new file is what is restored.
     QString summaryText;

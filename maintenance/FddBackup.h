@@ -55,6 +55,9 @@ public:
     static int disksFor(qint64 archiveBytes);
     // "tqe_d001" …
     static QString pieceName(int number);
+    // What the user is told when the drive holds no disk; for a drive that
+    // maps to no folder, also where and how to name its folder.
+    static QString noDiskText(const QString &drive);
     // Whether a file of that name belongs to a backup set (its control file,
     // its archive or a piece, in any case): the only files a backup removes
     // from a disk.

@@ -6,7 +6,9 @@
 #include "platform/dao/Server.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/unlha/Unlha.h"
@@ -14,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 namespace tqen::maintenance {
 
@@ -60,11 +61,18 @@ Error FolderBackup::backup(const QString &dataFile, const QString &folder, int k
     const QString notSaved = QStringLiteral("フォルダに保存できませんでした。");
     if (folder.isEmpty() || !files::folderExists(folder))
         return Error(Error::Code::NotFound, QStringLiteral("保存先のフォルダがありません。確認してください。"), folder);
+    // A USB stick that is not plugged in leaves its empty mount point: the
+    // archive would land on the system disk.
+    if (!drives::isOnMountedMedium(folder))
+        return Error(Error::Code::NotFound,
+                     QStringLiteral("保存先のフォルダ %1 のある媒体（USB メモリなど）がつながっていません。確認してください。")
+                         .arg(folder),
+                     folder);
     if (!files::fileExists(dataFile))
         return Error(Error::Code::NotFound, QStringLiteral("データファイルがありません。"), dataFile);
 
     // A consistent copy of the data file, also while the program has it open.
-    QTemporaryDir stage;
+    files::TemporaryFolder stage(QDir::tempPath(), QStringLiteral("tqen-backup"));
     if (!stage.isValid()) return failed(notSaved, stage.errorString());
     const QString staged = stage.filePath(kMember);
     if (Error e = dao::backupTo(dataFile, staged); !e.ok()) return failed(notSaved, e.detail());
@@ -104,7 +112,7 @@ Error serverRefusal() {
                  QStringLiteral("データはデータベースサーバー %1 にあるため、フォルダへのバックアップと読込はできません。"
                                 "サーバーのバックアップをお使いください。")
                      .arg(dao::serverHost(G().DataDbPath)),
-                 G().DataDbPath);
+                 dao::withoutPassword(G().DataDbPath));
 }
 
 }  // namespace
@@ -126,7 +134,8 @@ Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
         return tell(Error(Error::Code::NotFound, QStringLiteral("書庫ファイルがありません。データは元のままです。"), archivePath));
     const QString target = G().DataDbPath;
     const QString workFolder = withSlash(QFileInfo(target).absolutePath());
-    const QString copy = workFolder + kRestoreArchive;
+    // This run's temporary: a killed restore's copy goes at the next start.
+    const QString copy = files::temporaryFor(workFolder + kRestoreArchive);
     if (const QString e = files::copyFile(archivePath, copy); !e.isEmpty())
         return tell(failed(QStringLiteral("書庫ファイルを読めませんでした。データは元のままです。"), e));
     FddBackup defrost(QString(), owner);
@@ -134,7 +143,7 @@ Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
         if (!files::fileExists(target)) return Error();
         return Snapshots::ofProgram().take(target, QStringLiteral("フォルダの書庫からの読込"));
     };
-    Error e = defrost.DefrostTQ(workFolder, kMember, kRestoreArchive, target);
+    Error e = defrost.DefrostTQ(workFolder, kMember, QFileInfo(copy).fileName(), target);
     files::removeFile(copy);
     return e;
 }
@@ -146,6 +155,16 @@ Error FolderBackup::atStart(QWidget *owner, const QDateTime &now) {
     // Not at each start of a program whose data is on a server: the setting
     // was made for a data file.
     if (dao::isServerUri(G().DataDbPath)) return {};
+    // A folder that is not there (a stick left out) skips this start's backup
+    // with a line; the next start tries again.
+    if (!files::folderExists(settings.Folder) || !drives::isOnMountedMedium(settings.Folder)) {
+        forms::interaction().messageBox(
+            owner,
+            QStringLiteral("保存先のフォルダ %1 がない（媒体がつながっていない）ため、毎日のバックアップは行いませんでした。")
+                .arg(settings.Folder),
+            forms::mb::OK | forms::mb::Information, forms::programTitle());
+        return Error(Error::Code::NotFound, QStringLiteral("毎日のバックアップは行いませんでした。"), settings.Folder);
+    }
     Error e = backupNow(settings, now);
     if (!e.ok())
         forms::interaction().messageBox(

@@ -14,6 +14,7 @@
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
@@ -207,7 +208,12 @@ QWidget *FrmHosyu::buildDataTab() {
     for (const char *d : {"A:", "B:", "C:", "D:", "E:", "F:", "G:"}) cmbFDD->addItem(QString::fromLatin1(d));
     driveRow->addWidget(labelFor(QStringLiteral("フロッピーディスクドライブ"), cmbFDD, tab));
     driveRow->addWidget(cmbFDD);
-    driveRow->addStretch(1);
+    // Which folder of this machine the chosen letter stands for.
+    lblFDD先 = new QLabel(tab);
+    lblFDD先->setObjectName(QStringLiteral("lblFDD先"));
+    lblFDD先->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    driveRow->addWidget(lblFDD先, 1);
+    connect(cmbFDD, &QComboBox::currentTextChanged, this, &FrmHosyu::showDriveFolder);
     box->addLayout(driveRow);
 
     auto *save = new QGroupBox(QStringLiteral("保存"), tab);
@@ -231,6 +237,16 @@ QWidget *FrmHosyu::buildDataTab() {
     cmd元に戻す->setFixedWidth(90);
     undoBox->addWidget(lst控え, 0, 0);
     undoBox->addWidget(cmd元に戻す, 0, 1, Qt::AlignTop);
+    // Reports deleted in the last days, each deletion on a line.
+    lst削除 = new QListWidget(undo);
+    lst削除->setObjectName(QStringLiteral("lst削除"));
+    lst削除->setAccessibleName(QStringLiteral("削除した営業日報 (新しい順、30 日間)"));
+    lst削除->setMaximumHeight(90);
+    cmd削除を元に戻す = button(QStringLiteral("cmd削除を元に戻す"), QStringLiteral("削除を戻す"),
+                              QStringLiteral("選んだ削除の営業日報を元に戻す"), undo);
+    cmd削除を元に戻す->setFixedWidth(90);
+    undoBox->addWidget(lst削除, 1, 0);
+    undoBox->addWidget(cmd削除を元に戻す, 1, 1, Qt::AlignTop);
     box->addWidget(undo);
 
     FddMsg = new QLabel(tab);
@@ -248,6 +264,7 @@ QWidget *FrmHosyu::buildDataTab() {
     connect(Command9, &QPushButton::clicked, this, &FrmHosyu::SaveDataFileToHdd);
     connect(Command11, &QPushButton::clicked, this, &FrmHosyu::ReadDataFileFromHdd);
     connect(cmd元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd元に戻す_Click);
+    connect(cmd削除を元に戻す, &QPushButton::clicked, this, &FrmHosyu::cmd削除を元に戻す_Click);
     connect(CmdHint2, &QPushButton::clicked, this, [this] { openHelp(QStringLiteral("VoRadu9.htm")); });
     return tab;
 }
@@ -357,6 +374,15 @@ QWidget *FrmHosyu::buildDeletionTab() {
     return tab;
 }
 
+void FrmHosyu::showDriveFolder() {
+    const QString drive = cmbFDD->currentText();
+    const QString folder = drives::folderOf(drive);
+    lblFDD先->setText(folder.isEmpty() ? QStringLiteral("→ 未設定（%1 に %2=フォルダ の行を書きます）")
+                                             .arg(drives::configPath(), drive.left(1))
+                                       : QStringLiteral("→ ") + folder);
+    lblFDD先->setAccessibleName(QStringLiteral("ドライブのフォルダ: ") + lblFDD先->text());
+}
+
 void FrmHosyu::Form_Load() {
     LblUpdate->setText(QStringLiteral(" RUvoza Ver 1.10") + u'\n' + QStringLiteral("Last Update 2002/02/14"));
     cmb年号->clear();
@@ -364,10 +390,12 @@ void FrmHosyu::Form_Load() {
     cmb年号->addItem(QStringLiteral("和暦"));
     ReadEnv();
     cmbFDD->setCurrentIndex(0);
+    showDriveFolder();
     dat顧客->DatabaseName = G().WorkDbPath;
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
     Read顧客マスタ();
     ReadSnapshots();
+    ReadDeletions();
     ReadBackupSettings();
 }
 
@@ -406,7 +434,7 @@ bool FrmHosyu::EntryEnv() {
         failed(Error(Error::Code::BadInput,
                      QStringLiteral("データパスにパスワードを書かないでください。パスワードは接続のときに尋ねるか、"
                                     "~/.pgpass に書いておきます。"),
-                     dao::serverHost(txtDataPath->Text())));
+                     dao::withoutPassword(txtDataPath->Text())));
         txtDataPath->setFocus();
         return false;
     }
@@ -483,7 +511,8 @@ void FrmHosyu::showWait(const QString &text) {
 void FrmHosyu::hideWait() { CnMsg->setPanelVisible(false); }
 
 void FrmHosyu::failed(const Error &e) {
-    forms::interaction().messageBox(this, e.message(), forms::mb::OK | forms::mb::Critical, forms::programTitle());
+    forms::interaction().messageBox(this, dao::maskPasswords(e.message()), forms::mb::OK | forms::mb::Critical,
+                                    forms::programTitle());
 }
 
 }  // namespace tqen

@@ -55,6 +55,10 @@ public:
     // Safety snapshots: the list and putting the chosen one back.
     void ReadSnapshots();
     void cmd元に戻す_Click();
+    // Reports deleted in the last days: the list and putting the chosen
+    // deletion back.
+    void ReadDeletions();
+    void cmd削除を元に戻す_Click();
 
     // Customer list.
     void Read顧客マスタ();
@@ -81,15 +85,19 @@ private:
     QWidget *buildDeletionTab();
     QWidget *buildFolderTab();
     void openHelp(const QString &page);
+    // Shows beside the drive box which folder the chosen letter stands for.
+    void showDriveFolder();
     void showWait(const QString &text);
     void hideWait();
     void failed(const Error &e);
     // Snapshot of the data file in use before an operation that rewrites it.
     Error safetySnapshot(const QString &operation);
     bool refusedOnServer(const QString &what);
-    // Runs statements on the data database in one transaction.
-    Error runOnData(const QStringList &statements, const QString &what);
-    bool deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages);
+    // Runs statements on the data database in one transaction; with
+    // keepReports, every report is first kept as a deletion to put back.
+    Error runOnData(const QStringList &statements, const QString &what, bool keepReports = false);
+    bool deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages,
+                            bool keepReports = false);
 
     QTabWidget *SSTab = nullptr;
     forms::TextBox *txtDataPath = nullptr;
@@ -99,6 +107,7 @@ private:
     QToolButton *Image1 = nullptr;
     QPushButton *cmdHint1 = nullptr;
     QComboBox *cmbFDD = nullptr;
+    QLabel *lblFDD先 = nullptr;
     QPushButton *Command7 = nullptr;
     QPushButton *Command9 = nullptr;
     QPushButton *Command8 = nullptr;
@@ -114,6 +123,8 @@ private:
     QPushButton *cmdフォルダ読込 = nullptr;
     QListWidget *lst控え = nullptr;
     QPushButton *cmd元に戻す = nullptr;
+    QListWidget *lst削除 = nullptr;
+    QPushButton *cmd削除を元に戻す = nullptr;
     forms::DataControl *dat顧客 = nullptr;
     forms::DataGrid *Grid顧客 = nullptr;
     QPushButton *cmd読込 = nullptr;

@@ -2,6 +2,7 @@
 // the disk copies of the data file and the bulk deletions.
 #include "maintenance/FrmHosyu.h"
 
+#include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FddBackup.h"
@@ -29,7 +30,7 @@ bool FrmHosyu::refusedOnServer(const QString &what) {
                  QStringLiteral("データはデータベースサーバー %1 にあるため、%2はできません。"
                                 "サーバーのバックアップをお使いください。")
                      .arg(dao::serverHost(G().DataDbPath), what),
-                 G().DataDbPath));
+                 dao::withoutPassword(G().DataDbPath)));
     return true;
 }
 
@@ -76,6 +77,30 @@ void FrmHosyu::cmd元に戻す_Click() {
                                         forms::mb::OK | forms::mb::Information, QStringLiteral("元に戻す"));
         return;
     }
+}
+
+void FrmHosyu::ReadDeletions() {
+    lst削除->clear();
+    Error error;
+    for (const model::DeletedReports::Deletion &d : model::DeletedReports(G().DataDbPath).list(&error)) {
+        auto *item = new QListWidgetItem(model::DeletedReports::describe(d), lst削除);
+        item->setData(Qt::UserRole, d.id);
+    }
+    if (!error.ok()) new QListWidgetItem(error.text(), lst削除);
+    if (lst削除->count()) lst削除->setCurrentRow(0);
+    cmd削除を元に戻す->setEnabled(error.ok() && lst削除->count() > 0);
+}
+
+void FrmHosyu::cmd削除を元に戻す_Click() {
+    const QListWidgetItem *item = lst削除->currentItem();
+    if (!item) return;
+    const qlonglong id = item->data(Qt::UserRole).toLongLong();
+    for (const model::DeletedReports::Deletion &d : model::DeletedReports(G().DataDbPath).list()) {
+        if (d.id != id) continue;
+        UndoDeletion(this, G().DataDbPath, d);
+        break;
+    }
+    ReadDeletions();
 }
 
 // --- Floppy set ---------------------------------------------------------------
@@ -155,11 +180,19 @@ void FrmHosyu::ReadDataFileFromHdd() {
 
 // --- Deletions -------------------------------------------------------------------
 
-Error FrmHosyu::runOnData(const QStringList &statements, const QString &what) {
+Error FrmHosyu::runOnData(const QStringList &statements, const QString &what, bool keepReports) {
     const QString text = what + QStringLiteral(" を削除できませんでした。データは元のままです。");
     if (Error e = safetySnapshot(what + QStringLiteral("の削除")); !e.ok()) return e;
     auto data = dao::Database::open(G().DataDbPath);
     if (!data.beginTrans()) return dao::failure(text, data);
+    // The reports are kept as one deletion (also on a server, which has no
+    // snapshot), so this form's list can put them back.
+    if (keepReports) {
+        if (Error e = model::DeletedReports(G().DataDbPath).removeAllIn(data, what); !e.ok()) {
+            data.rollback();
+            return Error(e.code(), text, e.detail());
+        }
+    }
     for (const QString &sql : statements) {
         if (!data.execute(sql)) {
             Error e = dao::failure(text, data);
@@ -175,10 +208,13 @@ Error FrmHosyu::runOnData(const QStringList &statements, const QString &what) {
     return {};
 }
 
-bool FrmHosyu::deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages) {
+bool FrmHosyu::deleteWithMessages(const QString &subject, const QStringList &statements, bool withMessages,
+                                  bool keepReports) {
     const QString group = QStringLiteral("削除");
     if (withMessages && !MSG::ShowMessage(group, QStringLiteral("伝票確認2"), subject)) return false;
-    if (Error e = runOnData(statements, subject); !e.ok()) {
+    const Error e = runOnData(statements, subject, keepReports);
+    if (keepReports) ReadDeletions();
+    if (!e.ok()) {
         failed(e);
         return false;
     }
@@ -194,7 +230,8 @@ bool FrmHosyu::DeleteAllKokyaku(bool withMessages) {
 }
 
 bool FrmHosyu::DeleteAll日報(bool withMessages) {
-    return deleteWithMessages(QStringLiteral("すべての営業日報"), {QStringLiteral("delete * from 営業日報")}, withMessages);
+    return deleteWithMessages(QStringLiteral("すべての営業日報"), {QStringLiteral("delete * from 営業日報")}, withMessages,
+                              true);
 }
 
 Error FrmHosyu::DelAllCodeMaster() {
@@ -210,7 +247,7 @@ bool FrmHosyu::DeleteAllData() {
     if (!deleteWithMessages(QStringLiteral("すべてのデータ"),
                             {QStringLiteral("delete * from 顧客マスタ"), QStringLiteral("update コードマスタ set sname = null "),
                              QStringLiteral("delete * from 営業日報")},
-                            true))
+                            true, true))
         return false;
     Read顧客マスタ();
     return true;

@@ -3,6 +3,7 @@
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 
 #include <QStringList>
 
@@ -58,12 +59,22 @@ QList<Snapshots::Entry> Snapshots::list() const {
         e.path = folder_ + name;
         e.taken = QDateTime::fromString(stamp, kStamp);
         if (!e.taken.isValid()) continue;
+        QString unread;
         const QStringList note =
-            QString::fromUtf8(files::readHead(folder_ + kPrefix + stamp + kNote, 4096)).split(u'\n');
-        e.operation = note.value(0);
-        e.reports = note.value(1, QStringLiteral("-1")).toLongLong();
-        e.customers = note.value(2, QStringLiteral("-1")).toLongLong();
-        e.dataFile = note.value(3);
+            QString::fromUtf8(files::readHead(folder_ + kPrefix + stamp + kNote, 4096, &unread)).split(u'\n');
+        if (unread.isEmpty()) {
+            e.operation = note.value(0);
+            e.reports = note.value(1, QStringLiteral("-1")).toLongLong();
+            e.customers = note.value(2, QStringLiteral("-1")).toLongLong();
+            e.dataFile = note.value(3);
+        } else {
+            // A run killed between the copy and its note: the copy itself
+            // tells its rows; the file it was taken of stays unknown.
+            const QList<qlonglong> counts = dao::countRows(e.path, {QStringLiteral("営業日報"), QStringLiteral("顧客マスタ")});
+            e.operation = QStringLiteral("（操作の記録なし）");
+            e.reports = counts.value(0, -1);
+            e.customers = counts.value(1, -1);
+        }
         out << e;
     }
     return out;
@@ -83,7 +94,7 @@ Error Snapshots::putBack(const Entry &entry) {
     if (Error e = dao::checkDatabase(entry.path, {QStringLiteral("営業日報"), QStringLiteral("顧客マスタ")}); !e.ok())
         return Error(Error::Code::BadInput, QStringLiteral("この控えは壊れているため戻せません。"), e.detail());
     // Copy the chosen snapshot aside first: the fresh snapshot may prune it.
-    const QString chosen = entry.path + QStringLiteral(".putback");
+    const QString chosen = files::temporaryFor(entry.path);
     if (Error e = dao::backupTo(entry.path, chosen); !e.ok()) return e;
     Error result = take(dataFile, QStringLiteral("元に戻す前"));
     if (result.ok()) result = dao::backupTo(chosen, dataFile);

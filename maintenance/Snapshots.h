@@ -29,6 +29,7 @@ public:
     explicit Snapshots(const QString &folder);
     // The program's folder: G().DataFolder + "snapshots/".
     static Snapshots ofProgram();
+    QString folder() const { return folder_; }
 
     // Snapshots a data file before an operation; the oldest beyond Keep go.
     Error take(const QString &dataFile, const QString &operation);

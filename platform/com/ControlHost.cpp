@@ -220,12 +220,15 @@ QString captionLibraryPath() {
     const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                      : QString(".");
     // Beside the program (its build folder), then where an install puts it
-    // (<prefix>/lib/tqen beside <prefix>/bin), then the build tree's own copy
-    // for programs that run elsewhere.
+    // (<prefix>/lib/<multiarch>/tqen, or <prefix>/lib/tqen of an older
+    // install, beside <prefix>/bin), then the build tree's own copy for
+    // programs that run elsewhere.
     const QString beside = dir + "/libMDCAPT32.so";
     if (QFile::exists(beside)) return beside;
-    const QString installed = QDir::cleanPath(dir + "/../lib/tqen/libMDCAPT32.so");
-    if (QFile::exists(installed)) return installed;
+    for (const QString &folder : {QStringLiteral(TQEN_PRIVATE_LIBDIR), QStringLiteral("lib/tqen")}) {
+        const QString installed = QDir::cleanPath(dir + "/../" + folder + "/libMDCAPT32.so");
+        if (QFile::exists(installed)) return installed;
+    }
 #ifdef TQEN_MDCAPT32_BUILD_PATH
     if (QFile::exists(QStringLiteral(TQEN_MDCAPT32_BUILD_PATH)))
         return QStringLiteral(TQEN_MDCAPT32_BUILD_PATH);

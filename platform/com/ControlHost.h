@@ -81,7 +81,8 @@ bool isServerLoaded(const QString &libraryPath);
 void freeUnusedLibraries();
 
 // Where the caption-control library lies: "libMDCAPT32.so" beside the running
-// program, else in <prefix>/lib/tqen of an installed program, else the build
+// program, else in <prefix>/lib/<multiarch>/tqen (or lib/tqen) of an
+// installed program, else the build
 // tree's file; the path beside the program when none exists.
 QString captionLibraryPath();
 

@@ -26,7 +26,13 @@ void Connection::releaseReaders() {
 }
 
 QString Connection::lastError() const {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db.get())) : QStringLiteral("The database is not open.");
+    if (!db) return QStringLiteral("The database is not open.");
+    const QString engine = QString::fromUtf8(sqlite3_errmsg(db.get()));
+    // Another writer held the file beyond the busy timeout: the file is
+    // sound, only in use.
+    const int code = sqlite3_errcode(db.get()) & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return inUseText() + QStringLiteral(" (") + engine + u')';
+    return engine;
 }
 
 bool Connection::attach(const QStringList &paths, QStringList *aliases, QString *error) {
@@ -53,7 +59,8 @@ bool Connection::attach(const QStringList &paths, QStringList *aliases, QString 
             // A file that is no database only shows on first use.
             const QByteArray check = QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(quoteName(alias)).toUtf8();
             if (sqlite3_exec(db.get(), check.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-                *error = QStringLiteral("Unrecognized database format '%1': %2").arg(p, lastError());
+                const QString why = lastError();
+                *error = isInUseError(why) ? why : QStringLiteral("Unrecognized database format '%1': %2").arg(p, why);
                 const QByteArray detach = QStringLiteral("DETACH %1").arg(quoteName(alias)).toUtf8();
                 sqlite3_exec(db.get(), detach.constData(), nullptr, nullptr, nullptr);
                 return false;

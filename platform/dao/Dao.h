@@ -38,6 +38,7 @@ namespace tqen::dao {
 
 class Database;
 struct Connection;
+struct ServerConnection;
 
 class Recordset {
 public:
@@ -147,6 +148,7 @@ public:
 private:
     bool begin(bool immediate);
     friend Connection *connectionOf(const Database &db);
+    friend ServerConnection *serverConnectionOf(const Database &db);
     std::unique_ptr<Impl> d;
 };
 
@@ -165,6 +167,13 @@ QString sqlText(const QString &typed);
 QString likeText(const QString &typed);
 // Jet date literal "#yyyy/mm/dd#".
 QString sqlDate(const QDate &d);
+
+// The text of a step that failed because another program or PC held the
+// data file longer than the wait (the engine's "database is locked"): the
+// file is sound and the step can be tried again. isInUseError tells such an
+// error text (of a database, a recordset or an Error's detail) apart.
+QString inUseText();
+bool isInUseError(const QString &error);
 
 // A failed database step as the program reports it: code DatabaseFailed, the
 // given text for the user, and as detail the recordset's failure or, when the
@@ -187,6 +196,11 @@ Error createDatabase(const QString &path, const QString &script);
 // and the engine's integrity check passes. A hot journal left beside it by a
 // crashed writer is rolled back first.
 Error checkDatabase(const QString &path, const QStringList &tables);
+// The engine's quick check of a data file (every page and record readable,
+// without the index comparison of checkDatabase), on the file read-only:
+// BadInput with the engine's findings when it is damaged; a file in use
+// gives an isInUseError detail; a server is not checked.
+Error quickCheck(const QString &path);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
 // read). Also for a data database on a server.

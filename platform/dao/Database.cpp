@@ -188,6 +188,11 @@ Database Database::open(const QString &path) {
         const Statement st = conn->prepare(QStringLiteral("PRAGMA schema_version"), {}, &err);
         if (st && sqlite3_step(st.get()) == SQLITE_ROW) version = sqlite3_column_int(st.get(), 0);
     }
+    if (version < 0 && isInUseError(conn->lastError())) {
+        db.d->error = conn->lastError();
+        conn->close();
+        return db;
+    }
     if (version <= 0) {
         db.d->error = QStringLiteral("Unrecognized database format '%1'.").arg(path);
         if (version < 0) db.d->error += u' ' + conn->lastError();
@@ -202,6 +207,10 @@ Database Database::open(const QString &path) {
 }
 
 Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
+
+ServerConnection *serverConnectionOf(const Database &db) {
+    return db.isOpen() && db.d->server ? db.d->server->conn.get() : nullptr;
+}
 
 bool Database::isOpen() const { return d && d->ok(); }
 QString Database::error() const { return d ? d->error : QStringLiteral("The database was moved from."); }
@@ -374,14 +383,21 @@ QString likeText(const QString &typed) {
     return out;
 }
 
+QString inUseText() {
+    return QStringLiteral("データファイルは他のプログラムか別の PC が使用中です。しばらくしてから、もう一度お試しください。");
+}
+
+bool isInUseError(const QString &error) { return error.contains(inUseText()); }
+
 QString sqlDate(const QDate &d) { return u'#' + d.toString(QStringLiteral("yyyy/MM/dd")) + u'#'; }
 
 Error failure(const QString &text, const Database &db, const Recordset &rs) {
-    return Error(Error::Code::DatabaseFailed, text, rs.error().isEmpty() ? db.error() : rs.error());
+    return Error(Error::Code::DatabaseFailed, maskPasswords(text),
+                 maskPasswords(rs.error().isEmpty() ? db.error() : rs.error()));
 }
 
 Error failure(const QString &text, const Database &db) {
-    return Error(Error::Code::DatabaseFailed, text, db.error());
+    return Error(Error::Code::DatabaseFailed, maskPasswords(text), maskPasswords(db.error()));
 }
 
 }  // namespace tqen::dao

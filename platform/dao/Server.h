@@ -12,9 +12,11 @@
 //
 // The password comes from the user's ~/.pgpass (libpq reads it) or from the
 // password source installed here; it is kept in memory for the session only.
+#include "platform/dao/AddedTable.h"
 #include "platform/error/Error.h"
 
 #include <QList>
+#include <QVariant>
 #include <QString>
 
 #include <functional>
@@ -26,9 +28,18 @@ namespace tqen::dao {
 bool isServerUri(const QString &pathOrUri);
 // The host a server URI names ("localhost" when it names none).
 QString serverHost(const QString &uri);
-// True for a server URI that carries a password (user:password@ or
-// password=…), which must not be kept in the settings.
+// True for a server URI that carries a password in any form libpq reads
+// (user:password@, a password= or sslpassword= parameter, also with the name
+// percent-encoded); such an address is refused everywhere and never stored.
+// A passfile= parameter is no password.
 bool uriHoldsPassword(const QString &uri);
+// The URI with every password in it written as "****".
+QString withoutPassword(const QString &uri);
+// A text (a message, a log line) with the passwords of every server URI in
+// it written as "****".
+QString maskPasswords(const QString &text);
+// What the user is told about an address that holds a password.
+QString passwordRefusal();
 
 // Asked for a password when the server wants one and ~/.pgpass has none;
 // nullopt when the user declines. None installed: no password is asked.
@@ -40,13 +51,34 @@ void resetServerConnections();
 // Copies every row of the data database's tables from one data database to
 // another (a file or a server, either way) in one transaction: the target's
 // tables are emptied and filled; on failure the target is left as it was.
-// A report that the source holds twice (same day, customer and staff member)
-// arrives once, the later row winning, where the target has the unique index.
+// Tables added after the delivered schema (options.addedTables) come along:
+// a source without one gives no rows, a target without one gets it made.
 struct TableCopy {
     QString table;
     qlonglong read = 0;     // rows read from the source
     qlonglong stored = 0;   // rows the target holds afterwards
 };
+// Reports of the source that share their day, customer and staff member.
+struct ReportGroup {
+    QVariant day, customer, staff;
+    qlonglong count = 0;
+};
+struct CopyOptions {
+    // A server keeps one report per day, customer and staff member. A source
+    // holding more than one is refused and nothing is written, unless they
+    // are merged: one row per group, its titles and memos those of all the
+    // group's rows joined line by line (the same text once), the rest of the
+    // last row.
+    bool mergeDuplicates = false;
+    QList<AddedTable> addedTables;
+};
+struct CopyOutcome {
+    QList<TableCopy> counts;
+    QList<ReportGroup> duplicates;  // the groups found (refused or merged)
+    qlonglong mergedRows = 0;       // rows the merge joined into others
+};
+Error copyData(const QString &from, const QString &to, const CopyOptions &options, CopyOutcome *outcome);
+// Rows of the delivered tables only, refusing reports that share their key.
 Error copyData(const QString &from, const QString &to, QList<TableCopy> *counts);
 
 }  // namespace tqen::dao

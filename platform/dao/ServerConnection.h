@@ -80,6 +80,9 @@ private:
     QByteArray preparedName(const QByteArray &text, int count, PGresult **failure);
 };
 
+// The server connection of an open database on a server; null otherwise.
+ServerConnection *serverConnectionOf(const Database &db);
+
 // Connects (or takes a pooled connection); null and error on failure.
 std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *error);
 

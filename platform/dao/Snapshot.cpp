@@ -1,5 +1,6 @@
 // Whole-file work on a database: the online backup, the integrity check and
 // row counts.
+#include "platform/files/Temporaries.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 
@@ -92,7 +93,9 @@ Error backupTo(const QString &srcPath, const QString &dstPath) {
     Handle src;
     if (openFile(srcPath, SQLITE_OPEN_READONLY, &src) != SQLITE_OK) return failed(src.error());
     sqlite3_busy_timeout(src.db, 5000);
-    const QString part = dstPath + QStringLiteral(".part");
+    // Named as this run's temporary: a copy cut short by a killed run is
+    // removed at the next start.
+    const QString part = files::temporaryFor(dstPath);
     QFile::remove(part);
     {
         Handle dst;
@@ -162,6 +165,32 @@ Error checkDatabase(const QString &path, const QStringList &tables) {
         if (found != QStringLiteral("1")) return bad(QStringLiteral("no table %1").arg(t));
     }
     return {};
+}
+
+Error quickCheck(const QString &path) {
+    if (isServerUri(path) || !QFileInfo(path).isFile()) return {};
+    Handle h;
+    if (openFile(path, SQLITE_OPEN_READONLY, &h) != SQLITE_OK) return {};
+    sqlite3_busy_timeout(h.db, 5000);
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h.db, "PRAGMA quick_check(20)", -1, &st, nullptr) != SQLITE_OK) {
+        const int code = sqlite3_errcode(h.db) & 0xff;
+        const QString why = h.error();
+        sqlite3_finalize(st);
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return Error(Error::Code::DatabaseFailed, inUseText(), inUseText());
+        return Error(Error::Code::BadInput, QStringLiteral("%1 は壊れています。").arg(path), why);
+    }
+    QStringList findings;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    const int code = rc & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Error(Error::Code::DatabaseFailed, inUseText(), inUseText());
+    if (rc != SQLITE_DONE) findings << h.error();
+    if (findings == QStringList{QStringLiteral("ok")}) return {};
+    return Error(Error::Code::BadInput, QStringLiteral("%1 は壊れています。").arg(path), findings.join(u'\n'));
 }
 
 QList<qlonglong> countRows(const QString &path, const QStringList &tables) {

@@ -71,20 +71,73 @@ QString fstabPath() {
     return env.isEmpty() ? QStringLiteral("/etc/fstab") : env;
 }
 
+// True when a "key = A, B" line of the table names the drive's letter.
+bool tableNames(const QString &key, QChar letter) {
+    for (const QString &line : configLines()) {
+        const int eq = line.indexOf(u'=');
+        if (eq <= 0 || line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0) continue;
+        for (const QString &d : line.mid(eq + 1).split(u',', Qt::SkipEmptyParts))
+            if (letterOf(d) == letter) return true;
+    }
+    return false;
+}
+
+// The folders under which the desktop and the administrator mount media.
+const QStringList &mediaRoots() {
+    static const QStringList roots = {QStringLiteral("/media"), QStringLiteral("/run/media"), QStringLiteral("/mnt")};
+    return roots;
+}
+
+// The root of mediaRoots() that the folder lies strictly below, or empty.
+QString mediaRootAbove(const QString &folder) {
+    for (const QString &root : mediaRoots())
+        if (folder.startsWith(root + u'/') && folder.size() > root.size() + 1) return root;
+    return {};
+}
+
 }  // namespace
 
 bool isRemovable(const QString &drive) {
     const QChar letter = letterOf(drive);
     if (letter.isNull()) return false;
-    for (const QString &line : configLines()) {
-        const int eq = line.indexOf(u'=');
-        if (eq <= 0 || line.left(eq).trimmed().compare(QStringLiteral("removable"), Qt::CaseInsensitive) != 0)
-            continue;
-        for (const QString &d : line.mid(eq + 1).split(u',', Qt::SkipEmptyParts))
-            if (letterOf(d) == letter) return true;
-    }
+    if (tableNames(QStringLiteral("fixed"), letter)) return false;
+    if (tableNames(QStringLiteral("removable"), letter)) return true;
+    // The floppy drives of the system's paths.
+    if (letter == u'A' || letter == u'B') return true;
     const QString folder = folderOf(drive);
-    return !folder.isEmpty() && tableLists(fstabPath(), 1, folder);
+    // The root file system is listed in the table too, and is never taken out.
+    if (folder.isEmpty() || folder == QStringLiteral("/")) return false;
+    return tableLists(fstabPath(), 1, folder) || !mediaRootAbove(folder).isEmpty();
+}
+
+bool isOnMountedMedium(const QString &folder) {
+    if (folder.isEmpty()) return false;
+    const QFileInfo info(folder);
+    if (!info.isDir()) return false;
+    // The path as written and as the links resolve: either may lie on a medium.
+    for (const QString &path : {QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath()}) {
+        if (path.isEmpty()) continue;
+        // Below a mount point of the file-system table (not the root), that
+        // mount point must be mounted.
+        for (QString p = path; p.size() > 1; p = QFileInfo(p).path()) {
+            if (tableLists(fstabPath(), 1, p)) {
+                if (!isMountPoint(p)) return false;
+                break;
+            }
+        }
+        // Below /media, /run/media or /mnt, some folder between that root and
+        // the folder itself must be a mount point.
+        if (const QString root = mediaRootAbove(path); !root.isEmpty()) {
+            bool mounted = false;
+            for (QString p = path; p.size() > root.size(); p = QFileInfo(p).path())
+                if (isMountPoint(p)) {
+                    mounted = true;
+                    break;
+                }
+            if (!mounted) return false;
+        }
+    }
+    return true;
 }
 
 bool isMountPoint(const QString &folder) {

@@ -19,8 +19,21 @@ QString configPath();
 // separator; empty when the drive maps to nothing.
 QString folderOf(const QString &drive);
 
-// True when the drive's medium can be taken out (see above).
+// True when the drive's medium can be taken out: A: and B: (the floppy
+// drives), a drive named on a "removable = E, F" line, and a drive whose
+// folder is a mount point of the file-system table (/etc/fstab, or
+// $TQEN_FSTAB) or lies below /media, /run/media or /mnt. A "fixed = A" line
+// makes a drive a plain folder (a folder standing for a disk). Such a drive
+// holds a disk only while something is mounted on its folder itself.
 bool isRemovable(const QString &drive);
+
+// True when a folder (not a drive) lies on a medium that is there: it exists,
+// and when it is at or below a mount point of the file-system table that
+// mount point is mounted, and when it lies below /media, /run/media or /mnt
+// something between that root and the folder is mounted. An empty mount
+// point, or a folder made in one, is a folder of the disk below and reads as
+// no medium.
+bool isOnMountedMedium(const QString &folder);
 
 // True when something is mounted on the folder itself: its device differs
 // from its parent's, or the mount table of this process lists it.

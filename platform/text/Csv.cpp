@@ -4,7 +4,15 @@
 
 namespace tqen::text {
 
-QString csvField(const QString &field) {
+QString csvField(const QString &text) {
+    // A NUL ends the text for many readers, which would then read the rest of
+    // the record as fields of their own: it is left out.
+    QString field = text;
+    field.remove(QChar(0));
+    // A spreadsheet reads a cell that begins with one of these as a formula
+    // (=HYPERLINK(…), =cmd|…): a leading apostrophe keeps it text.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!field.isEmpty() && formulaStarts.contains(field.front())) field.prepend(u'\'');
     bool quote = false;
     for (const QChar c : field)
         if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {

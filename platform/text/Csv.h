@@ -1,7 +1,10 @@
 #pragma once
 // Comma-separated values as RFC 4180 writes them: a field holding a comma, a
 // double quote, a line break or leading/trailing blanks is enclosed in double
-// quotes, a double quote inside is doubled, records end in CRLF.
+// quotes, a double quote inside is doubled, records end in CRLF. A field that
+// a spreadsheet would take for a formula (it begins with =, +, -, @, a tab or
+// a carriage return) gets a leading apostrophe, and NUL characters are left
+// out.
 #include "platform/error/Error.h"
 #include "platform/text/Encoding.h"
 

@@ -92,6 +92,18 @@ QString flat(QString s) {
 
 }  // namespace
 
+qsizetype loneSurrogateAt(const QString &text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate()) return i;
+    }
+    return -1;
+}
+
 QString fold(const QString &text) {
     QString out;
     foldInto<false>(text, &out, nullptr);

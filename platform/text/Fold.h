@@ -18,6 +18,11 @@ namespace tqen::text {
 
 QString fold(const QString &text);
 
+// The position of the first lone UTF-16 surrogate (half of a character, as a
+// paste or an input method can leave) in a text, or -1. Such a text cannot be
+// stored as it is; it is refused where it is typed instead of being altered.
+qsizetype loneSurrogateAt(const QString &text);
+
 // A folded text and, for each of its UTF-16 units, where the cluster it came
 // from begins in the original; origin has one more entry, the original's size.
 struct Folded {

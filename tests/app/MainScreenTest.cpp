@@ -24,6 +24,8 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 using namespace tqen;
 using tqen::testing::child;
 namespace mb = tqen::forms::mb;
@@ -187,6 +189,80 @@ TEST_F(MainScreen, AFailedRegistrationSaysSoAndKeepsWhatWasTyped) {
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(), QStringLiteral("長いメモ"));
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 14)));
+}
+
+// Half a character (a lone surrogate) would be stored as U+FFFD, so that two
+// different names became one, and a name beyond what the indexes hold fails
+// on a server with its raw text: both are refused at the entry, nothing is
+// written, and a stored look-alike name is left alone.
+TEST_F(MainScreen, HalfCharactersAndOverlongNamesAreRefusedAtTheEntry) {
+    addCustomer(QString::fromUtf16(u"a\uFFFDb"), QStringLiteral("えー"));
+    addReport(QDate(2002, 2, 14), QString::fromUtf16(u"a\uFFFDb"), QStringLiteral("佐藤"), QStringLiteral("stored"));
+    load();
+    const QString lone = QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b");
+    const struct {
+        const char *box;
+        QString text;
+        const char *told;
+    } cases[] = {
+        {"cmb顧客名", lone, "顧客名の 2 文字目に、文字の半分だけ (U+D83D)"},
+        {"cmb担当", QStringLiteral("x") + QChar(0xDC00), "担当の 2 文字目"},
+        {"txtタイトル", QString(QChar(0xDBFF)), "タイトルの 1 文字目"},
+        {"txtメモ", QStringLiteral("memo") + QChar(0xD800), "メモの 5 文字目"},
+        {"cmb顧客名", QString(1 << 20, u'名'), "顧客名は 255 文字までです"},
+        {"cmb顧客名", QString(256, u'a'), "顧客名は 255 文字までです"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.told);
+        script.shown.clear();
+        child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+        child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+        child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+        child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("t"));
+        child<forms::TextBox>(main.get(), "txtメモ")->setText(QStringLiteral("m"));
+        if (QString::fromUtf8(c.box).startsWith(QStringLiteral("cmb")))
+            child<forms::ComboBox>(main.get(), c.box)->setText(c.text);
+        else
+            child<forms::TextBox>(main.get(), c.box)->setText(c.text);
+        child<QPushButton>(main.get(), "cmd登録")->click();
+        ASSERT_EQ(script.shown.size(), 1);
+        EXPECT_TRUE(script.shown[0].prompt.contains(QString::fromUtf8(c.told))) << script.shown[0].prompt.toStdString();
+        const auto stored = reports();
+        ASSERT_EQ(stored.size(), 1);
+        EXPECT_EQ(stored[0].value(QStringLiteral("タイトル")), QVariant(QStringLiteral("stored")));
+    }
+    // A search for half a character finds nothing by U+FFFD; it is refused.
+    script.shown.clear();
+    child<QLineEdit>(main.get(), "txt検索")->setText(lone);
+    child<QPushButton>(main.get(), "cmd検索")->click();
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_TRUE(script.shown[0].prompt.contains(QStringLiteral("文字の半分だけ")));
+}
+
+// Another program holds the data file beyond the wait: the registration says
+// the file is in use and to try again, not that it is no data file; once the
+// other writer is done the same registration goes in.
+TEST_F(MainScreen, AFailedRegistrationOnABusyFileSaysItIsInUse) {
+    load();
+    child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("山田商店"));
+    child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("大事な話"));
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(script.shown.size(), 2);
+    const QString told = script.shown[1].prompt;
+    EXPECT_TRUE(told.contains(QStringLiteral("他のプログラムか別の PC が使用中です"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("Unrecognized"))) << told.toStdString();
+    EXPECT_TRUE(reports().isEmpty());
+    script.answer(mb::IdYes);
+    child<QPushButton>(main.get(), "cmd登録")->click();
+    EXPECT_EQ(reports().size(), 1);
 }
 
 TEST_F(MainScreen, AFailedDeletionSaysSoAndKeepsTheScreen) {

@@ -13,6 +13,7 @@
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
@@ -185,6 +186,89 @@ TEST_F(Startup, AnUnusableDataFileIsReportedOnceWithItsPath) {
         EXPECT_EQ(G().Env.年号, QStringLiteral("西暦")) << c.what;
         EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     }
+}
+
+// A data file that opens but fails the engine's check (a page of its reports
+// overwritten): start-up says so and names the way out, and neither the
+// search index nor a registration writes into it.
+TEST_F(Startup, ADamagedDataFileIsReportedAndNeverWritten) {
+    {
+        auto db = dao::Database::open(data());
+        ASSERT_TRUE(db.beginTrans());
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        for (int i = 0; i < 40; ++i) {
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QDate(2001, 1, 1).addDays(i));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("山田商店"));
+            rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));
+            rs.setField(QStringLiteral("メモ"), QStringLiteral("MARK%1-").arg(i, 3, 10, QChar(u'0')) + QString(1500, u'z'));
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+        rs.close();
+        ASSERT_TRUE(db.commitTrans());
+    }
+    QFile f(data());
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray file = f.readAll();
+    const int pageSize = (uchar(file[16]) << 8) | uchar(file[17]);
+    ASSERT_GE(pageSize, 512);
+    // Every page holding the marker of report 20 gets an invalid page type.
+    for (qsizetype at = file.indexOf("MARK020-"); at >= 0; at = file.indexOf("MARK020-", at + 1))
+        file[at / pageSize * pageSize] = char(0x55);
+    f.seek(0);
+    f.write(file);
+    f.close();
+
+    TqenMain main(app);
+    main.Form_Load();
+    ASSERT_EQ(script.shown.size(), 1);
+    const QString told = script.shown[0].prompt;
+    EXPECT_TRUE(told.contains(QStringLiteral("データファイルが壊れている"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("元に戻す"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(data())) << told.toStdString();
+    QFile again(data());
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(again.readAll() == file);
+    again.close();
+
+    child<forms::DateBox>(&main, "txt日付")->setValue(QStringLiteral("20020214"));
+    child<forms::ComboBox>(&main, "cmb担当")->setText(QStringLiteral("佐藤"));
+    child<forms::ComboBox>(&main, "cmb顧客名")->setText(QStringLiteral("青木工業"));
+    script.answer(forms::mb::IdYes);
+    child<QPushButton>(&main, "cmd登録")->click();
+    ASSERT_EQ(script.shown.size(), 2);
+    EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("データファイルが壊れている")));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(again.readAll() == file);
+}
+
+// The data file is held by another writer when the program starts: start-up
+// says it is in use and to try again, not that another file must be chosen.
+TEST_F(Startup, ADataFileInUseByAnotherWriterIsCalledBusyNotBad) {
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(data().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The other writer finishes once the first message has been shown.
+    struct Releasing : ScriptedInteraction {
+        sqlite3 *held = nullptr;
+        int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override {
+            if (held) {
+                sqlite3_exec(held, "ROLLBACK", nullptr, nullptr, nullptr);
+                sqlite3_close(held);
+                held = nullptr;
+            }
+            return ScriptedInteraction::messageBox(owner, prompt, style, title);
+        }
+    } releasing;
+    releasing.held = other;
+    forms::ScopedInteraction scope(&releasing);
+    TqenMain main(app);
+    main.Form_Load();
+    ASSERT_GE(releasing.shown.size(), 1);
+    const QString told = releasing.shown[0].prompt;
+    EXPECT_TRUE(told.contains(QStringLiteral("他のプログラムか別の PC が使用中です"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("データファイルではありません"))) << told.toStdString();
+    EXPECT_FALSE(told.contains(QStringLiteral("指定し直して"))) << told.toStdString();
 }
 
 TEST_F(Startup, UnreadableWorkDatabaseMeansDefaults) {

@@ -15,13 +15,20 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix=$tmp/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
+# The private library's folder, as the build chose it.
+libdir=$(sed -n 's/^TQEN_PRIVATE_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+[[ -n $libdir ]] || libdir=lib/$(gcc -print-multiarch)/tqen
 pages=()
 for n in $(seq 1 11); do pages+=("share/tqen/help/VoRadu$n.htm"); done
-for f in bin/PrjTqen bin/tqen-regsvr bin/tqen-lha lib/tqen/libMDCAPT32.so lib/tqen/MDCAPT.html \
+for f in bin/PrjTqen bin/tqen bin/tqen-lha lib/tqen/tqen-regsvr "$libdir/libMDCAPT32.so" "$libdir/MDCAPT.html" \
          share/tqen/data/TqenData.mdb share/tqen/data/TqenWork.mdb share/tqen/help/tqen.css "${pages[@]}" \
-         share/applications/tqen.desktop share/icons/hicolor/scalable/apps/tqen.svg; do
+         share/applications/tqen.desktop share/icons/hicolor/scalable/apps/tqen.svg \
+         share/metainfo/jp.example.tqen.metainfo.xml share/man/man1/tqen.1.gz share/man/man1/PrjTqen.1.gz \
+         share/man/man1/tqen-lha.1.gz share/doc/tqen/copyright share/doc/tqen/changelog.gz; do
   [[ -f $prefix/$f ]] || fail "not installed: $f"
 done
+[[ ! -e $prefix/bin/tqen-regsvr ]] || fail "the developer tool tqen-regsvr is in bin"
+[[ $(readlink "$prefix/bin/tqen") == PrjTqen ]] || fail "bin/tqen is not a link to PrjTqen"
 desktop-file-validate "$prefix/share/applications/tqen.desktop" || fail "desktop entry"
 # Every page uses the one stylesheet, and every page it links to and every
 # picture it shows is installed with it.
@@ -44,11 +51,11 @@ start() {  # start PROGRAM XDG_DATA_HOME PICTURE
 }
 mkdir -p "$tmp/home"
 before=$(cd "$prefix" && find . -printf '%p %s %T@\n' | sort)
-start "$prefix/bin/PrjTqen" "$tmp/xdg" "$tmp/first.png"
+start "$prefix/bin/tqen" "$tmp/xdg" "$tmp/first.png"
 user=$tmp/xdg/tqen/data
 cmp -s "$user/TqenData.mdb" "$prefix/share/tqen/data/TqenData.mdb" || fail "data file not copied on first start"
 [[ -f $user/TqenWork.mdb ]] || fail "work file not copied on first start"
-grep -q "$prefix/lib/tqen/libMDCAPT32.so" "$tmp/xdg/tqen/com-registry.json" || fail "installed control library not registered"
+grep -q "$prefix/$libdir/libMDCAPT32.so" "$tmp/xdg/tqen/com-registry.json" || fail "installed control library not registered"
 after=$(cd "$prefix" && find . -printf '%p %s %T@\n' | sort)
 [[ $before == "$after" ]] || fail "the installed program wrote under its prefix: $(diff <(echo "$before") <(echo "$after"))"
 

@@ -128,6 +128,36 @@ TEST_F(Floppy, BackupOntoTheHomeFolderRemovesOnlyTheFilesOfAnEarlierSet) {
     EXPECT_EQ(bytes(drive + QStringLiteral("/Tqectl")), "TqeFddNum = 1");
 }
 
+// A drive the drive table does not name can never hold a disk: both the
+// backup and the restore say where to name its folder and with what line,
+// while a named drive without a disk keeps the plain message.
+TEST_F(Floppy, ADriveThatMapsToNoFolderSaysHowToMapIt) {
+    const QString noDisk = QStringLiteral("フロッピーディスクがセットされていません。確認してください。");
+    const QString conf = qEnvironmentVariable("TQEN_DRIVES");
+    const struct Case {
+        const char *drive;
+        bool mapped;
+        bool restore;
+    } cases[] = {{"D:", false, false}, {"D:", false, true}, {"G:", false, false}, {"A:", true, false}, {"A:", true, true}};
+    insert(QString());   // A: names a folder with no disk in it
+    for (const Case &c : cases) {
+        const QString drive = QString::fromLatin1(c.drive);
+        SCOPED_TRACE(c.drive + std::string(c.restore ? " restore" : " backup"));
+        op.shown.clear();
+        op.onBox = [&](const QString &prompt) { return prompt.startsWith(noDisk) ? int(mb::IdCancel) : int(mb::IdOK); };
+        FddBackup set(drive, nullptr);
+        EXPECT_EQ((c.restore ? set.RestoreTQ() : set.FDDBuckUp()).code(), Error::Code::Cancelled);
+        const QStringList asked = op.prompts().filter(noDisk);
+        ASSERT_EQ(asked.size(), 1) << op.prompts().join(u'|').toStdString();
+        if (c.mapped) {
+            EXPECT_EQ(asked[0], noDisk);
+        } else {
+            EXPECT_TRUE(asked[0].contains(conf)) << asked[0].toStdString();
+            EXPECT_TRUE(asked[0].contains(drive.left(1) + QStringLiteral("=/media/floppy"))) << asked[0].toStdString();
+        }
+    }
+}
+
 TEST_F(Floppy, PiecesSplitAtDiskCapacity) {
     struct Case {
         qint64 archive;
@@ -173,6 +203,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
         {"1/ 1枚目のフロッピーディスクをセットしてください。", true},
         {"フロッピーディスクがセットされていません。確認してください。", false},
     };
+    const QStringList dataFolderBefore = filesOn(G().DataFolder);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cancelAt);
         const QString d = disk(QString::fromUtf8(c.cancelAt).left(8));
@@ -185,6 +216,8 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
         EXPECT_EQ(backup().code(), Error::Code::Cancelled);
         EXPECT_FALSE(op.showed(kDone));
         EXPECT_TRUE(filesOn(d).isEmpty());
+        // The work files of the set do not stay in the data folder.
+        EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
     }
     // No disk at first, then the disk: the backup asks again and goes on.
     const QString d = disk(QStringLiteral("late"));
@@ -198,6 +231,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
     EXPECT_TRUE(op.showed(QStringLiteral("フロッピーディスクがセットされていません。確認してください。")));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(filesOn(d), QStringList({QStringLiteral("Tqectl"), QStringLiteral("tqedata.lzh")}));
+    EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
 }
 
 // A mounted file system: tmpfs when this process may mount (CI runs as root).
@@ -278,6 +312,7 @@ TEST_F(Floppy, RestoreFaultsKeepTheDataFile) {
     onData(QStringLiteral("delete * from 営業日報"));
     addReport(QDate(2002, 3, 1), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("current"));
     const QByteArray current = bytes(data());
+    const QStringList dataFolderBefore = filesOn(G().DataFolder);
 
     struct Case {
         const char *what;
@@ -295,7 +330,7 @@ TEST_F(Floppy, RestoreFaultsKeepTheDataFile) {
         {"no disk for disk 1", {d1, QString()}, "セットされていません", "フロッピーディスクがセットされていません。確認してください。"},
         {"cancel at disk 2", {d1, d1, d2}, "2/ 2枚目", ""},
         {"piece 2 missing", {d1, d1, d1}, "ではありません", "これは 2 枚目のフロッピーディスクではありません。確認してください。"},
-        {"damaged archive", {damaged, damaged}, "", "[書庫解凍　エラー]"},
+        {"damaged archive", {damaged, damaged}, "", "[書庫解凍　エラー]\n"},
         {"archive without a data file", {foreign, foreign}, "", "データファイルとして使えません"},
     };
     for (const Case &c : cases) {
@@ -315,6 +350,14 @@ TEST_F(Floppy, RestoreFaultsKeepTheDataFile) {
         if (*c.mustShow) EXPECT_TRUE(op.showed(QString::fromUtf8(c.mustShow))) << op.prompts().join(u'|').toStdString();
         EXPECT_FALSE(op.showed(kRead));
         EXPECT_TRUE(bytes(data()) == current);
+        EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
+        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+        // The extraction's failure names its reason and says nothing changed.
+        if (QString::fromUtf8(c.what) == QStringLiteral("damaged archive")) {
+            const QString told = op.prompts().filter(QStringLiteral("[書庫解凍　エラー]")).value(0);
+            EXPECT_TRUE(told.endsWith(QStringLiteral("データは元のままです。"))) << told.toStdString();
+            EXPECT_GT(told.split(u'\n', Qt::SkipEmptyParts).size(), 2) << told.toStdString();
+        }
     }
     // And the good set still restores.
     operatorWithDisks({d1, d2});
@@ -404,7 +447,7 @@ TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
         EXPECT_TRUE(e.detail().contains(QString::fromUtf8(c.inDetail))) << e.detail().toStdString();
         EXPECT_FALSE(op.showed(kRead));
         EXPECT_TRUE(bytes(data()) == current);
-        EXPECT_FALSE(QFileInfo::exists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
         if (c.cancel) EXPECT_GT(asked, 0);
     }
     // Without a request the same set restores.
@@ -451,5 +494,5 @@ TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
     EXPECT_EQ(count(dataFile(), QStringLiteral("営業日報")), 4);
     EXPECT_EQ(count(dataFile(), QStringLiteral("顧客マスタ")), 3);
     EXPECT_EQ(op.shown.last().prompt, kRead);
-    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+    EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
 }

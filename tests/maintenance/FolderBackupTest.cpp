@@ -169,7 +169,28 @@ TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
     ASSERT_EQ(snaps.size(), 1);
     EXPECT_EQ(snaps[0].customers, 2);
     EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-folder-restore.lzh")));
-    EXPECT_FALSE(files::folderExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+    EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+}
+
+// A data file that is a symbolic link to a file elsewhere stays the link: the
+// restore writes the file it names, and leaves no work file there.
+TEST_F(FolderBackupTest, RestoreWritesThroughASymlinkedDataFile) {
+    addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
+    QString written;
+    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &written).ok());
+    const QString elsewhere = tmp.filePath(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    const QString real = elsewhere + QStringLiteral("/TqenData.mdb");
+    ASSERT_TRUE(QFile::rename(data(), real));
+    ASSERT_TRUE(QFile::link(real, data()));
+    addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
+    ASSERT_EQ(count(real, QStringLiteral("顧客マスタ")), 2);
+
+    ASSERT_TRUE(FolderBackup::restore(written, nullptr).ok());
+    EXPECT_TRUE(QFileInfo(data()).isSymLink());
+    EXPECT_EQ(QFileInfo(data()).symLinkTarget(), real);
+    EXPECT_EQ(count(real, QStringLiteral("顧客マスタ")), 1);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("TqenData.mdb")});
 }
 
 TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas) {
@@ -190,7 +211,7 @@ TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas
     for (const QString &archive : {written, foreign, target + QStringLiteral("/missing.lzh")}) {
         EXPECT_FALSE(FolderBackup::restore(archive, nullptr).ok()) << archive.toStdString();
         EXPECT_EQ(bytes(data()), before) << archive.toStdString();
-        EXPECT_FALSE(files::folderExists(G().DataFolder + QStringLiteral("tqen-restore.tmp")));
+        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
     }
 }
 
@@ -208,13 +229,46 @@ TEST_F(FolderBackupTest, AtStartBacksUpOnceADayAndRecordsTheTime) {
     ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addDays(1)).ok());
     EXPECT_EQ(FolderBackup::archivesIn(target).size(), 2);
 
-    // A folder that has gone is told, and the program goes on.
+    // A folder that has gone skips the backup with a line, and the program
+    // goes on.
     s = BackupSettings::read(work());
     s.Folder = tmp.filePath(QStringLiteral("unplugged"));
     ASSERT_TRUE(s.write(work()).ok());
     EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon.addDays(3)).ok());
-    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップができませんでした。")));
+    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
     EXPECT_EQ(BackupSettings::read(work()).LastBackup, kNoon.addDays(1).addMSecs(-kNoon.time().msec()));
+}
+
+// A USB stick that is not plugged in leaves an empty mount point (listed in
+// the file-system table): neither the button nor the daily backup writes
+// onto the system disk below it, and neither says it saved.
+TEST_F(FolderBackupTest, AnUnpluggedSticksMountPointIsNoBackupFolder) {
+    const QString fstab = tmp.filePath(QStringLiteral("fstab"));
+    writeBytes(fstab, ("/dev/sdb1 " + target.toUtf8() + " vfat noauto,user 0 0\n"));
+    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    QDir().mkpath(target + QStringLiteral("/backups"));
+    for (const QString &folder : {target, target + QStringLiteral("/backups")}) {
+        const Error e = FolderBackup::backup(data(), folder, 10, kNoon);
+        EXPECT_EQ(e.code(), Error::Code::NotFound) << folder.toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("つながっていません"))) << e.message().toStdString();
+    }
+    BackupSettings s;
+    s.Folder = target + QStringLiteral("/backups");
+    s.Daily = true;
+    ASSERT_TRUE(s.write(work()).ok());
+    EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon).ok());
+    EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
+    EXPECT_FALSE(BackupSettings::read(work()).LastBackup.isValid());
+
+    form = new FrmHosyu;
+    form->Form_Load();
+    child<forms::TextBox>(form, QStringLiteral("txt保存先"))->setText(target);
+    child<QPushButton>(form, QStringLiteral("cmdフォルダ保存"))->click();
+    EXPECT_FALSE(op.showed(QStringLiteral("保存が終了しました。")));
+    EXPECT_TRUE(op.showed(QStringLiteral("つながっていません"))) << op.prompts().join(u'\n').toStdString();
+    qunsetenv("TQEN_FSTAB");
+    EXPECT_TRUE(files::fileNames(target).isEmpty());
+    EXPECT_TRUE(files::fileNames(target + QStringLiteral("/backups")).isEmpty());
 }
 
 TEST_F(FolderBackupTest, TheFolderTabSavesSettingsBacksUpAndRestores) {

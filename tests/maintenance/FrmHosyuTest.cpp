@@ -123,6 +123,24 @@ TEST_F(Maintenance, ClearThenRegisterStoresWesternNoPathAndKeepsTheCustomers) {
     EXPECT_EQ(customers()[0].value(QStringLiteral("担当")), QVariant(QStringLiteral("佐藤")));
 }
 
+// An address with a password in any form is refused by the form and never
+// stored; the message does not repeat the password.
+TEST_F(Maintenance, AServerAddressWithAPasswordIsNeverStored) {
+    const QVariant before = settingsRow().value(QStringLiteral("DataPath"));
+    for (const char *uri : {"postgresql://u:secret@db/tqen", "postgresql://u@db/tqen?password=secret",
+                            "postgresql://u@db/tqen?sslmode=require&pass%77ord=secret"}) {
+        load();
+        op.shown.clear();
+        child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QString::fromUtf8(uri));
+        op.answer(mb::IdYes);
+        button(QStringLiteral("cmd登録"))->click();
+        EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), before) << uri;
+        EXPECT_TRUE(op.showed(QStringLiteral("データパスにパスワードを書かないでください。"))) << uri;
+        EXPECT_FALSE(op.prompts().join(u'\n').contains(QStringLiteral("secret"))) << op.prompts().join(u'\n').toStdString();
+        delete form.data();
+    }
+}
+
 TEST_F(Maintenance, DeclinedRegistrationWritesNothing) {
     load();
     child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->setText(QStringLiteral("/elsewhere.mdb"));
@@ -377,6 +395,29 @@ TEST_F(Maintenance, UndoingADeletionFromTheList) {
     EXPECT_EQ(op.shown.last().prompt, QStringLiteral("データを元に戻しました。"));
     EXPECT_EQ(list->count(), 2);   // the emptied file was kept too
 }
+// Beside the drive box the form says which folder the chosen letter stands
+// for, or where to name one.
+TEST_F(Maintenance, TheDriveBoxShowsTheFolderOfEachLetter) {
+    const QString floppy = disk(QStringLiteral("fd"));
+    insert(floppy);   // A: names a folder, C: the test's home
+    load();
+    auto *box = child<QComboBox>(form, QStringLiteral("cmbFDD"));
+    auto *shown = child<QLabel>(form, QStringLiteral("lblFDD先"));
+    const struct {
+        const char *drive;
+        QString text;
+    } cases[] = {
+        {"A:", QStringLiteral("→ ") + floppy},
+        {"C:", QStringLiteral("→ ") + drive},
+        {"E:", QStringLiteral("→ 未設定（%1 に E=フォルダ の行を書きます）").arg(qEnvironmentVariable("TQEN_DRIVES"))},
+    };
+    EXPECT_EQ(shown->text(), cases[0].text);   // as the form opens
+    for (const auto &c : cases) {
+        box->setCurrentText(QString::fromLatin1(c.drive));
+        EXPECT_EQ(shown->text(), c.text) << c.drive;
+    }
+}
+
 // Each operation that replaces or empties the customer master leaves the
 // customer tab showing what the master now holds, so registering the form
 // afterwards (to change the date style, say) writes nothing old back.
@@ -548,3 +589,36 @@ TEST_F(WindowsFile, ADamagedFileIsReportedAndLeavesNothingBehind) {
     EXPECT_EQ(QDir(drive + QStringLiteral("/旧")).entryList(QDir::Files), QStringList{QStringLiteral("Tqendata.mdb")});
     expectOriginalUntouched();
 }
+
+namespace tqen::testing {
+namespace {
+
+// Every report deleted at once is kept as one deletion, listed on the data
+// tab and put back from there; also on a server, which keeps no snapshot.
+TEST_F(Maintenance, AllReportsDeletedComeBackFromTheListOfDeletions) {
+    addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"));
+    addReport(QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"));
+    load();
+    auto *deletions = child<QListWidget>(form, QStringLiteral("lst削除"));
+    auto *putBack = button(QStringLiteral("cmd削除を元に戻す"));
+    EXPECT_EQ(deletions->count(), 0);
+    EXPECT_FALSE(putBack->isEnabled());
+    op.answer(mb::IdYes);
+    button(QStringLiteral("Command3"))->click();
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 0);
+    ASSERT_EQ(deletions->count(), 1);
+    EXPECT_TRUE(deletions->item(0)->text().contains(QStringLiteral("すべての営業日報  (営業日報 2 件、2002/02/14～2002/02/15)")))
+        << deletions->item(0)->text().toStdString();
+    ASSERT_TRUE(putBack->isEnabled());
+    op.shown.clear();
+    op.answer(mb::IdYes);
+    putBack->click();
+    ASSERT_EQ(op.shown.size(), 2);
+    EXPECT_EQ(op.shown[1].prompt, QStringLiteral("2 件の営業日報を元に戻しました。"));
+    EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 2);
+    EXPECT_EQ(deletions->count(), 0);
+    EXPECT_FALSE(putBack->isEnabled());
+}
+
+}  // namespace
+}  // namespace tqen::testing

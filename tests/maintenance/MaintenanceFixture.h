@@ -6,6 +6,7 @@
 // script.
 #include "core/Globals.h"
 #include "platform/files/Files.h"
+#include "platform/files/Temporaries.h"
 #include "tests/app/AppFixture.h"
 
 #include <QCryptographicHash>
@@ -67,6 +68,8 @@ protected:
         QFile f(qEnvironmentVariable("TQEN_DRIVES"));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("C=" + drive.toUtf8() + "\n");
+        // The folders stand for disks: no medium is mounted on them.
+        f.write("fixed = A\n");
         f.write("A=" + (folder.isEmpty() ? tmp.filePath(QStringLiteral("no-disk")).toUtf8() : folder.toUtf8()) + "\n");
     }
     // The operator changes to disk i of the list whenever a disk is asked
@@ -110,6 +113,13 @@ protected:
         }
         rs.close();
         ASSERT_TRUE(db.commitTrans());
+    }
+    // The work files and folders of runs (named by their run) in a folder.
+    static QStringList temporariesIn(const QString &folder) {
+        QStringList out;
+        for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (files::isTemporaryName(name)) out << name;
+        return out;
     }
     static qlonglong count(const QString &path, const QString &table) {
         return dao::countRows(path, {table}).value(0);

@@ -1,19 +1,46 @@
-// Runs one floppy restore with every message box answered OK:
-//   tqen_restore_child DATA_FOLDER/ DRIVES_CONF
-// Exits 0 when the restore finished.
+// Runs one maintenance step with every message box answered OK, for the
+// tests that kill it half-way:
+//   tqen_restore_child DATA_FOLDER/ DRIVES_CONF [STEP [ARGUMENT]]
+// STEP: floppy-restore (the default), folder-backup FOLDER, folder-restore
+// ARCHIVE, deletion (a safety snapshot, then every report deleted), import
+// WINDOWS_FILE. Exits 0 when the step finished.
 #include "core/Globals.h"
+#include "core/WindowsDataImport.h"
 #include "maintenance/FddBackup.h"
+#include "maintenance/FolderBackup.h"
+#include "maintenance/Snapshots.h"
+#include "platform/dao/Dao.h"
 #include "platform/forms/ScriptedInteraction.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QTextStream>
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 3) return 2;
-    tqen::G().DataFolder = QString::fromLocal8Bit(argv[1]);
+    if (argc < 3) return 2;
+    using namespace tqen;
+    G().DataFolder = QString::fromLocal8Bit(argv[1]);
+    G().DataDbPath = G().DataFolder + QStringLiteral("TqenData.mdb");
+    G().WorkDbPath = G().DataFolder + QStringLiteral("TqenWork.mdb");
     qputenv("TQEN_DRIVES", argv[2]);
-    tqen::forms::ScriptedInteraction operatorAtTheScreen;
-    tqen::forms::setInteraction(&operatorAtTheScreen);
-    tqen::maintenance::FddBackup backup(QStringLiteral("A:"), nullptr);
-    return backup.RestoreTQ().ok() ? 0 : 1;
+    forms::ScriptedInteraction operatorAtTheScreen;
+    forms::setInteraction(&operatorAtTheScreen);
+    const QString step = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("floppy-restore");
+    const QString argument = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
+    if (step == QStringLiteral("floppy-restore"))
+        return maintenance::FddBackup(QStringLiteral("A:"), nullptr).RestoreTQ().ok() ? 0 : 1;
+    if (step == QStringLiteral("folder-backup"))
+        return maintenance::FolderBackup::backup(G().DataDbPath, argument, 100, QDateTime::currentDateTime()).ok() ? 0 : 1;
+    if (step == QStringLiteral("folder-restore")) return maintenance::FolderBackup::restore(argument, nullptr).ok() ? 0 : 1;
+    if (step == QStringLiteral("deletion")) {
+        if (!maintenance::Snapshots::ofProgram().take(G().DataDbPath, QStringLiteral("一括削除")).ok()) return 1;
+        auto db = dao::Database::open(G().DataDbPath);
+        return db.execute(QStringLiteral("delete * from 営業日報")) ? 0 : 1;
+    }
+    if (step == QStringLiteral("import")) {
+        QTextStream out(stdout), err(stderr);
+        return RunImportCommand(argument, G().DataFolder, out, err);
+    }
+    return 2;
 }

@@ -1,4 +1,5 @@
 // tqen-helpshots OUTPUT_FOLDER
+// tqen-helpshots --list          the names of the pictures it makes
 //
 // Opens every screen of the program over a copy of the delivered data files
 // (bin/data beside this tool) with a few sample reports, customers, staff
@@ -20,6 +21,7 @@
 #include <QDate>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -33,6 +35,11 @@ using namespace tqen;
 namespace {
 
 QTextStream err(stderr);
+
+// Every picture this tool makes: the help pages show exactly these.
+const char *const kPictures[] = {"main.png", "index.png", "search.png", "print.png", "list.png", "codemaster.png",
+                                 "hosyu-settings.png", "hosyu-data.png", "hosyu-folder.png", "hosyu-customers.png",
+                                 "hosyu-delete.png", "hint.png"};
 
 void settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -114,9 +121,9 @@ bool addSamples(const QString &data, const QString &work) {
                                    "('TqenMain', 'cmd登録', '営業日報', %1)")
                         .arg(dao::sqlText(QStringLiteral("入力した日報を登録します。\n同じ日・顧客・担当の日報があれば書き換えます。")))))
         return false;
-    // The main screen starts on the last registered staff member and customer.
+    // The main screen starts on the last registered staff member and customer,
+    // in the date style a new program has (western).
     Settings env = Settings::read(work);
-    env.年号 = QStringLiteral("和暦");
     env.担当 = QString::fromUtf8(customers[0].staff);
     env.顧客名 = QString::fromUtf8(customers[0].name);
     env.ふりがな = QString::fromUtf8(customers[0].reading);
@@ -150,10 +157,14 @@ forms::Form *openThrough(TqenMain &main, const char *button, const char *form) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && qstrcmp(argv[1], "--list") == 0) {
+        for (const char *name : kPictures) std::printf("%s\n", name);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PrjTqen"));
     if (argc != 2) {
-        err << "usage: tqen-helpshots OUTPUT_FOLDER" << Qt::endl;
+        err << "usage: tqen-helpshots OUTPUT_FOLDER | --list" << Qt::endl;
         return 2;
     }
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
@@ -196,6 +207,15 @@ int main(int argc, char **argv) {
         showTab(tabs, QStringLiteral("顧客インデックス"));
         if (auto *a = childNamed<QPushButton>(&main, "cmd50_0")) a->click();
         ok &= save(&main, out, QStringLiteral("index.png"));
+        // The search tab with the reports that hold "見積".
+        if (showTab(tabs, QStringLiteral("検索"))) {
+            if (auto *term = childNamed<QLineEdit>(&main, "txt検索")) term->setText(QStringLiteral("見積"));
+            if (auto *find = childNamed<QPushButton>(&main, "cmd検索")) find->click();
+            ok &= save(&main, out, QStringLiteral("search.png"));
+        } else {
+            err << "the main screen has no search tab" << Qt::endl;
+            ok = false;
+        }
         tabs->setCurrentIndex(entry);
     }
 
@@ -225,6 +245,7 @@ int main(int argc, char **argv) {
         const struct { const char *tab, *picture; } pages[] = {
             {"設定", "hosyu-settings.png"},
             {"データ保守", "hosyu-data.png"},
+            {"フォルダに保存", "hosyu-folder.png"},
             {"顧客情報", "hosyu-customers.png"},
             {"データ削除", "hosyu-delete.png"},
         };

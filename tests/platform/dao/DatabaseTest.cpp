@@ -11,6 +11,23 @@ namespace {
 
 using DatabaseOpen = Files;
 
+// A file another writer holds beyond the wait is sound and in use: the error
+// says so, and is no "unrecognized format".
+TEST_F(DatabaseOpen, AFileHeldByAnotherWriterIsInUseNotForeign) {
+    const QString path = makeDb(QStringLiteral("held.mdb"), kDataSchema);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Database held = Database::open(path);
+    EXPECT_FALSE(held.isOpen());
+    EXPECT_TRUE(isInUseError(held.error())) << held.error().toStdString();
+    EXPECT_FALSE(held.error().contains(QStringLiteral("Unrecognized"))) << held.error().toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(Database::open(path).isOpen());
+    EXPECT_FALSE(isInUseError(QStringLiteral("Unrecognized database format 'x'.")));
+}
+
 TEST_F(DatabaseOpen, MissingUnreadableOrForeignFilesGiveAFailedObjectAndCreateNothing) {
     const QString missing = dir.filePath(QStringLiteral("nothing.mdb"));
     const QString text = dir.filePath(QStringLiteral("notes.txt"));

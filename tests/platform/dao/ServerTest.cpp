@@ -319,6 +319,49 @@ TEST(ServerRefusals, AnUnreachableServerIsNamedInTheError) {
     EXPECT_TRUE(d.openRecordset(QStringLiteral("select * from 営業日報")).eof());
 }
 
+// Every form of password libpq would read from an address is found, written
+// as "****" wherever the address is shown, and refused before any
+// connection or copy is tried.
+TEST(ServerRefusals, APasswordInAnyFormOfTheAddressIsRefusedAndNeverShown) {
+    const struct {
+        const char *uri;
+        bool holds;
+        const char *shown;
+    } cases[] = {
+        {"postgresql://u:secret@h/d", true, "postgresql://u:****@h/d"},
+        {"postgres://u:@h/d", true, "postgres://u:****@h/d"},
+        {"postgresql://u:se@cret@h:5432/d", true, "postgresql://u:****@h:5432/d"},
+        {"postgresql://u@h/d?password=secret", true, "postgresql://u@h/d?password=****"},
+        {"postgresql://u@h/d?sslmode=disable&PASSWORD=secret&x=1", true, "postgresql://u@h/d?sslmode=disable&PASSWORD=****&x=1"},
+        {"postgresql://u@h/d?pass%77ord=secret", true, "postgresql://u@h/d?pass%77ord=****"},
+        {"postgresql://u@h/d?%70assword=secret", true, "postgresql://u@h/d?%70assword=****"},
+        {"postgresql://u@h/d?sslpassword=secret", true, "postgresql://u@h/d?sslpassword=****"},
+        {"postgresql://u@h/d?passfile=/home/u/.pgpass", false, "postgresql://u@h/d?passfile=/home/u/.pgpass"},
+        {"postgresql://u@h:5432/d", false, "postgresql://u@h:5432/d"},
+        {"postgresql://h:5432/d?user=u", false, "postgresql://h:5432/d?user=u"},
+        {"postgresql://u@[::1]:5432/d", false, "postgresql://u@[::1]:5432/d"},
+        {"/data/TqenData.mdb", false, "/data/TqenData.mdb"},
+    };
+    for (const auto &c : cases) {
+        const QString uri = QString::fromUtf8(c.uri);
+        EXPECT_EQ(uriHoldsPassword(uri), c.holds) << c.uri;
+        EXPECT_EQ(withoutPassword(uri), QString::fromUtf8(c.shown)) << c.uri;
+        if (!c.holds) continue;
+        Database d = Database::open(uri);
+        EXPECT_FALSE(d.isOpen()) << c.uri;
+        EXPECT_FALSE(d.error().contains(QStringLiteral("secret"))) << d.error().toStdString();
+        EXPECT_TRUE(d.error().contains(QStringLiteral("パスワード"))) << d.error().toStdString();
+        QList<TableCopy> counts;
+        for (const Error &e : {copyData(QStringLiteral("/no/such.mdb"), uri, &counts),
+                               copyData(uri, QStringLiteral("/no/such.mdb"), &counts)}) {
+            EXPECT_EQ(e.code(), Error::Code::BadInput) << c.uri;
+            EXPECT_FALSE(e.message().contains(QStringLiteral("secret"))) << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(maskPasswords(QStringLiteral("接続できません: postgresql://u:secret@h/d (理由) と 'postgres://h/d?password=x'")),
+              QStringLiteral("接続できません: postgresql://u:****@h/d (理由) と 'postgres://h/d?password=****'"));
+}
+
 // The cluster's user tqen_pw must give a password; ~/.pgpass (here a
 // password file named by PGPASSFILE) or the prompt gives it.
 TEST_F(Server, ThePasswordComesFromThePasswordFileOrThePrompt) {
@@ -366,15 +409,44 @@ TEST_F(Server, TheWholeDataDatabaseCopiesBothWaysInOneTransaction) {
         ASSERT_TRUE(f.execute(QStringLiteral("insert into TqHint values ('TqenMain', 'cmd登録', '日報', '登録します')")));
         ASSERT_TRUE(f.execute(QStringLiteral("update コードマスタ set sname = '山田' where code = '01'")));
     }
+    // The day's report held twice would arrive as one: nothing is written,
+    // and the group is named.
     QList<TableCopy> counts;
-    ASSERT_TRUE(copyData(file, db->uri, &counts).ok());
-    ASSERT_EQ(counts.size(), 4);
+    CopyOutcome refused;
+    const Error e = copyData(file, db->uri, CopyOptions(), &refused);
+    EXPECT_FALSE(e.ok());
+    EXPECT_TRUE(e.text().contains(QStringLiteral("1 組 (2 件)"))) << e.text().toStdString();
+    ASSERT_EQ(refused.duplicates.size(), 1);
+    EXPECT_EQ(refused.duplicates[0].day, QVariant(QDate(2024, 1, 5)));
+    EXPECT_EQ(refused.duplicates[0].customer, QVariant(QStringLiteral("甲")));
+    EXPECT_EQ(refused.duplicates[0].staff, QVariant(QStringLiteral("山田")));
+    EXPECT_EQ(refused.duplicates[0].count, 2);
+    EXPECT_TRUE(refused.counts.isEmpty());
+    EXPECT_EQ(count(QStringLiteral("pg_tables where schemaname = current_schema()")), "0");  // not even connected
+    EXPECT_FALSE(copyData(file, db->uri, &counts).ok());
+
+    // Merged: one row, both titles and memos joined line by line; an added
+    // table the file lacks is made on the server and holds nothing.
+    const AddedTable added{QStringLiteral("追加表"), {{QStringLiteral("名前"), AddedColumn::Kind::Text}}, {}};
+    CopyOptions merge;
+    merge.mergeDuplicates = true;
+    merge.addedTables = {added};
+    CopyOutcome outcome;
+    const Error merged = copyData(file, db->uri, merge, &outcome);
+    ASSERT_TRUE(merged.ok()) << merged.message().toStdString();
+    counts = outcome.counts;
+    ASSERT_EQ(counts.size(), 5);
     EXPECT_EQ(counts[0].table, QStringLiteral("営業日報"));
     EXPECT_EQ(counts[0].read, 3);
-    EXPECT_EQ(counts[0].stored, 2);  // the day's report held twice arrives once, the later row
+    EXPECT_EQ(counts[0].stored, 2);
+    EXPECT_EQ(outcome.mergedRows, 1);
+    EXPECT_EQ(db->value(QStringLiteral("select タイトル from 営業日報 where 日付 = '2024-01-05'")), QStringLiteral("古い\n新しい"));
+    EXPECT_EQ(db->value(QStringLiteral("select メモ from 営業日報 where 日付 = '2024-01-05'")), QStringLiteral("x\ny"));
+    EXPECT_EQ(counts[4].table, QStringLiteral("追加表"));
+    EXPECT_EQ(counts[4].stored, 0);
+    ASSERT_TRUE(db->exec(QStringLiteral("insert into 追加表 values ('サーバーの行')")));
     EXPECT_EQ(counts[2].read, 30);
     EXPECT_EQ(counts[2].stored, 30);
-    EXPECT_EQ(db->value(QStringLiteral("select タイトル from 営業日報 where 日付 = '2024-01-05'")), QStringLiteral("新しい"));
     EXPECT_EQ(db->value(QStringLiteral("select contents from tqhint")), QStringLiteral("登録します"));
     EXPECT_EQ(db->value(QStringLiteral("select sname from コードマスタ where code = '01'")), QStringLiteral("山田"));
 
@@ -382,8 +454,9 @@ TEST_F(Server, TheWholeDataDatabaseCopiesBothWaysInOneTransaction) {
     const QString back = dir.filePath(QStringLiteral("back.mdb"));
     ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenData.mdb"), back));
     QFile::setPermissions(back, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(copyData(db->uri, back, &counts).ok());
+    ASSERT_TRUE(copyData(db->uri, back, merge, &outcome).ok());
     Database b = Database::open(back);
+    EXPECT_EQ(Access::column(b, QStringLiteral("select * from 追加表"), QStringLiteral("名前")), QStringList{"サーバーの行"});
     EXPECT_EQ(Access::column(b, QStringLiteral("select * from 営業日報 order by 日付"), QStringLiteral("顧客名")),
               (QStringList{"甲", "乙's"}));
     EXPECT_EQ(Access::column(b, QStringLiteral("select * from 営業日報 order by 日付"), QStringLiteral("日付")),
@@ -392,9 +465,10 @@ TEST_F(Server, TheWholeDataDatabaseCopiesBothWaysInOneTransaction) {
 
     // A failure part-way leaves the target as it was.
     ASSERT_TRUE(db->exec(QStringLiteral("alter table tqhint add constraint short check (length(contents) < 3) not valid")));
-    EXPECT_FALSE(copyData(file, db->uri, &counts).ok());
-    EXPECT_TRUE(counts.isEmpty());
+    EXPECT_FALSE(copyData(file, db->uri, merge, &outcome).ok());
+    EXPECT_TRUE(outcome.counts.isEmpty());
     EXPECT_EQ(count(QStringLiteral("営業日報")), "2");
+    EXPECT_EQ(count(QStringLiteral("追加表")), "1");
     EXPECT_EQ(count(QStringLiteral("tqhint")), "1");
     EXPECT_FALSE(copyData(file, QStringLiteral("postgresql://tqen@127.0.0.1:1/none"), &counts).ok());
 }

@@ -59,6 +59,64 @@ TEST_F(DriveTableTest, WindowsPathsBecomeLocalPaths) {
         EXPECT_EQ(tqen::drives::toLocalPath(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
+// Which drives are removable: the floppy drives by default, named ones, mount
+// points of the file-system table and folders under the media roots; a
+// "fixed" line makes any of them a plain folder.
+TEST_F(DriveTableTest, RemovableDrivesByDefaultByNameAndByWhereTheyAreMounted) {
+    const QString fstab = dir.path() + "/fstab";
+    QFile f(fstab);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("# test\nUUID=1 / ext4 defaults 0 1\n/dev/sdb1 /srv/usb\\040stick vfat noauto,user 0 0\n");
+    f.close();
+    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    const struct {
+        const char *table;
+        const char *drive;
+        bool removable;
+    } cases[] = {
+        {"A=/home/u/floppy\n", "A:", true},
+        {"B=/home/u/floppy\n", "b", true},
+        {"A=/home/u/floppy\nfixed = A\n", "A:", false},
+        {"E=/home/u/stick\n", "E:", false},
+        {"E=/home/u/stick\nremovable = D, E\n", "E:", true},
+        {"E=/srv/usb stick\n", "E:", true},
+        {"E=/srv/usb stick/sub\n", "E:", false},
+        {"E=/media/floppy\n", "E:", true},
+        {"E=/run/media/u/STICK\n", "E:", true},
+        {"E=/mnt/usb\n", "E:", true},
+        {"E=/mnt\n", "E:", false},
+        {"E=/mntx/usb\n", "E:", false},
+        {"E=/mnt/usb\nfixed=E\n", "E:", false},
+        {"C=/\n", "C:", false},
+        {"", "G:", false},
+    };
+    for (const auto &c : cases) {
+        write(c.table);
+        EXPECT_EQ(tqen::drives::isRemovable(QString::fromUtf8(c.drive)), c.removable) << c.table << c.drive;
+    }
+    qunsetenv("TQEN_FSTAB");
+}
+
+// A folder below an unmounted mount point of the file-system table is a
+// folder of the disk below, not of the medium.
+TEST_F(DriveTableTest, AFolderBelowAnUnmountedMountPointIsNoMedium) {
+    const QString point = dir.path() + "/usb stick";
+    ASSERT_TRUE(QDir().mkpath(point + "/backups"));
+    ASSERT_TRUE(QDir().mkpath(dir.path() + "/plain/backups"));
+    const QString fstab = dir.path() + "/fstab";
+    QFile f(fstab);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("/dev/sdb1 " + QString(point).replace(" ", "\\040").toUtf8() + " vfat noauto,user 0 0\n");
+    f.close();
+    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(point));
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(point + "/backups"));
+    EXPECT_TRUE(tqen::drives::isOnMountedMedium(dir.path() + "/plain/backups"));
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(dir.path() + "/missing"));
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(QString()));
+    qunsetenv("TQEN_FSTAB");
+}
+
 // The table lives in the user's config folder unless $TQEN_DRIVES names it.
 TEST_F(DriveTableTest, ConfigPathFollowsTheUsersConfigFolderUnlessOverridden) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");

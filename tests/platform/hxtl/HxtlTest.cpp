@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "platform/drives/DriveTable.h"
 #include "platform/hxtl/Hxtl.h"
 
 namespace {
@@ -28,7 +29,8 @@ protected:
         plain.close();
         QFile conf(root_ + "/drives.conf");
         ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Text));
-        conf.write(QString("# test drives\n"
+        // Drive A is a plain folder standing for a disk.
+        conf.write(QString("# test drives\nfixed = A\n"
                            "A=%1/floppy\n"
                            "B=%1/missing\n"
                            "C=%1\n"
@@ -62,6 +64,22 @@ TEST_F(Drives, GoodDriveAndWriteTestByDrive) {
     }
     EXPECT_EQ(GoodDrive(nullptr), 0);
     EXPECT_EQ(WriteTest(nullptr), 0);
+}
+
+// The table as the README writes it: A: is the floppy drive, and a folder
+// with nothing mounted on it is no disk, also to the write test, which then
+// leaves nothing on the disk below.
+TEST_F(Drives, AFloppyFolderWithNothingMountedIsNoDisk) {
+    QFile conf(root_ + "/drives.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    conf.write(QString("A=%1/floppy\nB=%1/floppy\nE=%1/usb stick/営業\n").arg(root_).toUtf8());
+    conf.close();
+    for (const char *d : {"A:", "B:"}) {
+        EXPECT_EQ(GoodDrive(d), 0) << d;
+        EXPECT_EQ(WriteTest(d), 0) << d;
+    }
+    EXPECT_EQ(GoodDrive("E:"), 1);  // a fixed folder of the home disk
+    EXPECT_TRUE(QDir(root_ + "/floppy").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(Drives, WriteTestLeavesNothingBehind) {
@@ -145,6 +163,39 @@ TEST_F(RemovedMedium, AnEmptyMountPointOfARemovableDriveIsNoDisk) {
     EXPECT_EQ(GoodDrive("C:"), 1);
     // Nothing was written onto the disk under the mount point.
     EXPECT_TRUE(QDir(point_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// A stick under /mnt: a folder there holds a medium only while something is
+// mounted between /mnt and the folder.
+TEST(MediaFolders, AFolderUnderMntIsThereOnlyWhileMounted) {
+    QTemporaryDir base(QStringLiteral("/mnt/tqen-test-XXXXXX"));
+    if (!base.isValid()) GTEST_SKIP() << "cannot make a folder under /mnt here";
+    const QString stick = base.path() + "/stick";
+    ASSERT_TRUE(QDir().mkpath(stick + "/backups"));
+    QFile conf(base.path() + "/drives.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(("E=" + stick + "\n").toUtf8());
+    conf.close();
+    qputenv("TQEN_DRIVES", conf.fileName().toUtf8());
+    EXPECT_TRUE(tqen::drives::isRemovable("E:"));
+    EXPECT_EQ(GoodDrive("E:"), 0);
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick + "/backups"));
+    EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick));
+    if (::mount("tqen-test", QFile::encodeName(stick).constData(), "tmpfs", 0, "size=1m") != 0) {
+        qunsetenv("TQEN_DRIVES");
+        GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno) << ")";
+    }
+    ASSERT_TRUE(QDir().mkpath(stick + "/backups"));
+    EXPECT_EQ(GoodDrive("E:"), 1);
+    EXPECT_EQ(WriteTest("E:"), 1);
+    EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick + "/backups"));
+    EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick));
+    ::umount2(QFile::encodeName(stick).constData(), MNT_DETACH);
+    qunsetenv("TQEN_DRIVES");
 }
 
 }  // namespace

@@ -31,6 +31,37 @@ TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBe) {
     EXPECT_EQ(csvRecord({QStringLiteral("a"), QString(), QStringLiteral("b,c")}), QStringLiteral("a,,\"b,c\"\r\n"));
 }
 
+TEST(Csv, CellsASpreadsheetWouldTakeForFormulasStayText) {
+    const struct {
+        QString in, out;
+    } cases[] = {
+        {QStringLiteral("=HYPERLINK(\"http://x\",\"y\")"), QStringLiteral("\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"")},
+        {QStringLiteral("=cmd|' /C calc'!A0"), QStringLiteral("'=cmd|' /C calc'!A0")},
+        {QStringLiteral("+1+1"), QStringLiteral("'+1+1")},
+        {QStringLiteral("-2+3"), QStringLiteral("'-2+3")},
+        {QStringLiteral("@SUM(A1)"), QStringLiteral("'@SUM(A1)")},
+        {QStringLiteral("\t=1"), QStringLiteral("'\t=1")},
+        {QStringLiteral("\r=1"), QStringLiteral("\"'\r=1\"")},
+        {QStringLiteral("a=b"), QStringLiteral("a=b")},
+        {QStringLiteral("2002/02/14"), QStringLiteral("2002/02/14")},
+        {QString::fromUtf16(u"a\0b", 3), QStringLiteral("ab")},
+        {QString::fromUtf16(u"\0=1", 3), QStringLiteral("'=1")},
+    };
+    for (const auto &c : cases) EXPECT_EQ(csvField(c.in), c.out) << c.in.toStdString();
+
+    // The same in both encodings of the file.
+    QTemporaryDir tmp;
+    for (const Encoding enc : {Encoding::Utf8Bom, Encoding::Cp932}) {
+        const QString path = tmp.filePath(QStringLiteral("f.csv"));
+        ASSERT_TRUE(writeCsv(path, {{QStringLiteral("=1+1"), QString::fromUtf16(u"x\0", 2)}}, enc).ok());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray b = f.readAll();
+        if (b.startsWith("\xEF\xBB\xBF")) b.remove(0, 3);
+        EXPECT_EQ(b, QByteArray("'=1+1,x\r\n"));
+    }
+}
+
 TEST(Encoding, Utf8CarriesAByteOrderMark) {
     QByteArray out;
     ASSERT_TRUE(encode(QStringLiteral("日報😀"), Encoding::Utf8Bom, &out).ok());

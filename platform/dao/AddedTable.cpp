@@ -1,0 +1,133 @@
+// Making a table that the delivered schema lacks, on a file or a server.
+#include "platform/dao/AddedTable.h"
+
+#include "platform/dao/Connection.h"
+#include "platform/dao/JetTranslator.h"
+#include "platform/dao/ServerConnection.h"
+
+namespace tqen::dao {
+
+namespace {
+
+QString fileType(AddedColumn::Kind kind) {
+    switch (kind) {
+    case AddedColumn::Kind::Date: return QStringLiteral("DATE");
+    case AddedColumn::Kind::Integer: return QStringLiteral("INTEGER");
+    case AddedColumn::Kind::Text: break;
+    }
+    return QStringLiteral("TEXT");
+}
+
+// The server's types for the data database: texts sort by code point, as in
+// a file; numbers are 64 bits wide, as in a file.
+QString serverType(AddedColumn::Kind kind) {
+    switch (kind) {
+    case AddedColumn::Kind::Date: return QStringLiteral("date");
+    case AddedColumn::Kind::Integer: return QStringLiteral("bigint");
+    case AddedColumn::Kind::Text: break;
+    }
+    return QStringLiteral("text COLLATE \"C\"");
+}
+
+// The statements that make the table; names on a server in lower case, as
+// the server's statements fold theirs.
+QStringList createStatements(const AddedTable &t, bool server) {
+    const auto name = [server](const QString &n) { return quoteName(server ? n.toLower() : n); };
+    QStringList cols;
+    for (const AddedColumn &c : t.columns)
+        cols << name(c.name) + u' ' + (server ? serverType(c.kind) : fileType(c.kind));
+    QStringList out{QStringLiteral("CREATE TABLE %1 (%2)").arg(name(t.name), cols.join(QStringLiteral(", ")))};
+    for (qsizetype i = 0; i < t.indexes.size(); ++i) {
+        QStringList on;
+        for (const QString &c : t.indexes[i]) on << name(c);
+        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                   .arg(name(t.name + u'_' + QString::number(i + 1)), name(t.name), on.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
+bool fileExec(Connection &c, const QString &sql, QString *error) {
+    const Statement st = c.prepare(sql, {}, error);
+    if (!st) return false;
+    if (sqlite3_step(st.get()) != SQLITE_DONE) {
+        *error = c.lastError();
+        return false;
+    }
+    return true;
+}
+
+const QString kServerPresent = QStringLiteral(
+    "SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename = $1");
+
+}  // namespace
+
+std::optional<bool> hasTable(Database &db, const QString &table, QString *error) {
+    if (ServerConnection *s = serverConnectionOf(db)) {
+        const Result r = s->run(kServerPresent, {table.toLower()}, error);
+        if (!r) return std::nullopt;
+        return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0;
+    }
+    Connection *c = connectionOf(db);
+    if (!c) {
+        *error = db.error();
+        return std::nullopt;
+    }
+    c->releaseReaders();
+    const Statement st =
+        c->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1"), {table}, error);
+    if (!st || sqlite3_step(st.get()) != SQLITE_ROW) {
+        if (st) *error = c->lastError();
+        return std::nullopt;
+    }
+    return sqlite3_column_int(st.get(), 0) > 0;
+}
+
+Error ensureTable(Database &db, const AddedTable &table) {
+    const QString text = QStringLiteral("表 %1 を作れませんでした。").arg(table.name);
+    QString error;
+    if (ServerConnection *s = serverConnectionOf(db)) {
+        // Under the lock that the first tables were made under; in a
+        // transaction of its own when the caller has none.
+        const bool own = !s->inTransaction;
+        const auto fail = [&] {
+            if (own) {
+                QString ignored;
+                s->run(QStringLiteral("ROLLBACK"), {}, &ignored);
+            }
+            return Error(Error::Code::DatabaseFailed, text, error);
+        };
+        if (own && !s->run(QStringLiteral("BEGIN"), {}, &error)) return fail();
+        if (!s->run(QStringLiteral("SELECT pg_advisory_xact_lock(7401, 1)"), {}, &error)) return fail();
+        const std::optional<bool> present = hasTable(db, table.name, &error);
+        if (!present) return fail();
+        if (!*present)
+            for (const QString &sql : createStatements(table, true))
+                if (!s->run(sql, {}, &error)) return fail();
+        if (own && !s->run(QStringLiteral("COMMIT"), {}, &error)) return fail();
+        return {};
+    }
+    const std::optional<bool> present = hasTable(db, table.name, &error);
+    if (!present) return Error(Error::Code::DatabaseFailed, text, error);
+    if (*present) return {};
+    Connection *c = connectionOf(db);
+    // Without an open transaction the table and its indexes still come
+    // together or not at all.
+    const bool own = !c->inTransaction;
+    if (own && !fileExec(*c, QStringLiteral("SAVEPOINT tqen_added_table"), &error))
+        return Error(Error::Code::DatabaseFailed, text, error);
+    for (const QString &sql : createStatements(table, false)) {
+        if (!fileExec(*c, sql, &error)) {
+            QString ignored;
+            if (own) {
+                fileExec(*c, QStringLiteral("ROLLBACK TO tqen_added_table"), &ignored);
+                fileExec(*c, QStringLiteral("RELEASE tqen_added_table"), &ignored);
+            }
+            return Error(Error::Code::DatabaseFailed, text, error);
+        }
+    }
+    if (own && !fileExec(*c, QStringLiteral("RELEASE tqen_added_table"), &error))
+        return Error(Error::Code::DatabaseFailed, text, error);
+    return {};
+}
+
+}  // namespace tqen::dao

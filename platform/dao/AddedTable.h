@@ -1,0 +1,40 @@
+#pragma once
+// Tables that later versions of the program add to the data database beside
+// the delivered ones. A data file or a server database from before such a
+// table reads as if the table were empty; the first write makes it, on a
+// file as on a server, where it follows the server's rules for the data
+// database's tables (names as written, texts sorted by code point, made under
+// the same lock as the first tables, so two programs meeting it missing agree).
+#include "platform/error/Error.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tqen::dao {
+
+class Database;
+
+struct AddedColumn {
+    enum class Kind { Text, Date, Integer };
+    QString name;
+    Kind kind = Kind::Text;
+};
+
+struct AddedTable {
+    QString name;
+    QList<AddedColumn> columns;
+    QList<QStringList> indexes;  // the columns of each index, in order
+};
+
+// Whether the open database holds a table of that name; nullopt and error
+// when it cannot be asked.
+std::optional<bool> hasTable(Database &db, const QString &table, QString *error);
+
+// Makes the table (and its indexes) when the open database lacks it. Inside
+// the caller's transaction when one is open, so a rollback takes it back.
+Error ensureTable(Database &db, const AddedTable &table);
+
+}  // namespace tqen::dao
