@@ -16,6 +16,7 @@
 #include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
+#include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
 #include "platform/unlha/LzhArchive.h"
@@ -24,7 +25,9 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -56,12 +59,30 @@ TqenMain::TqenMain(const QString &applicationFolder)
       applicationFolder_(applicationFolder.isEmpty() ? files::applicationFolder() : applicationFolder) {
     buildForm();
     connect(this, &forms::Form::activated, this, &TqenMain::Form_Activate);
+    new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
+}
+
+// F1 opens the help page of the tab in front; Ctrl+F goes to the search.
+bool TqenMain::formKey(QKeyEvent *e) {
+    if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier) {
+        if (SSTab1->currentWidget()->objectName() == QStringLiteral("tab顧客インデックス")) Command1_Click();
+        else cmdHint_Click();
+        return true;
+    }
+    if (e->matches(QKeySequence::Find)) {
+        SSTab1->setCurrentWidget(txt検索->parentWidget());
+        txt検索->setFocus(Qt::ShortcutFocusReason);
+        txt検索->selectAll();
+        return true;
+    }
+    return false;
 }
 
 
 void TqenMain::buildForm() {
     setWindowTitle(forms::programTitle());
-    setMinimumSize(1000, 700);
+    // The designed size; the layouts let the window shrink to what the
+    // controls need (a notebook's screen) and grow with the calendar's cells.
     resize(1024, 740);
 
     auto *root = new QVBoxLayout(this);
@@ -75,14 +96,16 @@ void TqenMain::buildForm() {
     calendarArea = new QWidget(this);
     calendarArea->setObjectName(QStringLiteral("calendarArea"));
     calendarArea->setMinimumWidth(440);
-    body->addWidget(calendarArea, 0);
+    // At the designed width the calendar keeps its 440 pixels; a wider
+    // window widens it with the tabs.
+    body->addWidget(calendarArea, 2);
     buildCalendar();
 
     // The tabs on the right: the customer index and the report entry.
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("顧客インデックスと営業日報"));
-    body->addWidget(SSTab1, 1);
+    body->addWidget(SSTab1, 3);
     auto *indexTab = new QWidget;
     indexTab->setObjectName(QStringLiteral("tab顧客インデックス"));
     SSTab1->addTab(indexTab, QStringLiteral("顧客インデックス"));
@@ -149,26 +172,31 @@ void TqenMain::buildEntryTab(QWidget *tab) {
 
 // The button bar: the report buttons from the left, "閉じる" on the right.
 void TqenMain::buildButtonBar(QBoxLayout *bar) {
+    // Each button has an Alt key, shown underlined after its caption as
+    // "登録(S)"; its accessible name stays the caption. "元に戻す" has
+    // Ctrl+Z instead.
     const struct Def {
         QPushButton *TqenMain::*member;
         const char *name, *text, *tip;
+        char key;
         void (TqenMain::*click)();
     } defs[] = {
-        {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", &TqenMain::cmd登録_Click},
-        {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", &TqenMain::cmd削除_Click},
+        {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", 'S', &TqenMain::cmd登録_Click},
+        {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", 'D', &TqenMain::cmd削除_Click},
         {&TqenMain::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
-         &TqenMain::cmd元に戻す_Click},
-        {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", &TqenMain::cmdクリア_Click},
-        {&TqenMain::cmd読込, "cmd読込", "読込", "", &TqenMain::cmd読込_Click},
-        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", &TqenMain::cmd印刷_Click},
-        {&TqenMain::Command3, "Command3", "一覧", "", &TqenMain::Command3_Click},
-        {&TqenMain::Command5, "Command5", "コード表", "", &TqenMain::Command5_Click},
-        {&TqenMain::Command11, "Command11", "保守", "", &TqenMain::Command11_Click},
-        {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", &TqenMain::cmdHint_Click},
-        {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", nullptr},
+         '\0', &TqenMain::cmd元に戻す_Click},
+        {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", 'C', &TqenMain::cmdクリア_Click},
+        {&TqenMain::cmd読込, "cmd読込", "読込", "", 'L', &TqenMain::cmd読込_Click},
+        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", 'P', &TqenMain::cmd印刷_Click},
+        {&TqenMain::Command3, "Command3", "一覧", "", 'I', &TqenMain::Command3_Click},
+        {&TqenMain::Command5, "Command5", "コード表", "", 'T', &TqenMain::Command5_Click},
+        {&TqenMain::Command11, "Command11", "保守", "", 'M', &TqenMain::Command11_Click},
+        {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", 'H', &TqenMain::cmdHint_Click},
+        {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", 'X', nullptr},
     };
     for (const Def &d : defs) {
         QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.text), QString::fromUtf8(d.tip), this);
+        if (d.key) b->setText(QStringLiteral("%1(&%2)").arg(QString::fromUtf8(d.text), QChar::fromLatin1(d.key)));
         this->*d.member = b;
         if (b == cmd閉じる) bar->addStretch(1);
         bar->addWidget(b);
@@ -389,6 +417,12 @@ void TqenMain::FormInit() {
     // 3. Day cells: font size 12, label over the whole cell.
     prepareCells();
     // 4. Date boxes and their frames by the date style.
+    applyDateStyle();
+}
+
+// The date boxes, their frames and the calendar's title in the date style
+// of the settings; run again when the maintenance form registers a style.
+void TqenMain::applyDateStyle() {
     const bool era = IsEraMode(G().Env.年号);
     for (forms::DateBox *box : {txt日付, txt開始, txt終了}) {
         box->setInputFormat(DayFormatFor(G().Env.年号));
@@ -402,6 +436,7 @@ void TqenMain::FormInit() {
     txt終了->setLeftTwips(era ? 3360 : 3100);
     imContainer3D9->setWidthTwips(era ? 5740 : 5190);
     lblから->move(pixels(era ? 3070 : 2790), lblから->y());
+    showCalendarTitle();
 }
 
 void TqenMain::ReadLocalEnv() {

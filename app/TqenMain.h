@@ -13,11 +13,13 @@
 
 #include <QAccessible>
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QVariant>
 
 class QBoxLayout;
 class QCheckBox;
+class QKeyEvent;
 class QFrame;
 class QLineEdit;
 class QTreeWidget;
@@ -54,6 +56,9 @@ public:
 
     void ReadDataEnv();
     void FormInit();
+    // The date style of the settings on every date of the screen (boxes,
+    // calendar title) and of an open report list, at once.
+    void applyDateStyle();
     void ReadLocalEnv();
 
     // Customer and staff selection.
@@ -158,6 +163,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Controls, by the names the forms use. Tests find them by objectName.
@@ -231,6 +237,7 @@ private:
     };
     std::unique_ptr<AccessibilityWatch> accessibilityWatch_;
     bool calendarKey(int key);
+    bool formKey(QKeyEvent *e);
     void moveCursor(const QDate &day);
     void placeCursor();
     void describeCells();
@@ -246,6 +253,7 @@ private:
     QPushButton *cmd印刷条件クリア = nullptr;
     QPushButton *cmd印刷条件閉じる = nullptr;
     void buildCalendar();
+    void showCalendarTitle();
     void prepareCells();
     void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
@@ -278,8 +286,14 @@ private:
         bool known = false;
         QString caption;
         quint32 back = 0;
-        quint32 fore = 0;
+        quint32 fore = 0;        // as asked for
+        quint32 shownFore = 0;   // as sent: readable on the back colour
     };
+    static quint32 readableFore(quint32 back, quint32 fore);
+    quint32 shownFore(quint32 back, quint32 fore);
+    QHash<quint64, quint32> shownFores_;
+    void colourWeekdays();
+    std::vector<QLabel *> weekdayHeadings_;
     std::vector<CellLook> cellLooks_;
     int offset_ = 0;
     int days_ = 0;

@@ -11,6 +11,8 @@
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "platform/com/ControlHost.h"
+#include "platform/com/OleColor.h"
+#include "platform/forms/Contrast.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -105,7 +107,8 @@ void TqenMain::buildCalendar() {
     dayGrid_->setAccessibleDescription(
         QStringLiteral("矢印キーで日を選び、Enter で表示します。PageUp/PageDown で前月/次月。"));
     dayGrid_->installEventFilter(this);
-    column->addWidget(dayGrid_);
+    // The cells take the calendar's height.
+    column->addWidget(dayGrid_, 1);
     auto *grid = new QGridLayout(dayGrid_);
     grid->setContentsMargins(3, 3, 3, 3);
     grid->setSpacing(2);
@@ -119,12 +122,13 @@ void TqenMain::buildCalendar() {
         auto *heading = new QLabel(QString::fromUtf8(weekdays[i]), dayGrid_);
         heading->setObjectName(QStringLiteral("lblWeek%1").arg(i));
         heading->setAlignment(Qt::AlignCenter);
-        // Sunday red (255), Saturday blue (12582912), the others black.
-        const QString colour = i == 0 ? QStringLiteral("#ff0000") : i == 6 ? QStringLiteral("#0000c0")
-                                                                              : QStringLiteral("#000000");
-        heading->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(colour));
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
         grid->addWidget(heading, 0, i);
+        weekdayHeadings_.push_back(heading);
     }
+    colourWeekdays();
 
     com::ensureRegistered(com::Guid::fromString(kCaptionClsid), com::captionLibraryPath());
     for (int i = 0; i < 37; ++i) {
@@ -148,7 +152,8 @@ void TqenMain::buildCalendar() {
         LblCald.push_back(std::move(cell));
     }
     cellLooks_.resize(LblCald.size());
-    column->addStretch(1);
+    // The weeks share the height; the headings keep theirs.
+    for (int week = 1; week <= 6; ++week) grid->setRowStretch(week, 1);
     accessibilityWatch_ = std::make_unique<AccessibilityWatch>([this] { describeCells(); });
     // The maker's picture under the calendar.
     column->addWidget(CreateMakerLink(calendarArea), 0, Qt::AlignLeft);
@@ -170,6 +175,17 @@ quint32 TqenMain::cellForeColor(int index) const {
     return LblCald[index].dispatch()->get(DispForeColor).value.toUInt();
 }
 
+// The fore colour a cell is given: the one the calendar asks for when it
+// reads on the cell's back colour under the current palette (a dark theme
+// turns the button face and the window colour dark), else white or black,
+// whichever reads better.
+quint32 TqenMain::readableFore(quint32 back, quint32 fore) {
+    const QColor b = com::translateColor(back), f = com::translateColor(fore);
+    if (forms::contrastRatio(f, b) >= forms::kReadableContrast) return fore;
+    const bool white = forms::contrastRatio(Qt::white, b) >= forms::contrastRatio(Qt::black, b);
+    return white ? com::rgb(255, 255, 255) : com::rgb(0, 0, 0);
+}
+
 void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore) {
     if (index < 0 || index >= int(LblCald.size())) return;
     com::Dispatch *d = LblCald[index].dispatch();
@@ -180,15 +196,63 @@ void TqenMain::setCell(int index, const QVariant &caption, const QVariant &back,
         d->put(DispCaption, caption);
         look.caption = caption.toString();
     }
-    if (back.isValid() && (!look.known || look.back != back.toUInt())) {
+    const bool backChanged = back.isValid() && (!look.known || look.back != back.toUInt());
+    if (backChanged) {
         d->put(DispBackColor, back);
         look.back = back.toUInt();
     }
-    if (fore.isValid() && (!look.known || look.fore != fore.toUInt())) {
-        d->put(DispForeColor, fore);
-        look.fore = fore.toUInt();
-    }
+    const bool foreChanged = fore.isValid() && (!look.known || look.fore != fore.toUInt());
+    if (foreChanged) look.fore = fore.toUInt();
+    const bool wasKnown = look.known;
     look.known = look.known || (caption.isValid() && back.isValid() && fore.isValid());
+    // The text is checked against a new back colour as well as a new fore.
+    if (look.known && (backChanged || foreChanged)) {
+        const quint32 shown = shownFore(look.back, look.fore);
+        if (!wasKnown || look.shownFore != shown) {
+            d->put(DispForeColor, uint(shown));
+            look.shownFore = shown;
+        }
+    }
+}
+
+// The few pairs of colours a month uses are worked out once per palette.
+quint32 TqenMain::shownFore(quint32 back, quint32 fore) {
+    const quint64 key = (quint64(back) << 32) | fore;
+    const auto known = shownFores_.constFind(key);
+    if (known != shownFores_.cend()) return *known;
+    const quint32 shown = readableFore(back, fore);
+    shownFores_.insert(key, shown);
+    return shown;
+}
+
+// Under another palette (the desktop's theme changed) every cell's text is
+// checked again, and the weekday headings take readable colours.
+void TqenMain::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+        shownFores_.clear();
+        for (int i = 0; i < int(cellLooks_.size()); ++i) {
+            CellLook &look = cellLooks_[i];
+            if (!look.known) continue;
+            const quint32 shown = shownFore(look.back, look.fore);
+            if (shown == look.shownFore) continue;
+            LblCald[i].dispatch()->put(DispForeColor, uint(shown));
+            look.shownFore = shown;
+        }
+        colourWeekdays();
+    }
+    forms::Form::changeEvent(event);
+}
+
+// Sunday red (255), Saturday blue (12582912), the others in the text
+// colour; each made readable on the window's colour.
+void TqenMain::colourWeekdays() {
+    const QColor window = palette().color(QPalette::Window);
+    for (int i = 0; i < int(weekdayHeadings_.size()); ++i) {
+        const QColor wanted = i == 0 ? QColor(255, 0, 0) : i == 6 ? QColor(0, 0, 192) : palette().color(QPalette::WindowText);
+        QPalette p = weekdayHeadings_[i]->palette();
+        p.setColor(QPalette::WindowText, forms::readableOn(wanted, window));
+        weekdayHeadings_[i]->setPalette(p);
+    }
 }
 
 void TqenMain::prepareCells() {
@@ -218,8 +282,7 @@ void TqenMain::SetClalendar() {
         setCell(cell, QString::number(day), QVariant(), QVariant());
         if (first.addDays(day - 1) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
     }
-    LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
-    LblCalendarTitle->setAccessibleName(LblCalendarTitle->text());
+    showCalendarTitle();
     // The cells are described for screen readers once their marks are known
     // (SetMarkDate, which follows every drawing of a month).
 }
@@ -257,6 +320,12 @@ void TqenMain::SetMarkDate() {
     const QDate firstShown(monthShown_.year(), monthShown_.month(), 1);
     const bool thisMonth = firstShown.year() == today.year() && firstShown.month() == today.month();
     txt日付->setValue(thisMonth ? today : firstShown);
+}
+
+void TqenMain::showCalendarTitle() {
+    if (!monthShown_.isValid()) return;
+    LblCalendarTitle->setText(FormatDate(monthShown_, MonthFormatFor(G().Env.年号)));
+    LblCalendarTitle->setAccessibleName(LblCalendarTitle->text());
 }
 
 QString TqenMain::cellName(int index) const {

@@ -2,6 +2,7 @@
 #include "app/TqenMain.h"
 
 #include "core/ModTqen.h"
+#include "list/FrmNippoList.h"
 #include "maintenance/FrmHosyu.h"
 
 namespace tqen {
@@ -12,6 +13,12 @@ void TqenMain::Command11_Click() {
     if (!form) {
         form = new FrmHosyu;
         form->setAttribute(Qt::WA_DeleteOnClose);
+        // A registered date style shows at once, here and on an open list.
+        connect(form, &FrmHosyu::settingsRegistered, this, [this] {
+            applyDateStyle();
+            if (auto *list = qobject_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList"))))
+                list->FormInit();
+        });
         form->Form_Load();
     }
     form->showNormal();

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -63,9 +64,11 @@ void TqenMain::buildSearchTab(QWidget *tab) {
     chk絞り込み->setChecked(true);
     lbl絞り込み = new QLabel(tab);
     lbl絞り込み->setObjectName(QStringLiteral("lbl絞り込み"));
-    auto *filter = new QHBoxLayout;
+    // The filter's names can be long: they wrap under the tick box.
+    lbl絞り込み->setWordWrap(true);
+    auto *filter = new QVBoxLayout;
     filter->addWidget(chk絞り込み);
-    filter->addWidget(lbl絞り込み, 1);
+    filter->addWidget(lbl絞り込み);
     grid->addLayout(filter, 1, 1);
 
     lst検索結果 = new QTreeWidget(tab);
@@ -75,7 +78,10 @@ void TqenMain::buildSearchTab(QWidget *tab) {
     lst検索結果->setAllColumnsShowFocus(true);
     lst検索結果->setHeaderLabels({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("担当"),
                                   QStringLiteral("タイトル"), QStringLiteral("該当箇所")});
-    lst検索結果->header()->setStretchLastSection(true);
+    // Date and staff as wide as they need, the texts share the rest.
+    lst検索結果->header()->setStretchLastSection(false);
+    for (int c : {0, 2}) lst検索結果->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : {1, 3, 4}) lst検索結果->header()->setSectionResizeMode(c, QHeaderView::Stretch);
     lst検索結果->setToolTip(QStringLiteral("Enter キーかダブルクリックで、その日の日報を開きます"));
     lbl検索結果 = forms::fieldLabel(QStringLiteral("検索結果(&R)"), lst検索結果, tab);
     lbl検索結果->setObjectName(QStringLiteral("lbl検索結果"));

@@ -7,6 +7,7 @@
 #include "model/DeletedReports.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
+#include "platform/forms/Desktop.h"
 #include "platform/forms/Fonts.h"
 
 #include <QApplication>
@@ -156,6 +157,12 @@ int main(int argc, char **argv) {
     }
 
     tqen::forms::InstallFontSubstitutions();
+    // Qt's own dialogs and menus in Japanese; the windows belong to the
+    // desktop entry "tqen", carry its icon and keep their places (not with
+    // --screenshot, whose picture is the designed size).
+    tqen::forms::installQtTranslation();
+    tqen::forms::setDesktopIdentity(QStringLiteral("tqen"), tqen::forms::programIcon());
+    if (!parser.isSet(screenshot)) tqen::forms::rememberWindowPlaces(tqen::forms::windowPlacesFile());
     // Every control of every form offers "ヒントを編集" and shows its hint.
     tqen::hints::HintMenu::install();
     tqen::TqenMain main;

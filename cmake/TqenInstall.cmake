@@ -76,7 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho")
 # Qt's own dialogs in Japanese, Japanese input through fcitx5 or ibus, and
 # the desktop's browser for the help pages: the program works without them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fcitx5-frontend-qt6 | ibus, xdg-utils")
+# The SVG plugins draw the window icon.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fcitx5-frontend-qt6 | ibus, xdg-utils, libqt6svg6")
 # The private control library is loaded by its path, never through the
 # linker cache; lying outside lib/ and lib/tqen's parent, it makes CPack add
 # no ldconfig call to maintainer scripts.

@@ -1,6 +1,7 @@
 #include "codemaster/FrmCodeMaster.h"
 
 #include "platform/forms/Accessible.h"
+#include "platform/forms/Anchors.h"
 
 #include "core/Globals.h"
 #include "core/ModTqen.h"
@@ -91,13 +92,12 @@ void FrmCodeMaster::setRegistrationObserver(std::function<void(int)> observer) {
 
 void FrmCodeMaster::buildForm() {
     setWindowTitle(QStringLiteral("コード表"));
-    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
 
     cmb区分 = new forms::ComboBox(QStringLiteral("cmb区分"), this);
     // The class is chosen from the list; nothing can be typed.
     cmb区分->setEditable(false);
     cmb区分->installEventFilter(this);
-    Label17 = new QLabel(QStringLiteral("区分(&K)"), this);
+    Label17 = new QLabel(QStringLiteral("区分"), this);
     Label17->setObjectName(QStringLiteral("Label17"));
     Label17->setBuddy(cmb区分);
     cmb区分->setAccessibleName(QStringLiteral("区分"));
@@ -152,6 +152,14 @@ void FrmCodeMaster::buildForm() {
     connect(cmd読込, &QPushButton::clicked, this, &FrmCodeMaster::loadWithIndicator);
     connect(cmb区分, &QComboBox::activated, this, &FrmCodeMaster::loadWithIndicator);
     connect(cmdHint, &QPushButton::clicked, this, &FrmCodeMaster::cmdHint_Click);
+
+    // A larger window gives the grid the room; the legend and its buttons
+    // stay under it.
+    using A = forms::Anchors;
+    new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
+          {{Gridコードマスタ, A::GrowWidth | A::GrowHeight}, {cmdHint, A::MoveRight}, {Label37, A::MoveDown},
+           {cmd戻る, A::MoveDown}, {cmdメニュー, A::MoveDown}, {cmd登録, A::MoveDown}, {cmd削除, A::MoveDown},
+           {cmdクリア, A::MoveDown}, {cmd閉じる, A::MoveDown}});
 
     setTabOrder(cmb区分, cmd読込);
     setTabOrder(cmd読込, Gridコードマスタ);

@@ -18,8 +18,11 @@ QStringList FilterList(const QString &filter) {
         const QString description = fields[i];
         QString patterns = fields[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // Qt takes the patterns from the parentheses of the entry.
-        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+        // Qt takes the patterns from the parentheses at the entry's end; a
+        // description that ends in them already is not given them twice.
+        const QString inParentheses = QLatin1Char('(') + patterns + QLatin1Char(')');
+        if (description.trimmed().endsWith(inParentheses)) out << description.trimmed();
+        else out << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
     return out;
 }

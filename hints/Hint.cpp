@@ -1,15 +1,20 @@
 #include "hints/Hint.h"
 
 #include "platform/forms/Accessible.h"
+#include "platform/forms/Anchors.h"
+#include "platform/forms/Contrast.h"
 
 #include "core/Globals.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Interaction.h"
+#include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace tqen {
@@ -54,7 +59,6 @@ Hint::~Hint() = default;
 
 void Hint::buildForm() {
     setWindowTitle(QStringLiteral("ヒント   "));
-    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
 
     auto shown = [this](const char *name, const char *accessible) {
         auto *l = new QLabel(this);
@@ -101,8 +105,21 @@ void Hint::buildForm() {
     button(cmdクリア, "cmdクリア", "クリア(&C)", "ヒントの文章を消します（登録はしません）", &Hint::cmdクリア_Click);
     button(cmd閉じる, "cmd閉じる", "閉じる", "ヒントを閉じます", &Hint::unload);
     cmd閉じる->setShortcut(Qt::Key_Escape);
+    // F1: the help page about hints.
+    new forms::KeyPreview(this, [](QKeyEvent *e) {
+        if (e->key() != Qt::Key_F1 || e->modifiers() != Qt::NoModifier) return false;
+        forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu3.htm"));
+        return true;
+    });
     cmd編集->setAutoFillBackground(true);
     setEditing(false);
+
+    // A larger window gives the text the room; the buttons stay under it.
+    using A = forms::Anchors;
+    new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
+          {{lblFormName, A::GrowWidth}, {lblFormTitle, A::GrowWidth}, {lblCtlName, A::GrowWidth},
+           {txtContents, A::GrowWidth | A::GrowHeight}, {cmd編集, A::MoveDown}, {cmd登録, A::MoveDown},
+           {cmd削除, A::MoveDown}, {cmdクリア, A::MoveDown}, {cmd閉じる, A::MoveDown}});
 
     setTabOrder(txtContents->editor(), cmd編集);
     setTabOrder(cmd編集, cmd登録);
@@ -199,6 +216,10 @@ void Hint::setEditing(bool editing) {
     txtContents->setReadOnly(!editing);
     QPalette p = cmd編集->palette();
     p.setColor(QPalette::Button, colorOf(editColor_));
+    // Both mode colours are light: the caption stays readable on them under
+    // a dark theme too.
+    p.setColor(QPalette::ButtonText, forms::readableOn(QApplication::palette().color(QPalette::ButtonText),
+                                                       colorOf(editColor_)));
     cmd編集->setPalette(p);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/dao/Dao.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Accessible.h"
+#include "platform/forms/Anchors.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
@@ -18,6 +19,7 @@
 #include "reports/Rpt日報一覧.h"
 
 #include <QHash>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,7 +101,6 @@ FrmNippoList::~FrmNippoList() = default;
 
 void FrmNippoList::buildForm() {
     setWindowTitle(QStringLiteral("日報一覧"));
-    setFixedSize(pixels(kFormWidth), pixels(kFormHeight));
     buildConditions();
 
     dat日報一覧 = new forms::DataControl(QStringLiteral("dat日報一覧"), this);
@@ -118,6 +119,14 @@ void FrmNippoList::buildForm() {
     buildPanels();
     for (QWidget *w : findChildren<QWidget *>()) place(w);
     LMsg->setGeometry(0, 0, CnMsg->width(), CnMsg->height());
+    // The title takes the grid's width, so no row needs a scroll bar
+    // sideways; a larger window gives the grid the room.
+    Grid日報一覧->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    using A = forms::Anchors;
+    new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
+          {{Grid日報一覧, A::GrowWidth | A::GrowHeight}, {cmdHint, A::MoveRight}, {cmd削除, A::MoveDown},
+           {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown},
+           {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight}});
 
     const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, cmdクリア, Grid日報一覧,
                                     cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd閉じる, cmdHint};
@@ -504,6 +513,11 @@ void FrmNippoList::cmd閉じる_Click() { unload(); }
 void FrmNippoList::cmdHint_Click() { forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu6.htm")); }
 
 bool FrmNippoList::formKey(QKeyEvent *e) {
+    // F1 opens the form's help page.
+    if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier) {
+        cmdHint_Click();
+        return true;
+    }
     if (e->key() != Qt::Key_Escape || e->modifiers() != Qt::NoModifier) return false;
     // Escape closes an open panel first, then the form.
     if (Cn印刷選択->isVisible()) cmd印刷選択_Click(2);

@@ -18,6 +18,8 @@
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
+#include "platform/forms/KeyLegendBar.h"
+#include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
 
 #include <QCheckBox>
@@ -25,6 +27,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,9 +36,14 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tqen {
 
 namespace {
+
+const QString kDataWarning =
+    QStringLiteral("データの保存と読込みをします。読込みを行うと現在使用中のデータは上書きされます。注意して使用してください。");
 
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);
@@ -84,7 +92,9 @@ FrmHosyu::~FrmHosyu() = default;
 
 void FrmHosyu::buildForm() {
     setWindowTitle(QStringLiteral("保守"));
-    resize(660, 520);
+    // Wide enough for the data tab's warning on one line (wrapped, its last
+    // characters stood alone).
+    resize(std::max(660, fontMetrics().horizontalAdvance(kDataWarning) + 90), 520);
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(10, 10, 10, 10);
     root->setSpacing(8);
@@ -99,24 +109,24 @@ void FrmHosyu::buildForm() {
     SSTab->addTab(buildDeletionTab(), QStringLiteral("データ削除"));
     root->addWidget(SSTab, 1);
 
-    auto *bar = new QGridLayout;
-    bar->setHorizontalSpacing(6);
+    // The buttons under the keys of the legend that name them, in the
+    // legend's order; the form answers the keys (formKey).
+    cmd戻る = button(QStringLiteral("cmd戻る"), QStringLiteral("戻る"), QString(), this);
+    cmdメニュー = button(QStringLiteral("cmdメニュー"), QStringLiteral("メイン"), QStringLiteral("メイン画面"), this);
     cmd登録 = button(QStringLiteral("cmd登録"), QStringLiteral("登録"), QString(), this);
     cmdクリア = button(QStringLiteral("cmdクリア"), QStringLiteral("クリア"), QString(), this);
     cmd閉じる = button(QStringLiteral("cmd閉じる"), QStringLiteral("閉じる"), QString(), this);
-    cmd戻る = button(QStringLiteral("cmd戻る"), QStringLiteral("戻る"), QString(), this);
-    cmdメニュー = button(QStringLiteral("cmdメニュー"), QStringLiteral("メイン"), QStringLiteral("メイン画面"), this);
-    int col = 0;
-    for (QPushButton *b : {cmd登録, cmdクリア, cmd閉じる, cmd戻る, cmdメニュー}) {
-        b->setFixedWidth(90);
-        bar->addWidget(b, 0, col++);
-    }
     auto *keys = new QLabel(QStringLiteral("   F1        F2        F5        F9       ESC"), this);
     keys->setObjectName(QStringLiteral("Label1"));
-    keys->setEnabled(false);
-    bar->addWidget(keys, 1, 0, 1, 5);
-    bar->setColumnStretch(5, 1);
-    root->addLayout(bar);
+    const QList<std::pair<QString, QPushButton *>> legend = {
+        {QStringLiteral("F1"), cmd戻る}, {QStringLiteral("F2"), cmdメニュー}, {QStringLiteral("F5"), cmd登録},
+        {QStringLiteral("F9"), cmdクリア}, {QStringLiteral("ESC"), cmd閉じる}};
+    for (const auto &[key, b] : legend) {
+        b->setToolTip(key);
+        b->setAccessibleDescription(key);
+    }
+    root->addWidget(new forms::KeyLegendBar(keys, legend, this), 0, Qt::AlignLeft);
+    new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
 
     CnMsg = new forms::FramedPanel(QStringLiteral("CnMsg"), this, true);
     CnMsg->setFixedSize(280, 60);
@@ -127,7 +137,9 @@ void FrmHosyu::buildForm() {
     CnMsg->hide();
 
     connect(cmd登録, &QPushButton::clicked, this, [this] {
-        if (EntryEnv()) ReadEnv();
+        if (!EntryEnv()) return;
+        ReadEnv();
+        emit settingsRegistered();
     });
     connect(cmdクリア, &QPushButton::clicked, this, &FrmHosyu::Clear保守画面);
     connect(cmd閉じる, &QPushButton::clicked, this, &FrmHosyu::unload);
@@ -186,8 +198,7 @@ QWidget *FrmHosyu::buildDataTab() {
     auto *tab = new QWidget;
     auto *box = new QVBoxLayout(tab);
     box->setContentsMargins(16, 12, 16, 12);
-    auto *warning = new QLabel(
-        QStringLiteral("データの保存と読込みをします。読込みを行うと現在使用中のデータは上書きされます。注意して使用してください。"), tab);
+    auto *warning = new QLabel(kDataWarning, tab);
     warning->setWordWrap(true);
     box->addWidget(warning);
 
@@ -470,6 +481,22 @@ void FrmHosyu::Command2_Click() {
     case maintenance::Conversion::Declined:
     case maintenance::Conversion::Failed: break;
     }
+}
+
+// The legend's keys: F1 戻る, F2 メイン, F5 登録, F9 クリア, Esc 閉じる.
+bool FrmHosyu::formKey(QKeyEvent *e) {
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    QPushButton *pressed = nullptr;
+    switch (e->key()) {
+    case Qt::Key_F1: pressed = cmd戻る; break;
+    case Qt::Key_F2: pressed = cmdメニュー; break;
+    case Qt::Key_F5: pressed = cmd登録; break;
+    case Qt::Key_F9: pressed = cmdクリア; break;
+    case Qt::Key_Escape: pressed = cmd閉じる; break;
+    default: return false;
+    }
+    pressed->click();
+    return true;
 }
 
 void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(G().HelpFolder + page); }

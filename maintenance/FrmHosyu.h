@@ -5,6 +5,7 @@
 #include "platform/forms/Form.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QComboBox;
 class QSpinBox;
 class QListWidget;
@@ -71,8 +72,13 @@ public:
     void Command5_Click();
     bool DeleteAllData();
 
+signals:
+    // The settings were registered (the date style applies at once).
+    void settingsRegistered();
+
 private:
     void buildForm();
+    bool formKey(QKeyEvent *e);
     QWidget *buildSettingsTab();
     QWidget *buildDataTab();
     QWidget *buildCustomerTab();

@@ -52,7 +52,7 @@ void FrmHosyu::cmd保存先参照_Click() {
     request.filter = QStringLiteral("LZH ファイル(*.lzh)|*.lzh|");
     request.filterIndex = 1;
     request.defaultName = maintenance::FolderBackup::archiveName(QDateTime::currentDateTime());
-    request.initialFolder = txt保存先->Text().isEmpty() ? QDir::homePath() : txt保存先->Text();
+    request.initialFolder = txt保存先->Text();
     if (ModApi::SaveFileDialog(this, request)) txt保存先->setText(QFileInfo(request.chosenPath).absolutePath());
 }
 
@@ -85,7 +85,7 @@ void FrmHosyu::cmdフォルダ読込_Click() {
     request.title = QStringLiteral("読み込む書庫を指定する");
     request.filter = QStringLiteral("バックアップの書庫(TqenData-*.lzh)|TqenData-*.lzh|");
     request.filterIndex = 1;
-    request.initialFolder = txt保存先->Text().isEmpty() ? QDir::homePath() : txt保存先->Text();
+    request.initialFolder = txt保存先->Text();
     if (!ModApi::OpenFileDialog(this, request)) return;
     const int answer = forms::interaction().messageBox(
         this,

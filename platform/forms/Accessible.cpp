@@ -24,8 +24,6 @@ QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent) {
     return label;
 }
 
-namespace {
-
 // A caption as it is read: without a mnemonic "(&E)" or "&".
 QString plainCaption(QString text) {
     static const QRegularExpression mnemonic(QStringLiteral("[(（]&.[)）]"));
@@ -33,6 +31,8 @@ QString plainCaption(QString text) {
     text.remove(QLatin1Char('&'));
     return text.trimmed();
 }
+
+namespace {
 
 QString caption(const QAbstractButton *b) { return plainCaption(b->text()); }
 

@@ -21,6 +21,8 @@ QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent);
 // is given or the purpose holds it already. A mnemonic "(&E)" or "&" is left
 // out of the caption.
 QString buttonName(const QString &caption, const QString &purpose);
+// A caption as it is read: without a mnemonic "(&E)" or "&".
+QString plainCaption(QString text);
 
 // Problems a person using a screen reader or the keyboard would meet in a
 // window: a focusable control without a name, a button whose name does not

@@ -1,11 +1,15 @@
 #include "platform/forms/Form.h"
 
+#include "platform/forms/Desktop.h"
 #include "platform/forms/TabBarAccessible.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHideEvent>
+#include <QSettings>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -46,6 +50,29 @@ void Form::unload() {
 bool Form::event(QEvent *e) {
     if (e->type() == QEvent::WindowActivate) emit activated();
     return QWidget::event(e);
+}
+
+// With window places kept (the program, not its tests): the form takes its
+// stored place when first shown, or fits the screen's free part, and keeps
+// its place when hidden.
+void Form::showEvent(QShowEvent *e) {
+    const QString file = placesFile();
+    if (!placed_ && !file.isEmpty()) {
+        placed_ = true;
+        QSettings places(file, QSettings::IniFormat);
+        const QByteArray stored = places.value(objectName() + QStringLiteral("/geometry")).toByteArray();
+        if (stored.isEmpty() || !restoreGeometry(stored)) fitIntoScreen(this);
+    }
+    QWidget::showEvent(e);
+}
+
+void Form::hideEvent(QHideEvent *e) {
+    const QString file = placesFile();
+    if (placed_ && !file.isEmpty() && !e->spontaneous()) {
+        QSettings places(file, QSettings::IniFormat);
+        places.setValue(objectName() + QStringLiteral("/geometry"), saveGeometry());
+    }
+    QWidget::hideEvent(e);
 }
 
 // The open forms are the application's top-level windows that are forms and

@@ -24,8 +24,11 @@ signals:
 
 protected:
     bool event(QEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
 
 private:
+    bool placed_ = false;
     quint64 serial_;
     bool unloaded_ = false;
 };

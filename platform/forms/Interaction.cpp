@@ -3,9 +3,23 @@
 #include "platform/files/Files.h"
 #include "platform/forms/QtInteraction.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace tqen::forms {
+
+QString dialogStartPath(const FileDialogOptions &options) {
+    QString folder = options.initialFolder;
+    // No folder, or one that is not there ("/" is no place to save in):
+    // the user's documents, else home.
+    if (folder.isEmpty() || folder == QStringLiteral("/") || !files::folderExists(folder)) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !files::folderExists(folder)) folder = QDir::homePath();
+    }
+    if (options.defaultName.isEmpty()) return folder;
+    return QDir(folder).filePath(options.defaultName);
+}
 
 namespace mb {
 

@@ -36,6 +36,10 @@ struct FileDialogOptions {
     QString defaultName;      // save dialog only
 };
 
+// Where a file dialog starts: the requested folder when it is one, else the
+// user's documents folder (or home); with the default file name in it.
+QString dialogStartPath(const FileDialogOptions &options);
+
 class Interaction {
 public:
     virtual ~Interaction() = default;

@@ -79,7 +79,7 @@ int QtInteraction::messageBox(QWidget *owner, const QString &prompt, int style, 
 bool QtInteraction::openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) {
     QString selected;
     const QString filter = filterText(options, &selected);
-    const QString path = QFileDialog::getOpenFileName(owner, options.title, options.initialFolder, filter, &selected);
+    const QString path = QFileDialog::getOpenFileName(owner, options.title, dialogStartPath(options), filter, &selected);
     if (path.isEmpty()) return false;
     *chosen = path;
     return true;
@@ -89,8 +89,7 @@ bool QtInteraction::saveFileDialog(QWidget *owner, const FileDialogOptions &opti
                                    int *chosenFilter) {
     QString selected;
     const QString filter = filterText(options, &selected);
-    QString start = options.initialFolder;
-    if (!options.defaultName.isEmpty()) start = QFileInfo(start + QLatin1Char('/') + options.defaultName).filePath();
+    const QString start = dialogStartPath(options);
     // The caller asks before it replaces a file (the shell's copy, a save),
     // so the dialog does not.
     const QString path = QFileDialog::getSaveFileName(owner, options.title, start, filter, &selected,

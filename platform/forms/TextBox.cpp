@@ -4,14 +4,34 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace tqen::forms {
+
+namespace {
+// A memo at a fractional scale (150 %): the text area, rounded to whole
+// device pixels, would paint over the frame's right and bottom line; it
+// keeps one pixel off them there.
+class MemoEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        const qreal ratio = devicePixelRatioF();
+        const int spare = ratio != std::floor(ratio) ? 1 : 0;
+        if (viewportMargins() != QMargins(0, 0, spare, spare)) setViewportMargins(0, 0, spare, spare);
+        QPlainTextEdit::resizeEvent(event);
+    }
+};
+}  // namespace
 
 TextBox::TextBox(const QString &name, bool multiLine, QWidget *parent) : QWidget(parent) {
     setObjectName(name);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     if (multiLine) {
-        multi_ = new QPlainTextEdit(this);
+        multi_ = new MemoEdit(this);
         multi_->setTabChangesFocus(true);
         layout->addWidget(multi_);
         connect(multi_, &QPlainTextEdit::textChanged, this, &TextBox::textChanged);

@@ -17,8 +17,14 @@ using namespace tqen::ModApi;
 namespace {
 
 TEST(ModApi, FilterBecomesDialogEntries) {
-    EXPECT_EQ(FilterList(QStringLiteral("MDB ファイル(*.mdb)|*.mdb|")),
-              QStringList{QStringLiteral("MDB ファイル(*.mdb) (*.mdb)")});
+    // A description that names its pattern already shows it once.
+    EXPECT_EQ(FilterList(QStringLiteral("MDB ファイル(*.mdb)|*.mdb|")), QStringList{QStringLiteral("MDB ファイル(*.mdb)")});
+    EXPECT_EQ(FilterList(QStringLiteral("バックアップの書庫(TqenData-*.lzh)|TqenData-*.lzh|")),
+              QStringList{QStringLiteral("バックアップの書庫(TqenData-*.lzh)")});
+    // Another pattern than the description names is the one Qt must take.
+    EXPECT_EQ(FilterList(QStringLiteral("MDB ファイル(*.mdb)|tqendata.mdb|")),
+              QStringList{QStringLiteral("MDB ファイル(*.mdb) (tqendata.mdb)")});
+    EXPECT_EQ(FilterList(QStringLiteral("LZH ファイル|*.lzh;*.LZH|")), QStringList{QStringLiteral("LZH ファイル (*.lzh *.LZH)")});
     EXPECT_EQ(FilterList(QStringLiteral("MDB|*.mdb|全て|*.*|")).size(), 2);
     EXPECT_TRUE(FilterList(QString()).isEmpty());
 }

@@ -45,6 +45,11 @@ for d in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 libpq5 fonts-i
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d"
 done
 [[ $(dpkg-deb -f "$deb" Package) == tqen ]] || fail "package name"
+# Qt's Japanese texts and an input method's Qt 6 module come with the program.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for r in qt6-translations-l10n "fcitx5-frontend-qt6 | ibus"; do
+  grep -qF "$r" <<<"$recommends" || fail "Recommends lacks $r"
+done
 
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
@@ -58,6 +63,8 @@ for page in tqen tqen-lha PrjTqen; do
   [[ -z $out ]] || fail "man page $page: $out"
   LC_ALL=C.UTF-8 man -l "$root/usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -q 'SYNOPSIS' || fail "man page $page renders no synopsis"
 done
+# The desktop groups the window (class PrjTqen) with its launcher.
+grep -qx "StartupWMClass=PrjTqen" "$root/usr/share/applications/tqen.desktop" || fail "desktop entry lacks StartupWMClass"
 
 mkdir -p "$tmp/home"
 env -u TQEN_COM_REGISTRY -u TQEN_DRIVES HOME="$tmp/home" XDG_DATA_HOME="$tmp/xdg" \
