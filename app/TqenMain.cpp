@@ -1,7 +1,7 @@
 #include "app/TqenMain.h"
 
 #include "core/Globals.h"
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "core/ProgramFolders.h"
 #include "maintenance/Snapshots.h"
 #include "platform/com/ControlHost.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Process-wide values: set at start-up and by a few forms, read everywhere.
 // None is saved on exit.
-#include "core/Settings.h"
+#include "model/Settings.h"
 
 #include <QDate>
 #include <QString>

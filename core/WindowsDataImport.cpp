@@ -1,7 +1,7 @@
 #include "core/WindowsDataImport.h"
 
 #include "core/Globals.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/dao/Dao.h"
 #include "platform/files/Temporaries.h"
 #include "platform/files/Files.h"

@@ -5,7 +5,7 @@
 // that name stay in the folder. A restore from such an archive takes the same
 // safe path as the floppy restore: extract beside the data file, check that
 // it opens as a data database, take a safety snapshot, rename it into place.
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "platform/error/Error.h"
 
 #include <QDateTime>

@@ -10,7 +10,7 @@
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "core/ModTqen.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"

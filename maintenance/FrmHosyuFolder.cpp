@@ -2,7 +2,7 @@
 // many stay, the daily backup at start-up, a backup now and a restore.
 #include "maintenance/FrmHosyu.h"
 
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FolderBackup.h"

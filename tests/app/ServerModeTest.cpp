@@ -1,7 +1,7 @@
 // The program with its data database on the server: start-up against a
 // server that is away or wants a password, a connection lost in the middle
 // of a registration, and the file-only maintenance refused.
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "maintenance/FolderBackup.h"
 #include "platform/dao/Server.h"
 #include "platform/forms/ComboBox.h"

@@ -1,5 +1,5 @@
 // The settings row of 管理 read and written as one typed object.
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
 #include "tests/support/QtPrinters.h"

@@ -1,7 +1,7 @@
 // Converting data files of the Windows program, against Jet files written by
 // the test writer (tests/support/jet), into real SQLite data files.
 #include "core/Globals.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "core/WindowsDataImport.h"
 #include "platform/dao/Dao.h"
 #include "platform/jet/Jet.h"

@@ -1,7 +1,7 @@
 // The backup to a folder: its settings (also in a work file from before
 // them), dated archives, keeping the newest N, the daily backup at start-up,
 // the restore by the safe path, and the form's tab driven as a person does.
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "maintenance/FolderBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "maintenance/Snapshots.h"

@@ -3,7 +3,7 @@
 // (the next import for an import) leaves no temporary of those runs, and a
 // snapshot whose note was lost is still described by its content.
 #include "app/TqenMain.h"
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 #include "core/WindowsDataImport.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FolderBackup.h"

@@ -1,4 +1,4 @@
-#include "core/BackupSettings.h"
+#include "model/BackupSettings.h"
 
 #include "platform/dao/Dao.h"
 

@@ -1,4 +1,4 @@
-#include "core/Settings.h"
+#include "model/Settings.h"
 
 #include "platform/dao/Dao.h"
 

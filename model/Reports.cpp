@@ -1,0 +1,131 @@
+#include "model/Reports.h"
+
+#include "model/CodeTable.h"
+#include "model/Customers.h"
+#include "model/Values.h"
+
+namespace tqen::model::Reports {
+
+namespace {
+
+std::function<void()> &lookupObserver() {
+    static std::function<void()> observer;
+    return observer;
+}
+
+// A slot taken by another program since it was read is looked for again,
+// within the same transaction (a server reads what others committed at each
+// statement).
+Error addStaffName(dao::Database &db, const QString &staff) {
+    Error e;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        bool conflict = false;
+        e = CodeTable::addNameIn(db, QStringLiteral("担当"), staff, &conflict);
+        if (!conflict) return e;
+    }
+    return e;
+}
+
+}  // namespace
+
+void setLookupObserver(std::function<void()> observer) { lookupObserver() = std::move(observer); }
+
+std::optional<Report> read(const QString &dataDbPath, const QDate &day, const QString &customer, const QString &staff,
+                           Error *error) {
+    QString sql = QStringLiteral("select * from 営業日報 where 日付 = ?");
+    QVariantList values{day};
+    if (!customer.isEmpty()) {
+        sql += QStringLiteral(" and 顧客名 = ?");
+        values << customer;
+    }
+    if (!staff.isEmpty()) {
+        sql += QStringLiteral(" and 担当 = ?");
+        values << staff;
+    }
+    auto db = dao::Database::open(dataDbPath);
+    auto rs = select(db, sql, values);
+    if (error) *error = rs.isOpen() ? Error() : dao::failure(QStringLiteral("営業日報を読めませんでした。"), db, rs);
+    if (rs.bof() && rs.eof()) return std::nullopt;
+    rs.moveFirst();
+    Report r;
+    r.day = dateOf(rs.field(QStringLiteral("日付")));
+    r.customer = textOf(rs.field(QStringLiteral("顧客名")));
+    r.reading = textOf(rs.field(QStringLiteral("ふりがな")));
+    r.title = textOf(rs.field(QStringLiteral("タイトル")));
+    r.staff = textOf(rs.field(QStringLiteral("担当")));
+    r.memo = textOf(rs.field(QStringLiteral("メモ")));
+    return r;
+}
+
+Error enter(Session &session, const Report &report, Notes *notes) {
+    Notes local;
+    Notes &n = notes ? *notes : local;
+    n = Notes();
+    const QString failedText = QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。");
+    auto db = dao::Database::open(session.dataDbPath);
+    // The look-up and the write are one step for every program on the file.
+    if (!db.beginWriteTrans()) return dao::failure(failedText, db);
+    const auto fail = [&db](const Error &e) {
+        db.rollback();
+        return e;
+    };
+    auto rs = select(db, QStringLiteral("select * from 営業日報 where 顧客名 = ? and 担当 = ? and 日付 = ?"),
+                     {report.customer, report.staff, report.day});
+    if (lookupObserver()) lookupObserver()();
+    if (!rs.isOpen()) return fail(dao::failure(failedText, db, rs));
+    if (rs.bof() && rs.eof()) rs.addNew();
+    else rs.edit();
+    rs.setField(QStringLiteral("顧客名"), report.customer);
+    rs.setField(QStringLiteral("ふりがな"), report.reading);
+    rs.setField(QStringLiteral("タイトル"), report.title);
+    rs.setField(QStringLiteral("担当"), report.staff);
+    // An empty memo leaves a stored memo as it was.
+    if (!report.memo.isEmpty()) rs.setField(QStringLiteral("メモ"), report.memo);
+    rs.setField(QStringLiteral("日付"), report.day);
+    if (!rs.update()) return fail(dao::failure(failedText, db, rs));
+    rs.close();
+    if (Error e = Customers::upsertIn(db, report.customer, report.reading, report.staff); !e.ok())
+        return fail(Error(e.code(), failedText, e.message() + (e.detail().isEmpty() ? QString() : u'\n' + e.detail())));
+    n.codeName = addStaffName(db, report.staff);
+    if (n.codeName.code() == Error::Code::DatabaseFailed)
+        return fail(Error(n.codeName.code(), failedText, n.codeName.message() + u'\n' + n.codeName.detail()));
+    if (!db.commitTrans()) return fail(dao::failure(failedText, db));
+    db.close();
+
+    // Remember staff, customer and reading for the next start; a settings
+    // table without a row remembers nothing.
+    Settings &env = session.env;
+    if (env.present) {
+        if (!report.staff.isEmpty()) env.担当 = report.staff;
+        if (!report.customer.isEmpty()) env.顧客名 = report.customer;
+        if (!report.reading.isEmpty()) env.ふりがな = report.reading;
+        n.remembered = env.write(session.workDbPath);
+    }
+    return Error();
+}
+
+QMap<QDate, int> countsByDay(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
+                             const QString &customer, Error *error) {
+    QString sql = QStringLiteral("select 日付, count(*) as 件数 from 営業日報 where 日付 >= ? and 日付 <= ?");
+    QVariantList values{first, last};
+    if (!staff.isEmpty()) {
+        sql += QStringLiteral(" and 担当 = ?");
+        values << staff;
+    }
+    if (!customer.isEmpty()) {
+        sql += QStringLiteral(" and 顧客名 = ?");
+        values << customer;
+    }
+    sql += QStringLiteral(" group by 日付");
+    QMap<QDate, int> out;
+    auto db = dao::Database::open(dataDbPath);
+    auto rs = select(db, sql, values);
+    if (error) *error = rs.isOpen() ? Error() : dao::failure(QStringLiteral("営業日報を読めませんでした。"), db, rs);
+    for (; !rs.eof(); rs.moveNext()) {
+        const QDate d = dateOf(rs.field(QStringLiteral("日付")));
+        if (d.isValid()) out[d] += rs.field(QStringLiteral("件数")).toInt();
+    }
+    return out;
+}
+
+}  // namespace tqen::model::Reports
