@@ -1,6 +1,11 @@
 #include "app/TqenMain.h"
 
+#include "app/CustomerIndexTab.h"
+#include "app/MonthCalendar.h"
+#include "app/PrintPanel.h"
+
 #include "core/Globals.h"
+#include "model/Reports.h"
 #include "model/BackupSettings.h"
 #include "core/ProgramFolders.h"
 #include "maintenance/Snapshots.h"
@@ -106,10 +111,12 @@ void TqenMain::buildForm() {
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("顧客インデックスと営業日報"));
     body->addWidget(SSTab1, 3);
-    auto *indexTab = new QWidget;
-    indexTab->setObjectName(QStringLiteral("tab顧客インデックス"));
-    SSTab1->addTab(indexTab, QStringLiteral("顧客インデックス"));
-    buildIndexTab(indexTab);
+    indexTab_ = new CustomerIndexTab;
+    indexTab_->setObjectName(QStringLiteral("tab顧客インデックス"));
+    SSTab1->addTab(indexTab_, QStringLiteral("顧客インデックス"));
+    connect(indexTab_, &CustomerIndexTab::kanaClicked, this, &TqenMain::cmd50_Click);
+    connect(indexTab_, &CustomerIndexTab::chooseClicked, this, &TqenMain::cmd_Enter_Click);
+    connect(indexTab_, &CustomerIndexTab::helpClicked, this, &TqenMain::Command1_Click);
     auto *entryTab = new QWidget;
     entryTab->setObjectName(QStringLiteral("tab営業日報"));
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
@@ -211,27 +218,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
 
 // The print conditions: a panel shown over the form, holding the range.
 void TqenMain::buildPrintPanel() {
-    Cn印刷条件 = new forms::FramedPanel(QStringLiteral("Cn印刷条件"), this, true);
-    Cn印刷条件->hide();
-    imContainer3D9 = new forms::FramedPanel(QStringLiteral("imContainer3D9"), Cn印刷条件);
-    imContainer3D9->setFixedHeight(pixels(600));
-    place(imContainer3D9, 180, 300);
-    txt開始 = new forms::DateBox(QStringLiteral("txt開始"), imContainer3D9);
-    forms::nameField(txt開始, QStringLiteral("開始日"));
-    txt開始->setFixedHeight(pixels(360));
-    place(txt開始, 120, 120);
-    lblから = new QLabel(QStringLiteral("から"), imContainer3D9);
-    lblから->setObjectName(QStringLiteral("lblから"));
-    place(lblから, 2790, 170);
-    txt終了 = new forms::DateBox(QStringLiteral("txt終了"), imContainer3D9);
-    forms::nameField(txt終了, QStringLiteral("終了日"));
-    txt終了->setFixedHeight(pixels(360));
-    place(txt終了, 3100, 120);
-    cmb印刷担当 = new forms::ComboBox(QStringLiteral("cmb印刷担当"), Cn印刷条件);
-    forms::nameField(cmb印刷担当, QStringLiteral("印刷する担当"));
-    cmb印刷顧客名 = new forms::ComboBox(QStringLiteral("cmb印刷顧客名"), Cn印刷条件);
-    forms::nameField(cmb印刷顧客名, QStringLiteral("印刷する顧客名"));
-    layoutPrintPanel();
+    Cn印刷条件 = new PrintPanel(this, [] { return PrintPanel::Paths{G().WorkDbPath, G().DataDbPath}; });
+    connect(Cn印刷条件, &PrintPanel::closed, this, [this] { cmd印刷->setFocus(); });
 }
 
 // The progress notes: "読込中です･･･" and the like, and "検索中です･･･"
@@ -279,12 +267,12 @@ void TqenMain::Form_Load() {
     searchIndexError_ = dataDamaged_.ok() ? PrepareSearchIndex() : dataDamaged_;
     // 6. Controls for the date style.
     FormInit();
-    if (!cellError_.isEmpty()) {
+    if (!calendar_->cellError().isEmpty()) {
         forms::interaction().messageBox(
             this,
             QStringLiteral("カレンダーの部品 (MDCAPT32) を読み込めません (%1)。\n%2\n\n"
                            "カレンダーは表示されませんが、日報の入力はできます。")
-                .arg(cellError_, com::captionLibraryPath()),
+                .arg(calendar_->cellError(), com::captionLibraryPath()),
             forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
     }
     // 7. An empty entry panel on the current month.
@@ -330,18 +318,10 @@ void TqenMain::chooseFolders() {
 // A data database that cannot be opened would leave every screen silently
 // empty; the user is told once, with the path, and the program goes on.
 void TqenMain::checkDataDatabase() {
-    auto db = dao::Database::open(G().DataDbPath);
-    QString reason = db.error();
-    if (db.isOpen()) {
-        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(QDate(1900, 1, 1)));
-        if (rs.isOpen()) {
-            rs.close();
-            db.close();
-            refuseDamagedFile();
-            return;
-        }
-        reason = rs.error();
-        db = dao::Database();
+    const QString reason = model::Reports::unreadableReason(G().DataDbPath);
+    if (reason.isEmpty()) {
+        refuseDamagedFile();
+        return;
     }
     if (dao::isServerUri(G().DataDbPath)) {
         forms::interaction().messageBox(
@@ -409,13 +389,12 @@ void TqenMain::ReadDataEnv() { G().Env = Settings::read(G().WorkDbPath); }
 
 void TqenMain::FormInit() {
     // 1. The reference grid reads the work database's w顧客参照.
-    dat参照->DatabaseName = G().WorkDbPath;
-    dat参照->RecordSource = QStringLiteral("w顧客参照");
+    indexTab_->setWorkDatabase(G().WorkDbPath);
     // 2. No hand-over yet.
     G().JumpCustomer = QVariant();
     G().JumpDate = QDate();
     // 3. Day cells: font size 12, label over the whole cell.
-    prepareCells();
+    calendar_->prepareCells();
     // 4. Date boxes and their frames by the date style.
     applyDateStyle();
 }
@@ -424,19 +403,13 @@ void TqenMain::FormInit() {
 // of the settings; run again when the maintenance form registers a style.
 void TqenMain::applyDateStyle() {
     const bool era = IsEraMode(G().Env.年号);
-    for (forms::DateBox *box : {txt日付, txt開始, txt終了}) {
-        box->setInputFormat(DayFormatFor(G().Env.年号));
-        box->setDisplayFormat(DayFormatFor(G().Env.年号));
-        box->setMonthFormat(MonthFormatFor(G().Env.年号));
-    }
+    txt日付->setInputFormat(DayFormatFor(G().Env.年号));
+    txt日付->setDisplayFormat(DayFormatFor(G().Env.年号));
+    txt日付->setMonthFormat(MonthFormatFor(G().Env.年号));
+    Cn印刷条件->applyDateStyle(era, DayFormatFor(G().Env.年号), MonthFormatFor(G().Env.年号));
     ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
     txt日付->setWidthTwips(era ? 2340 : 2040);
-    txt開始->setWidthTwips(era ? 2320 : 2010);
-    txt終了->setWidthTwips(era ? 2320 : 2010);
-    txt終了->setLeftTwips(era ? 3360 : 3100);
-    imContainer3D9->setWidthTwips(era ? 5740 : 5190);
-    lblから->move(pixels(era ? 3070 : 2790), lblから->y());
-    showCalendarTitle();
+    calendar_->setTitleFormat(MonthFormatFor(G().Env.年号));
 }
 
 void TqenMain::ReadLocalEnv() {

@@ -39,6 +39,10 @@ class TextBox;
 
 namespace tqen {
 
+class CustomerIndexTab;
+class MonthCalendar;
+class PrintPanel;
+
 class TqenMain : public forms::Form {
     Q_OBJECT
 public:
@@ -63,7 +67,6 @@ public:
 
     // Customer and staff selection.
     void SetComb(const QString &kind);
-    Error EntryCustomer(const QString &name);
     void BlankForm();
     void ReadSansyo(const QString &kana);
     static void GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth);
@@ -113,88 +116,36 @@ public:
     // Shows a found report in the entry tab.
     void OpenSearchHit(QTreeWidgetItem *item);
 
-    // Print conditions and the printed daily reports.
+    // Opens the print conditions.
     void cmd印刷_Click();
-    void cmd印刷プレビュー_Click();
-    void cmd印刷実行_Click();
-    void cmd印刷条件クリア_Click();
-    void cmd印刷条件閉じる_Click();
-    // Fills w日報印刷 with the reports the conditions select, then shows the
-    // report (preview) or prints it; a failure is told to the user and given
-    // back.
-    Error FillPrintTable(bool preview);
-    // The statement that fills w日報印刷; an invalid date or an empty text
-    // leaves its condition out.
-    static QString PrintTableStatement(const QDate &start, const QDate &end, const QString &customer,
-                                       const QString &staff, const QString &dataDbPath);
-
-    // Colours of the day cells (24-bit values with blue in the high byte;
-    // the high bit marks a system colour).
-    static constexpr quint32 ColorButtonFace = 0x8000000F;   // 2147483663
-    static constexpr quint32 ColorButtonText = 0x80000012;
-    static constexpr quint32 ColorWindow = 0x80000005;       // 2147483653
-    static constexpr quint32 ColorToday = 12251134;          // light yellow
-    static constexpr quint32 ColorMarked = 8388608;          // navy
-    static constexpr quint32 ColorMarkedAgain = 4210688;     // dark teal
-    static QVariantMap dayCellLayout();
-    // What a day cell shows: its caption and colours.
-    QString cellCaption(int index) const;
-    quint32 cellBackColor(int index) const;
-    quint32 cellForeColor(int index) const;
     // Called during a registration between looking up the report (or the
     // customer) and writing it (a diagnostic hook; the race tests use it to
     // hold two programs in that gap at once).
     static void setLookupObserver(std::function<void()> observer);
-    static void lookedUp();
 
-    // The day a cell stands for; invalid for a cell outside the month.
-    QDate cellDate(int index) const;
-    QDate monthShown() const { return monthShown_; }
-    int cellOffset() const { return offset_; }
-    int cellCount() const { return int(LblCald.size()); }
-    // What a screen reader hears of a day cell: the date and its state
-    // ("今日", "日報2件"); empty for a cell outside the month.
-    QString cellName(int index) const;
-    // The day under the calendar's keyboard cursor.
-    QDate calendarCursor() const { return cursorDay_; }
-    // Why the day cells could not be created, empty when they were.
-    QString cellError() const { return cellError_; }
+    // The month calendar on the left.
+    MonthCalendar *calendar() const { return calendar_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     // Controls, by the names the forms use. Tests find them by objectName.
     forms::DateBox *txt日付 = nullptr;
-    forms::DateBox *txt開始 = nullptr;
-    forms::DateBox *txt終了 = nullptr;
     forms::FramedPanel *ImFrame3D3 = nullptr;
-    forms::FramedPanel *imContainer3D9 = nullptr;
-    forms::FramedPanel *Cn印刷条件 = nullptr;
+    PrintPanel *Cn印刷条件 = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
-    QLabel *lblから = nullptr;
     forms::ComboBox *cmb担当 = nullptr;
     forms::ComboBox *cmb顧客名 = nullptr;
     forms::TextBox *txtふりがな = nullptr;
     forms::TextBox *txtタイトル = nullptr;
     forms::TextBox *txtメモ = nullptr;
     QTabWidget *SSTab1 = nullptr;
+    CustomerIndexTab *indexTab_ = nullptr;
     QWidget *calendarArea = nullptr;
-    std::vector<com::HostedControl> LblCald;   // the 37 day cells, "LblCald_0" …
-    QLabel *LblCalendarTitle = nullptr;
-    QPushButton *cmdCaldBef = nullptr;
-    QPushButton *CmdCaldNext = nullptr;
-    forms::ComboBox *cmb印刷担当 = nullptr;
-    forms::ComboBox *cmb印刷顧客名 = nullptr;
-    QList<QPushButton *> cmd50;               // the kana index, "cmd50_0" …
-    forms::DataControl *dat参照 = nullptr;
-    forms::DataGrid *Grid参照 = nullptr;
+    MonthCalendar *calendar_ = nullptr;
     forms::FramedPanel *Msg検索中 = nullptr;
-    QPushButton *cmd_Enter = nullptr;
-    QPushButton *Command1 = nullptr;
     QPushButton *cmd登録 = nullptr;
     QPushButton *cmd削除 = nullptr;
     QPushButton *cmd元に戻す = nullptr;
@@ -217,45 +168,13 @@ private:
     Error searchIndexError_;  // why the data file has no search index, if it has none
     void showSearchFilter();
 
-    QWidget *dayGrid_ = nullptr;      // the weekday headings and day cells, one focusable unit
-    QFrame *dayCursor_ = nullptr;     // the keyboard cursor's frame
-    QDate cursorDay_;
-    std::vector<int> reportCount_;    // reports of each cell's day
-    std::vector<QString> cellNames_;  // what each cell was last named
-    // Calls back when an assistive tool starts listening.
-    struct AccessibilityWatch : QAccessible::ActivationObserver {
-        explicit AccessibilityWatch(std::function<void()> onActive) : onActive_(std::move(onActive)) {
-            QAccessible::installActivationObserver(this);
-        }
-        ~AccessibilityWatch() override { QAccessible::removeActivationObserver(this); }
-        void accessibilityActiveChanged(bool active) override {
-            listening = active;
-            if (active) onActive_();
-        }
-        bool listening = false;
-        std::function<void()> onActive_;
-    };
-    std::unique_ptr<AccessibilityWatch> accessibilityWatch_;
-    bool calendarKey(int key);
     bool formKey(QKeyEvent *e);
-    void moveCursor(const QDate &day);
-    void placeCursor();
-    void describeCells();
     void buildForm();
     void buildEntryTab(QWidget *tab);
     void buildButtonBar(QBoxLayout *bar);
     void buildPrintPanel();
     void buildProgressPanels();
-    void buildIndexTab(QWidget *tab);
-    void layoutPrintPanel();
-    QPushButton *cmd印刷プレビュー = nullptr;
-    QPushButton *cmd印刷実行 = nullptr;
-    QPushButton *cmd印刷条件クリア = nullptr;
-    QPushButton *cmd印刷条件閉じる = nullptr;
     void buildCalendar();
-    void showCalendarTitle();
-    void prepareCells();
-    void setCell(int index, const QVariant &caption, const QVariant &back, const QVariant &fore);
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
     void hideProgress(forms::FramedPanel *panel);
     void failed(const Error &error, int style = forms::mb::Critical);
@@ -278,25 +197,6 @@ private:
     void askServerPasswords();
 
     QString applicationFolder_;
-    QString cellError_;
-    QDate monthShown_;
-    // What each day cell was last told (its caption and colours), so that
-    // unchanged properties are not sent again.
-    struct CellLook {
-        bool known = false;
-        QString caption;
-        quint32 back = 0;
-        quint32 fore = 0;        // as asked for
-        quint32 shownFore = 0;   // as sent: readable on the back colour
-    };
-    static quint32 readableFore(quint32 back, quint32 fore);
-    quint32 shownFore(quint32 back, quint32 fore);
-    QHash<quint64, quint32> shownFores_;
-    void colourWeekdays();
-    std::vector<QLabel *> weekdayHeadings_;
-    std::vector<CellLook> cellLooks_;
-    int offset_ = 0;
-    int days_ = 0;
     bool unloading_ = false;
 };
 

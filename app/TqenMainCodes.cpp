@@ -1,6 +1,8 @@
 // The main screen's way to the code table form.
 #include "app/TqenMain.h"
 
+#include "app/PrintPanel.h"
+
 #include "codemaster/FrmCodeMaster.h"
 #include "core/ModTqen.h"
 #include "platform/forms/ComboBox.h"
@@ -24,9 +26,9 @@ void TqenMain::Command5_Click() {
     // The staff boxes offer the names the code table now holds.
     connect(codes, &FrmCodeMaster::registered, this, [this](const QString &codeClass) {
         if (codeClass != QStringLiteral("担当")) return;
-        const QString printing = cmb印刷担当->Text();
+        const QString printing = Cn印刷条件->staffText();
         SetComb(QStringLiteral("担当"));
-        cmb印刷担当->setText(printing);
+        Cn印刷条件->setStaffText(printing);
     });
     codes->Form_Load();
 }

@@ -2,11 +2,14 @@
 // the report of a day, customer and staff member, and the button bar.
 #include "app/TqenMain.h"
 
+#include "app/MonthCalendar.h"
+
 #include "platform/dates/DateFormat.h"
 #include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
+#include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 #include "platform/forms/ComboBox.h"
@@ -21,17 +24,8 @@
 
 namespace tqen {
 
-namespace {
-std::function<void()> &lookupObserver() {
-    static std::function<void()> observer;
-    return observer;
-}
-}  // namespace
-
-void TqenMain::setLookupObserver(std::function<void()> observer) { lookupObserver() = std::move(observer); }
-
-void TqenMain::lookedUp() {
-    if (lookupObserver()) lookupObserver()();
+void TqenMain::setLookupObserver(std::function<void()> observer) {
+    model::Reports::setLookupObserver(std::move(observer));
 }
 
 void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
@@ -59,32 +53,24 @@ void TqenMain::failed(const Error &error, int style) {
 
 void TqenMain::ReadNippo() {
     showProgress(CnMsg, QStringLiteral("読込中です･･･"));
-    QString sql = QStringLiteral("select * from 営業日報 where 日付 = ") + dao::sqlDate(txt日付->date());
-    if (!cmb顧客名->Text().isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(cmb顧客名->Text());
-    if (!cmb担当->Text().isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(cmb担当->Text());
-    auto db = dao::Database::open(G().DataDbPath);
-    auto rs = db.openRecordset(sql);
-    if (rs.bof() && rs.eof()) {
+    const std::optional<model::Report> found =
+        model::Reports::read(G().DataDbPath, txt日付->date(), cmb顧客名->Text(), cmb担当->Text());
+    if (!found) {
         txtタイトル->setText(QString());
         txtメモ->setText(QString());
     } else {
-        rs.moveFirst();
-        auto take = [&rs](const char *field, auto &&put) {
-            const QVariant v = rs.field(QString::fromUtf8(field));
-            if (!v.isNull()) put(v);
-        };
-        take("顧客名", [this](const QVariant &v) { cmb顧客名->setText(v.toString()); });
-        take("ふりがな", [this](const QVariant &v) { txtふりがな->setText(v.toString()); });
-        // A report without a title or memo shows empty boxes: what the boxes
-        // held before belongs to another report, and registering would
-        // write it into this one.
-        txtタイトル->setText(rs.field(QStringLiteral("タイトル")).toString());
-        take("担当", [this](const QVariant &v) { cmb担当->setText(v.toString()); });
-        txtメモ->setText(rs.field(QStringLiteral("メモ")).toString());
-        take("日付", [this](const QVariant &v) { txt日付->setValue(ToDate(v)); });
+        // A stored Null leaves its box as it was, but for the title and memo:
+        // a report without them shows empty boxes, since what the boxes held
+        // before belongs to another report and registering would write it
+        // into this one.
+        const model::Report &r = *found;
+        if (!r.customer.isNull()) cmb顧客名->setText(r.customer);
+        if (!r.reading.isNull()) txtふりがな->setText(r.reading);
+        txtタイトル->setText(r.title);
+        if (!r.staff.isNull()) cmb担当->setText(r.staff);
+        txtメモ->setText(r.memo);
+        if (r.day.isValid()) txt日付->setValue(r.day);
     }
-    rs.close();
-    db.close();
     entryEdited_ = false;
     hideProgress(CnMsg);
     txtメモ->SetFocus();
@@ -135,62 +121,31 @@ bool TqenMain::EntryNippo(bool confirm) {
         return false;
     showProgress(CnMsg, QStringLiteral("登録しています････"));
 
-    const QString customer = cmb顧客名->Text();
-    const QString staff = cmb担当->Text();
-    const QDate day = txt日付->date();
-    auto db = dao::Database::open(G().DataDbPath);
-    // The look-up and the write are one step for every program on the file.
-    const bool locked = db.beginWriteTrans();
-    auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 顧客名 = ") + dao::sqlText(customer) +
-                               QStringLiteral(" and 担当 = ") + dao::sqlText(staff) +
-                               QStringLiteral(" and 日付 = ") + dao::sqlDate(day));
-    Error error;
-    lookedUp();
-    if (rs.isOpen()) {
-        if (rs.bof() && rs.eof()) rs.addNew();
-        else rs.edit();
-        rs.setField(QStringLiteral("顧客名"), customer);
-        rs.setField(QStringLiteral("ふりがな"), txtふりがな->Text());
-        rs.setField(QStringLiteral("タイトル"), txtタイトル->Text());
-        rs.setField(QStringLiteral("担当"), staff);
-        // An empty memo box leaves a stored memo as it was.
-        if (!txtメモ->Text().isEmpty()) rs.setField(QStringLiteral("メモ"), txtメモ->Text());
-        rs.setField(QStringLiteral("日付"), day);
-    }
-    const QString failedText = QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。");
-    if (!locked || !rs.isOpen() || !rs.update()) error = dao::failure(failedText, db, rs);
-    rs.close();
-    if (error.ok() && !db.commitTrans()) error = dao::failure(failedText, db);
-    db.close();
+    // The report, its customer and its staff member are written together;
+    // the settings remember them for the next start.
+    model::Report report;
+    report.day = txt日付->date();
+    report.customer = cmb顧客名->Text();
+    report.reading = txtふりがな->Text();
+    report.title = txtタイトル->Text();
+    report.staff = cmb担当->Text();
+    report.memo = txtメモ->Text();
+    model::Session session = sessionFromGlobals();
+    model::Reports::Notes notes;
+    const Error error = model::Reports::enter(session, report, &notes);
+    hideProgress(CnMsg);
     if (!error.ok()) {
-        hideProgress(CnMsg);
         failed(error);
         return false;
     }
+    G().Env = session.env;
     entryEdited_ = false;
 
-    // Remember staff, customer and reading for the next start; a settings
-    // table without a row remembers nothing.
-    Error remembered;
-    if (G().Env.present) {
-        if (!staff.isEmpty()) G().Env.担当 = staff;
-        if (!customer.isEmpty()) G().Env.顧客名 = customer;
-        if (!txtふりがな->Text().isEmpty()) G().Env.ふりがな = txtふりがな->Text();
-        remembered = G().Env.write(G().WorkDbPath);
-    }
-    hideProgress(CnMsg);
-
-    // A staff name already in the code table is the usual case; a full table
-    // or a failed write still leaves the report registered, and is told.
-    const Error coded = ModTqen::AddCodeName(QStringLiteral("担当"), staff);
-    error = EntryCustomer(customer);
-    if (!error.ok()) {
-        failed(Error(error.code(), QStringLiteral("営業日報は登録しましたが、顧客マスタに書き込めませんでした。"),
-                     error.detail()));
-        return true;
-    }
     MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("営業日報"));
-    for (const Error &e : {coded, remembered}) {
+    // A staff name already in the code table is the usual case; a full table
+    // or a failed settings write still leaves the report registered, and is
+    // told.
+    for (const Error &e : {notes.codeName, notes.remembered}) {
         if (!e.ok() && e.code() != Error::Code::AlreadyPresent) failed(e, forms::mb::Exclamation);
     }
 
@@ -224,8 +179,8 @@ void TqenMain::SetJump() {
     G().JumpStaff = cmb担当->Text();
     // The customer goes along only when that day's cell shows the first mark
     // (navy): the day holds a report of this customer.
-    const int cell = cellOffset() + day.day() - 1;
-    const bool marked = cellDate(cell) == day && cellBackColor(cell) == ColorMarked;
+    const int cell = calendar_->cellOffset() + day.day() - 1;
+    const bool marked = calendar_->cellDate(cell) == day && calendar_->cellReports(cell) % 2 == 1;
     G().JumpCustomer = marked && !cmb顧客名->Text().isEmpty() ? QVariant(cmb顧客名->Text()) : QVariant();
 }
 

@@ -7,6 +7,11 @@ Globals &G() {
     return g;
 }
 
+model::Session sessionFromGlobals() {
+    const Globals &g = G();
+    return model::Session{g.DataFolder, g.HelpFolder, g.WorkDbPath, g.DataDbPath, g.HintDbPath, g.Env};
+}
+
 bool IsEraMode(const QString &eraMode) { return eraMode == QStringLiteral("和暦"); }
 
 QString DayFormatFor(const QString &eraMode) {

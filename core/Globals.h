@@ -1,6 +1,7 @@
 #pragma once
 // Process-wide values: set at start-up and by a few forms, read everywhere.
 // None is saved on exit.
+#include "model/Session.h"
 #include "model/Settings.h"
 
 #include <QDate>
@@ -24,6 +25,11 @@ struct Globals {
 
 // The one set of process-wide values.
 Globals &G();
+
+// The paths and settings of the process-wide values, as the model takes
+// them. A call that changes the settings hands them back with
+// G().Env = session.env.
+model::Session sessionFromGlobals();
 
 // The two families of date formats; only the exact value "和暦" selects the
 // era family.

@@ -87,4 +87,20 @@ QList<Customer> byKana(const QString &dataDbPath, const QString &kana, Error *er
     return out;
 }
 
+Error writeIndex(const QString &workDbPath, const QList<Customer> &customers) {
+    const QString text = QStringLiteral("顧客の一覧を作れませんでした。");
+    auto work = dao::Database::open(workDbPath);
+    if (!work.beginTrans()) return dao::failure(text, work);
+    bool ok = work.execute(QStringLiteral("delete * from w顧客参照"));
+    for (qsizetype i = 0; ok && i < customers.size(); ++i)
+        ok = run(work, QStringLiteral("insert into w顧客参照 (名称, ふりがな) values (?, ?)"),
+                 {customers[i].name, customers[i].reading.isNull() ? QVariant() : QVariant(customers[i].reading)});
+    if (!ok || !work.commitTrans()) {
+        const Error e = dao::failure(text, work);
+        work.rollback();
+        return e;
+    }
+    return Error();
+}
+
 }  // namespace tqen::model::Customers

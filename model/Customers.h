@@ -33,6 +33,11 @@ Error upsertIn(dao::Database &db, const QString &name, const QString &reading, c
 // outside the table (ゐ, the blank) lists every customer with a reading.
 QList<Customer> byKana(const QString &dataDbPath, const QString &kana, Error *error = nullptr);
 
+// Replaces the index list of the work database (w顧客参照, which the main
+// screen's reference grid shows) with these customers, in one transaction:
+// a failed write leaves it as it was. An empty list empties it.
+Error writeIndex(const QString &workDbPath, const QList<Customer> &customers);
+
 // The katakana and half-width katakana spellings of a hiragana's first
 // character; both null when it has none.
 void kanaSpellings(const QString &hiragana, QString *katakana, QString *halfWidth);

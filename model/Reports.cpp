@@ -128,4 +128,39 @@ QMap<QDate, int> countsByDay(const QString &dataDbPath, const QDate &first, cons
     return out;
 }
 
+QString unreadableReason(const QString &dataDbPath) {
+    auto db = dao::Database::open(dataDbPath);
+    if (!db.isOpen()) return db.error();
+    auto rs = select(db, QStringLiteral("select * from 営業日報 where 日付 = ?"), {QDate(1900, 1, 1)});
+    return rs.isOpen() ? QString() : rs.error();
+}
+
+QString printTableStatement(const PrintSelection &selection, const QString &dataDbPath) {
+    QString sql = QStringLiteral("insert into w日報印刷 select * from 営業日報 in ") + dao::sqlText(dataDbPath);
+    bool where = false;
+    auto joiner = [&where] {
+        if (where) return QStringLiteral(" and ");
+        where = true;
+        return QStringLiteral(" where ");
+    };
+    if (selection.start.isValid()) {
+        sql += QStringLiteral(" where 日付 >= ") + dao::sqlDate(selection.start);
+        where = true;
+    }
+    if (selection.end.isValid()) sql += joiner() + QStringLiteral(" 日付 <= ") + dao::sqlDate(selection.end);
+    if (!selection.customer.isEmpty()) sql += joiner() + QStringLiteral(" 顧客名 = ") + dao::sqlText(selection.customer);
+    if (!selection.staff.isEmpty()) sql += joiner() + QStringLiteral(" 担当= ") + dao::sqlText(selection.staff);
+    sql += QStringLiteral(" order by 日付,顧客名,担当;");
+    return sql;
+}
+
+Error fillPrintTable(const QString &workDbPath, const QString &dataDbPath, const PrintSelection &selection) {
+    auto db = dao::Database::open(workDbPath);
+    if (!db.execute(QStringLiteral("delete * from w日報印刷")))
+        return dao::failure(QStringLiteral("印刷の準備ができません。作業ファイルに書き込めません。"), db);
+    if (!db.execute(printTableStatement(selection, dataDbPath)))
+        return dao::failure(QStringLiteral("印刷する日報をデータファイルから写せません。"), db);
+    return Error();
+}
+
 }  // namespace tqen::model::Reports

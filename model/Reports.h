@@ -52,6 +52,22 @@ Error enter(Session &session, const Report &report, Notes *notes = nullptr);
 QMap<QDate, int> countsByDay(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
                              const QString &customer, Error *error = nullptr);
 
+// Whether the data database can be read: empty when its reports can be
+// read, else the engine's reason.
+QString unreadableReason(const QString &dataDbPath);
+
+// What the printed daily reports hold: an invalid day or an empty text
+// leaves its condition out.
+struct PrintSelection {
+    QDate start, end;
+    QString customer, staff;
+};
+// The statement that copies the selected reports of the data database into
+// the work database's w日報印刷, ordered by day, customer and staff member.
+QString printTableStatement(const PrintSelection &selection, const QString &dataDbPath);
+// Replaces w日報印刷 with the selected reports.
+Error fillPrintTable(const QString &workDbPath, const QString &dataDbPath, const PrintSelection &selection);
+
 // Called between the look-up of a registration and its write (tests widen
 // that moment to race two programs).
 void setLookupObserver(std::function<void()> observer);

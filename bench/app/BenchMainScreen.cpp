@@ -10,6 +10,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_main
 #include "bench/support/Timing.h"
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
@@ -147,7 +148,7 @@ int main(int argc, char **argv) {
     ours.clear();
     bare.clear();
     const QDate clickDay = busiestDay.isValid() && busiestDay.month() == today.month() ? busiestDay : today;
-    const int cell = main.cellOffset() + clickDay.day() - 1;
+    const int cell = main.calendar()->cellOffset() + clickDay.day() - 1;
     for (int round = 0; round < 41; ++round) {
         ours.push_back(timeMs([&] { main.LblCald_Click(cell); }));
         bare.push_back(timeMs([&] { Bare::run(data, {daySql(clickDay)}); }));
@@ -159,7 +160,7 @@ int main(int argc, char **argv) {
     bare.clear();
     for (int round = 0; round < 41; ++round) {
         const bool back = round % 2 == 0;
-        const QDate target = main.monthShown().addMonths(back ? -1 : 1);
+        const QDate target = main.calendar()->monthShown().addMonths(back ? -1 : 1);
         ours.push_back(timeMs([&] { back ? main.cmdCaldBef_Click() : main.CmdCaldNext_Click(); }));
         bare.push_back(timeMs([&] { Bare::run(data, {monthSql(target)}); }));
     }

@@ -158,14 +158,14 @@ TEST_F(Accessibility, KeyboardAloneRegistersAReportAndMovesTheCalendar) {
     days->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(days->hasFocus());
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(main->calendarCursor(), today);
+    EXPECT_EQ(main->calendar()->cursor(), today);
     // Home, then two steps right and one down: the 10th. Enter shows it.
     QTest::keyClick(days, Qt::Key_Home);
     QTest::keyClick(days, Qt::Key_Right);
     QTest::keyClick(days, Qt::Key_Right);
     QTest::keyClick(days, Qt::Key_Down);
     const QDate tenth(today.year(), today.month(), 10);
-    EXPECT_EQ(main->calendarCursor(), tenth);
+    EXPECT_EQ(main->calendar()->cursor(), tenth);
     EXPECT_TRUE(days->accessibleName().contains(tenth.toString(QStringLiteral("yyyy年MM月dd日"))));
     QTest::keyClick(days, Qt::Key_Return);
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->date(), tenth);
@@ -196,17 +196,17 @@ TEST_F(Accessibility, KeyboardAloneRegistersAReportAndMovesTheCalendar) {
     // PageDown and PageUp step the month; End goes to the last day.
     days->setFocus(Qt::TabFocusReason);
     QTest::keyClick(days, Qt::Key_PageDown);
-    EXPECT_EQ(main->monthShown().month(), today.addMonths(1).month());
+    EXPECT_EQ(main->calendar()->monthShown().month(), today.addMonths(1).month());
     QTest::keyClick(days, Qt::Key_End);
     const QDate next = today.addMonths(1);
-    EXPECT_EQ(main->calendarCursor(), QDate(next.year(), next.month(), next.daysInMonth()));
+    EXPECT_EQ(main->calendar()->cursor(), QDate(next.year(), next.month(), next.daysInMonth()));
     QTest::keyClick(days, Qt::Key_PageUp);
-    EXPECT_EQ(main->monthShown().month(), today.month());
+    EXPECT_EQ(main->calendar()->monthShown().month(), today.month());
     // The day after the last steps into the next month.
     QTest::keyClick(days, Qt::Key_End);
     QTest::keyClick(days, Qt::Key_Right);
-    EXPECT_EQ(main->monthShown().month(), next.month());
-    EXPECT_EQ(main->calendarCursor().day(), 1);
+    EXPECT_EQ(main->calendar()->monthShown().month(), next.month());
+    EXPECT_EQ(main->calendar()->cursor().day(), 1);
 }
 
 }  // namespace

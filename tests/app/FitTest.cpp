@@ -217,15 +217,15 @@ TEST_F(Fit, TextKeepsItsContrastUnderLightAndDarkPalettes) {
         child<QComboBox>(main.get(), QStringLiteral("cmb担当"))->setCurrentText(QString());
         child<QComboBox>(main.get(), QStringLiteral("cmb顧客名"))->setCurrentText(QString());
         showMonth(today);
-        EXPECT_EQ(main->cellBackColor(cellOf(other)), TqenMain::ColorMarked);
-        EXPECT_EQ(main->cellBackColor(cellOf(other.addDays(1))), TqenMain::ColorMarkedAgain);
+        EXPECT_EQ(main->calendar()->cellBackColor(cellOf(other)), MonthCalendar::ColorMarked);
+        EXPECT_EQ(main->calendar()->cellBackColor(cellOf(other.addDays(1))), MonthCalendar::ColorMarkedAgain);
         if (other.addDays(1) != today) {
-            EXPECT_EQ(main->cellBackColor(cellOf(today)), TqenMain::ColorToday);
+            EXPECT_EQ(main->calendar()->cellBackColor(cellOf(today)), MonthCalendar::ColorToday);
         }
-        for (int i = 0; i < main->cellCount(); ++i) {
-            if (!main->cellDate(i).isValid()) continue;
-            const QColor fore = com::translateColor(main->cellForeColor(i));
-            const QColor back = com::translateColor(main->cellBackColor(i));
+        for (int i = 0; i < main->calendar()->cellCount(); ++i) {
+            if (!main->calendar()->cellDate(i).isValid()) continue;
+            const QColor fore = com::translateColor(main->calendar()->cellForeColor(i));
+            const QColor back = com::translateColor(main->calendar()->cellBackColor(i));
             EXPECT_GE(forms::contrastRatio(fore, back), forms::kReadableContrast)
                 << "cell " << i << " " << fore.name().toStdString() << " on " << back.name().toStdString();
         }

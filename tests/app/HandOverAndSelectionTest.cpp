@@ -1,7 +1,11 @@
 // The main screen's hand-over to the report list, the staff and customer
 // selection rules, and what the calendar shows in each date style.
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
+#include "core/Globals.h"
 #include "core/ModTqen.h"
+#include "model/Customers.h"
+#include "platform/dao/Dao.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
@@ -81,9 +85,9 @@ TEST_F(MainScreenRules, ListHandOverTakesTheCustomerOnlyFromANavyDay) {
 TEST_F(MainScreenRules, ADayCellStandsForItsDateByPosition) {
     load();
     showMonth(QDate(2022, 1, 10));   // January 2022 starts on a Saturday
-    EXPECT_FALSE(main->cellDate(5).isValid());
-    EXPECT_EQ(main->cellDate(6), QDate(2022, 1, 1));
-    EXPECT_EQ(main->cellDate(36), QDate(2022, 1, 31));
+    EXPECT_FALSE(main->calendar()->cellDate(5).isValid());
+    EXPECT_EQ(main->calendar()->cellDate(6), QDate(2022, 1, 1));
+    EXPECT_EQ(main->calendar()->cellDate(36), QDate(2022, 1, 31));
     main->LblCald_Click(5);   // outside the month: nothing happens
     EXPECT_EQ(dateBox()->date(), QDate(2022, 1, 1));
     main->LblCald_Click(20);
@@ -125,17 +129,20 @@ TEST_F(MainScreenRules, StaffListsAloneLeaveTheCustomerListsAsTheyAre) {
 TEST_F(MainScreenRules, EntryCustomerKeepsAStoredReadingAndAlwaysWritesTheStaff) {
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだしょうてん"), QStringLiteral("鈴木"));
     load();
-    combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
-    combo("cmb担当")->setText(QString());
-    child<forms::TextBox>(main.get(), "txtふりがな")->setText(QString());
-    EXPECT_TRUE(main->EntryCustomer(QStringLiteral("山田商店")).ok());
+    // The customer write of a registration, as the main screen's boxes give it.
+    auto enterCustomer = [this](const QString &reading, const QString &staff) {
+        auto db = dao::Database::open(G().DataDbPath);
+        ASSERT_TRUE(db.beginTrans());
+        EXPECT_TRUE(model::Customers::upsertIn(db, QStringLiteral("山田商店"), reading, staff).ok());
+        ASSERT_TRUE(db.commitTrans());
+    };
+    enterCustomer(QString(), QString());
     auto row = rows(data(), QStringLiteral("select * from 顧客マスタ where 名称 = '山田商店'"));
     ASSERT_EQ(row.size(), 1);
     EXPECT_EQ(row[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));
     // An empty staff box is written too: the customer no longer belongs to 鈴木.
     EXPECT_EQ(row[0][QStringLiteral("担当")].toString(), QString());
-    combo("cmb担当")->setText(QStringLiteral("佐藤"));
-    EXPECT_TRUE(main->EntryCustomer(QStringLiteral("山田商店")).ok());
+    enterCustomer(QString(), QStringLiteral("佐藤"));
     row = rows(data(), QStringLiteral("select * from 顧客マスタ where 名称 = '山田商店'"));
     EXPECT_EQ(row[0][QStringLiteral("担当")], QVariant(QStringLiteral("佐藤")));
     EXPECT_EQ(row[0][QStringLiteral("ふりがな")], QVariant(QStringLiteral("やまだしょうてん")));

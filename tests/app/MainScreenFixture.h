@@ -1,6 +1,7 @@
 #pragma once
 // The main screen loaded as the program loads it, over the files of an
 // AppFixture, with the helpers its tests share.
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/Child.h"
@@ -19,8 +20,8 @@ protected:
     void load() {
         main = std::make_unique<TqenMain>(app);
         main->Form_Load();
-        ASSERT_EQ(main->cellError(), QString());
-        ASSERT_EQ(main->cellCount(), 37);
+        ASSERT_EQ(main->calendar()->cellError(), QString());
+        ASSERT_EQ(main->calendar()->cellCount(), 37);
     }
     // Shows the month of a day on the calendar, as the month buttons do.
     void showMonth(const QDate &day) {
@@ -28,7 +29,7 @@ protected:
         main->SetClalendar();
         main->SetMarkDate();
     }
-    int cellOf(const QDate &day) const { return main->cellOffset() + day.day() - 1; }
+    int cellOf(const QDate &day) const { return main->calendar()->cellOffset() + day.day() - 1; }
     void clickCell(int index) { QTest::mouseClick(testing::child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(index)), Qt::LeftButton); }
     // Japanese text arrives from the input method as a committed string.
     void type(QWidget *w, const QString &text) {

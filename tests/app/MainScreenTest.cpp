@@ -1,3 +1,4 @@
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "core/MakerLink.h"
 #include "platform/forms/ComboBox.h"
@@ -96,12 +97,12 @@ TEST_F(MainScreen, RegisteringAReportTheWayAPersonDoes) {
 
     // The screen is back on this month with the remembered staff and customer,
     // today's date, and the day marked.
-    EXPECT_EQ(main->monthShown(), today);
+    EXPECT_EQ(main->calendar()->monthShown(), today);
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QStringLiteral("佐藤"));
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(today));
-    EXPECT_EQ(main->cellBackColor(cellOf(day)), TqenMain::ColorMarked);
-    EXPECT_EQ(main->cellForeColor(cellOf(day)), TqenMain::ColorWindow);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(day)), MonthCalendar::ColorMarked);
+    EXPECT_EQ(main->calendar()->cellForeColor(cellOf(day)), MonthCalendar::ColorWindow);
     EXPECT_TRUE(child<forms::ComboBox>(main.get(), "cmb担当")->findText(QStringLiteral("佐藤")) >= 0);
 }
 
@@ -454,18 +455,18 @@ TEST_F(MainScreen, CalendarCellsOfAMonth) {
     };
     for (const auto &c : cases) {
         showMonth(c.month);
-        EXPECT_EQ(main->cellOffset(), c.offset);
+        EXPECT_EQ(main->calendar()->cellOffset(), c.offset);
         for (int i = 0; i < 37; ++i) {
             const int day = i - c.offset + 1;
             const QString expected = day >= 1 && day <= c.days ? QString::number(day) : QString();
-            EXPECT_EQ(main->cellCaption(i), expected) << i;
+            EXPECT_EQ(main->calendar()->cellCaption(i), expected) << i;
         }
         // Another month: the entry date is its first day.
         EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(c.month.year(), c.month.month(), 1)));
     }
     showMonth(QDate::currentDate());
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate::currentDate()));
-    EXPECT_EQ(main->cellBackColor(cellOf(QDate::currentDate())), TqenMain::ColorToday);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(QDate::currentDate())), MonthCalendar::ColorToday);
     EXPECT_EQ(child<QLabel>(main.get(), "LblCalendarTitle")->text(), QDate::currentDate().toString(QStringLiteral("yyyy年MM月")));
 }
 
@@ -481,17 +482,17 @@ TEST_F(MainScreen, MarksAlternatePerReportAndFollowTheFilter) {
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QString());
     child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QString());
     showMonth(d);
-    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarkedAgain);           // two reports
-    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);     // three
-    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(2))), TqenMain::ColorButtonFace);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d)), MonthCalendar::ColorMarkedAgain);           // two reports
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d.addDays(1))), MonthCalendar::ColorMarked);     // three
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d.addDays(2))), MonthCalendar::ColorButtonFace);
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("鈴木"));
     showMonth(d);
-    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorButtonFace);
-    EXPECT_EQ(main->cellBackColor(cellOf(d.addDays(1))), TqenMain::ColorMarked);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d)), MonthCalendar::ColorButtonFace);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d.addDays(1))), MonthCalendar::ColorMarked);
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
     child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("A"));
     showMonth(d);
-    EXPECT_EQ(main->cellBackColor(cellOf(d)), TqenMain::ColorMarked);
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(d)), MonthCalendar::ColorMarked);
 }
 
 TEST_F(MainScreen, MonthButtonsAndEmptyCells) {
@@ -499,10 +500,10 @@ TEST_F(MainScreen, MonthButtonsAndEmptyCells) {
     G().CalendarDate = QDate(2002, 3, 31);
     main->SetClalendar();
     child<QPushButton>(main.get(), "cmdCaldBef")->click();
-    EXPECT_EQ(main->monthShown(), QDate(2002, 2, 28));
+    EXPECT_EQ(main->calendar()->monthShown(), QDate(2002, 2, 28));
     child<QPushButton>(main.get(), "CmdCaldNext")->click();
     child<QPushButton>(main.get(), "CmdCaldNext")->click();
-    EXPECT_EQ(main->monthShown(), QDate(2002, 4, 28));
+    EXPECT_EQ(main->calendar()->monthShown(), QDate(2002, 4, 28));
     child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020410"));
     clickCell(0);                                           // before the 1st: nothing happens
     clickCell(36);                                          // after the last day
@@ -598,7 +599,7 @@ TEST_F(MainScreen, NamesWithQuotesAndWildcardsAreJustText) {
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("引用符"));
     EXPECT_EQ(rows(data(), QStringLiteral("select * from 顧客マスタ")).size(), 1);
     showMonth(QDate(2002, 2, 1));
-    EXPECT_EQ(main->cellBackColor(cellOf(QDate(2002, 2, 14))), TqenMain::ColorMarked);   // one, not two
+    EXPECT_EQ(main->calendar()->cellBackColor(cellOf(QDate(2002, 2, 14))), MonthCalendar::ColorMarked);   // one, not two
 }
 
 TEST_F(MainScreen, ClearAndReadButtons) {
@@ -607,14 +608,14 @@ TEST_F(MainScreen, ClearAndReadButtons) {
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
     child<forms::TextBox>(main.get(), "txtタイトル")->setText(QStringLiteral("x"));
     child<QPushButton>(main.get(), "cmdクリア")->click();
-    EXPECT_EQ(main->monthShown(), QDate::currentDate());
+    EXPECT_EQ(main->calendar()->monthShown(), QDate::currentDate());
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb担当")->Text(), QString());
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QString());
     showMonth(QDate(2002, 2, 1));
     child<forms::TextBox>(main.get(), "txtふりがな")->setText(QStringLiteral("よみ"));
     child<QPushButton>(main.get(), "cmd読込")->click();
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtふりがな")->Text(), QString());
-    EXPECT_EQ(main->monthShown(), QDate(2002, 2, 1));
+    EXPECT_EQ(main->calendar()->monthShown(), QDate(2002, 2, 1));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(QDate(2002, 2, 1)));
 }
 

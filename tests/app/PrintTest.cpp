@@ -2,6 +2,7 @@
 // panel, the statement that fills w日報印刷, and the report it previews or
 // prints.
 #include "app/TqenMain.h"
+#include "model/Reports.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
@@ -36,7 +37,7 @@ TEST(PrintTableStatement, EachCombinationOfConditions) {
         {{}, {}, QStringLiteral("O'Brien"), {}, QStringLiteral(" where  顧客名 = 'O''Brien'")},
     };
     for (const Case &k : cases)
-        EXPECT_EQ(TqenMain::PrintTableStatement(k.start, k.end, k.customer, k.staff, QStringLiteral("/d/TqenData.mdb")),
+        EXPECT_EQ(model::Reports::printTableStatement({k.start, k.end, k.customer, k.staff}, QStringLiteral("/d/TqenData.mdb")),
                   head + k.where + order);
 }
 

@@ -76,7 +76,7 @@ TEST_F(SearchTab, ATermFindsReportsNewestFirstAndEnterOpensOne) {
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("見積の打合せ"));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtメモ")->Text(),
               QStringLiteral("ＰＣ１０台の見積を提出。ｶﾞｲﾄﾞﾗｲﾝに沿って再提出"));
-    EXPECT_EQ(main->monthShown().month(), 1);
+    EXPECT_EQ(main->calendar()->monthShown().month(), 1);
     EXPECT_TRUE(script.shown.isEmpty());
 }
 

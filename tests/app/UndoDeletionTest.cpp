@@ -1,5 +1,6 @@
 // "元に戻す" of deleted reports on the main screen, also of a deletion made
 // on the report list, as a user goes between the two screens.
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "list/FrmNippoList.h"
 #include "platform/forms/ComboBox.h"
@@ -63,7 +64,7 @@ TEST_F(MainScreenUndo, ADeletedReportComesBackAndShows) {
     // The report is on screen, its month shown.
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("大事な題"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->Value(), QVariant(day));
-    EXPECT_EQ(main->monthShown().month(), 2);
+    EXPECT_EQ(main->calendar()->monthShown().month(), 2);
     EXPECT_FALSE(undo()->isEnabled());
 }
 

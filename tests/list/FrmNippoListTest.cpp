@@ -1,5 +1,6 @@
 // The report list: reading, the date styles, deleting ticked lines, printing,
 // the keyboard, and the hand-over to and from the main screen.
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "messages/Msg.h"
 #include "platform/dates/DateFormat.h"
@@ -285,7 +286,7 @@ protected:
     void loadMain() {
         main = std::make_unique<TqenMain>(app);
         main->Form_Load();
-        ASSERT_EQ(main->cellError(), QString());
+        ASSERT_EQ(main->calendar()->cellError(), QString());
         G().Env.年号 = QStringLiteral("西暦");
     }
     FrmNippoList *listForm() { return static_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList"))); }
