@@ -31,6 +31,8 @@ Error clear(const QString &workDbPath) {
 
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer) {
+    // A list that cannot be read is left empty; its lines come in with one
+    // statement.
     auto db = dao::Database::open(workDbPath);
     if (!db.execute(QStringLiteral("delete * from w日報一覧")))
         return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);

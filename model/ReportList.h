@@ -18,7 +18,7 @@ Error clear(const QString &workDbPath);
 
 // Replaces the list with the reports between two days (both included), of
 // one staff member and/or customer when given, newest first and by reading
-// within a day.
+// within a day. A data file that cannot be read leaves the list empty.
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer);
 
