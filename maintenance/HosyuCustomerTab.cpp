@@ -17,21 +17,20 @@
 namespace tqen::maintenance {
 
 HosyuCustomerTab::HosyuCustomerTab(FrmHosyu &form) : HosyuTab(form) {
-    QWidget *tab = this;
-    auto *box = new QVBoxLayout(tab);
+    auto *box = new QVBoxLayout(this);
     box->setContentsMargins(12, 12, 12, 12);
     dat顧客 = new forms::DataControl(QStringLiteral("dat顧客"), &form);
     Grid顧客 = new forms::DataGrid(QStringLiteral("Grid顧客"), dat顧客,
                                    {{QStringLiteral("チェック"), QStringLiteral("チェック"), true, false, {}, 70},
                                     {QStringLiteral("名称"), QStringLiteral("名称"), false, false, {}, 260},
                                     {QStringLiteral("ふりがな"), QStringLiteral("ふりがな"), false, false, {}, 220}},
-                                   tab);
+                                   this);
     Grid顧客->setAccessibleName(QStringLiteral("顧客の一覧"));
     box->addWidget(Grid顧客, 1);
     auto *row = new QHBoxLayout;
-    cmd読込 = button(QStringLiteral("cmd読込"), QStringLiteral("読込"), QStringLiteral("顧客の一覧を読み込む"), tab);
-    cmd削除 = button(QStringLiteral("cmd削除"), QStringLiteral("行削除"), QStringLiteral("チェックした顧客を削除する"), tab);
-    Command4 = helpButton(QStringLiteral("Command4"), tab);
+    cmd読込 = button(QStringLiteral("cmd読込"), QStringLiteral("読込"), QStringLiteral("顧客の一覧を読み込む"), this);
+    cmd削除 = button(QStringLiteral("cmd削除"), QStringLiteral("行削除"), QStringLiteral("チェックした顧客を削除する"), this);
+    Command4 = helpButton(QStringLiteral("Command4"), this);
     for (QPushButton *b : {cmd読込, cmd削除}) {
         b->setFixedWidth(90);
         row->addWidget(b);

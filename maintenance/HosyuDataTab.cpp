@@ -29,39 +29,38 @@
 namespace tqen::maintenance {
 
 HosyuDataTab::HosyuDataTab(FrmHosyu &form) : HosyuTab(form) {
-    QWidget *tab = this;
-    auto *box = new QVBoxLayout(tab);
+    auto *box = new QVBoxLayout(this);
     box->setContentsMargins(16, 12, 16, 12);
-    auto *warning = new QLabel(FrmHosyu::DataWarning, tab);
+    auto *warning = new QLabel(FrmHosyu::DataWarning, this);
     warning->setWordWrap(true);
     box->addWidget(warning);
 
     auto *driveRow = new QHBoxLayout;
-    cmbFDD = new QComboBox(tab);
+    cmbFDD = new QComboBox(this);
     cmbFDD->setObjectName(QStringLiteral("cmbFDD"));
     for (const char *d : {"A:", "B:", "C:", "D:", "E:", "F:", "G:"}) cmbFDD->addItem(QString::fromLatin1(d));
-    driveRow->addWidget(labelFor(QStringLiteral("フロッピーディスクドライブ"), cmbFDD, tab));
+    driveRow->addWidget(labelFor(QStringLiteral("フロッピーディスクドライブ"), cmbFDD, this));
     driveRow->addWidget(cmbFDD);
     // Which folder of this machine the chosen letter stands for.
-    lblFDD先 = new QLabel(tab);
+    lblFDD先 = new QLabel(this);
     lblFDD先->setObjectName(QStringLiteral("lblFDD先"));
     lblFDD先->setTextInteractionFlags(Qt::TextSelectableByMouse);
     driveRow->addWidget(lblFDD先, 1);
     connect(cmbFDD, &QComboBox::currentTextChanged, this, &HosyuDataTab::showDriveFolder);
     box->addLayout(driveRow);
 
-    auto *save = new QGroupBox(QStringLiteral("保存"), tab);
+    auto *save = new QGroupBox(QStringLiteral("保存"), this);
     auto *saveGrid = new QGridLayout(save);
     Command7 = actionRow(saveGrid, 0, QStringLiteral("Command7"), QStringLiteral("フロッピーディスクにデータをコピーする"), save);
     Command9 = actionRow(saveGrid, 1, QStringLiteral("Command9"), QStringLiteral("ハードディスク、リムーバブルディスクにコピーする"), save);
     box->addWidget(save);
-    auto *read = new QGroupBox(QStringLiteral("読込む"), tab);
+    auto *read = new QGroupBox(QStringLiteral("読込む"), this);
     auto *readGrid = new QGridLayout(read);
     Command8 = actionRow(readGrid, 0, QStringLiteral("Command8"), QStringLiteral("フロッピーディスクからデータを読み込む"), read);
     Command11 = actionRow(readGrid, 1, QStringLiteral("Command11"), QStringLiteral("ハードディスク、リムーバブルディスクから読み込む"), read);
     box->addWidget(read);
 
-    auto *undo = new QGroupBox(QStringLiteral("元に戻す"), tab);
+    auto *undo = new QGroupBox(QStringLiteral("元に戻す"), this);
     auto *undoBox = new QGridLayout(undo);
     lst控え = new QListWidget(undo);
     lst控え->setObjectName(QStringLiteral("lst控え"));
@@ -83,14 +82,14 @@ HosyuDataTab::HosyuDataTab(FrmHosyu &form) : HosyuTab(form) {
     undoBox->addWidget(cmd削除を元に戻す, 1, 1, Qt::AlignTop);
     box->addWidget(undo);
 
-    FddMsg = new QLabel(tab);
+    FddMsg = new QLabel(this);
     FddMsg->setObjectName(QStringLiteral("FddMsg"));
     FddMsg->setAlignment(Qt::AlignCenter);
     FddMsg->setFrameShape(QFrame::StyledPanel);
     FddMsg->hide();
     box->addWidget(FddMsg);
     box->addStretch(1);
-    CmdHint2 = helpButton(QStringLiteral("CmdHint2"), tab);
+    CmdHint2 = helpButton(QStringLiteral("CmdHint2"), this);
     box->addWidget(CmdHint2, 0, Qt::AlignRight);
 
     connect(Command7, &QPushButton::clicked, this, &HosyuDataTab::Command7_Click);

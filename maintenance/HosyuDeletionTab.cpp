@@ -15,10 +15,9 @@
 namespace tqen::maintenance {
 
 HosyuDeletionTab::HosyuDeletionTab(FrmHosyu &form) : HosyuTab(form) {
-    QWidget *tab = this;
-    auto *box = new QVBoxLayout(tab);
+    auto *box = new QVBoxLayout(this);
     box->setContentsMargins(16, 16, 16, 12);
-    auto *group = new QGroupBox(QStringLiteral("データ削除"), tab);
+    auto *group = new QGroupBox(QStringLiteral("データ削除"), this);
     auto *grid = new QGridLayout(group);
     grid->setVerticalSpacing(12);
     Command1 = actionRow(grid, 0, QStringLiteral("Command1"), QStringLiteral("すべてのデータを削除し初期状態に戻す"), group);
@@ -27,7 +26,7 @@ HosyuDeletionTab::HosyuDeletionTab(FrmHosyu &form) : HosyuTab(form) {
     Command5 = actionRow(grid, 3, QStringLiteral("Command5"), QStringLiteral("コード表を削除する"), group);
     box->addWidget(group);
     box->addStretch(1);
-    Command10 = helpButton(QStringLiteral("Command10"), tab);
+    Command10 = helpButton(QStringLiteral("Command10"), this);
     box->addWidget(Command10, 0, Qt::AlignRight);
     connect(Command1, &QPushButton::clicked, this, &HosyuDeletionTab::DeleteAllData);
     connect(Command6, &QPushButton::clicked, this, [this] { DeleteAllKokyaku(true); });

@@ -33,16 +33,15 @@ QString lastText(const QDateTime &t) {
 }  // namespace
 
 HosyuFolderTab::HosyuFolderTab(FrmHosyu &form) : HosyuTab(form) {
-    QWidget *tab = this;
-    auto *box = new QVBoxLayout(tab);
+    auto *box = new QVBoxLayout(this);
     box->setContentsMargins(16, 12, 16, 12);
     auto *about = new QLabel(QStringLiteral("データを USB メモリやネットワークのフォルダに、日時の付いた書庫 "
                                             "(TqenData-年月日-時分.lzh) として保存します。"),
-                             tab);
+                             this);
     about->setWordWrap(true);
     box->addWidget(about);
 
-    auto *settings = new QGroupBox(QStringLiteral("保存先"), tab);
+    auto *settings = new QGroupBox(QStringLiteral("保存先"), this);
     auto *grid = new QGridLayout(settings);
     txt保存先 = new forms::TextBox(QStringLiteral("txt保存先"), false, settings);
     cmd保存先参照 = button(QStringLiteral("cmd保存先参照"), QStringLiteral("参照..."), QStringLiteral("保存先のフォルダを指定する"), settings);
@@ -66,16 +65,16 @@ HosyuFolderTab::HosyuFolderTab(FrmHosyu &form) : HosyuTab(form) {
     grid->setColumnStretch(1, 1);
     box->addWidget(settings);
 
-    auto *actions = new QGroupBox(QStringLiteral("保存と読込み"), tab);
+    auto *actions = new QGroupBox(QStringLiteral("保存と読込み"), this);
     auto *actionGrid = new QGridLayout(actions);
     cmdフォルダ保存 = actionRow(actionGrid, 0, QStringLiteral("cmdフォルダ保存"), QStringLiteral("いま保存先のフォルダに保存する"), actions);
     cmdフォルダ読込 = actionRow(actionGrid, 1, QStringLiteral("cmdフォルダ読込"), QStringLiteral("保存先のフォルダの書庫から読み込む"), actions);
     box->addWidget(actions);
-    auto *note = new QLabel(QStringLiteral("設定は「登録」で保存されます。読込みの前には、今のデータが控えとして残ります。"), tab);
+    auto *note = new QLabel(QStringLiteral("設定は「登録」で保存されます。読込みの前には、今のデータが控えとして残ります。"), this);
     note->setWordWrap(true);
     box->addWidget(note);
     box->addStretch(1);
-    auto *help = helpButton(QStringLiteral("CmdHint3"), tab);
+    auto *help = helpButton(QStringLiteral("CmdHint3"), this);
     box->addWidget(help, 0, Qt::AlignRight);
 
     connect(cmd保存先参照, &QPushButton::clicked, this, &HosyuFolderTab::cmd保存先参照_Click);
