@@ -6,7 +6,7 @@
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
-#include "platform/dao/Dao.h"
+#include "model/CodeClass.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/FramedPanel.h"
@@ -33,11 +33,6 @@ const QString kHintForm = QStringLiteral("Hint");
 // The key legend above the button bar; each button sits under its key.
 const QString kLegend =
     QStringLiteral("                F1        F2         F5         F6         F9       ESC");
-
-std::function<void(int)> &registrationObserver() {
-    static std::function<void(int)> observer;
-    return observer;
-}
 
 // Where the controls of the upper part sit, in twips.
 constexpr forms::TwipPlace kPlaces[] = {
@@ -87,7 +82,7 @@ FrmCodeMaster::FrmCodeMaster() : forms::Form(kFormName) {
 FrmCodeMaster::~FrmCodeMaster() = default;
 
 void FrmCodeMaster::setRegistrationObserver(std::function<void(int)> observer) {
-    registrationObserver() = std::move(observer);
+    model::CodeClass::setRegistrationObserver(std::move(observer));
 }
 
 void FrmCodeMaster::buildForm() {
@@ -220,20 +215,7 @@ void FrmCodeMaster::FormInit() {
 }
 
 void FrmCodeMaster::BlankCodeGrid() {
-    auto db = dao::Database::open(G().WorkDbPath);
-    // One transaction: thirty rows in one write.
-    db.beginTrans();
-    db.execute(QStringLiteral("delete * from wコードマスタ"));
-    auto rs = db.openRecordset(QStringLiteral("select * from wコードマスタ"));
-    for (int i = 0; i < GridRows && rs.isOpen(); ++i) {
-        rs.addNew();
-        rs.setField(QStringLiteral("code"), QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        rs.setField(QStringLiteral("チェック"), false);
-        rs.update();
-    }
-    rs.close();
-    db.commitTrans();
-    db.close();
+    model::CodeClass::blankGrid(G().WorkDbPath, GridRows);
     datコードマスタ->Refresh();
 }
 
@@ -245,33 +227,10 @@ void FrmCodeMaster::LoadCodeClass() {
         return;
     }
     BlankCodeGrid();
-    auto data = dao::Database::open(G().DataDbPath);
-    auto rs = data.openRecordset(QStringLiteral("SELECT * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass) +
-                                 QStringLiteral("order by cnt"));
-    auto work = dao::Database::open(G().WorkDbPath);
-    work.beginTrans();
-    bool any = false;
-    while (!rs.eof()) {
-        any = true;
-        const QVariant code = rs.field(QStringLiteral("code"));
-        auto row = work.openRecordset(QStringLiteral("SELECT * FROM wコードマスタ where code = ") +
-                                      dao::sqlText(code.toString()));
-        if (!row.eof()) {
-            row.edit();
-            row.setField(QStringLiteral("code"), code);
-            row.setField(QStringLiteral("sname"), rs.field(QStringLiteral("sname")));
-            row.setField(QStringLiteral("cnt"), rs.field(QStringLiteral("cnt")));
-            row.update();
-        }
-        row.close();
-        rs.moveNext();
-    }
-    work.commitTrans();
-    rs.close();
-    data.close();
-    work.close();
+    const QList<model::CodeClass::Slot> entries = model::CodeClass::load(G().DataDbPath, codeClass);
+    model::CodeClass::fillGrid(G().WorkDbPath, entries);
     datコードマスタ->Refresh();
-    if (any) {
+    if (!entries.isEmpty()) {
         Gridコードマスタ->setRow(std::max(0, Gridコードマスタ->rowAt(0)));
         Gridコードマスタ->setCol(ColName);
         Gridコードマスタ->setFocus();
@@ -301,9 +260,6 @@ Error FrmCodeMaster::RegisterCodeClass(bool confirm) {
         if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), codeClass))
             return Error(Error::Code::Cancelled, QString());
     }
-    // Rows of a class without a name would belong to no class.
-    if (codeClass.isEmpty())
-        return Error(Error::Code::BadInput, QStringLiteral("区分が指定されていないため、コード表を登録できません。"));
     const Error written = writeClass(codeClass);
     if (!written.ok()) return written;   // the class and the grid stay as they were
     emit registered(codeClass);
@@ -315,61 +271,13 @@ Error FrmCodeMaster::RegisterCodeClass(bool confirm) {
     return {};
 }
 
-// Replaces the class with the rows of the work table in one transaction: the
-// class is either all old or all new, also when the program dies half-way.
+// Replaces the class with the rows of the grid: the class is either all old
+// or all new.
 Error FrmCodeMaster::writeClass(const QString &codeClass) {
-    struct Row {
-        QVariant code, sname, cnt;
-    };
-    QList<Row> rows;
-    {
-        auto work = dao::Database::open(G().WorkDbPath);
-        auto rs = work.openRecordset(QStringLiteral("SELECT * FROM wコードマスタ order by 行番号;"));
-        if (!rs.isOpen()) return dao::failure(QStringLiteral("コード表の入力内容を読めませんでした。"), work, rs);
-        while (!rs.eof()) {
-            const QVariant code = rs.field(QStringLiteral("code"));
-            if (code.isNull() || code.toString().isEmpty()) break;
-            rows.append({code, rs.field(QStringLiteral("sname")), rs.field(QStringLiteral("cnt"))});
-            rs.moveNext();
-        }
-    }
-    // An empty grid never empties the class.
-    if (rows.isEmpty())
-        return Error(Error::Code::NotFound, QStringLiteral("登録する行がないため、コード表は変更しませんでした。"));
-
-    const QString failed = QStringLiteral("コード表を登録できませんでした。コード表は変更されていません。");
-    auto db = dao::Database::open(G().DataDbPath);
-    if (!db.beginTrans()) return dao::failure(failed, db);
-    auto &observe = registrationObserver();
-    int step = 0;
-    if (!db.execute(QStringLiteral("DELETE * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass))) {
-        const Error e = dao::failure(failed, db);
-        db.rollback();
-        return e;
-    }
-    if (observe) observe(++step);
-    auto rs = db.openRecordset(QStringLiteral("SELECT * FROM コードマスタ WHERE kcode = ") + dao::sqlText(codeClass));
-    for (const Row &r : rows) {
-        rs.addNew();
-        rs.setField(QStringLiteral("kcode"), codeClass);
-        rs.setField(QStringLiteral("code"), r.code);
-        rs.setField(QStringLiteral("sname"), r.sname);   // Null: a free slot
-        rs.setField(QStringLiteral("cnt"), r.cnt);
-        if (!rs.update()) {
-            const Error e = dao::failure(failed, db, rs);
-            rs.close();
-            db.rollback();
-            return e;
-        }
-        if (observe) observe(++step);
-    }
-    rs.close();
-    if (!db.commitTrans()) {
-        const Error e = dao::failure(failed, db);
-        db.rollback();
-        return e;
-    }
-    return {};
+    Error error;
+    const QList<model::CodeClass::Slot> entries = model::CodeClass::gridSlots(G().WorkDbPath, &error);
+    if (!error.ok()) return error;
+    return model::CodeClass::registerClass(G().DataDbPath, codeClass, entries);
 }
 
 Error FrmCodeMaster::DeleteCheckedCodes() {
@@ -392,12 +300,7 @@ Error FrmCodeMaster::DeleteCheckedCodes() {
     }
     if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), QStringLiteral("指定されたデータ")))
         return Error(Error::Code::Cancelled, QString());
-    {
-        auto work = dao::Database::open(G().WorkDbPath);
-        if (!work.execute(QStringLiteral("update wコードマスタ set sname = NULL  where チェック = ") +
-                          QStringLiteral("True")))
-            return dao::failure(QStringLiteral("チェックした行を削除できませんでした。"), work);
-    }
+    if (Error e = model::CodeClass::freeTicked(G().WorkDbPath); !e.ok()) return e;
     const Error e = RegisterCodeClass(false);
     datコードマスタ->Refresh();
     return e;

@@ -3,7 +3,7 @@
 #include "platform/dates/DateFormat.h"
 #include "core/Globals.h"
 #include "messages/Msg.h"
-#include "platform/dao/Dao.h"
+#include "model/CodeTable.h"
 #include "platform/forms/Form.h"
 
 #include <QGuiApplication>
@@ -12,57 +12,8 @@
 
 namespace tqen::ModTqen {
 
-namespace {
-
-// One try: false in *conflict when another program took the chosen slot
-// between reading and writing it.
-Error addCodeNameOnce(const QString &codeClass, const QString &name, bool *conflict) {
-    *conflict = false;
-    auto db = dao::Database::open(G().DataDbPath);
-    auto rs = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = ") +
-                               dao::sqlText(codeClass) + QStringLiteral(" order by code"));
-    if (!rs.isOpen()) return dao::failure(QStringLiteral("コード表を読めません。"), db, rs);
-    // The first free slot (Null sname, lowest code), unless the name is in
-    // the class already.
-    bool free = false;
-    while (!rs.eof()) {
-        const QVariant sname = rs.field(QStringLiteral("sname"));
-        if (!sname.isNull() && sname.toString() == name)
-            return Error(Error::Code::AlreadyPresent,
-                         QStringLiteral("「%1」はコード表の%2にもうあります。").arg(name, codeClass));
-        rs.moveNext();
-    }
-    rs.moveFirst();
-    while (!rs.eof() && !free) {
-        free = rs.field(QStringLiteral("sname")).isNull();
-        if (!free) rs.moveNext();
-    }
-    if (!free)
-        return Error(Error::Code::NoFreeSlot,
-                     QStringLiteral("コード表の%1に空きがないため、「%2」を追加できませんでした。").arg(codeClass, name));
-    rs.edit();
-    rs.setField(QStringLiteral("sname"), name);
-    if (!rs.update()) {
-        *conflict = rs.writeConflict();
-        return dao::failure(QStringLiteral("コード表に書き込めません。"), db, rs);
-    }
-    return Error();
-}
-
-}  // namespace
-
-// On a database server several programs may add a name at the same moment.
-// A slot is written only if it is still as it was read; when another program
-// took it first, the slots are read again, so no slot is given twice and a
-// name the other program just added is found as present.
 Error AddCodeName(const QString &codeClass, const QString &name) {
-    Error e;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        bool conflict = false;
-        e = addCodeNameOnce(codeClass, name, &conflict);
-        if (!conflict) return e;
-    }
-    return e;
+    return model::CodeTable::addName(G().DataDbPath, codeClass, name);
 }
 
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay) {

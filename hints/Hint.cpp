@@ -6,7 +6,7 @@
 
 #include "core/Globals.h"
 #include "messages/Msg.h"
-#include "platform/dao/Dao.h"
+#include "model/Hints.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
@@ -21,21 +21,12 @@ namespace tqen {
 
 using forms::pixels;
 
-QString Hint::HintFormName;
-QString Hint::HintCtlName;
-QString Hint::HintFormTitle;
-
 namespace {
 
 const QString kName = QStringLiteral("Hint");
 
 // A colour value with blue in the high byte, as a Qt colour.
 QColor colorOf(quint32 bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
-
-QString whereOf(const QString &form, const QString &control) {
-    return QStringLiteral(" where FormName = ") + dao::sqlText(form) + QStringLiteral(" and CtlName = ") +
-           dao::sqlText(control);
-}
 
 // Where the controls sit, in twips.
 constexpr forms::TwipPlace kPlaces[] = {
@@ -129,29 +120,24 @@ void Hint::buildForm() {
 }
 
 Hint *Hint::Open(const QString &formName, const QString &ctlName, const QString &formTitle) {
-    HintFormName = formName;
-    HintCtlName = ctlName;
-    HintFormTitle = formTitle;
     auto *hint = qobject_cast<Hint *>(forms::findForm(kName));
     if (!hint) hint = new Hint;
     // A form opened for another control starts as a new one would.
     hint->txtContents->setText(QString());
     hint->setEditing(false);
-    hint->Form_Load();
+    hint->Form_Load(formName, ctlName, formTitle);
     return hint;
 }
 
 QString Hint::StoredHint(const QString &formName, const QString &ctlName) {
     if (formName.isEmpty() || ctlName.isEmpty() || G().HintDbPath.isEmpty()) return {};
-    auto db = dao::Database::open(G().HintDbPath);
-    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") + whereOf(formName, ctlName));
-    return rs.eof() ? QString() : rs.field(QStringLiteral("Contents")).toString();
+    return model::Hints::read(G().HintDbPath, formName, ctlName);
 }
 
-void Hint::Form_Load() {
-    lblFormName->setText(HintFormName);
-    lblFormTitle->setText(HintFormTitle);
-    lblCtlName->setText(HintCtlName);
+void Hint::Form_Load(const QString &formName, const QString &ctlName, const QString &formTitle) {
+    lblFormName->setText(formName);
+    lblFormTitle->setText(formTitle);
+    lblCtlName->setText(ctlName);
     ReadHint();
     show();
     raise();
@@ -163,50 +149,21 @@ bool Hint::hasAddress() const { return !lblFormName->text().isEmpty() && !lblCtl
 
 void Hint::ReadHint() {
     if (!hasAddress()) return;
-    auto db = dao::Database::open(G().HintDbPath);
-    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") +
-                               whereOf(lblFormName->text(), lblCtlName->text()));
-    if (!rs.eof()) {
-        const QVariant contents = rs.field(QStringLiteral("Contents"));
-        if (!contents.isNull()) txtContents->setText(contents.toString());
-    }
+    const QString stored = model::Hints::read(G().HintDbPath, lblFormName->text(), lblCtlName->text());
+    if (!stored.isNull()) txtContents->setText(stored);
 }
 
 Error Hint::EntryHint() {
     if (!hasAddress())
         return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、登録できません。"));
-    const QString failed = QStringLiteral("ヒントを登録できませんでした。");
-    auto db = dao::Database::open(G().HintDbPath);
-    // The old hint goes and the new one comes in one step.
-    if (!db.beginTrans()) return dao::failure(failed, db);
-    const QString where = whereOf(lblFormName->text(), lblCtlName->text());
-    if (!db.execute(QStringLiteral("delete * from TqHint") + where)) {
-        const Error e = dao::failure(failed, db);
-        db.rollback();
-        return e;
-    }
-    auto rs = db.openRecordset(QStringLiteral("select * from TqHint") + where);
-    rs.addNew();
-    rs.setField(QStringLiteral("FormName"), lblFormName->text());
-    rs.setField(QStringLiteral("CtlName"), lblCtlName->text());
-    rs.setField(QStringLiteral("FormTitle"), lblFormTitle->text());
-    rs.setField(QStringLiteral("Contents"), txtContents->Text());
-    if (!rs.update() || !db.commitTrans()) {
-        const Error e = dao::failure(failed, db, rs);
-        rs.close();
-        db.rollback();
-        return e;
-    }
-    return {};
+    return model::Hints::store(G().HintDbPath, lblFormName->text(), lblCtlName->text(), lblFormTitle->text(),
+                               txtContents->Text());
 }
 
 Error Hint::Deleteヒント() {
     if (!hasAddress())
         return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、削除できません。"));
-    auto db = dao::Database::open(G().HintDbPath);
-    if (!db.execute(QStringLiteral("delete * from TqHint") + whereOf(lblFormName->text(), lblCtlName->text())))
-        return dao::failure(QStringLiteral("ヒントを削除できませんでした。"), db);
-    db.close();
+    if (Error e = model::Hints::remove(G().HintDbPath, lblFormName->text(), lblCtlName->text()); !e.ok()) return e;
     txtContents->setText(QString());
     return {};
 }

@@ -20,20 +20,15 @@ public:
     Hint();
     ~Hint() override;
 
-    // The address and title of the hint the form edits next.
-    static QString HintFormName;
-    static QString HintCtlName;
-    static QString HintFormTitle;
-
-    // Sets the three values and shows the one hint form for them (created
-    // when it is not open, otherwise emptied and filled anew).
+    // Shows the one hint form for a control of a form (created when it is
+    // not open, otherwise emptied and filled anew).
     static Hint *Open(const QString &formName, const QString &ctlName, const QString &formTitle);
     // The stored hint of a control; empty when there is none.
     static QString StoredHint(const QString &formName, const QString &ctlName);
 
-    // Takes the three values into the labels, reads the hint, shows the form
-    // and puts the focus into the text.
-    void Form_Load();
+    // Takes the form name, control name and form title into the labels,
+    // reads the hint, shows the form and puts the focus into the text.
+    void Form_Load(const QString &formName, const QString &ctlName, const QString &formTitle);
     void ReadHint();
     // Replaces the stored hint with the text, in one transaction.
     Error EntryHint();

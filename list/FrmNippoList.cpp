@@ -4,7 +4,9 @@
 #include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
-#include "platform/dao/Dao.h"
+#include "model/CodeTable.h"
+#include "model/Customers.h"
+#include "model/ReportList.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/Anchors.h"
@@ -18,7 +20,6 @@
 #include "platform/text/Csv.h"
 #include "reports/Rpt日報一覧.h"
 
-#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -80,14 +81,6 @@ QLabel *label(const QString &name, const QString &text, QWidget *field, QWidget 
     l->setObjectName(name);
     return l;
 }
-
-// The date of a row as the statements and the CSV file write it.
-QString csvDate(const QVariant &v) {
-    const QDate d = ToDate(v);
-    return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString();
-}
-
-QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 }  // namespace
 
@@ -254,18 +247,10 @@ void FrmNippoList::Form_Activate() {
 }
 
 void FrmNippoList::SetComb() {
-    auto db = dao::Database::open(G().DataDbPath);
     cmb担当->Clear();
-    auto staff = db.openRecordset(QStringLiteral("select * from コードマスタ where kcode = '担当' order by code;"));
-    for (; !staff.eof(); staff.moveNext())
-        if (const QVariant v = staff.field(QStringLiteral("sname")); !v.isNull()) cmb担当->AddItem(v.toString());
-    staff.close();
+    for (const QString &name : model::CodeTable::names(G().DataDbPath, QStringLiteral("担当"))) cmb担当->AddItem(name);
     cmb顧客名->Clear();
-    auto customers = db.openRecordset(QStringLiteral("select * from 顧客マスタ order by ふりがな;"));
-    for (; !customers.eof(); customers.moveNext())
-        if (const QVariant v = customers.field(QStringLiteral("名称")); !v.isNull()) cmb顧客名->AddItem(v.toString());
-    customers.close();
-    db.close();
+    for (const QString &name : model::Customers::names(G().DataDbPath, QString())) cmb顧客名->AddItem(name);
 }
 
 void FrmNippoList::BlankList() {
@@ -273,36 +258,16 @@ void FrmNippoList::BlankList() {
     txt終了->setValue(QVariant());
     cmb担当->setText(QString());
     cmb顧客名->setText(QString());
-    auto db = dao::Database::open(G().WorkDbPath);
-    db.execute(QStringLiteral("delete * from w日報一覧"));
-    db.close();
+    model::ReportList::clear(G().WorkDbPath);
     dat日報一覧->Refresh();
-}
-
-QString FrmNippoList::ListStatement(const QDate &start, const QDate &end, const QString &staff,
-                                    const QString &customer, const QString &dataDbPath) {
-    QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ") +
-                  dao::sqlText(dataDbPath) + QStringLiteral(" where 日付 >= ") + dao::sqlDate(start) +
-                  QStringLiteral(" and 日付 <= ") + dao::sqlDate(end);
-    if (!staff.isEmpty()) sql += QStringLiteral(" and 担当 = ") + dao::sqlText(staff);
-    if (!customer.isEmpty()) sql += QStringLiteral(" and 顧客名 = ") + dao::sqlText(customer);
-    return sql + QStringLiteral(" order by 日付 DESC,ふりがな;");
 }
 
 Error FrmNippoList::ReadList() {
     showMessage(QStringLiteral("読込中です････"));
     if (txt開始->Value().isNull()) txt開始->setValue(ToDate(MSG::FirstDayOfMonth()));
     if (txt終了->Value().isNull()) txt終了->setValue(ToDate(MSG::LastDayOfMonth()));
-    Error error;
-    {
-        auto db = dao::Database::open(G().WorkDbPath);
-        if (!db.execute(QStringLiteral("delete * from w日報一覧")))
-            error = dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
-        else if (!db.execute(ListStatement(txt開始->date(), txt終了->date(), cmb担当->Text(), cmb顧客名->Text(),
-                                           G().DataDbPath)))
-            error = dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
-        db.close();
-    }
+    Error error = model::ReportList::read(G().WorkDbPath, G().DataDbPath, txt開始->date(), txt終了->date(),
+                                          cmb担当->Text(), cmb顧客名->Text());
     hideMessage();
     dat日報一覧->Refresh();
     if (error.ok() && !dat日報一覧->lastError().ok()) error = dat日報一覧->lastError();
@@ -316,52 +281,20 @@ Error FrmNippoList::DeleteLine() {
     if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject))
         return Error(Error::Code::Cancelled, QString());
     showMessage(QStringLiteral("削除しています････"));
-    const QString ticked = QStringLiteral("w日報一覧 where チェック = ") + QStringLiteral("True");
-    struct Line {
-        QVariant day, customer, staff;
-    };
-    QList<Line> lines;
-    {
-        auto work = dao::Database::open(G().WorkDbPath);
-        auto rs = work.openRecordset(QStringLiteral("select * from ") + ticked);
-        if (!rs.isOpen()) {
-            const Error e = dao::failure(QStringLiteral("チェックした行を読めませんでした。何も削除していません。"), work, rs);
-            hideMessage();
-            report(e);
-            return e;
-        }
-        for (; !rs.eof(); rs.moveNext())
-            lines.append({rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")), rs.field(QStringLiteral("担当"))});
-    }
-    if (lines.isEmpty()) {
-        hideMessage();
-        return {};
-    }
     // Every report of the ticked lines goes, or none does; they are kept
     // for a while as one deletion, which "元に戻す" puts back.
-    {
-        QList<model::ReportKey> keys;
-        for (const Line &l : std::as_const(lines)) keys.append({ToDate(l.day), textOf(l.customer), textOf(l.staff)});
-        const Error e = model::DeletedReports(G().DataDbPath)
-                            .remove(keys, QStringLiteral("一覧でチェックした営業日報 %1 行").arg(keys.size()));
-        if (!e.ok()) {
-            hideMessage();
-            report(e);
-            return e;
-        }
-    }
-    Error listed;
-    {
-        auto work = dao::Database::open(G().WorkDbPath);
-        if (!work.execute(QStringLiteral("delete * from ") + ticked))
-            listed = dao::failure(QStringLiteral("日報は削除しましたが、一覧からチェックした行を消せませんでした。もう一度読み込んでください。"), work);
-    }
+    qsizetype lines = 0;
+    const Error e = model::ReportList::deleteTicked(G().WorkDbPath, G().DataDbPath, &lines);
     hideMessage();
+    if (lines == 0) {
+        report(e);
+        return e;
+    }
     MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票完了2"), subject);
     dat日報一覧->Refresh();
     ShowUndo();
-    report(listed);
-    return listed;
+    report(e);
+    return e;
 }
 
 void FrmNippoList::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
@@ -374,45 +307,11 @@ void FrmNippoList::cmd元に戻す_Click() {
 
 Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
     Grid日報一覧->Update();
-    const int count = dat日報一覧->rowCount();
-    if (count == 0) return Error(Error::Code::NotFound, QStringLiteral("一覧に日報がないため、CSV ファイルは書き出していません。"));
-    // The list holds no reading and no memo: they come from the reports of
-    // the list's period, matched on day, customer, staff member and title.
-    QDate first, last;
-    for (int i = 0; i < count; ++i) {
-        const QDate d = ToDate(dat日報一覧->value(i, QStringLiteral("日付")));
-        if (!d.isValid()) continue;
-        if (!first.isValid() || d < first) first = d;
-        if (!last.isValid() || d > last) last = d;
-    }
-    auto key = [](const QVariant &day, const QVariant &customer, const QVariant &staff, const QVariant &title) {
-        return csvDate(day) + QChar(0x1f) + textOf(customer) + QChar(0x1f) + textOf(staff) + QChar(0x1f) + textOf(title);
-    };
-    QHash<QString, QList<std::pair<QString, QString>>> details;
-    if (first.isValid()) {
-        auto db = dao::Database::open(G().DataDbPath);
-        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報 where 日付 >= ") + dao::sqlDate(first) +
-                                   QStringLiteral(" and 日付 <= ") + dao::sqlDate(last));
-        if (!rs.isOpen())
-            return dao::failure(QStringLiteral("日報を読めないため、CSV ファイルは書き出していません。"), db, rs);
-        for (; !rs.eof(); rs.moveNext())
-            details[key(rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")), rs.field(QStringLiteral("担当")),
-                        rs.field(QStringLiteral("タイトル")))]
-                .append({textOf(rs.field(QStringLiteral("ふりがな"))), textOf(rs.field(QStringLiteral("メモ")))});
-    }
-    QList<QStringList> records;
-    records.reserve(count + 1);
-    records.append({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("ふりがな"), QStringLiteral("担当"),
-                    QStringLiteral("タイトル"), QStringLiteral("メモ")});
-    for (int i = 0; i < count; ++i) {
-        auto v = [&](const char *field) { return dat日報一覧->value(i, QString::fromUtf8(field)); };
-        auto found = details.find(key(v("日付"), v("顧客名"), v("担当"), v("タイトル")));
-        // Two lines of one day, customer, staff member and title take the
-        // reports in turn.
-        const std::pair<QString, QString> more =
-            found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
-        records.append({csvDate(v("日付")), textOf(v("顧客名")), more.first, textOf(v("担当")), textOf(v("タイトル")), more.second});
-    }
+    if (dat日報一覧->rowCount() == 0)
+        return Error(Error::Code::NotFound, QStringLiteral("一覧に日報がないため、CSV ファイルは書き出していません。"));
+    Error error;
+    const QList<QStringList> records = model::ReportList::csvRecords(G().WorkDbPath, G().DataDbPath, &error);
+    if (!error.ok()) return error;
     return text::writeCsv(path, records, encoding);
 }
 
@@ -496,7 +395,8 @@ void FrmNippoList::cmd日報_Click() {
     if (!Grid日報一覧->ColumnText(ColCustomer).isEmpty()) {
         G().JumpCustomer = Grid日報一覧->ColumnText(ColCustomer);
         G().JumpDate = ToDate(Grid日報一覧->Columns(ColDate));
-        G().JumpStaff = textOf(Grid日報一覧->Columns(ColStaff));
+        const QVariant staff = Grid日報一覧->Columns(ColStaff);
+        G().JumpStaff = staff.isNull() ? QString() : staff.toString();
     } else {
         G().JumpCustomer = QVariant();
     }

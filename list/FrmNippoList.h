@@ -57,11 +57,6 @@ public:
     // encoded.
     Error ExportCsv(const QString &path, text::Encoding encoding);
 
-    // The statement that fills w日報一覧; an empty text leaves its condition
-    // out.
-    static QString ListStatement(const QDate &start, const QDate &end, const QString &staff,
-                                 const QString &customer, const QString &dataDbPath);
-
     // Grid columns.
     static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4;
 

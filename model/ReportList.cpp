@@ -1,0 +1,138 @@
+#include "model/ReportList.h"
+
+#include "model/Values.h"
+
+#include <QHash>
+
+#include <utility>
+
+namespace tqen::model::ReportList {
+
+namespace {
+
+// The date of a row as the CSV file writes it.
+QString csvDate(const QVariant &v) {
+    const QDate d = dateOf(v);
+    return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+
+QString keyOf(const QVariant &day, const QVariant &customer, const QVariant &staff, const QVariant &title) {
+    return csvDate(day) + QChar(0x1f) + textOf(customer) + QChar(0x1f) + textOf(staff) + QChar(0x1f) + textOf(title);
+}
+
+}  // namespace
+
+Error clear(const QString &workDbPath) {
+    auto db = dao::Database::open(workDbPath);
+    if (!db.execute(QStringLiteral("delete * from w日報一覧")))
+        return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+    return {};
+}
+
+Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
+           const QString &staff, const QString &customer) {
+    // A list that cannot be read is left empty; its lines come in with one
+    // statement.
+    auto db = dao::Database::open(workDbPath);
+    if (!db.execute(QStringLiteral("delete * from w日報一覧")))
+        return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+    QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?"
+                                 " where 日付 >= ? and 日付 <= ?");
+    QVariantList values{dataDbPath, first, last};
+    if (!staff.isEmpty()) {
+        sql += QStringLiteral(" and 担当 = ?");
+        values << staff;
+    }
+    if (!customer.isEmpty()) {
+        sql += QStringLiteral(" and 顧客名 = ?");
+        values << customer;
+    }
+    if (!run(db, sql + QStringLiteral(" order by 日付 DESC,ふりがな"), values))
+        return dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+    return {};
+}
+
+QList<ReportKey> ticked(const QString &workDbPath, Error *error) {
+    QList<ReportKey> out;
+    auto db = dao::Database::open(workDbPath);
+    auto rs = select(db, QStringLiteral("select * from w日報一覧 where チェック = ?"), {true});
+    if (!rs.isOpen()) {
+        if (error)
+            *error = dao::failure(QStringLiteral("チェックした行を読めませんでした。何も削除していません。"), db, rs);
+        return out;
+    }
+    for (; !rs.eof(); rs.moveNext())
+        out.append({dateOf(rs.field(QStringLiteral("日付"))), textOf(rs.field(QStringLiteral("顧客名"))),
+                    textOf(rs.field(QStringLiteral("担当")))});
+    if (error) *error = Error();
+    return out;
+}
+
+Error deleteTicked(const QString &workDbPath, const QString &dataDbPath, qsizetype *lines) {
+    if (lines) *lines = 0;
+    Error error;
+    const QList<ReportKey> keys = ticked(workDbPath, &error);
+    if (!error.ok() || keys.isEmpty()) return error;
+    if (Error e = DeletedReports(dataDbPath).remove(keys, QStringLiteral("一覧でチェックした営業日報 %1 行").arg(keys.size()));
+        !e.ok())
+        return e;
+    if (lines) *lines = keys.size();
+    auto db = dao::Database::open(workDbPath);
+    if (!run(db, QStringLiteral("delete * from w日報一覧 where チェック = ?"), {true}))
+        return dao::failure(
+            QStringLiteral("日報は削除しましたが、一覧からチェックした行を消せませんでした。もう一度読み込んでください。"), db);
+    return {};
+}
+
+QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPath, Error *error) {
+    if (error) *error = Error();
+    struct Line {
+        QVariant day, customer, staff, title;
+    };
+    QList<Line> lines;
+    QDate first, last;
+    {
+        auto work = dao::Database::open(workDbPath);
+        auto rs = work.openRecordset(QStringLiteral("select * from w日報一覧"));
+        if (!rs.isOpen()) {
+            if (error) *error = dao::failure(QStringLiteral("一覧を読めないため、CSV ファイルは書き出していません。"), work, rs);
+            return {};
+        }
+        for (; !rs.eof(); rs.moveNext()) {
+            lines.append({rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")),
+                          rs.field(QStringLiteral("担当")), rs.field(QStringLiteral("タイトル"))});
+            const QDate d = dateOf(lines.last().day);
+            if (!d.isValid()) continue;
+            if (!first.isValid() || d < first) first = d;
+            if (!last.isValid() || d > last) last = d;
+        }
+    }
+    // The list holds no reading and no memo: they come from the reports of
+    // the list's period.
+    QHash<QString, QList<std::pair<QString, QString>>> details;
+    if (first.isValid()) {
+        auto db = dao::Database::open(dataDbPath);
+        auto rs = select(db, QStringLiteral("select * from 営業日報 where 日付 >= ? and 日付 <= ?"), {first, last});
+        if (!rs.isOpen()) {
+            if (error) *error = dao::failure(QStringLiteral("日報を読めないため、CSV ファイルは書き出していません。"), db, rs);
+            return {};
+        }
+        for (; !rs.eof(); rs.moveNext())
+            details[keyOf(rs.field(QStringLiteral("日付")), rs.field(QStringLiteral("顧客名")),
+                          rs.field(QStringLiteral("担当")), rs.field(QStringLiteral("タイトル")))]
+                .append({textOf(rs.field(QStringLiteral("ふりがな"))), textOf(rs.field(QStringLiteral("メモ")))});
+    }
+    QList<QStringList> records;
+    records.reserve(lines.size() + 1);
+    records.append({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("ふりがな"), QStringLiteral("担当"),
+                    QStringLiteral("タイトル"), QStringLiteral("メモ")});
+    for (const Line &l : std::as_const(lines)) {
+        auto found = details.find(keyOf(l.day, l.customer, l.staff, l.title));
+        const std::pair<QString, QString> more =
+            found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
+        records.append({csvDate(l.day), textOf(l.customer), more.first, textOf(l.staff), textOf(l.title), more.second});
+    }
+    return records;
+}
+
+}  // namespace tqen::model::ReportList
