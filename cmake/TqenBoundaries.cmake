@@ -7,7 +7,7 @@
 #               messages/ or a form folder;
 #   captionctl  captionctl/ includes and links only captionctl/,
 #               platform/com, platform/profile, Qt and the standard library;
-#   mdbtools    only platform/jet reaches mdbtools, the reader of Windows-era
+#   mdbtools    only platform/mdbreader reaches mdbtools, the reader of Windows-era
 #               Access files: includes mdbtools.h or mdbsql.h, links
 #               PkgConfig::MDBTOOLS (or any mdb / mdbsql library);
 #   model       model/ holds no widgets: it reaches only model/, platform/
@@ -36,7 +36,7 @@ set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)
 set(TQEN_BOUNDARY_EXCEPTIONS "")
 
 set(TQEN_RULE_SQLITE "only platform/dao reaches SQLite (sqlite3.h, PkgConfig::SQLITE3)")
-set(TQEN_RULE_MDBTOOLS "only platform/jet reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
+set(TQEN_RULE_MDBTOOLS "only platform/mdbreader reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
 string(JOIN ", " _tqen_form_dirs_text ${TQEN_FORM_DIRS})
 set(TQEN_RULE_PLATFORM "nothing under platform/ reaches core/, app/, messages/ or a form folder (${_tqen_form_dirs_text})")
 set(TQEN_RULE_MODEL "model/ reaches only model/, platform/ (not platform/forms or platform/reporting), Qt Core and the standard library")
@@ -63,11 +63,11 @@ function(_tqen_broken_rule from to out)
   _tqen_under("${from}" platform/dao in_dao)
   _tqen_under("${from}" platform in_platform)
   _tqen_under("${from}" captionctl in_captionctl)
-  _tqen_under("${from}" platform/jet in_jet)
+  _tqen_under("${from}" platform/mdbreader in_mdbreader)
   _tqen_under("${from}" model in_model)
   if((lower MATCHES "(^<|/|^)mdb(tools|sql)\\.h>?$")
      OR (lower MATCHES "^lib:" AND lower MATCHES "(mdbtools|^lib:(-l)?mdb(sql)?$|libmdb)"))
-    if(NOT in_jet)
+    if(NOT in_mdbreader)
       set(rule "${TQEN_RULE_MDBTOOLS}")
     endif()
   elseif(lower MATCHES "(^<|/|^)sqlite3(ext)?\\.h>?$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))

@@ -10,7 +10,7 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 #include "platform/hxtl/Hxtl.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "platform/unlha/LzhFormat.h"
 #include "platform/unlha/Unlha.h"
 
@@ -371,7 +371,7 @@ Error FddBackup::DefrostTQ(const QString &workFolder, const QString &dataFile, c
     // A backup made by the Windows program holds its Access file: converted
     // in the work folder, the new file is what is restored.
     QString summaryText;
-    if (jet::isJetFile(extracted)) {
+    if (mdbreader::isJetFile(extracted)) {
         if (ask(QStringLiteral("Windows版のデータファイルです。変換しますか"), kReadTitle, mb::YesNo | mb::Question) != mb::IdYes)
             return keepOld(Error(Error::Code::Cancelled, QString()));
         ImportSummary summary;

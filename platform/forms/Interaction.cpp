@@ -57,9 +57,9 @@ int Interaction::shellCopy(QWidget *owner, const QString &from, const QString &t
         return 2;
     }
     if (!mayReplace(owner, to, title)) return 1;
-    const QString error = files::copyFile(from, to);
-    if (!error.isEmpty()) {
-        messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error), mb::OK | mb::Critical,
+    const Error error = files::copyFile(from, to);
+    if (!error.ok()) {
+        messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error.text()), mb::OK | mb::Critical,
                    title);
         return 2;
     }

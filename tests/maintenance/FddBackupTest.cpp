@@ -2,7 +2,7 @@
 // can be wrong, missing, full or taken away half-way.
 #include "maintenance/FddBackup.h"
 #include "platform/dao/Search.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "platform/unlha/Unlha.h"
 #include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/maintenance/MaintenanceFixture.h"
@@ -461,7 +461,7 @@ TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
 // A backup set written from the Windows program's Access file: the restore
 // offers to convert it, and the converted file is what is restored.
 TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
-    if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+    if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
     const QByteArray windowsFile = tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables());
     writeBytes(dataFile(), windowsFile);
     const QString set = oneDiskSet(QStringLiteral("win"));

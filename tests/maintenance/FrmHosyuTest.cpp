@@ -7,7 +7,7 @@
 #include "core/MakerLink.h"
 #include "maintenance/Snapshots.h"
 #include "platform/forms/DataGrid.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "platform/forms/TextBox.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/Child.h"
@@ -479,7 +479,7 @@ class WindowsFile : public Maintenance {
 protected:
     void SetUp() override {
         Maintenance::SetUp();
-        if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+        if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
         source = drive + QStringLiteral("/旧/Tqendata.mdb");
         QDir().mkpath(drive + QStringLiteral("/旧"));
         writeBytes(source, tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables()));

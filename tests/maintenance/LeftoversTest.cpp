@@ -9,7 +9,7 @@
 #include "maintenance/FolderBackup.h"
 #include "maintenance/Snapshots.h"
 #include "platform/files/Temporaries.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/jet/JetFixture.h"
 
@@ -128,7 +128,7 @@ TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart
 }
 
 TEST_F(Leftovers, KilledImportsLeaveNothingAfterTheNextImport) {
-    if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb)";
+    if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb)";
     const QString source = drive + QStringLiteral("/旧/Tqendata.mdb");
     QDir().mkpath(drive + QStringLiteral("/旧"));
     writeBytes(source, tqen::testing::jetfile::jet4File(

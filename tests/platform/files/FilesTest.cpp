@@ -42,7 +42,7 @@ TEST_F(FullDisk, EveryCopySaysTheDiskIsFullAndLeavesNoPart) {
     const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
     const struct {
         const char *what;
-        std::function<QString(const QString &, const QString &)> copy;
+        std::function<tqen::Error(const QString &, const QString &)> copy;
     } cases[] = {
         {"copyFile", [](const QString &from, const QString &to) { return copyFile(from, to); }},
         {"copyRange", [](const QString &from, const QString &to) { return copyRange(from, 0, 1 << 20, to); }},
@@ -55,7 +55,7 @@ TEST_F(FullDisk, EveryCopySaysTheDiskIsFullAndLeavesNoPart) {
             QFile f(to);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
-        const QString error = c.copy(big_, to);
+        const QString error = c.copy(big_, to).text();
         EXPECT_TRUE(error.contains(noSpace)) << c.what << ": " << error.toStdString();
         if (QString(c.what) != "appendFile") {
             EXPECT_FALSE(QFile::exists(to)) << c.what;

@@ -1,4 +1,5 @@
-// GoodDrive and WriteTest over a drive table made for the test.
+// The disk checks of the floppy backup, goodDrive and writeTest, over a drive
+// table made for the test.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -12,9 +13,12 @@
 #include <QTemporaryDir>
 
 #include "platform/drives/DriveTable.h"
-#include "platform/hxtl/Hxtl.h"
 
 namespace {
+
+// The checks as the floppy code asks them, by a drive text (null: none).
+int GoodDrive(const char *drive) { return drive && tqen::drives::goodDrive(QString::fromUtf8(drive)) ? 1 : 0; }
+int WriteTest(const char *drive) { return drive && tqen::drives::writeTest(QString::fromUtf8(drive)) ? 1 : 0; }
 
 class Drives : public ::testing::Test {
 protected:
