@@ -3,7 +3,7 @@
 #include "core/Globals.h"
 #include "core/BackupSettings.h"
 #include "core/ProgramFolders.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Snapshots.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
@@ -304,7 +304,7 @@ void TqenMain::Form_Load() {
 // short, restores' work files, staging folders. Each temporary names its run,
 // and only those of runs that are no more are removed.
 void TqenMain::removeLeftovers() {
-    for (const QString &folder : {G().DataFolder, maintenance::Snapshots::ofProgram().folder(), QDir::tempPath()})
+    for (const QString &folder : {G().DataFolder, backup::Snapshots::inDataFolder(G().DataFolder).folder(), QDir::tempPath()})
         files::removeDeadTemporaries(folder);
     // The archiver's own temporaries, in the data folder and in the folder of
     // the dated backups.

@@ -7,7 +7,8 @@
 #include "core/ModApi.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/JetConversion.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Archive.h"
+#include "backup/Snapshots.h"
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
@@ -38,15 +39,15 @@ Error FrmHosyu::safetySnapshot(const QString &operation) {
     // The deletions on a server run in one transaction; a snapshot is a copy
     // of a data file and has nothing to copy there.
     if (dao::isServerUri(G().DataDbPath)) return {};
-    Error e = maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
+    Error e = backup::Snapshots::inDataFolder(G().DataFolder).take(G().DataDbPath, operation);
     ReadSnapshots();
     return e;
 }
 
 void FrmHosyu::ReadSnapshots() {
     lst控え->clear();
-    for (const maintenance::Snapshots::Entry &e : maintenance::Snapshots::ofProgram().list()) {
-        auto *item = new QListWidgetItem(maintenance::Snapshots::describe(e), lst控え);
+    for (const backup::Snapshots::Entry &e : backup::Snapshots::inDataFolder(G().DataFolder).list()) {
+        auto *item = new QListWidgetItem(backup::Snapshots::describe(e), lst控え);
         item->setData(Qt::UserRole, e.path);
     }
     if (lst控え->count()) lst控え->setCurrentRow(0);
@@ -56,14 +57,14 @@ void FrmHosyu::ReadSnapshots() {
 void FrmHosyu::cmd元に戻す_Click() {
     const QListWidgetItem *item = lst控え->currentItem();
     if (!item) return;
-    maintenance::Snapshots snaps = maintenance::Snapshots::ofProgram();
+    backup::Snapshots snaps = backup::Snapshots::inDataFolder(G().DataFolder);
     const QString path = item->data(Qt::UserRole).toString();
-    for (const maintenance::Snapshots::Entry &e : snaps.list()) {
+    for (const backup::Snapshots::Entry &e : snaps.list()) {
         if (e.path != path) continue;
         const int answer = forms::interaction().messageBox(
             this,
             QStringLiteral("データを次の時点に戻します。よろしいですか。\n%1\n\n今のデータも控えとして残ります。")
-                .arg(maintenance::Snapshots::describe(e)),
+                .arg(backup::Snapshots::describe(e)),
             forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, QStringLiteral("元に戻す"));
         if (answer != forms::mb::IdYes) return;
         const Error error = snaps.putBack(e);
@@ -117,7 +118,7 @@ void FrmHosyu::Command8_Click() {
     const QString restored = files::resolveCase(G().DataFolder + QStringLiteral("Tqendata.mdb"));
     backup.beforeReplace = [restored] {
         if (!files::fileExists(restored)) return Error();
-        return maintenance::Snapshots::ofProgram().take(restored, QStringLiteral("フロッピーディスクからの読込"));
+        return backup::Snapshots::inDataFolder(G().DataFolder).take(restored, QStringLiteral("フロッピーディスクからの読込"));
     };
     // The customer tab's working copy came from the file just replaced: read
     // it again, or the next registration would write the old list back.
@@ -162,7 +163,7 @@ void FrmHosyu::ReadDataFileFromHdd() {
     case maintenance::Conversion::Failed: return;
     }
     // A file that is not a data database would leave every screen empty.
-    if (Error e = dao::checkDatabase(src, maintenance::FddBackup::dataTables()); !e.ok()) {
+    if (Error e = dao::checkDatabase(src, backup::dataTables()); !e.ok()) {
         failed(e);
         return;
     }

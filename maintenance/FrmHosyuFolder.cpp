@@ -2,6 +2,7 @@
 // many stay, the daily backup at start-up, a backup now and a restore.
 #include "maintenance/FrmHosyu.h"
 
+#include "backup/FolderArchives.h"
 #include "core/BackupSettings.h"
 #include "core/Globals.h"
 #include "core/ModApi.h"
@@ -51,7 +52,7 @@ void FrmHosyu::cmd保存先参照_Click() {
     request.title = QStringLiteral("保存先のフォルダを指定する");
     request.filter = QStringLiteral("LZH ファイル(*.lzh)|*.lzh|");
     request.filterIndex = 1;
-    request.defaultName = maintenance::FolderBackup::archiveName(QDateTime::currentDateTime());
+    request.defaultName = backup::FolderArchives::archiveName(QDateTime::currentDateTime());
     request.initialFolder = txt保存先->Text();
     if (ModApi::SaveFileDialog(this, request)) txt保存先->setText(QFileInfo(request.chosenPath).absolutePath());
 }

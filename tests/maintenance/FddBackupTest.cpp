@@ -1,5 +1,6 @@
 // The floppy set: backup over several disks, restore, and every way a disk
 // can be wrong, missing, full or taken away half-way.
+#include "backup/Archive.h"
 #include "maintenance/FddBackup.h"
 #include "platform/dao/Search.h"
 #include "platform/mdbreader/MdbReader.h"
@@ -395,7 +396,7 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
         QThread::msleep(rng.bounded(quint32(whole)));
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished();
-        ASSERT_TRUE(dao::checkDatabase(data(), FddBackup::dataTables()).ok()) << "run " << run;
+        ASSERT_TRUE(dao::checkDatabase(data(), backup::dataTables()).ok()) << "run " << run;
         const auto titles = rows(data(), QStringLiteral("select タイトル, count(*) as n from 営業日報 group by タイトル"));
         ASSERT_EQ(titles.size(), 1) << "run " << run;
         const QString title = titles[0].value(QStringLiteral("タイトル")).toString();
@@ -490,7 +491,7 @@ TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
     ASSERT_TRUE(e.ok()) << e.message().toStdString();
     EXPECT_TRUE(op.showed(QStringLiteral("営業日報: 4 件")));
     EXPECT_TRUE(op.showed(dataFile()));
-    EXPECT_TRUE(dao::checkDatabase(dataFile(), FddBackup::dataTables()).ok());
+    EXPECT_TRUE(dao::checkDatabase(dataFile(), backup::dataTables()).ok());
     EXPECT_EQ(count(dataFile(), QStringLiteral("営業日報")), 4);
     EXPECT_EQ(count(dataFile(), QStringLiteral("顧客マスタ")), 3);
     EXPECT_EQ(op.shown.last().prompt, kRead);
