@@ -39,10 +39,7 @@ using forms::pixels;
 namespace {
 
 QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setAccessibleName(caption);
+    QPushButton *b = forms::button(parent, name, caption, QString(), tip);
     b->setMinimumHeight(32);
     return b;
 }

@@ -110,8 +110,7 @@ void FddBackup::progress(const QString &text) {
 
 Error FddBackup::report(Error e) {
     progress(QString());
-    if (!e.ok() && e.code() != Error::Code::Cancelled)
-        ask(e.message(), forms::programTitle(), mb::OK | mb::Critical);
+    forms::showError(form_, e);
     return e;
 }
 

@@ -24,11 +24,11 @@ Error FolderBackup::backupNow(BackupSettings &settings, const QDateTime &now, QS
 }
 
 Error FolderBackup::restore(const QString &archivePath, QWidget *owner) {
-    const auto tell = [owner](Error e) {
-        forms::interaction().messageBox(owner, e.message(), forms::mb::OK | forms::mb::Critical, forms::programTitle());
-        return e;
-    };
-    if (dao::isServerUri(G().DataDbPath)) return tell(backup::FolderArchives::serverRefusal(G().DataDbPath));
+    if (dao::isServerUri(G().DataDbPath)) {
+        const Error refused = backup::FolderArchives::serverRefusal(G().DataDbPath);
+        forms::showError(owner, refused);
+        return refused;
+    }
     const QString target = G().DataDbPath;
     const QFileInfo archive(archivePath);
     FddBackup defrost(QString(), owner);

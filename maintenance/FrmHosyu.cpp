@@ -46,11 +46,9 @@ const QString kDataWarning =
     QStringLiteral("データの保存と読込みをします。読込みを行うと現在使用中のデータは上書きされます。注意して使用してください。");
 
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
     // The name says what the button does and holds its caption, so a reader
     // that was told "実行" finds it by either.
-    b->setAccessibleName(forms::buttonName(caption, accessible));
+    QPushButton *b = forms::button(parent, name, caption, accessible);
     b->setMinimumHeight(30);
     b->setAutoDefault(true);
     return b;
@@ -504,15 +502,11 @@ void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(G(
 void FrmHosyu::showWait(const QString &text) {
     LMsg->setText(text);
     CnMsg->move((width() - CnMsg->width()) / 2, (height() - CnMsg->height()) / 2);
-    CnMsg->setPanelVisible(true);
-    forms::DoEvents();
+    CnMsg->showNow();
 }
 
 void FrmHosyu::hideWait() { CnMsg->setPanelVisible(false); }
 
-void FrmHosyu::failed(const Error &e) {
-    forms::interaction().messageBox(this, dao::maskPasswords(e.message()), forms::mb::OK | forms::mb::Critical,
-                                    forms::programTitle());
-}
+void FrmHosyu::failed(const Error &e) { forms::showError(this, e); }
 
 }  // namespace tqen

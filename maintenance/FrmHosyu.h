@@ -68,7 +68,6 @@ public:
     // Bulk deletions; false when the user said no or a step failed.
     bool DeleteAllKokyaku(bool withMessages);
     bool DeleteAll日報(bool withMessages);
-    Error DelAllCodeMaster();
     void Command5_Click();
     bool DeleteAllData();
 

@@ -235,10 +235,6 @@ bool FrmHosyu::DeleteAll日報(bool withMessages) {
                               true);
 }
 
-Error FrmHosyu::DelAllCodeMaster() {
-    return runOnData({QStringLiteral("update コードマスタ set sname = null ")}, QStringLiteral("すべてのコード表"));
-}
-
 void FrmHosyu::Command5_Click() {
     deleteWithMessages(QStringLiteral("すべてのコード表"), {QStringLiteral("update コードマスタ set sname = null ")}, true);
 }
