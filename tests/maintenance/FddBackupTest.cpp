@@ -7,6 +7,7 @@
 #include "platform/unlha/Unlha.h"
 #include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/maintenance/MaintenanceFixture.h"
+#include "tests/support/Tmpfs.h"
 #include "tests/support/jet/JetFixture.h"
 
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@
 #include <QProcess>
 
 #include <csignal>
-#include <sys/mount.h>
 
 using namespace tqen;
 using maintenance::FddBackup;
@@ -235,24 +235,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
     EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
 }
 
-// A mounted file system: tmpfs when this process may mount (CI runs as root).
-class Mount {
-public:
-    Mount(const QString &at, const char *options) : at_(at) {
-        ok_ = ::mount("tmpfs", QFile::encodeName(at).constData(), "tmpfs", 0, options) == 0;
-    }
-    ~Mount() {
-        if (ok_) ::umount2(QFile::encodeName(at_).constData(), MNT_DETACH);
-    }
-    bool ok() const { return ok_; }
-    void remountReadOnly() {
-        ::mount("tmpfs", QFile::encodeName(at_).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr);
-    }
-
-private:
-    QString at_;
-    bool ok_ = false;
-};
+using Mount = tqen::testing::Tmpfs;
 
 TEST_F(Floppy, WriteProtectedDiskIsReported) {
     const QString d = disk(QStringLiteral("protected"));
@@ -390,12 +373,7 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
     int sawOld = 0, sawNew = 0;
     for (int run = 0; run < 20; ++run) {
         writeBytes(data(), old);
-        QProcess p;
-        p.start(child, args);
-        ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(rng.bounded(quint32(whole)));
-        ::kill(pid_t(p.processId()), SIGKILL);
-        p.waitForFinished();
+        ASSERT_TRUE(killChildAfter(args, rng.bounded(quint32(whole))));
         ASSERT_TRUE(dao::checkDatabase(data(), backup::dataTables()).ok()) << "run " << run;
         const auto titles = rows(data(), QStringLiteral("select タイトル, count(*) as n from 営業日報 group by タイトル"));
         ASSERT_EQ(titles.size(), 1) << "run " << run;

@@ -69,12 +69,7 @@ protected:
         QRandomGenerator rng(26);
         for (int run = 0; run < 20; ++run) {
             if (before) before();
-            QProcess p;
-            p.start(child, args);
-            EXPECT_TRUE(p.waitForStarted());
-            QThread::msleep(rng.bounded(quint32(whole)));
-            ::kill(pid_t(p.processId()), SIGKILL);
-            p.waitForFinished();
+            EXPECT_TRUE(killChildAfter(args, rng.bounded(quint32(whole))));
         }
         return int(orphans().size());
     }

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "platform/drives/DriveTable.h"
+#include "tests/support/Tmpfs.h"
 
 namespace {
 
@@ -111,19 +112,14 @@ TEST_F(Drives, ProtectedFolders) {
 namespace {
 
 // A real medium: a tmpfs mounted on the drive's folder, then taken away.
-class RemovedMedium : public ::testing::Test {
+class RemovedMedium : public tqen::testing::TmpfsTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tmp_.isValid());
-        point_ = tmp_.path() + "/media/floppy";
-        ASSERT_TRUE(QDir().mkpath(point_));
-        if (::mount("tqen-test", QFile::encodeName(point_).constData(), "tmpfs", 0, "size=1m") != 0)
-            GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno)
-                         << "); run as root to test a medium taken out of its drive";
-        mounted_ = true;
+        mountAt("media/floppy", "size=1m", "a medium taken out of its drive");
+        point_ = mountPoint_;
     }
     void TearDown() override {
-        if (mounted_) ::umount2(QFile::encodeName(point_).constData(), MNT_DETACH);
+        TmpfsTest::TearDown();
         qunsetenv("TQEN_DRIVES");
         qunsetenv("TQEN_FSTAB");
     }
@@ -134,13 +130,8 @@ protected:
         conf.close();
         qputenv("TQEN_DRIVES", (tmp_.path() + "/drives.conf").toUtf8());
     }
-    void unmount() {
-        ASSERT_EQ(::umount2(QFile::encodeName(point_).constData(), 0), 0) << std::strerror(errno);
-        mounted_ = false;
-    }
-    QTemporaryDir tmp_;
+    void unmount() { ASSERT_TRUE(mounted_->unmount()) << std::strerror(errno); }
     QString point_;
-    bool mounted_ = false;
 };
 
 TEST_F(RemovedMedium, AnEmptyMountPointOfARemovableDriveIsNoDisk) {
@@ -189,16 +180,16 @@ TEST(MediaFolders, AFolderUnderMntIsThereOnlyWhileMounted) {
     EXPECT_EQ(GoodDrive("E:"), 0);
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick + "/backups"));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick));
-    if (::mount("tqen-test", QFile::encodeName(stick).constData(), "tmpfs", 0, "size=1m") != 0) {
+    tqen::testing::Tmpfs medium(stick, "size=1m");
+    if (!medium.ok()) {
         qunsetenv("TQEN_DRIVES");
-        GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno) << ")";
+        GTEST_SKIP() << medium.why();
     }
     ASSERT_TRUE(QDir().mkpath(stick + "/backups"));
     EXPECT_EQ(GoodDrive("E:"), 1);
     EXPECT_EQ(WriteTest("E:"), 1);
     EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick + "/backups"));
     EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick));
-    ::umount2(QFile::encodeName(stick).constData(), MNT_DETACH);
     qunsetenv("TQEN_DRIVES");
 }
 
