@@ -8,7 +8,7 @@
 #include "model/Reports.h"
 #include "model/BackupSettings.h"
 #include "core/ProgramFolders.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Snapshots.h"
 #include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
@@ -44,10 +44,7 @@ using forms::pixels;
 namespace {
 
 QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setAccessibleName(caption);
+    QPushButton *b = forms::button(parent, name, caption, QString(), tip);
     b->setMinimumHeight(32);
     return b;
 }
@@ -292,7 +289,7 @@ void TqenMain::Form_Load() {
 // short, restores' work files, staging folders. Each temporary names its run,
 // and only those of runs that are no more are removed.
 void TqenMain::removeLeftovers() {
-    for (const QString &folder : {G().DataFolder, maintenance::Snapshots::ofProgram().folder(), QDir::tempPath()})
+    for (const QString &folder : {G().DataFolder, backup::Snapshots::inDataFolder(G().DataFolder).folder(), QDir::tempPath()})
         files::removeDeadTemporaries(folder);
     // The archiver's own temporaries, in the data folder and in the folder of
     // the dated backups.

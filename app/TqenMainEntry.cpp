@@ -31,11 +31,7 @@ void TqenMain::setLookupObserver(std::function<void()> observer) {
 void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
     if (panel == CnMsg) LMsg->setText(text);
     panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
-    panel->setPanelVisible(true);
-    // The panel is drawn at once, before the work starts. Only the panel is
-    // painted: running every pending event here would let a second click
-    // start another procedure in the middle of this one.
-    panel->repaint();
+    panel->showNow();
 }
 
 void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }

@@ -77,8 +77,6 @@ const Filling kFillings[] = {{"enumMP", {264, 0, 0}},
                              {"enumA", {261, 0, 0}},
                              {"enumLP", {267, 0, 0}}};
 
-std::function<void(const QString &)> g_reporter;
-
 // The page's help: its description and its topic in the library's help file.
 const char *const kHelpText = "Customize ZU Derarari's properties";
 constexpr quint32 kHelpContext = 74001;
@@ -86,10 +84,6 @@ constexpr quint32 kHelpContext = 74001;
 QString numberText(double v) { return QString::number(v, 'g', 7); }
 
 }  // namespace
-
-void CMDCaptPropPage::setErrorReporter(std::function<void(const QString &)> reporter) {
-    g_reporter = std::move(reporter);
-}
 
 CMDCaptPropPage::CMDCaptPropPage(QWidget *parent) : QWidget(parent) {
     Module::objectCreated();
@@ -293,8 +287,7 @@ bool CMDCaptPropPage::apply() {
             const com::DispResult r = obj->putProperty(QString::fromLatin1(b.property), v);
             if (!r.ok()) {
                 ok = false;
-                if (g_reporter) g_reporter(r.text);
-                else QMessageBox::warning(this, title(), r.text);
+                QMessageBox::warning(this, title(), r.text);
             }
         }
     }

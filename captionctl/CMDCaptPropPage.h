@@ -11,7 +11,6 @@
 #include <QVariant>
 #include <QWidget>
 
-#include <functional>
 
 namespace tqen::captionctl {
 
@@ -40,9 +39,6 @@ public:
     // A page member by property name (after reading the controls).
     QVariant member(const QString &name) const { return m_members.value(name); }
     bool combosFilled() const { return m_combosFilled; }
-
-    // Where errors of apply go (a message box unless replaced).
-    static void setErrorReporter(std::function<void(const QString &)> reporter);
 
 protected:
     void showEvent(QShowEvent *) override;

@@ -7,12 +7,15 @@
 #               messages/ or a form folder;
 #   captionctl  captionctl/ includes and links only captionctl/,
 #               platform/com, platform/profile, Qt and the standard library;
-#   mdbtools    only platform/jet reaches mdbtools, the reader of Windows-era
+#   mdbtools    only platform/mdbreader reaches mdbtools, the reader of Windows-era
 #               Access files: includes mdbtools.h or mdbsql.h, links
 #               PkgConfig::MDBTOOLS (or any mdb / mdbsql library);
 #   model       model/ holds no widgets: it reaches only model/, platform/
 #               (not its forms or reporting layers), Qt Core and the standard
-#               library.
+#               library;
+#   backup      backup/ holds no widgets either: it reaches only backup/,
+#               platform/ (not its forms or reporting layers), Qt Core and the
+#               standard library.
 #
 # They are checked on the #include lines of every source below the program's
 # folders (a new file is picked up on the next build), and on the link list of
@@ -27,7 +30,7 @@
 #   tqen_check_boundaries()
 
 set(TQEN_FORM_DIRS list reports codemaster maintenance hints)
-set(TQEN_PROGRAM_DIRS model core app messages ${TQEN_FORM_DIRS})
+set(TQEN_PROGRAM_DIRS model backup core app messages ${TQEN_FORM_DIRS})
 set(TQEN_CHECKED_DIRS platform captionctl tools ${TQEN_PROGRAM_DIRS})
 set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)
 
@@ -36,10 +39,11 @@ set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)
 set(TQEN_BOUNDARY_EXCEPTIONS "")
 
 set(TQEN_RULE_SQLITE "only platform/dao reaches SQLite (sqlite3.h, PkgConfig::SQLITE3)")
-set(TQEN_RULE_MDBTOOLS "only platform/jet reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
+set(TQEN_RULE_MDBTOOLS "only platform/mdbreader reaches mdbtools (mdbtools.h, mdbsql.h, PkgConfig::MDBTOOLS)")
 string(JOIN ", " _tqen_form_dirs_text ${TQEN_FORM_DIRS})
 set(TQEN_RULE_PLATFORM "nothing under platform/ reaches core/, app/, messages/ or a form folder (${_tqen_form_dirs_text})")
 set(TQEN_RULE_MODEL "model/ reaches only model/, platform/ (not platform/forms or platform/reporting), Qt Core and the standard library")
+set(TQEN_RULE_BACKUP "backup/ reaches only backup/, platform/ (not platform/forms or platform/reporting), Qt Core and the standard library")
 set(TQEN_RULE_CAPTIONCTL "captionctl/ reaches only captionctl/, platform/com, platform/profile, Qt and the standard library")
 
 # True when path (relative to the source tree) lies in one of the folders.
@@ -63,11 +67,12 @@ function(_tqen_broken_rule from to out)
   _tqen_under("${from}" platform/dao in_dao)
   _tqen_under("${from}" platform in_platform)
   _tqen_under("${from}" captionctl in_captionctl)
-  _tqen_under("${from}" platform/jet in_jet)
+  _tqen_under("${from}" platform/mdbreader in_mdbreader)
   _tqen_under("${from}" model in_model)
+  _tqen_under("${from}" backup in_backup)
   if((lower MATCHES "(^<|/|^)mdb(tools|sql)\\.h>?$")
      OR (lower MATCHES "^lib:" AND lower MATCHES "(mdbtools|^lib:(-l)?mdb(sql)?$|libmdb)"))
-    if(NOT in_jet)
+    if(NOT in_mdbreader)
       set(rule "${TQEN_RULE_MDBTOOLS}")
     endif()
   elseif(lower MATCHES "(^<|/|^)sqlite3(ext)?\\.h>?$" OR (lower MATCHES "^lib:" AND lower MATCHES "sqlite"))
@@ -80,6 +85,10 @@ function(_tqen_broken_rule from to out)
                      OR to MATCHES "^lib:Qt6?::(Widgets|Gui|PrintSupport)$"))
       set(rule "${TQEN_RULE_MODEL}")
     endif()
+    if(in_backup AND (to MATCHES "^<Qt?(Widgets|Gui|PrintSupport)" OR to MATCHES "^<Q(Widget|Dialog|MessageBox|Application|Label|PushButton|Layout)"
+                      OR to MATCHES "^lib:Qt6?::(Widgets|Gui|PrintSupport)$"))
+      set(rule "${TQEN_RULE_BACKUP}")
+    endif()
     if(in_captionctl AND NOT (to MATCHES "^<Q[A-Za-z0-9_/.]*>$" OR to MATCHES "^<[a-z_]+>$"
                               OR to MATCHES "^lib:(Qt6?::|Threads::Threads$)"))
       set(rule "${TQEN_RULE_CAPTIONCTL}")
@@ -89,10 +98,13 @@ function(_tqen_broken_rule from to out)
     _tqen_under("${to}" "${TQEN_CAPTIONCTL_USES}" to_captionctl_use)
     _tqen_under("${to}" "model;platform" to_model_use)
     _tqen_under("${to}" "platform/forms;platform/reporting" to_widgets)
+    _tqen_under("${to}" "backup;platform" to_backup_use)
     if(in_platform AND to_program)
       set(rule "${TQEN_RULE_PLATFORM}")
     elseif(in_model AND (NOT to_model_use OR to_widgets))
       set(rule "${TQEN_RULE_MODEL}")
+    elseif(in_backup AND (NOT to_backup_use OR to_widgets))
+      set(rule "${TQEN_RULE_BACKUP}")
     elseif(in_captionctl AND NOT to_captionctl_use)
       set(rule "${TQEN_RULE_CAPTIONCTL}")
     endif()

@@ -50,10 +50,7 @@ constexpr int kButtonTop = 7770, kButtonWidth = 960, kButtonHeight = 540;
 void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(forms::buttonName(caption, accessible));
-    return b;
+    return forms::button(parent, name, caption, accessible);
 }
 
 // True for the values the tick column takes: False and the text "-1"
@@ -308,15 +305,10 @@ Error FrmCodeMaster::DeleteCheckedCodes() {
 
 // --- buttons and keys -------------------------------------------------------
 
-void FrmCodeMaster::report(const Error &error) {
-    if (error.ok() || error.code() == Error::Code::Cancelled) return;
-    forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
-                                    forms::programTitle());
-}
+void FrmCodeMaster::report(const Error &error) { forms::showError(this, error, forms::mb::Exclamation); }
 
 void FrmCodeMaster::loadWithIndicator() {
-    lblMsg->setPanelVisible(true);
-    forms::DoEvents();
+    lblMsg->showNow();
     LoadCodeClass();
     lblMsg->setPanelVisible(false);
 }

@@ -1,32 +1,20 @@
 #pragma once
-// Wrappers over the platform's file dialogs and file size.
-#include <QString>
+// The file dialogs and the file size, by the names the forms have always
+// called them. The dialogs and their request record are the forms layer's
+// (platform/forms/Interaction.h).
+#include "platform/forms/Interaction.h"
 
-class QWidget;
+#include <QString>
 
 namespace tqen::ModApi {
 
-// The request the two dialog wrappers take and fill in.
-struct FileDialogRequest {
-    QString filter;          // "MDB ファイル(*.mdb)|*.mdb|": description and pattern, "|" after each
-    qint32 filterIndex = 1;  // one-based
-    QString initialFolder;   // a path of this machine or a Windows path ("c:\")
-    QString defaultName;     // save dialog only
-    QString chosenPath;      // out
-    QString chosenName;      // out
-    QString title;
-};
-
-// Nonzero when the user chose a file; chosenPath and chosenName are filled in.
-int OpenFileDialog(QWidget *owner, FileDialogRequest &request);
-int SaveFileDialog(QWidget *owner, FileDialogRequest &request);
+using forms::FileDialogRequest;
+using forms::FilterList;
+using forms::OpenFileDialog;
+using forms::SaveFileDialog;
 
 // Size of an existing file in bytes, also of one that cannot be read; -1
 // when there is no such file.
 qint32 FileSizeOf(const QString &path);
-
-// The "|"-separated filter as the dialog takes it: "description (pattern)"
-// entries.
-QStringList FilterList(const QString &filter);
 
 }  // namespace tqen::ModApi

@@ -13,17 +13,17 @@ namespace {
 // Copies every delivered file that the user's folder lacks; stops at the
 // first failure.
 Error copyMissing(const QString &delivered, const QString &user) {
-    if (const QString e = files::makeFolder(user); !e.isEmpty()) {
-        return Error(Error::Code::FileFailed, QStringLiteral("データを置くフォルダを作れません。\n%1").arg(user), e);
+    if (const Error e = files::makeFolder(user); !e.ok()) {
+        return Error(Error::Code::FileFailed, QStringLiteral("データを置くフォルダを作れません。\n%1").arg(user), e.text());
     }
     for (const QString &name : files::fileNames(delivered)) {
         const QString to = user + name;
         if (files::fileExists(to)) continue;
         // A new file (written beside and renamed into place), writable by
         // the user whatever the delivered file's mode.
-        if (const QString e = files::copyFile(delivered + name, to); !e.isEmpty()) {
+        if (const Error e = files::copyFile(delivered + name, to); !e.ok()) {
             return Error(Error::Code::FileFailed,
-                         QStringLiteral("最初のデータファイルを用意できません。\n%1").arg(to), e);
+                         QStringLiteral("最初のデータファイルを用意できません。\n%1").arg(to), e.text());
         }
     }
     return {};

@@ -5,7 +5,7 @@
 #include "platform/dao/Dao.h"
 #include "platform/files/Temporaries.h"
 #include "platform/files/Files.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -68,7 +68,7 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
     ImportSummary result;
     result.source = jetPath;
     Error error;
-    jet::Reader reader = jet::Reader::open(jetPath, &error);
+    mdbreader::Reader reader = mdbreader::Reader::open(jetPath, &error);
     if (!reader.isOpen()) return error;
     bool any = false;
     for (const QString &name : ImportedTables()) any = any || reader.hasTable(name);
@@ -115,7 +115,7 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
             }
             auto rs = db.openRecordset(QStringLiteral("select * from ") + name);
             const QStringList columns = rs.fieldNames();
-            QList<jet::Column> windowsColumns;
+            QList<mdbreader::Column> windowsColumns;
             Error readError = reader.columns(name, &windowsColumns);
             // Columns are matched by name, regardless of case; ours that the
             // Windows table lacks stay Null, its others are left out.
@@ -127,7 +127,7 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
                 from.append(at);
             }
             Error writeError;
-            jet::TableRead read;
+            mdbreader::TableRead read;
             if (readError.ok())
                 readError = reader.readTable(
                     name,
@@ -164,9 +164,9 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
         }
         db.close();
     }
-    if (const QString e = files::renameOver(part, target); !e.isEmpty()) {
+    if (const Error e = files::renameOver(part, target); !e.ok()) {
         discard();
-        return Error(Error::Code::FileFailed, failedText, e);
+        return Error(Error::Code::FileFailed, failedText, e.text());
     }
     result.newPath = target;
     if (summary) *summary = result;
@@ -196,7 +196,7 @@ Error UseAsDataFile(const QString &path) {
 }
 
 int RunImportCommand(const QString &jetPath, const QString &dataFolder, QTextStream &out, QTextStream &err) {
-    if (!jet::isJetFile(jetPath)) {
+    if (!mdbreader::isJetFile(jetPath)) {
         err << QStringLiteral("Windows版のデータファイルではありません: %1").arg(jetPath) << Qt::endl;
         return 2;
     }

@@ -81,12 +81,7 @@ void Hint::buildForm() {
 
     auto button = [this](QPushButton *&b, const char *name, const char *caption, const char *tip,
                          void (Hint::*click)()) {
-        b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromUtf8(name));
-        const QString text = QString::fromUtf8(caption);
-        const qsizetype mnemonic = text.indexOf(QStringLiteral("(&"));
-        b->setAccessibleName(mnemonic < 0 ? text : text.left(mnemonic));
-        b->setToolTip(QString::fromUtf8(tip));
+        b = forms::button(this, QString::fromUtf8(name), QString::fromUtf8(caption), QString(), QString::fromUtf8(tip));
         place(b);
         connect(b, &QPushButton::clicked, this, click);
     };

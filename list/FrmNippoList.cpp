@@ -66,13 +66,8 @@ constexpr int kFormWidth = 11400, kFormHeight = 8100;
 void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAccessibleName(caption);
-    if (!tip.isEmpty()) {
-        b->setToolTip(tip);
-        b->setAccessibleDescription(tip);
-    }
+    QPushButton *b = forms::button(parent, name, caption, QString(), tip);
+    b->setAccessibleDescription(tip);
     return b;
 }
 
@@ -264,8 +259,8 @@ void FrmNippoList::BlankList() {
 
 Error FrmNippoList::ReadList() {
     showMessage(QStringLiteral("読込中です････"));
-    if (txt開始->Value().isNull()) txt開始->setValue(ToDate(MSG::FirstDayOfMonth()));
-    if (txt終了->Value().isNull()) txt終了->setValue(ToDate(MSG::LastDayOfMonth()));
+    if (txt開始->Value().isNull()) txt開始->setValue(MSG::FirstDayOfMonth());
+    if (txt終了->Value().isNull()) txt終了->setValue(MSG::LastDayOfMonth());
     Error error = model::ReportList::read(G().WorkDbPath, G().DataDbPath, txt開始->date(), txt終了->date(),
                                           cmb担当->Text(), cmb顧客名->Text());
     hideMessage();
@@ -319,17 +314,12 @@ Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
 
 void FrmNippoList::showMessage(const QString &message) {
     LMsg->setText(message);
-    CnMsg->setPanelVisible(true);
-    forms::DoEvents();
+    CnMsg->showNow();
 }
 
 void FrmNippoList::hideMessage() { CnMsg->setPanelVisible(false); }
 
-void FrmNippoList::report(const Error &error) {
-    if (error.ok() || error.code() == Error::Code::Cancelled) return;
-    forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
-                                    forms::programTitle());
-}
+void FrmNippoList::report(const Error &error) { forms::showError(this, error, forms::mb::Exclamation); }
 
 void FrmNippoList::cmd読込_Click() { ReadList(); }
 
@@ -369,19 +359,18 @@ void FrmNippoList::cmdCSV出力_Click() {
                                         forms::mb::OK | forms::mb::Information, forms::programTitle());
         return;
     }
-    forms::FileDialogOptions options;
-    options.title = QStringLiteral("CSV出力");
-    options.filters = {QStringLiteral("CSV ファイル UTF-8 (*.csv)"), QStringLiteral("CSV ファイル Shift-JIS (*.csv)")};
-    options.defaultName = QStringLiteral("日報一覧_%1-%2.csv")
+    forms::FileDialogRequest request;
+    request.title = QStringLiteral("CSV出力");
+    request.filter = QStringLiteral("CSV ファイル UTF-8|*.csv|CSV ファイル Shift-JIS|*.csv|");
+    request.defaultName = QStringLiteral("日報一覧_%1-%2.csv")
                               .arg(txt開始->date().toString(QStringLiteral("yyyyMMdd")),
                                    txt終了->date().toString(QStringLiteral("yyyyMMdd")));
-    QString path;
-    int filter = 1;
-    if (!forms::interaction().saveFileDialog(this, options, &path, &filter) || path.isEmpty()) return;
+    if (!forms::SaveFileDialog(this, request) || request.chosenPath.isEmpty()) return;
+    const QString path = request.chosenPath;
     // The encoding is the dialog's filter: UTF-8 for today's programs,
     // Shift-JIS for older ones.
-    if (!forms::interaction().mayReplace(this, path, options.title)) return;
-    const Error e = ExportCsv(path, filter == 2 ? text::Encoding::Cp932 : text::Encoding::Utf8Bom);
+    if (!forms::interaction().mayReplace(this, path, request.title)) return;
+    const Error e = ExportCsv(path, request.filterIndex == 2 ? text::Encoding::Cp932 : text::Encoding::Utf8Bom);
     if (!e.ok()) {
         report(e);
         return;

@@ -1,10 +1,11 @@
 #pragma once
-// The floppy backup set of the data file: the data file is packed into one LZH
-// archive, cut into 1,440,000-byte pieces when it needs more than one disk,
-// and written disk by disk with a control file on disk 1 that tells the
-// restore how many disks belong to the set. The restore reads the disks back,
-// joins the pieces and puts the archived data file in place of the current
-// one, but only after the extracted file proved to be a sound data database.
+// The floppy backup set of the data file: the archive the backup pipeline
+// packs (backup/Archive.h) is cut into 1,440,000-byte pieces when it needs
+// more than one disk, and written disk by disk with a control file on disk 1
+// that tells the restore how many disks belong to the set. The restore reads
+// the disks back, joins the pieces and hands the archive to the pipeline's
+// restore (backup/Restore.h). This class holds the splitting, the joining and
+// the prompts.
 //
 // Every step that can fail tells the user and stops; nothing ends with the
 // completion message after a failure.
@@ -38,9 +39,9 @@ public:
     // Backs up DataFolder + "Tqendata.mdb" (a consistent copy, without the
     // search index). Ok when every disk was written.
     Error FDDBuckUp();
-    // Packs workFolder + dataFile into workFolder + archive (stored under its
-    // path in the data folder, or its bare name outside it); true on success.
-    // Shows the archiver's report or its error.
+    // Packs a consistent copy of workFolder + dataFile (the file itself when
+    // the engine cannot copy it) into workFolder + archive under the name
+    // dataFile; true on success. Shows the archiver's report or its error.
     bool CreateLzhFile(const QString &workFolder, const QString &dataFile, const QString &archive);
     // Restores DataFolder + "Tqendata.mdb" from the disks.
     Error RestoreTQ();
@@ -66,8 +67,6 @@ public:
     // (0 when it holds no number).
     static QByteArray controlText(int disks);
     static int disksIn(const QByteArray &controlFile);
-    // Tables a data database must hold.
-    static QStringList dataTables();
 
 private:
     enum class Check { Ok, Retry, Stop };

@@ -8,7 +8,7 @@
 #include "maintenance/HosyuFolderTab.h"
 #include "maintenance/HosyuSettingsTab.h"
 #include "maintenance/JetConversion.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Snapshots.h"
 #include "messages/Msg.h"
 #include "model/Settings.h"
 #include "platform/dao/Server.h"
@@ -31,11 +31,9 @@ namespace tqen {
 namespace {
 
 QPushButton *button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
     // The name says what the button does and holds its caption, so a reader
     // that was told "実行" finds it by either.
-    b->setAccessibleName(forms::buttonName(caption, accessible));
+    QPushButton *b = forms::button(parent, name, caption, accessible);
     b->setMinimumHeight(30);
     b->setAutoDefault(true);
     return b;
@@ -215,8 +213,7 @@ void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(G(
 void FrmHosyu::showWait(const QString &text) {
     LMsg->setText(text);
     CnMsg->move((width() - CnMsg->width()) / 2, (height() - CnMsg->height()) / 2);
-    CnMsg->setPanelVisible(true);
-    forms::DoEvents();
+    CnMsg->showNow();
 }
 
 void FrmHosyu::hideWait() { CnMsg->setPanelVisible(false); }
@@ -230,14 +227,11 @@ Error FrmHosyu::safetySnapshot(const QString &operation) {
     // The deletions on a server run in one transaction; a snapshot is a copy
     // of a data file and has nothing to copy there.
     if (dao::isServerUri(G().DataDbPath)) return {};
-    Error e = maintenance::Snapshots::ofProgram().take(G().DataDbPath, operation);
+    Error e = backup::Snapshots::inDataFolder(G().DataFolder).take(G().DataDbPath, operation);
     ReadSnapshots();
     return e;
 }
 
-void FrmHosyu::failed(const Error &e) {
-    forms::interaction().messageBox(this, dao::maskPasswords(e.message()), forms::mb::OK | forms::mb::Critical,
-                                    forms::programTitle());
-}
+void FrmHosyu::failed(const Error &e) { forms::showError(this, e); }
 
 }  // namespace tqen

@@ -8,7 +8,8 @@
 #include "maintenance/FddBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "maintenance/JetConversion.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Archive.h"
+#include "backup/Snapshots.h"
 #include "messages/Msg.h"
 #include "model/DeletedReports.h"
 #include "platform/dao/Dao.h"
@@ -130,8 +131,8 @@ bool HosyuDataTab::refusedOnServer(const QString &what) {
 
 void HosyuDataTab::ReadSnapshots() {
     lst控え->clear();
-    for (const Snapshots::Entry &e : Snapshots::ofProgram().list()) {
-        auto *item = new QListWidgetItem(Snapshots::describe(e), lst控え);
+    for (const backup::Snapshots::Entry &e : backup::Snapshots::inDataFolder(G().DataFolder).list()) {
+        auto *item = new QListWidgetItem(backup::Snapshots::describe(e), lst控え);
         item->setData(Qt::UserRole, e.path);
     }
     if (lst控え->count()) lst控え->setCurrentRow(0);
@@ -141,14 +142,14 @@ void HosyuDataTab::ReadSnapshots() {
 void HosyuDataTab::cmd元に戻す_Click() {
     const QListWidgetItem *item = lst控え->currentItem();
     if (!item) return;
-    Snapshots snaps = Snapshots::ofProgram();
+    backup::Snapshots snaps = backup::Snapshots::inDataFolder(G().DataFolder);
     const QString path = item->data(Qt::UserRole).toString();
-    for (const Snapshots::Entry &e : snaps.list()) {
+    for (const backup::Snapshots::Entry &e : snaps.list()) {
         if (e.path != path) continue;
         const int answer = forms::interaction().messageBox(
             &form_,
             QStringLiteral("データを次の時点に戻します。よろしいですか。\n%1\n\n今のデータも控えとして残ります。")
-                .arg(Snapshots::describe(e)),
+                .arg(backup::Snapshots::describe(e)),
             forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, QStringLiteral("元に戻す"));
         if (answer != forms::mb::IdYes) return;
         const Error error = snaps.putBack(e);
@@ -202,7 +203,7 @@ void HosyuDataTab::Command8_Click() {
     const QString restored = files::resolveCase(G().DataFolder + QStringLiteral("Tqendata.mdb"));
     backup.beforeReplace = [restored] {
         if (!files::fileExists(restored)) return Error();
-        return Snapshots::ofProgram().take(restored, QStringLiteral("フロッピーディスクからの読込"));
+        return backup::Snapshots::inDataFolder(G().DataFolder).take(restored, QStringLiteral("フロッピーディスクからの読込"));
     };
     // The customer tab's working copy came from the file just replaced: read
     // it again, or the next registration would write the old list back.
@@ -247,7 +248,7 @@ void HosyuDataTab::ReadDataFileFromHdd() {
     case Conversion::Failed: return;
     }
     // A file that is not a data database would leave every screen empty.
-    if (Error e = dao::checkDatabase(src, FddBackup::dataTables()); !e.ok()) {
+    if (Error e = dao::checkDatabase(src, backup::dataTables()); !e.ok()) {
         form_.failed(e);
         return;
     }

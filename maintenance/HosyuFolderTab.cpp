@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FolderBackup.h"
+#include "backup/FolderArchives.h"
 #include "maintenance/FrmHosyu.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/TextBox.h"
@@ -107,7 +108,7 @@ void HosyuFolderTab::cmd保存先参照_Click() {
     request.title = QStringLiteral("保存先のフォルダを指定する");
     request.filter = QStringLiteral("LZH ファイル(*.lzh)|*.lzh|");
     request.filterIndex = 1;
-    request.defaultName = FolderBackup::archiveName(QDateTime::currentDateTime());
+    request.defaultName = backup::FolderArchives::archiveName(QDateTime::currentDateTime());
     request.initialFolder = txt保存先->Text();
     if (ModApi::SaveFileDialog(&form_, request)) txt保存先->setText(QFileInfo(request.chosenPath).absolutePath());
 }

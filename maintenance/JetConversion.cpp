@@ -2,7 +2,7 @@
 
 #include "core/WindowsDataImport.h"
 #include "platform/forms/Interaction.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -10,7 +10,7 @@
 namespace tqen::maintenance {
 
 Conversion OfferConversion(QWidget *parent, const QString &path, QString *newPath) {
-    if (!jet::isJetFile(path)) return Conversion::NotWindowsFile;
+    if (!mdbreader::isJetFile(path)) return Conversion::NotWindowsFile;
     const QString title = QStringLiteral("データファイルの変換");
     const int answer = forms::interaction().messageBox(parent, QStringLiteral("Windows版のデータファイルです。変換しますか"),
                                                        forms::mb::YesNo | forms::mb::Question, title);

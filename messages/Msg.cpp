@@ -100,14 +100,14 @@ bool ShowMessage(const QString &group, const QString &kind, const QString &subje
 
 bool Msg登録(const QString &kind, const QString &subject) { return ShowMessage(s("登録"), kind, subject); }
 
-QString FirstDayOfMonth() {
+QDate FirstDayOfMonth() {
     const QDate today = QDate::currentDate();
-    return FormatDate(QDate(today.year(), today.month(), 1), QStringLiteral("yyyy/mm/dd"));
+    return QDate(today.year(), today.month(), 1);
 }
 
-QString LastDayOfMonth() {
+QDate LastDayOfMonth() {
     const QDate today = QDate::currentDate();
-    return FormatDate(QDate(today.year(), today.month(), today.daysInMonth()), QStringLiteral("yyyy/mm/dd"));
+    return QDate(today.year(), today.month(), today.daysInMonth());
 }
 
 qint16 DaysInMonth(QVariant &text) {

@@ -2,6 +2,7 @@
 // The message catalogue: every standard confirmation, completion and input
 // warning, chosen by a group, a kind and a subject. Also the three month
 // helpers that the forms share.
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -24,9 +25,9 @@ struct Row {
 // The row of a group and kind with the subject put in; false when none.
 bool FindRow(const QString &group, const QString &kind, const QString &subject, Row *row);
 
-// First and last day of today's month, "yyyy/mm/dd".
-QString FirstDayOfMonth();
-QString LastDayOfMonth();
+// First and last day of today's month.
+QDate FirstDayOfMonth();
+QDate LastDayOfMonth();
 // Days of the month of a date text (rewritten as "yyyy/mm/dd"); 0 for Null or
 // empty text, 30 for a month that is not 1–12.
 qint16 DaysInMonth(QVariant &text);

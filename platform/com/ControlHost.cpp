@@ -176,9 +176,6 @@ bool HostedControl::isNull() const { return !d || !d->widget; }
 QWidget *HostedControl::widget() const { return d ? d->widget.data() : nullptr; }
 Dispatch *HostedControl::dispatch() const { return control(); }
 OleControl *HostedControl::control() const { return d && d->widget ? d->control : nullptr; }
-QString HostedControl::serverPath() const {
-    return d && d->lib.get() ? d->lib.get()->path : QString();
-}
 
 void HostedControl::onEvent(EventHandler handler) {
     if (OleControl *c = control()) c->advise(std::move(handler));
@@ -208,12 +205,6 @@ HResult ensureRegistered(const Guid &clsid, const QString &libraryPath) {
 
 bool isServerLoaded(const QString &libraryPath) {
     return loaded().count(canonical(libraryPath)) != 0;
-}
-
-void freeUnusedLibraries() {
-    std::vector<ServerLibrary *> libs;
-    for (const auto &entry : loaded()) libs.push_back(entry.second.get());
-    for (ServerLibrary *lib : libs) tryUnload(lib);
 }
 
 QString captionLibraryPath() {

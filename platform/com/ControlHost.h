@@ -52,7 +52,6 @@ public:
     QWidget *widget() const;
     Dispatch *dispatch() const;
     OleControl *control() const;
-    QString serverPath() const;
 
     // The control's events go to handler (replacing an earlier one).
     void onEvent(EventHandler handler);
@@ -77,8 +76,6 @@ HResult ensureRegistered(const Guid &clsid, const QString &libraryPath);
 
 // Whether a server library is loaded by the host now (for diagnostics and tests).
 bool isServerLoaded(const QString &libraryPath);
-// Unloads loaded libraries that no host object uses and that agree to go.
-void freeUnusedLibraries();
 
 // Where the caption-control library lies: "libMDCAPT32.so" beside the running
 // program, else in <prefix>/lib/<multiarch>/tqen (or lib/tqen) of an

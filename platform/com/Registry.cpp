@@ -258,15 +258,6 @@ bool Registry::setValue(const QString &key, const QString &value) {
     });
 }
 
-bool Registry::removeValue(const QString &key) {
-    return modify([&](QJsonObject &root) {
-        QJsonObject values = root.value("values").toObject();
-        values.remove(key);
-        root["values"] = values;
-        return true;
-    });
-}
-
 quint64 Registry::fileReads() {
     QMutexLocker locker(&g_mutex);
     return g_parses;

@@ -60,7 +60,6 @@ public:
     // Named values ("HKEY_LOCAL_MACHINE\\SOFTWARE\\…"); empty when absent.
     static QString value(const QString &key);
     static bool setValue(const QString &key, const QString &value);
-    static bool removeValue(const QString &key);
 
     // How often this process has parsed the file (diagnostics and tests).
     static quint64 fileReads();

@@ -39,6 +39,15 @@ bool isOnMountedMedium(const QString &folder);
 // from its parent's, or the mount table of this process lists it.
 bool isMountPoint(const QString &folder);
 
+// True when the drive holds a disk: its folder exists and can be read and,
+// for a removable drive, something is mounted on it (an empty mount point is
+// a folder of the disk below it and reads as "no disk"). A drive the table
+// does not name holds none.
+bool goodDrive(const QString &drive);
+// True when a file can be made on the drive's disk, written, read back
+// unchanged and removed; false wherever goodDrive is.
+bool writeTest(const QString &drive);
+
 // A Windows path ("c:\\develop2\\tq\\", "A:\\tqe_d001") as a path of this
 // machine: the drive through the table, every "\\" as "/". A path without a
 // drive letter only has its separators turned. Empty when the drive maps to

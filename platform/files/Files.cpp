@@ -16,6 +16,14 @@
 
 namespace tqen::files {
 
+namespace {
+
+// Every failure of this file: the system's reason, for the caller to put
+// under its own text.
+Error failed(const QString &why) { return Error(Error::Code::FileFailed, why); }
+
+}  // namespace
+
 QString applicationFolder() {
     return QCoreApplication::applicationDirPath();
 }
@@ -54,47 +62,47 @@ qint32 fileSize(const QString &path) {
     return static_cast<qint32>(static_cast<quint32>(info.size() & 0xffffffff));
 }
 
-QString copyFile(const QString &from, const QString &to) {
+Error copyFile(const QString &from, const QString &to) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1 を開けません: %2").arg(from, in.errorString());
+        return failed(QStringLiteral("%1 を開けません: %2").arg(from, in.errorString()));
     if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
-        return QStringLiteral("コピー元とコピー先が同じファイルです: %1").arg(to);
+        return failed(QStringLiteral("コピー元とコピー先が同じファイルです: %1").arg(to));
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
+        return failed(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()));
     char buffer[1 << 16];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
         // The reason is read before cancelWriting(), which puts its own text
         // in its place.
         if (n < 0) {
-            const QString why = QStringLiteral("%1 を読めません: %2").arg(from, in.errorString());
+            const Error why = failed(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()));
             out.cancelWriting();
             return why;
         }
         if (n == 0) break;
         if (out.write(buffer, n) != n) {
-            const QString why = QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
+            const Error why = failed(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()));
             out.cancelWriting();
             return why;
         }
     }
-    if (!out.commit()) return QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString());
+    if (!out.commit()) return failed(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()));
     return {};
 }
 
 namespace {
 
-QString cannotWrite(const QString &path, const QString &why) {
-    return QStringLiteral("%1 に書き込めません: %2").arg(path, why);
+Error cannotWrite(const QString &path, const QString &why) {
+    return failed(QStringLiteral("%1 に書き込めません: %2").arg(path, why));
 }
-QString cannotRead(const QString &path, const QString &why) {
-    return QStringLiteral("%1 を読めません: %2").arg(path, why);
+Error cannotRead(const QString &path, const QString &why) {
+    return failed(QStringLiteral("%1 を読めません: %2").arg(path, why));
 }
 
 // Copies up to length bytes (all when negative) from in to out.
-QString pump(QFile &in, QFileDevice &out, qint64 length) {
+Error pump(QFile &in, QFileDevice &out, qint64 length) {
     char buffer[1 << 16];
     while (length != 0) {
         const qint64 want = length < 0 ? qint64(sizeof buffer) : std::min<qint64>(length, sizeof buffer);
@@ -118,14 +126,14 @@ bool syncFolderOf(const QString &path) {
 
 }  // namespace
 
-QString copyRange(const QString &from, qint64 offset, qint64 length, const QString &to) {
+Error copyRange(const QString &from, qint64 offset, qint64 length, const QString &to) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) return cannotRead(from, in.errorString());
     if (!in.seek(offset)) return cannotRead(from, in.errorString());
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly)) return cannotWrite(to, out.errorString());
-    const QString error = pump(in, out, length);
-    if (!error.isEmpty()) {
+    const Error error = pump(in, out, length);
+    if (!error.ok()) {
         out.cancelWriting();
         return error;
     }
@@ -133,24 +141,24 @@ QString copyRange(const QString &from, qint64 offset, qint64 length, const QStri
     return {};
 }
 
-QString appendFile(const QString &from, const QString &to) {
+Error appendFile(const QString &from, const QString &to) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) return cannotRead(from, in.errorString());
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Append)) return cannotWrite(to, out.errorString());
-    QString error = pump(in, out, -1);
-    if (error.isEmpty() && (!out.flush() || ::fsync(out.handle()) != 0)) error = cannotWrite(to, out.errorString());
+    Error error = pump(in, out, -1);
+    if (error.ok() && (!out.flush() || ::fsync(out.handle()) != 0)) error = cannotWrite(to, out.errorString());
     return error;
 }
 
-QString writeFile(const QString &path, const QByteArray &bytes) {
+Error writeFile(const QString &path, const QByteArray &bytes) {
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return cannotWrite(path, out.errorString());
     return {};
 }
 
-QByteArray readHead(const QString &path, qint64 maxBytes, QString *error) {
+QByteArray readHead(const QString &path, qint64 maxBytes, Error *error) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error) *error = cannotRead(path, in.errorString());
@@ -159,14 +167,14 @@ QByteArray readHead(const QString &path, qint64 maxBytes, QString *error) {
     return in.read(maxBytes);
 }
 
-QString removeFile(const QString &path) {
+Error removeFile(const QString &path) {
     if (!QFileInfo::exists(path)) return {};
     QFile f(path);
-    if (!f.remove()) return QStringLiteral("%1 を削除できません: %2").arg(path, f.errorString());
+    if (!f.remove()) return failed(QStringLiteral("%1 を削除できません: %2").arg(path, f.errorString()));
     return {};
 }
 
-QString renameOver(const QString &from, const QString &to) {
+Error renameOver(const QString &from, const QString &to) {
     {
         QFile f(from);
         if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0) return cannotWrite(from, f.errorString());
@@ -181,14 +189,14 @@ QStringList fileNames(const QString &folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-QString makeFolder(const QString &path) {
+Error makeFolder(const QString &path) {
     if (!QDir().mkpath(path)) return cannotWrite(path, QStringLiteral("フォルダを作れません"));
     return {};
 }
 
-QString removeFolder(const QString &path) {
+Error removeFolder(const QString &path) {
     if (!QFileInfo(path).isDir()) return {};
-    if (!QDir(path).removeRecursively()) return QStringLiteral("%1 を削除できません").arg(path);
+    if (!QDir(path).removeRecursively()) return failed(QStringLiteral("%1 を削除できません").arg(path));
     return {};
 }
 

@@ -2,6 +2,8 @@
 // File services the program needs, in one place: existence, case-blind look-up
 // (names in the data folder are matched without regard to case, as the
 // program's data files always were), size, copy and the application folder.
+#include "platform/error/Error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -32,30 +34,31 @@ qint32 fileSize(const QString &path);
 
 // Copies a file to a new path: the copy is written beside the target and
 // renamed into place, so a failed copy never leaves a half-written target.
-// An existing target is replaced. Returns an error text, empty on success.
-QString copyFile(const QString &from, const QString &to);
+// An existing target is replaced.
+Error copyFile(const QString &from, const QString &to);
 
-// The functions below also return an error text, empty on success.
+// The functions below, like copyFile, fail with Error::Code::FileFailed
+// whose text names the file and the system's reason.
 
 // Copies length bytes from offset of a file into a new file (written beside
 // and renamed into place).
-QString copyRange(const QString &from, qint64 offset, qint64 length, const QString &to);
+Error copyRange(const QString &from, qint64 offset, qint64 length, const QString &to);
 // Appends a whole file to another and flushes it to the medium.
-QString appendFile(const QString &from, const QString &to);
+Error appendFile(const QString &from, const QString &to);
 // Writes a whole file (beside and renamed into place).
-QString writeFile(const QString &path, const QByteArray &bytes);
+Error writeFile(const QString &path, const QByteArray &bytes);
 // The first maxBytes of a file; error set when it cannot be read.
-QByteArray readHead(const QString &path, qint64 maxBytes, QString *error = nullptr);
+QByteArray readHead(const QString &path, qint64 maxBytes, Error *error = nullptr);
 // Removes a file; a missing file is no error.
-QString removeFile(const QString &path);
+Error removeFile(const QString &path);
 // Flushes a finished file to the medium and renames it over another in one
 // step on the same file system, so the target is always either the old or
 // the new file.
-QString renameOver(const QString &from, const QString &to);
+Error renameOver(const QString &from, const QString &to);
 // Names of the files (not folders) directly in a folder, sorted.
 QStringList fileNames(const QString &folder);
 // Makes a folder and its parents; removes a folder with everything in it.
-QString makeFolder(const QString &path);
-QString removeFolder(const QString &path);
+Error makeFolder(const QString &path);
+Error removeFolder(const QString &path);
 
 }  // namespace tqen::files

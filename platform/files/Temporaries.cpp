@@ -90,8 +90,8 @@ int removeDeadTemporaries(const QString &folder) {
         qint64 pid = 0;
         QString host;
         if (!isTemporaryName(entry.fileName(), &pid, &host) || host != hostTag() || runIsAlive(pid)) continue;
-        const QString e = entry.isDir() && !entry.isSymLink() ? removeFolder(entry.filePath()) : removeFile(entry.filePath());
-        if (e.isEmpty()) ++removed;
+        const Error e = entry.isDir() && !entry.isSymLink() ? removeFolder(entry.filePath()) : removeFile(entry.filePath());
+        if (e.ok()) ++removed;
     }
     return removed;
 }
@@ -100,7 +100,7 @@ TemporaryFolder::TemporaryFolder(const QString &parent, const QString &name) {
     static QAtomicInteger<int> counter;
     path_ = temporaryFor(parent + u'/' + name + u'-' + QString::number(counter.fetchAndAddRelaxed(1)));
     removeFolder(path_);
-    error_ = makeFolder(path_);
+    error_ = makeFolder(path_).text();
     valid_ = error_.isEmpty();
 }
 

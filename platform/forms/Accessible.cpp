@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace tqen::forms {
@@ -59,6 +60,15 @@ QString buttonName(const QString &caption, const QString &purpose) {
     const QString plain = plainCaption(caption);
     if (purpose.isEmpty() || purpose.contains(plain)) return purpose.isEmpty() ? plain : purpose;
     return purpose + QStringLiteral("（") + plain + QStringLiteral("）");
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QString &purpose,
+                    const QString &tip) {
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(buttonName(caption, purpose));
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    return b;
 }
 
 QStringList accessibilityProblems(QWidget *window) {

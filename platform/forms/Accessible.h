@@ -3,6 +3,7 @@
 #include <QString>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace tqen::forms {
@@ -23,6 +24,12 @@ QLabel *fieldLabel(const QString &text, QWidget *field, QWidget *parent);
 QString buttonName(const QString &caption, const QString &purpose);
 // A caption as it is read: without a mnemonic "(&E)" or "&".
 QString plainCaption(QString text);
+
+// The one way a form makes a push button: its object name, its caption, the
+// name a screen reader says (buttonName of caption and purpose) and, when
+// given, the tip shown over it.
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QString &purpose = QString(),
+                    const QString &tip = QString());
 
 // Problems a person using a screen reader or the keyboard would meet in a
 // window: a focusable control without a name, a button whose name does not

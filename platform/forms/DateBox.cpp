@@ -51,12 +51,12 @@ void DateBox::buildPopup() {
             [this](int, int) { caption_->setText(calendarCaption()); });
     connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate d) {
         popup_->hide();
-        setDateInternal(d, true);
+        setDateInternal(d);
         edit_->setFocus();
     });
     connect(calendar_, &QCalendarWidget::activated, this, [this](QDate d) {
         popup_->hide();
-        setDateInternal(d, true);
+        setDateInternal(d);
         edit_->setFocus();
     });
 }
@@ -71,7 +71,7 @@ QVariant DateBox::Value() const {
     return date_;
 }
 
-void DateBox::setValue(const QVariant &value) { setDateInternal(tqen::ToDate(value), true); }
+void DateBox::setValue(const QVariant &value) { setDateInternal(tqen::ToDate(value)); }
 
 QString DateBox::Text() const { return FormatDate(date_, displayFormat_); }
 
@@ -133,7 +133,7 @@ bool DateBox::eventFilter(QObject *watched, QEvent *event) {
 void DateBox::commitTyped() {
     const QString typed = edit_->text().trimmed();
     if (typed.isEmpty()) {
-        setDateInternal(QDate(), true);
+        setDateInternal(QDate());
         return;
     }
     if (typed == FormatDate(date_, inputFormat_) || typed == Text()) {
@@ -142,14 +142,12 @@ void DateBox::commitTyped() {
     }
     const QDate parsed = ParseDateText(typed);
     // A text that is no date leaves the box as it was.
-    setDateInternal(parsed.isValid() ? parsed : date_, parsed.isValid());
+    setDateInternal(parsed.isValid() ? parsed : date_);
 }
 
-void DateBox::setDateInternal(const QDate &d, bool notify) {
-    const bool changed = d != date_;
+void DateBox::setDateInternal(const QDate &d) {
     date_ = d;
     refresh();
-    if (notify && changed) emit valueChanged();
 }
 
 void DateBox::refresh() {

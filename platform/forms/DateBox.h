@@ -47,16 +47,13 @@ public:
     QCalendarWidget *calendar();
     QString calendarCaption() const;
 
-signals:
-    void valueChanged();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void commitTyped();
     void refresh();
-    void setDateInternal(const QDate &d, bool notify);
+    void setDateInternal(const QDate &d);
     void buildPopup();
 
     QLineEdit *edit_;

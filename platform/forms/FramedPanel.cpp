@@ -21,4 +21,9 @@ void FramedPanel::setPanelVisible(bool visible) {
     if (visible) raise();
 }
 
+void FramedPanel::showNow() {
+    setPanelVisible(true);
+    repaint();
+}
+
 }  // namespace tqen::forms

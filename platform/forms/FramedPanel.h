@@ -14,6 +14,11 @@ public:
     void setLeftTwips(int twips);
     // Shows the panel over its siblings, or hides it.
     void setPanelVisible(bool visible);
+    // The progress note: shows the panel over its siblings and paints it at
+    // once, before the work it tells of starts. Only the panel is painted:
+    // running the pending events here would let a second click start another
+    // procedure in the middle of this one.
+    void showNow();
 };
 
 }  // namespace tqen::forms

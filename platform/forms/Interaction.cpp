@@ -1,5 +1,7 @@
 #include "platform/forms/Interaction.h"
 
+#include "platform/dao/Server.h"
+#include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
 #include "platform/forms/QtInteraction.h"
 
@@ -8,6 +10,61 @@
 #include <QStandardPaths>
 
 namespace tqen::forms {
+
+QStringList FilterList(const QString &filter) {
+    // Each "|" ends a field; description and pattern alternate.
+    QStringList fields = filter.split(QLatin1Char('|'));
+    if (!fields.isEmpty() && fields.last().isEmpty()) fields.removeLast();
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        const QString description = fields[i];
+        QString patterns = fields[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt takes the patterns from the parentheses at the entry's end; a
+        // description that ends in them already is not given them twice.
+        const QString inParentheses = QLatin1Char('(') + patterns + QLatin1Char(')');
+        if (description.trimmed().endsWith(inParentheses)) out << description.trimmed();
+        else out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return out;
+}
+
+namespace {
+
+FileDialogOptions optionsOf(const FileDialogRequest &r) {
+    FileDialogOptions options;
+    options.title = r.title;
+    options.filters = FilterList(r.filter);
+    options.filterIndex = r.filterIndex;
+    QString folder = r.initialFolder;
+    if (folder.size() >= 2 && folder[1] == QLatin1Char(':')) folder = drives::toLocalPath(folder);
+    options.initialFolder = folder;
+    options.defaultName = r.defaultName;
+    return options;
+}
+
+int finish(bool chosen, const QString &path, FileDialogRequest &request) {
+    if (!chosen) return 0;
+    request.chosenPath = path;
+    request.chosenName = QFileInfo(path).fileName();
+    return 1;
+}
+
+}  // namespace
+
+int OpenFileDialog(QWidget *owner, FileDialogRequest &request) {
+    QString path;
+    const bool ok = interaction().openFileDialog(owner, optionsOf(request), &path);
+    return finish(ok, path, request);
+}
+
+int SaveFileDialog(QWidget *owner, FileDialogRequest &request) {
+    QString path;
+    int filter = request.filterIndex;
+    const bool ok = interaction().saveFileDialog(owner, optionsOf(request), &path, &filter);
+    if (ok) request.filterIndex = filter;
+    return finish(ok, path, request);
+}
 
 QString dialogStartPath(const FileDialogOptions &options) {
     QString folder = options.initialFolder;
@@ -57,9 +114,9 @@ int Interaction::shellCopy(QWidget *owner, const QString &from, const QString &t
         return 2;
     }
     if (!mayReplace(owner, to, title)) return 1;
-    const QString error = files::copyFile(from, to);
-    if (!error.isEmpty()) {
-        messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error), mb::OK | mb::Critical,
+    const Error error = files::copyFile(from, to);
+    if (!error.ok()) {
+        messageBox(owner, QStringLiteral("コピーできませんでした。\n%1").arg(error.text()), mb::OK | mb::Critical,
                    title);
         return 2;
     }
@@ -85,5 +142,10 @@ Interaction &interaction() {
 void setInteraction(Interaction *other) { g_override = other; }
 
 QString programTitle() { return QStringLiteral("営業日報"); }
+
+void showError(QWidget *owner, const Error &error, int icon) {
+    if (error.ok() || error.code() == Error::Code::Cancelled) return;
+    interaction().messageBox(owner, dao::maskPasswords(error.message()), mb::OK | icon, programTitle());
+}
 
 }  // namespace tqen::forms

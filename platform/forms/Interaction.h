@@ -5,6 +5,8 @@
 // page with the desktop, and the shell's file copy with its overwrite
 // question. The program runs on QtInteraction; tests install a
 // ScriptedInteraction that answers in order and records what was shown.
+#include "platform/error/Error.h"
+
 #include <QList>
 #include <QString>
 
@@ -35,6 +37,25 @@ struct FileDialogOptions {
     QString initialFolder;
     QString defaultName;      // save dialog only
 };
+
+// The one way a form asks for a file: a request record filled in and handed
+// to OpenFileDialog or SaveFileDialog, which answer nonzero when the user
+// chose a file and then fill in the chosen path, name and filter.
+struct FileDialogRequest {
+    QString filter;          // "MDB ファイル(*.mdb)|*.mdb|": description and pattern, "|" after each
+    qint32 filterIndex = 1;  // one-based; out: the filter the user left selected
+    QString initialFolder;   // a path of this machine or a Windows path ("c:\")
+    QString defaultName;     // save dialog only
+    QString chosenPath;      // out
+    QString chosenName;      // out
+    QString title;
+};
+int OpenFileDialog(QWidget *owner, FileDialogRequest &request);
+int SaveFileDialog(QWidget *owner, FileDialogRequest &request);
+
+// The "|"-separated filter as the dialog takes it: "description (pattern)"
+// entries.
+QStringList FilterList(const QString &filter);
 
 // Where a file dialog starts: the requested folder when it is one, else the
 // user's documents folder (or home); with the default file name in it.
@@ -81,5 +102,11 @@ void setInteraction(Interaction *other);
 
 // The program's title, the caption of the messages that forms build.
 QString programTitle();
+
+// The one way a form tells the user of a failure: the error's text and detail
+// (passwords of server addresses masked) in a box with the program's title
+// and the icon (mb::Critical, mb::Exclamation …). Nothing for no error or a
+// cancel: the user knows of that already.
+void showError(QWidget *owner, const Error &error, int icon = mb::Critical);
 
 }  // namespace tqen::forms

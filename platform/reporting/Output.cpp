@@ -98,14 +98,14 @@ QPrintPreviewDialog *createPreview(const Document &doc, QPrinter *printer, QWidg
     }
     dialog->addAction(save);
     QObject::connect(save, &QAction::triggered, dialog, [doc, dialog] {
-        forms::FileDialogOptions options;
-        options.title = QStringLiteral("PDFに保存");
-        options.filters = {QStringLiteral("PDF ファイル(*.pdf)")};
-        options.defaultName = (doc.title.isEmpty() ? QStringLiteral("report") : doc.title) + QStringLiteral(".pdf");
-        QString path;
-        if (!forms::interaction().saveFileDialog(dialog, options, &path)) return;
+        forms::FileDialogRequest request;
+        request.title = QStringLiteral("PDFに保存");
+        request.filter = QStringLiteral("PDF ファイル(*.pdf)|*.pdf|");
+        request.defaultName = (doc.title.isEmpty() ? QStringLiteral("report") : doc.title) + QStringLiteral(".pdf");
+        if (!forms::SaveFileDialog(dialog, request)) return;
+        QString path = request.chosenPath;
         if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
-        if (!forms::interaction().mayReplace(dialog, path, options.title)) return;
+        if (!forms::interaction().mayReplace(dialog, path, request.title)) return;
         const Error e = writePdf(doc, path);
         if (!e.ok())
             forms::interaction().messageBox(dialog, e.message(), forms::mb::OK | forms::mb::Exclamation,

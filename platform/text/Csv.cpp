@@ -41,9 +41,8 @@ Error writeCsv(const QString &path, const QList<QStringList> &records, Encoding 
     for (const QStringList &r : records) text += csvRecord(r);
     QByteArray bytes;
     if (Error e = encode(text, encoding, &bytes); !e.ok()) return e;
-    const QString failed = files::writeFile(path, bytes);
-    if (!failed.isEmpty())
-        return Error(Error::Code::FileFailed, QStringLiteral("CSV ファイルを書けませんでした。"), failed);
+    if (const Error e = files::writeFile(path, bytes); !e.ok())
+        return Error(Error::Code::FileFailed, QStringLiteral("CSV ファイルを書けませんでした。"), e.text());
     return {};
 }
 

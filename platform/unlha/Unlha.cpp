@@ -1,23 +1,15 @@
 #include "platform/unlha/Unlha.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
 
 #include "platform/unlha/LzhArchive.h"
+#include "platform/unlha/Report.h"
 
 namespace tqen::unlha {
 
 namespace {
-
-std::string sizeLine(const std::string &name, std::uint64_t original, std::uint64_t packed, std::string_view method) {
-    char buf[96];
-    const double ratio = original ? 100.0 * static_cast<double>(packed) / static_cast<double>(original) : 100.0;
-    std::snprintf(buf, sizeof buf, "  %10" PRIu64 " -> %10" PRIu64 " %5.1f%% ", original, packed, ratio);
-    return printable(name) + buf + printable(std::string(method.substr(0, 5))) + "\n";
-}
 
 bool isDigits(std::string_view s) {
     if (s.empty()) return false;
@@ -65,7 +57,7 @@ std::string baseName(const std::string &path) {
 }
 
 UnlhaResult fail(const Status &s, std::string report = {}) {
-    return {static_cast<int>(s.error), report + "Error: " + printable(s.message) + "\n"};
+    return {static_cast<int>(s.error), report + failureLine(s)};
 }
 
 UnlhaResult runAdd(const std::string &archive, const std::vector<std::string> &rest, const Options &o) {
@@ -87,7 +79,7 @@ UnlhaResult runAdd(const std::string &archive, const std::vector<std::string> &r
     std::vector<AddedMember> added;
     if (Status s = addToArchive(archive, items, o.method, added); !s.ok()) return fail(s);
     std::string report;
-    for (const AddedMember &a : added) report += sizeLine(a.name, a.originalSize, a.packedSize, methodId(a.method));
+    for (const AddedMember &a : added) report += reportLine(a.name, a.originalSize, a.packedSize, methodId(a.method));
     report += std::to_string(added.size()) + " file(s) stored in " + archive + "\n";
     return {0, report};
 }
@@ -111,7 +103,7 @@ UnlhaResult runRead(char command, const std::string &archivePath, const std::vec
     if (chosen.empty()) return fail(Status::fail(Error::NoMatch, "no member of " + archivePath + " matches"));
     std::string report;
     if (command == 'l') {
-        for (const Member *m : chosen) report += sizeLine(m->name, m->originalSize, m->packedSize, m->methodId);
+        for (const Member *m : chosen) report += reportLine(m->name, m->originalSize, m->packedSize, m->methodId);
         report += std::to_string(chosen.size()) + " file(s)\n";
         return {0, report};
     }
@@ -130,7 +122,7 @@ UnlhaResult runRead(char command, const std::string &archivePath, const std::vec
         if (!folderExisted) std::filesystem::remove(folder, ec);   // only when still empty
         return fail(s);
     }
-    for (const Member *m : chosen) report += sizeLine(m->name, m->originalSize, m->packedSize, m->methodId);
+    for (const Member *m : chosen) report += reportLine(m->name, m->originalSize, m->packedSize, m->methodId);
     report += std::to_string(chosen.size()) + " file(s) extracted to " + printable(folder) + "\n";
     return {0, report};
 }

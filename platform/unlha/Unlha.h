@@ -1,5 +1,7 @@
 #pragma once
-// The archiver entry point the backup and restore call, and its C++ form.
+// The archiver's command entry point, and its C++ form: the archiver's
+// tested entry by command line. The program itself packs and unpacks through
+// the typed API (LzhArchive.h), in backup/.
 //
 //   int Unlha(void *window, const char *commandLine, char *output,
 //             unsigned long outputSize);

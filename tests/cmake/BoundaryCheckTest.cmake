@@ -19,17 +19,18 @@ add_library(PkgConfig::SQLITE3 INTERFACE IMPORTED)
 add_library(PkgConfig::MDBTOOLS INTERFACE IMPORTED)
 add_library(Qt6::Widgets INTERFACE IMPORTED)
 include(${TQEN_MODULE})
-foreach(dir platform/dao platform/jet platform/com platform/forms core captionctl)
+foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup)
   add_subdirectory(\${dir})
 endforeach()
 tqen_check_boundaries()
 ")
   set(libs_platform/dao "PkgConfig::SQLITE3")
-  set(libs_platform/jet "PkgConfig::MDBTOOLS")
+  set(libs_platform/mdbreader "PkgConfig::MDBTOOLS")
   set(libs_platform/forms "tqen_platform_dao")
   set(libs_core "tqen_platform_forms")
   set(libs_captionctl "tqen_platform_com Qt6::Widgets")
-  foreach(dir platform/dao platform/jet platform/com platform/forms core captionctl)
+  set(libs_backup "tqen_platform_dao")
+  foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup)
     string(REPLACE "/" "_" name "tqen_${dir}")
     file(WRITE ${src}/${dir}/CMakeLists.txt
          "add_library(${name} STATIC Unit.c)\ntarget_link_libraries(${name} PUBLIC ${libs_${dir}})\n")
@@ -37,8 +38,9 @@ tqen_check_boundaries()
   endforeach()
   file(WRITE ${src}/platform/dao/Engine.cpp "#include <sqlite3.h>\n#include \"platform/dao/Engine.h\"\n")
   file(WRITE ${src}/platform/dao/Engine.h "#include <QString>\n")
-  file(WRITE ${src}/platform/jet/Reader.cpp "#include <mdbtools.h>\n#include \"platform/jet/Reader.h\"\n")
+  file(WRITE ${src}/platform/mdbreader/Reader.cpp "#include <mdbtools.h>\n#include \"platform/mdbreader/Reader.h\"\n")
   file(WRITE ${src}/platform/forms/Grid.cpp "#include \"platform/dao/Engine.h\"\n  #  include <vector>\n")
+  file(WRITE ${src}/backup/Pack.cpp "#include \"platform/dao/Engine.h\"\n#include <QString>\n")
   file(WRITE ${src}/core/Api.cpp "#include \"platform/forms/Grid.h\"\n#include \"Api.h\"\n")
   file(WRITE ${src}/captionctl/Ctl.cpp
        "#include \"captionctl/Ctl.h\"\n#include \"Local.h\"\n#include \"platform/com/Guid.h\"\n#include <QWidget>\n#include <cstdint>\n// #include \"core/Api.h\" is a comment\n")
@@ -61,7 +63,8 @@ endfunction()
 set(rule_sqlite "only platform/dao reaches SQLite")
 set(rule_platform "nothing under platform/ reaches core/")
 set(rule_captionctl "captionctl/ reaches only captionctl/, platform/com, platform/profile")
-set(rule_mdbtools "only platform/jet reaches mdbtools")
+set(rule_mdbtools "only platform/mdbreader reaches mdbtools")
+set(rule_backup "backup/ reaches only backup/, platform/ (not platform/forms or platform/reporting)")
 set(cases
   "core/Old.cpp|#include <mdbtools.h>|core/Old.cpp includes <mdbtools.h>: ${rule_mdbtools}"
   "platform/dao/Old.cpp|#include <mdbsql.h>|platform/dao/Old.cpp includes <mdbsql.h>: ${rule_mdbtools}"
@@ -76,6 +79,10 @@ set(cases
   "platform/forms/CMakeLists.txt|target_link_libraries(tqen_platform_forms PUBLIC tqen_core)|target tqen_platform_forms (platform/forms/) links tqen_core: ${rule_platform}"
   "core/CMakeLists.txt|target_link_libraries(tqen_core PRIVATE PkgConfig::SQLITE3)|target tqen_core (core/) links PkgConfig::SQLITE3: ${rule_sqlite}"
   "captionctl/CMakeLists.txt|target_link_libraries(tqen_captionctl PRIVATE tqen_platform_dao)|target tqen_captionctl (captionctl/) links tqen_platform_dao: ${rule_captionctl}"
+  "backup/Pack.cpp|#include <QMessageBox>|backup/Pack.cpp includes <QMessageBox>: ${rule_backup}"
+  "backup/Pack.cpp|#include \"platform/forms/Grid.h\"|backup/Pack.cpp includes \"platform/forms/Grid.h\": ${rule_backup}"
+  "backup/CMakeLists.txt|target_link_libraries(tqen_backup PRIVATE tqen_core)|target tqen_backup (backup/) links tqen_core: ${rule_backup}"
+  "platform/dao/Up.cpp|#include \"backup/Pack.h\"|platform/dao/Up.cpp includes \"backup/Pack.h\": ${rule_platform}"
 )
 
 write_clean_tree()

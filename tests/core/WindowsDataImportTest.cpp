@@ -4,7 +4,7 @@
 #include "model/Settings.h"
 #include "core/WindowsDataImport.h"
 #include "platform/dao/Dao.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "tests/support/DeliveredFile.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/jet/JetFixture.h"
@@ -32,7 +32,7 @@ QByteArray sha256(const QString &path) {
 class WindowsDataImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+        if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
         ASSERT_TRUE(tmp.isValid());
         folder = tmp.filePath(QStringLiteral("旧データ"));
         QDir().mkpath(folder);

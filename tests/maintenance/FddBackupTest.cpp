@@ -1,11 +1,13 @@
 // The floppy set: backup over several disks, restore, and every way a disk
 // can be wrong, missing, full or taken away half-way.
+#include "backup/Archive.h"
 #include "maintenance/FddBackup.h"
 #include "platform/dao/Search.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "platform/unlha/Unlha.h"
 #include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/maintenance/MaintenanceFixture.h"
+#include "tests/support/Tmpfs.h"
 #include "tests/support/jet/JetFixture.h"
 
 #include <QElapsedTimer>
@@ -13,7 +15,6 @@
 #include <QProcess>
 
 #include <csignal>
-#include <sys/mount.h>
 
 using namespace tqen;
 using maintenance::FddBackup;
@@ -234,24 +235,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
     EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
 }
 
-// A mounted file system: tmpfs when this process may mount (CI runs as root).
-class Mount {
-public:
-    Mount(const QString &at, const char *options) : at_(at) {
-        ok_ = ::mount("tmpfs", QFile::encodeName(at).constData(), "tmpfs", 0, options) == 0;
-    }
-    ~Mount() {
-        if (ok_) ::umount2(QFile::encodeName(at_).constData(), MNT_DETACH);
-    }
-    bool ok() const { return ok_; }
-    void remountReadOnly() {
-        ::mount("tmpfs", QFile::encodeName(at_).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr);
-    }
-
-private:
-    QString at_;
-    bool ok_ = false;
-};
+using Mount = tqen::testing::Tmpfs;
 
 TEST_F(Floppy, WriteProtectedDiskIsReported) {
     const QString d = disk(QStringLiteral("protected"));
@@ -389,13 +373,8 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
     int sawOld = 0, sawNew = 0;
     for (int run = 0; run < 20; ++run) {
         writeBytes(data(), old);
-        QProcess p;
-        p.start(child, args);
-        ASSERT_TRUE(p.waitForStarted());
-        QThread::msleep(rng.bounded(quint32(whole)));
-        ::kill(pid_t(p.processId()), SIGKILL);
-        p.waitForFinished();
-        ASSERT_TRUE(dao::checkDatabase(data(), FddBackup::dataTables()).ok()) << "run " << run;
+        ASSERT_TRUE(killChildAfter(args, rng.bounded(quint32(whole))));
+        ASSERT_TRUE(dao::checkDatabase(data(), backup::dataTables()).ok()) << "run " << run;
         const auto titles = rows(data(), QStringLiteral("select タイトル, count(*) as n from 営業日報 group by タイトル"));
         ASSERT_EQ(titles.size(), 1) << "run " << run;
         const QString title = titles[0].value(QStringLiteral("タイトル")).toString();
@@ -461,7 +440,7 @@ TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
 // A backup set written from the Windows program's Access file: the restore
 // offers to convert it, and the converted file is what is restored.
 TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
-    if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+    if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
     const QByteArray windowsFile = tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables());
     writeBytes(dataFile(), windowsFile);
     const QString set = oneDiskSet(QStringLiteral("win"));
@@ -490,7 +469,7 @@ TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
     ASSERT_TRUE(e.ok()) << e.message().toStdString();
     EXPECT_TRUE(op.showed(QStringLiteral("営業日報: 4 件")));
     EXPECT_TRUE(op.showed(dataFile()));
-    EXPECT_TRUE(dao::checkDatabase(dataFile(), FddBackup::dataTables()).ok());
+    EXPECT_TRUE(dao::checkDatabase(dataFile(), backup::dataTables()).ok());
     EXPECT_EQ(count(dataFile(), QStringLiteral("営業日報")), 4);
     EXPECT_EQ(count(dataFile(), QStringLiteral("顧客マスタ")), 3);
     EXPECT_EQ(op.shown.last().prompt, kRead);

@@ -4,7 +4,8 @@
 #include "model/BackupSettings.h"
 #include "maintenance/FolderBackup.h"
 #include "maintenance/FrmHosyu.h"
-#include "maintenance/Snapshots.h"
+#include "backup/FolderArchives.h"
+#include "backup/Snapshots.h"
 #include "platform/dao/Search.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/TextBox.h"
@@ -94,16 +95,16 @@ TEST_F(FolderBackupTest, DailyBackupIsDueOnlyWhenOnWithAFolderAndADayOld) {
 }
 
 TEST_F(FolderBackupTest, ArchiveIsNamedByTimeHoldsTheDataAndOnlyTheNewestStay) {
-    EXPECT_EQ(FolderBackup::archiveName(kNoon), QStringLiteral("TqenData-20240305-1207.lzh"));
+    EXPECT_EQ(backup::FolderArchives::archiveName(kNoon), QStringLiteral("TqenData-20240305-1207.lzh"));
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
     // Older archives of ours, and files that are not ours and must stay.
     for (int day = 1; day <= 4; ++day) touch(QStringLiteral("TqenData-202402%1-0900.lzh").arg(day, 2, 10, QChar(u'0')));
     for (const char *other : {"TqenData-2024.lzh", "notes.txt", "XTqenData-20000101-0000.lzh"}) touch(QString::fromLatin1(other));
 
     QString written;
-    ASSERT_TRUE(FolderBackup::backup(data(), target, 3, kNoon, &written).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 3, kNoon, &written).ok());
     EXPECT_EQ(written, target + QStringLiteral("/TqenData-20240305-1207.lzh"));
-    EXPECT_EQ(FolderBackup::archivesIn(target),
+    EXPECT_EQ(backup::FolderArchives::archivesIn(target),
               QStringList({QStringLiteral("TqenData-20240305-1207.lzh"), QStringLiteral("TqenData-20240204-0900.lzh"),
                            QStringLiteral("TqenData-20240203-0900.lzh")}));
     for (const char *other : {"TqenData-2024.lzh", "notes.txt", "XTqenData-20000101-0000.lzh"})
@@ -127,14 +128,14 @@ TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMake
     ASSERT_EQ(before.hits.size(), 200);
 
     QString withIndex;
-    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &withIndex).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 10, kNoon, &withIndex).ok());
     const QString bare = tmp.filePath(QStringLiteral("bare.mdb"));
     ASSERT_TRUE(dao::backupTo(data(), bare).ok());
     ASSERT_TRUE(dao::dropSearchIndex(bare).ok());
     const QString bareFolder = tmp.filePath(QStringLiteral("bare"));
     QDir().mkpath(bareFolder);
     QString withoutIndex;
-    ASSERT_TRUE(FolderBackup::backup(bare, bareFolder, 10, kNoon, &withoutIndex).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(bare, bareFolder, 10, kNoon, &withoutIndex).ok());
     // The same within a few bytes of the files' headers (the index of these
     // memos would add hundreds of kilobytes).
     EXPECT_LT(QFileInfo(withIndex).size(), QFileInfo(withoutIndex).size() + 256);
@@ -150,8 +151,8 @@ TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMake
 }
 
 TEST_F(FolderBackupTest, AMissingFolderOrDataFileFailsAndWritesNothing) {
-    EXPECT_EQ(FolderBackup::backup(data(), tmp.filePath(QStringLiteral("gone")), 10, kNoon).code(), Error::Code::NotFound);
-    EXPECT_EQ(FolderBackup::backup(tmp.filePath(QStringLiteral("none.mdb")), target, 10, kNoon).code(),
+    EXPECT_EQ(backup::FolderArchives::backup(data(), tmp.filePath(QStringLiteral("gone")), 10, kNoon).code(), Error::Code::NotFound);
+    EXPECT_EQ(backup::FolderArchives::backup(tmp.filePath(QStringLiteral("none.mdb")), target, 10, kNoon).code(),
               Error::Code::NotFound);
     EXPECT_TRUE(files::fileNames(target).isEmpty());
 }
@@ -159,13 +160,13 @@ TEST_F(FolderBackupTest, AMissingFolderOrDataFileFailsAndWritesNothing) {
 TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
     QString written;
-    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &written).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 10, kNoon, &written).ok());
     addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
     ASSERT_EQ(count(data(), QStringLiteral("顧客マスタ")), 2);
 
     ASSERT_TRUE(FolderBackup::restore(written, nullptr).ok());
     EXPECT_EQ(count(data(), QStringLiteral("顧客マスタ")), 1);
-    const auto snaps = maintenance::Snapshots::ofProgram().list();
+    const auto snaps = backup::Snapshots::inDataFolder(G().DataFolder).list();
     ASSERT_EQ(snaps.size(), 1);
     EXPECT_EQ(snaps[0].customers, 2);
     EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-folder-restore.lzh")));
@@ -177,7 +178,7 @@ TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
 TEST_F(FolderBackupTest, RestoreWritesThroughASymlinkedDataFile) {
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
     QString written;
-    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &written).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 10, kNoon, &written).ok());
     const QString elsewhere = tmp.filePath(QStringLiteral("elsewhere"));
     QDir().mkpath(elsewhere);
     const QString real = elsewhere + QStringLiteral("/TqenData.mdb");
@@ -196,7 +197,7 @@ TEST_F(FolderBackupTest, RestoreWritesThroughASymlinkedDataFile) {
 TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas) {
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"));
     QString written;
-    ASSERT_TRUE(FolderBackup::backup(data(), target, 10, kNoon, &written).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 10, kNoon, &written).ok());
     QByteArray damaged = bytes(written);
     damaged[damaged.size() / 2] = char(damaged[damaged.size() / 2] ^ 0x5a);
     writeBytes(written, damaged);
@@ -221,13 +222,13 @@ TEST_F(FolderBackupTest, AtStartBacksUpOnceADayAndRecordsTheTime) {
     s.Daily = true;
     ASSERT_TRUE(s.write(work()).ok());
     ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon).ok());
-    EXPECT_EQ(FolderBackup::archivesIn(target), QStringList{FolderBackup::archiveName(kNoon)});
+    EXPECT_EQ(backup::FolderArchives::archivesIn(target), QStringList{backup::FolderArchives::archiveName(kNoon)});
     EXPECT_EQ(BackupSettings::read(work()).LastBackup, kNoon.addMSecs(-kNoon.time().msec()));
     // Two hours later nothing is due; a day later it is.
     ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addSecs(7200)).ok());
-    EXPECT_EQ(FolderBackup::archivesIn(target).size(), 1);
+    EXPECT_EQ(backup::FolderArchives::archivesIn(target).size(), 1);
     ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addDays(1)).ok());
-    EXPECT_EQ(FolderBackup::archivesIn(target).size(), 2);
+    EXPECT_EQ(backup::FolderArchives::archivesIn(target).size(), 2);
 
     // A folder that has gone skips the backup with a line, and the program
     // goes on.
@@ -248,7 +249,7 @@ TEST_F(FolderBackupTest, AnUnpluggedSticksMountPointIsNoBackupFolder) {
     qputenv("TQEN_FSTAB", fstab.toUtf8());
     QDir().mkpath(target + QStringLiteral("/backups"));
     for (const QString &folder : {target, target + QStringLiteral("/backups")}) {
-        const Error e = FolderBackup::backup(data(), folder, 10, kNoon);
+        const Error e = backup::FolderArchives::backup(data(), folder, 10, kNoon);
         EXPECT_EQ(e.code(), Error::Code::NotFound) << folder.toStdString();
         EXPECT_TRUE(e.message().contains(QStringLiteral("つながっていません"))) << e.message().toStdString();
     }
@@ -283,7 +284,7 @@ TEST_F(FolderBackupTest, TheFolderTabSavesSettingsBacksUpAndRestores) {
 
     child<QPushButton>(form, QStringLiteral("cmdフォルダ保存"))->click();
     ASSERT_TRUE(op.showed(QStringLiteral("保存が終了しました。"))) << op.prompts().join(u'\n').toStdString();
-    const QStringList made = FolderBackup::archivesIn(target);
+    const QStringList made = backup::FolderArchives::archivesIn(target);
     ASSERT_EQ(made.size(), 1);
     const BackupSettings stored = BackupSettings::read(work());
     EXPECT_EQ(stored.Folder, target);

@@ -5,9 +5,10 @@
 #include "maintenance/FddBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "core/MakerLink.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Archive.h"
+#include "backup/Snapshots.h"
 #include "platform/forms/DataGrid.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "platform/forms/TextBox.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/Child.h"
@@ -296,7 +297,7 @@ TEST_F(Maintenance, CopyingTheDataFileOutAndBack) {
     EXPECT_EQ(bytes(other), bytes(dest));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 1);   // the default file is untouched
     // The file that was replaced is kept as a snapshot.
-    const auto snaps = maintenance::Snapshots::ofProgram().list();
+    const auto snaps = backup::Snapshots::inDataFolder(G().DataFolder).list();
     ASSERT_FALSE(snaps.isEmpty());
     EXPECT_EQ(snaps[0].operation, QStringLiteral("ほかのディスクからの読込"));
 }
@@ -479,7 +480,7 @@ class WindowsFile : public Maintenance {
 protected:
     void SetUp() override {
         Maintenance::SetUp();
-        if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
+        if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
         source = drive + QStringLiteral("/旧/Tqendata.mdb");
         QDir().mkpath(drive + QStringLiteral("/旧"));
         writeBytes(source, tqen::testing::jetfile::jet4File(tqen::testing::jetfile::sampleDataTables()));

@@ -7,9 +7,11 @@
 #include "core/WindowsDataImport.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FolderBackup.h"
-#include "maintenance/Snapshots.h"
+#include "backup/Archive.h"
+#include "backup/FolderArchives.h"
+#include "backup/Snapshots.h"
 #include "platform/files/Temporaries.h"
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 #include "tests/support/jet/JetFixture.h"
 
@@ -67,12 +69,7 @@ protected:
         QRandomGenerator rng(26);
         for (int run = 0; run < 20; ++run) {
             if (before) before();
-            QProcess p;
-            p.start(child, args);
-            EXPECT_TRUE(p.waitForStarted());
-            QThread::msleep(rng.bounded(quint32(whole)));
-            ::kill(pid_t(p.processId()), SIGKILL);
-            p.waitForFinished();
+            EXPECT_TRUE(killChildAfter(args, rng.bounded(quint32(whole))));
         }
         return int(orphans().size());
     }
@@ -93,7 +90,7 @@ TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart
     const QString usb = tmp.filePath(QStringLiteral("usb"));
     QDir().mkpath(usb);
     QString archive;
-    ASSERT_TRUE(FolderBackup::backup(data(), usb, 100, QDateTime(QDate(2024, 1, 1), QTime(9, 0)), &archive).ok());
+    ASSERT_TRUE(backup::FolderArchives::backup(data(), usb, 100, QDateTime(QDate(2024, 1, 1), QTime(9, 0)), &archive).ok());
     // A one-disk floppy set of the same data.
     const QString set = disk(QStringLiteral("set"));
     operatorWithDisks({set});
@@ -123,12 +120,12 @@ TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart
         EXPECT_TRUE(after.isEmpty()) << after.join(u'\n').toStdString();
         report(s.what, left, int(after.size()));
         // The data file still opens after every kill.
-        EXPECT_TRUE(dao::checkDatabase(data(), maintenance::FddBackup::dataTables()).ok());
+        EXPECT_TRUE(dao::checkDatabase(data(), backup::dataTables()).ok());
     }
 }
 
 TEST_F(Leftovers, KilledImportsLeaveNothingAfterTheNextImport) {
-    if (!jet::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb)";
+    if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb)";
     const QString source = drive + QStringLiteral("/旧/Tqendata.mdb");
     QDir().mkpath(drive + QStringLiteral("/旧"));
     writeBytes(source, tqen::testing::jetfile::jet4File(
@@ -148,15 +145,15 @@ TEST_F(Leftovers, KilledImportsLeaveNothingAfterTheNextImport) {
 
 TEST_F(Leftovers, ASnapshotWhoseNoteWasLostIsDescribedByItsContent) {
     addRandomReports(data(), 7, QStringLiteral("x"), 1);
-    ASSERT_TRUE(maintenance::Snapshots::ofProgram().take(data(), QStringLiteral("一括削除")).ok());
-    const auto taken = maintenance::Snapshots::ofProgram().list();
+    ASSERT_TRUE(backup::Snapshots::inDataFolder(G().DataFolder).take(data(), QStringLiteral("一括削除")).ok());
+    const auto taken = backup::Snapshots::inDataFolder(G().DataFolder).list();
     ASSERT_EQ(taken.size(), 1);
     ASSERT_TRUE(QFile::remove(taken[0].path.chopped(3) + QStringLiteral(".txt")));
-    const auto listed = maintenance::Snapshots::ofProgram().list();
+    const auto listed = backup::Snapshots::inDataFolder(G().DataFolder).list();
     ASSERT_EQ(listed.size(), 1);
     EXPECT_EQ(listed[0].reports, 7);
     EXPECT_EQ(listed[0].customers, 0);
-    const QString line = maintenance::Snapshots::describe(listed[0]);
+    const QString line = backup::Snapshots::describe(listed[0]);
     EXPECT_TRUE(line.contains(QStringLiteral("操作の記録なし"))) << line.toStdString();
     EXPECT_TRUE(line.contains(QStringLiteral("営業日報 7 件"))) << line.toStdString();
 }

@@ -11,11 +11,14 @@
 
 #include <QCryptographicHash>
 #include <QPointer>
+#include <QProcess>
 #include <QThread>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <functional>
+
+#include <csignal>
 
 namespace tqen::testing {
 
@@ -55,6 +58,19 @@ protected:
         G().DataDbPath = data();
         G().HintDbPath = data();
         G().Env = Settings::read(work());
+    }
+
+    // Runs the maintenance child (RestoreChild.cpp) with args and kills it
+    // outright after ms milliseconds, as a power cut would; false when it did
+    // not start.
+    static bool killChildAfter(const QStringList &args, qint64 ms) {
+        QProcess p;
+        p.start(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/tqen_restore_child"), args);
+        if (!p.waitForStarted()) return false;
+        QThread::msleep(quint64(ms));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished();
+        return true;
     }
 
     // A new empty folder standing for one floppy disk.

@@ -8,7 +8,8 @@
 #include "core/WindowsDataImport.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FolderBackup.h"
-#include "maintenance/Snapshots.h"
+#include "backup/FolderArchives.h"
+#include "backup/Snapshots.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/ScriptedInteraction.h"
 
@@ -31,10 +32,10 @@ int main(int argc, char **argv) {
     if (step == QStringLiteral("floppy-restore"))
         return maintenance::FddBackup(QStringLiteral("A:"), nullptr).RestoreTQ().ok() ? 0 : 1;
     if (step == QStringLiteral("folder-backup"))
-        return maintenance::FolderBackup::backup(G().DataDbPath, argument, 100, QDateTime::currentDateTime()).ok() ? 0 : 1;
+        return backup::FolderArchives::backup(G().DataDbPath, argument, 100, QDateTime::currentDateTime()).ok() ? 0 : 1;
     if (step == QStringLiteral("folder-restore")) return maintenance::FolderBackup::restore(argument, nullptr).ok() ? 0 : 1;
     if (step == QStringLiteral("deletion")) {
-        if (!maintenance::Snapshots::ofProgram().take(G().DataDbPath, QStringLiteral("一括削除")).ok()) return 1;
+        if (!backup::Snapshots::inDataFolder(G().DataFolder).take(G().DataDbPath, QStringLiteral("一括削除")).ok()) return 1;
         auto db = dao::Database::open(G().DataDbPath);
         return db.execute(QStringLiteral("delete * from 営業日報")) ? 0 : 1;
     }

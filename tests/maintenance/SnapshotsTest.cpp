@@ -1,11 +1,11 @@
 // Safety snapshots: taken consistently, kept ten deep, put back whole.
-#include "maintenance/Snapshots.h"
+#include "backup/Snapshots.h"
 #include "tests/maintenance/MaintenanceFixture.h"
 
 #include <thread>
 
 using namespace tqen;
-using maintenance::Snapshots;
+using backup::Snapshots;
 
 namespace {
 
@@ -15,7 +15,7 @@ TEST_F(SnapshotTest, PuttingASnapshotBackRestoresEveryRow) {
     addRandomReports(data(), 40, QStringLiteral("kept"), 5);
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"), QStringLiteral("佐藤"));
     const auto before = rows(data(), QStringLiteral("select * from 営業日報 order by メモ"));
-    Snapshots snaps = Snapshots::ofProgram();
+    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
     ASSERT_TRUE(snaps.take(data(), QStringLiteral("すべてのデータの削除")).ok());
     onData(QStringLiteral("delete * from 営業日報"));
     onData(QStringLiteral("delete * from 顧客マスタ"));
@@ -46,7 +46,7 @@ TEST_F(SnapshotTest, ASnapshotHoldsOnlyCommittedRowsWhileAWriterIsBusy) {
         QThread::msleep(200);
         writer.rollback();
     });
-    Snapshots snaps = Snapshots::ofProgram();
+    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
     const Error e = snaps.take(data(), QStringLiteral("test"));
     finish.join();
     ASSERT_TRUE(e.ok()) << e.message().toStdString();
@@ -54,7 +54,7 @@ TEST_F(SnapshotTest, ASnapshotHoldsOnlyCommittedRowsWhileAWriterIsBusy) {
 }
 
 TEST_F(SnapshotTest, OnlyTheNewestTenAreKept) {
-    Snapshots snaps = Snapshots::ofProgram();
+    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
     for (int i = 0; i < 12; ++i) ASSERT_TRUE(snaps.take(data(), QStringLiteral("op %1").arg(i)).ok());
     const auto list = snaps.list();
     ASSERT_EQ(list.size(), Snapshots::Keep);
@@ -64,8 +64,8 @@ TEST_F(SnapshotTest, OnlyTheNewestTenAreKept) {
 }
 
 TEST_F(SnapshotTest, FailedSnapshotIsAnError) {
-    EXPECT_FALSE(Snapshots::ofProgram().take(app + QStringLiteral("/data/none.mdb"), QStringLiteral("x")).ok());
-    EXPECT_TRUE(Snapshots::ofProgram().list().isEmpty());
+    EXPECT_FALSE(Snapshots::inDataFolder(G().DataFolder).take(app + QStringLiteral("/data/none.mdb"), QStringLiteral("x")).ok());
+    EXPECT_TRUE(Snapshots::inDataFolder(G().DataFolder).list().isEmpty());
 }
 
 }  // namespace

@@ -122,9 +122,8 @@ TEST(MonthHelpers, DaysInMonth) {
 
 TEST(MonthHelpers, FirstAndLastDayOfThisMonth) {
     const QDate today = QDate::currentDate();
-    EXPECT_EQ(MSG::FirstDayOfMonth(), QDate(today.year(), today.month(), 1).toString(QStringLiteral("yyyy/MM/dd")));
-    EXPECT_EQ(MSG::LastDayOfMonth(),
-              QDate(today.year(), today.month(), today.daysInMonth()).toString(QStringLiteral("yyyy/MM/dd")));
+    EXPECT_EQ(MSG::FirstDayOfMonth(), QDate(today.year(), today.month(), 1));
+    EXPECT_EQ(MSG::LastDayOfMonth(), QDate(today.year(), today.month(), today.daysInMonth()));
 }
 
 }  // namespace

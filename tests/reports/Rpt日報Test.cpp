@@ -5,7 +5,7 @@
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
-#include "platform/reporting/Recording.h"
+#include "tests/support/Recording.h"
 #include "reports/Rpt日報.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ReportChecks.h"

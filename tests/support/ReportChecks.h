@@ -1,6 +1,6 @@
 #pragma once
 // Checks on what a report drew, for the report tests.
-#include "platform/reporting/Recording.h"
+#include "tests/support/Recording.h"
 
 #include <gtest/gtest.h>
 

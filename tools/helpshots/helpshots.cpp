@@ -178,9 +178,9 @@ int main(int argc, char **argv) {
     files::makeFolder(folder + QStringLiteral("/data"));
     files::makeFolder(tmp.filePath(QStringLiteral("c")));
     for (const char *name : {"TqenData.mdb", "TqenWork.mdb"}) {
-        const QString e = files::copyFile(delivered + QString::fromUtf8(name), folder + QStringLiteral("/data/") + QString::fromUtf8(name));
-        if (!e.isEmpty()) {
-            err << e << Qt::endl;
+        const Error e = files::copyFile(delivered + QString::fromUtf8(name), folder + QStringLiteral("/data/") + QString::fromUtf8(name));
+        if (!e.ok()) {
+            err << e.text() << Qt::endl;
             return 1;
         }
     }

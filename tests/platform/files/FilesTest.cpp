@@ -1,8 +1,9 @@
 // File copies on a medium that fills up: the user is told the real reason.
 #include "platform/files/Files.h"
 
+#include "tests/support/Tmpfs.h"
+
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <QDir>
 #include <QFile>
@@ -14,27 +15,18 @@
 
 namespace {
 
-class FullDisk : public ::testing::Test {
+class FullDisk : public tqen::testing::TmpfsTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tmp_.isValid());
-        small_ = tmp_.path() + "/small";
-        ASSERT_TRUE(QDir().mkpath(small_));
-        if (::mount("tqen-test", QFile::encodeName(small_).constData(), "tmpfs", 0, "size=64k") != 0)
-            GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno)
-                         << "); run as root to test a full disk";
-        mounted_ = true;
+        mountAt("small", "size=64k", "a full disk");
+        if (IsSkipped() || HasFatalFailure()) return;
+        small_ = mountPoint_;
         big_ = tmp_.path() + "/big";
         QFile f(big_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(1 << 20, 'x'));
     }
-    void TearDown() override {
-        if (mounted_) ::umount2(QFile::encodeName(small_).constData(), MNT_DETACH);
-    }
-    QTemporaryDir tmp_;
     QString small_, big_;
-    bool mounted_ = false;
 };
 
 TEST_F(FullDisk, EveryCopySaysTheDiskIsFullAndLeavesNoPart) {
@@ -42,7 +34,7 @@ TEST_F(FullDisk, EveryCopySaysTheDiskIsFullAndLeavesNoPart) {
     const QString noSpace = QString::fromLocal8Bit(std::strerror(ENOSPC));
     const struct {
         const char *what;
-        std::function<QString(const QString &, const QString &)> copy;
+        std::function<tqen::Error(const QString &, const QString &)> copy;
     } cases[] = {
         {"copyFile", [](const QString &from, const QString &to) { return copyFile(from, to); }},
         {"copyRange", [](const QString &from, const QString &to) { return copyRange(from, 0, 1 << 20, to); }},
@@ -55,7 +47,7 @@ TEST_F(FullDisk, EveryCopySaysTheDiskIsFullAndLeavesNoPart) {
             QFile f(to);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
-        const QString error = c.copy(big_, to);
+        const QString error = c.copy(big_, to).text();
         EXPECT_TRUE(error.contains(noSpace)) << c.what << ": " << error.toStdString();
         if (QString(c.what) != "appendFile") {
             EXPECT_FALSE(QFile::exists(to)) << c.what;

@@ -5,7 +5,7 @@
 #include "platform/forms/Fonts.h"
 #include "platform/forms/ScriptedInteraction.h"
 #include "platform/reporting/Output.h"
-#include "platform/reporting/Recording.h"
+#include "tests/support/Recording.h"
 #include "platform/reporting/Report.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ReportChecks.h"

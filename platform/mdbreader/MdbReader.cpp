@@ -1,4 +1,4 @@
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -16,7 +16,7 @@
 #include <mdbtools.h>
 #endif
 
-namespace tqen::jet {
+namespace tqen::mdbreader {
 namespace {
 
 Error fileError(const QString &text, const QString &detail = QString()) {
@@ -412,4 +412,4 @@ Error Reader::readTable(const QString &name, const std::function<bool(const QVar
 
 #endif
 
-}  // namespace tqen::jet
+}  // namespace tqen::mdbreader

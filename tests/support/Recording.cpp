@@ -1,4 +1,4 @@
-#include "platform/reporting/Recording.h"
+#include "tests/support/Recording.h"
 
 #include "platform/reporting/Output.h"
 

@@ -11,7 +11,7 @@
 #include <QList>
 #include <QString>
 
-namespace tqen::maintenance {
+namespace tqen::backup {
 
 class Snapshots {
 public:
@@ -27,8 +27,8 @@ public:
     };
 
     explicit Snapshots(const QString &folder);
-    // The program's folder: G().DataFolder + "snapshots/".
-    static Snapshots ofProgram();
+    // The folder "snapshots" of a data folder (ending in "/").
+    static Snapshots inDataFolder(const QString &dataFolder);
     QString folder() const { return folder_; }
 
     // Snapshots a data file before an operation; the oldest beyond Keep go.
@@ -47,4 +47,4 @@ private:
     QString folder_;
 };
 
-}  // namespace tqen::maintenance
+}  // namespace tqen::backup

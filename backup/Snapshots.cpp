@@ -1,13 +1,12 @@
-#include "maintenance/Snapshots.h"
+#include "backup/Snapshots.h"
 
-#include "core/Globals.h"
 #include "platform/dao/Dao.h"
 #include "platform/files/Files.h"
 #include "platform/files/Temporaries.h"
 
 #include <QStringList>
 
-namespace tqen::maintenance {
+namespace tqen::backup {
 
 namespace {
 
@@ -20,11 +19,11 @@ const QString kStamp = QStringLiteral("yyyyMMdd-HHmmsszzz");
 
 Snapshots::Snapshots(const QString &folder) : folder_(folder.endsWith(u'/') ? folder : folder + u'/') {}
 
-Snapshots Snapshots::ofProgram() { return Snapshots(G().DataFolder + QStringLiteral("snapshots/")); }
+Snapshots Snapshots::inDataFolder(const QString &dataFolder) { return Snapshots(dataFolder + QStringLiteral("snapshots/")); }
 
 Error Snapshots::take(const QString &dataFile, const QString &operation) {
-    if (const QString e = files::makeFolder(folder_); !e.isEmpty())
-        return Error(Error::Code::FileFailed, QStringLiteral("安全のための控えを作れませんでした。"), e);
+    if (const Error e = files::makeFolder(folder_); !e.ok())
+        return Error(Error::Code::FileFailed, QStringLiteral("安全のための控えを作れませんでした。"), e.text());
     QDateTime now = QDateTime::currentDateTime();
     QString base = folder_ + kPrefix + now.toString(kStamp);
     // Two snapshots within one millisecond get distinct names.
@@ -40,9 +39,9 @@ Error Snapshots::take(const QString &dataFile, const QString &operation) {
         dao::countRows(base + kSuffix, {QStringLiteral("営業日報"), QStringLiteral("顧客マスタ")});
     const QString note = operation + u'\n' + QString::number(counts.value(0, -1)) + u'\n' +
                          QString::number(counts.value(1, -1)) + u'\n' + dataFile + u'\n';
-    if (const QString e = files::writeFile(base + kNote, note.toUtf8()); !e.isEmpty()) {
+    if (const Error e = files::writeFile(base + kNote, note.toUtf8()); !e.ok()) {
         files::removeFile(base + kSuffix);
-        return Error(Error::Code::FileFailed, QStringLiteral("安全のための控えを作れませんでした。操作を中止します。"), e);
+        return Error(Error::Code::FileFailed, QStringLiteral("安全のための控えを作れませんでした。操作を中止します。"), e.text());
     }
     prune();
     return {};
@@ -59,10 +58,10 @@ QList<Snapshots::Entry> Snapshots::list() const {
         e.path = folder_ + name;
         e.taken = QDateTime::fromString(stamp, kStamp);
         if (!e.taken.isValid()) continue;
-        QString unread;
+        Error unread;
         const QStringList note =
             QString::fromUtf8(files::readHead(folder_ + kPrefix + stamp + kNote, 4096, &unread)).split(u'\n');
-        if (unread.isEmpty()) {
+        if (unread.ok()) {
             e.operation = note.value(0);
             e.reports = note.value(1, QStringLiteral("-1")).toLongLong();
             e.customers = note.value(2, QStringLiteral("-1")).toLongLong();
@@ -109,4 +108,4 @@ QString Snapshots::describe(const Entry &entry) {
         .arg(entry.customers);
 }
 
-}  // namespace tqen::maintenance
+}  // namespace tqen::backup

@@ -1,6 +1,6 @@
 // The Jet reader against files written by the test writer (whose files
 // mdb-export reads back exactly; see tests/support/jet).
-#include "platform/jet/Jet.h"
+#include "platform/mdbreader/MdbReader.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/jet/JetFixture.h"
 
@@ -13,7 +13,7 @@
 
 #include <sys/wait.h>
 
-namespace tqen::jet {
+namespace tqen::mdbreader {
 namespace {
 
 namespace jf = testing::jetfile;
@@ -277,4 +277,4 @@ TEST_F(JetTest, NoChildProcessIsLeftBehind) {
 }
 
 }  // namespace
-}  // namespace tqen::jet
+}  // namespace tqen::mdbreader

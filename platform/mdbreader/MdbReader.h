@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-namespace tqen::jet {
+namespace tqen::mdbreader {
 
 // True when the file starts as an Access/Jet database does: 00 01 00 00 and
 // "Standard Jet DB" or "Standard ACE DB". A missing or short file is no Jet
@@ -77,4 +77,4 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-}  // namespace tqen::jet
+}  // namespace tqen::mdbreader

@@ -1,4 +1,5 @@
-// GoodDrive and WriteTest over a drive table made for the test.
+// The disk checks of the floppy backup, goodDrive and writeTest, over a drive
+// table made for the test.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -12,9 +13,13 @@
 #include <QTemporaryDir>
 
 #include "platform/drives/DriveTable.h"
-#include "platform/hxtl/Hxtl.h"
+#include "tests/support/Tmpfs.h"
 
 namespace {
+
+// The checks as the floppy code asks them, by a drive text (null: none).
+int GoodDrive(const char *drive) { return drive && tqen::drives::goodDrive(QString::fromUtf8(drive)) ? 1 : 0; }
+int WriteTest(const char *drive) { return drive && tqen::drives::writeTest(QString::fromUtf8(drive)) ? 1 : 0; }
 
 class Drives : public ::testing::Test {
 protected:
@@ -107,19 +112,14 @@ TEST_F(Drives, ProtectedFolders) {
 namespace {
 
 // A real medium: a tmpfs mounted on the drive's folder, then taken away.
-class RemovedMedium : public ::testing::Test {
+class RemovedMedium : public tqen::testing::TmpfsTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tmp_.isValid());
-        point_ = tmp_.path() + "/media/floppy";
-        ASSERT_TRUE(QDir().mkpath(point_));
-        if (::mount("tqen-test", QFile::encodeName(point_).constData(), "tmpfs", 0, "size=1m") != 0)
-            GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno)
-                         << "); run as root to test a medium taken out of its drive";
-        mounted_ = true;
+        mountAt("media/floppy", "size=1m", "a medium taken out of its drive");
+        point_ = mountPoint_;
     }
     void TearDown() override {
-        if (mounted_) ::umount2(QFile::encodeName(point_).constData(), MNT_DETACH);
+        TmpfsTest::TearDown();
         qunsetenv("TQEN_DRIVES");
         qunsetenv("TQEN_FSTAB");
     }
@@ -130,13 +130,8 @@ protected:
         conf.close();
         qputenv("TQEN_DRIVES", (tmp_.path() + "/drives.conf").toUtf8());
     }
-    void unmount() {
-        ASSERT_EQ(::umount2(QFile::encodeName(point_).constData(), 0), 0) << std::strerror(errno);
-        mounted_ = false;
-    }
-    QTemporaryDir tmp_;
+    void unmount() { ASSERT_TRUE(mounted_->unmount()) << std::strerror(errno); }
     QString point_;
-    bool mounted_ = false;
 };
 
 TEST_F(RemovedMedium, AnEmptyMountPointOfARemovableDriveIsNoDisk) {
@@ -185,16 +180,16 @@ TEST(MediaFolders, AFolderUnderMntIsThereOnlyWhileMounted) {
     EXPECT_EQ(GoodDrive("E:"), 0);
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick + "/backups"));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(stick));
-    if (::mount("tqen-test", QFile::encodeName(stick).constData(), "tmpfs", 0, "size=1m") != 0) {
+    tqen::testing::Tmpfs medium(stick, "size=1m");
+    if (!medium.ok()) {
         qunsetenv("TQEN_DRIVES");
-        GTEST_SKIP() << "mounting is not allowed here (" << std::strerror(errno) << ")";
+        GTEST_SKIP() << medium.why();
     }
     ASSERT_TRUE(QDir().mkpath(stick + "/backups"));
     EXPECT_EQ(GoodDrive("E:"), 1);
     EXPECT_EQ(WriteTest("E:"), 1);
     EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick + "/backups"));
     EXPECT_TRUE(tqen::drives::isOnMountedMedium(stick));
-    ::umount2(QFile::encodeName(stick).constData(), MNT_DETACH);
     qunsetenv("TQEN_DRIVES");
 }
 
