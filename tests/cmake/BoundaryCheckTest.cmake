@@ -19,7 +19,7 @@ add_library(PkgConfig::SQLITE3 INTERFACE IMPORTED)
 add_library(PkgConfig::MDBTOOLS INTERFACE IMPORTED)
 add_library(Qt6::Widgets INTERFACE IMPORTED)
 include(${TQEN_MODULE})
-foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup)
+foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup model)
   add_subdirectory(\${dir})
 endforeach()
 tqen_check_boundaries()
@@ -30,7 +30,8 @@ tqen_check_boundaries()
   set(libs_core "tqen_platform_forms")
   set(libs_captionctl "tqen_platform_com Qt6::Widgets")
   set(libs_backup "tqen_platform_dao")
-  foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup)
+  set(libs_model "tqen_platform_dao")
+  foreach(dir platform/dao platform/mdbreader platform/com platform/forms core captionctl backup model)
     string(REPLACE "/" "_" name "tqen_${dir}")
     file(WRITE ${src}/${dir}/CMakeLists.txt
          "add_library(${name} STATIC Unit.c)\ntarget_link_libraries(${name} PUBLIC ${libs_${dir}})\n")
@@ -40,6 +41,7 @@ tqen_check_boundaries()
   file(WRITE ${src}/platform/dao/Engine.h "#include <QString>\n")
   file(WRITE ${src}/platform/mdbreader/Reader.cpp "#include <mdbtools.h>\n#include \"platform/mdbreader/Reader.h\"\n")
   file(WRITE ${src}/platform/forms/Grid.cpp "#include \"platform/dao/Engine.h\"\n  #  include <vector>\n")
+  file(WRITE ${src}/model/Book.cpp "#include \"platform/dao/Engine.h\"\n#include <QDate>\n")
   file(WRITE ${src}/backup/Pack.cpp "#include \"platform/dao/Engine.h\"\n#include <QString>\n")
   file(WRITE ${src}/core/Api.cpp "#include \"platform/forms/Grid.h\"\n#include \"Api.h\"\n")
   file(WRITE ${src}/captionctl/Ctl.cpp
@@ -64,6 +66,7 @@ set(rule_sqlite "only platform/dao reaches SQLite")
 set(rule_platform "nothing under platform/ reaches core/")
 set(rule_captionctl "captionctl/ reaches only captionctl/, platform/com, platform/profile")
 set(rule_mdbtools "only platform/mdbreader reaches mdbtools")
+set(rule_model "model/ reaches only model/, platform/ (not platform/forms or platform/reporting), Qt Core")
 set(rule_backup "backup/ reaches only backup/, platform/ (not platform/forms or platform/reporting)")
 set(cases
   "core/Old.cpp|#include <mdbtools.h>|core/Old.cpp includes <mdbtools.h>: ${rule_mdbtools}"
@@ -82,6 +85,11 @@ set(cases
   "backup/Pack.cpp|#include <QMessageBox>|backup/Pack.cpp includes <QMessageBox>: ${rule_backup}"
   "backup/Pack.cpp|#include \"platform/forms/Grid.h\"|backup/Pack.cpp includes \"platform/forms/Grid.h\": ${rule_backup}"
   "backup/CMakeLists.txt|target_link_libraries(tqen_backup PRIVATE tqen_core)|target tqen_backup (backup/) links tqen_core: ${rule_backup}"
+  "model/Show.cpp|#include <QMessageBox>|model/Show.cpp includes <QMessageBox>: ${rule_model}"
+  "model/Show.cpp|#include \"platform/forms/Interaction.h\"|model/Show.cpp includes \"platform/forms/Interaction.h\": ${rule_model}"
+  "model/Show.cpp|#include \"messages/Msg.h\"|model/Show.cpp includes \"messages/Msg.h\": ${rule_model}"
+  "model/Show.cpp|#include \"app/TqenMain.h\"|model/Show.cpp includes \"app/TqenMain.h\": ${rule_model}"
+  "model/CMakeLists.txt|target_link_libraries(tqen_model PRIVATE Qt6::Widgets)|target tqen_model (model/) links Qt6::Widgets: ${rule_model}"
   "platform/dao/Up.cpp|#include \"backup/Pack.h\"|platform/dao/Up.cpp includes \"backup/Pack.h\": ${rule_platform}"
 )
 
