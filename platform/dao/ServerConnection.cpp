@@ -341,6 +341,12 @@ Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params
     std::vector<int> lengths(params.size(), 0);
     for (int i = 0; i < params.size(); ++i) {
         if (params[i].isNull()) continue;
+        if (params[i].typeId() == QMetaType::QByteArray) {
+            bytes[i] = "\\x" + params[i].toByteArray().toHex();
+            values[i] = bytes[i].constData();
+            lengths[i] = int(bytes[i].size());
+            continue;
+        }
         const QString s = wellFormed(params[i].toString());
         if (s.contains(QChar(0))) {
             // libpq passes texts as C strings: the text would end there.
@@ -482,7 +488,7 @@ int paramNumber(const QString &piece) {
 
 }  // namespace
 
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QVariant> *params, QString *error,
                   const QString &likeCollation) {
     *pieces = tr.pieces;
     *params = tr.params;
@@ -499,7 +505,7 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString
                 *error = QStringLiteral("On the database server, like takes a text as its pattern.");
                 return false;
             }
-            const QString re = likeToRegex(params->value(n - 1));
+            const QString re = likeToRegex(params->value(n - 1).toString());
             if (re.isEmpty()) {
                 *error = QStringLiteral("Invalid pattern string");
                 return false;

@@ -55,7 +55,8 @@ struct ServerConnection {
     // pool when it is sound.
     void close();
 
-    // Runs one statement with text parameters (a Null QVariant is NULL).
+    // Runs one statement with parameters sent as text (a Null QVariant is
+    // NULL, bytes go as a bytea's hex text).
     // Null result and error on failure; the error names a lost connection.
     Result run(const QString &sql, const QVector<QVariant> &params, QString *error);
     QString lastError() const;
@@ -92,7 +93,7 @@ std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *err
 // for one, so piece positions of the translation still hold. False and error
 // when something cannot run on the server. likeCollation, when given, is
 // the collation under which like matches (see ServerConnection::likeCollationFor).
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QVariant> *params, QString *error,
                   const QString &likeCollation = QString());
 // Jet's like pattern as a whole-value regular expression; empty when invalid.
 QString likeToRegex(const QString &jetPattern);

@@ -49,9 +49,9 @@ bool copyFromServer(Connection &local, const JetTranslation &tr, qlonglong *affe
     auto server = connectServer(uri, error);
     if (!server) return false;
     QStringList pieces;
-    QVector<QString> params;
+    QVector<QVariant> params;
     if (!serverPieces(tr, &pieces, &params, error, server->likeCollationFor(tr))) return false;
-    const Result r = server->run(pieces.mid(tr.selectPiece).join(u' '), QVector<QVariant>(params.begin(), params.end()), error);
+    const Result r = server->run(pieces.mid(tr.selectPiece).join(u' '), params, error);
     if (!r) return false;
     server->close();  // back to the pool: the rows are here
 

@@ -199,9 +199,11 @@ TEST(ServerDates, DaysAfterTheListGoAsParameters) {
         const auto tr = translateJet(QString::fromUtf8(c.jet));
         ASSERT_TRUE(tr->error.isEmpty()) << c.jet << ": " << tr->error.toStdString();
         QStringList pieces;
-        QVector<QString> params;
+        QVector<QVariant> values;
         QString error;
-        ASSERT_TRUE(serverPieces(*tr, &pieces, &params, &error)) << c.jet;
+        ASSERT_TRUE(serverPieces(*tr, &pieces, &values, &error)) << c.jet;
+        QVector<QString> params;
+        for (const QVariant &v : values) params << v.toString();
         EXPECT_EQ(pieces.join(u' ').simplified().replace(QStringLiteral(" ,"), QStringLiteral(",")),
                   QString::fromUtf8(c.server))
             << c.jet;
