@@ -128,7 +128,7 @@ public:
     // QByteArray; a Null QVariant is Null. A count of ? that differs from the
     // values fails the statement (error(), nothing run). "T in ?" takes the
     // path of T's file as a QString. In "x like ?" the value is a Jet
-    // pattern, as a literal would be: likeText makes a typed text one.
+    // pattern, as a literal would be (likeValue makes a typed text one).
     // A value of any other kind fails the statement too.
     bool execute(const QString &jetSql, const QVariantList &params);
     // Rows changed by the last successful execute().
@@ -180,6 +180,10 @@ QString sqlText(const QString &typed);
 // "like '" + likeText(t) + "*'". The typed * ? # [ become [*] [?] [#] [[] and
 // ' is doubled, so only the caller's own * stays a wildcard.
 QString likeText(const QString &typed);
+// A typed text as the value of "like ?" that matches that text only: the
+// typed * ? # [ become [*] [?] [#] [[] (the quote stays as it is: the value
+// is no literal). The caller adds its own wildcards: likeValue(t) + "*".
+QString likeValue(const QString &typed);
 // Jet date literal "#yyyy/mm/dd#".
 QString sqlDate(const QDate &d);
 

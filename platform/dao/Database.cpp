@@ -436,7 +436,9 @@ QString sqlText(const QString &typed) {
     return u'\'' + t + u'\'';
 }
 
-QString likeText(const QString &typed) {
+namespace {
+
+QString escapedForLike(const QString &typed, bool doubleQuotes) {
     QString out;
     out.reserve(typed.size() + 8);
     for (QChar c : wellFormed(typed)) {
@@ -445,12 +447,21 @@ QString likeText(const QString &typed) {
         case u'?': out += QStringLiteral("[?]"); break;
         case u'#': out += QStringLiteral("[#]"); break;
         case u'[': out += QStringLiteral("[[]"); break;
-        case u'\'': out += QStringLiteral("''"); break;
+        case u'\'':
+            if (doubleQuotes) out += c;
+            out += c;
+            break;
         default: out += c;
         }
     }
     return out;
 }
+
+}  // namespace
+
+QString likeText(const QString &typed) { return escapedForLike(typed, true); }
+
+QString likeValue(const QString &typed) { return escapedForLike(typed, false); }
 
 QString inUseText() {
     return QStringLiteral("データファイルは他のプログラムか別の PC が使用中です。しばらくしてから、もう一度お試しください。");

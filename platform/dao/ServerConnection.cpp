@@ -499,6 +499,10 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QVarian
             s = s.toLower();
         } else if (const int k = paramNumber(s); k > 0) {
             s = u'$' + QString::number(k);
+            // A fraction given as a value is a number, as its literal would
+            // be (a whole number is left for the server to take as the
+            // column's type).
+            if (params->value(k - 1).typeId() == QMetaType::Double) s += QStringLiteral("::numeric");
         } else if (s == u"LIKE") {
             const int n = i + 1 < p.size() ? paramNumber(p[i + 1]) : 0;
             if (n == 0) {
