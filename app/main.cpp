@@ -5,6 +5,7 @@
 #include "hints/HintMenu.h"
 #include "maintenance/FolderBackup.h"
 #include "model/DeletedReports.h"
+#include "model/Schema.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
 #include "platform/forms/Desktop.h"
@@ -109,6 +110,8 @@ int main(int argc, char **argv) {
     QCoreApplication &app = *QCoreApplication::instance();
     QCoreApplication::setApplicationName(QStringLiteral("PrjTqen"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.10"));
+    // A data database on a server gets its tables as the program defines them.
+    tqen::model::schema::useSchemaOnServers();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TqEn 営業日報: a book of sales daily reports"));

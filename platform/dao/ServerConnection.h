@@ -9,6 +9,7 @@
 // the statement sent again (nothing had run on it yet).
 #include "platform/dao/Dao.h"
 #include "platform/dao/JetTranslator.h"
+#include "platform/dao/Server.h"
 
 #include <libpq-fe.h>
 
@@ -104,8 +105,13 @@ QVariant serverValue(const PGresult *r, int row, int col);
 // a value that the column cannot hold.
 bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QString *error);
 
-// Creates the data database's tables, indexes and staff slots in an empty
-// database (once, under a lock, so two programs starting together agree).
+// Creates the data database's tables (setServerSchema) in an empty database
+// (once, under a lock, so two programs starting together agree).
 bool ensureServerSchema(ServerConnection &c, QString *error);
+// The schema given to setServerSchema.
+ServerSchema serverSchema();
+// A field's name as the data file declares it, for a name as the server
+// folds it; the name itself when the schema declares no such field.
+QString declaredName(const QString &serverName);
 
 }  // namespace tqen::dao

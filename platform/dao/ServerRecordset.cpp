@@ -36,11 +36,7 @@ QString fieldName(const QString &server, const JetTranslation &tr) {
         const QString name = p.mid(1, p.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
         if (name.compare(server, Qt::CaseInsensitive) == 0) return name;
     }
-    static const QStringList declared{QStringLiteral("FormName"), QStringLiteral("CtlName"), QStringLiteral("FormTitle"),
-                                      QStringLiteral("Contents")};
-    for (const QString &d : declared)
-        if (d.compare(server, Qt::CaseInsensitive) == 0) return d;
-    return server;
+    return declaredName(server);
 }
 
 }  // namespace
