@@ -25,6 +25,16 @@
 //   - insert into T select … without a column list: the columns are matched
 //     by name, as Jet does; for select * only the columns T has are copied,
 //     T's other columns take their defaults.
+//   - ? marks, in a statement given with its values (execute and
+//     openRecordset with a value list): each is bound as the next value, so
+//     the statement's text is one shape for every value it is run with.
+//
+// A database is a file or a server behind one interface (Backend.h); what
+// the engine does is counted for tests (statistics()).
+//
+// The tables themselves are the program's (model/Schema.h): the engine
+// makes none but those it is given (the server's, setServerSchema; added
+// tables, AddedTable.h; the search index, Search.h).
 #include "platform/error/Error.h"
 
 #include <QDate>

@@ -3,6 +3,7 @@
 // copy between a data file and the server.
 #include "tests/platform/dao/DaoTestSupport.h"
 
+#include "model/DataCopy.h"
 #include "platform/dao/JetLike.h"
 #include "platform/dao/Server.h"
 #include "platform/dao/ServerConnection.h"
@@ -15,6 +16,11 @@
 #include <thread>
 
 namespace tqen::dao::test {
+
+using model::copyData;
+using model::CopyOptions;
+using model::CopyOutcome;
+using model::TableCopy;
 
 namespace {
 
