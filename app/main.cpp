@@ -4,7 +4,9 @@
 #include "core/WindowsDataImport.h"
 #include "hints/HintMenu.h"
 #include "maintenance/FolderBackup.h"
+#include "model/DataCopy.h"
 #include "model/DeletedReports.h"
+#include "model/Schema.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
 #include "platform/forms/Desktop.h"
@@ -31,11 +33,11 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
         std::fprintf(stderr, "--copy-data takes two places: FROM TO (a data file or a postgresql:// URI)\n");
         return 2;
     }
-    tqen::dao::CopyOptions options;
+    tqen::model::CopyOptions options;
     options.mergeDuplicates = mergeDuplicates;
     options.addedTables = {tqen::model::DeletedReports::definition()};
-    tqen::dao::CopyOutcome outcome;
-    const tqen::Error e = tqen::dao::copyData(args[0], args[1], options, &outcome);
+    tqen::model::CopyOutcome outcome;
+    const tqen::Error e = tqen::model::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {
         std::fprintf(stderr, "%s\nコピー先は元のままです。\n", qPrintable(tqen::dao::maskPasswords(e.message())));
         if (!mergeDuplicates && !outcome.duplicates.isEmpty()) {
@@ -44,7 +46,7 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
                 if (v.isNull()) return QStringLiteral("(なし)");
                 return v.metaType().id() == QMetaType::QDate ? v.toDate().toString(QStringLiteral("yyyy/MM/dd")) : v.toString();
             };
-            for (const tqen::dao::ReportGroup &g : std::as_const(outcome.duplicates))
+            for (const tqen::model::ReportGroup &g : std::as_const(outcome.duplicates))
                 std::fprintf(stderr, "%s, %s, %s, %lld\n", qPrintable(text(g.day)), qPrintable(text(g.customer)),
                              qPrintable(text(g.staff)), g.count);
             std::fprintf(stderr, "\n1 組を 1 件にまとめて (タイトルとメモは行を分けてつなぎます) コピーするには "
@@ -52,11 +54,11 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
         }
         return 1;
     }
-    for (const tqen::dao::TableCopy &c : std::as_const(outcome.counts))
+    for (const tqen::model::TableCopy &c : std::as_const(outcome.counts))
         std::printf("%s: %lld 件を読み、コピー先に %lld 件\n", qPrintable(c.table), c.read, c.stored);
     if (!outcome.duplicates.isEmpty()) {
         qlonglong rows = 0;
-        for (const tqen::dao::ReportGroup &g : std::as_const(outcome.duplicates)) rows += g.count;
+        for (const tqen::model::ReportGroup &g : std::as_const(outcome.duplicates)) rows += g.count;
         std::printf("日付・顧客名・担当が同じ営業日報 %lld 組 (%lld 件) を 1 組 1 件にまとめ、"
                     "タイトルとメモは行を分けてつなぎました。\n",
                     qlonglong(outcome.duplicates.size()), rows);
@@ -109,6 +111,8 @@ int main(int argc, char **argv) {
     QCoreApplication &app = *QCoreApplication::instance();
     QCoreApplication::setApplicationName(QStringLiteral("PrjTqen"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.10"));
+    // A data database on a server gets its tables as the program defines them.
+    tqen::model::schema::useSchemaOnServers();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TqEn 営業日報: a book of sales daily reports"));

@@ -1,6 +1,7 @@
 #include "core/WindowsDataImport.h"
 
 #include "core/Globals.h"
+#include "model/Schema.h"
 #include "model/Settings.h"
 #include "platform/dao/Dao.h"
 #include "platform/files/Temporaries.h"
@@ -15,11 +16,7 @@ namespace tqen {
 namespace {
 
 // The data file's schema, the same script the delivered file is made from.
-QString schemaScript() {
-    QFile f(QStringLiteral(":/schema/TqenData.sql"));
-    if (!f.open(QIODevice::ReadOnly)) return QString();
-    return QString::fromUtf8(f.readAll());
-}
+QString schemaScript() { return model::schema::fileScript(model::schema::dataDatabase()); }
 
 // A Windows value as our columns store it: dates without their time of day.
 QVariant converted(const QVariant &v) {

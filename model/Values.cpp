@@ -2,47 +2,11 @@
 
 namespace tqen::model {
 
-namespace {
-
-// The Jet text with each ? replaced by its value written as a literal. The
-// model's statements hold no ? inside their own literals.
-QString bound(const QString &jetSql, const QVariantList &values, bool *ok) {
-    QString out;
-    out.reserve(jetSql.size() + 32 * values.size());
-    qsizetype next = 0;
-    for (const QChar c : jetSql) {
-        if (c != u'?') {
-            out += c;
-            continue;
-        }
-        if (next >= values.size()) {
-            *ok = false;
-            return {};
-        }
-        const QVariant &v = values[next++];
-        if (v.isNull()) out += QStringLiteral("Null");
-        else if (v.typeId() == QMetaType::QDate) out += dao::sqlDate(v.toDate());
-        else if (v.typeId() == QMetaType::Bool) out += v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) out += QString::number(v.toLongLong());
-        else out += dao::sqlText(v.toString());
-    }
-    *ok = next == values.size();
-    return out;
-}
-
-}  // namespace
-
 dao::Recordset select(dao::Database &db, const QString &jetSql, const QVariantList &values) {
-    bool ok = true;
-    const QString sql = bound(jetSql, values, &ok);
-    return db.openRecordset(ok ? sql : QStringLiteral("select * from ? ?"));
+    return db.openRecordset(jetSql, values);
 }
 
-bool run(dao::Database &db, const QString &jetSql, const QVariantList &values) {
-    bool ok = true;
-    const QString sql = bound(jetSql, values, &ok);
-    return ok && db.execute(sql);
-}
+bool run(dao::Database &db, const QString &jetSql, const QVariantList &values) { return db.execute(jetSql, values); }
 
 QString textOf(const QVariant &field) { return field.isNull() ? QString() : field.toString(); }
 
@@ -58,12 +22,5 @@ QDate dateOf(const QVariant &field) {
 }  // namespace tqen::model
 
 namespace tqen::model {
-QString startsWithPattern(const QString &typed) {
-    QString out;
-    for (const QChar c : typed) {
-        if (c == u'*' || c == u'?' || c == u'#' || c == u'[') out += u'[' + QString(c) + u']';
-        else out += c;
-    }
-    return out + u'*';
-}
+QString startsWithPattern(const QString &typed) { return dao::likeValue(typed) + u'*'; }
 }  // namespace tqen::model

@@ -20,6 +20,7 @@
 // The URI defaults to TQEN_TEST_PG_URI; the reports are loaded into a schema
 // of their own, "tqen_bench", made afresh and dropped at the end.
 #include "bench/support/Timing.h"
+#include "model/Schema.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 
@@ -151,6 +152,7 @@ PGresult *exec(PGconn *c, const char *sql, const QStringList &texts) {
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
+    tqen::model::schema::useSchemaOnServers();  // as the program's start-up does
     const QString base = app.arguments().value(1, qEnvironmentVariable("TQEN_TEST_PG_URI"));
     const QString folder = app.arguments().value(2, QStringLiteral(TQEN_BENCH_DATA_DIR));
     const QString file = folder + QStringLiteral("/TqenData.mdb");

@@ -12,7 +12,7 @@ Connection::~Connection() { close(); }
 
 void Connection::close() {
     const auto readers = live;
-    for (Recordset::Impl *r : readers) r->shutDown(QStringLiteral("The database is closed."));
+    for (FileRecordset *r : readers) r->shutDown(QStringLiteral("The database is closed."));
     live.clear();
     if (db && inTransaction) sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     db.reset();
@@ -22,7 +22,7 @@ void Connection::close() {
 
 void Connection::releaseReaders() {
     const auto readers = live;
-    for (Recordset::Impl *r : readers) r->finishReading();
+    for (FileRecordset *r : readers) r->finishReading();
 }
 
 QString Connection::lastError() const {
@@ -85,6 +85,31 @@ Statement Connection::prepare(const QString &sql, const QVector<QString> &params
     const int count = sqlite3_bind_parameter_count(raw);
     for (int i = 0; i < params.size() && i < count; ++i) bindText(raw, i + 1, params[i]);
     return st;
+}
+
+Statement Connection::prepareWith(const QString &sql, const QVector<QVariant> &params, QString *error) {
+    Statement st = prepare(sql, {}, error);
+    if (!st) return nullptr;
+    const int count = sqlite3_bind_parameter_count(st.get());
+    for (int i = 0; i < params.size() && i < count; ++i) bindStatementValue(st.get(), i + 1, params[i]);
+    return st;
+}
+
+bool bindStatementValue(sqlite3_stmt *st, int index, const QVariant &value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return bindText(st, index, value.toString());
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(st, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+        return sqlite3_bind_double(st, index, value.toDouble()) == SQLITE_OK;
+    case QMetaType::QByteArray: {
+        const QByteArray b = value.toByteArray();
+        return sqlite3_bind_blob64(st, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    default:
+        return sqlite3_bind_null(st, index) == SQLITE_OK;
+    }
 }
 
 bool bindText(sqlite3_stmt *st, int index, const QString &text) {

@@ -15,6 +15,7 @@
 namespace tqen::dao {
 
 struct JetTranslation;
+struct FileRecordset;
 
 // Owning handles: a prepared statement is finalized and a connection closed
 // when its handle goes.
@@ -31,7 +32,7 @@ struct Connection {
     ConnectionHandle db;
     QString path;
     QStringList attached;  // full paths; attached as jet_ext1, jet_ext2, …
-    std::vector<Recordset::Impl *> live;
+    std::vector<FileRecordset *> live;
     bool inTransaction = false;
 
     ~Connection();
@@ -47,6 +48,8 @@ struct Connection {
     // Prepares a translated statement with its string values bound; null and
     // error on failure.
     Statement prepare(const QString &sql, const QVector<QString> &params, QString *error);
+    // The same with values of a translation (each a statementValue).
+    Statement prepareWith(const QString &sql, const QVector<QVariant> &params, QString *error);
     QString lastError() const;
 };
 
@@ -59,5 +62,7 @@ QVariant columnValue(sqlite3_stmt *st, int col, ColumnKind kind);
 // that the column cannot hold.
 bool bindValue(sqlite3_stmt *st, int index, ColumnKind kind, const QVariant &value, QString *error);
 bool bindText(sqlite3_stmt *st, int index, const QString &text);
+// Binds a statementValue (JetTranslator.h) as it is.
+bool bindStatementValue(sqlite3_stmt *st, int index, const QVariant &value);
 
 }  // namespace tqen::dao

@@ -25,9 +25,20 @@
 //   - insert into T select … without a column list: the columns are matched
 //     by name, as Jet does; for select * only the columns T has are copied,
 //     T's other columns take their defaults.
+//   - ? marks, in a statement given with its values (execute and
+//     openRecordset with a value list): each is bound as the next value, so
+//     the statement's text is one shape for every value it is run with.
+//
+// A database is a file or a server behind one interface (Backend.h); what
+// the engine does is counted for tests (statistics()).
+//
+// The tables themselves are the program's (model/Schema.h): the engine
+// makes none but those it is given (the server's, setServerSchema; added
+// tables, AddedTable.h; the search index, Search.h).
 #include "platform/error/Error.h"
 
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -38,6 +49,7 @@ namespace tqen::dao {
 
 class Database;
 struct Connection;
+struct JetTranslation;
 struct ServerConnection;
 
 class Recordset {
@@ -119,10 +131,21 @@ public:
     // Runs a delete, insert (also insert-select) or update statement; false
     // and error() on failure, in which case the statement changed nothing.
     bool execute(const QString &jetSql);
+    // A statement whose values are passed as values. Each ? of the Jet text
+    // outside a literal takes the next value: a QString (stored as wellFormed
+    // text), a QDate (a date column's value; compares by calendar date as
+    // #…# literals do), a QDateTime, bool, int/qlonglong, double, a
+    // QByteArray; a Null QVariant is Null. A count of ? that differs from the
+    // values fails the statement (error(), nothing run). "T in ?" takes the
+    // path of T's file as a QString. In "x like ?" the value is a Jet
+    // pattern, as a literal would be (likeValue makes a typed text one).
+    // A value of any other kind fails the statement too.
+    bool execute(const QString &jetSql, const QVariantList &params);
     // Rows changed by the last successful execute().
     qlonglong recordsAffected() const;
     // A dynaset over a select. A select over one table is updatable.
     Recordset openRecordset(const QString &jetSql);
+    Recordset openRecordset(const QString &jetSql, const QVariantList &params);
     // An updatable recordset over the one row of a table that a bookmark
     // names (the table as it follows "from": a name, [a name] or T in 'path').
     // It is at its end at once when that row is gone; it fails on a value
@@ -147,6 +170,8 @@ public:
 
 private:
     bool begin(bool immediate);
+    bool run(const std::shared_ptr<const JetTranslation> &tr);
+    Recordset select(const std::shared_ptr<const JetTranslation> &tr);
     friend Connection *connectionOf(const Database &db);
     friend ServerConnection *serverConnectionOf(const Database &db);
     std::unique_ptr<Impl> d;
@@ -165,6 +190,10 @@ QString sqlText(const QString &typed);
 // "like '" + likeText(t) + "*'". The typed * ? # [ become [*] [?] [#] [[] and
 // ' is doubled, so only the caller's own * stays a wildcard.
 QString likeText(const QString &typed);
+// A typed text as the value of "like ?" that matches that text only: the
+// typed * ? # [ become [*] [?] [#] [[] (the quote stays as it is: the value
+// is no literal). The caller adds its own wildcards: likeValue(t) + "*".
+QString likeValue(const QString &typed);
 // Jet date literal "#yyyy/mm/dd#".
 QString sqlDate(const QDate &d);
 
@@ -205,5 +234,24 @@ Error quickCheck(const QString &path);
 // Rows of each named table, in that order (-1 for a table that cannot be
 // read). Also for a data database on a server.
 QList<qlonglong> countRows(const QString &path, const QStringList &tables);
+
+// What the engine has done in this process since the last reset, for tests
+// that prove how many times an operation opens, writes and commits.
+//   opens       databases opened (files and servers; a file attached by
+//               "in 'path'" is no open of its own);
+//   statements  statements run: execute(), openRecordset(), openRow() and
+//               every Recordset::update();
+//   commits     commitTrans(), and every execute() or update() that wrote
+//               outside a transaction (it commits on its own).
+// Failed opens and commits are not counted; failed statements are.
+struct Statistics {
+    qlonglong opens = 0;
+    qlonglong statements = 0;
+    qlonglong commits = 0;
+    QMap<QString, qlonglong> opensOf;    // by the path or URI as opened
+    QMap<QString, qlonglong> commitsOf;
+};
+Statistics statistics();
+void resetStatistics();
 
 }  // namespace tqen::dao

@@ -1,26 +1,27 @@
+// A database: what every database does, and the database on a file.
+#include "platform/dao/Backend.h"
 #include "platform/dao/Connection.h"
 #include "platform/dao/JetLike.h"
 #include "platform/dao/JetTranslator.h"
 #include "platform/dao/RecordsetImpl.h"
 #include "platform/dao/Server.h"
 #include "platform/dao/ServerRecordset.h"
+#include "platform/dao/Statistics.h"
+
+#include <mutex>
 
 
 namespace tqen::dao {
 
-struct Database::Impl {
-    std::shared_ptr<Connection> conn;
-    QString path;
-    QString error;
-    qlonglong affected = 0;
-    std::unique_ptr<ServerDatabase> server;  // set when the database is on a server
+std::unique_ptr<Recordset::Impl> Database::Impl::select(const JetTranslation &, const QVariant *) {
+    return failedRecordset(error.isEmpty() ? QStringLiteral("The database is not open.") : error);
+}
 
-    bool ok() const {
-        return (conn && conn->db) || (server && server->conn->pg && PQstatus(server->conn->pg) == CONNECTION_OK);
-    }
-    bool run(const QString &jetSql);
-    bool byName(const JetTranslation &tr, const QStringList &aliases, QString *sql);
-};
+bool Database::Impl::isBookmark(const QVariant &bookmark) const {
+    bool number = false;
+    bookmark.toLongLong(&number);
+    return !bookmark.isNull() && number;
+}
 
 namespace {
 
@@ -55,12 +56,30 @@ QStringList tableColumns(Connection &c, const QString &schema, const QString &ta
     return cols;
 }
 
+// A database file.
+struct FileDatabase : Database::Impl {
+    std::shared_ptr<Connection> conn;
+
+    bool ok() const override { return conn && conn->db; }
+    bool inTransaction() const override { return conn && conn->inTransaction; }
+    bool execute(const JetTranslation &tr) override;
+    std::unique_ptr<Recordset::Impl> select(const JetTranslation &tr, const QVariant *row) override;
+    bool begin(bool immediate) override;
+    bool commit() override;
+    void rollback() override;
+    void close() override {
+        if (conn) conn->close();
+        conn.reset();
+    }
+    bool byName(const JetTranslation &tr, const QStringList &aliases, QString *sql);
+};
+
 }  // namespace
 
 // "insert into T select …" without a column list: Jet fills T's columns of
 // the same names as the select's columns. Builds the statement with both
 // column lists written out.
-bool Database::Impl::byName(const JetTranslation &tr, const QStringList &aliases, QString *sql) {
+bool FileDatabase::byName(const JetTranslation &tr, const QStringList &aliases, QString *sql) {
     const QString schema = tr.targetAttach >= 0 ? aliases.value(tr.targetAttach) : QString();
     const QStringList target = tableColumns(*conn, schema, tr.target);
     if (target.isEmpty()) {
@@ -70,7 +89,7 @@ bool Database::Impl::byName(const JetTranslation &tr, const QStringList &aliases
     QString err;
     QStringList source;
     {
-        const Statement inner = conn->prepare(tr.innerSelectSql(aliases), tr.params, &err);
+        const Statement inner = conn->prepareWith(tr.innerSelectSql(aliases), tr.params, &err);
         if (!inner) { error = err; return false; }
         for (int i = 0; i < sqlite3_column_count(inner.get()); ++i)
             source << QString::fromUtf8(sqlite3_column_name(inner.get(), i));
@@ -108,25 +127,19 @@ bool Database::Impl::byName(const JetTranslation &tr, const QStringList &aliases
     return true;
 }
 
-bool Database::Impl::run(const QString &jetSql) {
-    const auto tr = translateJet(jetSql);
-    if (!tr->error.isEmpty()) { error = tr->error; return false; }
-    if (tr->kind == JetTranslation::Kind::Select) {
-        error = QStringLiteral("Cannot execute a select query.");
-        return false;
-    }
+bool FileDatabase::execute(const JetTranslation &tr) {
     conn->releaseReaders();
-    if (std::any_of(tr->attachPaths.begin(), tr->attachPaths.end(), isServerUri))
-        return copyFromServer(*conn, *tr, &affected, &error);
+    if (std::any_of(tr.attachPaths.begin(), tr.attachPaths.end(), isServerUri))
+        return copyFromServer(*conn, tr, &affected, &error);
     QStringList aliases;
-    if (!conn->attach(tr->attachPaths, &aliases, &error)) return false;
+    if (!conn->attach(tr.attachPaths, &aliases, &error)) return false;
     QString sql;
-    if (tr->insertByName) {
-        if (!byName(*tr, aliases, &sql)) return false;
+    if (tr.insertByName) {
+        if (!byName(tr, aliases, &sql)) return false;
     } else {
-        sql = tr->sql(aliases);
+        sql = tr.sql(aliases);
     }
-    const Statement st = conn->prepare(sql, tr->params, &error);
+    const Statement st = conn->prepareWith(sql, tr.params, &error);
     if (!st) return false;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {}
@@ -134,6 +147,48 @@ bool Database::Impl::run(const QString &jetSql) {
     affected = sqlite3_changes64(conn->db.get());
     error.clear();
     return true;
+}
+
+std::unique_ptr<Recordset::Impl> FileDatabase::select(const JetTranslation &tr, const QVariant *row) {
+    auto impl = std::make_unique<FileRecordset>();
+    impl->conn = conn;
+    QStringList aliases;
+    QString err;
+    if (!conn->attach(tr.attachPaths, &aliases, &err)) {
+        impl->fail(err);
+        return impl;
+    }
+    const sqlite3_int64 rowid = row ? row->toLongLong() : 0;
+    impl->start(tr, aliases, row ? &rowid : nullptr);
+    return impl;
+}
+
+bool FileDatabase::begin(bool immediate) {
+    if (conn->inTransaction) { error = QStringLiteral("A transaction is already open."); return false; }
+    if (sqlite3_exec(conn->db.get(), immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error = conn->lastError();
+        return false;
+    }
+    conn->inTransaction = true;
+    return true;
+}
+
+bool FileDatabase::commit() {
+    if (!conn->inTransaction) { error = QStringLiteral("Commit without a transaction."); return false; }
+    conn->releaseReaders();
+    if (sqlite3_exec(conn->db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error = conn->lastError();
+        return false;
+    }
+    conn->inTransaction = false;
+    return true;
+}
+
+void FileDatabase::rollback() {
+    if (!conn->inTransaction) return;
+    conn->releaseReaders();
+    sqlite3_exec(conn->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    conn->inTransaction = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -159,9 +214,11 @@ Database Database::open(const QString &path) {
     if (isServerUri(path)) {
         auto server = connectServer(path, &db.d->error);
         if (server) {
-            db.d->server = std::make_unique<ServerDatabase>();
-            db.d->server->conn = std::move(server);
-            db.d->error.clear();
+            auto impl = std::make_unique<ServerDatabase>();
+            impl->conn = std::move(server);
+            impl->path = path;
+            db.d = std::move(impl);
+            countOpen(path);
         }
         return db;
     }
@@ -201,15 +258,22 @@ Database Database::open(const QString &path) {
     }
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(raw, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
-    db.d->conn = std::move(conn);
-    db.d->error.clear();
+    auto impl = std::make_unique<FileDatabase>();
+    impl->conn = std::move(conn);
+    impl->path = path;
+    db.d = std::move(impl);
+    countOpen(path);
     return db;
 }
 
-Connection *connectionOf(const Database &db) { return db.isOpen() ? db.d->conn.get() : nullptr; }
+Connection *connectionOf(const Database &db) {
+    const auto *file = db.isOpen() ? dynamic_cast<const FileDatabase *>(db.d.get()) : nullptr;
+    return file ? file->conn.get() : nullptr;
+}
 
 ServerConnection *serverConnectionOf(const Database &db) {
-    return db.isOpen() && db.d->server ? db.d->server->conn.get() : nullptr;
+    const auto *server = db.isOpen() ? dynamic_cast<const ServerDatabase *>(db.d.get()) : nullptr;
+    return server ? server->conn.get() : nullptr;
 }
 
 bool Database::isOpen() const { return d && d->ok(); }
@@ -219,131 +283,136 @@ qlonglong Database::recordsAffected() const { return d ? d->affected : 0; }
 
 bool Database::execute(const QString &jetSql) {
     if (!isOpen()) return false;
+    return run(translateJet(jetSql));
+}
+
+bool Database::execute(const QString &jetSql, const QVariantList &params) {
+    if (!isOpen()) return false;
+    return run(translateJet(jetSql, params));
+}
+
+bool Database::run(const std::shared_ptr<const JetTranslation> &tr) {
     d->affected = 0;
-    if (d->server) return d->server->execute(jetSql, &d->affected, &d->error);
-    return d->run(jetSql);
+    if (!tr->error.isEmpty()) { d->error = tr->error; return false; }
+    if (tr->kind == JetTranslation::Kind::Select) {
+        d->error = QStringLiteral("Cannot execute a select query.");
+        return false;
+    }
+    countStatement();
+    const bool ok = d->execute(*tr);
+    if (ok && !d->inTransaction()) countCommit(d->path);
+    return ok;
 }
 
 namespace {
 
-// A recordset over a select; with onlyRow, over that one row of the select's
-// table.
-std::unique_ptr<Recordset::Impl> openOn(Database::Impl *d, const QString &jetSql, const sqlite3_int64 *onlyRow) {
-    auto impl = std::make_unique<Recordset::Impl>();
-    if (!d || !d->ok()) {
-        impl->error = d && !d->error.isEmpty() ? d->error : QStringLiteral("The database is not open.");
-        return impl;
-    }
-    const auto tr = translateJet(jetSql);
-    if (!tr->error.isEmpty()) { impl->error = tr->error; return impl; }
-    if (tr->kind != JetTranslation::Kind::Select) {
-        impl->error = QStringLiteral("Invalid SQL statement; expected 'SELECT'.");
-        return impl;
-    }
-    // One row by its bookmark: the select must name its table and nothing more.
-    if (onlyRow && (!tr->singleTable || tr->pieces.size() != tr->fromPiece + 2)) {
-        impl->error = QStringLiteral("Not a table: '%1'.").arg(jetSql);
-        return impl;
-    }
-    impl->conn = d->conn;
-    QStringList aliases;
-    QString err;
-    if (!d->conn->attach(tr->attachPaths, &aliases, &err)) {
-        impl->fail(err);
-        return impl;
-    }
-    impl->start(*tr, aliases, onlyRow);
-    return impl;
-}
-
-}  // namespace
-
-namespace {
-
-std::unique_ptr<Recordset::Impl> openOnServer(Database::Impl *d, const QString &jetSql, const QString *onlyRow) {
-    auto impl = std::make_unique<Recordset::Impl>();
-    if (!d->ok()) {
-        impl->error = d->error.isEmpty() ? QStringLiteral("The database is not open.") : d->error;
-        return impl;
-    }
-    impl->server = d->server->openRecordset(jetSql, onlyRow, &impl->error);
-    impl->error = impl->server->error;
-    return impl;
+std::unique_ptr<Recordset::Impl> notOpen(const Database::Impl *d) {
+    return failedRecordset(d && !d->error.isEmpty() ? d->error : QStringLiteral("The database is not open."));
 }
 
 }  // namespace
 
 Recordset Database::openRecordset(const QString &jetSql) {
-    if (d && d->server) return Recordset(openOnServer(d.get(), jetSql, nullptr));
-    return Recordset(openOn(d.get(), jetSql, nullptr));
+    if (!isOpen()) return Recordset(notOpen(d.get()));
+    return select(translateJet(jetSql));
+}
+
+Recordset Database::openRecordset(const QString &jetSql, const QVariantList &params) {
+    if (!isOpen()) return Recordset(notOpen(d.get()));
+    return select(translateJet(jetSql, params));
+}
+
+Recordset Database::select(const std::shared_ptr<const JetTranslation> &tr) {
+    if (!tr->error.isEmpty()) return Recordset(failedRecordset(tr->error));
+    if (tr->kind != JetTranslation::Kind::Select)
+        return Recordset(failedRecordset(QStringLiteral("Invalid SQL statement; expected 'SELECT'.")));
+    countStatement();
+    return Recordset(d->select(*tr, nullptr));
 }
 
 Recordset Database::openRow(const QString &table, const QVariant &bookmark) {
-    if (d && d->server) {
-        const QString version = bookmark.toString();
-        if (bookmark.isNull() || !version.startsWith(u'(')) {
-            auto impl = std::make_unique<Recordset::Impl>();
-            impl->error = QStringLiteral("Not a valid bookmark.");
-            return Recordset(std::move(impl));
-        }
-        return Recordset(openOnServer(d.get(), QStringLiteral("select * from ") + table, &version));
-    }
-    bool number = false;
-    const sqlite3_int64 row = bookmark.toLongLong(&number);
-    if (bookmark.isNull() || !number) {
-        auto impl = std::make_unique<Recordset::Impl>();
-        impl->error = QStringLiteral("Not a valid bookmark.");
-        return Recordset(std::move(impl));
-    }
-    return Recordset(openOn(d.get(), QStringLiteral("select * from ") + table, &row));
+    if (!(d ? d->isBookmark(bookmark) : Impl().isBookmark(bookmark)))
+        return Recordset(failedRecordset(QStringLiteral("Not a valid bookmark.")));
+    if (!isOpen()) return Recordset(notOpen(d.get()));
+    const QString jetSql = QStringLiteral("select * from ") + table;
+    const auto tr = translateJet(jetSql);
+    if (!tr->error.isEmpty()) return Recordset(failedRecordset(tr->error));
+    if (tr->kind != JetTranslation::Kind::Select)
+        return Recordset(failedRecordset(QStringLiteral("Invalid SQL statement; expected 'SELECT'.")));
+    // One row by its bookmark: the select must name its table and nothing more.
+    if (!tr->singleTable || tr->pieces.size() != tr->fromPiece + 2)
+        return Recordset(failedRecordset(QStringLiteral("Not a table: '%1'.").arg(jetSql)));
+    countStatement();
+    return Recordset(d->select(*tr, &bookmark));
 }
 
 void Database::close() {
-    if (d && d->server) {
-        d->server->conn->close();
-        d->server.reset();
-    }
-    if (d && d->conn) {
-        d->conn->close();
-        d->conn.reset();
-    }
+    if (d) d->close();
 }
 
 bool Database::beginTrans() { return begin(false); }
 
 bool Database::beginWriteTrans() { return begin(true); }
 
-bool Database::begin(bool immediate) {
-    if (!isOpen()) return false;
-    if (d->server) return d->server->beginTrans(&d->error);
-    if (d->conn->inTransaction) { d->error = QStringLiteral("A transaction is already open."); return false; }
-    if (sqlite3_exec(d->conn->db.get(), immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        d->error = d->conn->lastError();
-        return false;
-    }
-    d->conn->inTransaction = true;
-    return true;
-}
+bool Database::begin(bool immediate) { return isOpen() && d->begin(immediate); }
 
 bool Database::commitTrans() {
     if (!isOpen()) return false;
-    if (d->server) return d->server->commitTrans(&d->error);
-    if (!d->conn->inTransaction) { d->error = QStringLiteral("Commit without a transaction."); return false; }
-    d->conn->releaseReaders();
-    if (sqlite3_exec(d->conn->db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        d->error = d->conn->lastError();
-        return false;
-    }
-    d->conn->inTransaction = false;
-    return true;
+    const bool ok = d->commit();
+    if (ok) countCommit(d->path);
+    return ok;
 }
 
 void Database::rollback() {
-    if (isOpen() && d->server) return d->server->rollback();
-    if (!isOpen() || !d->conn->inTransaction) return;
-    d->conn->releaseReaders();
-    sqlite3_exec(d->conn->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-    d->conn->inTransaction = false;
+    if (isOpen()) d->rollback();
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct Counts {
+    std::mutex lock;
+    Statistics now;
+};
+
+Counts &counts() {
+    static Counts c;
+    return c;
+}
+
+}  // namespace
+
+void countOpen(const QString &path) {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    ++c.now.opens;
+    ++c.now.opensOf[path];
+}
+
+void countStatement() {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    ++c.now.statements;
+}
+
+void countCommit(const QString &path) {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    ++c.now.commits;
+    ++c.now.commitsOf[path];
+}
+
+Statistics statistics() {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    return c.now;
+}
+
+void resetStatistics() {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    c.now = Statistics();
 }
 
 // ---------------------------------------------------------------------------
@@ -367,7 +436,9 @@ QString sqlText(const QString &typed) {
     return u'\'' + t + u'\'';
 }
 
-QString likeText(const QString &typed) {
+namespace {
+
+QString escapedForLike(const QString &typed, bool doubleQuotes) {
     QString out;
     out.reserve(typed.size() + 8);
     for (QChar c : wellFormed(typed)) {
@@ -376,12 +447,21 @@ QString likeText(const QString &typed) {
         case u'?': out += QStringLiteral("[?]"); break;
         case u'#': out += QStringLiteral("[#]"); break;
         case u'[': out += QStringLiteral("[[]"); break;
-        case u'\'': out += QStringLiteral("''"); break;
+        case u'\'':
+            if (doubleQuotes) out += c;
+            out += c;
+            break;
         default: out += c;
         }
     }
     return out;
 }
+
+}  // namespace
+
+QString likeText(const QString &typed) { return escapedForLike(typed, true); }
+
+QString likeValue(const QString &typed) { return escapedForLike(typed, false); }
 
 QString inUseText() {
     return QStringLiteral("データファイルは他のプログラムか別の PC が使用中です。しばらくしてから、もう一度お試しください。");

@@ -14,8 +14,9 @@ bool isDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
 }  // namespace
 
-JetLexResult lexJet(const QString &sql) {
+JetLexResult lexJet(const QString &sql, bool parameters) {
     JetLexResult r;
+    int marks = 0;
     const int n = int(sql.size());
     int i = 0;
     auto fail = [&](const QString &what, int at) {
@@ -76,6 +77,11 @@ JetLexResult lexJet(const QString &sql) {
         if (isNameChar(c)) {
             while (i < n && isNameChar(sql.at(i))) ++i;
             r.tokens.push_back({JetToken::Name, sql.mid(start, i - start), start});
+            continue;
+        }
+        if (c == u'?' && parameters) {
+            r.tokens.push_back({JetToken::Param, QString::number(marks++), start});
+            ++i;
             continue;
         }
         if (c == u';') {

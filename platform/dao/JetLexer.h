@@ -2,16 +2,18 @@
 // Splits a Jet SQL text into tokens: quoted strings ('…' or "…", the quote
 // doubled inside), #…# dates, names (Japanese ones included, [bracketed]
 // ones too), numbers and punctuation. Blanks only separate tokens. A ";" ends
-// the statement; anything after it is an error, as in Jet.
+// the statement; anything after it is an error, as in Jet. A statement
+// that is given its values apart may hold ? marks for them.
 #include <QString>
 #include <QVector>
 
 namespace tqen::dao {
 
 struct JetToken {
-    enum Kind { Name, BracketName, String, Date, Number, Punct };
+    enum Kind { Name, BracketName, String, Date, Number, Punct, Param };
     Kind kind;
-    QString text;  // the name, the string's value, the date's inner text, the punctuation
+    QString text;  // the name, the string's value, the date's inner text, the punctuation;
+                   // of a ? mark its number among the statement's marks, from 0
     int pos;       // offset in the statement text
 
     bool isWord(const char *w) const {
@@ -25,6 +27,8 @@ struct JetLexResult {
     QString error;  // empty when the text was split cleanly
 };
 
-JetLexResult lexJet(const QString &sql);
+// With parameters, a ? outside a literal is a Param token; without, it is
+// the error it always was.
+JetLexResult lexJet(const QString &sql, bool parameters = false);
 
 }  // namespace tqen::dao

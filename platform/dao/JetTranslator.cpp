@@ -3,7 +3,11 @@
 #include "platform/dao/JetLexer.h"
 #include "platform/dao/JetValues.h"
 
+#include <QDateTime>
 #include <QHash>
+
+#include <algorithm>
+#include <limits>
 
 #include <mutex>
 
@@ -62,7 +66,9 @@ bool fillDate(JetTranslation &r, const JetTranslation::DateSlot &slot, const Jet
 
 class Translator {
 public:
-    Translator(const QVector<JetToken> &tokens, JetTranslation &out) : t(tokens), r(out) {}
+    // values: the bound values of the statement's ? marks, by their number.
+    Translator(const QVector<JetToken> &tokens, const QVector<QVariant> &values, JetTranslation &out)
+        : t(tokens), v(values), r(out) {}
 
     void run() {
         if (t.isEmpty()) { r.error = QStringLiteral("Invalid SQL statement: empty"); return; }
@@ -79,6 +85,7 @@ public:
 
 private:
     const QVector<JetToken> &t;
+    const QVector<QVariant> &v;
     JetTranslation &r;
     QVector<int> pieceOf;  // token index -> first piece emitted for it
 
@@ -97,7 +104,7 @@ private:
         }
         return -1;
     }
-    int param(const QString &value) {
+    int param(const QVariant &value) {
         r.params.push_back(value);
         return int(r.params.size());
     }
@@ -114,6 +121,10 @@ private:
             case JetToken::String:
                 r.paramTokens.push_back(i);
                 put(i, QLatin1Char('?') + QString::number(param(k.text)));
+                break;
+            case JetToken::Param:
+                r.paramTokens.push_back(i);
+                put(i, QLatin1Char('?') + QString::number(param(v.value(k.text.toInt()))));
                 break;
             case JetToken::Date: {
                 r.dates.push_back({i, int(r.pieces.size())});
@@ -280,7 +291,8 @@ QString shapeOf(const QVector<JetToken> &tokens) {
     key.reserve(kMaxShapeChars / 4);
     for (int i = 0; i < tokens.size(); ++i) {
         const JetToken &k = tokens[i];
-        const bool value = k.kind == JetToken::Date || (k.kind == JetToken::String && !(i > 0 && tokens[i - 1].isWord("in")));
+        const bool value = k.kind == JetToken::Date || k.kind == JetToken::Param ||
+                           (k.kind == JetToken::String && !(i > 0 && tokens[i - 1].isWord("in")));
         const qsizetype length = value ? 0 : k.text.size();
         if (key.size() + 2 + length > kMaxShapeChars) return {};
         // Kind and length, then the text: no two token lists give one key.
@@ -292,25 +304,27 @@ QString shapeOf(const QVector<JetToken> &tokens) {
 }
 
 // A kept translation with this statement's values put in.
-std::shared_ptr<const JetTranslation> withValues(const JetTranslation &shape, const QVector<JetToken> &tokens) {
+std::shared_ptr<const JetTranslation> withValues(const JetTranslation &shape, const QVector<JetToken> &tokens,
+                                                 const QVector<QVariant> &values) {
     auto out = std::make_shared<JetTranslation>(shape);
     out->params.reserve(shape.paramTokens.size());
-    for (int t : shape.paramTokens) out->params.push_back(tokens[t].text);
+    for (int t : shape.paramTokens)
+        out->params.push_back(tokens[t].kind == JetToken::Param ? values.value(tokens[t].text.toInt())
+                                                                : QVariant(tokens[t].text));
     for (const JetTranslation::DateSlot &slot : shape.dates)
         if (!fillDate(*out, slot, tokens[slot.token])) break;
     return out;
 }
 
-}  // namespace
+std::shared_ptr<const JetTranslation> failed(const QString &error) {
+    auto out = std::make_shared<JetTranslation>();
+    out->error = error;
+    return out;
+}
 
-std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
-    const JetLexResult lexed = lexJet(jetSql);
-    if (!lexed.error.isEmpty()) {
-        auto out = std::make_shared<JetTranslation>();
-        out->error = lexed.error;
-        return out;
-    }
-    const QString key = shapeOf(lexed.tokens);
+// The translation of lexed tokens, from the cache when their shape is kept.
+std::shared_ptr<const JetTranslation> translateTokens(const QVector<JetToken> &tokens, const QVector<QVariant> &values) {
+    const QString key = shapeOf(tokens);
     ShapeCache &cache = shapeCache();
     if (!key.isEmpty()) {
         std::shared_ptr<const JetTranslation> kept;
@@ -318,10 +332,10 @@ std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
             std::lock_guard<std::mutex> g(cache.lock);
             kept = cache.byShape.value(key);
         }
-        if (kept) return withValues(*kept, lexed.tokens);
+        if (kept) return withValues(*kept, tokens, values);
     }
     auto out = std::make_shared<JetTranslation>();
-    Translator(lexed.tokens, *out).run();
+    Translator(tokens, values, *out).run();
     if (key.isEmpty() || !out->error.isEmpty()) return out;
     // Kept without its values: they belong to this statement only.
     auto shape = std::make_shared<JetTranslation>(*out);
@@ -335,6 +349,87 @@ std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
     if (!cache.byShape.contains(key)) cache.keyChars += key.size();
     cache.byShape.insert(key, std::move(shape));
     return out;
+}
+
+bool isTableName(const JetToken &k) {
+    return k.kind == JetToken::BracketName || (k.kind == JetToken::Name && !keywords().contains(k.text.toLower()));
+}
+
+}  // namespace
+
+std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql) {
+    const JetLexResult lexed = lexJet(jetSql);
+    if (!lexed.error.isEmpty()) return failed(lexed.error);
+    return translateTokens(lexed.tokens, {});
+}
+
+std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql, const QVariantList &values) {
+    JetLexResult lexed = lexJet(jetSql, true);
+    if (!lexed.error.isEmpty()) return failed(lexed.error);
+    QVector<JetToken> &tokens = lexed.tokens;
+    const auto marks = std::count_if(tokens.begin(), tokens.end(), [](const JetToken &k) { return k.kind == JetToken::Param; });
+    if (marks != values.size())
+        return failed(QStringLiteral("The statement has %1 ? marks but %2 values were given.").arg(marks).arg(values.size()));
+    QVector<QVariant> bound(values.size());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        QString error;
+        if (!statementValue(values[i], &bound[i], &error))
+            return failed(error + QStringLiteral(" (value %1)").arg(i + 1));
+    }
+    // "T in ?": the file's path is part of the statement, as a literal's is.
+    for (qsizetype i = 2; i < tokens.size(); ++i) {
+        JetToken &k = tokens[i];
+        if (k.kind != JetToken::Param || !tokens[i - 1].isWord("in") || !isTableName(tokens[i - 2])) continue;
+        const QVariant &path = values[k.text.toInt()];
+        if (path.typeId() != QMetaType::QString || path.toString().isEmpty())
+            return failed(QStringLiteral("The file of \"%1 in ?\" is given as a text.").arg(tokens[i - 2].text));
+        k = {JetToken::String, path.toString(), k.pos};
+    }
+    return translateTokens(tokens, bound);
+}
+
+bool statementValue(const QVariant &value, QVariant *bound, QString *error) {
+    *bound = QVariant();
+    if (!value.isValid() || value.isNull()) return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+        *bound = value;
+        return true;
+    case QMetaType::QDate:
+        if (value.toDate().isValid()) *bound = storedDate(QDateTime(value.toDate(), QTime(0, 0)));
+        return true;
+    case QMetaType::QDateTime:
+        if (value.toDateTime().isValid()) *bound = storedDate(value.toDateTime());
+        return true;
+    case QMetaType::Bool:
+        *bound = qlonglong(value.toBool() ? 1 : 0);
+        return true;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        *bound = value.toLongLong();
+        return true;
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+        if (value.toULongLong() > quint64(std::numeric_limits<qlonglong>::max())) break;
+        *bound = value.toLongLong();
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        *bound = value.toDouble();
+        return true;
+    default:
+        break;
+    }
+    *error = QStringLiteral("Data type conversion error.");
+    return false;
 }
 
 TranslationCacheSize translationCacheSize() {

@@ -5,6 +5,7 @@
 // column lists of an insert-select matched by name.
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 
 #include <memory>
@@ -22,10 +23,12 @@ struct JetTranslation {
     struct External { int piece; int attach; };
     QVector<External> externals;
     QStringList attachPaths;
-    QVector<QString> params;  // values of ?1, ?2, … (the statement's string literals)
-    // Where the statement's values went: the token of each parameter, and
-    // the token and piece of each date. Two statements that differ only in
-    // these values translate alike but for them.
+    // Values of ?1, ?2, …: the statement's string literals and the values
+    // given for its ? marks, in the order they stand, each as a statementValue.
+    QVector<QVariant> params;
+    // Where the statement's values went: the token of each parameter (a
+    // string literal or a ? mark), and the token and piece of each date. Two
+    // statements that differ only in these values translate alike but for them.
     QVector<int> paramTokens;
     struct DateSlot { int token; int piece; };
     QVector<DateSlot> dates;
@@ -57,6 +60,17 @@ struct JetTranslation {
 // written again with other typed values is not translated again. Shapes past
 // a size are not kept, and only so many are.
 std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql);
+// A statement with ? marks and their values, one value a mark, in order
+// (see Database::execute). The marks are part of the statement's shape; their
+// values are not. A mark in "T in ?" names the file: its value, a text, is
+// the path as a literal would give it.
+std::shared_ptr<const JetTranslation> translateJet(const QString &jetSql, const QVariantList &values);
+
+// A value given for a ? mark as the engine binds it: Null, a text (a date as
+// its stored text, "yyyy-mm-dd" or with its time of day), a whole number
+// (True and False as 1 and 0, as the literals are), a double or bytes. False
+// and error for a value of another kind.
+bool statementValue(const QVariant &value, QVariant *bound, QString *error);
 
 // Shapes kept at the moment, and the characters of their keys (for tests).
 struct TranslationCacheSize { qsizetype shapes = 0; qsizetype keyChars = 0; };

@@ -1,18 +1,19 @@
 #include "platform/dao/RecordsetImpl.h"
-#include "platform/dao/ServerRecordset.h"
+
+#include "platform/dao/Statistics.h"
 
 #include <algorithm>
 
 namespace tqen::dao {
 
-Recordset::Impl::~Impl() { shutDown(QString()); }
+FileRecordset::~FileRecordset() { shutDown(QString()); }
 
-void Recordset::Impl::fail(const QString &text) {
+void FileRecordset::fail(const QString &text) {
     shutDown(QString());
     error = text;
 }
 
-void Recordset::Impl::shutDown(const QString &why) {
+void FileRecordset::shutDown(const QString &why) {
     stepping.reset();
     if (conn) {
         auto &l = conn->live;
@@ -28,7 +29,7 @@ void Recordset::Impl::shutDown(const QString &why) {
     mode = Mode::None;
 }
 
-bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases, const sqlite3_int64 *onlyRow) {
+bool FileRecordset::start(const JetTranslation &tr, const QStringList &aliases, const sqlite3_int64 *onlyRow) {
     params = tr.params;
     QString err;
     if (tr.singleTable) {
@@ -40,7 +41,7 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
         QStringList whole = p;
         whole[tr.selectListPiece] = QStringLiteral("rowid , ") + whole[tr.selectListPiece];
         if (onlyRow) whole << QStringLiteral("WHERE rowid = ") + QString::number(*onlyRow);
-        stepping = conn->prepare(whole.join(u' '), params, &err);
+        stepping = conn->prepareWith(whole.join(u' '), params, &err);
         if (!stepping) { fail(err); return false; }
         const int n = sqlite3_column_count(stepping.get());
         for (int i = 1; i < n; ++i) {
@@ -56,7 +57,7 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
         if (!error.isEmpty()) { fail(error); return false; }
         return true;
     }
-    const Statement st = conn->prepare(tr.sql(aliases), params, &err);
+    const Statement st = conn->prepareWith(tr.sql(aliases), params, &err);
     if (!st) { fail(err); return false; }
     const int n = sqlite3_column_count(st.get());
     for (int i = 0; i < n; ++i) {
@@ -78,7 +79,7 @@ bool Recordset::Impl::start(const JetTranslation &tr, const QStringList &aliases
 
 // Steps the running select once: its row becomes the current row, or the
 // select ends and the row list is complete.
-void Recordset::Impl::stepNext() {
+void FileRecordset::stepNext() {
     const int rc = sqlite3_step(stepping.get());
     if (rc == SQLITE_ROW) {
         rowids.push_back(sqlite3_column_int64(stepping.get(), 0));
@@ -91,7 +92,7 @@ void Recordset::Impl::stepNext() {
     if (rc != SQLITE_DONE) error = conn->lastError();
 }
 
-void Recordset::Impl::finishReading() {
+void FileRecordset::finishReading() {
     if (!stepping) return;
     const bool onRow = pos < rowids.size();
     if (onRow) {
@@ -108,14 +109,14 @@ void Recordset::Impl::finishReading() {
 }
 
 // Reads the row at pos by its rowid; rows deleted meanwhile are passed over.
-void Recordset::Impl::loadFromPos() {
+void FileRecordset::loadFromPos() {
     current.clear();
     if (!conn || !conn->db) return;
     if (pointSql.isEmpty())
         pointSql = QStringLiteral("SELECT ") + selectList.join(u' ') + QStringLiteral(" FROM ") + tableSql +
                    QStringLiteral(" WHERE rowid = ?");
     QString err;
-    const Statement st = conn->prepare(pointSql, params, &err);
+    const Statement st = conn->prepareWith(pointSql, params, &err);
     if (!st) { error = err; pos = rowids.size(); return; }
     const int rowidParam = sqlite3_bind_parameter_count(st.get());
     for (; pos < rowids.size(); ++pos) {
@@ -129,13 +130,13 @@ void Recordset::Impl::loadFromPos() {
     }
 }
 
-bool Recordset::Impl::atEnd() const {
+bool FileRecordset::atEnd() const {
     if (!open) return true;
     if (!updatable) return pos >= rows.size();
     return pos >= rowids.size();
 }
 
-int Recordset::Impl::fieldIndex(const QString &name) const {
+int FileRecordset::fieldIndex(const QString &name) const {
     for (int i = 0; i < names.size(); ++i)  // the name as the select spells it, the common case
         if (names[i] == name) return i;
     for (int i = 0; i < names.size(); ++i)
@@ -143,14 +144,14 @@ int Recordset::Impl::fieldIndex(const QString &name) const {
     return -1;
 }
 
-QVariant Recordset::Impl::value(int col) const {
+QVariant FileRecordset::value(int col) const {
     if (atEnd() || col < 0) return {};
     if (!updatable) return rows[pos].value(col);
     if (stepping) return columnValue(stepping.get(), col + 1, kinds[col]);
     return current.value(col);
 }
 
-bool Recordset::Impl::write() {
+bool FileRecordset::write() {
     conn->releaseReaders();
     QStringList cols;
     QVector<int> which;
@@ -184,118 +185,128 @@ bool Recordset::Impl::write() {
     return true;
 }
 
+bool FileRecordset::bof() const {
+    if (!updatable) return rows.empty();
+    return complete && rowids.empty();
+}
+
+void FileRecordset::moveFirst() {
+    mode = Mode::None;
+    if (!updatable) { pos = 0; return; }
+    if (stepping && pos == 0) return;  // still on the first row
+    finishReading();
+    pos = 0;
+    loadFromPos();
+}
+
+void FileRecordset::moveNext() {
+    if (atEnd()) {
+        error = QStringLiteral("No current record.");
+        return;
+    }
+    mode = Mode::None;
+    if (!updatable) { ++pos; return; }
+    if (stepping) { stepNext(); return; }
+    ++pos;
+    loadFromPos();
+}
+
+void FileRecordset::setField(const QString &name, const QVariant &value) {
+    if (mode == Mode::None) { error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return; }
+    const int i = fieldIndex(name);
+    if (i < 0) { error = QStringLiteral("Item not found in this collection: %1").arg(name); return; }
+    buffer[i] = value;
+    touched[i] = true;
+}
+
+void FileRecordset::addNew() {
+    if (!updatable) { error = QStringLiteral("Database or object is read-only."); return; }
+    mode = Mode::Adding;
+    buffer = QVector<QVariant>(names.size());
+    touched = QVector<bool>(names.size(), false);
+}
+
+void FileRecordset::edit() {
+    if (!updatable) { error = QStringLiteral("Database or object is read-only."); return; }
+    if (atEnd()) { error = QStringLiteral("No current record."); return; }
+    mode = Mode::Editing;
+    buffer = QVector<QVariant>(names.size());
+    touched = QVector<bool>(names.size(), false);
+}
+
+bool FileRecordset::update() {
+    if (mode == Mode::None) { error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return false; }
+    const bool ok = write();
+    mode = Mode::None;
+    if (ok) error.clear();
+    return ok;
+}
+
+QVariant FileRecordset::bookmark() const {
+    if (!updatable || atEnd()) return {};
+    return qlonglong(rowids[pos]);
+}
+
 // ---------------------------------------------------------------------------
 
-Recordset::Recordset() : d(std::make_unique<Impl>()) { d->error = QStringLiteral("The recordset is not open."); }
+std::unique_ptr<Recordset::Impl> failedRecordset(const QString &error) {
+    auto impl = std::make_unique<Recordset::Impl>();
+    impl->error = error;
+    return impl;
+}
+
+Recordset::Recordset() : d(failedRecordset(QStringLiteral("The recordset is not open."))) {}
 Recordset::Recordset(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset &&other) noexcept = default;
 Recordset &Recordset::operator=(Recordset &&other) noexcept = default;
 
-bool Recordset::isOpen() const { return d && (d->server ? d->server->open : d->open); }
-QString Recordset::error() const {
-    if (d && d->server) return d->server->error;
-    return d ? d->error : QStringLiteral("The recordset was moved from.");
-}
-bool Recordset::writeConflict() const { return d && d->server && d->server->conflict; }
-
-bool Recordset::bof() const {
-    if (!isOpen()) return true;
-    if (d->server) return d->server->empty();
-    if (!d->updatable) return d->rows.empty();
-    return d->complete && d->rowids.empty();
-}
-
-bool Recordset::eof() const { return !isOpen() || (d->server ? d->server->atEnd() : d->atEnd()); }
+bool Recordset::isOpen() const { return d && d->isOpen(); }
+QString Recordset::error() const { return d ? d->errorText() : QStringLiteral("The recordset was moved from."); }
+bool Recordset::writeConflict() const { return d && d->writeConflict(); }
+bool Recordset::bof() const { return !isOpen() || d->bof(); }
+bool Recordset::eof() const { return !isOpen() || d->eof(); }
 
 void Recordset::moveFirst() {
-    if (!isOpen()) return;
-    if (d->server) return d->server->moveFirst();
-    d->mode = Impl::Mode::None;
-    if (!d->updatable) { d->pos = 0; return; }
-    if (d->stepping && d->pos == 0) return;  // still on the first row
-    d->finishReading();
-    d->pos = 0;
-    d->loadFromPos();
+    if (isOpen()) d->moveFirst();
 }
 
 void Recordset::moveNext() {
-    if (isOpen() && d->server) return d->server->moveNext();
-    if (!isOpen() || d->atEnd()) {
-        if (isOpen()) d->error = QStringLiteral("No current record.");
-        return;
-    }
-    d->mode = Impl::Mode::None;
-    if (!d->updatable) { ++d->pos; return; }
-    if (d->stepping) { d->stepNext(); return; }
-    ++d->pos;
-    d->loadFromPos();
+    if (isOpen()) d->moveNext();
 }
 
-QVariant Recordset::field(const QString &name) const {
-    if (!isOpen()) return {};
-    if (d->server) return d->server->field(name);
-    return d->value(d->fieldIndex(name));
-}
+QVariant Recordset::field(const QString &name) const { return isOpen() ? d->field(name) : QVariant(); }
 
 void Recordset::setField(const QString &name, const QVariant &value) {
-    if (!isOpen()) return;
-    if (d->server) return d->server->setField(name, value);
-    if (d->mode == Impl::Mode::None) { d->error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return; }
-    const int i = d->fieldIndex(name);
-    if (i < 0) { d->error = QStringLiteral("Item not found in this collection: %1").arg(name); return; }
-    d->buffer[i] = value;
-    d->touched[i] = true;
+    if (isOpen()) d->setField(name, value);
 }
 
 void Recordset::addNew() {
-    if (!isOpen()) return;
-    if (d->server) return d->server->addNew();
-    if (!d->updatable) { d->error = QStringLiteral("Database or object is read-only."); return; }
-    d->mode = Impl::Mode::Adding;
-    d->buffer = QVector<QVariant>(d->names.size());
-    d->touched = QVector<bool>(d->names.size(), false);
+    if (isOpen()) d->addNew();
 }
 
 void Recordset::edit() {
-    if (!isOpen()) return;
-    if (d->server) return d->server->edit();
-    if (!d->updatable) { d->error = QStringLiteral("Database or object is read-only."); return; }
-    if (d->atEnd()) { d->error = QStringLiteral("No current record."); return; }
-    d->mode = Impl::Mode::Editing;
-    d->buffer = QVector<QVariant>(d->names.size());
-    d->touched = QVector<bool>(d->names.size(), false);
+    if (isOpen()) d->edit();
 }
 
 bool Recordset::update() {
     if (!isOpen()) return false;
-    if (d->server) return d->server->update();
-    if (d->mode == Impl::Mode::None) { d->error = QStringLiteral("Update or CancelUpdate without AddNew or Edit."); return false; }
-    const bool ok = d->write();
-    d->mode = Impl::Mode::None;
-    if (ok) d->error.clear();
+    countStatement();
+    const bool ok = d->update();
+    if (ok && !d->inTransaction()) countCommit(d->databasePath());
     return ok;
 }
 
 void Recordset::cancelUpdate() {
-    if (isOpen() && d->server) return d->server->cancelUpdate();
-    if (isOpen()) d->mode = Impl::Mode::None;
+    if (isOpen()) d->cancelUpdate();
 }
 
 void Recordset::close() {
-    if (d && d->server) d->server->shutDown(QString());
-    if (d) d->shutDown(QString());
+    if (d) d->close();
 }
 
-QVariant Recordset::bookmark() const {
-    if (isOpen() && d->server) return d->server->bookmark();
-    if (!isOpen() || !d->updatable || d->atEnd()) return {};
-    return qlonglong(d->rowids[d->pos]);
-}
+QVariant Recordset::bookmark() const { return isOpen() ? d->bookmark() : QVariant(); }
 
-QStringList Recordset::fieldNames() const {
-    if (isOpen() && d->server) return d->server->fieldNames();
-    return isOpen() ? d->names : QStringList();
-}
+QStringList Recordset::fieldNames() const { return isOpen() ? d->fieldNames() : QStringList(); }
 
 }  // namespace tqen::dao

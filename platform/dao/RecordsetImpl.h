@@ -1,5 +1,5 @@
 #pragma once
-// Inside of a recordset.
+// A recordset on a database file.
 //
 // A recordset over one table is a dynaset: its members are the rows (by
 // rowid) that the select found when it was opened, in the select's order.
@@ -12,6 +12,7 @@
 //
 // A select that is no single-table select (distinct, group by, join, union)
 // is read whole when it is opened and cannot be updated.
+#include "platform/dao/Backend.h"
 #include "platform/dao/Connection.h"
 #include "platform/dao/JetTranslator.h"
 
@@ -20,13 +21,8 @@
 
 namespace tqen::dao {
 
-class ServerRecordset;
-
-struct Recordset::Impl {
-    // Set when the recordset is on a database server: every call goes there.
-    std::unique_ptr<ServerRecordset> server;
+struct FileRecordset : Recordset::Impl {
     std::shared_ptr<Connection> conn;
-    QString error;
     bool open = false;
 
     QStringList names;
@@ -37,7 +33,7 @@ struct Recordset::Impl {
     QString tableSql;               // schema-qualified, quoted table name
     QStringList selectList;         // pieces of the select list
     QString pointSql;               // the select list by rowid, made when first needed
-    QVector<QString> params;
+    QVector<QVariant> params;
     Statement stepping;             // the running select: rowid, then the fields
     std::vector<sqlite3_int64> rowids;
     bool complete = false;          // all member rowids known
@@ -51,7 +47,7 @@ struct Recordset::Impl {
     QVector<QVariant> buffer;
     QVector<bool> touched;
 
-    ~Impl();
+    ~FileRecordset() override;
     void fail(const QString &text);
     // Runs the select; with onlyRow, over that one row of its table only.
     bool start(const JetTranslation &tr, const QStringList &aliases, const sqlite3_int64 *onlyRow = nullptr);
@@ -63,6 +59,23 @@ struct Recordset::Impl {
     int fieldIndex(const QString &name) const;
     QVariant value(int col) const;
     bool write();
+
+    bool isOpen() const override { return open; }
+    bool bof() const override;
+    bool eof() const override { return atEnd(); }
+    void moveFirst() override;
+    void moveNext() override;
+    QVariant field(const QString &name) const override { return value(fieldIndex(name)); }
+    void setField(const QString &name, const QVariant &value) override;
+    void addNew() override;
+    void edit() override;
+    bool update() override;
+    void cancelUpdate() override { mode = Mode::None; }
+    void close() override { shutDown(QString()); }
+    QVariant bookmark() const override;
+    QStringList fieldNames() const override { return names; }
+    bool inTransaction() const override { return conn && conn->inTransaction; }
+    QString databasePath() const override { return conn ? conn->path : QString(); }
 };
 
 }  // namespace tqen::dao

@@ -4,8 +4,8 @@
 // Where a path is expected, a PostgreSQL connection URI
 // ("postgresql://user@host[:port]/database") names a database on a server;
 // Database::open connects to it and the same Jet SQL runs there. A first
-// connection to an empty database creates the data database's tables,
-// indexes and the staff slots "01" … "30". A statement on a local file may
+// connection to an empty database creates the data database's tables as the
+// program's schema gives them (setServerSchema). A statement on a local file may
 // name a table on the server with "T in 'postgresql://…'" in the one case
 // the program needs: "insert into W select … from T in '…'" copies the
 // server's rows into the local table, matching columns by name.
@@ -16,6 +16,7 @@
 #include "platform/error/Error.h"
 
 #include <QList>
+#include <QStringList>
 #include <QVariant>
 #include <QString>
 
@@ -41,44 +42,28 @@ QString maskPasswords(const QString &text);
 // What the user is told about an address that holds a password.
 QString passwordRefusal();
 
+// The data database's tables on a server, as the program defines them: the
+// engine makes them on the first connection to an empty database. Until a
+// schema is given, an empty database cannot be prepared (an error says so);
+// a database that holds the tables needs none.
+struct ServerSchema {
+    QStringList tables;        // the data database's tables (any of them present: the schema is made)
+    QStringList statements;    // what makes them, run in order in one transaction
+    // Unique indexes that name a row by its key: a new row with the key of
+    // another, or an edit of a row that another program changed, is
+    // written over that row (the last write wins).
+    QStringList keyIndexes;
+    // Field names as the data file declares them: a field reads back under
+    // its declared name where a statement does not spell it.
+    QStringList declaredNames;
+};
+void setServerSchema(const ServerSchema &schema);
+
 // Asked for a password when the server wants one and ~/.pgpass has none;
 // nullopt when the user declines. None installed: no password is asked.
 using PasswordSource = std::function<std::optional<QString>(const QString &host, const QString &user)>;
 void setPasswordSource(PasswordSource source);
 // Forgets remembered passwords and closes pooled connections.
 void resetServerConnections();
-
-// Copies every row of the data database's tables from one data database to
-// another (a file or a server, either way) in one transaction: the target's
-// tables are emptied and filled; on failure the target is left as it was.
-// Tables added after the delivered schema (options.addedTables) come along:
-// a source without one gives no rows, a target without one gets it made.
-struct TableCopy {
-    QString table;
-    qlonglong read = 0;     // rows read from the source
-    qlonglong stored = 0;   // rows the target holds afterwards
-};
-// Reports of the source that share their day, customer and staff member.
-struct ReportGroup {
-    QVariant day, customer, staff;
-    qlonglong count = 0;
-};
-struct CopyOptions {
-    // A server keeps one report per day, customer and staff member. A source
-    // holding more than one is refused and nothing is written, unless they
-    // are merged: one row per group, its titles and memos those of all the
-    // group's rows joined line by line (the same text once), the rest of the
-    // last row.
-    bool mergeDuplicates = false;
-    QList<AddedTable> addedTables;
-};
-struct CopyOutcome {
-    QList<TableCopy> counts;
-    QList<ReportGroup> duplicates;  // the groups found (refused or merged)
-    qlonglong mergedRows = 0;       // rows the merge joined into others
-};
-Error copyData(const QString &from, const QString &to, const CopyOptions &options, CopyOutcome *outcome);
-// Rows of the delivered tables only, refusing reports that share their key.
-Error copyData(const QString &from, const QString &to, QList<TableCopy> *counts);
 
 }  // namespace tqen::dao

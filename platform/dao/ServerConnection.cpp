@@ -36,6 +36,7 @@ struct Pool {
     QHash<QString, QStringList> uniqueKeys;  // by URI and table
     QHash<QString, QString> likeCollations;  // by URI
     PasswordSource source;
+    ServerSchema schema;
     // Idle connections end with the program.
     ~Pool() {
         for (const Idle &c : std::as_const(idle)) PQfinish(c.pg);
@@ -45,6 +46,13 @@ struct Pool {
 Pool &pool() {
     static Pool p;
     return p;
+}
+
+// A name of ours as an SQL string literal.
+QString sqlTextOf(const QString &name) {
+    QString q = name;
+    q.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + q + u'\'';
 }
 
 QString pgError(const PGconn *c) {
@@ -212,6 +220,24 @@ QString passwordRefusal() {
                           "接続のときに入力するか ~/.pgpass に書いてください。");
 }
 
+void setServerSchema(const ServerSchema &schema) {
+    std::lock_guard<std::mutex> g(pool().lock);
+    pool().schema = schema;
+    pool().uniqueKeys.clear();
+}
+
+ServerSchema serverSchema() {
+    std::lock_guard<std::mutex> g(pool().lock);
+    return pool().schema;
+}
+
+QString declaredName(const QString &serverName) {
+    std::lock_guard<std::mutex> g(pool().lock);
+    for (const QString &d : std::as_const(pool().schema.declaredNames))
+        if (d.compare(serverName, Qt::CaseInsensitive) == 0) return d;
+    return serverName;
+}
+
 void setPasswordSource(PasswordSource source) {
     std::lock_guard<std::mutex> g(pool().lock);
     pool().source = std::move(source);
@@ -341,6 +367,12 @@ Result ServerConnection::run(const QString &sql, const QVector<QVariant> &params
     std::vector<int> lengths(params.size(), 0);
     for (int i = 0; i < params.size(); ++i) {
         if (params[i].isNull()) continue;
+        if (params[i].typeId() == QMetaType::QByteArray) {
+            bytes[i] = "\\x" + params[i].toByteArray().toHex();
+            values[i] = bytes[i].constData();
+            lengths[i] = int(bytes[i].size());
+            continue;
+        }
         const QString s = wellFormed(params[i].toString());
         if (s.contains(QChar(0))) {
             // libpq passes texts as C strings: the text would end there.
@@ -391,14 +423,19 @@ QStringList ServerConnection::uniqueKey(const QString &quotedTable) {
         if (it != pool().uniqueKeys.constEnd()) return *it;
     }
     QString err;
-    const Result r = run(QStringLiteral(
-                             "SELECT a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
-                             "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, ord) "
-                             "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum "
-                             "WHERE i.indrelid = to_regclass($1) AND i.indisunique AND i.indpred IS NULL "
-                             "AND x.relname IN ('営業日報_日付顧客担当', '顧客マスタ_名称') "
-                             "ORDER BY k.ord"),
-                         {quotedTable}, &err);
+    QStringList keys;
+    for (const QString &k : serverSchema().keyIndexes) keys << sqlTextOf(k);
+    const Result r = keys.isEmpty()
+                         ? nullptr
+                         : run(QStringLiteral(
+                                   "SELECT a.attname FROM pg_index i JOIN pg_class x ON x.oid = i.indexrelid "
+                                   "CROSS JOIN LATERAL unnest(i.indkey::int2[]) WITH ORDINALITY AS k(attnum, ord) "
+                                   "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.attnum "
+                                   "WHERE i.indrelid = to_regclass($1) AND i.indisunique AND i.indpred IS NULL "
+                                   "AND x.relname IN (%1) "
+                                   "ORDER BY k.ord")
+                                   .arg(keys.join(QStringLiteral(", "))),
+                               {quotedTable}, &err);
     QStringList cols;
     if (r)
         for (int i = 0; i < PQntuples(r.get()); ++i) cols << QString::fromUtf8(PQgetvalue(r.get(), i, 0));
@@ -482,7 +519,7 @@ int paramNumber(const QString &piece) {
 
 }  // namespace
 
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QVariant> *params, QString *error,
                   const QString &likeCollation) {
     *pieces = tr.pieces;
     *params = tr.params;
@@ -493,13 +530,17 @@ bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString
             s = s.toLower();
         } else if (const int k = paramNumber(s); k > 0) {
             s = u'$' + QString::number(k);
+            // A fraction given as a value is a number, as its literal would
+            // be (a whole number is left for the server to take as the
+            // column's type).
+            if (params->value(k - 1).typeId() == QMetaType::Double) s += QStringLiteral("::numeric");
         } else if (s == u"LIKE") {
             const int n = i + 1 < p.size() ? paramNumber(p[i + 1]) : 0;
             if (n == 0) {
                 *error = QStringLiteral("On the database server, like takes a text as its pattern.");
                 return false;
             }
-            const QString re = likeToRegex(params->value(n - 1));
+            const QString re = likeToRegex(params->value(n - 1).toString());
             if (re.isEmpty()) {
                 *error = QStringLiteral("Invalid pattern string");
                 return false;
@@ -646,39 +687,26 @@ bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QStri
 
 namespace {
 
-// The data database's tables in the server's types. Names are in lower case
-// (statements fold theirs alike); texts sort by code point, as on a file.
-const char *const kSchema[] = {
-    R"(CREATE TABLE "営業日報" ("日付" date, "顧客名" text COLLATE "C", "ふりがな" text COLLATE "C",
-        "タイトル" text COLLATE "C", "担当" text COLLATE "C", "メモ" text COLLATE "C"))",
-    // One report per day, customer and staff member: two programs writing
-    // the same report end with one row.
-    R"(CREATE UNIQUE INDEX "営業日報_日付顧客担当" ON "営業日報" ("日付", "顧客名", "担当") NULLS NOT DISTINCT)",
-    R"(CREATE INDEX "営業日報_日付" ON "営業日報" ("日付"))",
-    R"(CREATE INDEX "営業日報_顧客担当日付" ON "営業日報" ("顧客名", "担当", "日付"))",
-    R"(CREATE INDEX "営業日報_担当日付" ON "営業日報" ("担当", "日付"))",
-    R"(CREATE TABLE "顧客マスタ" ("名称" text COLLATE "C", "ふりがな" text COLLATE "C", "担当" text COLLATE "C"))",
-    // One row per customer name, which the registration looks up and edits:
-    // two programs writing a new customer at once end with one row.
-    R"(CREATE UNIQUE INDEX "顧客マスタ_名称" ON "顧客マスタ" ("名称"))",
-    R"(CREATE INDEX "顧客マスタ_ふりがな" ON "顧客マスタ" ("ふりがな"))",
-    R"(CREATE INDEX "顧客マスタ_担当ふりがな" ON "顧客マスタ" ("担当", "ふりがな"))",
-    R"(CREATE TABLE "コードマスタ" ("kcode" text COLLATE "C", "code" text COLLATE "C", "sname" text COLLATE "C",
-        "cnt" bigint))",
-    R"(CREATE INDEX "コードマスタ_区分コード" ON "コードマスタ" ("kcode", "code"))",
-    R"(CREATE TABLE "tqhint" ("formname" text COLLATE "C", "ctlname" text COLLATE "C", "formtitle" text COLLATE "C",
-        "contents" text COLLATE "C"))",
-    R"(CREATE INDEX "tqhint_フォーム部品" ON "tqhint" ("formname", "ctlname"))",
-    R"(INSERT INTO "コードマスタ" ("kcode", "code", "sname", "cnt")
-        SELECT '担当', to_char(i, 'FM00'), NULL, i FROM generate_series(1, 30) AS i)",
-};
+QString presentQuery(const QStringList &tables) {
+    QStringList names;
+    for (const QString &t : tables) names << sqlTextOf(t.toLower());
+    return QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename IN (%1)")
+        .arg(names.join(QStringLiteral(", ")));
+}
 
 }  // namespace
 
 bool ensureServerSchema(ServerConnection &c, QString *error) {
-    const QString present = QStringLiteral(
-        "SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() "
-        "AND tablename IN ('営業日報', '顧客マスタ', 'コードマスタ', 'tqhint')");
+    const ServerSchema schema = serverSchema();
+    if (schema.tables.isEmpty()) {
+        // Nothing to make: a database that holds tables is taken as it is.
+        Result r = c.run(QStringLiteral("SELECT count(*) FROM pg_tables WHERE schemaname = current_schema()"), {}, error);
+        if (!r) return false;
+        if (QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0) return true;
+        *error = QStringLiteral("The database is empty and the program gave no tables to make in it.");
+        return false;
+    }
+    const QString present = presentQuery(schema.tables);
     Result r = c.run(present, {}, error);
     if (!r) return false;
     if (QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0) return true;
@@ -694,8 +722,8 @@ bool ensureServerSchema(ServerConnection &c, QString *error) {
     r = c.run(present, {}, error);
     if (!r) return fail();
     if (QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() == 0)
-        for (const char *statement : kSchema)
-            if (!c.run(QString::fromUtf8(statement), {}, error)) return fail();
+        for (const QString &statement : schema.statements)
+            if (!c.run(statement, {}, error)) return fail();
     return bool(c.run(QStringLiteral("COMMIT"), {}, error));
 }
 

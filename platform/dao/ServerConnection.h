@@ -9,6 +9,7 @@
 // the statement sent again (nothing had run on it yet).
 #include "platform/dao/Dao.h"
 #include "platform/dao/JetTranslator.h"
+#include "platform/dao/Server.h"
 
 #include <libpq-fe.h>
 
@@ -55,7 +56,8 @@ struct ServerConnection {
     // pool when it is sound.
     void close();
 
-    // Runs one statement with text parameters (a Null QVariant is NULL).
+    // Runs one statement with parameters sent as text (a Null QVariant is
+    // NULL, bytes go as a bytea's hex text).
     // Null result and error on failure; the error names a lost connection.
     Result run(const QString &sql, const QVector<QVariant> &params, QString *error);
     QString lastError() const;
@@ -92,7 +94,7 @@ std::shared_ptr<ServerConnection> connectServer(const QString &uri, QString *err
 // for one, so piece positions of the translation still hold. False and error
 // when something cannot run on the server. likeCollation, when given, is
 // the collation under which like matches (see ServerConnection::likeCollationFor).
-bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QString> *params, QString *error,
+bool serverPieces(const JetTranslation &tr, QStringList *pieces, QVector<QVariant> *params, QString *error,
                   const QString &likeCollation = QString());
 // Jet's like pattern as a whole-value regular expression; empty when invalid.
 QString likeToRegex(const QString &jetPattern);
@@ -103,8 +105,13 @@ QVariant serverValue(const PGresult *r, int row, int col);
 // a value that the column cannot hold.
 bool serverParam(unsigned typeOid, const QVariant &value, QVariant *param, QString *error);
 
-// Creates the data database's tables, indexes and staff slots in an empty
-// database (once, under a lock, so two programs starting together agree).
+// Creates the data database's tables (setServerSchema) in an empty database
+// (once, under a lock, so two programs starting together agree).
 bool ensureServerSchema(ServerConnection &c, QString *error);
+// The schema given to setServerSchema.
+ServerSchema serverSchema();
+// A field's name as the data file declares it, for a name as the server
+// folds it; the name itself when the schema declares no such field.
+QString declaredName(const QString &serverName);
 
 }  // namespace tqen::dao

@@ -36,11 +36,7 @@ QString fieldName(const QString &server, const JetTranslation &tr) {
         const QString name = p.mid(1, p.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
         if (name.compare(server, Qt::CaseInsensitive) == 0) return name;
     }
-    static const QStringList declared{QStringLiteral("FormName"), QStringLiteral("CtlName"), QStringLiteral("FormTitle"),
-                                      QStringLiteral("Contents")};
-    for (const QString &d : declared)
-        if (d.compare(server, Qt::CaseInsensitive) == 0) return d;
-    return server;
+    return declaredName(server);
 }
 
 }  // namespace
@@ -72,13 +68,13 @@ bool ServerRecordset::takeRow(const PGresult *r, int row, int firstCol, QVector<
 
 bool ServerRecordset::start(const JetTranslation &tr, const QString *onlyRow) {
     QStringList p;
-    QVector<QString> params;
+    QVector<QVariant> params;
     if (!serverPieces(tr, &p, &params, &error, conn->likeCollationFor(tr))) return false;
     if (!tr.externals.isEmpty()) {
         error = QStringLiteral("A table of another file cannot be read on the database server.");
         return false;
     }
-    QVector<QVariant> values(params.begin(), params.end());
+    QVector<QVariant> values = params;
     const bool single = tr.singleTable;
     if (single) {
         table = quoteName(tr.table).toLower();
@@ -187,7 +183,7 @@ bool ServerRecordset::upsert(const QVector<int> &which, const QVector<QVariant> 
 }
 
 bool ServerRecordset::reread(const QString &version) {
-    QVector<QVariant> values(listParams.begin(), listParams.end());
+    QVector<QVariant> values = listParams;
     values << version;
     const QString sql = QStringLiteral("SELECT ctid , %1 FROM %2 WHERE ctid = $%3::tid")
                             .arg(listPieces.join(u' '), table)
@@ -269,58 +265,45 @@ bool ServerRecordset::update() {
 
 // ---------------------------------------------------------------------------
 
-bool ServerDatabase::execute(const QString &jetSql, qlonglong *affected, QString *error) {
-    const auto tr = translateJet(jetSql);
-    if (!tr->error.isEmpty()) { *error = tr->error; return false; }
-    if (tr->kind == JetTranslation::Kind::Select) { *error = QStringLiteral("Cannot execute a select query."); return false; }
-    if (!tr->externals.isEmpty()) {
-        *error = QStringLiteral("A table of another file cannot be named on the database server.");
+bool ServerDatabase::execute(const JetTranslation &tr) {
+    if (!tr.externals.isEmpty()) {
+        error = QStringLiteral("A table of another file cannot be named on the database server.");
         return false;
     }
-    if (tr->insertByName) {
-        *error = QStringLiteral("On the database server, an insert-select names its columns.");
+    if (tr.insertByName) {
+        error = QStringLiteral("On the database server, an insert-select names its columns.");
         return false;
     }
     QStringList p;
-    QVector<QString> params;
-    if (!serverPieces(*tr, &p, &params, error, conn->likeCollationFor(*tr))) return false;
-    const Result r = conn->run(p.join(u' '), QVector<QVariant>(params.begin(), params.end()), error);
+    QVector<QVariant> params;
+    if (!serverPieces(tr, &p, &params, &error, conn->likeCollationFor(tr))) return false;
+    const Result r = conn->run(p.join(u' '), params, &error);
     if (!r) return false;
-    *affected = QByteArray(PQcmdTuples(r.get())).toLongLong();
-    error->clear();
+    affected = QByteArray(PQcmdTuples(r.get())).toLongLong();
+    error.clear();
     return true;
 }
 
-std::unique_ptr<ServerRecordset> ServerDatabase::openRecordset(const QString &jetSql, const QString *onlyRow, QString *error) {
+std::unique_ptr<Recordset::Impl> ServerDatabase::select(const JetTranslation &tr, const QVariant *row) {
     auto rs = std::make_unique<ServerRecordset>(conn);
-    const auto tr = translateJet(jetSql);
-    if (!tr->error.isEmpty()) { rs->error = tr->error; return rs; }
-    if (tr->kind != JetTranslation::Kind::Select) {
-        rs->error = QStringLiteral("Invalid SQL statement; expected 'SELECT'.");
-        return rs;
-    }
-    if (onlyRow && (!tr->singleTable || tr->pieces.size() != tr->fromPiece + 2)) {
-        rs->error = QStringLiteral("Not a table: '%1'.").arg(jetSql);
-        return rs;
-    }
-    rs->start(*tr, onlyRow);
-    Q_UNUSED(error);
+    const QString version = row ? row->toString() : QString();
+    rs->start(tr, row ? &version : nullptr);
     return rs;
 }
 
-bool ServerDatabase::beginTrans(QString *error) {
-    if (conn->inTransaction) { *error = QStringLiteral("A transaction is already open."); return false; }
-    if (!conn->run(QStringLiteral("BEGIN"), {}, error)) return false;
+bool ServerDatabase::begin(bool) {
+    if (conn->inTransaction) { error = QStringLiteral("A transaction is already open."); return false; }
+    if (!conn->run(QStringLiteral("BEGIN"), {}, &error)) return false;
     conn->inTransaction = true;
     return true;
 }
 
-bool ServerDatabase::commitTrans(QString *error) {
-    if (!conn->inTransaction) { *error = QStringLiteral("Commit without a transaction."); return false; }
-    const Result r = conn->run(QStringLiteral("COMMIT"), {}, error);
+bool ServerDatabase::commit() {
+    if (!conn->inTransaction) { error = QStringLiteral("Commit without a transaction."); return false; }
+    const Result r = conn->run(QStringLiteral("COMMIT"), {}, &error);
     // A transaction that failed earlier ends with COMMIT too, as a rollback.
     const bool ok = r && QByteArray(PQcmdStatus(r.get())) == "COMMIT";
-    if (r && !ok) *error = QStringLiteral("The transaction was rolled back by the server.");
+    if (r && !ok) error = QStringLiteral("The transaction was rolled back by the server.");
     if (r || PQstatus(conn->pg) == CONNECTION_BAD) conn->inTransaction = false;
     return ok;
 }

@@ -7,35 +7,43 @@
 // meanwhile is written as an upsert where the table has a unique index (the
 // last write wins), and fails as a write conflict where it has none. A new
 // row in a table with a unique index is an upsert too.
+#include "platform/dao/Backend.h"
 #include "platform/dao/ServerConnection.h"
 
 namespace tqen::dao {
 
-class ServerRecordset {
+class ServerRecordset : public Recordset::Impl {
 public:
     ServerRecordset(std::shared_ptr<ServerConnection> conn);
-    ~ServerRecordset();
+    ~ServerRecordset() override;
 
     // Runs the select; with onlyRow, over the row of that version only.
     bool start(const JetTranslation &tr, const QString *onlyRow);
     void shutDown(const QString &why);
 
     bool open = false;
-    QString error;
     bool conflict = false;
 
     bool atEnd() const { return !open || pos >= rows.size(); }
     bool empty() const { return !open || rows.empty(); }
-    void moveFirst() { mode = Mode::None; pos = 0; }
-    void moveNext();
-    QVariant field(const QString &name) const;
-    void setField(const QString &name, const QVariant &value);
-    void addNew();
-    void edit();
-    bool update();
-    void cancelUpdate() { mode = Mode::None; }
-    QStringList fieldNames() const { return open ? names : QStringList(); }
-    QVariant bookmark() const;
+
+    bool isOpen() const override { return open; }
+    bool bof() const override { return empty(); }
+    bool eof() const override { return atEnd(); }
+    void moveFirst() override { mode = Mode::None; pos = 0; }
+    void moveNext() override;
+    QVariant field(const QString &name) const override;
+    void setField(const QString &name, const QVariant &value) override;
+    void addNew() override;
+    void edit() override;
+    bool update() override;
+    void cancelUpdate() override { mode = Mode::None; }
+    void close() override { shutDown(QString()); }
+    QStringList fieldNames() const override { return open ? names : QStringList(); }
+    QVariant bookmark() const override;
+    bool writeConflict() const override { return conflict; }
+    bool inTransaction() const override { return conn && conn->inTransaction; }
+    QString databasePath() const override { return conn ? conn->uri : QString(); }
 
 private:
     std::shared_ptr<ServerConnection> conn;
@@ -49,7 +57,7 @@ private:
     QString table;         // quoted, lower case
     QString returning;     // the select list, when it can follow RETURNING
     QStringList listPieces;
-    QVector<QString> listParams;
+    QVector<QVariant> listParams;
 
     enum class Mode { None, Adding, Editing } mode = Mode::None;
     QVector<QVariant> buffer;
@@ -68,14 +76,25 @@ struct Connection;
 // transaction (a savepoint inside an open one), columns matched by name.
 bool copyFromServer(Connection &local, const JetTranslation &tr, qlonglong *affected, QString *error);
 
-// The database-level operations on a server connection.
-struct ServerDatabase {
+// A database on a server connection.
+struct ServerDatabase : Database::Impl {
     std::shared_ptr<ServerConnection> conn;
-    bool execute(const QString &jetSql, qlonglong *affected, QString *error);
-    std::unique_ptr<ServerRecordset> openRecordset(const QString &jetSql, const QString *onlyRow, QString *error);
-    bool beginTrans(QString *error);
-    bool commitTrans(QString *error);
-    void rollback();
+
+    bool ok() const override { return conn && conn->pg && PQstatus(conn->pg) == CONNECTION_OK; }
+    bool inTransaction() const override { return conn && conn->inTransaction; }
+    bool execute(const JetTranslation &tr) override;
+    std::unique_ptr<Recordset::Impl> select(const JetTranslation &tr, const QVariant *row) override;
+    // A row's version, "(page,item)".
+    bool isBookmark(const QVariant &bookmark) const override {
+        return !bookmark.isNull() && bookmark.toString().startsWith(u'(');
+    }
+    bool begin(bool immediate) override;
+    bool commit() override;
+    void rollback() override;
+    void close() override {
+        if (conn) conn->close();
+        conn.reset();
+    }
 };
 
 }  // namespace tqen::dao

@@ -8,6 +8,7 @@
 // and answers "ok", "present" or "error <what the user was shown>".
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
+#include "model/Schema.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/ScriptedInteraction.h"
@@ -30,6 +31,7 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) return 2;
+    model::schema::useSchemaOnServers();  // as the program's start-up does
     forms::ScriptedInteraction script;  // every box answered by its default button
     forms::ScopedInteraction scope(&script);
     if (argc > 2) {

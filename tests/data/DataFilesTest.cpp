@@ -7,6 +7,8 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace tqen::dao {
@@ -130,6 +132,42 @@ TEST_F(DeliveredFiles, LookUpsUseAnIndex) {
         EXPECT_FALSE(plan.contains(u"TEMP B-TREE")) << q << "\n" << plan.toStdString();
     }
     sqlite3_close(db);
+}
+
+// The files are made from the program's one definition of its tables
+// (model/Schema.h). What the sqlite3 shell sees of them (page size, every
+// statement of the schema, every column with its type, Null rule and
+// default, every index, the delivered rows) is what it saw of the files
+// made from the hand-written scripts before: tests/data/fixtures/*.view hold
+// the shell's output for those, by these statements.
+TEST_F(DeliveredFiles, TheShellSeesTheSchemaItSawBefore) {
+    const QString common = QStringLiteral(
+        "PRAGMA page_size;\n"
+        "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY rowid;\n"
+        "SELECT m.name, p.cid, p.name, p.type, p.\"notnull\", p.dflt_value, p.pk, p.hidden FROM sqlite_master m, "
+        "pragma_table_xinfo(m.name) p WHERE m.type = 'table' ORDER BY m.name, p.cid;\n"
+        "SELECT m.name, l.name, l.\"unique\", l.origin, l.partial, i.seqno, i.name FROM sqlite_master m, "
+        "pragma_index_list(m.name) l, pragma_index_info(l.name) i WHERE m.type = 'table' ORDER BY m.name, l.name, i.seqno;\n");
+    const struct {
+        QString file, rows;
+    } files[] = {
+        {data, QStringLiteral("SELECT rowid, * FROM コードマスタ ORDER BY rowid;\n")},
+        {work, QStringLiteral("SELECT rowid, * FROM 管理 ORDER BY rowid;\nSELECT rowid, * FROM バックアップ設定 ORDER BY rowid;\n")},
+    };
+    for (const auto &f : files) {
+        QProcess shell;
+        shell.start(QStringLiteral(TQEN_SQLITE3_SHELL), {QStringLiteral("-batch"), QStringLiteral("-bail"), f.file});
+        ASSERT_TRUE(shell.waitForStarted());
+        shell.write((common + f.rows).toUtf8());
+        shell.closeWriteChannel();
+        ASSERT_TRUE(shell.waitForFinished());
+        EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().constData();
+        const QString name = QFileInfo(f.file).completeBaseName();
+        QFile before(qEnvironmentVariable("TQEN_SOURCE_DIR") + QStringLiteral("/tests/data/fixtures/") + name +
+                     QStringLiteral(".view"));
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly)) << before.fileName().toStdString();
+        EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()), QString::fromUtf8(before.readAll())) << name.toStdString();
+    }
 }
 
 }  // namespace

@@ -106,6 +106,25 @@ TEST_P(ReportsTest, TheCountsOfAPeriodFollowTheStaffAndCustomerChosen) {
     }
 }
 
+// A registration opens each file once and commits once per file: the
+// report, its customer and its staff member's slot in the data file, the
+// remembered settings in the work file.
+TEST_P(ReportsTest, ARegistrationOpensEachFileOnceAndCommitsOncePerFile) {
+    session.env.present = true;
+    for (const QString &memo : {QStringLiteral("新しい日報"), QStringLiteral("書き直し")}) {
+        dao::resetStatistics();
+        ASSERT_TRUE(Reports::enter(session, report(QDate(2024, 5, 1), QStringLiteral("甲"), QStringLiteral("新人"), memo)).ok());
+        const dao::Statistics stats = dao::statistics();
+        EXPECT_EQ(stats.opensOf.value(session.dataDbPath), 1) << memo.toStdString();
+        EXPECT_EQ(stats.commitsOf.value(session.dataDbPath), 1) << memo.toStdString();
+        EXPECT_EQ(stats.opensOf.value(session.workDbPath), 1) << memo.toStdString();
+        EXPECT_EQ(stats.commitsOf.value(session.workDbPath), 1) << memo.toStdString();
+        EXPECT_EQ(stats.opens, 2);
+        EXPECT_EQ(stats.commits, 2);
+    }
+    EXPECT_EQ(session.env.担当, QStringLiteral("新人"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ReportsTest, ::testing::Values(Engine::File, Engine::Server),
                          [](const auto &info) { return info.param == Engine::File ? "File" : "Server"; });
 

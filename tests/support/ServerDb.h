@@ -1,8 +1,10 @@
 #pragma once
 // A data database of its own on the test server (TQEN_TEST_PG_URI, set by
 // scripts/test.sh) for one test: a fresh schema that the URI selects, empty
-// until the program's first connection makes its tables, dropped at the end.
+// until the program's first connection makes its tables (the program's
+// schema is handed to the engine here, as start-up does), dropped at the end.
 // Tests that need the server skip with a clear line when it is not there.
+#include "model/Schema.h"
 #include "platform/dao/Server.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +28,8 @@ inline QString serverBaseUri() { return qEnvironmentVariable("TQEN_TEST_PG_URI")
 class ServerDb {
 public:
     ServerDb() {
+        // The program's tables, as its start-up gives them to the engine.
+        model::schema::useSchemaOnServers();
         static std::atomic<int> counter{0};
         schema = QStringLiteral("tqen_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
         // The program's connections carry the schema's name, so a test that

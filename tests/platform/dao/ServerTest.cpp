@@ -3,6 +3,7 @@
 // copy between a data file and the server.
 #include "tests/platform/dao/DaoTestSupport.h"
 
+#include "model/DataCopy.h"
 #include "platform/dao/JetLike.h"
 #include "platform/dao/Server.h"
 #include "platform/dao/ServerConnection.h"
@@ -15,6 +16,11 @@
 #include <thread>
 
 namespace tqen::dao::test {
+
+using model::copyData;
+using model::CopyOptions;
+using model::CopyOutcome;
+using model::TableCopy;
 
 namespace {
 
@@ -199,9 +205,11 @@ TEST(ServerDates, DaysAfterTheListGoAsParameters) {
         const auto tr = translateJet(QString::fromUtf8(c.jet));
         ASSERT_TRUE(tr->error.isEmpty()) << c.jet << ": " << tr->error.toStdString();
         QStringList pieces;
-        QVector<QString> params;
+        QVector<QVariant> values;
         QString error;
-        ASSERT_TRUE(serverPieces(*tr, &pieces, &params, &error)) << c.jet;
+        ASSERT_TRUE(serverPieces(*tr, &pieces, &values, &error)) << c.jet;
+        QVector<QString> params;
+        for (const QVariant &v : values) params << v.toString();
         EXPECT_EQ(pieces.join(u' ').simplified().replace(QStringLiteral(" ,"), QStringLiteral(",")),
                   QString::fromUtf8(c.server))
             << c.jet;
