@@ -49,6 +49,9 @@ constexpr qlonglong kSliceMs = 100;
 // when this many reports are not likely to give a page of hits, the index's
 // rows are taken instead.
 constexpr qlonglong kWalkBudget = 4000;
+// The background catch-up does this many waiting reports (or makes the
+// index for a file of this many) at once, without a thread.
+constexpr qlonglong kQuickReports = 1000;
 // The catch-up in the background leaves the file to other writers this long
 // between slices: one waiting on the lock retries within it.
 constexpr int kPauseMs = 30;
@@ -341,6 +344,9 @@ struct CatchUpRun {
 
 bool runCatchUp(Step &s, const CatchUpRun &run) {
     bool ok = true;
+    // A slice's pages stay in memory until it commits, so that readers are
+    // not shut out before then.
+    s.exec(QStringLiteral("PRAGMA cache_size = -16384"));
     const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &ok);
     if (!ok) return false;
     bool remake = run.remake;
@@ -368,7 +374,7 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         if (done == 0) break;
         // Slices of about a tenth of a second.
         const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
-        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 20000);
+        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 100000);
         waiting = std::max<qlonglong>(0, waiting - done);
         if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
         if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
@@ -756,45 +762,53 @@ bool SearchIndexer::start(const QString &path) {
     if (!searchIndexApplies(path)) return false;
     path_ = path;
     shared_ = std::make_shared<Shared>();
-    shared_->running = true;
-    std::shared_ptr<Shared> shared = shared_;
-    worker_ = std::thread([shared, path] {
-        const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    // Runs the catch-up (or the making) on a connection of its own.
+    const auto work = [path, text](Shared &shared, int pauseMs, bool decide) {
         Error error;
+        bool later = false;
         {
-            // Its own connection, on this thread only.
             Database db = Database::open(path);
             Connection *c = connectionOf(db);
             if (!c) {
                 error = failure(text, db);
             } else {
-                // A slice's pages stay in memory until it commits, so that
-                // readers are never shut out before then.
-                sqlite3_exec(c->db.get(), "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
                 Step s{c, {}};
-                CatchUpRun run;
-                run.progress = [&](qlonglong done, qlonglong total) {
-                    shared->total = total;
-                    shared->done = done;
-                };
-                run.stop = &shared->stop;
-                run.pauseMs = kPauseMs;
-                // The file replaced meanwhile (a restore renames another
-                // over it): this connection would index the old one.
-                const std::uint64_t identity = fileIdentity(path);
-                run.stillThere = [path, identity] { return fileIdentity(path) == identity; };
                 const bool present = indexPresent(s);
-                if (!s.error.isEmpty()) error = Error(Error::Code::DatabaseFailed, text, s.error);
-                else {
+                // A few reports are indexed at once, here; more on the thread.
+                if (decide && s.error.isEmpty()) {
+                    const qlonglong pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue))
+                                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
+                    later = pending > kQuickReports;
+                }
+                if (!s.error.isEmpty()) {
+                    error = Error(Error::Code::DatabaseFailed, text, s.error);
+                } else if (!later) {
+                    CatchUpRun run;
+                    run.progress = [&shared](qlonglong done, qlonglong total) {
+                        shared.total = total;
+                        shared.done = done;
+                    };
+                    run.stop = &shared.stop;
+                    run.pauseMs = pauseMs;
+                    // The file replaced meanwhile (a restore renames another
+                    // over it): this connection would index the old one.
+                    const std::uint64_t identity = fileIdentity(path);
+                    run.stillThere = [path, identity] { return fileIdentity(path) == identity; };
                     run.remake = !present;
                     if (!runCatchUp(s, run)) error = Error(Error::Code::DatabaseFailed, text, s.error);
                 }
             }
         }
-        {
-            std::lock_guard<std::mutex> hold(shared->lock);
-            shared->error = error;
-        }
+        std::lock_guard<std::mutex> hold(shared.lock);
+        shared.error = error;
+        return later;
+    };
+    if (!work(*shared_, 0, true)) return true;
+    shared_->running = true;
+    std::shared_ptr<Shared> shared = shared_;
+    worker_ = std::thread([shared, work] {
+        work(*shared, kPauseMs, false);
         shared->running = false;
     });
     return true;

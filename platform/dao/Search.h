@@ -102,7 +102,9 @@ public:
     SearchIndexer &operator=(const SearchIndexer &) = delete;
 
     // Starts on the file unless it runs there already; one running on
-    // another file is stopped first. False where no index applies.
+    // another file is stopped first. A few waiting reports (or a small file
+    // without the index) are done at once, before it returns; only more
+    // take the thread. False where no index applies.
     bool start(const QString &path);
     void stop();
     bool running() const;
