@@ -346,7 +346,7 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     bool ok = true;
     // A slice's pages stay in memory until it commits, so that readers are
     // not shut out before then.
-    s.exec(QStringLiteral("PRAGMA cache_size = -16384"));
+    s.exec(QStringLiteral("PRAGMA cache_size = -8192"));
     const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &ok);
     if (!ok) return false;
     bool remake = run.remake;
@@ -387,7 +387,7 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         if (done == 0) break;
         // Slices of about a tenth of a second.
         const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
-        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 100000);
+        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
         waiting = std::max<qlonglong>(0, waiting - done);
         if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
         if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));

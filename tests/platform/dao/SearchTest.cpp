@@ -499,6 +499,18 @@ TEST_F(Search, TheBackgroundCatchUpIndexesEveryReportOnce) {
         EXPECT_EQ(indexer.done(), 12004);
         EXPECT_EQ(indexer.total(), 12004);
         expectExact(path, "caught up in the background");
+        // A page of the newest hits, whether reading the reports newest first
+        // fills it (メモ, ガイド) or the index's rows have to (北海, 見積).
+        for (const char16_t *term : {u"メモ", u"ガイド", u"北海", u"見積"}) {
+            const QString t = QString::fromUtf16(term);
+            SearchResult result;
+            ASSERT_TRUE(searchReports(path, SearchRequest{t, {}, {}, 500}, &result).ok());
+            QStringList page;
+            for (const SearchHit &h : result.hits) page << h.day.toString(QStringLiteral("yyyy/MM/dd"));
+            const QStringList all = expected(path, t);
+            EXPECT_EQ(page, all.mid(0, 500)) << t.toStdString();
+            EXPECT_EQ(result.more, all.size() > 500) << t.toStdString();
+        }
         // A few waiting reports are done at once, without the thread.
         importMany(path, 20, 50000);
         ASSERT_TRUE(indexer.start(path));
