@@ -789,15 +789,19 @@ bool SearchIndexer::start(const QString &path) {
             } else {
                 Step s{c, {}};
                 const bool present = indexPresent(s);
-                // A few reports are indexed at once, here; more on the thread.
+                // A few reports are indexed at once, here; more on the thread;
+                // none, and there is nothing to do.
+                qlonglong pending = 1;
                 if (decide && s.error.isEmpty()) {
-                    const qlonglong pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue))
-                                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
+                    pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
+                                                     .arg(kQueue)
+                                                     .arg(kQuickReports + 1))
+                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
                     later = pending > kQuickReports;
                 }
                 if (!s.error.isEmpty()) {
                     error = Error(Error::Code::DatabaseFailed, text, s.error);
-                } else if (!later) {
+                } else if (!later && (pending > 0 || !present)) {
                     CatchUpRun run;
                     run.progress = [&shared](qlonglong done, qlonglong total) {
                         shared.total = total;
