@@ -3,6 +3,7 @@
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
 #include "app/PrintPanel.h"
+#include "app/SearchTab.h"
 
 #include "core/Globals.h"
 #include "model/Reports.h"
@@ -72,9 +73,8 @@ bool TqenMain::formKey(QKeyEvent *e) {
         return true;
     }
     if (e->matches(QKeySequence::Find)) {
-        SSTab1->setCurrentWidget(txt検索->parentWidget());
-        txt検索->setFocus(Qt::ShortcutFocusReason);
-        txt検索->selectAll();
+        SSTab1->setCurrentWidget(searchTab_);
+        searchTab_->focusTerm(true);
         return true;
     }
     return false;
@@ -119,7 +119,7 @@ void TqenMain::buildForm() {
     SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
     SSTab1->setCurrentIndex(1);
     buildEntryTab(entryTab);
-    buildSearchTab(new QWidget);
+    buildSearchTab();
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(6);

@@ -42,6 +42,7 @@ namespace tqen {
 class CustomerIndexTab;
 class MonthCalendar;
 class PrintPanel;
+class SearchTab;
 
 class TqenMain : public forms::Form {
     Q_OBJECT
@@ -114,7 +115,7 @@ public:
     void cmd検索_Click();
     Error PrepareSearchIndex();
     // Shows a found report in the entry tab.
-    void OpenSearchHit(QTreeWidgetItem *item);
+    void OpenSearchHit(const QDate &day, const QString &customer, const QString &staff);
 
     // Opens the print conditions.
     void cmd印刷_Click();
@@ -157,19 +158,9 @@ private:
     QPushButton *Command11 = nullptr;
     QPushButton *cmdHint = nullptr;
     QPushButton *cmd閉じる = nullptr;
-    QLineEdit *txt検索 = nullptr;
-    QPushButton *cmd検索 = nullptr;
-    QCheckBox *chk絞り込み = nullptr;
-    QLabel *lbl絞り込み = nullptr;
-    QLabel *lbl検索結果 = nullptr;
-    QLabel *lbl件数 = nullptr;
-    QTreeWidget *lst検索結果 = nullptr;
-    void buildSearchTab(QWidget *tab);
+    SearchTab *searchTab_ = nullptr;
+    void buildSearchTab();
     Error searchIndexError_;  // why the data file has no search index, if it has none
-    QLabel *lbl索引 = nullptr;        // how far the search index is made, while it is
-    QObject *searchIndexing_ = nullptr;  // the catch-up in the background and the timer that shows it
-    void ShowSearchIndexing();
-    void showSearchFilter();
 
     bool formKey(QKeyEvent *e);
     void buildForm();
