@@ -212,14 +212,24 @@ void HosyuDataTab::Command8_Click() {
 
 // --- Copies of the data file ----------------------------------------------------
 
-void HosyuDataTab::SaveDataFileToHdd() {
-    if (refusedOnServer(QStringLiteral("データファイルのコピー"))) return;
+namespace {
+
+// Both copies ask for a data file by the same name, in the same place.
+ModApi::FileDialogRequest dataFileRequest(const QString &title) {
     ModApi::FileDialogRequest request;
-    request.title = QStringLiteral("ファイルの保存...");
+    request.title = title;
     request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");
     request.filterIndex = 1;
     request.defaultName = QStringLiteral("Tqendata.mdb");
     request.initialFolder = QStringLiteral("c:\\");
+    return request;
+}
+
+}  // namespace
+
+void HosyuDataTab::SaveDataFileToHdd() {
+    if (refusedOnServer(QStringLiteral("データファイルのコピー"))) return;
+    ModApi::FileDialogRequest request = dataFileRequest(QStringLiteral("ファイルの保存..."));
     if (!ModApi::SaveFileDialog(&form_, request)) return;
     const QString dest = request.chosenPath;
     if (forms::interaction().shellCopy(&form_, G().DataDbPath, dest, QStringLiteral("コピー")) == 0)
@@ -228,12 +238,7 @@ void HosyuDataTab::SaveDataFileToHdd() {
 
 void HosyuDataTab::ReadDataFileFromHdd() {
     if (refusedOnServer(QStringLiteral("データファイルの読込"))) return;
-    ModApi::FileDialogRequest request;
-    request.title = QStringLiteral("ファイルの読込...");
-    request.filter = QStringLiteral("MDB ファイル(*.mdb)|*.mdb|");
-    request.filterIndex = 1;
-    request.defaultName = QStringLiteral("Tqendata.mdb");
-    request.initialFolder = QStringLiteral("c:\\");
+    ModApi::FileDialogRequest request = dataFileRequest(QStringLiteral("ファイルの読込..."));
     if (!ModApi::OpenFileDialog(&form_, request)) return;
     const QString src = request.chosenPath;
     // A data file of the Windows program is converted beside itself and

@@ -5,18 +5,9 @@
 namespace tqen::model::CodeTable {
 
 QStringList namesIn(dao::Database &db, const QString &codeClass, Error *error) {
-    QStringList out;
     auto rs = select(db, QStringLiteral("select sname from コードマスタ where kcode = ? order by code"), {codeClass});
-    if (!rs.isOpen()) {
-        if (error) *error = dao::failure(QStringLiteral("コード表を読めません。"), db, rs);
-        return out;
-    }
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariant name = rs.field(QStringLiteral("sname"));
-        if (!name.isNull()) out << name.toString();
-    }
-    if (error) *error = Error();
-    return out;
+    if (error) *error = rs.isOpen() ? Error() : dao::failure(QStringLiteral("コード表を読めません。"), db, rs);
+    return textsOf(rs, QStringLiteral("sname"));
 }
 
 QStringList names(const QString &dataDbPath, const QString &codeClass, Error *error) {

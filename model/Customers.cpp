@@ -38,21 +38,12 @@ void kanaSpellings(const QString &hiragana, QString *katakana, QString *halfWidt
 }
 
 QStringList names(const QString &dataDbPath, const QString &staff, Error *error) {
-    QStringList out;
     auto db = dao::Database::open(dataDbPath);
     auto rs = staff.isEmpty()
                   ? db.openRecordset(QStringLiteral("select 名称 from 顧客マスタ order by ふりがな"))
                   : select(db, QStringLiteral("select 名称 from 顧客マスタ where 担当 = ? order by ふりがな"), {staff});
-    if (!rs.isOpen()) {
-        if (error) *error = dao::failure(QStringLiteral("顧客マスタを読めませんでした。"), db, rs);
-        return out;
-    }
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariant name = rs.field(QStringLiteral("名称"));
-        if (!name.isNull()) out << name.toString();
-    }
-    if (error) *error = Error();
-    return out;
+    if (error) *error = rs.isOpen() ? Error() : dao::failure(QStringLiteral("顧客マスタを読めませんでした。"), db, rs);
+    return textsOf(rs, QStringLiteral("名称"));
 }
 
 Error upsertIn(dao::Database &db, const QString &name, const QString &reading, const QString &staff) {

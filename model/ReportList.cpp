@@ -39,14 +39,8 @@ Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &fi
     QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?"
                                  " where 日付 >= ? and 日付 <= ?");
     QVariantList values{dataDbPath, first, last};
-    if (!staff.isEmpty()) {
-        sql += QStringLiteral(" and 担当 = ?");
-        values << staff;
-    }
-    if (!customer.isEmpty()) {
-        sql += QStringLiteral(" and 顧客名 = ?");
-        values << customer;
-    }
+    andEquals(sql, values, QStringLiteral("担当"), staff);
+    andEquals(sql, values, QStringLiteral("顧客名"), customer);
     if (!run(db, sql + QStringLiteral(" order by 日付 DESC,ふりがな"), values))
         return dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
     return {};

@@ -34,14 +34,8 @@ std::optional<Report> read(const QString &dataDbPath, const QDate &day, const QS
                            Error *error) {
     QString sql = QStringLiteral("select * from 営業日報 where 日付 = ?");
     QVariantList values{day};
-    if (!customer.isEmpty()) {
-        sql += QStringLiteral(" and 顧客名 = ?");
-        values << customer;
-    }
-    if (!staff.isEmpty()) {
-        sql += QStringLiteral(" and 担当 = ?");
-        values << staff;
-    }
+    andEquals(sql, values, QStringLiteral("顧客名"), customer);
+    andEquals(sql, values, QStringLiteral("担当"), staff);
     auto db = dao::Database::open(dataDbPath);
     auto rs = select(db, sql, values);
     if (error) *error = rs.isOpen() ? Error() : dao::failure(QStringLiteral("営業日報を読めませんでした。"), db, rs);
@@ -108,14 +102,8 @@ QMap<QDate, int> countsByDay(const QString &dataDbPath, const QDate &first, cons
                              const QString &customer, Error *error) {
     QString sql = QStringLiteral("select 日付, count(*) as 件数 from 営業日報 where 日付 >= ? and 日付 <= ?");
     QVariantList values{first, last};
-    if (!staff.isEmpty()) {
-        sql += QStringLiteral(" and 担当 = ?");
-        values << staff;
-    }
-    if (!customer.isEmpty()) {
-        sql += QStringLiteral(" and 顧客名 = ?");
-        values << customer;
-    }
+    andEquals(sql, values, QStringLiteral("担当"), staff);
+    andEquals(sql, values, QStringLiteral("顧客名"), customer);
     sql += QStringLiteral(" group by 日付");
     QMap<QDate, int> out;
     auto db = dao::Database::open(dataDbPath);

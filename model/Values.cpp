@@ -8,6 +8,21 @@ dao::Recordset select(dao::Database &db, const QString &jetSql, const QVariantLi
 
 bool run(dao::Database &db, const QString &jetSql, const QVariantList &values) { return db.execute(jetSql, values); }
 
+void andEquals(QString &sql, QVariantList &values, const QString &column, const QString &value) {
+    if (value.isEmpty()) return;
+    sql += QStringLiteral(" and ") + column + QStringLiteral(" = ?");
+    values << value;
+}
+
+QStringList textsOf(dao::Recordset &rs, const QString &field) {
+    QStringList out;
+    for (; !rs.eof(); rs.moveNext()) {
+        const QVariant v = rs.field(field);
+        if (!v.isNull()) out << v.toString();
+    }
+    return out;
+}
+
 QString textOf(const QVariant &field) { return field.isNull() ? QString() : field.toString(); }
 
 QDate dateOf(const QVariant &field) {
