@@ -473,32 +473,34 @@ bool hasSearchIndex(const QString &path) {
     return indexPresent(s);
 }
 
-Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
+namespace {
+
+// A catch-up on a connection of its own: of the reports waiting (a file
+// without the index has nothing to catch up), or the whole index made anew.
+Error runCatchUpOn(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress, bool remake) {
     if (!searchIndexApplies(path)) return {};
-    const QString text = QStringLiteral("検索用の索引を更新できませんでした。");
+    const QString text = remake ? QStringLiteral("検索用の索引を作れませんでした。")
+                                : QStringLiteral("検索用の索引を更新できませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
     Step s{c, {}};
-    if (!indexPresent(s)) return {};
+    if (!remake && !indexPresent(s)) return {};
     CatchUpRun run;
     run.progress = progress;
+    run.remake = remake;
     if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
+}  // namespace
+
+Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
+    return runCatchUpOn(path, progress, false);
+}
+
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
-    if (!searchIndexApplies(path)) return {};
-    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return failure(text, db);
-    Step s{c, {}};
-    CatchUpRun run;
-    run.progress = progress;
-    run.remake = true;
-    if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
-    return {};
+    return runCatchUpOn(path, progress, true);
 }
 
 Error beginSearchIndex(const QString &path) {
