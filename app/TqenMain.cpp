@@ -260,8 +260,8 @@ void TqenMain::Form_Load() {
     checkDataDatabase();
     // A file the program cannot write keeps no index: its search folds every
     // report as it reads it, and the search tab says so. A damaged file is
-    // not written at all.
-    searchIndexError_ = dataDamaged_.ok() ? PrepareSearchIndex() : dataDamaged_;
+    // not written at all. The index is made once the screen is ready (below).
+    searchIndexError_ = dataDamaged_;
     // 6. Controls for the date style.
     FormInit();
     if (!calendar_->cellError().isEmpty()) {
@@ -283,6 +283,8 @@ void TqenMain::Form_Load() {
     // 11. Today's report of that staff member and customer.
     ReadNippo();
     ShowUndo();
+    // The search index is made or brought up to date in the background.
+    if (dataDamaged_.ok()) searchIndexError_ = PrepareSearchIndex();
 }
 
 // What runs that were killed (a power cut, kill -9) left behind: copies cut

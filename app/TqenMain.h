@@ -108,9 +108,9 @@ public:
     void Command11_Click();
 
     // The search tab: reports whose title, memo or customer name hold the
-    // typed text. PrepareSearchIndex makes the data file's search index when
-    // it has none (with the progress panel) and indexes the reports other
-    // programs wrote since.
+    // typed text. PrepareSearchIndex starts making the data file's search
+    // index when it has none, and indexing the reports other programs wrote
+    // since, in the background; it gives back why the last run failed.
     void cmd検索_Click();
     Error PrepareSearchIndex();
     // Shows a found report in the entry tab.
@@ -166,6 +166,9 @@ private:
     QTreeWidget *lst検索結果 = nullptr;
     void buildSearchTab(QWidget *tab);
     Error searchIndexError_;  // why the data file has no search index, if it has none
+    QLabel *lbl索引 = nullptr;        // how far the search index is made, while it is
+    QObject *searchIndexing_ = nullptr;  // the catch-up in the background and the timer that shows it
+    void ShowSearchIndexing();
     void showSearchFilter();
 
     bool formKey(QKeyEvent *e);

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace tqen {
@@ -90,6 +91,11 @@ void TqenMain::buildSearchTab(QWidget *tab) {
     lbl件数 = new QLabel(tab);
     lbl件数->setObjectName(QStringLiteral("lbl件数"));
     grid->addWidget(lbl件数, 3, 1);
+    lbl索引 = new QLabel(tab);
+    lbl索引->setObjectName(QStringLiteral("lbl索引"));
+    lbl索引->setWordWrap(true);
+    lbl索引->hide();
+    grid->addWidget(lbl索引, 4, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
 
@@ -118,28 +124,46 @@ void TqenMain::showSearchFilter() {
     lbl絞り込み->setEnabled(chk絞り込み->isChecked());
 }
 
+namespace {
+
+// The catch-up on its own thread, and the timer that shows how far it is.
+class SearchIndexing : public QObject {
+public:
+    explicit SearchIndexing(QObject *parent) : QObject(parent), timer(this) { timer.setInterval(500); }
+    dao::SearchIndexer indexer;
+    QTimer timer;
+};
+
+}  // namespace
+
 Error TqenMain::PrepareSearchIndex() {
     if (!dao::searchIndexApplies(G().DataDbPath)) return {};
-    const QString text = QStringLiteral("検索用の索引を作っています･･･");
-    bool shown = false;
-    const auto show = [this, text, &shown](qlonglong done, qlonglong total) {
-        if (!shown) showProgress(CnMsg, text);
-        shown = true;
-        LMsg->setText(QStringLiteral("%1\n%2 / %3 件").arg(text).arg(done).arg(total));
-        LMsg->repaint();
-    };
-    Error error;
-    if (dao::hasSearchIndex(G().DataDbPath)) {
-        // Reports written by other programs; the panel shows only when they
-        // are so many that the index is made anew.
-        error = dao::catchUpSearchIndex(G().DataDbPath, show);
-    } else {
-        show(0, 0);
-        LMsg->setText(text);
-        error = dao::buildSearchIndex(G().DataDbPath, show);
+    auto *indexing = static_cast<SearchIndexing *>(searchIndexing_);
+    if (!indexing) {
+        indexing = new SearchIndexing(this);
+        searchIndexing_ = indexing;
+        connect(&indexing->timer, &QTimer::timeout, this, &TqenMain::ShowSearchIndexing);
     }
-    if (shown) hideProgress(CnMsg);
-    return error;
+    // A few waiting reports are indexed before this returns; many on the
+    // thread, while the screen is in use.
+    indexing->indexer.start(G().DataDbPath);
+    if (indexing->indexer.running()) indexing->timer.start();
+    ShowSearchIndexing();
+    return indexing->indexer.running() ? Error() : indexing->indexer.error();
+}
+
+void TqenMain::ShowSearchIndexing() {
+    auto *indexing = static_cast<SearchIndexing *>(searchIndexing_);
+    if (!indexing || !indexing->indexer.running()) {
+        if (indexing) indexing->timer.stop();
+        lbl索引->clear();
+        lbl索引->hide();
+        return;
+    }
+    const qlonglong total = indexing->indexer.total(), done = indexing->indexer.done();
+    const int percent = total > 0 ? int(done * 100 / total) : 0;
+    lbl索引->setText(QStringLiteral("検索用の索引を作成中です（%1%）。終わるまでは、検索に時間がかかることがあります。").arg(percent));
+    lbl索引->show();
 }
 
 void TqenMain::cmd検索_Click() {
@@ -166,9 +190,9 @@ void TqenMain::cmd検索_Click() {
         request.staff = cmb担当->Text();
     }
     // A file from before the index (a restored or chosen older file) gets
-    // it now, and reports imported by another program are indexed, with the
-    // progress panel when that takes long. Without the index the search is
-    // right but slow.
+    // it, and reports imported by another program are indexed: a few at
+    // once, many in the background while this search reads them as they
+    // are. Without the index the search is right but slow.
     searchIndexError_ = PrepareSearchIndex();
     dao::SearchResult result;
     showProgress(Msg検索中);

@@ -1,11 +1,25 @@
 // Makes a realistic pair of data files for the benchmarks: the delivered
 // TqenData.mdb and TqenWork.mdb (built from data/*.sql) copied into an output
 // folder, and the data file filled with 2,000 customers, 30 staff members in
-// the code table and 100,000 daily reports over ten years, with Japanese
-// titles and memos of 50 to 500 characters. The same seed gives the same files.
+// the code table and daily reports over ten years (100,000 unless told),
+// with Japanese titles and memos of 50 to 500 characters. The same seed and
+// number give the same files.
 //
-//   tqen_datagen [--force] [built-data-folder] [output-folder]
+//   tqen_datagen [--force] [--reports N] [--order random|chronological] [built-data-folder] [output-folder]
 //   tqen_datagen --small-office [built-data-folder] [output-folder]
+//
+// The order is the order the reports are written in: random days (the worst
+// case for anything that reads by date; the default) or day after day, as an
+// office writes them. The 100,000 reports in random order go to bench/data
+// itself; any other number or order to a folder of its own beside them,
+// bench/data/reports-N-ORDER, where the benchmarks look for them (see
+// bench/support/BenchData.h):
+//
+//   tqen_datagen --reports 1000000 --order chronological
+//
+// Reports are written as the program writes them, so they all wait for the
+// search index (as in a file another program filled): a benchmark of the
+// catch-up starts from such a file. A million reports take about 1.1 GB.
 //
 // --small-office makes SmallOffice.mdb instead: a file of about 2 MB as a small
 // office keeps it — 300 customers, 5 staff members, 3,000 reports with short
@@ -13,6 +27,7 @@
 // rows (deleted content is zeroed, nothing is vacuumed).
 //
 // The rows are written through the engine itself, in one transaction.
+#include "bench/support/BenchData.h"
 #include "platform/dao/Dao.h"
 
 #include <QCoreApplication>
@@ -24,6 +39,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -34,7 +50,7 @@ namespace {
 
 constexpr int kCustomers = 2000;
 constexpr int kStaff = 30;
-constexpr int kReports = 100000;
+constexpr int kDefaultReports = 100000;
 const QDate kLastDay(2026, 12, 7);
 const QDate kFirstDay = kLastDay.addYears(-10).addDays(1);
 
@@ -227,17 +243,35 @@ int main(int argc, char **argv) {
     QStringList args = app.arguments().mid(1);
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     const bool smallOffice = args.removeAll(QStringLiteral("--small-office")) > 0;
+    int reports = kDefaultReports;
+    bool chronological = false;
+    for (const QString option : {QStringLiteral("--reports"), QStringLiteral("--order")}) {
+        const qsizetype at = args.indexOf(option);
+        if (at < 0) continue;
+        const QString value = args.value(at + 1);
+        args.remove(at, std::min<qsizetype>(2, args.size() - at));
+        bool ok = true;
+        if (option == QStringLiteral("--reports")) reports = value.toInt(&ok);
+        else if (value == QStringLiteral("chronological")) chronological = true;
+        else ok = value == QStringLiteral("random");
+        if (!ok || reports < 1) {
+            std::fprintf(stderr, "%s %s: give a number of reports (--reports N) and random or chronological (--order)\n",
+                         qPrintable(option), qPrintable(value));
+            return 2;
+        }
+    }
     const QString built = args.value(0, QStringLiteral(TQEN_BUILT_DATA_DIR));
-    const QString out = args.value(1, QStringLiteral(TQEN_BENCH_DATA_DIR));
-    if (smallOffice) return makeSmallOffice(built, out);
+    if (smallOffice) return makeSmallOffice(built, args.value(1, QStringLiteral(TQEN_BENCH_DATA_DIR)));
+    const QString out =
+        args.value(1, tqen::bench::dataFolder(QStringLiteral(TQEN_BENCH_DATA_DIR), reports, chronological));
     const QString data = out + QStringLiteral("/TqenData.mdb");
     const QString work = out + QStringLiteral("/TqenWork.mdb");
 
     if (!force && QFileInfo::exists(data) && QFileInfo::exists(work)) {
         Database db = Database::open(data);
         Recordset rs = db.openRecordset(QStringLiteral("select count(*) as n from 営業日報"));
-        if (rs.field(QStringLiteral("n")).toInt() == kReports) {
-            std::printf("%s already holds %d reports (--force makes it anew)\n", qPrintable(data), kReports);
+        if (rs.field(QStringLiteral("n")).toInt() == reports) {
+            std::printf("%s already holds %d reports (--force makes it anew)\n", qPrintable(data), reports);
             return 0;
         }
     }
@@ -305,16 +339,27 @@ int main(int argc, char **argv) {
         }
     }
 
-    // Reports: mostly by the staff member in charge of the customer.
+    // Reports: mostly by the staff member in charge of the customer. In
+    // chronological order their days are drawn first (from a generator of
+    // their own) and written day after day; in random order each is drawn
+    // with its report.
     {
         const int days = int(kFirstDay.daysTo(kLastDay)) + 1;
+        std::vector<int> day;
+        if (chronological) {
+            std::mt19937 dayRng(20261210);
+            day.resize(std::size_t(reports));
+            for (int &d : day) d = std::uniform_int_distribution<int>(0, days - 1)(dayRng);
+            std::sort(day.begin(), day.end());
+        }
         Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
-        for (int i = 0; i < kReports; ++i) {
+        for (int i = 0; i < reports; ++i) {
             const Customer &c = customers[std::uniform_int_distribution<size_t>(0, customers.size() - 1)(rng)];
             const bool own = std::uniform_int_distribution<int>(0, 9)(rng) < 8;
             const QString &who = own ? c.staff : staff[std::uniform_int_distribution<int>(0, kStaff - 1)(rng)];
             rs.addNew();
-            rs.setField(QStringLiteral("日付"), kFirstDay.addDays(std::uniform_int_distribution<int>(0, days - 1)(rng)));
+            const int d = chronological ? day[std::size_t(i)] : std::uniform_int_distribution<int>(0, days - 1)(rng);
+            rs.setField(QStringLiteral("日付"), kFirstDay.addDays(d));
             rs.setField(QStringLiteral("顧客名"), c.name);
             rs.setField(QStringLiteral("ふりがな"), c.kana);
             rs.setField(QStringLiteral("タイトル"),
@@ -322,11 +367,13 @@ int main(int argc, char **argv) {
             rs.setField(QStringLiteral("担当"), who);
             rs.setField(QStringLiteral("メモ"), memo(rng));
             if (!rs.update()) return fail(rs.error());
+            if ((i + 1) % 100000 == 0 && i + 1 < reports) std::printf("%d reports…\n", i + 1), std::fflush(stdout);
         }
     }
     if (!db.commitTrans()) return fail(db.error());
     db.close();
-    std::printf("wrote %s: %d reports, %d customers, %d staff in %.1f s\n", qPrintable(data), kReports, kCustomers, kStaff,
+    std::printf("wrote %s: %d reports (%s), %d customers, %d staff in %.1f s\n", qPrintable(data), reports,
+                chronological ? "chronological" : "random order", kCustomers, kStaff,
                 double(timer.elapsed()) / 1000.0);
     return 0;
 }

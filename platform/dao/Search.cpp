@@ -5,9 +5,19 @@
 #include "platform/dao/Server.h"
 #include "platform/text/Fold.h"
 
-#include <QSet>
+#include <sys/stat.h>
+
+#include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace tqen::dao {
@@ -23,16 +33,33 @@ const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QSt
 // A long term is looked up by at most this many of its trigrams (spread over
 // it); the rows they propose are checked against the whole term anyway.
 constexpr int kMostTrigrams = 16;
-// More waiting reports than this are indexed by making the index anew.
+// More waiting reports than this, most of them indexed before (a mass
+// update or deletion by another program), are indexed by making the index
+// anew.
 constexpr qlonglong kMostWaiting = 5000;
 // The index proposes at most this many rows for the search to read by rowid
 // and sort; with more, the reports are walked newest first instead.
 constexpr qlonglong kFewRows = 3000;
+// A search indexes at most this many waiting reports itself before it reads;
+// with more it reads them as they are (the catch-up indexes them).
+constexpr qlonglong kSearchCatchUp = 500;
+// The catch-up writes in slices of about this many milliseconds.
+constexpr qlonglong kSliceMs = 200;
+// A common term is first looked for by reading the reports newest first;
+// when this many reports are not likely to give a page of hits, the index's
+// rows are taken instead.
+constexpr qlonglong kWalkBudget = 4000;
+// The background catch-up does this many waiting reports (or makes the
+// index for a file of this many) at once, without a thread.
+constexpr qlonglong kQuickReports = 1000;
+// The catch-up in the background leaves the file to other writers this long
+// between slices: one waiting on the lock retries within it.
+constexpr int kPauseMs = 30;
 
 // A report's text for the index: title, memo and customer name, each folded,
 // a line each, so that no trigram spans two fields.
-QString foldReport(const QVariant &title, const QVariant &memo, const QVariant &customer) {
-    return text::fold(title.toString()) + u'\n' + text::fold(memo.toString()) + u'\n' + text::fold(customer.toString());
+QString foldReport(const QString &title, const QString &memo, const QString &customer) {
+    return text::fold(title) + u'\n' + text::fold(memo) + u'\n' + text::fold(customer);
 }
 
 // Whether any of the fields holds the folded term.
@@ -56,22 +83,82 @@ QString gramWord(const QString &term) {
     return w;
 }
 
-QString searchGrams(const QString &folded) {
-    const QList<uint> cps = folded.toUcs4();
-    QSet<QString> seen;
-    QString out;
-    for (qsizetype i = 0; i < cps.size(); ++i) {
+void appendGramWord(std::string &out, char32_t c) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = kHex[c & 0xF];
+        c >>= 4;
+    } while (c);
+    out += 'u';
+    while (n) out += digits[--n];
+}
+
+// The words of a folded text, in the order they first occur, each followed
+// by a blank: the text the character index is given (as UTF-8). Each report
+// passes through here when it is indexed, so the words are written straight
+// into one buffer and told apart by a small table of numbers, not strings.
+std::string searchGrams(const QString &folded) {
+    std::vector<char32_t> cps;
+    cps.reserve(std::size_t(folded.size()));
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const QChar c = folded.at(i);
+        if (c.isHighSurrogate() && i + 1 < folded.size() && folded.at(i + 1).isLowSurrogate()) {
+            cps.push_back(QChar::surrogateToUcs4(c, folded.at(i + 1)));
+            ++i;
+        } else {
+            cps.push_back(c.unicode());
+        }
+    }
+    // Open addressing over keys + 1 (0 is an empty slot): a character is its
+    // code point, a pair both code points and a bit no character has.
+    std::size_t size = 64;
+    while (size < cps.size() * 4) size <<= 1;
+    std::vector<std::uint64_t> seen(size, 0);
+    const auto firstTime = [&](std::uint64_t key) {
+        ++key;
+        for (std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1);; at = (at + 1) & (size - 1)) {
+            if (seen[at] == key) return false;
+            if (seen[at] == 0) {
+                seen[at] = key;
+                return true;
+            }
+        }
+    };
+    std::string out;
+    out.reserve(cps.size() * 16);
+    for (std::size_t i = 0; i < cps.size(); ++i) {
         if (cps[i] == u'\n') continue;
-        const QString one = gramWord(cps[i]);
-        const QString two = i + 1 < cps.size() && cps[i + 1] != u'\n' ? one + gramWord(cps[i + 1]) : QString();
-        for (const QString &w : {one, two}) {
-            if (w.isEmpty() || seen.contains(w)) continue;
-            seen.insert(w);
-            out += w;
-            out += u' ';
+        if (firstTime(cps[i])) {
+            appendGramWord(out, cps[i]);
+            out += ' ';
+        }
+        if (i + 1 < cps.size() && cps[i + 1] != u'\n' && firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
+            appendGramWord(out, cps[i]);
+            appendGramWord(out, cps[i + 1]);
+            out += ' ';
         }
     }
     return out;
+}
+
+// The file a path names now (device and inode); 0 when there is none.
+std::uint64_t fileIdentity(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
+    return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
+}
+
+// What the two indexes are given for one report, as UTF-8.
+struct IndexText {
+    std::string text;   // the folded report, for the trigram index
+    std::string grams;  // its words, for the character index
+};
+
+IndexText foldForIndex(const QString &title, const QString &memo, const QString &customer) {
+    const QString folded = foldReport(title, memo, customer);
+    return {folded.toStdString(), searchGrams(folded)};
 }
 
 // One FTS5 string per trigram of the term, all required: whatever the term
@@ -131,16 +218,16 @@ public:
           dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(kGrams))) {}
 
     bool ready() const { return addTrigrams_ && addGrams_ && dropTrigrams_ && dropGrams_; }
-    bool add(qlonglong id, const QString &folded) { return write(addTrigrams_, addGrams_, id, folded); }
-    bool drop(qlonglong id, const QString &folded) { return write(dropTrigrams_, dropGrams_, id, folded); }
+    bool add(qlonglong id, const IndexText &f) { return write(addTrigrams_, addGrams_, id, f); }
+    bool drop(qlonglong id, const IndexText &f) { return write(dropTrigrams_, dropGrams_, id, f); }
 
 private:
-    bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const QString &folded) {
-        return step(trigrams, id, folded) && step(grams, id, searchGrams(folded));
+    bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const IndexText &f) {
+        return step(trigrams, id, f.text) && step(grams, id, f.grams);
     }
-    bool step(const Statement &st, qlonglong id, const QString &value) {
+    bool step(const Statement &st, qlonglong id, const std::string &value) {
         sqlite3_bind_int64(st.get(), 1, id);
-        bindText(st.get(), 2, value);
+        sqlite3_bind_text64(st.get(), 2, value.data(), value.size(), SQLITE_STATIC, SQLITE_UTF8);
         const bool ok = sqlite3_step(st.get()) == SQLITE_DONE;
         if (!ok) s_.error = s_.c->lastError();
         sqlite3_reset(st.get());
@@ -158,101 +245,157 @@ bool dropIndex(Step &s) {
     return true;
 }
 
-// Makes the index anew from every report, inside the caller's transaction.
-bool makeIndex(Step &s, const std::function<void(qlonglong, qlonglong)> &progress) {
+// Makes the index anew and empty, with every report waiting in the queue,
+// inside the caller's transaction: quick (a second or so for a million
+// reports), and the catch-up then fills the index a slice at a time while
+// searches see the queue.
+bool remakeIndex(Step &s) {
     if (!dropIndex(s)) return false;
     for (const QString &sql : searchIndexSchema())
         if (!s.exec(sql)) return false;
-    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
-    const Statement read = s.prepare(QStringLiteral("SELECT rowid, タイトル, メモ, 顧客名 FROM 営業日報"));
-    IndexWriter writer(s);
-    if (!read || !writer.ready()) return false;
-    const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
-    qlonglong done = 0;
-    int rc;
-    while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-        if (!writer.add(sqlite3_column_int64(read.get(), 0), foldReport(field(1), field(2), field(3)))) return false;
-        if (++done % 2000 == 0 && progress) progress(done, total);
-    }
-    if (rc != SQLITE_DONE) {
-        s.error = s.c->lastError();
-        return false;
-    }
-    if (progress) progress(total, total);
-    return true;
+    return s.exec(QStringLiteral("INSERT INTO %1 (id, 索引済) SELECT rowid, 0 FROM 営業日報").arg(kQueue));
 }
 
-// Indexes the waiting reports in one transaction: what the index holds for
-// each is taken out, and what the report holds now (if it is still there)
-// put in.
-// A search that may not take long (mayRebuild false) leaves a mass import
-// waiting and fails.
-bool catchUp(Database &db, Step &s, const std::function<void(qlonglong, qlonglong)> &progress, bool mayRebuild) {
-    if (s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(kQueue)) == 0) return s.error.isEmpty();
-    const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
-    if (queued > kMostWaiting && !mayRebuild) {
-        s.error = QStringLiteral("%1 reports wait to be indexed").arg(queued);
-        return false;
-    }
-    if (!db.beginTrans()) {
-        s.error = db.error();
-        return false;
-    }
-    const auto failed = [&] {
-        db.rollback();
-        return false;
-    };
-    // After a mass import by another program the index is made anew: that
-    // is quicker than taking the entries out and putting them back one by one.
-    if (queued > kMostWaiting) {
-        if (!makeIndex(s, progress)) return failed();
-        if (!db.commitTrans()) {
-            s.error = db.error();
-            db.rollback();
+bool transaction(Step &s, const std::function<bool()> &work) {
+    if (!s.exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
+    if (work() && s.exec(QStringLiteral("COMMIT"))) return true;
+    sqlite3_exec(s.c->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+// One slice of the catch-up, in one short transaction: the first `most`
+// waiting reports (by rowid) are indexed — what the index holds for each is
+// taken out, and what the report holds now (if it is still there) put in —
+// and leave the queue. *done is how many there were (0: nothing waits).
+bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
+    *done = 0;
+    return transaction(s, [&] {
+        struct Waiting {
+            qlonglong id;
+            bool indexed, present;
+            QString before[3], now[3];
+            IndexText foldedBefore, foldedNow;
+        };
+        std::vector<Waiting> waiting;
+        {
+            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済, q.タイトル, q.メモ, q.顧客名, r.rowid, r.タイトル, r.メモ, r.顧客名 "
+                                                            "FROM %1 q LEFT JOIN 営業日報 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
+                                                 .arg(kQueue));
+            if (!read) return false;
+            sqlite3_bind_int64(read.get(), 1, most);
+            int rc;
+            while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
+                const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain).toString(); };
+                Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
+                          sqlite3_column_type(read.get(), 5) != SQLITE_NULL, {}, {}, {}, {}};
+                if (w.indexed) w.before[0] = field(2), w.before[1] = field(3), w.before[2] = field(4);
+                if (w.present) w.now[0] = field(6), w.now[1] = field(7), w.now[2] = field(8);
+                waiting.push_back(std::move(w));
+            }
+            if (rc != SQLITE_DONE) {
+                s.error = s.c->lastError();
+                return false;
+            }
+        }
+        if (waiting.empty()) return true;
+        // Folding is most of the work: half the reports are folded on a
+        // second thread meanwhile.
+        const auto foldRange = [&waiting](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) {
+                Waiting &w = waiting[i];
+                if (w.indexed) w.foldedBefore = foldForIndex(w.before[0], w.before[1], w.before[2]);
+                if (w.present) w.foldedNow = foldForIndex(w.now[0], w.now[1], w.now[2]);
+            }
+        };
+        const std::size_t half = waiting.size() >= 64 ? waiting.size() / 2 : 0;
+        std::thread helper;
+        if (half) helper = std::thread(foldRange, half, waiting.size());
+        foldRange(0, half ? half : waiting.size());
+        if (helper.joinable()) helper.join();
+        IndexWriter writer(s);
+        if (!writer.ready()) return false;
+        for (const Waiting &w : waiting) {
+            if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
+            if (w.present && !writer.add(w.id, w.foldedNow)) return false;
+        }
+        const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(kQueue));
+        if (!remove) return false;
+        sqlite3_bind_int64(remove.get(), 1, waiting.back().id);
+        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
+            s.error = s.c->lastError();
             return false;
         }
+        *done = qlonglong(waiting.size());
         return true;
-    }
-    struct Waiting {
-        qlonglong id;
-        bool indexed, present;
-        QString before, now;
-    };
-    std::vector<Waiting> waiting;
-    {
-        const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済, q.タイトル, q.メモ, q.顧客名, r.rowid, r.タイトル, r.メモ, r.顧客名 "
-                                                        "FROM %1 q LEFT JOIN 営業日報 r ON r.rowid = q.id")
-                                             .arg(kQueue));
-        if (!read) return failed();
-        int rc;
-        while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-            const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain); };
-            Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
-                      sqlite3_column_type(read.get(), 5) != SQLITE_NULL, {}, {}};
-            if (w.indexed) w.before = foldReport(field(2), field(3), field(4));
-            if (w.present) w.now = foldReport(field(6), field(7), field(8));
-            waiting.push_back(std::move(w));
-        }
-        if (rc != SQLITE_DONE) {
-            s.error = s.c->lastError();
-            return failed();
-        }
-    }
-    IndexWriter writer(s);
-    if (!writer.ready()) return failed();
-    for (const Waiting &w : waiting) {
-        if (w.indexed && !writer.drop(w.id, w.before)) return failed();
-        if (w.present && !writer.add(w.id, w.now)) return failed();
-    }
-    if (!s.exec(QStringLiteral("DELETE FROM %1").arg(kQueue))) return failed();
-    if (!db.commitTrans()) {
-        s.error = db.error();
-        db.rollback();
-        return false;
-    }
-    return true;
+    });
 }
 
+// How the catch-up runs: progress(done, total) counts reports indexed of
+// all; stop, when set, ends it between slices; pause leaves the file to
+// other writers between slices (a writer waiting on the lock retries within
+// a few tens of milliseconds, so a pause of that length lets it in).
+struct CatchUpRun {
+    std::function<void(qlonglong, qlonglong)> progress;
+    const std::atomic<bool> *stop = nullptr;
+    int pauseMs = 0;
+    bool remake = false;  // make the index anew first
+    std::function<bool()> stillThere;  // false when the file was replaced meanwhile
+};
+
+bool runCatchUp(Step &s, const CatchUpRun &run) {
+    bool ok = true;
+    // A slice's pages stay in memory until it commits, so that readers are
+    // not shut out before then.
+    s.exec(QStringLiteral("PRAGMA cache_size = -8192"));
+    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &ok);
+    if (!ok) return false;
+    bool remake = run.remake;
+    if (!remake) {
+        // Many indexed reports written again (a mass update or deletion by
+        // another program): making the index anew is quicker than taking
+        // each one out and putting it back.
+        const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
+        if (!ok) return false;
+        remake = queued > kMostWaiting && queued * 2 > total &&
+                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(kQueue)) != 0;
+    }
+    if (remake && !transaction(s, [&] { return remakeIndex(s); })) return false;
+    // Each slice leaves a small segment in both indexes, which FTS5 merges
+    // as it goes, four at a time by default. Merging sixteen at a time while
+    // many slices run rewrites the index fewer times (a quarter less work);
+    // the default comes back at the end.
+    const auto mergeBy = [&s](int segments) {
+        for (const QString &t : {kIndex, kGrams})
+            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', %2)").arg(t).arg(segments));
+    };
+    qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
+    if (!ok) return false;
+    if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
+    qlonglong most = 500;
+    const bool many = waiting > kMostWaiting;
+    if (many) mergeBy(16);
+    for (;;) {
+        if (run.stop && run.stop->load()) {
+            if (many) mergeBy(4);
+            return true;
+        }
+        if (run.stillThere && !run.stillThere()) return true;
+        QElapsedTimer timer;
+        timer.start();
+        qlonglong done = 0;
+        if (!catchUpSlice(s, most, &done)) return false;
+        if (done == 0) break;
+        // Slices of about a tenth of a second.
+        const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
+        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
+        waiting = std::max<qlonglong>(0, waiting - done);
+        if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
+        if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
+    }
+    if (many) mergeBy(4);
+    if (run.progress) run.progress(total, total);
+    return true;
+}
 
 // A data database on a server: its reports, newest first, each checked
 // against the folded term as it is read.
@@ -338,7 +481,9 @@ Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong
     if (!c) return failure(text, db);
     Step s{c, {}};
     if (!indexPresent(s)) return {};
-    if (!catchUp(db, s, progress, true)) return Error(Error::Code::DatabaseFailed, text, s.error);
+    CatchUpRun run;
+    run.progress = progress;
+    if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
@@ -349,13 +494,34 @@ Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, 
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
     Step s{c, {}};
-    if (!db.beginTrans()) return failure(text, db);
-    if (!makeIndex(s, progress)) {
-        db.rollback();
-        return Error(Error::Code::DatabaseFailed, text, s.error);
-    }
-    if (!db.commitTrans()) return failure(text, db);
+    CatchUpRun run;
+    run.progress = progress;
+    run.remake = true;
+    if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
+}
+
+Error beginSearchIndex(const QString &path) {
+    if (!searchIndexApplies(path)) return {};
+    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    Step s{c, {}};
+    if (indexPresent(s)) return {};
+    if (!s.error.isEmpty() || !transaction(s, [&] { return remakeIndex(s); }))
+        return Error(Error::Code::DatabaseFailed, text, s.error);
+    return {};
+}
+
+qlonglong searchIndexWaiting(const QString &path) {
+    if (!searchIndexApplies(path)) return 0;
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return 0;
+    Step s{c, {}};
+    if (!indexPresent(s)) return -1;
+    return s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
 }
 
 Error dropSearchIndex(const QString &path) {
@@ -388,7 +554,9 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     Step s{c, {}};
     const auto failed = [&] {
         *result = SearchResult();
-        return Error(Error::Code::DatabaseFailed, text, s.error.isEmpty() ? c->lastError() : s.error);
+        const QString why = s.error.isEmpty() ? c->lastError() : s.error;
+        db.rollback();
+        return Error(Error::Code::DatabaseFailed, text, why);
     };
 
     QString filter;
@@ -402,6 +570,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         filter += QStringLiteral(" AND 担当 = ?%1").arg(filterValues.size());
     }
     const QString columns = QStringLiteral("rowid, 日付, 顧客名, 担当, タイトル, メモ");
+    const QString newestFirst = QStringLiteral(" ORDER BY 日付 DESC, rowid DESC");
     // Reads the row a statement stands on; true when it holds the term.
     const auto readHit = [&](sqlite3_stmt *st, SearchHit *h) {
         h->customer = columnValue(st, 2, ColumnKind::Plain).toString();
@@ -427,8 +596,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         if (!s.error.isEmpty()) return failed();
         // Every report, newest first, each checked.
         result->method = SearchMethod::Unindexed;
-        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2 ORDER BY 日付 DESC, rowid DESC")
-                                             .arg(columns, filter),
+        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
                                          filterValues, &s.error);
         if (!all) return failed();
         int rc;
@@ -440,26 +608,47 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         return {};
     }
 
-    // When the waiting reports cannot be indexed now (a read-only file,
-    // another program writing, a mass import left for catchUpSearchIndex),
-    // they are proposed as they are.
-    const bool caughtUp = catchUp(db, s, {}, false);
+    // A few reports written since the last catch-up are indexed now. More
+    // (a catch-up under way, an import by another program), or a file that
+    // cannot be written now, and the waiting reports are read as they are.
+    if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(kQueue).arg(kSearchCatchUp + 1));
+        queued > 0 && queued <= kSearchCatchUp) {
+        // A catch-up on another connection holds the file for a slice at
+        // most; beyond a short wait the search goes on without.
+        sqlite3_busy_timeout(c->db.get(), 300);
+        qlonglong done = 0;
+        catchUpSlice(s, kSearchCatchUp, &done);
+        sqlite3_busy_timeout(c->db.get(), 5000);
+    }
     s.error.clear();
+    // Everything below reads one state of the file, under one lock.
+    if (!db.beginTrans()) return failed();
     const bool trigram = text::codePoints(term) >= 3;
     result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
+    // The rows the index proposes and the waiting ones; only the first of
+    // them when there are more than a few.
+    const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams),
+                                           {trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"'}, &s.error);
+    const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(kQueue), {}, &s.error);
+    if (!fromIndex || !fromQueue) return failed();
     std::vector<qlonglong> proposed;
-    {
-        const QString query = trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"';
-        QString sql = QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams);
-        if (!caughtUp) sql += QStringLiteral(" UNION SELECT id FROM %1").arg(kQueue);
-        const Statement st = c->prepare(sql, {query}, &s.error);
-        if (!st) return failed();
+    const auto collect = [&](sqlite3_stmt *st, std::size_t most, bool *all) {
         int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) proposed.push_back(sqlite3_column_int64(st.get(), 0));
-        if (rc != SQLITE_DONE) return failed();
-    }
-    std::sort(proposed.begin(), proposed.end());
-    proposed.erase(std::unique(proposed.begin(), proposed.end()), proposed.end());
+        while (proposed.size() < most && (rc = sqlite3_step(st)) == SQLITE_ROW) proposed.push_back(sqlite3_column_int64(st, 0));
+        if (proposed.size() >= most) {
+            *all = false;
+            return true;
+        }
+        *all = true;
+        return rc == SQLITE_DONE;
+    };
+    bool allProposed = false;
+    if (!collect(fromIndex.get(), std::size_t(kFewRows) + 1, &allProposed)) return failed();
+    if (allProposed && !collect(fromQueue.get(), std::size_t(kFewRows) + 1, &allProposed)) return failed();
+    const auto settle = [&proposed] {
+        std::sort(proposed.begin(), proposed.end());
+        proposed.erase(std::unique(proposed.begin(), proposed.end()), proposed.end());
+    };
 
     // Each proposed row is read by its rowid and checked.
     QVector<QString> pointValues = filterValues;
@@ -478,30 +667,83 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         return rc == SQLITE_ROW && readHit(point.get(), h);
     };
 
-    if (qlonglong(proposed.size()) <= kFewRows) {
-        // A rare term: its rows are read, then put newest first.
-        QList<SearchHit> hits;
-        for (const qlonglong row : proposed) {
-            SearchHit h;
-            bool ok = true;
-            if (readRow(row, &h, &ok)) hits << std::move(h);
-            if (!ok) return failed();
+    if (allProposed) {
+        settle();
+        if (qlonglong(proposed.size()) <= kFewRows) {
+            // A rare term: the days of its rows are read and put newest
+            // first, then the rows themselves in that order until the page
+            // is full.
+            const Statement dayOf = c->prepare(QStringLiteral("SELECT 日付 FROM 営業日報 WHERE rowid = ?1%1").arg(pointFilter),
+                                               pointValues, &s.error);
+            if (!dayOf) return failed();
+            std::vector<std::pair<QDate, qlonglong>> order;
+            order.reserve(proposed.size());
+            for (const qlonglong row : proposed) {
+                sqlite3_reset(dayOf.get());
+                sqlite3_bind_int64(dayOf.get(), 1, row);
+                const int rc = sqlite3_step(dayOf.get());
+                if (rc == SQLITE_ROW) order.emplace_back(columnValue(dayOf.get(), 0, ColumnKind::Date).toDate(), row);
+                else if (rc != SQLITE_DONE) return failed();
+            }
+            std::sort(order.begin(), order.end(), [](const auto &a, const auto &b) {
+                return a.first != b.first ? a.first > b.first : a.second > b.second;
+            });
+            for (const auto &[day, row] : order) {
+                SearchHit h;
+                bool ok = true;
+                if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
+                if (!ok) return failed();
+            }
+            db.rollback();
+            return {};
         }
-        std::sort(hits.begin(), hits.end(), [](const SearchHit &a, const SearchHit &b) {
-            return a.day != b.day ? a.day > b.day : a.row > b.row;
-        });
-        for (SearchHit &h : hits)
-            if (!keep(std::move(h))) break;
-        return {};
     }
-    // A common term: the reports' rowids are walked newest first by the
-    // date index and the proposed ones read, so the walk ends with the
-    // first page of hits.
-    const Statement walk = c->prepare(
-        QStringLiteral("SELECT rowid FROM 営業日報 WHERE 1%1 ORDER BY 日付 DESC, rowid DESC").arg(filter), filterValues, &s.error);
+
+    // A common term: the reports are read newest first and each checked,
+    // as long as that is likely to fill the page soon; a term that turns
+    // out rarer is then looked up by the index's rows, walking on by the
+    // date index from where the reading stopped.
+    qlonglong examined = 0;
+    {
+        const Statement walk = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
+                                          filterValues, &s.error);
+        if (!walk) return failed();
+        int rc;
+        while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW) {
+            ++examined;
+            SearchHit h;
+            if (readHit(walk.get(), &h) && !keep(std::move(h))) {
+                db.rollback();
+                return {};
+            }
+            // Hits at this pace would not fill the page within the budget.
+            if (examined % 128 == 0 &&
+                (examined >= kWalkBudget || qlonglong(result->hits.size() + 1) * kWalkBudget < qlonglong(limit + 1) * examined))
+                break;
+        }
+        if (rc == SQLITE_DONE) {
+            db.rollback();
+            return {};
+        }
+        if (rc != SQLITE_ROW) return failed();
+    }
+    proposed.clear();
+    sqlite3_reset(fromIndex.get());
+    sqlite3_reset(fromQueue.get());
+    if (!collect(fromIndex.get(), std::numeric_limits<std::size_t>::max(), &allProposed) ||
+        !collect(fromQueue.get(), std::numeric_limits<std::size_t>::max(), &allProposed))
+        return failed();
+    settle();
+    const Statement walk = c->prepare(QStringLiteral("SELECT rowid FROM 営業日報 WHERE 1%1%2").arg(filter, newestFirst),
+                                      filterValues, &s.error);
     if (!walk) return failed();
     int rc;
+    qlonglong skipped = 0;
     while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW) {
+        if (skipped < examined) {
+            ++skipped;
+            continue;
+        }
         const qlonglong row = sqlite3_column_int64(walk.get(), 0);
         if (!std::binary_search(proposed.begin(), proposed.end(), row)) continue;
         SearchHit h;
@@ -510,7 +752,97 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         if (!ok) return failed();
     }
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
+    db.rollback();
     return {};
+}
+
+// ---------------------------------------------------------------------------
+// The catch-up in the background.
+
+struct SearchIndexer::Shared {
+    std::atomic<bool> stop{false}, running{false};
+    std::atomic<qlonglong> done{0}, total{0};
+    std::mutex lock;
+    Error error;
+};
+
+SearchIndexer::SearchIndexer() = default;
+
+SearchIndexer::~SearchIndexer() { stop(); }
+
+bool SearchIndexer::start(const QString &path) {
+    if (running() && path == path_) return true;
+    stop();
+    if (!searchIndexApplies(path)) return false;
+    path_ = path;
+    shared_ = std::make_shared<Shared>();
+    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    // Runs the catch-up (or the making) on a connection of its own.
+    const auto work = [path, text](Shared &shared, int pauseMs, bool decide) {
+        Error error;
+        bool later = false;
+        {
+            Database db = Database::open(path);
+            Connection *c = connectionOf(db);
+            if (!c) {
+                error = failure(text, db);
+            } else {
+                Step s{c, {}};
+                const bool present = indexPresent(s);
+                // A few reports are indexed at once, here; more on the thread.
+                if (decide && s.error.isEmpty()) {
+                    const qlonglong pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue))
+                                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
+                    later = pending > kQuickReports;
+                }
+                if (!s.error.isEmpty()) {
+                    error = Error(Error::Code::DatabaseFailed, text, s.error);
+                } else if (!later) {
+                    CatchUpRun run;
+                    run.progress = [&shared](qlonglong done, qlonglong total) {
+                        shared.total = total;
+                        shared.done = done;
+                    };
+                    run.stop = &shared.stop;
+                    run.pauseMs = pauseMs;
+                    // The file replaced meanwhile (a restore renames another
+                    // over it): this connection would index the old one.
+                    const std::uint64_t identity = fileIdentity(path);
+                    run.stillThere = [path, identity] { return fileIdentity(path) == identity; };
+                    run.remake = !present;
+                    if (!runCatchUp(s, run)) error = Error(Error::Code::DatabaseFailed, text, s.error);
+                }
+            }
+        }
+        std::lock_guard<std::mutex> hold(shared.lock);
+        shared.error = error;
+        return later;
+    };
+    if (!work(*shared_, 0, true)) return true;
+    shared_->running = true;
+    std::shared_ptr<Shared> shared = shared_;
+    worker_ = std::thread([shared, work] {
+        work(*shared, kPauseMs, false);
+        shared->running = false;
+    });
+    return true;
+}
+
+void SearchIndexer::stop() {
+    if (shared_) shared_->stop = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+bool SearchIndexer::running() const { return shared_ && shared_->running; }
+
+qlonglong SearchIndexer::done() const { return shared_ ? shared_->done.load() : 0; }
+
+qlonglong SearchIndexer::total() const { return shared_ ? shared_->total.load() : 0; }
+
+Error SearchIndexer::error() const {
+    if (!shared_) return {};
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    return shared_->error;
 }
 
 }  // namespace tqen::dao

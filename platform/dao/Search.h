@@ -17,11 +17,13 @@
 //   report into 営業日報_検索待ち. They are plain SQL, so any program that
 //   writes the file (the sqlite3 tool, an older version of this program)
 //   keeps working and leaves the index no more than "behind".
-// Before each search, and when the program opens the file, the waiting
-// reports are folded and indexed (catchUpSearchIndex). The index only
-// proposes rows: each is checked against its folded text before it is
-// shown, so the index never yields a wrong hit, and the waiting reports are
-// checked too when the catch-up cannot write.
+// The waiting reports are folded and indexed in slices (short transactions,
+// so that other writers wait a moment at most): in the background after the
+// program has opened the file (SearchIndexer), and for a few written since,
+// by the search itself. The index only proposes rows: each is checked
+// against its folded text before it is shown, so the index never yields a
+// wrong hit, and the waiting reports are read and checked as they are, so a
+// search while the catch-up runs (or cannot write) still finds them all.
 //
 // A file without the index is searched by folding every report as it is
 // read (slow but right) until buildSearchIndex gives it one.
@@ -32,6 +34,8 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <thread>
 
 namespace tqen::dao {
 
@@ -68,15 +72,54 @@ bool searchIndexApplies(const QString &path);
 // True when the file holds the whole index (its tables and triggers).
 bool hasSearchIndex(const QString &path);
 
-// Makes the index anew (dropping whatever part of it is there) in one
-// transaction. progress(done, total) is called as reports are folded.
+// Makes the index anew (dropping whatever part of it is there) and indexes
+// every report, in slices. progress(done, total) tells how many reports of
+// all are indexed.
 Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
 
 // Indexes the reports written since the last catch-up (by this program or
-// any other). Does nothing on a file without the index. After a mass import
-// (thousands of waiting reports) the index is made anew; progress(done,
-// total) is then called as reports are folded.
+// any other), in slices. Does nothing on a file without the index. When
+// thousands of reports that were indexed wait (a mass update or deletion by
+// another program) the index is made anew. progress(done, total) tells how
+// many reports of all are indexed.
 Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress = {});
+
+// Gives a file without the index its tables and triggers, empty, with every
+// report waiting (one short transaction); the catch-up then fills it.
+Error beginSearchIndex(const QString &path);
+
+// How many reports wait to be indexed; -1 for a file without the index.
+qlonglong searchIndexWaiting(const QString &path);
+
+// The catch-up (and, for a file without the index, its making) on a thread
+// of its own with its own connection, in slices that leave the file to
+// other writers in between. Stopped (between two slices) when it goes.
+class SearchIndexer {
+public:
+    SearchIndexer();
+    ~SearchIndexer();
+    SearchIndexer(const SearchIndexer &) = delete;
+    SearchIndexer &operator=(const SearchIndexer &) = delete;
+
+    // Starts on the file unless it runs there already; one running on
+    // another file is stopped first. A few waiting reports (or a small file
+    // without the index) are done at once, before it returns; only more
+    // take the thread. False where no index applies.
+    bool start(const QString &path);
+    void stop();
+    bool running() const;
+    // Reports indexed of all, as far as it has come.
+    qlonglong done() const;
+    qlonglong total() const;
+    // Why the last run ended early (a file that cannot be written).
+    Error error() const;
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+    std::thread worker_;
+    QString path_;
+};
 
 // Removes the index (tables and triggers) and compacts the file: for a copy
 // that is to be archived, since the index can always be made again from the

@@ -8,6 +8,9 @@ namespace {
 // variation selectors, and the half-width voiced and semi-voiced marks.
 bool joinsPrevious(char32_t c) {
     if (c == 0xFF9E || c == 0xFF9F || c == 0x3099 || c == 0x309A) return true;
+    // Most of a Japanese text: no marks among Latin letters before the
+    // combining block, kana and kanji.
+    if (c < 0x300 || (c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF)) return false;
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
@@ -35,6 +38,7 @@ char16_t quickFold(char16_t c) {
     if ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E) return char16_t(c + 0x60);  // hiragana → katakana
     if (c >= 0x30A1 && c <= 0x30FE) return c;                                                  // katakana
     if (c >= 0x4E00 && c <= 0x9FFF) return c;                                                  // kanji
+    if ((c >= 0x3001 && c <= 0x3002) || c == 0x3005 || (c >= 0x3008 && c <= 0x3011)) return c;   // 、。々 and brackets
     return 0;
 }
 

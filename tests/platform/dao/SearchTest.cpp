@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -30,6 +31,10 @@ const Report kReports[] = {
 };
 
 class Search : public Files {
+public:
+    static QSet<qlonglong> proposedRows(const QString &path, const QString &t) { return proposed(path, t); }
+    static QSet<qlonglong> holdingRows(const QString &path, const QString &t) { return holding(path, t); }
+
 protected:
     void fill(const QString &path) {
         Database db = Database::open(path);
@@ -428,6 +433,129 @@ TEST_F(Search, TheIndexCanBeLeftOutOfACopyAndMadeAgain) {
         EXPECT_EQ(days(copy, t), days(path, t)) << t.toStdString();
     }
     EXPECT_EQ(countRows(copy, {QStringLiteral("営業日報")}), QList<qlonglong>{300});
+}
+
+// Many reports written by another program, so that they all wait: every
+// seventh one holds ガイド in its memo, every eleventh 見積 in its title,
+// every thirteenth is a 北海 customer's.
+void importMany(const QString &path, int count, int from = 1) {
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    const QByteArray sql = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
+        "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
+        "SELECT date('2010-01-01', '+' || (i * 7 % 5000) || ' days'), CASE WHEN i % 13 = 0 THEN '北海' ELSE '南' END || (i % 5), "
+        "'山田', CASE WHEN i % 11 = 0 THEN '見積' ELSE '訪問' END || i, "
+        "CASE WHEN i % 7 = 0 THEN 'ｶﾞｲﾄﾞ' || i ELSE 'メモ' || i END FROM n")
+                               .arg(from)
+                               .arg(from + count - 1)
+                               .toUtf8();
+    char *err = nullptr;
+    EXPECT_EQ(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+    sqlite3_free(err);
+    sqlite3_close(raw);
+}
+
+// The index agrees with many reports exactly: FTS5's own check passes,
+// nothing waits, and it proposes precisely the reports holding each term.
+void expectExact(const QString &path, const char *after) {
+    SCOPED_TRACE(after);
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    for (const char *sql : {"INSERT INTO 営業日報_検索 (営業日報_検索) VALUES ('integrity-check')",
+                            "INSERT INTO 営業日報_検索字 (営業日報_検索字) VALUES ('integrity-check')"}) {
+        char *err = nullptr;
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+        sqlite3_free(err);
+    }
+    sqlite3_close(raw);
+    EXPECT_EQ(searchIndexWaiting(path), 0);
+    for (const char16_t *term : {u"見", u"見積", u"ガイド", u"北海", u"追加分", u"書き", u"書き換"}) {
+        const QString t = text::fold(QString::fromUtf16(term));
+        EXPECT_EQ(Search::proposedRows(path, t), Search::holdingRows(path, t)) << t.toStdString();
+    }
+}
+
+void waitFor(const SearchIndexer &indexer) {
+    for (int i = 0; i < 6000 && indexer.running(); ++i) QThread::msleep(10);
+    ASSERT_FALSE(indexer.running());
+}
+
+// The catch-up in the background, on a file whose reports all wait and on
+// one without the index: in the end every report is in the index once (FTS5's
+// own check, the rows proposed) and the progress reached the whole.
+TEST_F(Search, TheBackgroundCatchUpIndexesEveryReportOnce) {
+    for (const bool withIndex : {true, false}) {
+        SCOPED_TRACE(withIndex ? "reports waiting" : "no index");
+        const QString path = delivered(withIndex ? QStringLiteral("waiting.mdb") : QStringLiteral("bare.mdb"));
+        fill(path);
+        importMany(path, 12000);
+        if (!withIndex) ASSERT_TRUE(dropSearchIndex(path).ok());
+        SearchIndexer indexer;
+        ASSERT_TRUE(indexer.start(path));
+        EXPECT_TRUE(indexer.running());  // thousands of reports: on the thread
+        waitFor(indexer);
+        EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
+        EXPECT_EQ(indexer.done(), 12004);
+        EXPECT_EQ(indexer.total(), 12004);
+        expectExact(path, "caught up in the background");
+        // A page of the newest hits, whether reading the reports newest first
+        // fills it (メモ, ガイド) or the index's rows have to (北海, 見積).
+        for (const char16_t *term : {u"メモ", u"ガイド", u"北海", u"見積"}) {
+            const QString t = QString::fromUtf16(term);
+            SearchResult result;
+            ASSERT_TRUE(searchReports(path, SearchRequest{t, {}, {}, 500}, &result).ok());
+            QStringList page;
+            for (const SearchHit &h : result.hits) page << h.day.toString(QStringLiteral("yyyy/MM/dd"));
+            const QStringList all = expected(path, t);
+            EXPECT_EQ(page, all.mid(0, 500)) << t.toStdString();
+            EXPECT_EQ(result.more, all.size() > 500) << t.toStdString();
+        }
+        // A few waiting reports are done at once, without the thread.
+        importMany(path, 20, 50000);
+        ASSERT_TRUE(indexer.start(path));
+        EXPECT_FALSE(indexer.running());
+        EXPECT_EQ(searchIndexWaiting(path), 0);
+    }
+}
+
+// While the catch-up runs, searches find exactly what a scan finds (the
+// indexed reports through the index, the others as they are), and the
+// user's writes go through, each soon, and are in the index at the end.
+TEST_F(Search, SearchesAndWritesDuringTheCatchUpMissNothing) {
+    const QString path = delivered();
+    fill(path);
+    importMany(path, 20000);
+    SearchIndexer indexer;
+    ASSERT_TRUE(indexer.start(path));
+    int rounds = 0, whileRunning = 0;
+    for (; rounds < 15 && (indexer.running() || rounds < 3); ++rounds) {
+        if (indexer.running()) ++whileRunning;
+        {
+            Database db = Database::open(path);
+            ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set メモ = 'ｶﾞｲﾄﾞ書き換え%1' where タイトル = '訪問%2'")
+                                       .arg(rounds)
+                                       .arg(rounds * 997 + 1)))
+                << db.error().toStdString();
+            ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where タイトル = '見積%1'").arg(rounds * 1001 + 11)))
+                << db.error().toStdString();
+            Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QDate(2030, 1, 1).addDays(rounds));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("北海追加%1").arg(rounds));
+            rs.setField(QStringLiteral("タイトル"), QStringLiteral("追加分"));
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+        for (const char16_t *term : {u"ガイド", u"北海", u"追加分"}) {
+            const QString t = QString::fromUtf16(term);
+            const QStringList found = days(path, SearchRequest{t, {}, {}, 100000});
+            EXPECT_EQ(found, expected(path, t)) << t.toStdString() << " in round " << rounds;
+        }
+    }
+    EXPECT_GT(whileRunning, 0);
+    waitFor(indexer);
+    EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
+    expectExact(path, "written and searched during the catch-up");
 }
 
 TEST_F(Search, TheDeliveredFileHoldsTheIndexAsTheEngineMakesIt) {
