@@ -1,6 +1,7 @@
 #include "model/ReportList.h"
 
 #include "model/Values.h"
+#include "platform/dao/AddedTable.h"
 
 #include <QHash>
 
@@ -31,24 +32,59 @@ Error clear(const QString &workDbPath) {
 
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer) {
+    return readLines(workDbPath, dataDbPath, {first, last, staff, customer}, 0, -1);
+}
+
+const dao::AddedIndex &listIndex() {
+    static const dao::AddedIndex index{QStringLiteral("営業日報"),
+                                       QStringLiteral("営業日報_一覧"),
+                                       {QStringLiteral("日付"), QStringLiteral("ふりがな"), QStringLiteral("顧客名"),
+                                        QStringLiteral("タイトル"), QStringLiteral("担当")},
+                                       {QStringLiteral("日付")}};
+    return index;
+}
+
+Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, qsizetype from,
+                qsizetype count, qsizetype *added) {
+    if (added) *added = 0;
+    if (from == 0) {
+        // The index only makes the list faster: a file that cannot take it
+        // (read-only, busy, a server) is read without it.
+        auto data = dao::Database::open(dataDbPath);
+        if (data.isOpen()) dao::ensureIndex(data, listIndex());
+    }
     // A list that cannot be read is left empty; its lines come in with one
-    // statement.
+    // statement, in one transaction with the emptying.
     auto db = dao::Database::open(workDbPath);
-    if (!db.execute(QStringLiteral("delete * from w日報一覧")))
+    db.beginTrans();
+    if (from == 0 && !db.execute(QStringLiteral("delete * from w日報一覧"))) {
+        db.rollback();
         return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+    }
     QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?"
                                  " where 日付 >= ? and 日付 <= ?");
-    QVariantList values{dataDbPath, first, last};
-    if (!staff.isEmpty()) {
+    QVariantList values{dataDbPath, period.first, period.last};
+    if (!period.staff.isEmpty()) {
         sql += QStringLiteral(" and 担当 = ?");
-        values << staff;
+        values << period.staff;
     }
-    if (!customer.isEmpty()) {
+    if (!period.customer.isEmpty()) {
         sql += QStringLiteral(" and 顧客名 = ?");
-        values << customer;
+        values << period.customer;
     }
-    if (!run(db, sql + QStringLiteral(" order by 日付 DESC,ふりがな"), values))
-        return dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+    sql += QStringLiteral(" order by 日付 DESC,ふりがな,顧客名,タイトル,担当");
+    if (from > 0 || count >= 0)
+        sql += QStringLiteral(" limit %1 offset %2").arg(count >= 0 ? count : -1).arg(from);
+    const bool ok = run(db, sql, values);
+    const qsizetype lines = ok ? qsizetype(db.recordsAffected()) : 0;
+    if (!ok || !db.commitTrans()) {
+        const Error e = dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+        db.rollback();
+        // A list read in parts is never left half read.
+        if (from > 0) db.execute(QStringLiteral("delete * from w日報一覧"));
+        return e;
+    }
+    if (added) *added = lines;
     return {};
 }
 
