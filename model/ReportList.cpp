@@ -30,9 +30,28 @@ Error clear(const QString &workDbPath) {
     return {};
 }
 
+namespace {
+
+// The conditions of a period as a where clause, with their values.
+QString whereOf(const Period &period, QVariantList *values) {
+    QString sql = QStringLiteral(" where 日付 >= ? and 日付 <= ?");
+    *values << period.first << period.last;
+    if (!period.staff.isEmpty()) {
+        sql += QStringLiteral(" and 担当 = ?");
+        *values << period.staff;
+    }
+    if (!period.customer.isEmpty()) {
+        sql += QStringLiteral(" and 顧客名 = ?");
+        *values << period.customer;
+    }
+    return sql;
+}
+
+}  // namespace
+
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer) {
-    return readLines(workDbPath, dataDbPath, {first, last, staff, customer}, 0, -1);
+    return readLines(workDbPath, dataDbPath, {first, last, staff, customer}, true);
 }
 
 const dao::AddedIndex &listIndex() {
@@ -44,44 +63,46 @@ const dao::AddedIndex &listIndex() {
     return index;
 }
 
-Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, qsizetype from,
-                qsizetype count, qsizetype *added) {
+QDate firstScreenStart(const QString &dataDbPath, const Period &period, int lines) {
+    auto db = dao::Database::open(dataDbPath);
+    // Only the days are read, newest first, on an index, up to the last
+    // line of the screen.
+    QVariantList values;
+    const QString where = whereOf(period, &values);
+    auto rs = select(db, QStringLiteral("select 日付 from 営業日報") + where + QStringLiteral(" order by 日付 DESC"), values);
+    int n = 0;
+    for (; !rs.eof(); rs.moveNext())
+        if (++n == lines) return dateOf(rs.field(QStringLiteral("日付")));
+    return {};
+}
+
+Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, bool replace,
+                qsizetype *added) {
     if (added) *added = 0;
-    if (from == 0) {
+    if (replace) {
         // The index only makes the list faster: a file that cannot take it
         // (read-only, busy, a server) is read without it.
         auto data = dao::Database::open(dataDbPath);
         if (data.isOpen()) dao::ensureIndex(data, listIndex());
     }
-    // A list that cannot be read is left empty; its lines come in with one
-    // statement, in one transaction with the emptying.
+    // The lines come in with one statement, in one transaction with the
+    // emptying.
     auto db = dao::Database::open(workDbPath);
     db.beginTrans();
-    if (from == 0 && !db.execute(QStringLiteral("delete * from w日報一覧"))) {
+    if (replace && !db.execute(QStringLiteral("delete * from w日報一覧"))) {
+        const Error e = dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
         db.rollback();
-        return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+        return e;
     }
-    QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?"
-                                 " where 日付 >= ? and 日付 <= ?");
-    QVariantList values{dataDbPath, period.first, period.last};
-    if (!period.staff.isEmpty()) {
-        sql += QStringLiteral(" and 担当 = ?");
-        values << period.staff;
-    }
-    if (!period.customer.isEmpty()) {
-        sql += QStringLiteral(" and 顧客名 = ?");
-        values << period.customer;
-    }
-    sql += QStringLiteral(" order by 日付 DESC,ふりがな,顧客名,タイトル,担当");
-    if (from > 0 || count >= 0)
-        sql += QStringLiteral(" limit %1 offset %2").arg(count >= 0 ? count : -1).arg(from);
+    QVariantList values{dataDbPath};
+    const QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?") +
+                        whereOf(period, &values) + QStringLiteral(" order by 日付 DESC,ふりがな,顧客名,タイトル,担当");
     const bool ok = run(db, sql, values);
     const qsizetype lines = ok ? qsizetype(db.recordsAffected()) : 0;
     if (!ok || !db.commitTrans()) {
         const Error e = dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
         db.rollback();
-        // A list read in parts is never left half read.
-        if (from > 0) db.execute(QStringLiteral("delete * from w日報一覧"));
+        if (!replace) db.execute(QStringLiteral("delete * from w日報一覧"));
         return e;
     }
     if (added) *added = lines;

@@ -31,17 +31,23 @@ struct Period {
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer);
 
-// The list read in parts: the lines of a period from line `from` on (0
-// empties the list first), at most `count` of them (-1: every line left),
-// added to the list in their order. `added` counts the lines added. A list
-// read as readLines(0, n) then readLines(n, -1) holds what read() gives, as
-// long as the period's reports do not change in between.
+// The list read in parts: the first screen of lines, then the rest. The
+// day from which on to the period's last day the period holds at least
+// `lines` lines (the newest); an invalid date when the whole period holds
+// fewer, or it cannot be told.
+QDate firstScreenStart(const QString &dataDbPath, const Period &period, int lines);
+
+// Adds the lines of the period to the list in their order; `replace`
+// empties the list first. A list read as readLines of the days from a
+// period's split day to its last day, then of its first day to the day
+// before, holds what read() gives. `added` counts the lines added; a part
+// that fails empties the list, so it is never left short.
 //
 // A data file whose reports lack the list's index gets it on its first read
-// (once, about 3 s for a million reports): the list then reads only the
+// (once, a few seconds for a million reports): the list then reads only the
 // index, not the reports' rows.
-Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, qsizetype from,
-                qsizetype count, qsizetype *added = nullptr);
+Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, bool replace,
+                qsizetype *added = nullptr);
 
 // The list's index of the reports (day newest first, reading, customer,
 // title, staff member): what the list reads, in its order.
