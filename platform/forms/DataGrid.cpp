@@ -53,7 +53,8 @@ void DataControl::read(int limit) {
 void DataControl::fetchMore() {
     if (!more_) return;
     emit aboutToFetch();
-    read(FetchSize);
+    // As many rows again as there are: a long scroll takes few reads.
+    read(std::max(FetchSize, rowCount()));
 }
 
 void DataControl::fetchAll() {

@@ -8,8 +8,8 @@
 // that row was deleted or changed by someone else since the last Refresh(),
 // the edit is refused and says so; it never lands on another row.
 //
-// A data control with a FetchSize reads that many rows at a time: Refresh()
-// the first ones, fetchMore() the next ones, which the grid asks for as the
+// A data control with a FetchSize reads rows in parts: Refresh() the first
+// FetchSize rows, fetchMore() the next ones, which the grid asks for as the
 // user scrolls towards the rows not read yet.
 #include "platform/error/Error.h"
 
@@ -32,8 +32,9 @@ public:
 
     // Reads the record source again: every row, or its first FetchSize rows.
     void Refresh();
-    // Whether rows may follow those read; fetchMore() reads the next
-    // FetchSize of them (after aboutToFetch), fetchAll() all of them.
+    // Whether rows may follow those read; fetchMore() reads the next ones
+    // (after aboutToFetch; FetchSize of them, or as many as were read when
+    // that is more), fetchAll() all of them.
     bool canFetchMore() const { return more_; }
     void fetchMore();
     void fetchAll();
