@@ -17,6 +17,7 @@
 //   QT_QPA_PLATFORM=offscreen tqen_bench_start_unindexed [data file]
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
+#include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "core/Globals.h"
 #include "platform/dao/Dao.h"
@@ -92,7 +93,7 @@ void run(const QString &label, const QString &source) {
     const bool behind = note && !note->isHidden();
     // The screen in use while the index is made.
     const double step = timeMs([&] { main->CmdCaldNext_Click(); });
-    const double click = timeMs([&] { main->LblCald_Click(main->cellOffset() + 14); });
+    const double click = timeMs([&] { main->LblCald_Click(main->calendar()->cellOffset() + 14); });
     const double back = timeMs([&] { main->cmdCaldBef_Click(); });
     std::printf("start-up, main screen shown and answering   %9.1f ms  (index made behind it: %s; %s)\n", startup,
                 behind ? "yes" : "no", note ? qPrintable(note->text()) : "");
