@@ -25,6 +25,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
+
+#include <utility>
 
 namespace tqen {
 
@@ -102,6 +105,9 @@ void FrmNippoList::buildForm() {
     Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
     Grid日報一覧->setAccessibleDescription(QStringLiteral("スペースキーで行のチェックを切り替えます"));
     connect(Grid日報一覧, &forms::DataGrid::KeyDown, this, &FrmNippoList::grid_KeyDown);
+    // The grid scrolls towards lines not read yet: the period's lines are
+    // all read first.
+    connect(dat日報一覧, &forms::DataControl::aboutToFetch, this, [this] { CompleteList(); });
 
     buildButtons();
     buildPanels();
@@ -210,6 +216,7 @@ void FrmNippoList::Form_Load() {
 void FrmNippoList::FormInit() {
     dat日報一覧->DatabaseName = G().WorkDbPath;
     dat日報一覧->RecordSource = QStringLiteral("w日報一覧");
+    dat日報一覧->FetchSize = ScreenLines;
     const bool era = IsEraMode(G().Env.年号);
     for (forms::DateBox *box : {txt開始, txt終了}) {
         box->setInputFormat(DayFormatFor(G().Env.年号));
@@ -253,6 +260,7 @@ void FrmNippoList::BlankList() {
     txt終了->setValue(QVariant());
     cmb担当->setText(QString());
     cmb顧客名->setText(QString());
+    pending = {};
     model::ReportList::clear(G().WorkDbPath);
     dat日報一覧->Refresh();
 }
@@ -261,12 +269,35 @@ Error FrmNippoList::ReadList() {
     showMessage(QStringLiteral("読込中です････"));
     if (txt開始->Value().isNull()) txt開始->setValue(MSG::FirstDayOfMonth());
     if (txt終了->Value().isNull()) txt終了->setValue(MSG::LastDayOfMonth());
-    Error error = model::ReportList::read(G().WorkDbPath, G().DataDbPath, txt開始->date(), txt終了->date(),
-                                          cmb担当->Text(), cmb顧客名->Text());
+    pending = {};
+    // The newest lines, a screen of them, come first; the older days of
+    // the period follow.
+    model::ReportList::Period period{txt開始->date(), txt終了->date(), cmb担当->Text(), cmb顧客名->Text()};
+    const QDate split = model::ReportList::firstScreenStart(G().DataDbPath, period, ScreenLines);
+    if (split.isValid() && split > period.first) {
+        pending = period;
+        pending->last = split.addDays(-1);
+        period.first = split;
+    }
+    Error error = model::ReportList::readLines(G().WorkDbPath, G().DataDbPath, period, true);
+    if (!error.ok()) pending = {};
+    if (pending) QTimer::singleShot(0, this, [this] { CompleteList(); });
     hideMessage();
     dat日報一覧->Refresh();
     if (error.ok() && !dat日報一覧->lastError().ok()) error = dat日報一覧->lastError();
     report(error);
+    return error;
+}
+
+Error FrmNippoList::CompleteList() {
+    if (!pending) return {};
+    const model::ReportList::Period rest = *std::exchange(pending, std::nullopt);
+    const Error error = model::ReportList::readLines(G().WorkDbPath, G().DataDbPath, rest, false);
+    if (!error.ok()) {
+        // The list was emptied rather than left short.
+        dat日報一覧->Refresh();
+        report(error);
+    }
     return error;
 }
 
@@ -275,6 +306,9 @@ Error FrmNippoList::DeleteLine() {
     const QString subject = QStringLiteral("指定された営業日報");
     if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject))
         return Error(Error::Code::Cancelled, QString());
+    // The list is whole before reports go: it is read again from where it
+    // stood in the period.
+    if (Error e = CompleteList(); !e.ok()) return e;
     showMessage(QStringLiteral("削除しています････"));
     // Every report of the ticked lines goes, or none does; they are kept
     // for a while as one deletion, which "元に戻す" puts back.
@@ -302,6 +336,7 @@ void FrmNippoList::cmd元に戻す_Click() {
 
 Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
     Grid日報一覧->Update();
+    if (Error e = CompleteList(); !e.ok()) return e;
     if (dat日報一覧->rowCount() == 0)
         return Error(Error::Code::NotFound, QStringLiteral("一覧に日報がないため、CSV ファイルは書き出していません。"));
     Error error;
@@ -340,6 +375,7 @@ void FrmNippoList::cmd印刷選択_Click(int index) {
     Cn印刷選択->hide();
     cmd印刷->setFocus();
     if (index != 0 && index != 1) return;
+    if (!CompleteList().ok()) return;
     Rpt日報一覧 report;
     report.Run();
     if (!report.error().ok()) {

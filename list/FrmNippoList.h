@@ -3,11 +3,14 @@
 // one staff member and one customer, copied into the work table w日報一覧 and
 // shown in a grid bound to it. Ticked lines can be deleted, the list printed
 // or written as a CSV file, and one report handed back to the main screen.
+#include "model/ReportList.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 #include "platform/text/Encoding.h"
 
 #include <QList>
+
+#include <optional>
 
 class QKeyEvent;
 class QLabel;
@@ -43,8 +46,13 @@ public:
     void BlankList();
     // Reads the reports of the conditions into the list; an empty period
     // becomes the current month. A failure is told to the user and given
-    // back, and leaves the list empty.
+    // back, and leaves the list empty. The first screen of lines is read at
+    // once and shown; the rest follows as soon as the form is idle, or when
+    // the grid or an action needs it (CompleteList).
     Error ReadList();
+    // Reads the lines of the period that ReadList left for later. Deletion,
+    // print and CSV call it first, so they cover every line of the period.
+    Error CompleteList();
     // Deletes every report of the ticked lines' day, customer and staff
     // member after asking; all or nothing. The ticked lines leave the list.
     Error DeleteLine();
@@ -59,6 +67,9 @@ public:
 
     // Grid columns.
     static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4;
+    // Lines read at once: more than the tallest grid shows, and the grid
+    // reads as many at a time as it scrolls.
+    static constexpr int ScreenLines = 100;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -108,6 +119,9 @@ private:
     QLabel *LMsg = nullptr;
     forms::FramedPanel *Cn印刷選択 = nullptr;
     QList<QPushButton *> cmd印刷選択;
+
+    // The older days of the period read, still to be read into the list.
+    std::optional<model::ReportList::Period> pending;
 };
 
 }  // namespace tqen

@@ -1,6 +1,7 @@
 #include "model/ReportList.h"
 
 #include "model/Values.h"
+#include "platform/dao/AddedTable.h"
 
 #include <QHash>
 
@@ -29,20 +30,76 @@ Error clear(const QString &workDbPath) {
     return {};
 }
 
+namespace {
+
+// The conditions of a period as a where clause, with their values.
+QString whereOf(const Period &period, QVariantList *values) {
+    QString sql = QStringLiteral(" where 日付 >= ? and 日付 <= ?");
+    *values << period.first << period.last;
+    andEquals(sql, *values, QStringLiteral("担当"), period.staff);
+    andEquals(sql, *values, QStringLiteral("顧客名"), period.customer);
+    return sql;
+}
+
+}  // namespace
+
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer) {
-    // A list that cannot be read is left empty; its lines come in with one
-    // statement.
+    return readLines(workDbPath, dataDbPath, {first, last, staff, customer}, true);
+}
+
+const dao::AddedIndex &listIndex() {
+    static const dao::AddedIndex index{QStringLiteral("営業日報"),
+                                       QStringLiteral("営業日報_一覧"),
+                                       {QStringLiteral("日付"), QStringLiteral("ふりがな"), QStringLiteral("顧客名"),
+                                        QStringLiteral("タイトル"), QStringLiteral("担当")},
+                                       {QStringLiteral("日付")}};
+    return index;
+}
+
+QDate firstScreenStart(const QString &dataDbPath, const Period &period, int lines) {
+    auto db = dao::Database::open(dataDbPath);
+    // Only the days are read, newest first, on an index, up to the last
+    // line of the screen.
+    QVariantList values;
+    const QString where = whereOf(period, &values);
+    auto rs = select(db, QStringLiteral("select 日付 from 営業日報") + where + QStringLiteral(" order by 日付 DESC"), values);
+    int n = 0;
+    for (; !rs.eof(); rs.moveNext())
+        if (++n == lines) return dateOf(rs.field(QStringLiteral("日付")));
+    return {};
+}
+
+Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, bool replace,
+                qsizetype *added) {
+    if (added) *added = 0;
+    if (replace) {
+        // The index only makes the list faster: a file that cannot take it
+        // (read-only, busy, a server) is read without it.
+        auto data = dao::Database::open(dataDbPath);
+        if (data.isOpen()) dao::ensureIndex(data, listIndex());
+    }
+    // The lines come in with one statement, in one transaction with the
+    // emptying.
     auto db = dao::Database::open(workDbPath);
-    if (!db.execute(QStringLiteral("delete * from w日報一覧")))
-        return dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
-    QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?"
-                                 " where 日付 >= ? and 日付 <= ?");
-    QVariantList values{dataDbPath, first, last};
-    andEquals(sql, values, QStringLiteral("担当"), staff);
-    andEquals(sql, values, QStringLiteral("顧客名"), customer);
-    if (!run(db, sql + QStringLiteral(" order by 日付 DESC,ふりがな"), values))
-        return dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+    db.beginTrans();
+    if (replace && !db.execute(QStringLiteral("delete * from w日報一覧"))) {
+        const Error e = dao::failure(QStringLiteral("一覧を読み込めませんでした。作業ファイルに書き込めません。"), db);
+        db.rollback();
+        return e;
+    }
+    QVariantList values{dataDbPath};
+    const QString sql = QStringLiteral("insert into w日報一覧 select 日付,顧客名,タイトル,担当 from 営業日報 in ?") +
+                        whereOf(period, &values) + QStringLiteral(" order by 日付 DESC,ふりがな,顧客名,タイトル,担当");
+    const bool ok = run(db, sql, values);
+    const qsizetype lines = ok ? qsizetype(db.recordsAffected()) : 0;
+    if (!ok || !db.commitTrans()) {
+        const Error e = dao::failure(QStringLiteral("一覧を読み込めませんでした。データファイルを読めません。"), db);
+        db.rollback();
+        if (!replace) db.execute(QStringLiteral("delete * from w日報一覧"));
+        return e;
+    }
+    if (added) *added = lines;
     return {};
 }
 

@@ -4,6 +4,7 @@
 // w日報一覧 that the list's grid shows and ticks, and the print and CSV
 // selections made from it.
 #include "model/DeletedReports.h"
+#include "platform/dao/AddedTable.h"
 #include "platform/error/Error.h"
 
 #include <QDate>
@@ -16,11 +17,41 @@ namespace tqen::model::ReportList {
 // Empties the list.
 Error clear(const QString &workDbPath);
 
-// Replaces the list with the reports between two days (both included), of
-// one staff member and/or customer when given, newest first and by reading
-// within a day. A data file that cannot be read leaves the list empty.
+// The conditions of a list: the reports between two days (both included),
+// of one staff member and/or customer when given.
+struct Period {
+    QDate first, last;
+    QString staff, customer;
+};
+
+// Replaces the list with the reports of a period, newest first and by
+// reading within a day (then by customer, title and staff member, so the
+// order is the same every time). A data file that cannot be read leaves the
+// list empty.
 Error read(const QString &workDbPath, const QString &dataDbPath, const QDate &first, const QDate &last,
            const QString &staff, const QString &customer);
+
+// The list read in parts: the first screen of lines, then the rest. The
+// day from which on to the period's last day the period holds at least
+// `lines` lines (the newest); an invalid date when the whole period holds
+// fewer, or it cannot be told.
+QDate firstScreenStart(const QString &dataDbPath, const Period &period, int lines);
+
+// Adds the lines of the period to the list in their order; `replace`
+// empties the list first. A list read as readLines of the days from a
+// period's split day to its last day, then of its first day to the day
+// before, holds what read() gives. `added` counts the lines added; a part
+// that fails empties the list, so it is never left short.
+//
+// A data file whose reports lack the list's index gets it on its first read
+// (once, a few seconds for a million reports): the list then reads only the
+// index, not the reports' rows.
+Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, bool replace,
+                qsizetype *added = nullptr);
+
+// The list's index of the reports (day newest first, reading, customer,
+// title, staff member): what the list reads, in its order.
+const dao::AddedIndex &listIndex();
 
 // The day, customer and staff member of each ticked line.
 QList<ReportKey> ticked(const QString &workDbPath, Error *error = nullptr);

@@ -1,20 +1,28 @@
-// Speed of the report list on the benchmark data (bench/data, 100,000
-// reports over ten years; build the target tqen_benchdata first):
+// Speed of the report list on every benchmark data set that exists
+// (bench/data: 10,000, 100,000 and 1,000,000 reports, random and
+// chronological; see bench/support/BenchData.h):
 //
-//  - ReadList of one month and of one year (about 10,000 lines): the work
-//    table emptied and refilled from the data file, and the grid's rows read;
-//  - a scroll step of the year's grid, painted.
+//  - the first screen: ReadList returns with the grid's first lines shown;
+//  - the whole period: ReadList, then every line fetched into the grid, as
+//    when the user scrolls to the end;
 //
-// ReadList is printed with the time of the bare SQLite statements it needs
-// (delete, the insert-select across the two files, and reading the list back
-// for the grid), measured in the same run, and their ratio. Medians over
-// interleaved rounds.
+// of the last full month and the last twelve full months of each file. Each
+// is printed beside the bare SQLite statements that give the same, measured
+// in the same run, and their ratio: for the first screen, the screen's lines
+// selected in the list's order; for the whole period, the work table
+// emptied and filled with one insert-select in one transaction and read back.
+// Medians over interleaved rounds. Then a scroll step of the year's grid,
+// painted.
+//
+// The list runs on the data files in place (it only reads them; a file that
+// lacks the list's index gets it on the first read, which is timed and
+// printed once).
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
+#include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "core/Globals.h"
 #include "list/FrmNippoList.h"
-#include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/Fonts.h"
@@ -22,15 +30,13 @@
 #include <sqlite3.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 using tqen::bench::median;
@@ -38,90 +44,130 @@ using tqen::bench::timeMs;
 
 namespace {
 
-// The list's statements straight on SQLite; with readBack, every column of
-// every line is read as the grid does. Returns the number of lines.
-int bare(const QString &work, const QString &data, const QDate &start, const QDate &end, bool readBack) {
+QString scalar(const QString &path, const char *sql) {
+    sqlite3 *db = nullptr;
+    QString out;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+const char *kColumns = "日付, 顧客名, タイトル, 担当";
+
+int readAll(sqlite3 *db, const QString &sql) {
+    int lines = 0;
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++lines;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) sqlite3_column_text(st, i);
+    }
+    sqlite3_finalize(st);
+    return lines;
+}
+
+// The list's statements straight on SQLite. With screen > 0, only the first
+// `screen` lines of the period in the list's order are selected and read;
+// otherwise the work table is refilled in one transaction and read back.
+// Returns the number of lines read.
+int bare(const QString &work, const QString &data, const QDate &start, const QDate &end, int screen) {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(work.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     auto exec = [db](const QString &sql) { sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); };
     exec(QStringLiteral("ATTACH DATABASE '%1' AS d").arg(data));
-    exec(QStringLiteral("DELETE FROM w日報一覧"));
-    exec(QStringLiteral("INSERT INTO w日報一覧 (日付, 顧客名, タイトル, 担当) SELECT 日付, 顧客名, タイトル, 担当 FROM d.営業日報 "
-                        "WHERE 日付 >= '%1' AND 日付 <= '%2' ORDER BY 日付 DESC, ふりがな")
-             .arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate)));
-    exec(QStringLiteral("DETACH DATABASE d"));
+    const QString where = QStringLiteral(" FROM d.営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' ORDER BY 日付 DESC, ふりがな")
+                              .arg(start.toString(Qt::ISODate), end.toString(Qt::ISODate));
     int lines = 0;
-    if (readBack) {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT rowid, * FROM w日報一覧", -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            ++lines;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) sqlite3_column_text(st, i);
-        }
-        sqlite3_finalize(st);
+    if (screen > 0) {
+        lines = readAll(db, QStringLiteral("SELECT %1%2 LIMIT %3").arg(QString::fromUtf8(kColumns), where).arg(screen));
+    } else {
+        exec(QStringLiteral("BEGIN"));
+        exec(QStringLiteral("DELETE FROM w日報一覧"));
+        exec(QStringLiteral("INSERT INTO w日報一覧 (%1) SELECT %1%2").arg(QString::fromUtf8(kColumns), where));
+        exec(QStringLiteral("COMMIT"));
+        lines = readAll(db, QStringLiteral("SELECT rowid, * FROM w日報一覧"));
     }
+    exec(QStringLiteral("DETACH DATABASE d"));
     sqlite3_close(db);
     return lines;
 }
 
-}  // namespace
+void fetchAll(QAbstractItemModel *model) {
+    while (model->canFetchMore({})) model->fetchMore({});
+}
 
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    tqen::forms::InstallFontSubstitutions();
-    const QString source = QStringLiteral(TQEN_BENCH_DATA_DIR "/TqenData.mdb");
-    if (!QFile::exists(source)) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 2;
-    }
+void runSet(const tqen::bench::DataSet &set) {
     QTemporaryDir tmp;
-    const QString data = tmp.filePath(QStringLiteral("TqenData.mdb"));
     const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-    QFile::copy(source, data);
     QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
     QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
-    QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner);
     tqen::G().WorkDbPath = work;
-    tqen::G().DataDbPath = data;
+    tqen::G().DataDbPath = set.data();
     tqen::G().Env.年号 = QStringLiteral("西暦");
 
+    // The last full month of the data, and the twelve months up to it.
+    const QDate newest = QDate::fromString(scalar(set.data(), "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
+    const QDate monthStart = QDate(newest.year(), newest.month(), 1).addMonths(-1);
+    const QDate monthEnd = monthStart.addMonths(1).addDays(-1);
+    const QDate yearStart = monthStart.addMonths(-11);
+
+    std::printf("== %s reports (%s, %.0f MB)\n", qPrintable(set.label), qPrintable(set.data()),
+                QFileInfo(set.data()).size() / 1e6);
     tqen::FrmNippoList form;
+    form.resize(1024, 700);
     form.Form_Load();
     form.show();
     QApplication::processEvents();
     auto *start = form.findChild<tqen::forms::DateBox *>(QStringLiteral("txt開始"));
     auto *end = form.findChild<tqen::forms::DateBox *>(QStringLiteral("txt終了"));
     auto *grid = form.findChild<tqen::forms::DataGrid *>(QStringLiteral("Grid日報一覧"));
+    QAbstractItemModel *model = grid->model();
+    const auto readList = [&](const QDate &from, const QDate &to) {
+        start->setValue(from);
+        end->setValue(to);
+        form.ReadList();
+        grid->viewport()->repaint();
+    };
+    {
+        // The first read makes what the list needs of a file that lacks it.
+        const qint64 before = QFileInfo(set.data()).size();
+        const double first = timeMs([&] { readList(monthStart, monthEnd); });
+        std::printf("first read of the file %8.2f ms   (file %+.1f %%)\n", first,
+                    100.0 * (QFileInfo(set.data()).size() - before) / before);
+    }
 
-    // The last full year and its last month of the data.
-    const QDate yearStart(2025, 1, 1), yearEnd(2025, 12, 31), monthStart(2025, 12, 1);
-    std::printf("data: %s\n\n", qPrintable(source));
     const struct {
         const char *what;
         QDate from, to;
-    } periods[] = {{"ReadList, one month", monthStart, yearEnd}, {"ReadList, one year", yearStart, yearEnd}};
+    } periods[] = {{"one month", monthStart, monthEnd}, {"twelve months", yearStart, monthEnd}};
+    const int rounds = set.reports >= 1000000 ? 7 : 11;
     for (const auto &p : periods) {
-        std::vector<double> ours, withRead, insertOnly;
-        int lines = 0;
-        for (int round = 0; round < 11; ++round) {
-            ours.push_back(timeMs([&] {
-                start->setValue(p.from);
-                end->setValue(p.to);
-                form.ReadList();
+        std::vector<double> screen, whole, bareScreen, bareWhole;
+        int screenLines = 0, shown = 0, lines = 0;
+        for (int round = 0; round < rounds; ++round) {
+            screen.push_back(timeMs([&] { readList(p.from, p.to); }));
+            screenLines = model->rowCount();
+            whole.push_back(timeMs([&] {
+                readList(p.from, p.to);
+                fetchAll(model);
             }));
-            withRead.push_back(timeMs([&] { lines = bare(work, data, p.from, p.to, true); }));
-            insertOnly.push_back(timeMs([&] { bare(work, data, p.from, p.to, false); }));
+            shown = model->rowCount();
+            bareScreen.push_back(timeMs([&] { bare(work, set.data(), p.from, p.to, std::max(1, screenLines)); }));
+            bareWhole.push_back(timeMs([&] { lines = bare(work, set.data(), p.from, p.to, 0); }));
         }
-        std::printf("%-22s %6d lines   list %8.2f ms   bare statements + read %8.2f ms   ratio %5.2f   "
-                    "(insert-select alone %8.2f ms, ratio %5.2f)\n",
-                    p.what, grid->model()->rowCount(), median(ours), median(withRead), median(ours) / median(withRead),
-                    median(insertOnly), median(ours) / median(insertOnly));
-        if (lines != grid->model()->rowCount()) std::printf("  !! the grid shows %d lines, the statements %d\n", grid->model()->rowCount(), lines);
+        std::printf("%-14s first screen (%4d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n", p.what, screenLines,
+                    median(screen), median(bareScreen), median(screen) / median(bareScreen));
+        std::printf("%-14s whole period (%6d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n", p.what, shown,
+                    median(whole), median(bareWhole), median(whole) / median(bareWhole));
+        if (lines != shown) std::printf("  !! the grid shows %d lines, the statements %d\n", shown, lines);
     }
 
-    // The year stays in the grid: widgets under it, and a scroll step painted.
-    const int widgets = int(grid->findChildren<QWidget *>().size());
+    // The twelve months stay in the grid, all fetched: a scroll step painted.
     std::vector<double> steps;
     QScrollBar *bar = grid->verticalScrollBar();
     for (int i = 0; i < 41; ++i) {
@@ -130,7 +176,25 @@ int main(int argc, char **argv) {
             grid->viewport()->repaint();
         }));
     }
-    std::printf("\nyear in the grid: %d lines, %d widgets under the grid; a scroll step painted in %.2f ms (median)\n",
-                grid->model()->rowCount(), widgets, median(steps));
+    std::printf("scroll step of the twelve months' grid, painted: %.2f ms (median)\n\n", median(steps));
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    tqen::forms::InstallFontSubstitutions();
+    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
+    // A size may be chosen: tqen_bench_list 1000000
+    if (argc > 1) {
+        const int only = QString::fromLocal8Bit(argv[1]).toInt();
+        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
+    }
+    if (sets.empty()) {
+        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
+        return 2;
+    }
+    for (const auto &set : sets) runSet(set);
     return 0;
 }

@@ -130,4 +130,32 @@ Error ensureTable(Database &db, const AddedTable &table) {
     return {};
 }
 
+Error ensureIndex(Database &db, const AddedIndex &index) {
+    if (serverConnectionOf(db)) return {};
+    const QString text = QStringLiteral("索引 %1 を作れませんでした。").arg(index.name);
+    Connection *c = connectionOf(db);
+    if (!c) return Error(Error::Code::DatabaseFailed, text, db.error());
+    c->releaseReaders();
+    QString error;
+    const Statement st = c->prepare(
+        QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?1),"
+                       " (SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?2)"),
+        {index.name, index.table}, &error);
+    if (!st || sqlite3_step(st.get()) != SQLITE_ROW) {
+        if (st) error = c->lastError();
+        return Error(Error::Code::DatabaseFailed, text, error);
+    }
+    if (sqlite3_column_int(st.get(), 0) > 0 || sqlite3_column_int(st.get(), 1) == 0) return {};
+    QStringList columns;
+    for (const QString &col : index.columns)
+        columns << quoteName(col) + (index.descending.contains(col) ? QStringLiteral(" DESC") : QString());
+    // IF NOT EXISTS: another program may make it at the same time.
+    if (!fileExec(*c,
+                  QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                      .arg(quoteName(index.name), quoteName(index.table), columns.join(QStringLiteral(", "))),
+                  &error))
+        return Error(Error::Code::DatabaseFailed, text, error);
+    return {};
+}
+
 }  // namespace tqen::dao

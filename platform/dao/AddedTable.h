@@ -29,6 +29,14 @@ struct AddedTable {
     QList<QStringList> indexes;  // the columns of each index, in order
 };
 
+// An index that a later version adds to a table of the data file.
+struct AddedIndex {
+    QString table;
+    QString name;
+    QStringList columns;     // in order
+    QStringList descending;  // those of the columns kept newest (largest) first
+};
+
 // Whether the open database holds a table of that name; nullopt and error
 // when it cannot be asked.
 std::optional<bool> hasTable(Database &db, const QString &table, QString *error);
@@ -36,5 +44,10 @@ std::optional<bool> hasTable(Database &db, const QString &table, QString *error)
 // Makes the table (and its indexes) when the open database lacks it. Inside
 // the caller's transaction when one is open, so a rollback takes it back.
 Error ensureTable(Database &db, const AddedTable &table);
+
+// Makes the index when the open data file lacks it (a table that is not
+// there gets none). On a server it does nothing: the server's indexes are
+// its administrator's.
+Error ensureIndex(Database &db, const AddedIndex &index);
 
 }  // namespace tqen::dao

@@ -16,21 +16,51 @@ void DataControl::Refresh() {
     bookmarks_.clear();
     fields_.clear();
     error_ = {};
+    more_ = false;
+    read(FetchSize);
+    emit refreshed();
+}
+
+void DataControl::read(int limit) {
     auto db = dao::Database::open(DatabaseName);
-    auto rs = db.openRecordset(QStringLiteral("select * from ") + RecordSource);
+    // The rows come in the table's order; the next ones follow the last
+    // bookmark read.
+    QString sql = QStringLiteral("select * from ") + RecordSource;
+    if (!bookmarks_.isEmpty())
+        sql += QStringLiteral(" where rowid > ") + QString::number(bookmarks_.last().toLongLong());
+    auto rs = db.openRecordset(sql);
     if (!rs.isOpen()) error_ = dao::failure(QStringLiteral("一覧を読み込めませんでした。"), db, rs);
-    fields_ = rs.fieldNames();
-    while (!rs.eof()) {
+    if (fields_.isEmpty()) fields_ = rs.fieldNames();
+    QList<QVariantList> rows;
+    QVariantList bookmarks;
+    for (; !rs.eof() && (limit <= 0 || rows.size() < limit); rs.moveNext()) {
         QVariantList row;
         row.reserve(fields_.size());
         for (const QString &f : fields_) row << rs.field(f);
-        rows_ << row;
-        bookmarks_ << rs.bookmark();
-        rs.moveNext();
+        rows << row;
+        bookmarks << rs.bookmark();
     }
+    more_ = limit > 0 && rows.size() == limit && rs.isOpen();
     rs.close();
     db.close();
-    emit refreshed();
+    const bool growing = !rows_.isEmpty() && !rows.isEmpty();
+    if (growing) emit aboutToAppend(rowCount(), int(rows.size()));
+    rows_ << rows;
+    bookmarks_ << bookmarks;
+    if (growing) emit appended();
+}
+
+void DataControl::fetchMore() {
+    if (!more_) return;
+    emit aboutToFetch();
+    // As many rows again as there are: a long scroll takes few reads.
+    read(std::max(FetchSize, rowCount()));
+}
+
+void DataControl::fetchAll() {
+    if (!more_) return;
+    emit aboutToFetch();
+    read(0);
 }
 
 int DataControl::fieldIndex(const QString &field) const {
@@ -83,6 +113,10 @@ public:
         : QAbstractTableModel(parent), data_(data), columns_(std::move(columns)) {}
 
     int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : data_->rowCount(); }
+    bool canFetchMore(const QModelIndex &parent) const override { return !parent.isValid() && data_->canFetchMore(); }
+    void fetchMore(const QModelIndex &parent) override {
+        if (!parent.isValid()) data_->fetchMore();
+    }
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(columns_.size()); }
 
     QVariant value(int row, int col) const {
@@ -182,6 +216,9 @@ public:
         beginResetModel();
         endResetModel();
     }
+    // Rows the data control reads after those the grid knows.
+    void beginAppend(int first, int count) { beginInsertRows({}, first, first + count - 1); }
+    void endAppend() { endInsertRows(); }
 
     DataControl *data_;
     QList<GridColumn> columns_;
@@ -207,6 +244,9 @@ DataGrid::DataGrid(const QString &name, DataControl *data, const QList<GridColum
         model_->reset();
         if (model_->rowCount({}) > 0) setCurrentIndex(model_->index(0, 0));
     });
+    connect(data, &DataControl::aboutToAppend, this,
+            [this](int first, int count) { model_->beginAppend(first, count); });
+    connect(data, &DataControl::appended, this, [this] { model_->endAppend(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &DataGrid::rowColChange);
     connect(this, &QAbstractItemView::clicked, this, [this] { emit Click(); });
 }
@@ -258,6 +298,7 @@ void DataGrid::MoveFirst() {
 void DataGrid::MoveNext() {
     const int row = Row();
     if (row < 0) return;
+    if (row + 1 >= model_->rowCount({}) && data_->canFetchMore()) data_->fetchMore();
     if (row + 1 < model_->rowCount({})) {
         setCurrentIndex(model_->index(row + 1, Col()));
     } else {

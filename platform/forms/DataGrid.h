@@ -7,6 +7,10 @@
 // An edit goes to the very row the grid shows, found by its bookmark. When
 // that row was deleted or changed by someone else since the last Refresh(),
 // the edit is refused and says so; it never lands on another row.
+//
+// A data control with a FetchSize reads rows in parts: Refresh() the first
+// FetchSize rows, fetchMore() the next ones, which the grid asks for as the
+// user scrolls towards the rows not read yet.
 #include "platform/error/Error.h"
 
 #include <QAbstractTableModel>
@@ -23,8 +27,17 @@ public:
     QString DatabaseName;
     QString RecordSource;
 
-    // Reads every row of the record source again.
+    // Rows read at a time; 0 reads every row at once.
+    int FetchSize = 0;
+
+    // Reads the record source again: every row, or its first FetchSize rows.
     void Refresh();
+    // Whether rows may follow those read; fetchMore() reads the next ones
+    // (after aboutToFetch; FetchSize of them, or as many as were read when
+    // that is more), fetchAll() all of them.
+    bool canFetchMore() const { return more_; }
+    void fetchMore();
+    void fetchAll();
 
     int rowCount() const { return int(rows_.size()); }
     QStringList fieldNames() const { return fields_; }
@@ -37,9 +50,19 @@ public:
 
 signals:
     void refreshed();
+    // Before more rows are read: whoever fills the record source in parts
+    // completes it here.
+    void aboutToFetch();
+    // Around rows first … first + count - 1 that fetchMore() or fetchAll()
+    // add after those read.
+    void aboutToAppend(int first, int count);
+    void appended();
 
 private:
     int fieldIndex(const QString &field) const;   // -1 when the table has no such field
+    // Reads up to `limit` rows (all when 0) after the last one read.
+    void read(int limit);
+    bool more_ = false;
     QStringList fields_;
     QList<QVariantList> rows_;
     QVariantList bookmarks_;   // of each row, as read

@@ -10,7 +10,9 @@
 #include "platform/reporting/Output.h"
 #include "tests/list/ListFixture.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QLineEdit>
 
 using namespace tqen;
@@ -385,6 +387,89 @@ TEST_F(ListHandOver, ReportOnAnEmptyGridShowsTheMainScreenUnchanged) {
     QTest::mouseClick(button("cmd閉じる"), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(listForm(), nullptr);
+}
+
+// A period of more lines than a screen: the grid shows the newest screen at
+// once and reads the rest as it scrolls; ticking, deletion, print and CSV
+// cover every line of the period, also before the older days were read.
+TEST_F(ReportList, APeriodLongerThanAScreenIsTickedDeletedPrintedAndExportedWhole) {
+    // Five days of 40 reports: two screens of lines.
+    constexpr int days = 5, perDay = 40;
+    {
+        auto db = dao::Database::open(data());
+        ASSERT_TRUE(db.beginTrans());
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        for (int d = 1; d <= days; ++d)
+            for (int i = perDay - 1; i >= 0; --i) {
+                rs.addNew();
+                rs.setField(QStringLiteral("日付"), QDate(2002, 2, d));
+                rs.setField(QStringLiteral("顧客名"), QStringLiteral("顧客%1").arg(i, 2, 10, QChar(u'0')));
+                rs.setField(QStringLiteral("ふりがな"), QStringLiteral("こきゃく%1").arg(i, 2, 10, QChar(u'0')));
+                rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));
+                rs.setField(QStringLiteral("タイトル"), QStringLiteral("件%1-%2").arg(d).arg(i));
+                ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+            }
+        ASSERT_TRUE(db.commitTrans());
+    }
+    // Newest day first, then by reading.
+    QStringList want;
+    for (int d = days; d >= 1; --d)
+        for (int i = 0; i < perDay; ++i)
+            want << QStringLiteral("02/02/%1 顧客%2 件%3-%4 佐藤").arg(d, 2, 10, QChar(u'0')).arg(i, 2, 10, QChar(u'0')).arg(d).arg(i);
+    load();
+    const auto readAgain = [this] {
+        dateBox("txt開始")->setValue(QDate(2002, 2, 1));
+        dateBox("txt終了")->setValue(QDate(2002, 2, 28));
+        ASSERT_TRUE(form->ReadList().ok());
+        ASSERT_EQ(grid->model()->rowCount(), FrmNippoList::ScreenLines);
+        ASSERT_TRUE(grid->model()->canFetchMore({}));
+    };
+
+    // CSV, straight after reading: every line, in the list's order.
+    readAgain();
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("list.csv"));
+    ASSERT_TRUE(form->ExportCsv(path, text::Encoding::Utf8Bom).ok());
+    QFile csv(path);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList csvLines = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(csvLines.size(), 1 + days * perDay);
+    EXPECT_TRUE(csvLines[1].startsWith(QStringLiteral("2002/02/05,顧客00,こきゃく00,佐藤,件5-0"))) << csvLines[1].toStdString();
+    EXPECT_TRUE(csvLines.last().startsWith(QStringLiteral("2002/02/01,顧客39,こきゃく39,佐藤,件1-39")))
+        << csvLines.last().toStdString();
+
+    // Print, straight after reading: a line of the report for each.
+    readAgain();
+    reporting::RecordingPresenter presenter;
+    reporting::ScopedPresenter scoped(&presenter);
+    click("cmd印刷");
+    QTest::mouseClick(tqen::testing::children<QPushButton>(form, QStringLiteral("cmd印刷選択_")).value(1), Qt::LeftButton);
+    ASSERT_EQ(presenter.previews.size(), 1);
+    int printed = 0;
+    for (const auto &page : presenter.previews[0].pages)
+        for (const auto &item : page.items) printed += item.control == QStringLiteral("txt顧客名");
+    EXPECT_EQ(printed, days * perDay);
+
+    // Scrolled to the end, the grid holds the whole period in its order; the
+    // first and the last line ticked and deleted take their reports only.
+    readAgain();
+    grid->scrollToBottom();
+    while (grid->model()->canFetchMore({})) grid->model()->fetchMore({});
+    EXPECT_EQ(lines(), want);
+    tick(0);
+    tick(grid->model()->rowCount() - 1);
+    const QStringList before = reportKeys();
+    script.answer(mb::IdYes);
+    click("cmd削除");
+    QStringList keys = before;
+    keys.removeOne(QStringLiteral("2002-02-05 顧客00 佐藤 件5-0"));
+    keys.removeOne(QStringLiteral("2002-02-01 顧客39 佐藤 件1-39"));
+    EXPECT_EQ(keys.size(), days * perDay - 2);
+    EXPECT_EQ(reportKeys(), keys);
+    want.removeFirst();
+    want.removeLast();
+    while (grid->model()->canFetchMore({})) grid->model()->fetchMore({});
+    EXPECT_EQ(lines(), want);
 }
 
 }  // namespace

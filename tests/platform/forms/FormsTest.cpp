@@ -264,6 +264,67 @@ TEST(DataGrid, ShowsTheTableAndWritesEditsBack) {
     EXPECT_EQ(walked, 2);
 }
 
+// A data control with a FetchSize reads a part of the table at a time, as
+// the grid scrolls; rows filled in while it asks for more show in their
+// place, and walking and editing reach rows not read at first.
+TEST(DataGrid, ReadsTheTableInPartsAsItScrolls) {
+    QTemporaryDir dir;
+    const QString work = dir.filePath(QStringLiteral("TqenWork.mdb"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/data/TqenWork.mdb"), work));
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    const auto add = [&](int from, int to) {
+        auto db = tqen::dao::Database::open(work);
+        db.beginTrans();
+        for (int i = from; i < to; ++i)
+            ASSERT_TRUE(db.execute(QStringLiteral("insert into w日報一覧 (タイトル) values ('%1')").arg(i)));
+        ASSERT_TRUE(db.commitTrans());
+    };
+    add(0, 250);
+    DataControl data(QStringLiteral("dat日報一覧"));
+    data.DatabaseName = work;
+    data.RecordSource = QStringLiteral("w日報一覧");
+    data.FetchSize = 100;
+    DataGrid grid(QStringLiteral("Grid日報一覧"), &data,
+                  {{QStringLiteral("チェック"), QStringLiteral("削除"), true, false, {}, 0},
+                   {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 0}});
+    // The first time more is asked for, the table gets its last rows.
+    int asked = 0;
+    QObject::connect(&data, &DataControl::aboutToFetch, [&] {
+        if (asked++ == 0) add(250, 260);
+    });
+    const auto titles = [&] {
+        QStringList out;
+        for (int r = 0; r < grid.model()->rowCount(); ++r) out << grid.model()->index(r, 1).data().toString();
+        return out;
+    };
+    QStringList all;
+    for (int i = 0; i < 260; ++i) all << QString::number(i);
+
+    data.Refresh();
+    EXPECT_EQ(titles(), all.mid(0, 100));
+    ASSERT_TRUE(grid.model()->canFetchMore({}));
+    grid.model()->fetchMore({});
+    EXPECT_EQ(titles(), all.mid(0, 200));
+    grid.model()->fetchMore({});
+    EXPECT_EQ(titles(), all);
+    EXPECT_FALSE(grid.model()->canFetchMore({}));
+    EXPECT_EQ(asked, 2);
+
+    // A tick on a row read late lands on that row.
+    EXPECT_TRUE(grid.model()->setData(grid.model()->index(255, 0), Qt::Checked, Qt::CheckStateRole));
+    auto db = tqen::dao::Database::open(work);
+    auto ticked = db.openRecordset(QStringLiteral("select * from w日報一覧 where チェック = True"));
+    ASSERT_FALSE(ticked.eof());
+    EXPECT_EQ(ticked.field(QStringLiteral("タイトル")), QVariant(QStringLiteral("255")));
+
+    // Walking from a fresh read reaches every row.
+    data.Refresh();
+    EXPECT_EQ(grid.RowCount(), 100);
+    int walked = 0;
+    for (grid.MoveFirst(); !grid.EOF_(); grid.MoveNext()) ++walked;
+    EXPECT_EQ(walked, 260);
+}
+
 // Another writer changes the table between the grid's refresh and the user's
 // edit: the edit lands on the row the grid shows, or is refused with a message
 // when that row is gone, and then nothing is written.
