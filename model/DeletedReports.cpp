@@ -3,6 +3,7 @@
 #include "platform/dao/Dao.h"
 
 #include <QRandomGenerator>
+#include <QTimeZone>
 
 namespace tqen::model {
 
@@ -67,6 +68,13 @@ Error DeletedReports::purge(dao::Database &db) const {
                QStringLiteral("delete * from ") + Table + QStringLiteral(" where 削除番号 < ") + QString::number(cutoff));
 }
 
+// The time a deletion is written with comes from its number, so every row of
+// one deletion carries the same time even when writing them crosses a second
+// (a deletion is listed by number and time together).
+QString DeletedReports::stampOf(qlonglong id) const {
+    return QDateTime::fromMSecsSinceEpoch(id / kIdScale, now().timeZone()).toString(kStamp);
+}
+
 Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id, const QString &what,
                            qlonglong *moved) const {
     const QString text = QStringLiteral("営業日報を削除できませんでした。データは元のままです。");
@@ -75,7 +83,7 @@ Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id
     if (Error e = run(db, text,
                       QStringLiteral("insert into ") + Table + QStringLiteral(" (削除番号, 削除日時, 削除内容, ") +
                           kReportFields + QStringLiteral(") select ") + QString::number(id) + u',' +
-                          dao::sqlText(now().toString(kStamp)) + u',' + dao::sqlText(what) + u',' + kReportFields +
+                          dao::sqlText(stampOf(id)) + u',' + dao::sqlText(what) + u',' + kReportFields +
                           QStringLiteral(" from 営業日報") + where,
                       &kept);
         !e.ok())

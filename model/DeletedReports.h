@@ -87,6 +87,7 @@ public:
 private:
     QDateTime now() const;
     qlonglong newId() const;
+    QString stampOf(qlonglong id) const;
     Error purge(dao::Database &db) const;
     QList<Deletion> read(bool newestOnly, Error *error) const;
     // Moves the reports that `where` selects ("" for all) into the store.
