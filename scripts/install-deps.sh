@@ -7,7 +7,8 @@ PKGS=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev
       lhasa p7zip-full libarchive-tools clang-14 libclang-rt-14-dev sqlite3
       poppler-utils desktop-file-utils dpkg-dev file
       mdbtools mdbtools-dev libmdb3 postgresql libpq-dev
-      lintian appstream man-db qt6-translations-l10n libqt6svg6 fcitx5-frontend-qt6)
+      lintian appstream man-db qt6-translations-l10n libqt6svg6 fcitx5-frontend-qt6
+      qt6-charts-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
