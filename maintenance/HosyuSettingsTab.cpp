@@ -77,7 +77,7 @@ void HosyuSettingsTab::Command2_Click() {
     if (!ModApi::OpenFileDialog(&form_, request)) return;
     // A data file of the Windows program is converted first, or not taken.
     QString converted;
-    switch (OfferConversion(&form_, request.chosenPath, &converted)) {
+    switch (OfferConversion(&form_, session_, request.chosenPath, &converted)) {
     case Conversion::NotWindowsFile: txtDataPath->setText(request.chosenPath); break;
     case Conversion::Converted: txtDataPath->setText(converted); break;
     case Conversion::Declined:
