@@ -2,8 +2,11 @@
 // progress.
 #include "app/SearchTab.h"
 
+#include "model/Settings.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Accessible.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Interaction.h"
 #include "platform/text/Fold.h"
 
 #include <QCheckBox>
@@ -26,8 +29,8 @@ constexpr int kDayRole = Qt::UserRole;
 
 }  // namespace
 
-SearchTab::SearchTab(std::function<Filter()> entryFilter, QWidget *parent)
-    : QWidget(parent), entryFilter_(std::move(entryFilter)) {
+SearchTab::SearchTab(const model::Session &session, std::function<Filter()> entryFilter, QWidget *parent)
+    : QWidget(parent), session_(session), entryFilter_(std::move(entryFilter)) {
     QWidget *tab = this;
     setObjectName(QStringLiteral("tab検索"));
 
@@ -139,14 +142,46 @@ void SearchTab::clearResults() {
     lbl件数->clear();
 }
 
-Error SearchTab::startIndexing(const QString &dataDbPath) {
-    if (!dao::searchIndexApplies(dataDbPath)) return {};
+Error SearchTab::startIndexing() {
+    indexError_ = {};
+    if (!dao::searchIndexApplies(session_.dataDbPath)) return {};
     // A few waiting reports are indexed before this returns; many on the
     // thread, while the screen is in use.
-    indexer_.start(dataDbPath);
+    indexer_.start(session_.dataDbPath);
     if (indexer_.running()) indexTimer_->start();
     ShowSearchIndexing();
-    return indexer_.running() ? Error() : indexer_.error();
+    indexError_ = indexer_.running() ? Error() : indexer_.error();
+    return indexError_;
+}
+
+void SearchTab::search() {
+    showSearchFilter();
+    const QString typed = term();
+    clearResults();
+    if (typed.isEmpty()) {
+        focusTerm();
+        return;
+    }
+    // Half of a character would match every other half as U+FFFD.
+    if (text::loneSurrogateAt(typed) >= 0) {
+        forms::interaction().messageBox(this,
+                                        QStringLiteral("検索する言葉に、文字の半分だけが入っています。その文字を消して入力し直してください。"),
+                                        forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        focusTerm();
+        return;
+    }
+    dao::SearchRequest request;
+    request.text = typed;
+    const Filter shown = filter();
+    request.customer = shown.customer;
+    request.staff = shown.staff;
+    if (!refused_) startIndexing();
+    dao::SearchResult result;
+    emit busy(true);
+    const Error error = dao::searchReports(session_.dataDbPath, request, &result);
+    showResults(result, typed, DayFormatFor(session_.env.年号), indexError_);
+    emit busy(false);
+    if (!error.ok()) emit failed(error);
 }
 
 void SearchTab::ShowSearchIndexing() {

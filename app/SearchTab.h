@@ -3,6 +3,7 @@
 // member and customer filter the search, the reports found (newest first,
 // each with the place the term was found), and how far the search index is
 // made while it is being made behind the screen.
+#include "model/Session.h"
 #include "platform/dao/Search.h"
 #include "platform/error/Error.h"
 
@@ -29,7 +30,9 @@ public:
     struct Filter {
         QString staff, customer;
     };
-    explicit SearchTab(std::function<Filter()> entryFilter, QWidget *parent = nullptr);
+    // session: the data database searched (its path can change while the
+    // program runs) and the date style of the results.
+    SearchTab(const model::Session &session, std::function<Filter()> entryFilter, QWidget *parent = nullptr);
     ~SearchTab() override;
 
     QString term() const;
@@ -42,21 +45,40 @@ public:
     // Shows what a search found; the day format is the settings' style.
     void showResults(const dao::SearchResult &result, const QString &typed, const QString &dayFormat,
                      const Error &indexError);
+    // Searches for the term typed, with the filter shown: reports whose
+    // title, memo or customer name hold it, newest first. A data file from
+    // before the index gets it, and reports other programs wrote are indexed
+    // first (a few at once, many in the background while this search reads
+    // them as they are): without the index the search is right but slow.
+    void search();
     // Starts making or catching up the data file's search index: a few
     // waiting reports at once, many on a thread of its own while the screen
     // is in use. The error tells why the file has no index.
-    Error startIndexing(const QString &dataDbPath);
+    Error startIndexing();
+    // The data file is not to be written (it is damaged): it gets no index,
+    // and the results say why.
+    void refuseIndexing(const Error &why) {
+        indexError_ = why;
+        refused_ = !why.ok();
+    }
     // What the filter will hold, shown under the tick box.
     void showSearchFilter();
 
 signals:
     void searchClicked();
+    // While a search reads the data file (true), and when it has done.
+    void busy(bool reading);
+    // A search could not read the data file.
+    void failed(const tqen::Error &error);
     // A found report was chosen (Enter or a double click).
     void hitActivated(const QDate &day, const QString &customer, const QString &staff);
 
 private:
     void ShowSearchIndexing();
+    const model::Session &session_;
     std::function<Filter()> entryFilter_;
+    Error indexError_;  // why the data file has no search index, if it has none
+    bool refused_ = false;
     QLineEdit *txt検索 = nullptr;
     QPushButton *cmd検索 = nullptr;
     QCheckBox *chk絞り込み = nullptr;

@@ -247,7 +247,7 @@ void TqenMain::Form_Load() {
     // A file the program cannot write keeps no index: its search folds every
     // report as it reads it, and the search tab says so. A damaged file is
     // not written at all. The index is made once the screen is ready (below).
-    searchIndexError_ = dataDamaged_;
+    searchTab_->refuseIndexing(dataDamaged_);
     // 6. Controls for the date style.
     FormInit();
     if (!calendar_->cellError().isEmpty()) {
@@ -270,7 +270,7 @@ void TqenMain::Form_Load() {
     ReadNippo();
     ShowUndo();
     // The search index is made or brought up to date in the background.
-    if (dataDamaged_.ok()) searchIndexError_ = PrepareSearchIndex();
+    if (dataDamaged_.ok()) PrepareSearchIndex();
 }
 
 bool TqenMain::refusedAsDamaged() {

@@ -171,7 +171,6 @@ private:
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();
-    Error searchIndexError_;  // why the data file has no search index, if it has none
 
     bool formKey(QKeyEvent *e);
     void buildForm();
