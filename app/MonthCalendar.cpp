@@ -394,10 +394,12 @@ void MonthCalendar::setCounts(const QMap<QDate, int> &counts) {
 namespace {
 
 // The stamp of a confirmed day: a small red circle with 確 in the cell's
-// top right corner, following the cell's size.
+// bottom right corner, following the cell's size.
 class StampMark : public QWidget {
 public:
-    explicit StampMark(QWidget *cell) : QWidget(cell) {
+    // Beside the cell rather than inside it: the caption control draws its
+    // caption over the whole cell and would lose it under a child.
+    explicit StampMark(QWidget *cell) : QWidget(cell->parentWidget()), cell_(cell) {
         setObjectName(QStringLiteral("stamp確認"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         cell->installEventFilter(this);
@@ -406,7 +408,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (watched == parentWidget() && event->type() == QEvent::Resize) follow();
+        if (watched == cell_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) follow();
         return false;
     }
     void paintEvent(QPaintEvent *) override {
@@ -425,9 +427,11 @@ protected:
 
 private:
     void follow() {
-        const int side = qBound(14, parentWidget()->height() / 3, 22);
-        setGeometry(parentWidget()->width() - side - 2, 2, side, side);
+        const int side = qBound(14, cell_->height() / 3, 22);
+        setGeometry(cell_->x() + cell_->width() - side - 3, cell_->y() + cell_->height() - side - 3, side, side);
+        raise();
     }
+    QWidget *cell_;
 };
 
 }  // namespace

@@ -94,9 +94,12 @@ TEST_F(MainScreenConfirmation, CtrlKStampsTheReportAndAnEditShowsItChanged) {
     EXPECT_TRUE(stamped());
     EXPECT_TRUE(main->calendar()->cellName(cellOf(day)).endsWith(QStringLiteral("日報1件 確認済")));
     EXPECT_EQ(main->calendar()->cellBackColor(cellOf(day)), MonthCalendar::ColorMarked);
-    auto *stamp = child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(day)))->findChild<QWidget *>(QStringLiteral("stamp確認"));
-    ASSERT_NE(stamp, nullptr);
-    EXPECT_TRUE(stamp->isVisible());
+    const QList<QWidget *> stamps = main->calendar()->findChildren<QWidget *>(QStringLiteral("stamp確認"));
+    ASSERT_EQ(stamps.size(), 1);
+    EXPECT_TRUE(stamps[0]->isVisible());
+    // In the cell's bottom right corner, clear of the caption above.
+    const QRect cell = child<QWidget>(main.get(), QStringLiteral("LblCald_%1").arg(cellOf(day)))->geometry();
+    EXPECT_TRUE(cell.contains(stamps[0]->geometry())) << cell.x() << "," << stamps[0]->x();
     main->grab().save(QStringLiteral("/tmp/confirm31-main.png"));
 
     // The writer edits the memo: the report reads as changed, the stamp goes.
