@@ -1,5 +1,7 @@
 #include "app/TqenMain.h"
 
+#include "app/ConfirmationPanel.h"
+
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
 #include "app/PrintPanel.h"
@@ -162,6 +164,9 @@ void TqenMain::buildEntryTab(QWidget *tab) {
     }
     entry->setRowStretch(row - 1, 1);
     entry->setColumnStretch(1, 1);
+    confirmation_ = new ConfirmationPanel(tab, [this] { return session_.dataDbPath; });
+    entry->addWidget(confirmation_, row, 1);
+    connect(confirmation_, &ConfirmationPanel::confirmed, this, [this] { markConfirmedDays(); });
 }
 
 // The button bar: the report buttons from the left, "閉じる" on the right.

@@ -41,6 +41,7 @@ class TextBox;
 
 namespace tqen {
 
+class ConfirmationPanel;
 class CustomerIndexTab;
 class MonthCalendar;
 class PrintPanel;
@@ -153,6 +154,8 @@ private:
     forms::TextBox *txtふりがな = nullptr;
     forms::TextBox *txtタイトル = nullptr;
     forms::TextBox *txtメモ = nullptr;
+    ConfirmationPanel *confirmation_ = nullptr;  // under the memo
+    void markConfirmedDays();
     QTabWidget *SSTab1 = nullptr;
     CustomerIndexTab *indexTab_ = nullptr;
     QWidget *calendarArea = nullptr;
