@@ -38,7 +38,7 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     tqen::model::CopyOptions options;
     options.mergeDuplicates = mergeDuplicates;
     options.addedTables = {tqen::model::DeletedReports::definition(), tqen::model::NextSteps::definition(),
-                           tqen::model::MemoTemplates::definition()};
+                           tqen::model::NextSteps::deletedDefinition(), tqen::model::MemoTemplates::definition()};
     tqen::model::CopyOutcome outcome;
     const tqen::Error e = tqen::model::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {

@@ -65,6 +65,7 @@ qlonglong DeletedReports::newId() const {
 
 Error DeletedReports::purge(dao::Database &db) const {
     const qlonglong cutoff = now().addDays(-KeepDays).toMSecsSinceEpoch() * kIdScale;
+    if (Error e = NextSteps::purgeIn(db, cutoff); !e.ok()) return e;
     return run(db, QStringLiteral("古い削除の控えを消せませんでした。"),
                QStringLiteral("delete * from ") + Table + QStringLiteral(" where 削除番号 < ") + QString::number(cutoff));
 }
@@ -95,8 +96,8 @@ Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id
     // a server) would go unkept: the whole deletion is refused instead.
     if (deleted != kept)
         return Error(Error::Code::DatabaseFailed, text, QStringLiteral("別の端末が同時に書き込みました。もう一度お試しください。"));
-    // A deleted report's next step goes with it.
-    if (Error e = NextSteps::removeIn(db, where); !e.ok()) return Error(e.code(), text, e.detail());
+    // A deleted report's next step goes with it, and comes back with it.
+    if (Error e = NextSteps::keepIn(db, where, id); !e.ok()) return Error(e.code(), text, e.detail());
     if (moved) *moved += kept;
     return {};
 }
@@ -241,6 +242,10 @@ Error DeletedReports::restore(qlonglong id, Conflicts how, Restored *out) const 
         !e.ok())
         return fail(e);
     if (Error e = run(db, text, QStringLiteral("delete * from ") + Table + ofId); !e.ok()) return fail(e);
+    // Reports left in the deletion keep their steps there.
+    if (Error e = NextSteps::restoreIn(db, id, how == Conflicts::KeepCurrent ? out->conflicting : QList<ReportKey>());
+        !e.ok())
+        return fail(Error(e.code(), text, e.detail()));
     if (out->left > 0) {
         if (Error e = run(db, text,
                           QStringLiteral("update ") + Table + QStringLiteral(" set 削除番号 = ") + QString::number(id) +

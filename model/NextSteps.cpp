@@ -55,6 +55,85 @@ const dao::AddedTable &definition() {
     return t;
 }
 
+const QString DeletedTable = QStringLiteral("削除済み次回予定");
+
+const dao::AddedTable &deletedDefinition() {
+    static const dao::AddedTable t{DeletedTable,
+                                   {{QStringLiteral("削除番号"), Kind::Integer},
+                                    {QStringLiteral("日付"), Kind::Date},
+                                    {QStringLiteral("顧客名"), Kind::Text},
+                                    {QStringLiteral("担当"), Kind::Text},
+                                    {QStringLiteral("予定日"), Kind::Date},
+                                    {QStringLiteral("内容"), Kind::Text},
+                                    {QStringLiteral("完了日"), Kind::Date}},
+                                   {{QStringLiteral("削除番号")}}};
+    return t;
+}
+
+namespace {
+const QString kStepFields = QStringLiteral("日付, 顧客名, 担当, 予定日, 内容, 完了日");
+
+// Whether a table is there, with the reason when it cannot be asked.
+std::optional<bool> has(dao::Database &db, const QString &table, Error *error) {
+    QString why;
+    const std::optional<bool> there = dao::hasTable(db, table, &why);
+    if (!there) *error = Error(Error::Code::DatabaseFailed, kWriteText, why);
+    return there;
+}
+}  // namespace
+
+Error keepIn(dao::Database &db, const QString &where, qlonglong id) {
+    Error error;
+    const std::optional<bool> there = has(db, Table, &error);
+    if (!there) return error;
+    if (!*there) return {};
+    if (Error e = dao::ensureTable(db, deletedDefinition()); !e.ok()) return Error(e.code(), kWriteText, e.detail());
+    if (!db.execute(QStringLiteral("insert into 削除済み次回予定 (削除番号, ") + kStepFields + QStringLiteral(") select ") +
+                    QString::number(id) + QStringLiteral(", ") + kStepFields + QStringLiteral(" from 次回予定") + where))
+        return dao::failure(kWriteText, db);
+    return removeIn(db, where);
+}
+
+Error restoreIn(dao::Database &db, qlonglong id, const QList<ReportKey> &stay) {
+    Error error;
+    const std::optional<bool> there = has(db, DeletedTable, &error);
+    if (!there) return error;
+    if (!*there) return {};
+    auto rs = select(db, QStringLiteral("select * from 削除済み次回予定 where 削除番号 = ?"), {id});
+    if (!rs.isOpen()) return dao::failure(kWriteText, db, rs);
+    QList<NextStep> back;
+    for (; !rs.eof(); rs.moveNext()) {
+        const NextStep s = stepOf(rs);
+        if (!stay.contains(s.report)) back << s;
+    }
+    rs.close();
+    if (back.isEmpty()) return {};
+    if (Error e = dao::ensureTable(db, definition()); !e.ok()) return Error(e.code(), kWriteText, e.detail());
+    for (const NextStep &s : std::as_const(back)) {
+        QVariantList key = keyValues(s.report);
+        if (!run(db, QStringLiteral("delete * from 次回予定") + kKeyWhere, key) ||
+            !run(db, QStringLiteral("insert into 次回予定 (") + kStepFields + QStringLiteral(") values (?, ?, ?, ?, ?, ?)"),
+                 key + QVariantList{s.planned, s.text, s.closed.isValid() ? QVariant(s.closed) : QVariant()}))
+            return dao::failure(kWriteText, db);
+        QVariantList ofDeletion{id};
+        ofDeletion += key;
+        if (!run(db, QStringLiteral("delete * from 削除済み次回予定 where 削除番号 = ? and 日付 = ? and 顧客名 = ? and 担当 = ?"),
+                 ofDeletion))
+            return dao::failure(kWriteText, db);
+    }
+    return {};
+}
+
+Error purgeIn(dao::Database &db, qlonglong cutoff) {
+    Error error;
+    const std::optional<bool> there = has(db, DeletedTable, &error);
+    if (!there) return error;
+    if (!*there) return {};
+    if (!run(db, QStringLiteral("delete * from 削除済み次回予定 where 削除番号 < ?"), {cutoff}))
+        return dao::failure(kWriteText, db);
+    return {};
+}
+
 QString problem(const QDate &reportDay, const PlannedStep &step) {
     if (step.isEmpty()) return {};
     if (!step.day.isValid()) return QStringLiteral("次回予定の日付を入れてください（内容だけでは登録できません）。");

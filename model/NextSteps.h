@@ -70,6 +70,21 @@ Error closeDueIn(dao::Database &db, const ReportKey &report, qlonglong *closed =
 // where clause (over 日付, 顧客名, 担当; empty for all) selects.
 Error removeIn(dao::Database &db, const QString &where);
 
+// The steps of deleted reports, kept with the deletion's number in the table
+// 削除済み次回予定 so that putting the deletion back brings them back too.
+extern const QString DeletedTable;
+const dao::AddedTable &deletedDefinition();
+// Inside the caller's transaction (a deletion of reports): moves the steps
+// of the reports that the where clause selects into the deletion `id`.
+Error keepIn(dao::Database &db, const QString &where, qlonglong id);
+// Inside the caller's transaction (a deletion put back): puts the steps of
+// deletion `id` back, but for those of the reports in `stay` (left in the
+// deletion), which stay with it.
+Error restoreIn(dao::Database &db, qlonglong id, const QList<ReportKey> &stay);
+// Inside the caller's transaction: forgets the steps of deletions numbered
+// below `cutoff`.
+Error purgeIn(dao::Database &db, qlonglong cutoff);
+
 // Closes a report's step by hand on the day given.
 Error close(const QString &dataDbPath, const ReportKey &report, const QDate &on);
 

@@ -157,14 +157,40 @@ TEST_P(NextStepsTest, OpenStepsComeEarliestFirstAndCloseByHand) {
         << "a closed step is no longer marked";
 }
 
-TEST_P(NextStepsTest, DeletingReportsDeletesTheirSteps) {
+// A deleted report's step goes with it and comes back when the deletion is
+// put back; a report registered again meanwhile keeps its own step unless
+// the deleted one replaces it.
+TEST_P(NextStepsTest, DeletingReportsTakesTheirStepsAlongAndUndoBringsThemBack) {
     ASSERT_TRUE(enter(may1, 甲, 山田, PlannedStep{may10, QStringLiteral("a")}).ok());
     ASSERT_TRUE(enter(may1, 乙, 山田, PlannedStep{may10, QStringLiteral("b")}).ok());
-    ASSERT_TRUE(DeletedReports(path()).remove({{may1, 甲, 山田}}, QStringLiteral("一件")).ok());
+    const DeletedReports store(path());
+    ASSERT_TRUE(store.remove({{may1, 甲, 山田}}, QStringLiteral("一件")).ok());
     EXPECT_FALSE(NextSteps::of(path(), {may1, 甲, 山田}).has_value());
     EXPECT_TRUE(NextSteps::of(path(), {may1, 乙, 山田}).has_value());
+    DeletedReports::Restored restored;
+    ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Ask, &restored).ok());
+    ASSERT_EQ(restored.restored, 1);
+    ASSERT_TRUE(NextSteps::of(path(), {may1, 甲, 山田}).has_value());
+    EXPECT_EQ(NextSteps::of(path(), {may1, 甲, 山田})->text, QStringLiteral("a"));
+
     ASSERT_TRUE(DataDeletion::deleteAll(path(), DataDeletion::Part::Reports, QStringLiteral("全部")).ok());
     EXPECT_TRUE(NextSteps::open(path(), QString()).isEmpty());
+    // 乙 is written again with a step of its own while the deletion is kept.
+    ASSERT_TRUE(enter(may1, 乙, 山田, PlannedStep{may20, QStringLiteral("新")}).ok());
+    ASSERT_EQ(store.list().size(), 1);
+    const qlonglong all = store.list().first().id;
+    ASSERT_TRUE(store.restore(all, DeletedReports::Conflicts::KeepCurrent, &restored).ok());
+    EXPECT_EQ(NextSteps::of(path(), {may1, 甲, 山田})->text, QStringLiteral("a"));
+    EXPECT_EQ(NextSteps::of(path(), {may1, 乙, 山田})->text, QStringLiteral("新"));
+    ASSERT_TRUE(store.restore(all, DeletedReports::Conflicts::Replace, &restored).ok());
+    EXPECT_EQ(NextSteps::of(path(), {may1, 乙, 山田})->text, QStringLiteral("b"));
+    // The replaced report's step is kept with it in turn.
+    qlonglong replaced = 0;
+    for (const DeletedReports::Deletion &d : store.list())
+        if (d.id != all) replaced = d.id;
+    ASSERT_NE(replaced, 0);
+    ASSERT_TRUE(store.restore(replaced, DeletedReports::Conflicts::Replace, &restored).ok());
+    EXPECT_EQ(NextSteps::of(path(), {may1, 乙, 山田})->text, QStringLiteral("新"));
 }
 
 TEST_P(NextStepsTest, TemplatesAreSavedInOrderAndABadSetChangesNothing) {
