@@ -10,7 +10,7 @@
 //
 // Each data file is copied to a temporary folder and given next steps: every
 // 20th report plans a visit 7 days later, closed by the day after unless it
-// falls in the file's last month. Each action is printed beside the bare
+// falls in the file's last three months. Each action is printed beside the bare
 // SQLite statements that give the same rows, measured in the same run, and
 // their ratio. Medians over interleaved rounds.
 //
@@ -103,7 +103,7 @@ int main(int argc, char **argv) {
         QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner);
         const QDate newest = QDate::fromString(scalar(data, "SELECT max(日付) FROM 営業日報").left(10), Qt::ISODate);
         const QDate month(newest.year(), newest.month(), 1);
-        if (!addSteps(data, month)) {
+        if (!addSteps(data, month.addMonths(-2))) {
             std::fprintf(stderr, "%s: the next steps could not be added\n", qPrintable(set.label));
             return 1;
         }
