@@ -32,8 +32,8 @@ void place(QWidget *w, int leftTwips, int topTwips) { w->move(pixels(leftTwips),
 
 }  // namespace
 
-PrintPanel::PrintPanel(QWidget *form, std::function<Paths()> paths)
-    : forms::FramedPanel(QStringLiteral("Cn印刷条件"), form, true), paths_(std::move(paths)) {
+PrintPanel::PrintPanel(QWidget *form, const model::Session &session)
+    : forms::FramedPanel(QStringLiteral("Cn印刷条件"), form, true), session_(session) {
     hide();
     imContainer3D9 = new forms::FramedPanel(QStringLiteral("imContainer3D9"), this);
     imContainer3D9->setFixedHeight(pixels(600));
@@ -183,11 +183,10 @@ Error PrintPanel::FillPrintTable(bool preview) {
                                         forms::programTitle());
         return e;
     };
-    const Paths paths = paths_();
     const model::Reports::PrintSelection selection{txt開始->date(), txt終了->date(), cmb印刷顧客名->Text(),
                                                    cmb印刷担当->Text()};
-    if (Error e = model::Reports::fillPrintTable(paths.workDbPath, paths.dataDbPath, selection); !e.ok()) return tell(e);
-    Rpt日報 report;
+    if (Error e = model::Reports::fillPrintTable(session_.workDbPath, session_.dataDbPath, selection); !e.ok()) return tell(e);
+    Rpt日報 report(session_);
     report.Run();
     if (!report.error().ok()) return tell(report.error());
     if (preview) {

@@ -2,6 +2,7 @@
 // The print conditions of the main screen: a panel shown over the form that
 // holds the customer, the staff member and the period of the daily reports
 // to print, with preview, print, clear and close.
+#include "model/Session.h"
 #include "platform/error/Error.h"
 #include "platform/forms/FramedPanel.h"
 
@@ -21,12 +22,9 @@ namespace tqen {
 class PrintPanel : public forms::FramedPanel {
     Q_OBJECT
 public:
-    // The paths the reports are printed from: a function, since the data
-    // path can change while the program runs.
-    struct Paths {
-        QString workDbPath, dataDbPath;
-    };
-    PrintPanel(QWidget *form, std::function<Paths()> paths);
+    // session: the paths and date style the reports are printed with, read
+    // at each print, since they can change while the program runs.
+    PrintPanel(QWidget *form, const model::Session &session);
 
     // Opens the panel over the form with the entry's customer, staff member
     // and day; what the entry leaves empty keeps the panel's own value.
@@ -54,7 +52,7 @@ signals:
 
 private:
     void layoutPanel();
-    std::function<Paths()> paths_;
+    const model::Session &session_;
     forms::FramedPanel *imContainer3D9 = nullptr;
     forms::DateBox *txt開始 = nullptr;
     forms::DateBox *txt終了 = nullptr;

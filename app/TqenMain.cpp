@@ -6,17 +6,9 @@
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"
 
-#include "core/Globals.h"
-#include "model/Reports.h"
-#include "model/BackupSettings.h"
-#include "core/ProgramFolders.h"
-#include "backup/Snapshots.h"
+#include "app/StartUp.h"
 #include "platform/com/ControlHost.h"
-#include "platform/dao/Dao.h"
-#include "platform/dao/Server.h"
-#include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
-#include "platform/files/Temporaries.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
@@ -26,10 +18,8 @@
 #include "platform/forms/KeyPreview.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
-#include "platform/unlha/LzhArchive.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -218,7 +208,7 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
 
 // The print conditions: a panel shown over the form, holding the range.
 void TqenMain::buildPrintPanel() {
-    Cn印刷条件 = new PrintPanel(this, [] { return PrintPanel::Paths{G().WorkDbPath, G().DataDbPath}; });
+    Cn印刷条件 = new PrintPanel(this, session_);
     connect(Cn印刷条件, &PrintPanel::closed, this, [this] { cmd印刷->setFocus(); });
 }
 
@@ -245,22 +235,18 @@ void TqenMain::Form_Load() {
     // 1. The form is visible while the rest runs.
     show();
     forms::DoEvents();
+    const StartUp start(this, applicationFolder_);
     // 2. Folders.
-    chooseFolders();
+    start.chooseFolders(session_);
     // 3. The work database.
-    G().WorkDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenWork.mdb"));
+    StartUp::chooseWorkDatabase(session_);
     // 4. Settings.
     ReadDataEnv();
-    removeLeftovers();
+    StartUp::removeLeftovers(session_);
     // 5. The data database in use.
-    if (G().Env.DataPath.isEmpty()) {
-        G().DataDbPath = files::resolveCase(G().DataFolder + QStringLiteral("TqenData.mdb"));
-    } else {
-        G().DataDbPath = G().Env.DataPath;
-    }
-    G().HintDbPath = G().DataDbPath;
-    askServerPasswords();
-    checkDataDatabase();
+    StartUp::chooseDataDatabase(session_);
+    StartUp::askServerPasswords();
+    dataDamaged_ = start.checkDataDatabase(session_);
     // A file the program cannot write keeps no index: its search folds every
     // report as it reads it, and the search tab says so. A damaged file is
     // not written at all. The index is made once the screen is ready (below).
@@ -290,82 +276,6 @@ void TqenMain::Form_Load() {
     if (dataDamaged_.ok()) searchIndexError_ = PrepareSearchIndex();
 }
 
-// What runs that were killed (a power cut, kill -9) left behind: copies cut
-// short, restores' work files, staging folders. Each temporary names its run,
-// and only those of runs that are no more are removed.
-void TqenMain::removeLeftovers() {
-    for (const QString &folder : {G().DataFolder, backup::Snapshots::inDataFolder(G().DataFolder).folder(), QDir::tempPath()})
-        files::removeDeadTemporaries(folder);
-    // The archiver's own temporaries, in the data folder and in the folder of
-    // the dated backups.
-    const QString backups = BackupSettings::read(G().WorkDbPath).Folder;
-    for (const QString &folder : {G().DataFolder, backups})
-        if (!folder.isEmpty() && files::folderExists(folder)) unlha::removeStaleTemporaries(QFile::encodeName(folder).toStdString());
-}
-
-void TqenMain::chooseFolders() {
-    const QString marker = drives::toLocalPath(QStringLiteral("c:\\qmtdevelop.txt"));
-    if (files::fileExists(marker)) {
-        G().DataFolder = drives::toLocalPath(QStringLiteral("c:\\develop2\\tq\\tqen\\data\\"));
-        G().HelpFolder = drives::toLocalPath(QStringLiteral("c:\\TqMan\\TqenMan\\"));
-    } else {
-        Error error;
-        const ProgramFolders folders = ResolveProgramFolders(applicationFolder_, &error);
-        G().DataFolder = folders.data;
-        G().HelpFolder = folders.help;
-        if (!error.ok()) forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
-    }
-}
-
-// A data database that cannot be opened would leave every screen silently
-// empty; the user is told once, with the path, and the program goes on.
-void TqenMain::checkDataDatabase() {
-    const QString reason = model::Reports::unreadableReason(G().DataDbPath);
-    if (reason.isEmpty()) {
-        refuseDamagedFile();
-        return;
-    }
-    if (dao::isServerUri(G().DataDbPath)) {
-        forms::interaction().messageBox(
-            this,
-            QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
-                           "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
-                           "データパスは保守画面で指定し直せます。")
-                .arg(dao::serverHost(G().DataDbPath), dao::withoutPassword(G().DataDbPath), dao::maskPasswords(reason)),
-            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
-        return;
-    }
-    if (dao::isInUseError(reason)) {
-        forms::interaction().messageBox(
-            this, QStringLiteral("データファイルを開けません。\n%1\n\n%2").arg(G().DataDbPath, dao::inUseText()),
-            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
-        return;
-    }
-    forms::interaction().messageBox(
-        this,
-        QStringLiteral("データファイルを開けません。\n%1\n\nファイルが無いか、読めないか、データファイルではありません。"
-                       "保守画面でデータファイルを指定し直してください。")
-            .arg(G().DataDbPath),
-        forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
-}
-
-// A data file that opens may still be damaged: it is checked before the
-// program's first write, and a damaged one is never written (the search
-// index, a registration or deletion); the user is told the way out.
-void TqenMain::refuseDamagedFile() {
-    dataDamaged_ = {};
-    const Error e = dao::quickCheck(G().DataDbPath);
-    if (e.ok() || dao::isInUseError(e.detail())) return;
-    dataDamaged_ = Error(Error::Code::BadInput,
-                         QStringLiteral("データファイルが壊れているため、書き込みません。\n%1\n\n"
-                                        "保守画面でバックアップ（フォルダの書庫かフロッピーディスク）から読み込むか、"
-                                        "「元に戻す」で安全のための控えに戻してください。データファイルは元のままです。")
-                             .arg(G().DataDbPath),
-                         e.detail());
-    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
-                                    forms::programTitle());
-}
-
 bool TqenMain::refusedAsDamaged() {
     if (dataDamaged_.ok()) return false;
     forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
@@ -373,28 +283,13 @@ bool TqenMain::refusedAsDamaged() {
     return true;
 }
 
-// A data database on a server whose password is not in ~/.pgpass: the user
-// is asked once per session; the password is never written anywhere.
-void TqenMain::askServerPasswords() {
-    dao::setPasswordSource([](const QString &host, const QString &user) -> std::optional<QString> {
-        QString typed;
-        if (!forms::interaction().askPassword(
-                forms::findForm(QStringLiteral("TqenMain")),
-                QStringLiteral("データベースサーバー %1 のユーザー %2 のパスワード:").arg(host, user),
-                QStringLiteral("パスワード"), &typed))
-            return std::nullopt;
-        return typed;
-    });
-}
-
-void TqenMain::ReadDataEnv() { G().Env = Settings::read(G().WorkDbPath); }
+void TqenMain::ReadDataEnv() { session_.env = Settings::read(session_.workDbPath); }
 
 void TqenMain::FormInit() {
     // 1. The reference grid reads the work database's w顧客参照.
-    indexTab_->setWorkDatabase(G().WorkDbPath);
+    indexTab_->setWorkDatabase(session_.workDbPath);
     // 2. No hand-over yet.
-    G().JumpCustomer = QVariant();
-    G().JumpDate = QDate();
+    handOver_.reset();
     // 3. Day cells: font size 12, label over the whole cell.
     calendar_->prepareCells();
     // 4. Date boxes and their frames by the date style.
@@ -404,33 +299,36 @@ void TqenMain::FormInit() {
 // The date boxes, their frames and the calendar's title in the date style
 // of the settings; run again when the maintenance form registers a style.
 void TqenMain::applyDateStyle() {
-    const bool era = IsEraMode(G().Env.年号);
-    txt日付->setInputFormat(DayFormatFor(G().Env.年号));
-    txt日付->setDisplayFormat(DayFormatFor(G().Env.年号));
-    txt日付->setMonthFormat(MonthFormatFor(G().Env.年号));
-    Cn印刷条件->applyDateStyle(era, DayFormatFor(G().Env.年号), MonthFormatFor(G().Env.年号));
+    const bool era = IsEraMode(session_.env.年号);
+    txt日付->setInputFormat(DayFormatFor(session_.env.年号));
+    txt日付->setDisplayFormat(DayFormatFor(session_.env.年号));
+    txt日付->setMonthFormat(MonthFormatFor(session_.env.年号));
+    Cn印刷条件->applyDateStyle(era, DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
     ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
     txt日付->setWidthTwips(era ? 2340 : 2040);
-    calendar_->setTitleFormat(MonthFormatFor(G().Env.年号));
-    nextStep_->applyDateStyle(DayFormatFor(G().Env.年号), MonthFormatFor(G().Env.年号));
+    calendar_->setTitleFormat(MonthFormatFor(session_.env.年号));
+    nextStep_->applyDateStyle(DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
 }
 
 void TqenMain::ReadLocalEnv() {
-    if (!G().Env.担当.isEmpty()) cmb担当->setText(G().Env.担当);
-    if (!G().Env.顧客名.isEmpty()) cmb顧客名->setText(G().Env.顧客名);
-    if (!G().Env.ふりがな.isEmpty()) txtふりがな->setText(G().Env.ふりがな);
+    if (!session_.env.担当.isEmpty()) cmb担当->setText(session_.env.担当);
+    if (!session_.env.顧客名.isEmpty()) cmb顧客名->setText(session_.env.顧客名);
+    if (!session_.env.ふりがな.isEmpty()) txtふりがな->setText(session_.env.ふりがな);
 }
 
 void TqenMain::Form_Activate() {
     // The list or the maintenance form may have deleted or put back reports.
     ShowUndo();
-    if (G().JumpCustomer.isNull()) return;
-    cmb顧客名->setText(G().JumpCustomer.toString());
-    cmb担当->setText(G().JumpStaff);
-    txt日付->setValue(G().JumpDate);
+    if (!handOver_ || handOver_->customer.isNull()) return;
+    const model::HandOver report = *handOver_;
+    handOver_.reset();
+    cmb顧客名->setText(report.customer.toString());
+    cmb担当->setText(report.staff);
+    txt日付->setValue(report.day);
     ReadNippo();
-    G().JumpCustomer = QVariant();
 }
+
+void TqenMain::handOver(const model::HandOver &report) { handOver_ = report; }
 
 void TqenMain::Form_Unload() {
     const QList<forms::Form *> open = forms::openForms();

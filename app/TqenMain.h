@@ -1,5 +1,6 @@
 #pragma once
 // The main screen: start-up, the entry boxes and the button bar.
+#include "model/Session.h"
 #include "platform/com/ControlHost.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QString>
@@ -102,8 +104,12 @@ public:
     void cmd読込_Click();
     void cmdHint_Click();
     // The hand-over of the "一覧" button: the entry's day and staff member,
-    // and its customer when that day's cell is marked navy.
-    void SetJump();
+    // and its customer when that day's cell is marked navy; nothing without
+    // a day.
+    std::optional<model::HandOver> SetJump();
+    // A report handed over by another form (the list): shown once, when this
+    // form is next active.
+    void handOver(const model::HandOver &report);
     // Opens the report list with that hand-over, not modal.
     void Command3_Click();
     void Command1_Click();
@@ -130,6 +136,11 @@ public:
 
     // The month calendar on the left.
     MonthCalendar *calendar() const { return calendar_; }
+    // What this run works on: its folders, files and settings. The forms
+    // this screen opens share it.
+    model::Session &session() { return session_; }
+    // The month the calendar is to show (any day of it).
+    void setCalendarDate(const QDate &day) { calendarDate_ = day; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -190,18 +201,16 @@ private:
     bool keepTypedEntry();
     bool entryEdited_ = false;
     void openHelp(const QString &page);
-    void chooseFolders();
-    void removeLeftovers();
-    void checkDataDatabase();
-    void refuseDamagedFile();
     bool refusedAsDamaged();
-    Error dataDamaged_;
+    Error dataDamaged_;  // why the data file is not written, if it is damaged
     // Longest name (staff, customer, reading) a report takes: what the indexes
     // of the data file and of a server both hold.
-    static constexpr int kMaxNameLength = 255;  // why the data file is not written, if it is damaged
-    void askServerPasswords();
+    static constexpr int kMaxNameLength = 255;
 
     QString applicationFolder_;
+    model::Session session_;
+    std::optional<model::HandOver> handOver_;
+    QDate calendarDate_;  // a day of the month the calendar shows
     bool unloading_ = false;
 };
 

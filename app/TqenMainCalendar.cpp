@@ -5,7 +5,7 @@
 
 #include "app/MonthCalendar.h"
 #include "app/NextStepPanel.h"
-#include "core/Globals.h"
+#include "model/Settings.h"
 #include "core/MakerLink.h"
 #include "core/ModTqen.h"
 #include "model/Reports.h"
@@ -32,7 +32,7 @@ void TqenMain::buildCalendar() {
         ReadNippo();
     });
     connect(calendar_, &MonthCalendar::monthRequested, this, [this](const QDate &day) {
-        G().CalendarDate = day;
+        calendarDate_ = day;
         SetClalendar();
         SetMarkDate();
     });
@@ -48,15 +48,15 @@ void TqenMain::buildCalendar() {
 }
 
 void TqenMain::SetClalendar() {
-    if (!G().CalendarDate.isValid()) return;
-    calendar_->showMonth(G().CalendarDate);
+    if (!calendarDate_.isValid()) return;
+    calendar_->showMonth(calendarDate_);
 }
 
 void TqenMain::SetMarkDate() {
-    QVariant day = G().CalendarDate;
+    QVariant day = calendarDate_;
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
-    calendar_->setCounts(model::Reports::countsByDay(G().DataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
+    calendar_->setCounts(model::Reports::countsByDay(session_.dataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
     markPlannedDays();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
@@ -72,13 +72,13 @@ void TqenMain::SetMarkDate() {
 void TqenMain::LblCald_Click(int index) { calendar_->activateCell(index); }
 
 void TqenMain::cmdCaldBef_Click() {
-    G().CalendarDate = calendar_->monthShown().addMonths(-1);
+    calendarDate_ = calendar_->monthShown().addMonths(-1);
     SetClalendar();
     SetMarkDate();
 }
 
 void TqenMain::CmdCaldNext_Click() {
-    G().CalendarDate = calendar_->monthShown().addMonths(1);
+    calendarDate_ = calendar_->monthShown().addMonths(1);
     SetClalendar();
     SetMarkDate();
 }

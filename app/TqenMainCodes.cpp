@@ -22,7 +22,7 @@ void TqenMain::Command5_Click() {
         open->activateWindow();
         return;
     }
-    auto *codes = new FrmCodeMaster;
+    auto *codes = new FrmCodeMaster(session_);
     // The staff boxes offer the names the code table now holds.
     connect(codes, &FrmCodeMaster::registered, this, [this](const QString &codeClass) {
         if (codeClass != QStringLiteral("担当")) return;

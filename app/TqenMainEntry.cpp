@@ -7,7 +7,7 @@
 
 #include "platform/dates/DateFormat.h"
 #include "core/DeletionUndo.h"
-#include "core/Globals.h"
+#include "model/Settings.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "model/Reports.h"
@@ -42,8 +42,8 @@ void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 void TqenMain::failed(const Error &error, int style) {
     forms::interaction().messageBox(
         this, dao::maskPasswords(error.text() +
-                  (dao::isServerUri(G().DataDbPath) ? QStringLiteral("\n\nデータベース: ") : QStringLiteral("\n\nデータファイル: ")) +
-                  G().DataDbPath +
+                  (dao::isServerUri(session_.dataDbPath) ? QStringLiteral("\n\nデータベース: ") : QStringLiteral("\n\nデータファイル: ")) +
+                  session_.dataDbPath +
                   (error.detail().isEmpty() ? QString() : QStringLiteral("\n理由: ") + error.detail())),
         forms::mb::OK | style, forms::programTitle());
 }
@@ -51,7 +51,7 @@ void TqenMain::failed(const Error &error, int style) {
 void TqenMain::ReadNippo() {
     showProgress(CnMsg, QStringLiteral("読込中です･･･"));
     const std::optional<model::Report> found =
-        model::Reports::read(G().DataDbPath, txt日付->date(), cmb顧客名->Text(), cmb担当->Text());
+        model::Reports::read(session_.dataDbPath, txt日付->date(), cmb顧客名->Text(), cmb担当->Text());
     if (!found) {
         txtタイトル->setText(QString());
         txtメモ->setText(QString());
@@ -68,7 +68,7 @@ void TqenMain::ReadNippo() {
         if (!r.staff.isNull()) cmb担当->setText(r.staff);
         txtメモ->setText(r.memo);
         if (r.day.isValid()) txt日付->setValue(r.day);
-        nextStep_->showStep(model::NextSteps::of(G().DataDbPath, {r.day, r.customer, r.staff}));
+        nextStep_->showStep(model::NextSteps::of(session_.dataDbPath, {r.day, r.customer, r.staff}));
     }
     entryEdited_ = false;
     hideProgress(CnMsg);
@@ -134,7 +134,7 @@ bool TqenMain::EntryNippo(bool confirm) {
     report.title = txtタイトル->Text();
     report.staff = cmb担当->Text();
     report.memo = txtメモ->Text();
-    model::Session session = sessionFromGlobals();
+    model::Session session = session_;
     model::Reports::Notes notes;
     const Error error = model::Reports::enter(session, report, &notes, nextStep_->step());
     hideProgress(CnMsg);
@@ -142,7 +142,7 @@ bool TqenMain::EntryNippo(bool confirm) {
         failed(error);
         return false;
     }
-    G().Env = session.env;
+    session_.env = session.env;
     entryEdited_ = false;
 
     MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("完了"), QStringLiteral("営業日報"));
@@ -176,23 +176,22 @@ bool TqenMain::keepTypedEntry() {
     return CheckNippo() && EntryNippo(false);
 }
 
-void TqenMain::SetJump() {
+std::optional<model::HandOver> TqenMain::SetJump() {
     const QDate day = txt日付->date();
-    if (!day.isValid()) return;
-    G().JumpDate = day;
-    G().JumpStaff = cmb担当->Text();
+    if (!day.isValid()) return std::nullopt;
     // The customer goes along only when that day's cell shows the first mark
     // (navy): the day holds a report of this customer.
     const int cell = calendar_->cellOffset() + day.day() - 1;
     const bool marked = calendar_->cellDate(cell) == day && calendar_->cellReports(cell) % 2 == 1;
-    G().JumpCustomer = marked && !cmb顧客名->Text().isEmpty() ? QVariant(cmb顧客名->Text()) : QVariant();
+    return model::HandOver{day, cmb担当->Text(),
+                           marked && !cmb顧客名->Text().isEmpty() ? QVariant(cmb顧客名->Text()) : QVariant()};
 }
 
 bool TqenMain::DeleteNippo() {
     if (cmb顧客名->Text().isEmpty() || cmb担当->Text().isEmpty() || txt日付->Value().isNull()) return false;
     // The report is kept for a while, so "元に戻す" can put it back.
     const model::ReportKey key{txt日付->date(), cmb顧客名->Text(), cmb担当->Text()};
-    const Error error = model::DeletedReports(G().DataDbPath)
+    const Error error = model::DeletedReports(session_.dataDbPath)
                             .remove({key}, QStringLiteral("%1の%2 (%3)")
                                                .arg(key.day.toString(QStringLiteral("yyyy/MM/dd")), key.customer, key.staff));
     if (!error.ok()) {
@@ -208,23 +207,23 @@ bool TqenMain::DeleteNippo() {
     return true;
 }
 
-void TqenMain::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
+void TqenMain::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(session_.dataDbPath).has_value()); }
 
 void TqenMain::cmd元に戻す_Click() {
-    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(G().DataDbPath);
+    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(session_.dataDbPath);
     if (!last) {
         ShowUndo();
         return;
     }
     // The report put back takes the boxes: typed text is asked about first.
     if (!keepTypedEntry()) return;
-    const UndoResult undone = UndoDeletion(this, G().DataDbPath, *last);
+    const UndoResult undone = UndoDeletion(this, session_.dataDbPath, *last);
     if (undone.done) {
         // The report put back shows in the boxes, its month on the calendar.
         if (undone.only) {
             cmb顧客名->setText(undone.only->customer);
             cmb担当->setText(undone.only->staff);
-            G().CalendarDate = undone.only->day;
+            calendarDate_ = undone.only->day;
             SetClalendar();
         }
         SetMarkDate();
@@ -263,7 +262,7 @@ void TqenMain::cmd読込_Click() {
     SetMarkDate();
 }
 
-void TqenMain::openHelp(const QString &page) { forms::interaction().shellOpen(G().HelpFolder + page); }
+void TqenMain::openHelp(const QString &page) { forms::interaction().shellOpen(session_.helpFolder + page); }
 
 void TqenMain::cmdHint_Click() { openHelp(QStringLiteral("VoRadu1.htm")); }
 

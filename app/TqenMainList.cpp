@@ -8,14 +8,16 @@
 namespace tqen {
 
 void TqenMain::Command3_Click() {
-    SetJump();
+    const std::optional<model::HandOver> jump = SetJump();
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
     auto *form = static_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
     if (!form) {
-        form = new FrmNippoList;
+        form = new FrmNippoList(session_);
         form->setAttribute(Qt::WA_DeleteOnClose);
+        connect(form, &FrmNippoList::reportChosen, this, &TqenMain::handOver);
         form->Form_Load();
     }
+    if (jump) form->handOver(*jump);
     // Both windows stay usable; the list takes the hand-over when it
     // becomes active.
     form->showNormal();

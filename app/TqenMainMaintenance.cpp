@@ -11,7 +11,7 @@ void TqenMain::Command11_Click() {
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
     auto *form = static_cast<FrmHosyu *>(forms::findForm(QStringLiteral("FrmHosyu")));
     if (!form) {
-        form = new FrmHosyu;
+        form = new FrmHosyu(session_);
         form->setAttribute(Qt::WA_DeleteOnClose);
         // A registered date style shows at once, here and on an open list.
         connect(form, &FrmHosyu::settingsRegistered, this, [this] {

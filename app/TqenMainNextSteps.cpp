@@ -7,7 +7,6 @@
 #include "app/MonthCalendar.h"
 #include "app/NextStepPanel.h"
 #include "app/NextStepsTab.h"
-#include "core/Globals.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/TextBox.h"
@@ -25,7 +24,7 @@ void TqenMain::buildNextSteps(QGridLayout *entry, int row) {
     entry->addWidget(forms::fieldLabel(QStringLiteral("次回予定"), nextStep_->first(), tab), row, 0);
     entry->addWidget(nextStep_, row, 1);
     // The template button sits under the memo's label.
-    templates_ = new MemoTemplateButton(txtメモ, [] { return G().DataDbPath; }, tab);
+    templates_ = new MemoTemplateButton(txtメモ, [this] { return session_.dataDbPath; }, tab);
     entry->addWidget(templates_, row - 1, 0, Qt::AlignBottom | Qt::AlignLeft);
     setTabOrder(txtメモ, templates_);
     setTabOrder(templates_, nextStep_->first());
@@ -41,7 +40,7 @@ void TqenMain::buildNextSteps(QGridLayout *entry, int row) {
 }
 
 void TqenMain::buildNextStepsTab() {
-    stepsTab_ = new NextStepsTab([this] { return NextStepsTab::Context{G().DataDbPath, cmb担当->Text()}; });
+    stepsTab_ = new NextStepsTab([this] { return NextStepsTab::Context{session_.dataDbPath, cmb担当->Text()}; });
     stepsTab_->setObjectName(QStringLiteral("tab予定"));
     SSTab1->addTab(stepsTab_, QStringLiteral("予定"));
     connect(stepsTab_, &NextStepsTab::stepActivated, this, &TqenMain::OpenSearchHit);
@@ -49,7 +48,7 @@ void TqenMain::buildNextStepsTab() {
 }
 
 void TqenMain::markPlannedDays() {
-    NextStepsTab::markPlannedDays(*calendar_, G().DataDbPath, cmb担当->Text(), cmb顧客名->Text());
+    NextStepsTab::markPlannedDays(*calendar_, session_.dataDbPath, cmb担当->Text(), cmb顧客名->Text());
 }
 
 }  // namespace tqen

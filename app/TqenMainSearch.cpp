@@ -4,7 +4,7 @@
 #include "app/TqenMain.h"
 
 #include "app/SearchTab.h"
-#include "core/Globals.h"
+#include "model/Settings.h"
 #include "platform/dao/Search.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -28,7 +28,7 @@ void TqenMain::buildSearchTab() {
     });
 }
 
-Error TqenMain::PrepareSearchIndex() { return searchTab_->startIndexing(G().DataDbPath); }
+Error TqenMain::PrepareSearchIndex() { return searchTab_->startIndexing(session_.dataDbPath); }
 
 void TqenMain::cmd検索_Click() {
     searchTab_->showSearchFilter();
@@ -58,8 +58,8 @@ void TqenMain::cmd検索_Click() {
     searchIndexError_ = PrepareSearchIndex();
     dao::SearchResult result;
     showProgress(Msg検索中);
-    const Error error = dao::searchReports(G().DataDbPath, request, &result);
-    searchTab_->showResults(result, typed, DayFormatFor(G().Env.年号), searchIndexError_);
+    const Error error = dao::searchReports(session_.dataDbPath, request, &result);
+    searchTab_->showResults(result, typed, DayFormatFor(session_.env.年号), searchIndexError_);
     hideProgress(Msg検索中);
     if (!error.ok()) failed(error, forms::mb::Exclamation);
 }
@@ -71,7 +71,7 @@ void TqenMain::OpenSearchHit(const QDate &day, const QString &customer, const QS
     cmb担当->setText(staff);
     // The calendar turns to the report's month, marked for this customer
     // and staff member, and the entry shows the day.
-    G().CalendarDate = day;
+    calendarDate_ = day;
     SetClalendar();
     SetMarkDate();
     txt日付->setValue(day);

@@ -5,7 +5,7 @@
 #include "app/CustomerIndexTab.h"
 #include "app/PrintPanel.h"
 
-#include "core/Globals.h"
+#include "model/Settings.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
 #include "platform/forms/ComboBox.h"
@@ -35,19 +35,19 @@ void TqenMain::SetComb(const QString &kind) {
         box->setText(typed);
     };
     if (staff) {
-        const QStringList names = model::CodeTable::names(G().DataDbPath, QStringLiteral("担当"));
+        const QStringList names = model::CodeTable::names(session_.dataDbPath, QStringLiteral("担当"));
         fill(cmb担当, names);
         Cn印刷条件->setStaffNames(names);
     }
     if (customers) {
-        const QStringList names = model::Customers::names(G().DataDbPath, cmb担当->Text());
+        const QStringList names = model::Customers::names(session_.dataDbPath, cmb担当->Text());
         fill(cmb顧客名, names);
         Cn印刷条件->setCustomerNames(names);
     }
 }
 
 void TqenMain::BlankForm() {
-    model::Customers::writeIndex(G().WorkDbPath, {});
+    model::Customers::writeIndex(session_.workDbPath, {});
     txtタイトル->setText(QString());
     txtふりがな->setText(QString());
     txtメモ->setText(QString());
@@ -55,8 +55,8 @@ void TqenMain::BlankForm() {
     cmb顧客名->setText(QString());
     cmb担当->setText(QString());
     entryEdited_ = false;
-    G().JumpDate = QDate();
-    G().CalendarDate = QDate::currentDate();
+    handOver_.reset();
+    calendarDate_ = QDate::currentDate();
     SetClalendar();
 }
 
@@ -77,8 +77,8 @@ void TqenMain::ReadSansyo(const QString &kana) {
     // The list is filled in one transaction: a failed write leaves it
     // as it was rather than half filled, and the user is told.
     Error error;
-    const QList<model::Customers::Customer> found = model::Customers::byKana(G().DataDbPath, kana, &error);
-    if (error.ok()) error = model::Customers::writeIndex(G().WorkDbPath, found);
+    const QList<model::Customers::Customer> found = model::Customers::byKana(session_.dataDbPath, kana, &error);
+    if (error.ok()) error = model::Customers::writeIndex(session_.workDbPath, found);
     hideProgress(Msg検索中);
     indexTab_->refresh();
     if (!error.ok())

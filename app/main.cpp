@@ -170,12 +170,12 @@ int main(int argc, char **argv) {
     tqen::forms::installQtTranslation();
     tqen::forms::setDesktopIdentity(QStringLiteral("tqen"), tqen::forms::programIcon());
     if (!parser.isSet(screenshot)) tqen::forms::rememberWindowPlaces(tqen::forms::windowPlacesFile());
-    // Every control of every form offers "ヒントを編集" and shows its hint.
-    tqen::hints::HintMenu::install();
     tqen::TqenMain main;
+    // Every control of every form offers "ヒントを編集" and shows its hint.
+    tqen::hints::HintMenu::install(main.session());
     main.Form_Load();
     // The daily backup to a folder, when it is switched on and due.
-    if (!parser.isSet(screenshot)) tqen::maintenance::FolderBackup::atStart(&main);
+    if (!parser.isSet(screenshot)) tqen::maintenance::FolderBackup::atStart(main.session(), &main);
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QTimer::singleShot(300, &main, [&main, file] {

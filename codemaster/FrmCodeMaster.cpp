@@ -3,7 +3,6 @@
 #include "platform/forms/Accessible.h"
 #include "platform/forms/Anchors.h"
 
-#include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "model/CodeClass.h"
@@ -71,7 +70,7 @@ bool isTrue(const QVariant &v) {
 
 }  // namespace
 
-FrmCodeMaster::FrmCodeMaster() : forms::Form(kFormName) {
+FrmCodeMaster::FrmCodeMaster(const model::Session &session) : forms::Form(kFormName), session_(session) {
     buildForm();
     new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
 }
@@ -205,14 +204,14 @@ void FrmCodeMaster::Form_Load() {
 }
 
 void FrmCodeMaster::FormInit() {
-    datコードマスタ->DatabaseName = G().WorkDbPath;
+    datコードマスタ->DatabaseName = session_.workDbPath;
     datコードマスタ->RecordSource = QStringLiteral("wコードマスタ");
     cmb区分->Clear();
     cmb区分->AddItem(QStringLiteral("担当"));
 }
 
 void FrmCodeMaster::BlankCodeGrid() {
-    model::CodeClass::blankGrid(G().WorkDbPath, GridRows);
+    model::CodeClass::blankGrid(session_.workDbPath, GridRows);
     datコードマスタ->Refresh();
 }
 
@@ -224,8 +223,8 @@ void FrmCodeMaster::LoadCodeClass() {
         return;
     }
     BlankCodeGrid();
-    const QList<model::CodeClass::Slot> entries = model::CodeClass::load(G().DataDbPath, codeClass);
-    model::CodeClass::fillGrid(G().WorkDbPath, entries);
+    const QList<model::CodeClass::Slot> entries = model::CodeClass::load(session_.dataDbPath, codeClass);
+    model::CodeClass::fillGrid(session_.workDbPath, entries);
     datコードマスタ->Refresh();
     if (!entries.isEmpty()) {
         Gridコードマスタ->setRow(std::max(0, Gridコードマスタ->rowAt(0)));
@@ -272,9 +271,9 @@ Error FrmCodeMaster::RegisterCodeClass(bool confirm) {
 // or all new.
 Error FrmCodeMaster::writeClass(const QString &codeClass) {
     Error error;
-    const QList<model::CodeClass::Slot> entries = model::CodeClass::gridSlots(G().WorkDbPath, &error);
+    const QList<model::CodeClass::Slot> entries = model::CodeClass::gridSlots(session_.workDbPath, &error);
     if (!error.ok()) return error;
-    return model::CodeClass::registerClass(G().DataDbPath, codeClass, entries);
+    return model::CodeClass::registerClass(session_.dataDbPath, codeClass, entries);
 }
 
 Error FrmCodeMaster::DeleteCheckedCodes() {
@@ -297,7 +296,7 @@ Error FrmCodeMaster::DeleteCheckedCodes() {
     }
     if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), QStringLiteral("指定されたデータ")))
         return Error(Error::Code::Cancelled, QString());
-    if (Error e = model::CodeClass::freeTicked(G().WorkDbPath); !e.ok()) return e;
+    if (Error e = model::CodeClass::freeTicked(session_.workDbPath); !e.ok()) return e;
     const Error e = RegisterCodeClass(false);
     datコードマスタ->Refresh();
     return e;
@@ -347,7 +346,7 @@ void FrmCodeMaster::cmd閉じる_Click() {
     unload();
 }
 
-void FrmCodeMaster::cmdHint_Click() { forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu7.htm")); }
+void FrmCodeMaster::cmdHint_Click() { forms::interaction().shellOpen(session_.helpFolder + QStringLiteral("VoRadu7.htm")); }
 
 bool FrmCodeMaster::formKey(QKeyEvent *e) {
     if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;

@@ -2,6 +2,7 @@
 // The code table form: one class of コードマスタ at a time is copied into the
 // work table wコードマスタ, edited in a grid of thirty numbered rows, and
 // written back as the whole class.
+#include "model/Session.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 
@@ -25,7 +26,8 @@ namespace tqen {
 class FrmCodeMaster : public forms::Form {
     Q_OBJECT
 public:
-    FrmCodeMaster();
+    // session: the paths of the run (the data and work databases).
+    explicit FrmCodeMaster(const model::Session &session);
     ~FrmCodeMaster() override;
 
     // Shows the form and loads the first class of the list.
@@ -101,6 +103,8 @@ private:
     QPushButton *cmdクリア = nullptr;
     QPushButton *cmd閉じる = nullptr;
     QPushButton *cmdHint = nullptr;
+
+    const model::Session &session_;
 };
 
 }  // namespace tqen

@@ -1,7 +1,6 @@
 #include "core/ModTqen.h"
 
 #include "platform/dates/DateFormat.h"
-#include "core/Globals.h"
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
 #include "platform/forms/Form.h"
@@ -12,8 +11,8 @@
 
 namespace tqen::ModTqen {
 
-Error AddCodeName(const QString &codeClass, const QString &name) {
-    return model::CodeTable::addName(G().DataDbPath, codeClass, name);
+Error AddCodeName(const QString &dataDbPath, const QString &codeClass, const QString &name) {
+    return model::CodeTable::addName(dataDbPath, codeClass, name);
 }
 
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay) {

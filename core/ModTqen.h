@@ -14,7 +14,7 @@ namespace tqen::ModTqen {
 // コードマスタ in the data database. ok() when it was written; otherwise the
 // code says why: AlreadyPresent (the name is in the class), NoFreeSlot (also
 // for a class without slots) or DatabaseFailed.
-Error AddCodeName(const QString &codeClass, const QString &name);
+Error AddCodeName(const QString &dataDbPath, const QString &codeClass, const QString &name);
 
 // First and last day of the month around a day (a QDate or a date text; the
 // text is rewritten as "yyyy/mm/dd"). Empty text changes nothing. Closing day

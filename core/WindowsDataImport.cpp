@@ -1,6 +1,5 @@
 #include "core/WindowsDataImport.h"
 
-#include "core/Globals.h"
 #include "model/Schema.h"
 #include "model/Settings.h"
 #include "platform/dao/Dao.h"
@@ -170,25 +169,25 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary) {
     return {};
 }
 
-Error UseAsDataFile(const QString &path) {
+Error UseAsDataFile(model::Session &session, const QString &path) {
     // The remembered staff member and customer stay as stored.
     Error error;
-    const Settings stored = Settings::read(G().WorkDbPath, &error);
+    const Settings stored = Settings::read(session.workDbPath, &error);
     if (!error.ok()) return error;
     if (stored.present) {
-        G().Env.担当 = stored.担当;
-        G().Env.顧客名 = stored.顧客名;
-        G().Env.ふりがな = stored.ふりがな;
-        if (G().Env.年号.isEmpty()) G().Env.年号 = stored.年号;
+        session.env.担当 = stored.担当;
+        session.env.顧客名 = stored.顧客名;
+        session.env.ふりがな = stored.ふりがな;
+        if (session.env.年号.isEmpty()) session.env.年号 = stored.年号;
     }
-    const QString before = G().Env.DataPath;
-    G().Env.DataPath = path;
-    if (Error e = G().Env.write(G().WorkDbPath, Settings::IfNoRow::Create); !e.ok()) {
-        G().Env.DataPath = before;
+    const QString before = session.env.DataPath;
+    session.env.DataPath = path;
+    if (Error e = session.env.write(session.workDbPath, Settings::IfNoRow::Create); !e.ok()) {
+        session.env.DataPath = before;
         return e;
     }
-    G().DataDbPath = path;
-    G().HintDbPath = path;
+    session.dataDbPath = path;
+    session.hintDbPath = path;
     return {};
 }
 
@@ -197,16 +196,17 @@ int RunImportCommand(const QString &jetPath, const QString &dataFolder, QTextStr
         err << QStringLiteral("Windows版のデータファイルではありません: %1").arg(jetPath) << Qt::endl;
         return 2;
     }
-    G().DataFolder = dataFolder;
-    G().WorkDbPath = files::resolveCase(dataFolder + QStringLiteral("TqenWork.mdb"));
-    G().Env = Settings::read(G().WorkDbPath);
+    model::Session session;
+    session.dataFolder = dataFolder;
+    session.workDbPath = files::resolveCase(dataFolder + QStringLiteral("TqenWork.mdb"));
+    session.env = Settings::read(session.workDbPath);
     ImportSummary summary;
     if (Error e = ImportWindowsDataFile(jetPath, &summary); !e.ok()) {
         err << e.message() << Qt::endl;
         return 1;
     }
     out << summary.text() << Qt::endl;
-    if (Error e = UseAsDataFile(summary.newPath); !e.ok()) {
+    if (Error e = UseAsDataFile(session, summary.newPath); !e.ok()) {
         err << QStringLiteral("新しいデータファイルを設定に書けませんでした。保守画面でデータパスに指定してください。") << Qt::endl
             << e.message() << Qt::endl;
         return 1;

@@ -4,6 +4,7 @@
 // into a new data file of ours beside it, named "…-converted.mdb". The
 // original is only read. The new file is written under a temporary name and
 // takes its name only when whole; a failure leaves nothing behind.
+#include "model/Session.h"
 #include "platform/error/Error.h"
 
 #include <QList>
@@ -43,7 +44,7 @@ Error ImportWindowsDataFile(const QString &jetPath, ImportSummary *summary);
 
 // Makes path the data file: the settings' DataPath (saved in the work
 // database) and the paths in use.
-Error UseAsDataFile(const QString &path);
+Error UseAsDataFile(model::Session &session, const QString &path);
 
 // `PrjTqen --import FILE`: converts FILE, prints the summary on out (or the
 // failure on err) and makes the new file the data file of the work database

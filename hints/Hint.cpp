@@ -4,7 +4,6 @@
 #include "platform/forms/Anchors.h"
 #include "platform/forms/Contrast.h"
 
-#include "core/Globals.h"
 #include "messages/Msg.h"
 #include "model/Hints.h"
 #include "platform/forms/Interaction.h"
@@ -44,7 +43,7 @@ void place(QWidget *w) { forms::placeByName(w, kPlaces); }
 
 }  // namespace
 
-Hint::Hint() : forms::Form(kName) { buildForm(); }
+Hint::Hint(const model::Session &session) : forms::Form(kName), session_(session) { buildForm(); }
 
 Hint::~Hint() = default;
 
@@ -92,9 +91,9 @@ void Hint::buildForm() {
     button(cmd閉じる, "cmd閉じる", "閉じる", "ヒントを閉じます", &Hint::unload);
     cmd閉じる->setShortcut(Qt::Key_Escape);
     // F1: the help page about hints.
-    new forms::KeyPreview(this, [](QKeyEvent *e) {
+    new forms::KeyPreview(this, [this](QKeyEvent *e) {
         if (e->key() != Qt::Key_F1 || e->modifiers() != Qt::NoModifier) return false;
-        forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu3.htm"));
+        forms::interaction().shellOpen(session_.helpFolder + QStringLiteral("VoRadu3.htm"));
         return true;
     });
     cmd編集->setAutoFillBackground(true);
@@ -114,9 +113,10 @@ void Hint::buildForm() {
     setTabOrder(cmdクリア, cmd閉じる);
 }
 
-Hint *Hint::Open(const QString &formName, const QString &ctlName, const QString &formTitle) {
+Hint *Hint::Open(const model::Session &session, const QString &formName, const QString &ctlName,
+                 const QString &formTitle) {
     auto *hint = qobject_cast<Hint *>(forms::findForm(kName));
-    if (!hint) hint = new Hint;
+    if (!hint) hint = new Hint(session);
     // A form opened for another control starts as a new one would.
     hint->txtContents->setText(QString());
     hint->setEditing(false);
@@ -124,9 +124,9 @@ Hint *Hint::Open(const QString &formName, const QString &ctlName, const QString 
     return hint;
 }
 
-QString Hint::StoredHint(const QString &formName, const QString &ctlName) {
-    if (formName.isEmpty() || ctlName.isEmpty() || G().HintDbPath.isEmpty()) return {};
-    return model::Hints::read(G().HintDbPath, formName, ctlName);
+QString Hint::StoredHint(const model::Session &session, const QString &formName, const QString &ctlName) {
+    if (formName.isEmpty() || ctlName.isEmpty() || session.hintDbPath.isEmpty()) return {};
+    return model::Hints::read(session.hintDbPath, formName, ctlName);
 }
 
 void Hint::Form_Load(const QString &formName, const QString &ctlName, const QString &formTitle) {
@@ -144,21 +144,21 @@ bool Hint::hasAddress() const { return !lblFormName->text().isEmpty() && !lblCtl
 
 void Hint::ReadHint() {
     if (!hasAddress()) return;
-    const QString stored = model::Hints::read(G().HintDbPath, lblFormName->text(), lblCtlName->text());
+    const QString stored = model::Hints::read(session_.hintDbPath, lblFormName->text(), lblCtlName->text());
     if (!stored.isNull()) txtContents->setText(stored);
 }
 
 Error Hint::EntryHint() {
     if (!hasAddress())
         return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、登録できません。"));
-    return model::Hints::store(G().HintDbPath, lblFormName->text(), lblCtlName->text(), lblFormTitle->text(),
+    return model::Hints::store(session_.hintDbPath, lblFormName->text(), lblCtlName->text(), lblFormTitle->text(),
                                txtContents->Text());
 }
 
 Error Hint::Deleteヒント() {
     if (!hasAddress())
         return Error(Error::Code::BadInput, QStringLiteral("どの画面のどの項目のヒントかがわからないため、削除できません。"));
-    if (Error e = model::Hints::remove(G().HintDbPath, lblFormName->text(), lblCtlName->text()); !e.ok()) return e;
+    if (Error e = model::Hints::remove(session_.hintDbPath, lblFormName->text(), lblCtlName->text()); !e.ok()) return e;
     txtContents->setText(QString());
     return {};
 }

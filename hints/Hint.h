@@ -2,6 +2,7 @@
 // The hint editor: a free text attached to one control of one form, kept in
 // TqHint of the data database as fixed at start-up and addressed by the form
 // name and the control name.
+#include "model/Session.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 
@@ -17,14 +18,17 @@ namespace tqen {
 class Hint : public forms::Form {
     Q_OBJECT
 public:
-    Hint();
+    // session: where the hints are kept (its data database as fixed at
+    // start-up) and the help pages.
+    explicit Hint(const model::Session &session);
     ~Hint() override;
 
     // Shows the one hint form for a control of a form (created when it is
     // not open, otherwise emptied and filled anew).
-    static Hint *Open(const QString &formName, const QString &ctlName, const QString &formTitle);
+    static Hint *Open(const model::Session &session, const QString &formName, const QString &ctlName,
+                      const QString &formTitle);
     // The stored hint of a control; empty when there is none.
-    static QString StoredHint(const QString &formName, const QString &ctlName);
+    static QString StoredHint(const model::Session &session, const QString &formName, const QString &ctlName);
 
     // Takes the form name, control name and form title into the labels,
     // reads the hint, shows the form and puts the focus into the text.
@@ -39,6 +43,7 @@ public:
     static constexpr quint32 ColorEditing = 0x8080FF;   // blue in the high byte
 
 private:
+    const model::Session &session_;
     void buildForm();
     void setEditing(bool editing);
     void report(const Error &error);

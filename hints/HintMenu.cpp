@@ -24,9 +24,9 @@ bool namesControl(const QWidget *w) {
 }
 }  // namespace
 
-void HintMenu::install() {
+void HintMenu::install(const model::Session &session) {
     if (g_menu) return;
-    g_menu = new HintMenu;
+    g_menu = new HintMenu(session);
     g_menu->setParent(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(g_menu);
 }
@@ -53,7 +53,7 @@ QWidget *HintMenu::controlOf(QWidget *widget, forms::Form **formOut) {
     return control;
 }
 
-QMenu *HintMenu::menuFor(QWidget *widget, const QPoint &pos) {
+QMenu *HintMenu::menuFor(QWidget *widget, const QPoint &pos, const model::Session &session) {
     forms::Form *form = nullptr;
     QWidget *control = controlOf(widget, &form);
     if (!control) return nullptr;
@@ -72,7 +72,8 @@ QMenu *HintMenu::menuFor(QWidget *widget, const QPoint &pos) {
     const QString formName = form->name();
     const QString ctlName = control->objectName();
     const QString title = form->windowTitle();
-    QObject::connect(edit, &QAction::triggered, [formName, ctlName, title] { Hint::Open(formName, ctlName, title); });
+    QObject::connect(edit, &QAction::triggered,
+                     [&session, formName, ctlName, title] { Hint::Open(session, formName, ctlName, title); });
     return menu;
 }
 
@@ -83,7 +84,7 @@ bool HintMenu::eventFilter(QObject *watched, QEvent *event) {
         // Widgets with a menu of their own making keep it.
         if (widget->contextMenuPolicy() != Qt::DefaultContextMenu) return false;
         auto *e = static_cast<QContextMenuEvent *>(event);
-        QMenu *menu = menuFor(widget, e->pos());
+        QMenu *menu = menuFor(widget, e->pos(), session_);
         if (!menu) return false;
         menu->exec(e->globalPos());
         delete menu;
@@ -93,7 +94,7 @@ bool HintMenu::eventFilter(QObject *watched, QEvent *event) {
         forms::Form *form = nullptr;
         QWidget *control = controlOf(widget, &form);
         if (!control) return false;
-        const QString hint = Hint::StoredHint(form->name(), control->objectName());
+        const QString hint = Hint::StoredHint(session_, form->name(), control->objectName());
         if (hint.isEmpty()) return false;   // the control's own tooltip, if any
         QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), hint, widget);
         return true;

@@ -1,7 +1,6 @@
 #include "list/FrmNippoList.h"
 
 #include "core/DeletionUndo.h"
-#include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
@@ -82,7 +81,7 @@ QLabel *label(const QString &name, const QString &text, QWidget *field, QWidget 
 
 }  // namespace
 
-FrmNippoList::FrmNippoList() : forms::Form(kFormName) {
+FrmNippoList::FrmNippoList(model::Session &session) : forms::Form(kFormName), session_(session) {
     buildForm();
     new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
     connect(this, &forms::Form::activated, this, &FrmNippoList::Form_Activate);
@@ -214,14 +213,14 @@ void FrmNippoList::Form_Load() {
 }
 
 void FrmNippoList::FormInit() {
-    dat日報一覧->DatabaseName = G().WorkDbPath;
+    dat日報一覧->DatabaseName = session_.workDbPath;
     dat日報一覧->RecordSource = QStringLiteral("w日報一覧");
     dat日報一覧->FetchSize = ScreenLines;
-    const bool era = IsEraMode(G().Env.年号);
+    const bool era = IsEraMode(session_.env.年号);
     for (forms::DateBox *box : {txt開始, txt終了}) {
-        box->setInputFormat(DayFormatFor(G().Env.年号));
-        box->setDisplayFormat(DayFormatFor(G().Env.年号));
-        box->setMonthFormat(MonthFormatFor(G().Env.年号));
+        box->setInputFormat(DayFormatFor(session_.env.年号));
+        box->setDisplayFormat(DayFormatFor(session_.env.年号));
+        box->setMonthFormat(MonthFormatFor(session_.env.年号));
         box->setWidthTwips(era ? 2370 : 2010);
     }
     txt終了->setLeftTwips(era ? 3460 : 3100);
@@ -235,24 +234,20 @@ void FrmNippoList::FormInit() {
 void FrmNippoList::Form_Activate() {
     // The main screen or the maintenance form may have deleted or put back reports.
     ShowUndo();
-    if (!G().JumpDate.isValid()) return;
-    txt開始->setValue(G().JumpDate);
-    txt終了->setValue(G().JumpDate);
-    cmb担当->setText(G().JumpStaff);
-    cmb顧客名->setText(G().JumpCustomer.isNull() ? QString() : G().JumpCustomer.toString());
+    if (!handOver_.day.isValid()) return;
+    const model::HandOver report = std::exchange(handOver_, {});
+    txt開始->setValue(report.day);
+    txt終了->setValue(report.day);
+    cmb担当->setText(report.staff);
+    cmb顧客名->setText(report.customer.isNull() ? QString() : report.customer.toString());
     ReadList();
-    G().JumpDate = QDate();
-    // The hand-over was for this form: the main screen must not take the
-    // customer back as if the list had handed a report to it (it would show
-    // the customer without a day).
-    G().JumpCustomer = QVariant();
 }
 
 void FrmNippoList::SetComb() {
     cmb担当->Clear();
-    for (const QString &name : model::CodeTable::names(G().DataDbPath, QStringLiteral("担当"))) cmb担当->AddItem(name);
+    for (const QString &name : model::CodeTable::names(session_.dataDbPath, QStringLiteral("担当"))) cmb担当->AddItem(name);
     cmb顧客名->Clear();
-    for (const QString &name : model::Customers::names(G().DataDbPath, QString())) cmb顧客名->AddItem(name);
+    for (const QString &name : model::Customers::names(session_.dataDbPath, QString())) cmb顧客名->AddItem(name);
 }
 
 void FrmNippoList::BlankList() {
@@ -261,7 +256,7 @@ void FrmNippoList::BlankList() {
     cmb担当->setText(QString());
     cmb顧客名->setText(QString());
     pending = {};
-    model::ReportList::clear(G().WorkDbPath);
+    model::ReportList::clear(session_.workDbPath);
     dat日報一覧->Refresh();
 }
 
@@ -273,13 +268,13 @@ Error FrmNippoList::ReadList() {
     // The newest lines, a screen of them, come first; the older days of
     // the period follow.
     model::ReportList::Period period{txt開始->date(), txt終了->date(), cmb担当->Text(), cmb顧客名->Text()};
-    const QDate split = model::ReportList::firstScreenStart(G().DataDbPath, period, ScreenLines);
+    const QDate split = model::ReportList::firstScreenStart(session_.dataDbPath, period, ScreenLines);
     if (split.isValid() && split > period.first) {
         pending = period;
         pending->last = split.addDays(-1);
         period.first = split;
     }
-    Error error = model::ReportList::readLines(G().WorkDbPath, G().DataDbPath, period, true);
+    Error error = model::ReportList::readLines(session_.workDbPath, session_.dataDbPath, period, true);
     if (!error.ok()) pending = {};
     if (pending) QTimer::singleShot(0, this, [this] { CompleteList(); });
     hideMessage();
@@ -292,7 +287,7 @@ Error FrmNippoList::ReadList() {
 Error FrmNippoList::CompleteList() {
     if (!pending) return {};
     const model::ReportList::Period rest = *std::exchange(pending, std::nullopt);
-    const Error error = model::ReportList::readLines(G().WorkDbPath, G().DataDbPath, rest, false);
+    const Error error = model::ReportList::readLines(session_.workDbPath, session_.dataDbPath, rest, false);
     if (!error.ok()) {
         // The list was emptied rather than left short.
         dat日報一覧->Refresh();
@@ -313,7 +308,7 @@ Error FrmNippoList::DeleteLine() {
     // Every report of the ticked lines goes, or none does; they are kept
     // for a while as one deletion, which "元に戻す" puts back.
     qsizetype lines = 0;
-    const Error e = model::ReportList::deleteTicked(G().WorkDbPath, G().DataDbPath, &lines);
+    const Error e = model::ReportList::deleteTicked(session_.workDbPath, session_.dataDbPath, &lines);
     hideMessage();
     if (lines == 0) {
         report(e);
@@ -326,11 +321,11 @@ Error FrmNippoList::DeleteLine() {
     return e;
 }
 
-void FrmNippoList::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(G().DataDbPath).has_value()); }
+void FrmNippoList::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(session_.dataDbPath).has_value()); }
 
 void FrmNippoList::cmd元に戻す_Click() {
-    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(G().DataDbPath);
-    if (last && UndoDeletion(this, G().DataDbPath, *last).done) ReadList();
+    const std::optional<model::DeletedReports::Deletion> last = LastDeletion(session_.dataDbPath);
+    if (last && UndoDeletion(this, session_.dataDbPath, *last).done) ReadList();
     ShowUndo();
 }
 
@@ -340,7 +335,7 @@ Error FrmNippoList::ExportCsv(const QString &path, text::Encoding encoding) {
     if (dat日報一覧->rowCount() == 0)
         return Error(Error::Code::NotFound, QStringLiteral("一覧に日報がないため、CSV ファイルは書き出していません。"));
     Error error;
-    const QList<QStringList> records = model::ReportList::csvRecords(G().WorkDbPath, G().DataDbPath, &error);
+    const QList<QStringList> records = model::ReportList::csvRecords(session_.workDbPath, session_.dataDbPath, &error);
     if (!error.ok()) return error;
     return text::writeCsv(path, records, encoding);
 }
@@ -376,7 +371,7 @@ void FrmNippoList::cmd印刷選択_Click(int index) {
     cmd印刷->setFocus();
     if (index != 0 && index != 1) return;
     if (!CompleteList().ok()) return;
-    Rpt日報一覧 report;
+    Rpt日報一覧 report(session_);
     report.Run();
     if (!report.error().ok()) {
         this->report(report.error());
@@ -418,12 +413,14 @@ void FrmNippoList::cmdCSV出力_Click() {
 void FrmNippoList::cmd日報_Click() {
     Grid日報一覧->Update();
     if (!Grid日報一覧->ColumnText(ColCustomer).isEmpty()) {
-        G().JumpCustomer = Grid日報一覧->ColumnText(ColCustomer);
-        G().JumpDate = ToDate(Grid日報一覧->Columns(ColDate));
         const QVariant staff = Grid日報一覧->Columns(ColStaff);
-        G().JumpStaff = staff.isNull() ? QString() : staff.toString();
+        const model::HandOver report{ToDate(Grid日報一覧->Columns(ColDate)), staff.isNull() ? QString() : staff.toString(),
+                                     Grid日報一覧->ColumnText(ColCustomer)};
+        emit reportChosen(report);
+        // Back on this form, the list shows that day of that staff member.
+        handOver_ = model::HandOver{report.day, report.staff, QVariant()};
     } else {
-        G().JumpCustomer = QVariant();
+        emit reportChosen(model::HandOver{});
     }
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
     if (forms::Form *main = forms::findForm(kMainScreen)) {
@@ -435,7 +432,7 @@ void FrmNippoList::cmd日報_Click() {
 
 void FrmNippoList::cmd閉じる_Click() { unload(); }
 
-void FrmNippoList::cmdHint_Click() { forms::interaction().shellOpen(G().HelpFolder + QStringLiteral("VoRadu6.htm")); }
+void FrmNippoList::cmdHint_Click() { forms::interaction().shellOpen(session_.helpFolder + QStringLiteral("VoRadu6.htm")); }
 
 bool FrmNippoList::formKey(QKeyEvent *e) {
     // F1 opens the form's help page.

@@ -4,6 +4,7 @@
 // shown in a grid bound to it. Ticked lines can be deleted, the list printed
 // or written as a CSV file, and one report handed back to the main screen.
 #include "model/ReportList.h"
+#include "model/Session.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 #include "platform/text/Encoding.h"
@@ -29,8 +30,14 @@ namespace tqen {
 class FrmNippoList : public forms::Form {
     Q_OBJECT
 public:
-    FrmNippoList();
+    // session: the paths and settings of the run; the form keeps the
+    // reference, so a setting changed elsewhere is seen here at once.
+    explicit FrmNippoList(model::Session &session);
     ~FrmNippoList() override;
+
+    // A day, staff member and customer handed over by the main screen: the
+    // list is read for them when the form is next active.
+    void handOver(const model::HandOver &report) { handOver_ = report; }
 
     // Shows the form with empty conditions, an empty list and filled lists.
     void Form_Load();
@@ -70,6 +77,12 @@ public:
     // Lines read at once: more than the tallest grid shows, and the grid
     // reads as many at a time as it scrolls.
     static constexpr int ScreenLines = 100;
+
+signals:
+    // "日報" hands the line's report back to the main screen (a Null
+    // customer when the line holds none), and the main screen comes to the
+    // front.
+    void reportChosen(const tqen::model::HandOver &report);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -120,6 +133,8 @@ private:
     forms::FramedPanel *Cn印刷選択 = nullptr;
     QList<QPushButton *> cmd印刷選択;
 
+    model::Session &session_;
+    model::HandOver handOver_;
     // The older days of the period read, still to be read into the list.
     std::optional<model::ReportList::Period> pending;
 };

@@ -2,7 +2,6 @@
 
 #include "backup/Archive.h"
 #include "backup/Restore.h"
-#include "core/Globals.h"
 #include "core/WindowsDataImport.h"
 #include "platform/drives/DriveTable.h"
 #include "platform/files/Files.h"
@@ -57,7 +56,8 @@ private:
 
 }  // namespace
 
-FddBackup::FddBackup(const QString &drive, QWidget *form) : drive_(drive), form_(form) {}
+FddBackup::FddBackup(const QString &dataFolder, const QString &drive, QWidget *form)
+    : dataFolder_(dataFolder), drive_(drive), form_(form) {}
 
 int FddBackup::disksFor(qint64 archiveBytes) { return int((archiveBytes + DiskBytes - 1) / DiskBytes); }
 
@@ -148,7 +148,7 @@ bool FddBackup::CreateLzhFile(const QString &workFolder, const QString &dataFile
 }
 
 Error FddBackup::FDDBuckUp() {
-    const QString folder = G().DataFolder;
+    const QString folder = dataFolder_;
     const QString archive = folder + kArchive;
     WorkFiles workFiles(folder);
     // The archive holds a consistent copy of the data file without the
@@ -234,7 +234,7 @@ Error FddBackup::RestoreTQ() {
                   kCheckTitle))
         return cancelled;
 
-    const QString folder = G().DataFolder;
+    const QString folder = dataFolder_;
     const QString archive = files::temporaryFor(folder + kArchive);
     WorkFiles workFiles(folder, archive);
     const QString readFailed = QStringLiteral("フロッピーディスクを読めませんでした。データは元のままです。");

@@ -24,9 +24,10 @@ public:
     // Capacity of one disk in bytes.
     static constexpr qint64 DiskBytes = 1440000;
 
-    // drive: "A:" … "G:"; form: the window that owns the label "FddMsg" for
-    // the progress text (may be null).
-    FddBackup(const QString &drive, QWidget *form);
+    // dataFolder: the folder of the data file backed up or restored, ending
+    // in "/"; drive: "A:" … "G:"; form: the window that owns the label
+    // "FddMsg" for the progress text (may be null).
+    FddBackup(const QString &dataFolder, const QString &drive, QWidget *form);
 
     // Called just before the restored file replaces the data file (the safety
     // snapshot); an error stops the restore.
@@ -77,6 +78,7 @@ private:
     Error report(Error e);
     QString onDisk(const QString &name) const;
 
+    QString dataFolder_;
     QString drive_;
     QWidget *form_;
 };

@@ -1,6 +1,5 @@
 #include "maintenance/FrmHosyu.h"
 
-#include "core/Globals.h"
 #include "core/ModTqen.h"
 #include "maintenance/HosyuCustomerTab.h"
 #include "maintenance/HosyuDataTab.h"
@@ -44,7 +43,7 @@ QPushButton *button(const QString &name, const QString &caption, const QString &
 const QString FrmHosyu::DataWarning =
     QStringLiteral("データの保存と読込みをします。読込みを行うと現在使用中のデータは上書きされます。注意して使用してください。");
 
-FrmHosyu::FrmHosyu() : forms::Form(QStringLiteral("FrmHosyu")) {
+FrmHosyu::FrmHosyu(model::Session &session) : forms::Form(QStringLiteral("FrmHosyu")), session_(session) {
     buildForm();
 }
 
@@ -131,9 +130,9 @@ void FrmHosyu::Form_Load() {
 
 void FrmHosyu::ReadEnv() {
     Error error;
-    const Settings stored = Settings::read(G().WorkDbPath, &error);
+    const Settings stored = Settings::read(session_.workDbPath, &error);
     if (!stored.present) return;
-    G().Env = stored;
+    session_.env = stored;
     settingsTab->setDataPath(stored.DataPath);
     settingsTab->setEra(stored.年号);
 }
@@ -142,7 +141,7 @@ bool FrmHosyu::EntryEnv() {
     // A Windows data file typed as the data path is converted, or nothing is
     // saved.
     QString converted;
-    switch (maintenance::OfferConversion(this, settingsTab->dataPath(), &converted)) {
+    switch (maintenance::OfferConversion(this, session_, settingsTab->dataPath(), &converted)) {
     case maintenance::Conversion::NotWindowsFile: break;
     case maintenance::Conversion::Converted: settingsTab->setDataPath(converted); break;
     case maintenance::Conversion::Declined:
@@ -151,11 +150,11 @@ bool FrmHosyu::EntryEnv() {
     if (!MSG::ShowMessage(QStringLiteral("登録"), QStringLiteral("確認"), QStringLiteral("保守情報"))) return false;
     // The remembered staff member and customer stay as the main screen last
     // wrote them; only the two settings of this form change.
-    const Settings stored = Settings::read(G().WorkDbPath);
+    const Settings stored = Settings::read(session_.workDbPath);
     if (stored.present) {
-        G().Env.担当 = stored.担当;
-        G().Env.顧客名 = stored.顧客名;
-        G().Env.ふりがな = stored.ふりがな;
+        session_.env.担当 = stored.担当;
+        session_.env.顧客名 = stored.顧客名;
+        session_.env.ふりがな = stored.ふりがな;
     }
     // A server's password is asked for or read from ~/.pgpass; it is never
     // kept in the settings.
@@ -167,9 +166,9 @@ bool FrmHosyu::EntryEnv() {
         settingsTab->focusDataPath();
         return false;
     }
-    G().Env.DataPath = settingsTab->dataPath();
-    G().Env.年号 = settingsTab->era();
-    if (Error e = G().Env.write(G().WorkDbPath, Settings::IfNoRow::Create); !e.ok()) {
+    session_.env.DataPath = settingsTab->dataPath();
+    session_.env.年号 = settingsTab->era();
+    if (Error e = session_.env.write(session_.workDbPath, Settings::IfNoRow::Create); !e.ok()) {
         failed(e);
         return false;
     }
@@ -208,7 +207,7 @@ bool FrmHosyu::formKey(QKeyEvent *e) {
     return true;
 }
 
-void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(G().HelpFolder + page); }
+void FrmHosyu::openHelp(const QString &page) { forms::interaction().shellOpen(session_.helpFolder + page); }
 
 void FrmHosyu::showWait(const QString &text) {
     LMsg->setText(text);
@@ -226,8 +225,8 @@ void FrmHosyu::showDataPath(const QString &path) { settingsTab->setDataPath(path
 Error FrmHosyu::safetySnapshot(const QString &operation) {
     // The deletions on a server run in one transaction; a snapshot is a copy
     // of a data file and has nothing to copy there.
-    if (dao::isServerUri(G().DataDbPath)) return {};
-    Error e = backup::Snapshots::inDataFolder(G().DataFolder).take(G().DataDbPath, operation);
+    if (dao::isServerUri(session_.dataDbPath)) return {};
+    Error e = backup::Snapshots::inDataFolder(session_.dataFolder).take(session_.dataDbPath, operation);
     ReadSnapshots();
     return e;
 }

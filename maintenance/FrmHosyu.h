@@ -3,6 +3,7 @@
 // disk copies of the data file, the backup to a folder, the customer list
 // and the bulk deletions, one tab each, with the buttons of the legend
 // under them. The tabs reach one another through the form.
+#include "model/Session.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 
@@ -28,7 +29,9 @@ namespace tqen {
 class FrmHosyu : public forms::Form {
     Q_OBJECT
 public:
-    FrmHosyu();
+    // session: the paths and settings of the run, shared with the main
+    // screen: settings registered here are seen there at once.
+    explicit FrmHosyu(model::Session &session);
     ~FrmHosyu() override;
 
     // The data tab's warning, on one line when the form is as wide as it.
@@ -56,6 +59,7 @@ public:
     void failed(const Error &e);
     void openHelp(const QString &page);
     Error safetySnapshot(const QString &operation);
+    model::Session &session() { return session_; }
 
 signals:
     // The settings were registered (the date style applies at once).
@@ -78,6 +82,8 @@ private:
     QPushButton *cmdメニュー = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
+
+    model::Session &session_;
 };
 
 }  // namespace tqen

@@ -5,7 +5,6 @@
 
 #include "maintenance/FrmHosyu.h"
 
-#include "core/Globals.h"
 #include "messages/Msg.h"
 #include "model/CustomerList.h"
 #include "platform/forms/DataGrid.h"
@@ -44,18 +43,18 @@ HosyuCustomerTab::HosyuCustomerTab(FrmHosyu &form) : HosyuTab(form) {
 }
 
 void HosyuCustomerTab::Form_Load() {
-    dat顧客->DatabaseName = G().WorkDbPath;
+    dat顧客->DatabaseName = session_.workDbPath;
     dat顧客->RecordSource = QStringLiteral("w顧客マスタ");
 }
 
 void HosyuCustomerTab::clear() {
-    model::CustomerList::clear(G().WorkDbPath);
+    model::CustomerList::clear(session_.workDbPath);
     dat顧客->Refresh();
 }
 
 void HosyuCustomerTab::Read顧客マスタ() {
     form_.showWait(QStringLiteral("読込中です･････"));
-    const Error error = model::CustomerList::read(G().WorkDbPath, G().DataDbPath);
+    const Error error = model::CustomerList::read(session_.workDbPath, session_.dataDbPath);
     dat顧客->Refresh();
     form_.hideWait();
     if (!error.ok()) form_.failed(error);
@@ -70,10 +69,10 @@ void HosyuCustomerTab::DeleteLine顧客() {
     if (!MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), QStringLiteral("指定された顧客"))) return;
     Grid顧客->Update();
     Error error;
-    const QList<model::CustomerList::Row> rows = model::CustomerList::rows(G().WorkDbPath, true, &error);
+    const QList<model::CustomerList::Row> rows = model::CustomerList::rows(session_.workDbPath, true, &error);
     if (error.ok()) error = form_.safetySnapshot(QStringLiteral("顧客の行削除"));
-    if (error.ok()) error = model::CustomerList::replaceMaster(G().DataDbPath, rows);
-    if (error.ok()) error = model::CustomerList::removeTicked(G().WorkDbPath);
+    if (error.ok()) error = model::CustomerList::replaceMaster(session_.dataDbPath, rows);
+    if (error.ok()) error = model::CustomerList::removeTicked(session_.workDbPath);
     dat顧客->Refresh();
     if (!error.ok()) form_.failed(error);
 }
@@ -82,12 +81,12 @@ Error HosyuCustomerTab::Entry顧客マスタ() {
     form_.showWait(QStringLiteral("登録中です･････"));
     Grid顧客->Update();
     Error error;
-    const QList<model::CustomerList::Row> rows = model::CustomerList::rows(G().WorkDbPath, false, &error);
+    const QList<model::CustomerList::Row> rows = model::CustomerList::rows(session_.workDbPath, false, &error);
     // An empty working copy (the list was cleared or never read) leaves the
     // customer master as it is.
     if (error.ok() && !rows.isEmpty()) {
         error = form_.safetySnapshot(QStringLiteral("顧客一覧の登録"));
-        if (error.ok()) error = model::CustomerList::replaceMaster(G().DataDbPath, rows);
+        if (error.ok()) error = model::CustomerList::replaceMaster(session_.dataDbPath, rows);
     }
     form_.hideWait();
     return error;

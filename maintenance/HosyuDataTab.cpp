@@ -3,7 +3,6 @@
 #include "maintenance/HosyuDataTab.h"
 
 #include "core/DeletionUndo.h"
-#include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FrmHosyu.h"
@@ -120,18 +119,18 @@ void HosyuDataTab::Form_Load() {
 // or replacing it with a file, is refused with a message instead of working
 // on a stale local file. The server's own backups keep it.
 bool HosyuDataTab::refusedOnServer(const QString &what) {
-    if (!dao::isServerUri(G().DataDbPath)) return false;
+    if (!dao::isServerUri(session_.dataDbPath)) return false;
     form_.failed(Error(Error::Code::BadInput,
                  QStringLiteral("データはデータベースサーバー %1 にあるため、%2はできません。"
                                 "サーバーのバックアップをお使いください。")
-                     .arg(dao::serverHost(G().DataDbPath), what),
-                 dao::withoutPassword(G().DataDbPath)));
+                     .arg(dao::serverHost(session_.dataDbPath), what),
+                 dao::withoutPassword(session_.dataDbPath)));
     return true;
 }
 
 void HosyuDataTab::ReadSnapshots() {
     lst控え->clear();
-    for (const backup::Snapshots::Entry &e : backup::Snapshots::inDataFolder(G().DataFolder).list()) {
+    for (const backup::Snapshots::Entry &e : backup::Snapshots::inDataFolder(session_.dataFolder).list()) {
         auto *item = new QListWidgetItem(backup::Snapshots::describe(e), lst控え);
         item->setData(Qt::UserRole, e.path);
     }
@@ -142,7 +141,7 @@ void HosyuDataTab::ReadSnapshots() {
 void HosyuDataTab::cmd元に戻す_Click() {
     const QListWidgetItem *item = lst控え->currentItem();
     if (!item) return;
-    backup::Snapshots snaps = backup::Snapshots::inDataFolder(G().DataFolder);
+    backup::Snapshots snaps = backup::Snapshots::inDataFolder(session_.dataFolder);
     const QString path = item->data(Qt::UserRole).toString();
     for (const backup::Snapshots::Entry &e : snaps.list()) {
         if (e.path != path) continue;
@@ -168,7 +167,7 @@ void HosyuDataTab::cmd元に戻す_Click() {
 void HosyuDataTab::ReadDeletions() {
     lst削除->clear();
     Error error;
-    for (const model::DeletedReports::Deletion &d : model::DeletedReports(G().DataDbPath).list(&error)) {
+    for (const model::DeletedReports::Deletion &d : model::DeletedReports(session_.dataDbPath).list(&error)) {
         auto *item = new QListWidgetItem(model::DeletedReports::describe(d), lst削除);
         item->setData(Qt::UserRole, d.id);
     }
@@ -181,9 +180,9 @@ void HosyuDataTab::cmd削除を元に戻す_Click() {
     const QListWidgetItem *item = lst削除->currentItem();
     if (!item) return;
     const qlonglong id = item->data(Qt::UserRole).toLongLong();
-    for (const model::DeletedReports::Deletion &d : model::DeletedReports(G().DataDbPath).list()) {
+    for (const model::DeletedReports::Deletion &d : model::DeletedReports(session_.dataDbPath).list()) {
         if (d.id != id) continue;
-        UndoDeletion(&form_, G().DataDbPath, d);
+        UndoDeletion(&form_, session_.dataDbPath, d);
         break;
     }
     ReadDeletions();
@@ -193,17 +192,17 @@ void HosyuDataTab::cmd削除を元に戻す_Click() {
 
 void HosyuDataTab::Command7_Click() {
     if (refusedOnServer(QStringLiteral("フロッピーディスクへの保存"))) return;
-    FddBackup backup(cmbFDD->currentText(), &form_);
+    FddBackup backup(session_.dataFolder, cmbFDD->currentText(), &form_);
     backup.FDDBuckUp();
 }
 
 void HosyuDataTab::Command8_Click() {
     if (refusedOnServer(QStringLiteral("フロッピーディスクからの読込"))) return;
-    FddBackup backup(cmbFDD->currentText(), &form_);
-    const QString restored = files::resolveCase(G().DataFolder + QStringLiteral("Tqendata.mdb"));
-    backup.beforeReplace = [restored] {
+    FddBackup backup(session_.dataFolder, cmbFDD->currentText(), &form_);
+    const QString restored = files::resolveCase(session_.dataFolder + QStringLiteral("Tqendata.mdb"));
+    backup.beforeReplace = [restored, folder = session_.dataFolder] {
         if (!files::fileExists(restored)) return Error();
-        return backup::Snapshots::inDataFolder(G().DataFolder).take(restored, QStringLiteral("フロッピーディスクからの読込"));
+        return backup::Snapshots::inDataFolder(folder).take(restored, QStringLiteral("フロッピーディスクからの読込"));
     };
     // The customer tab's working copy came from the file just replaced: read
     // it again, or the next registration would write the old list back.
@@ -232,7 +231,7 @@ void HosyuDataTab::SaveDataFileToHdd() {
     ModApi::FileDialogRequest request = dataFileRequest(QStringLiteral("ファイルの保存..."));
     if (!ModApi::SaveFileDialog(&form_, request)) return;
     const QString dest = request.chosenPath;
-    if (forms::interaction().shellCopy(&form_, G().DataDbPath, dest, QStringLiteral("コピー")) == 0)
+    if (forms::interaction().shellCopy(&form_, session_.dataDbPath, dest, QStringLiteral("コピー")) == 0)
         MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("コピー完了"), dest + QStringLiteral(" に"));
 }
 
@@ -243,10 +242,10 @@ void HosyuDataTab::ReadDataFileFromHdd() {
     const QString src = request.chosenPath;
     // A data file of the Windows program is converted beside itself and
     // becomes the data file; the data file in use stays as it is.
-    switch (OfferConversion(&form_, src)) {
+    switch (OfferConversion(&form_, session_, src)) {
     case Conversion::NotWindowsFile: break;
     case Conversion::Converted:
-        form_.showDataPath(G().Env.DataPath);
+        form_.showDataPath(session_.env.DataPath);
         form_.Read顧客マスタ();
         return;
     case Conversion::Declined:
@@ -257,15 +256,15 @@ void HosyuDataTab::ReadDataFileFromHdd() {
         form_.failed(e);
         return;
     }
-    if (files::fileExists(G().DataDbPath)) {
+    if (files::fileExists(session_.dataDbPath)) {
         if (Error e = form_.safetySnapshot(QStringLiteral("ほかのディスクからの読込")); !e.ok()) {
             form_.failed(e);
             return;
         }
     }
-    if (forms::interaction().shellCopy(&form_, src, G().DataDbPath, QStringLiteral("コピー")) == 0) {
+    if (forms::interaction().shellCopy(&form_, src, session_.dataDbPath, QStringLiteral("コピー")) == 0) {
         form_.Read顧客マスタ();
-        MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("読込み完了"), G().DataDbPath + QStringLiteral(" に"));
+        MSG::ShowMessage(QStringLiteral("その他"), QStringLiteral("読込み完了"), session_.dataDbPath + QStringLiteral(" に"));
     }
 }
 

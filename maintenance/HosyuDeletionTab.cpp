@@ -2,7 +2,6 @@
 // a safety snapshot of the data file and in one transaction.
 #include "maintenance/HosyuDeletionTab.h"
 
-#include "core/Globals.h"
 #include "maintenance/FrmHosyu.h"
 #include "messages/Msg.h"
 
@@ -39,7 +38,7 @@ bool HosyuDeletionTab::deleteWithMessages(const QString &subject, model::DataDel
     const QString group = QStringLiteral("削除");
     if (withMessages && !MSG::ShowMessage(group, QStringLiteral("伝票確認2"), subject)) return false;
     Error e = form_.safetySnapshot(subject + QStringLiteral("の削除"));
-    if (e.ok()) e = model::DataDeletion::deleteAll(G().DataDbPath, parts, subject);
+    if (e.ok()) e = model::DataDeletion::deleteAll(session_.dataDbPath, parts, subject);
     if (parts.testFlag(model::DataDeletion::Part::Reports)) form_.ReadDeletions();
     if (!e.ok()) {
         form_.failed(e);

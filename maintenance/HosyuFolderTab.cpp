@@ -3,7 +3,6 @@
 #include "maintenance/HosyuFolderTab.h"
 
 #include "model/BackupSettings.h"
-#include "core/Globals.h"
 #include "core/ModApi.h"
 #include "maintenance/FolderBackup.h"
 #include "backup/FolderArchives.h"
@@ -86,7 +85,7 @@ HosyuFolderTab::HosyuFolderTab(FrmHosyu &form) : HosyuTab(form) {
 
 void HosyuFolderTab::ReadBackupSettings() {
     Error error;
-    const BackupSettings s = BackupSettings::read(G().WorkDbPath, &error);
+    const BackupSettings s = BackupSettings::read(session_.workDbPath, &error);
     txt保存先->setText(s.Folder);
     spn保存数->setValue(s.Keep);
     chk毎日->setChecked(s.Daily);
@@ -95,11 +94,11 @@ void HosyuFolderTab::ReadBackupSettings() {
 
 Error HosyuFolderTab::EntryBackupSettings() {
     // The last backup time is kept as stored; only the three choices change.
-    BackupSettings s = BackupSettings::read(G().WorkDbPath);
+    BackupSettings s = BackupSettings::read(session_.workDbPath);
     s.Folder = txt保存先->Text().trimmed();
     s.Keep = spn保存数->value();
     s.Daily = chk毎日->isChecked();
-    return s.write(G().WorkDbPath);
+    return s.write(session_.workDbPath);
 }
 
 void HosyuFolderTab::cmd保存先参照_Click() {
@@ -114,7 +113,7 @@ void HosyuFolderTab::cmd保存先参照_Click() {
 }
 
 void HosyuFolderTab::cmdフォルダ保存_Click() {
-    BackupSettings s = BackupSettings::read(G().WorkDbPath);
+    BackupSettings s = BackupSettings::read(session_.workDbPath);
     s.Folder = txt保存先->Text().trimmed();
     s.Keep = spn保存数->value();
     s.Daily = chk毎日->isChecked();
@@ -126,7 +125,7 @@ void HosyuFolderTab::cmdフォルダ保存_Click() {
     }
     form_.showWait(QStringLiteral("フォルダに保存中です･･･"));
     QString written;
-    const Error e = FolderBackup::backupNow(s, QDateTime::currentDateTime(), &written);
+    const Error e = FolderBackup::backupNow(session_, s, QDateTime::currentDateTime(), &written);
     form_.hideWait();
     if (!e.ok()) {
         form_.failed(e);
@@ -151,7 +150,7 @@ void HosyuFolderTab::cmdフォルダ読込_Click() {
             .arg(request.chosenPath),
         forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, QStringLiteral("フォルダの書庫からの読込"));
     if (answer != forms::mb::IdYes) return;
-    const Error e = FolderBackup::restore(request.chosenPath, &form_);
+    const Error e = FolderBackup::restore(session_, request.chosenPath, &form_);
     form_.ReadSnapshots();
     if (!e.ok()) return;  // already told
     form_.Read顧客マスタ();

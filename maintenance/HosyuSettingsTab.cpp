@@ -1,6 +1,5 @@
 #include "maintenance/HosyuSettingsTab.h"
 
-#include "core/Globals.h"
 #include "core/MakerLink.h"
 #include "core/ModApi.h"
 #include "maintenance/FrmHosyu.h"
@@ -37,10 +36,11 @@ HosyuSettingsTab::HosyuSettingsTab(FrmHosyu &form) : HosyuTab(form) {
     auto *templates = button(QStringLiteral("cmdテンプレート"), QStringLiteral("テンプレート..."),
                              QStringLiteral("メモのテンプレートを編集する"), this);
     grid->addWidget(templates, 3, 1, Qt::AlignLeft | Qt::AlignTop);
-    connect(templates, &QPushButton::clicked, this, [] {
+    // The session is the main screen's: it outlives this form.
+    connect(templates, &QPushButton::clicked, this, [&session = session_] {
         auto *form = static_cast<FrmTemplate *>(forms::findForm(QStringLiteral("FrmTemplate")));
         if (!form) {
-            form = new FrmTemplate([] { return G().DataDbPath; });
+            form = new FrmTemplate([&session] { return session.dataDbPath; });
             form->setAttribute(Qt::WA_DeleteOnClose);
             form->Form_Load();
         }
@@ -94,7 +94,7 @@ void HosyuSettingsTab::Command2_Click() {
     if (!ModApi::OpenFileDialog(&form_, request)) return;
     // A data file of the Windows program is converted first, or not taken.
     QString converted;
-    switch (OfferConversion(&form_, request.chosenPath, &converted)) {
+    switch (OfferConversion(&form_, session_, request.chosenPath, &converted)) {
     case Conversion::NotWindowsFile: txtDataPath->setText(request.chosenPath); break;
     case Conversion::Converted: txtDataPath->setText(converted); break;
     case Conversion::Declined:

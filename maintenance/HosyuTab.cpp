@@ -1,5 +1,7 @@
 #include "maintenance/HosyuTab.h"
 
+#include "maintenance/FrmHosyu.h"
+
 #include "platform/forms/Accessible.h"
 
 #include <QGridLayout>
@@ -7,6 +9,8 @@
 #include <QPushButton>
 
 namespace tqen::maintenance {
+
+HosyuTab::HosyuTab(FrmHosyu &form) : form_(form), session_(form.session()) {}
 
 QPushButton *HosyuTab::button(const QString &name, const QString &caption, const QString &accessible, QWidget *parent) {
     auto *b = new QPushButton(caption, parent);

@@ -2,6 +2,8 @@
 // A tab of the maintenance form. The form composes the five tabs; a tab
 // reaches the others (a customer list to read again, the snapshot list) and
 // the form's wait panel and error box through the form.
+#include "model/Session.h"
+
 #include <QWidget>
 
 class QGridLayout;
@@ -17,7 +19,7 @@ namespace maintenance {
 class HosyuTab : public QWidget {
     Q_OBJECT
 public:
-    explicit HosyuTab(FrmHosyu &form) : form_(form) {}
+    explicit HosyuTab(FrmHosyu &form);
 
 protected:
     // The form's buttons: named, said what they do, Enter presses them.
@@ -28,6 +30,7 @@ protected:
     static QPushButton *helpButton(const QString &name, QWidget *parent);
 
     FrmHosyu &form_;
+    model::Session &session_;  // the form's, shared with the main screen
 };
 
 }  // namespace maintenance

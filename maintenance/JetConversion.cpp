@@ -9,7 +9,7 @@
 
 namespace tqen::maintenance {
 
-Conversion OfferConversion(QWidget *parent, const QString &path, QString *newPath) {
+Conversion OfferConversion(QWidget *parent, model::Session &session, const QString &path, QString *newPath) {
     if (!mdbreader::isJetFile(path)) return Conversion::NotWindowsFile;
     const QString title = QStringLiteral("データファイルの変換");
     const int answer = forms::interaction().messageBox(parent, QStringLiteral("Windows版のデータファイルです。変換しますか"),
@@ -19,7 +19,7 @@ Conversion OfferConversion(QWidget *parent, const QString &path, QString *newPat
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Error error = ImportWindowsDataFile(path, &summary);
     QApplication::restoreOverrideCursor();
-    if (error.ok()) error = UseAsDataFile(summary.newPath);
+    if (error.ok()) error = UseAsDataFile(session, summary.newPath);
     if (!error.ok()) {
         forms::interaction().messageBox(parent, error.message(), forms::mb::OK | forms::mb::Critical, title);
         return Conversion::Failed;

@@ -2,6 +2,7 @@
 // The question put when a Windows-era data file is chosen as the data file or
 // read from another disk: convert it? On yes the file is converted beside
 // itself, the summary is shown and the new file becomes the data file.
+#include "model/Session.h"
 #include <QString>
 
 class QWidget;
@@ -16,6 +17,6 @@ enum class Conversion {
 };
 
 // newPath receives the converted file's path on Converted.
-Conversion OfferConversion(QWidget *parent, const QString &path, QString *newPath = nullptr);
+Conversion OfferConversion(QWidget *parent, model::Session &session, const QString &path, QString *newPath = nullptr);
 
 }  // namespace tqen::maintenance

@@ -5,7 +5,9 @@
 // copy, so a changed data path or setting is seen by every form at once.
 #include "model/Settings.h"
 
+#include <QDate>
 #include <QString>
+#include <QVariant>
 
 namespace tqen::model {
 
@@ -16,6 +18,15 @@ struct Session {
     QString dataDbPath;   // the data database in use (a file or a server URI)
     QString hintDbPath;   // the data database as fixed at start-up
     Settings env;         // the settings row of 管理
+};
+
+// A report one form hands to another (the main screen to the list, the list
+// back): its day, staff member and customer. A Null customer hands over no
+// report, only the day and staff member.
+struct HandOver {
+    QDate day;
+    QString staff;
+    QVariant customer;
 };
 
 }  // namespace tqen::model

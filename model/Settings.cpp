@@ -53,4 +53,14 @@ Error Settings::write(const QString &workDbPath, IfNoRow ifNoRow) {
     return Error();
 }
 
+bool IsEraMode(const QString &eraMode) { return eraMode == QStringLiteral("和暦"); }
+
+QString DayFormatFor(const QString &eraMode) {
+    return IsEraMode(eraMode) ? QStringLiteral("ggg ee年mm月dd日") : QStringLiteral("yyyy年mm月dd日");
+}
+
+QString MonthFormatFor(const QString &eraMode) {
+    return IsEraMode(eraMode) ? QStringLiteral("ggg ee年mm月") : QStringLiteral("yyyy年mm月");
+}
+
 }  // namespace tqen

@@ -38,4 +38,10 @@ struct Settings {
     Error write(const QString &workDbPath, IfNoRow ifNoRow = IfNoRow::Skip);
 };
 
+// The two families of date formats; only the exact value "和暦" selects the
+// era family.
+bool IsEraMode(const QString &eraMode);
+QString DayFormatFor(const QString &eraMode);     // "ggg ee年mm月dd日" / "yyyy年mm月dd日"
+QString MonthFormatFor(const QString &eraMode);   // "ggg ee年mm月" / "yyyy年mm月"
+
 }  // namespace tqen

@@ -1,6 +1,5 @@
 #include "reports/Rpt日報.h"
 
-#include "core/Globals.h"
 #include "model/NextSteps.h"
 #include "platform/dates/DateFormat.h"
 
@@ -54,11 +53,11 @@ Control rule(const QString &name, int left, int top, int width) {
     return c;
 }
 
-bool western() { return G().Env.年号 == QStringLiteral("西暦"); }
-
 }  // namespace
 
-Rpt日報::Rpt日報() : Report(QStringLiteral("rpt日報")) {
+Rpt日報::Rpt日報(const model::Session &session)
+    : Report(QStringLiteral("rpt日報")), workDbPath_(session.workDbPath), western_(session.env.年号 == QStringLiteral("西暦")),
+      dataDbPath_(session.dataDbPath) {
     Caption = QStringLiteral("営業日報");
     Control title = label(QStringLiteral("Label1"), QStringLiteral("営業日報"), 354, 142, 1347);
     title.fontSize = 12;
@@ -98,7 +97,7 @@ void Rpt日報::ActiveReport_ReportStart() {
     PageSettings.LeftMargin = 800;
     PageSettings.TopMargin = 1000;
     PageSettings.BottomMargin = 700;
-    DAODataControl1.DatabaseName = G().WorkDbPath;
+    DAODataControl1.DatabaseName = workDbPath_;
     DAODataControl1.RecordSource = QStringLiteral("w日報印刷");
     PageHeader.height = 770;
     Detail.height = 900;
@@ -108,15 +107,15 @@ void Rpt日報::ActiveReport_ReportStart() {
 
 void Rpt日報::PageHeader_Format() {
     control(QStringLiteral("txt印刷日")).text =
-        FormatDate(printDate(), western() ? QStringLiteral("yyyy年mm月dd日") : QStringLiteral("gggee年mm月dd日"));
+        FormatDate(printDate(), western_ ? QStringLiteral("yyyy年mm月dd日") : QStringLiteral("gggee年mm月dd日"));
 }
 
 void Rpt日報::Detail_Format() {
     control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
-                                                        western() ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+                                                        western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
     if (!stepsRead_) {
         // A data file without next steps prints the cards as they were.
-        for (const model::NextStep &s : model::NextSteps::ofReports(G().DataDbPath, QDate(), QDate()))
+        for (const model::NextStep &s : model::NextSteps::ofReports(dataDbPath_, QDate(), QDate()))
             steps_.insert(model::NextSteps::keyText(s.report), model::NextSteps::describe(s));
         stepsRead_ = true;
     }

@@ -3,6 +3,7 @@
 // and staff on the first line, the title on the second, the memo below - under
 // a page header with the print date and the page number. A report's next
 // step closes its memo on a line of its own.
+#include "model/Session.h"
 #include "platform/reporting/Report.h"
 
 #include <QHash>
@@ -12,7 +13,8 @@ namespace tqen {
 
 class Rpt日報 : public reporting::Report {
 public:
-    Rpt日報();
+    // Printed from the session's work database, in its date style.
+    explicit Rpt日報(const model::Session &session);
 
 protected:
     void ActiveReport_ReportStart() override;
@@ -20,6 +22,9 @@ protected:
     void Detail_Format() override;
 
 private:
+    QString workDbPath_;
+    bool western_;
+    QString dataDbPath_;
     // Each report's next step as a line, read once per print.
     QHash<QString, QString> steps_;
     bool stepsRead_ = false;

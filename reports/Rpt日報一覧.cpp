@@ -1,6 +1,5 @@
 #include "reports/Rpt日報一覧.h"
 
-#include "core/Globals.h"
 #include "platform/dates/DateFormat.h"
 
 namespace tqen {
@@ -54,11 +53,10 @@ Control rule(const QString &name, int top) {
     return c;
 }
 
-bool western() { return G().Env.年号 == QStringLiteral("西暦"); }
-
 }  // namespace
 
-Rpt日報一覧::Rpt日報一覧() : Report(QStringLiteral("rpt日報一覧")) {
+Rpt日報一覧::Rpt日報一覧(const model::Session &session)
+    : Report(QStringLiteral("rpt日報一覧")), workDbPath_(session.workDbPath), western_(session.env.年号 == QStringLiteral("西暦")) {
     Caption = QStringLiteral("日報一覧");
     Control title = label(QStringLiteral("Label1"), QStringLiteral("日報一覧"), 71, 50, 1417);
     title.height = 354;
@@ -97,7 +95,7 @@ void Rpt日報一覧::ActiveReport_ReportStart() {
     PageSettings.LeftMargin = 700;
     PageSettings.TopMargin = 1000;
     PageSettings.BottomMargin = 700;
-    DAODataControl1.DatabaseName = G().WorkDbPath;
+    DAODataControl1.DatabaseName = workDbPath_;
     DAODataControl1.RecordSource = QStringLiteral("w日報一覧");
     PageHeader.height = 1000;
     Detail.height = 300;
@@ -105,12 +103,12 @@ void Rpt日報一覧::ActiveReport_ReportStart() {
 
 void Rpt日報一覧::PageHeader_Format() {
     control(QStringLiteral("txt印刷日")).text =
-        FormatDate(printDate(), western() ? QStringLiteral("yyyy年mm月dd日") : QStringLiteral("gggee年mm月dd日"));
+        FormatDate(printDate(), western_ ? QStringLiteral("yyyy年mm月dd日") : QStringLiteral("gggee年mm月dd日"));
 }
 
 void Rpt日報一覧::Detail_Format() {
     control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
-                                                        western() ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+                                                        western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
 }
 
 }  // namespace tqen

@@ -17,7 +17,7 @@
 #include "bench/support/Timing.h"
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
 #include "model/Reports.h"
@@ -128,7 +128,6 @@ int main(int argc, char **argv) {
     std::vector<double> ours, bare;
     for (int round = 0; round < 7; ++round) {
         ours.push_back(timeMs([&] {
-            tqen::G() = tqen::Globals();
             tqen::TqenMain main(app);
             main.Form_Load();
             QApplication::processEvents();
@@ -147,7 +146,6 @@ int main(int argc, char **argv) {
     const double startup = median(ours);
     line("start-up to the main window shown", startup, median(bare));
 
-    tqen::G() = tqen::Globals();
     tqen::TqenMain main(app);
     main.Form_Load();
     QApplication::processEvents();
@@ -180,7 +178,7 @@ int main(int argc, char **argv) {
     ours.clear();
     bare.clear();
     std::vector<double> earlier;
-    tqen::model::Session session = tqen::sessionFromGlobals();
+    tqen::model::Session session = main.session();
     for (int round = 0; round < 41; ++round) {
         const QString memo = QStringLiteral("ベンチマーク %1").arg(round);
         ours.push_back(timeMs([&] {

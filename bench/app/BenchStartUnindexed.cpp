@@ -19,7 +19,7 @@
 #include "bench/support/Timing.h"
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/forms/Fonts.h"
@@ -81,7 +81,6 @@ void run(const QString &label, const QString &source) {
     }
     std::printf("\n== %s: %s\n", qPrintable(label), qPrintable(source));
 
-    tqen::G() = tqen::Globals();
     auto main = std::make_unique<tqen::TqenMain>(app);
     const double cpu0 = cpuSeconds();
     QElapsedTimer clock;
@@ -112,7 +111,6 @@ void run(const QString &label, const QString &source) {
     // The reference: the same start on the file now indexed.
     std::vector<double> indexed;
     for (int i = 0; i < 3; ++i) {
-        tqen::G() = tqen::Globals();
         indexed.push_back(timeMs([&] {
             tqen::TqenMain again(app);
             again.Form_Load();

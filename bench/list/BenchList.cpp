@@ -21,7 +21,7 @@
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "list/FrmNippoList.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
@@ -106,9 +106,10 @@ void runSet(const tqen::bench::DataSet &set) {
     const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
     QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
     QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
-    tqen::G().WorkDbPath = work;
-    tqen::G().DataDbPath = set.data();
-    tqen::G().Env.年号 = QStringLiteral("西暦");
+    tqen::model::Session session;
+    session.workDbPath = work;
+    session.dataDbPath = set.data();
+    session.env.年号 = QStringLiteral("西暦");
 
     // The last full month of the data, and the twelve months up to it.
     const QDate newest = QDate::fromString(scalar(set.data(), "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
@@ -118,7 +119,7 @@ void runSet(const tqen::bench::DataSet &set) {
 
     std::printf("== %s reports (%s, %.0f MB)\n", qPrintable(set.label), qPrintable(set.data()),
                 QFileInfo(set.data()).size() / 1e6);
-    tqen::FrmNippoList form;
+    tqen::FrmNippoList form(session);
     form.resize(1024, 700);
     form.Form_Load();
     form.show();

@@ -3,7 +3,7 @@
 // texts at the same places with a bare QPainter onto a QPdfWriter set up the
 // same way (word-wrapped memos measured while drawing, the same page breaks
 // by height). Best of three runs each; prints both times and the ratio.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/dao/Dao.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Fonts.h"
@@ -117,16 +117,17 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     forms::InstallFontSubstitutions();
     QTemporaryDir tmp;
-    G().WorkDbPath = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-    if (!QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), G().WorkDbPath)) {
+    tqen::model::Session session;
+    session.workDbPath = tmp.filePath(QStringLiteral("TqenWork.mdb"));
+    if (!QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), session.workDbPath)) {
         std::fprintf(stderr, "no built work database in %s\n", TQEN_BUILT_DATA_DIR);
         return 1;
     }
-    QFile::setPermissions(G().WorkDbPath, QFile::ReadOwner | QFile::WriteOwner);
-    G().Env.年号 = QStringLiteral("西暦");
+    QFile::setPermissions(session.workDbPath, QFile::ReadOwner | QFile::WriteOwner);
+    session.env.年号 = QStringLiteral("西暦");
     const QList<Card> cards = makeCards(1000);
     {
-        auto db = dao::Database::open(G().WorkDbPath);
+        auto db = dao::Database::open(session.workDbPath);
         db.beginTrans();
         auto rs = db.openRecordset(QStringLiteral("select * from w日報印刷"));
         for (const Card &c : cards) {
@@ -145,7 +146,7 @@ int main(int argc, char **argv) {
     int ourPages = 0, barePages = 0;
     bool ok = true;
     const double tReport = bestOf(3, [&] {
-        Rpt日報 r;
+        Rpt日報 r(session);
         r.setPrintDate(QDate(2002, 2, 14));
         ok = r.ExportPdf(ours).ok() && ok;
         ourPages = r.document().pageCount();

@@ -78,7 +78,7 @@ TEST_F(Accessibility, EveryScreenNamesItsControls) {
         }
         form->unload();
     }
-    QWidget *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
+    QWidget *hint = Hint::Open(session, QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
     ASSERT_NE(hint, nullptr);
     const std::unique_ptr<QWidget> owned(hint);  // a top-level form outlives the test otherwise
     check(hint, QStringLiteral("Hint"));

@@ -2,7 +2,7 @@
 // A program folder in a temporary folder with the delivered data files copied
 // in, a drive table whose C: is the test's own folder, a private component
 // registry, and scripted answers to every message box.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/ScriptedInteraction.h"
 #include "tests/support/QtPrinters.h"
@@ -39,7 +39,7 @@ protected:
         f.close();
         qputenv("TQEN_DRIVES", conf.toUtf8());
         qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
-        G() = Globals();
+        session = model::Session();
         // The same tests with the data database on the test server: the
         // settings row names it, and data() is its URI.
         if (qEnvironmentVariable("TQEN_TEST_DATA_ENGINE") == QStringLiteral("server")) {
@@ -53,6 +53,16 @@ protected:
     void TearDown() override {
         qunsetenv("TQEN_DRIVES");
         qunsetenv("TQEN_COM_REGISTRY");
+    }
+
+    // The session of the program folder's files, as start-up finds them: for
+    // the forms a test opens on their own.
+    void useAppFolderSession() {
+        session.dataFolder = app + QStringLiteral("/data/");
+        session.helpFolder = app + QStringLiteral("/help/");
+        session.workDbPath = work();
+        session.dataDbPath = data();
+        session.hintDbPath = data();
     }
 
     QString work() const { return app + QStringLiteral("/data/TqenWork.mdb"); }
@@ -105,6 +115,8 @@ protected:
     QString dataOnServer;
     forms::ScriptedInteraction script;
     forms::ScopedInteraction scope{&script};
+
+    model::Session session;
 };
 
 }  // namespace tqen::testing

@@ -109,7 +109,7 @@ TEST_F(Fit, EveryFormFitsTheScreensWithNothingCut) {
         {"FrmNippoList", [this] { return openByButton("Command3", "FrmNippoList"); }},
         {"FrmCodeMaster", [this] { return openByButton("Command5", "FrmCodeMaster"); }},
         {"FrmHosyu", [this] { return openByButton("Command11", "FrmHosyu"); }},
-        {"Hint", [] { return static_cast<forms::Form *>(Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"))); }},
+        {"Hint", [this] { return static_cast<forms::Form *>(Hint::Open(session, QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"))); }},
     };
     const struct Screen {
         const char *name;
@@ -209,7 +209,7 @@ TEST_F(Fit, TextKeepsItsContrastUnderLightAndDarkPalettes) {
     addReport(other, QStringLiteral("顧客A"), QStringLiteral("担当A"));
     addReport(other.addDays(1), QStringLiteral("顧客A"), QStringLiteral("担当A"));
     addReport(other.addDays(1), QStringLiteral("顧客B"), QStringLiteral("担当A"));
-    Hint *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
+    Hint *hint = Hint::Open(session, QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
     for (const auto &p : palettes) {
         SCOPED_TRACE(p.name);
         QApplication::setPalette(p.palette);
@@ -396,7 +396,7 @@ TEST_F(Fit, F1OpensTheHelpOfFormsWithoutAnF1OfTheirOwn) {
     press(list, Qt::Key_F1);
     ASSERT_FALSE(script.opened.isEmpty());
     EXPECT_TRUE(script.opened.last().endsWith(QStringLiteral("VoRadu6.htm")));
-    Hint *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
+    Hint *hint = Hint::Open(session, QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"));
     press(hint, Qt::Key_F1);
     EXPECT_TRUE(script.opened.last().endsWith(QStringLiteral("VoRadu3.htm")));
     const qsizetype opened = script.opened.size();

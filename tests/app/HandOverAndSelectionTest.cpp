@@ -2,7 +2,7 @@
 // selection rules, and what the calendar shows in each date style.
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "core/ModTqen.h"
 #include "model/Customers.h"
 #include "platform/dao/Dao.h"
@@ -53,33 +53,29 @@ TEST_F(MainScreenRules, ListHandOverTakesTheCustomerOnlyFromANavyDay) {
         combo("cmb担当")->setText(QString());
         combo("cmb顧客名")->setText(QString());
         showMonth(c.day);
-        G().JumpCustomer = QVariant();
         dateBox()->setValue(c.day);
         combo("cmb担当")->setText(QStringLiteral("佐藤"));
         combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
-        main->SetJump();
-        EXPECT_EQ(G().JumpDate, c.day);
-        EXPECT_EQ(G().JumpStaff, QStringLiteral("佐藤"));
-        EXPECT_EQ(G().JumpCustomer, c.customerGoes ? QVariant(QStringLiteral("山田商店")) : QVariant())
+        const std::optional<model::HandOver> jump = main->SetJump();
+        ASSERT_TRUE(jump.has_value());
+        EXPECT_EQ(jump->day, c.day);
+        EXPECT_EQ(jump->staff, QStringLiteral("佐藤"));
+        EXPECT_EQ(jump->customer, c.customerGoes ? QVariant(QStringLiteral("山田商店")) : QVariant())
             << c.day.toString().toStdString();
     }
     // A navy day but no customer typed: nothing to hand over for it.
     showMonth(one);
     dateBox()->setValue(one);
     combo("cmb顧客名")->setText(QString());
-    main->SetJump();
-    EXPECT_TRUE(G().JumpCustomer.isNull());
+    EXPECT_TRUE(main->SetJump()->customer.isNull());
     // A day of another month than the one shown never reads a cell of this one.
     showMonth(QDate(2002, 3, 1));
     dateBox()->setValue(one);
     combo("cmb顧客名")->setText(QStringLiteral("山田商店"));
-    main->SetJump();
-    EXPECT_TRUE(G().JumpCustomer.isNull());
-    // No date: nothing changes.
-    G().JumpDate = QDate(1999, 1, 1);
+    EXPECT_TRUE(main->SetJump()->customer.isNull());
+    // No date: nothing is handed over.
     dateBox()->setValue(QVariant());
-    main->SetJump();
-    EXPECT_EQ(G().JumpDate, QDate(1999, 1, 1));
+    EXPECT_FALSE(main->SetJump().has_value());
 }
 
 TEST_F(MainScreenRules, ADayCellStandsForItsDateByPosition) {
@@ -131,7 +127,7 @@ TEST_F(MainScreenRules, EntryCustomerKeepsAStoredReadingAndAlwaysWritesTheStaff)
     load();
     // The customer write of a registration, as the main screen's boxes give it.
     auto enterCustomer = [this](const QString &reading, const QString &staff) {
-        auto db = dao::Database::open(G().DataDbPath);
+        auto db = dao::Database::open(main->session().dataDbPath);
         ASSERT_TRUE(db.beginTrans());
         EXPECT_TRUE(model::Customers::upsertIn(db, QStringLiteral("山田商店"), reading, staff).ok());
         ASSERT_TRUE(db.commitTrans());

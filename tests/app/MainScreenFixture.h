@@ -25,7 +25,7 @@ protected:
     }
     // Shows the month of a day on the calendar, as the month buttons do.
     void showMonth(const QDate &day) {
-        G().CalendarDate = day;
+        main->setCalendarDate(day);
         main->SetClalendar();
         main->SetMarkDate();
     }

@@ -497,7 +497,7 @@ TEST_F(MainScreen, MarksAlternatePerReportAndFollowTheFilter) {
 
 TEST_F(MainScreen, MonthButtonsAndEmptyCells) {
     load();
-    G().CalendarDate = QDate(2002, 3, 31);
+    main->setCalendarDate(QDate(2002, 3, 31));
     main->SetClalendar();
     child<QPushButton>(main.get(), "cmdCaldBef")->click();
     EXPECT_EQ(main->calendar()->monthShown(), QDate(2002, 2, 28));

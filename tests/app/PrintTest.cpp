@@ -205,7 +205,7 @@ TEST_F(PrintPanel, AnUnwritableWorkDatabaseIsToldInsteadOfAnEmptyReport) {
 
 TEST_F(PrintPanel, AMissingDataFileIsToldInsteadOfAnEmptyReport) {
     load();
-    G().DataDbPath = app + QStringLiteral("/data/gone.mdb");
+    main->session().dataDbPath = app + QStringLiteral("/data/gone.mdb");
     script.answer(mb::IdOK);
     button("cmd印刷")->click();
     button("cmd印刷実行")->click();

@@ -62,7 +62,7 @@ int main(int argc, char **argv) {
                 answer = QStringLiteral("error ") + (script.shown.isEmpty() ? QStringLiteral("nothing shown")
                                                                             : script.shown.last().prompt.simplified());
         } else if (w.value(0) == u"code" && w.size() == 2) {
-            const Error e = ModTqen::AddCodeName(QStringLiteral("担当"), w[1]);
+            const Error e = ModTqen::AddCodeName(main.session().dataDbPath, QStringLiteral("担当"), w[1]);
             if (e.code() == Error::Code::AlreadyPresent) answer = QStringLiteral("present");
             else if (!e.ok()) answer = QStringLiteral("error ") + e.message().simplified();
         } else {

@@ -43,7 +43,7 @@ TEST_F(ServerMode, AServerThatCannotBeReachedAtStartUpIsNamed) {
         << script.shown[0].prompt.toStdString();
     EXPECT_TRUE(script.shown[0].prompt.contains(QStringLiteral("Connection refused"))) << script.shown[0].prompt.toStdString();
     // Start-up goes on with the settings read.
-    EXPECT_EQ(G().DataDbPath, QStringLiteral("postgresql://tqen@127.0.0.1:1/tqen"));
+    EXPECT_EQ(main.session().dataDbPath, QStringLiteral("postgresql://tqen@127.0.0.1:1/tqen"));
 }
 
 // A stored address that holds a password (written before it was refused) is
@@ -120,15 +120,15 @@ TEST_F(ServerMode, AConnectionLostInTheMiddleOfARegistrationLosesNothingTyped) {
 }
 
 TEST_F(ServerMode, TheFolderBackupOfADataFileIsRefusedForAServer) {
-    G().DataDbPath = QStringLiteral("postgresql://tqen@db.example/tqen");
-    G().WorkDbPath = work();
+    session.dataDbPath = QStringLiteral("postgresql://tqen@db.example/tqen");
+    session.workDbPath = work();
     BackupSettings settings;
     settings.Folder = tmp.filePath(QStringLiteral("backups"));
-    const Error e = maintenance::FolderBackup::backupNow(settings, QDateTime::currentDateTime());
+    const Error e = maintenance::FolderBackup::backupNow(session, settings, QDateTime::currentDateTime());
     EXPECT_FALSE(e.ok());
     EXPECT_TRUE(e.text().contains(QStringLiteral("db.example"))) << e.text().toStdString();
     EXPECT_FALSE(QFileInfo::exists(settings.Folder));
-    EXPECT_TRUE(maintenance::FolderBackup::restore(tmp.filePath(QStringLiteral("x.lzh")), nullptr).code() ==
+    EXPECT_TRUE(maintenance::FolderBackup::restore(session, tmp.filePath(QStringLiteral("x.lzh")), nullptr).code() ==
                 Error::Code::BadInput);
     ASSERT_EQ(script.shown.size(), 1);
     EXPECT_TRUE(script.shown[0].prompt.contains(QStringLiteral("サーバーのバックアップをお使いください")));

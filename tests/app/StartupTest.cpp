@@ -3,7 +3,7 @@
 #include "tests/app/AppFixture.h"
 #include "tests/support/Child.h"
 
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -51,11 +51,11 @@ TEST_F(Startup, FoldersFromTheProgramFolder) {
     TqenMain main(app);
     main.Form_Load();
     EXPECT_TRUE(main.isVisible());
-    EXPECT_EQ(G().DataFolder, app + QStringLiteral("/data/"));
-    EXPECT_EQ(G().HelpFolder, app + QStringLiteral("/help/"));
-    EXPECT_EQ(G().WorkDbPath, work());
-    EXPECT_EQ(G().DataDbPath, data());
-    EXPECT_EQ(G().HintDbPath, data());
+    EXPECT_EQ(main.session().dataFolder, app + QStringLiteral("/data/"));
+    EXPECT_EQ(main.session().helpFolder, app + QStringLiteral("/help/"));
+    EXPECT_EQ(main.session().workDbPath, work());
+    EXPECT_EQ(main.session().dataDbPath, data());
+    EXPECT_EQ(main.session().hintDbPath, data());
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
@@ -65,9 +65,9 @@ TEST_F(Startup, DeveloperMarkerSwitchesToTheFixedFolders) {
     marker.close();
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(G().DataFolder, drive + QStringLiteral("/develop2/tq/tqen/data/"));
-    EXPECT_EQ(G().HelpFolder, drive + QStringLiteral("/TqMan/TqenMan/"));
-    EXPECT_EQ(G().WorkDbPath, drive + QStringLiteral("/develop2/tq/tqen/data/TqenWork.mdb"));
+    EXPECT_EQ(main.session().dataFolder, drive + QStringLiteral("/develop2/tq/tqen/data/"));
+    EXPECT_EQ(main.session().helpFolder, drive + QStringLiteral("/TqMan/TqenMan/"));
+    EXPECT_EQ(main.session().workDbPath, drive + QStringLiteral("/develop2/tq/tqen/data/TqenWork.mdb"));
     // That folder holds no data file here: the user is told once.
     EXPECT_EQ(script.shown.size(), 1);
 }
@@ -79,9 +79,9 @@ TEST_F(Startup, DataPathSettingNamesTheDataFile) {
     settings(other, QVariant());
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(G().Env.DataPath, other);
-    EXPECT_EQ(G().DataDbPath, other);
-    EXPECT_EQ(G().HintDbPath, other);
+    EXPECT_EQ(main.session().env.DataPath, other);
+    EXPECT_EQ(main.session().dataDbPath, other);
+    EXPECT_EQ(main.session().hintDbPath, other);
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
@@ -90,7 +90,7 @@ TEST_F(Startup, AnEmptyDataPathTextMeansTheDefaultDataFile) {
     onWork(QStringLiteral("update 管理 set DataPath = ''"));
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_EQ(main.session().dataDbPath, data());
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
@@ -103,11 +103,10 @@ TEST_F(Startup, DateStyleFromTheSettings) {
     };
     for (const auto &c : cases) {
         settings(QVariant(), c.era);
-        G() = Globals();
         TqenMain main(app);
         main.Form_Load();
         const QString what = c.era.toString();
-        EXPECT_EQ(G().Env.年号, QString::fromUtf8(c.mode)) << what.toStdString();
+        EXPECT_EQ(main.session().env.年号, QString::fromUtf8(c.mode)) << what.toStdString();
         for (forms::DateBox *box : {child<forms::DateBox>(&main, "txt日付"), child<forms::DateBox>(&main, "txt開始"), child<forms::DateBox>(&main, "txt終了")}) {
             EXPECT_EQ(box->displayFormat(), QString::fromUtf8(c.format));
             EXPECT_EQ(box->inputFormat(), QString::fromUtf8(c.format));
@@ -126,10 +125,10 @@ TEST_F(Startup, EmptySettingsTable) {
     onWork(QStringLiteral("delete * from 管理"));
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_TRUE(G().Env.DataPath.isEmpty());
-    EXPECT_EQ(G().Env.年号, QString());                     // neither style named
+    EXPECT_TRUE(main.session().env.DataPath.isEmpty());
+    EXPECT_EQ(main.session().env.年号, QString());                     // neither style named
     EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
-    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_EQ(main.session().dataDbPath, data());
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QString());
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QString());
 }
@@ -159,7 +158,7 @@ TEST_F(Startup, DataFileFoundWithoutRegardToCase) {
     ASSERT_TRUE(QFile::rename(data(), app + QStringLiteral("/data/Tqendata.mdb")));
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_EQ(G().DataDbPath, app + QStringLiteral("/data/Tqendata.mdb"));
+    EXPECT_EQ(main.session().dataDbPath, app + QStringLiteral("/data/Tqendata.mdb"));
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
@@ -177,13 +176,12 @@ TEST_F(Startup, AnUnusableDataFileIsReportedOnceWithItsPath) {
             f.write(c.contents);
         }
         script.shown.clear();
-        G() = Globals();
         TqenMain main(app);
         main.Form_Load();
         ASSERT_EQ(script.shown.size(), 1) << c.what;
         EXPECT_TRUE(script.shown[0].prompt.contains(data())) << c.what;
         // Start-up goes on: the settings were still read.
-        EXPECT_EQ(G().Env.年号, QStringLiteral("西暦")) << c.what;
+        EXPECT_EQ(main.session().env.年号, QStringLiteral("西暦")) << c.what;
         EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
     }
 }
@@ -275,8 +273,8 @@ TEST_F(Startup, UnreadableWorkDatabaseMeansDefaults) {
     QFile::remove(work());
     TqenMain main(app);
     main.Form_Load();
-    EXPECT_TRUE(G().Env.DataPath.isEmpty());
-    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_TRUE(main.session().env.DataPath.isEmpty());
+    EXPECT_EQ(main.session().dataDbPath, data());
     EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->displayFormat(), QStringLiteral("yyyy年mm月dd日"));
 }
 
@@ -287,14 +285,12 @@ TEST_F(Startup, HandedOverReportIsTakenOnce) {
     main.Form_Activate();                 // nothing handed over
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("そのまま"));
 
-    G().JumpCustomer = QStringLiteral("山田商店");
-    G().JumpStaff = QStringLiteral("佐藤");
-    G().JumpDate = QDate(2002, 2, 14);
+    main.handOver({QDate(2002, 2, 14), QStringLiteral("佐藤"), QStringLiteral("山田商店")});
     main.Form_Activate();
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QStringLiteral("佐藤"));
     EXPECT_EQ(child<forms::DateBox>(&main, "txt日付")->Value(), QVariant(QDate(2002, 2, 14)));
-    EXPECT_TRUE(G().JumpCustomer.isNull());
+    // Taken once: activated again, the screen keeps what was typed since.
     child<forms::ComboBox>(&main, "cmb顧客名")->setText(QStringLiteral("変更"));
     main.Form_Activate();
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("変更"));
@@ -346,10 +342,10 @@ TEST_F(Startup, InstalledProgramStartsOnTheUsersCopies) {
     {
         TqenMain main(prefix + QStringLiteral("/bin"));
         main.Form_Load();
-        EXPECT_EQ(G().DataFolder, xdg + QStringLiteral("/tqen/data/"));
-        EXPECT_EQ(G().HelpFolder, prefix + QStringLiteral("/share/tqen/help/"));
-        EXPECT_EQ(G().WorkDbPath, xdg + QStringLiteral("/tqen/data/TqenWork.mdb"));
-        EXPECT_EQ(G().DataDbPath, xdg + QStringLiteral("/tqen/data/TqenData.mdb"));
+        EXPECT_EQ(main.session().dataFolder, xdg + QStringLiteral("/tqen/data/"));
+        EXPECT_EQ(main.session().helpFolder, prefix + QStringLiteral("/share/tqen/help/"));
+        EXPECT_EQ(main.session().workDbPath, xdg + QStringLiteral("/tqen/data/TqenWork.mdb"));
+        EXPECT_EQ(main.session().dataDbPath, xdg + QStringLiteral("/tqen/data/TqenData.mdb"));
         EXPECT_TRUE(script.shown.isEmpty()) << script.shown.value(0).prompt.toStdString();
         // The help button opens the installed page.
         child<QPushButton>(&main, "cmdHint")->click();

@@ -20,11 +20,7 @@ class CodeMasterFixture : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        G().DataFolder = app + QStringLiteral("/data/");
-        G().HelpFolder = app + QStringLiteral("/help/");
-        G().WorkDbPath = work();
-        G().DataDbPath = data();
-        G().HintDbPath = data();
+        useAppFolderSession();
         ModTqen::ResetFormStack();
     }
     void TearDown() override {
@@ -50,7 +46,7 @@ protected:
     QList<QVariantMap> workRows() { return rows(work(), QStringLiteral("select * from wコードマスタ order by 行番号")); }
 
     void load() {
-        form = new FrmCodeMaster;
+        form = new FrmCodeMaster(session);
         form->Form_Load();
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form));

@@ -291,7 +291,7 @@ TEST_F(CodeMaster, BackPopsTheStackAndUnloadsOrStaysWhenTheStackIsEmpty) {
 TEST_F(CodeMaster, HelpOpensItsPage) {
     load();
     button("cmdHint")->click();
-    EXPECT_EQ(script.opened, QStringList{G().HelpFolder + QStringLiteral("VoRadu7.htm")});
+    EXPECT_EQ(script.opened, QStringList{session.helpFolder + QStringLiteral("VoRadu7.htm")});
 }
 
 // The main screen's "コード表" opens the form; "メイン" goes back to the main

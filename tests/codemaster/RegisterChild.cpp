@@ -4,7 +4,7 @@
 // registers. After each statement of the registration it writes "step N" and
 // waits for a line on its input, so that its parent can kill it there.
 #include "codemaster/FrmCodeMaster.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/dao/Dao.h"
 
 #include <QApplication>
@@ -17,12 +17,13 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 3) return 2;
-    tqen::G().WorkDbPath = QString::fromLocal8Bit(argv[1]);
-    tqen::G().DataDbPath = QString::fromLocal8Bit(argv[2]);
-    tqen::FrmCodeMaster form;
+    tqen::model::Session session;
+    session.workDbPath = QString::fromLocal8Bit(argv[1]);
+    session.dataDbPath = QString::fromLocal8Bit(argv[2]);
+    tqen::FrmCodeMaster form(session);
     form.Form_Load();
     {
-        auto work = tqen::dao::Database::open(tqen::G().WorkDbPath);
+        auto work = tqen::dao::Database::open(session.workDbPath);
         if (!work.execute(QStringLiteral("update wコードマスタ set sname = '新' & code"))) return 3;
     }
     tqen::FrmCodeMaster::setRegistrationObserver([](int step) {

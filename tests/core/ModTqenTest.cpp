@@ -123,7 +123,6 @@ TEST(SetImeOpen, SwitchesTheWindowsInputMethod) {
 
 }  // namespace
 
-#include "core/Globals.h"
 #include "platform/dao/Dao.h"
 
 #include <QFile>
@@ -142,7 +141,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         path = tqen::testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
         ASSERT_FALSE(path.isEmpty());
-        tqen::G().DataDbPath = path;
     }
     QStringList staff() {
         QStringList names;
@@ -160,32 +158,32 @@ protected:
 
 TEST_F(AddCodeNameTest, FillsTheLowestFreeSlotOnce) {
     ASSERT_EQ(staff().size(), 30);
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).ok());
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("佐藤 'O'")).ok());
-    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
-    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
+    EXPECT_TRUE(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("山田")).ok());
+    EXPECT_TRUE(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("佐藤 'O'")).ok());
+    EXPECT_EQ(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
+    EXPECT_EQ(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::AlreadyPresent);
     const QStringList names = staff();
     EXPECT_EQ(names[0], QStringLiteral("山田"));
     EXPECT_EQ(names[1], QStringLiteral("佐藤 'O'"));
     EXPECT_EQ(names[2], QString());
     // Compared unchanged: a trailing blank is another name.
-    EXPECT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田 ")).ok());
+    EXPECT_TRUE(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("山田 ")).ok());
 }
 
 TEST_F(AddCodeNameTest, NoFreeSlotWritesNothing) {
     for (int i = 1; i <= 30; ++i)
-        ASSERT_TRUE(AddCodeName(QStringLiteral("担当"), QStringLiteral("担当者%1").arg(i)).ok());
-    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("31人目")).code(), Code::NoFreeSlot);
+        ASSERT_TRUE(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("担当者%1").arg(i)).ok());
+    EXPECT_EQ(AddCodeName(path, QStringLiteral("担当"), QStringLiteral("31人目")).code(), Code::NoFreeSlot);
     EXPECT_FALSE(staff().contains(QStringLiteral("31人目")));
 }
 
 TEST_F(AddCodeNameTest, UnknownClassOrMissingDatabase) {
-    EXPECT_EQ(AddCodeName(QStringLiteral("担当 "), QStringLiteral("山田")).code(), Code::NoFreeSlot);
-    EXPECT_EQ(AddCodeName(QStringLiteral("' or ''='"), QStringLiteral("山田")).code(), Code::NoFreeSlot);
+    EXPECT_EQ(AddCodeName(path, QStringLiteral("担当 "), QStringLiteral("山田")).code(), Code::NoFreeSlot);
+    EXPECT_EQ(AddCodeName(path, QStringLiteral("' or ''='"), QStringLiteral("山田")).code(), Code::NoFreeSlot);
     EXPECT_FALSE(staff().contains(QStringLiteral("山田")));
-    tqen::G().DataDbPath = dir.filePath(QStringLiteral("missing.mdb"));
-    EXPECT_EQ(AddCodeName(QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::DatabaseFailed);
-    EXPECT_FALSE(QFile::exists(tqen::G().DataDbPath));
+    const QString missing = dir.filePath(QStringLiteral("missing.mdb"));
+    EXPECT_EQ(AddCodeName(missing, QStringLiteral("担当"), QStringLiteral("山田")).code(), Code::DatabaseFailed);
+    EXPECT_FALSE(QFile::exists(missing));
 }
 
 }  // namespace

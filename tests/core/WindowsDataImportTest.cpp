@@ -1,6 +1,6 @@
 // Converting data files of the Windows program, against Jet files written by
 // the test writer (tests/support/jet), into real SQLite data files.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "model/Settings.h"
 #include "core/WindowsDataImport.h"
 #include "platform/dao/Dao.h"
@@ -31,12 +31,13 @@ QByteArray sha256(const QString &path) {
 
 class WindowsDataImportTest : public ::testing::Test {
 protected:
+    model::Session session;
     void SetUp() override {
         if (!mdbreader::readingAvailable()) GTEST_SKIP() << "SKIPPED: built without mdbtools (libmdb); Windows data files cannot be read";
         ASSERT_TRUE(tmp.isValid());
         folder = tmp.filePath(QStringLiteral("旧データ"));
         QDir().mkpath(folder);
-        G() = Globals();
+        session = model::Session();
     }
     QString writeJet(const QString &name, const QByteArray &bytes) {
         const QString path = folder + u'/' + name;

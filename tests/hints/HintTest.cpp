@@ -27,7 +27,7 @@ class Hints : public tqen::testing::AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        G().HintDbPath = data();
+        session.hintDbPath = data();
         // A form of the program with a few controls.
         screen = new forms::Form(QStringLiteral("FrmSample"));
         screen->setWindowTitle(QStringLiteral("見本の画面"));
@@ -49,7 +49,7 @@ protected:
     }
     QList<QVariantMap> hints() { return rows(data(), QStringLiteral("select * from TqHint order by FormName, CtlName")); }
     Hint *open(const QString &form, const QString &control) {
-        return Hint::Open(form, control, QStringLiteral("見本の画面"));
+        return Hint::Open(session, form, control, QStringLiteral("見本の画面"));
     }
     void typeHint(Hint *h, const QString &text) {
         child<QPushButton>(h, "cmd編集")->click();
@@ -79,12 +79,12 @@ TEST_F(Hints, SavingTwiceKeepsOneRowWithTheLastText) {
     EXPECT_EQ(script.shown[0].prompt, QStringLiteral("ヒント を登録します。よろしいですか"));
     EXPECT_EQ(script.shown[1].prompt, QStringLiteral("ヒント を登録しました。"));
     // Another control's hint is a row of its own; a quote is only text.
-    Hint::Open(QStringLiteral("FrmSample"), QStringLiteral("cmd'登録"), QString());
+    Hint::Open(session, QStringLiteral("FrmSample"), QStringLiteral("cmd'登録"), QString());
     typeHint(h, QStringLiteral("押すと'登録'します"));
     script.answer(mb::IdYes);
     child<QPushButton>(h, "cmd登録")->click();
     EXPECT_EQ(hints().size(), 2);
-    EXPECT_EQ(Hint::StoredHint(QStringLiteral("FrmSample"), QStringLiteral("cmd'登録")), QStringLiteral("押すと'登録'します"));
+    EXPECT_EQ(Hint::StoredHint(session, QStringLiteral("FrmSample"), QStringLiteral("cmd'登録")), QStringLiteral("押すと'登録'します"));
 }
 
 TEST_F(Hints, OpeningShowsTheAddressAndTheStoredTextLocked) {
@@ -172,7 +172,7 @@ TEST_F(Hints, TheContextMenuOpensTheEditorForTheControl) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.control);
-        std::unique_ptr<QMenu> menu(hints::HintMenu::menuFor(c.widget, QPoint(5, 5)));
+        std::unique_ptr<QMenu> menu(hints::HintMenu::menuFor(c.widget, QPoint(5, 5), session));
         ASSERT_NE(menu, nullptr);
         QAction *entry = menu->actions().last();
         EXPECT_EQ(entry->text(), QStringLiteral("ヒントを編集"));
@@ -187,12 +187,12 @@ TEST_F(Hints, TheContextMenuOpensTheEditorForTheControl) {
     EXPECT_EQ(forms::openForms().size(), 2);   // one hint editor, reused
     // Off a form, or on the editor itself, there is no hint entry.
     QWidget loose;
-    EXPECT_EQ(hints::HintMenu::menuFor(&loose, QPoint()), nullptr);
-    EXPECT_EQ(hints::HintMenu::menuFor(child<QPushButton>(forms::findForm("Hint"), "cmd登録"), QPoint()), nullptr);
+    EXPECT_EQ(hints::HintMenu::menuFor(&loose, QPoint(), session), nullptr);
+    EXPECT_EQ(hints::HintMenu::menuFor(child<QPushButton>(forms::findForm("Hint"), "cmd登録"), QPoint(), session), nullptr);
 }
 
 TEST_F(Hints, TheRightButtonShowsTheMenuOnEveryForm) {
-    hints::HintMenu::install();
+    hints::HintMenu::install(session);
     QStringList seen;
     QTimer::singleShot(50, [&seen] {
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
@@ -211,7 +211,7 @@ TEST_F(Hints, TheRightButtonShowsTheMenuOnEveryForm) {
 }
 
 TEST_F(Hints, AStoredHintIsTheControlsTooltip) {
-    hints::HintMenu::install();
+    hints::HintMenu::install(session);
     addRow(data(), QStringLiteral("TqHint"),
            {{"FormName", "FrmSample"}, {"CtlName", "txt日付"}, {"Contents", "訪問した日を入れます"}});
     auto tipOf = [](QWidget *w) {

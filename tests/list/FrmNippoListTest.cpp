@@ -165,7 +165,7 @@ TEST_F(ReportList, DateFormatsAndWidthsFollowTheDateStyle) {
         {"和暦", "令和 01年05月01日", "R01/05/01", 2370, 3460, 5910},
     };
     for (const auto &c : cases) {
-        G().Env.年号 = QString::fromUtf8(c.style);
+        session.env.年号 = QString::fromUtf8(c.style);
         load();
         read(QDate(2019, 5, 1), QDate(2019, 5, 1));
         EXPECT_EQ(dateBox("txt開始")->Text(), QString::fromUtf8(c.shown)) << c.style;
@@ -289,7 +289,7 @@ protected:
         main = std::make_unique<TqenMain>(app);
         main->Form_Load();
         ASSERT_EQ(main->calendar()->cellError(), QString());
-        G().Env.年号 = QStringLiteral("西暦");
+        main->session().env.年号 = QStringLiteral("西暦");
     }
     FrmNippoList *listForm() { return static_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList"))); }
     void TearDown() override {
@@ -307,7 +307,7 @@ TEST_F(ListHandOver, TheListButtonHandsTheDayOverAndTheListHandsAReportBack) {
     main->show();
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
     child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(QStringLiteral("青木工業"));
-    G().CalendarDate = QDate(2002, 2, 14);
+    main->setCalendarDate(QDate(2002, 2, 14));
     main->SetClalendar();
     main->SetMarkDate();
     child<forms::DateBox>(main.get(), "txt日付")->setValue(QDate(2002, 2, 14));
@@ -327,9 +327,7 @@ TEST_F(ListHandOver, TheListButtonHandsTheDayOverAndTheListHandsAReportBack) {
     EXPECT_EQ(combo("cmb担当")->Text(), QStringLiteral("佐藤"));
     EXPECT_EQ(combo("cmb顧客名")->Text(), QStringLiteral("青木工業"));   // its day is navy
     EXPECT_EQ(lines(), QStringList{QStringLiteral("02/02/14 青木工業 納品 佐藤")});
-    EXPECT_FALSE(G().JumpDate.isValid());
     // Going back to the main screen leaves its day and customer alone.
-    EXPECT_TRUE(G().JumpCustomer.isNull());
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->date(), QDate(2002, 2, 14));
@@ -346,7 +344,6 @@ TEST_F(ListHandOver, TheListButtonHandsTheDayOverAndTheListHandsAReportBack) {
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->date(), QDate(2002, 2, 13));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("訪問"));
-    EXPECT_TRUE(G().JumpCustomer.isNull());
     EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("FrmNippoList"));
 
     // Back on the list: it reads that day again, of that staff member.
@@ -374,7 +371,6 @@ TEST_F(ListHandOver, ReportOnAnEmptyGridShowsTheMainScreenUnchanged) {
 
     QTest::mouseClick(button("cmd日報"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-    EXPECT_TRUE(G().JumpCustomer.isNull());
     EXPECT_EQ(customer->Text(), QStringLiteral("青木工業"));
     EXPECT_TRUE(child<forms::DateBox>(main.get(), "txt日付")->Value().isNull());
 

@@ -20,12 +20,8 @@ class ListFixture : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        G().DataFolder = app + QStringLiteral("/data/");
-        G().HelpFolder = app + QStringLiteral("/help/");
-        G().WorkDbPath = work();
-        G().DataDbPath = data();
-        G().HintDbPath = data();
-        G().Env.年号 = QStringLiteral("西暦");
+        useAppFolderSession();
+        session.env.年号 = QStringLiteral("西暦");
         ModTqen::ResetFormStack();
     }
     void TearDown() override {
@@ -35,7 +31,7 @@ protected:
     }
 
     void load() {
-        form = new FrmNippoList;
+        form = new FrmNippoList(session);
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->Form_Load();
         form->show();

@@ -27,22 +27,22 @@ const QString kRead = QStringLiteral("読込が終了しました。");
 
 class Floppy : public tqen::testing::MaintenanceFixture {
 protected:
-    QString dataFile() const { return G().DataFolder + QStringLiteral("TqenData.mdb"); }
-    Error backup() { return FddBackup(QStringLiteral("A:"), nullptr).FDDBuckUp(); }
-    Error restore() { return FddBackup(QStringLiteral("A:"), nullptr).RestoreTQ(); }
+    QString dataFile() const { return session.dataFolder + QStringLiteral("TqenData.mdb"); }
+    Error backup() { return FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).FDDBuckUp(); }
+    Error restore() { return FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).RestoreTQ(); }
     QStringList filesOn(const QString &folder) { return files::fileNames(folder); }
 
     // Makes a data file whose archive is exactly `size` bytes: random bytes
     // are stored unpacked, so the archive is the file plus its header.
     void dataFileWithArchiveOf(qint64 size) {
         QRandomGenerator rng(7);
-        const QString archive = G().DataFolder + QStringLiteral("probe.lzh");
+        const QString archive = session.dataFolder + QStringLiteral("probe.lzh");
         qint64 fileSize = size - 200;
         for (int attempt = 0; attempt < 4; ++attempt) {
             QByteArray b(fileSize, Qt::Uninitialized);
             rng.fillRange(reinterpret_cast<quint32 *>(b.data()), b.size() / 4);
             writeBytes(dataFile(), b);
-            ASSERT_TRUE(FddBackup(QStringLiteral("A:"), nullptr).CreateLzhFile(G().DataFolder, QStringLiteral("Tqendata.mdb"), QStringLiteral("probe.lzh")));
+            ASSERT_TRUE(FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).CreateLzhFile(session.dataFolder, QStringLiteral("Tqendata.mdb"), QStringLiteral("probe.lzh")));
             const qint64 got = QFileInfo(archive).size();
             if (got == size) return;
             fileSize += size - got;
@@ -82,9 +82,9 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     EXPECT_EQ(QFileInfo(disks[0] + QStringLiteral("/tqe_d001")).size(), 1440000);
     EXPECT_EQ(QFileInfo(disks[1] + QStringLiteral("/tqe_d002")).size(), 1440000);
     // The archive and control file are gone from the data folder; pieces stay.
-    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqedata.lzh")));
-    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("Tqectl")));
-    EXPECT_TRUE(files::fileExists(G().DataFolder + QStringLiteral("tqe_d003")));
+    EXPECT_FALSE(files::fileExists(session.dataFolder + QStringLiteral("tqedata.lzh")));
+    EXPECT_FALSE(files::fileExists(session.dataFolder + QStringLiteral("Tqectl")));
+    EXPECT_TRUE(files::fileExists(session.dataFolder + QStringLiteral("tqe_d003")));
 
     onData(QStringLiteral("delete * from 営業日報"));
     op.shown.clear();
@@ -96,7 +96,7 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     EXPECT_TRUE(bytes(data()) == backedUp);
     EXPECT_FALSE(dao::hasSearchIndex(data()));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 3000);
-    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqedata.lzh")));
+    EXPECT_FALSE(files::fileExists(session.dataFolder + QStringLiteral("tqedata.lzh")));
 }
 
 TEST_F(Floppy, BackupOntoTheHomeFolderRemovesOnlyTheFilesOfAnEarlierSet) {
@@ -116,7 +116,7 @@ TEST_F(Floppy, BackupOntoTheHomeFolderRemovesOnlyTheFilesOfAnEarlierSet) {
     QDir().mkpath(drive + QStringLiteral("/Documents"));
     writeBytes(drive + QStringLiteral("/Documents/tqe_d001"), "inside a folder");
     op.onBox = [](const QString &) { return mb::IdOK; };
-    ASSERT_TRUE(FddBackup(QStringLiteral("C:"), nullptr).FDDBuckUp().ok());
+    ASSERT_TRUE(FddBackup(session.dataFolder, QStringLiteral("C:"), nullptr).FDDBuckUp().ok());
     EXPECT_EQ(op.shown.last().prompt, kDone);
     QStringList expected = others.keys();
     expected << QStringLiteral("Tqectl") << QStringLiteral("tqedata.lzh");
@@ -146,7 +146,7 @@ TEST_F(Floppy, ADriveThatMapsToNoFolderSaysHowToMapIt) {
         SCOPED_TRACE(c.drive + std::string(c.restore ? " restore" : " backup"));
         op.shown.clear();
         op.onBox = [&](const QString &prompt) { return prompt.startsWith(noDisk) ? int(mb::IdCancel) : int(mb::IdOK); };
-        FddBackup set(drive, nullptr);
+        FddBackup set(session.dataFolder, drive, nullptr);
         EXPECT_EQ((c.restore ? set.RestoreTQ() : set.FDDBuckUp()).code(), Error::Code::Cancelled);
         const QStringList asked = op.prompts().filter(noDisk);
         ASSERT_EQ(asked.size(), 1) << op.prompts().join(u'|').toStdString();
@@ -168,10 +168,10 @@ TEST_F(Floppy, PiecesSplitAtDiskCapacity) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.archive);
         dataFileWithArchiveOf(c.archive);
-        const QString probe = G().DataFolder + QStringLiteral("probe.lzh");
+        const QString probe = session.dataFolder + QStringLiteral("probe.lzh");
         const QByteArray archive = bytes(probe);
         files::removeFile(probe);
-        for (int i = 1; i <= 3; ++i) files::removeFile(G().DataFolder + FddBackup::pieceName(i));
+        for (int i = 1; i <= 3; ++i) files::removeFile(session.dataFolder + FddBackup::pieceName(i));
         const QStringList disks = {disk(QStringLiteral("p%1a").arg(c.archive)), disk(QStringLiteral("p%1b").arg(c.archive))};
         operatorWithDisks(disks);
         ASSERT_TRUE(backup().ok());
@@ -204,7 +204,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
         {"1/ 1枚目のフロッピーディスクをセットしてください。", true},
         {"フロッピーディスクがセットされていません。確認してください。", false},
     };
-    const QStringList dataFolderBefore = filesOn(G().DataFolder);
+    const QStringList dataFolderBefore = filesOn(session.dataFolder);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cancelAt);
         const QString d = disk(QString::fromUtf8(c.cancelAt).left(8));
@@ -218,7 +218,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
         EXPECT_FALSE(op.showed(kDone));
         EXPECT_TRUE(filesOn(d).isEmpty());
         // The work files of the set do not stay in the data folder.
-        EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
+        EXPECT_EQ(filesOn(session.dataFolder), dataFolderBefore);
     }
     // No disk at first, then the disk: the backup asks again and goes on.
     const QString d = disk(QStringLiteral("late"));
@@ -232,7 +232,7 @@ TEST_F(Floppy, BackupStopsAtEachCancelAndWhenNoDiskIsGiven) {
     EXPECT_TRUE(op.showed(QStringLiteral("フロッピーディスクがセットされていません。確認してください。")));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(filesOn(d), QStringList({QStringLiteral("Tqectl"), QStringLiteral("tqedata.lzh")}));
-    EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
+    EXPECT_EQ(filesOn(session.dataFolder), dataFolderBefore);
 }
 
 using Mount = tqen::testing::Tmpfs;
@@ -296,7 +296,7 @@ TEST_F(Floppy, RestoreFaultsKeepTheDataFile) {
     onData(QStringLiteral("delete * from 営業日報"));
     addReport(QDate(2002, 3, 1), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("current"));
     const QByteArray current = bytes(data());
-    const QStringList dataFolderBefore = filesOn(G().DataFolder);
+    const QStringList dataFolderBefore = filesOn(session.dataFolder);
 
     struct Case {
         const char *what;
@@ -334,8 +334,8 @@ TEST_F(Floppy, RestoreFaultsKeepTheDataFile) {
         if (*c.mustShow) EXPECT_TRUE(op.showed(QString::fromUtf8(c.mustShow))) << op.prompts().join(u'|').toStdString();
         EXPECT_FALSE(op.showed(kRead));
         EXPECT_TRUE(bytes(data()) == current);
-        EXPECT_EQ(filesOn(G().DataFolder), dataFolderBefore);
-        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+        EXPECT_EQ(filesOn(session.dataFolder), dataFolderBefore);
+        EXPECT_TRUE(temporariesIn(session.dataFolder).isEmpty()) << temporariesIn(session.dataFolder).join(u' ').toStdString();
         // The extraction's failure names its reason and says nothing changed.
         if (QString::fromUtf8(c.what) == QStringLiteral("damaged archive")) {
             const QString told = op.prompts().filter(QStringLiteral("[書庫解凍　エラー]")).value(0);
@@ -361,7 +361,7 @@ TEST_F(Floppy, RestoreKilledAtTwentyMomentsLeavesOldOrNew) {
     const QByteArray old = bytes(data());
     insert(set);
     const QString child = qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/tqen_restore_child");
-    const QStringList args = {G().DataFolder, qEnvironmentVariable("TQEN_DRIVES")};
+    const QStringList args = {session.dataFolder, qEnvironmentVariable("TQEN_DRIVES")};
 
     QElapsedTimer clock;
     clock.start();
@@ -418,7 +418,7 @@ TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
         SCOPED_TRACE(c.what);
         operatorWithDisks({c.disk});
         op.shown.clear();
-        FddBackup restore(QStringLiteral("A:"), nullptr);
+        FddBackup restore(session.dataFolder, QStringLiteral("A:"), nullptr);
         int asked = 0;
         if (c.cancel) restore.cancelRequested = [&] { return ++asked > 0; };
         const Error e = restore.RestoreTQ();
@@ -426,7 +426,7 @@ TEST_F(Floppy, RestoreStopsOnRequestAndRefusesAnArchiveBeyondTheCap) {
         EXPECT_TRUE(e.detail().contains(QString::fromUtf8(c.inDetail))) << e.detail().toStdString();
         EXPECT_FALSE(op.showed(kRead));
         EXPECT_TRUE(bytes(data()) == current);
-        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+        EXPECT_TRUE(temporariesIn(session.dataFolder).isEmpty()) << temporariesIn(session.dataFolder).join(u' ').toStdString();
         if (c.cancel) EXPECT_GT(asked, 0);
     }
     // Without a request the same set restores.
@@ -473,5 +473,5 @@ TEST_F(Floppy, ASetHoldingAWindowsDataFileIsConvertedOnRestore) {
     EXPECT_EQ(count(dataFile(), QStringLiteral("営業日報")), 4);
     EXPECT_EQ(count(dataFile(), QStringLiteral("顧客マスタ")), 3);
     EXPECT_EQ(op.shown.last().prompt, kRead);
-    EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+    EXPECT_TRUE(temporariesIn(session.dataFolder).isEmpty()) << temporariesIn(session.dataFolder).join(u' ').toStdString();
 }

@@ -140,7 +140,7 @@ TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMake
     // memos would add hundreds of kilobytes).
     EXPECT_LT(QFileInfo(withIndex).size(), QFileInfo(withoutIndex).size() + 256);
 
-    ASSERT_TRUE(FolderBackup::restore(withIndex, nullptr).ok());
+    ASSERT_TRUE(FolderBackup::restore(session, withIndex, nullptr).ok());
     EXPECT_FALSE(dao::hasSearchIndex(data()));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 200);
     ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
@@ -164,13 +164,13 @@ TEST_F(FolderBackupTest, RestorePutsTheArchivedDataBackAfterASnapshot) {
     addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
     ASSERT_EQ(count(data(), QStringLiteral("顧客マスタ")), 2);
 
-    ASSERT_TRUE(FolderBackup::restore(written, nullptr).ok());
+    ASSERT_TRUE(FolderBackup::restore(session, written, nullptr).ok());
     EXPECT_EQ(count(data(), QStringLiteral("顧客マスタ")), 1);
-    const auto snaps = backup::Snapshots::inDataFolder(G().DataFolder).list();
+    const auto snaps = backup::Snapshots::inDataFolder(session.dataFolder).list();
     ASSERT_EQ(snaps.size(), 1);
     EXPECT_EQ(snaps[0].customers, 2);
-    EXPECT_FALSE(files::fileExists(G().DataFolder + QStringLiteral("tqen-folder-restore.lzh")));
-    EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+    EXPECT_FALSE(files::fileExists(session.dataFolder + QStringLiteral("tqen-folder-restore.lzh")));
+    EXPECT_TRUE(temporariesIn(session.dataFolder).isEmpty()) << temporariesIn(session.dataFolder).join(u' ').toStdString();
 }
 
 // A data file that is a symbolic link to a file elsewhere stays the link: the
@@ -187,7 +187,7 @@ TEST_F(FolderBackupTest, RestoreWritesThroughASymlinkedDataFile) {
     addCustomer(QStringLiteral("青木工業"), QStringLiteral("あおき"));
     ASSERT_EQ(count(real, QStringLiteral("顧客マスタ")), 2);
 
-    ASSERT_TRUE(FolderBackup::restore(written, nullptr).ok());
+    ASSERT_TRUE(FolderBackup::restore(session, written, nullptr).ok());
     EXPECT_TRUE(QFileInfo(data()).isSymLink());
     EXPECT_EQ(QFileInfo(data()).symLinkTarget(), real);
     EXPECT_EQ(count(real, QStringLiteral("顧客マスタ")), 1);
@@ -210,9 +210,9 @@ TEST_F(FolderBackupTest, RestoreFromADamagedOrForeignArchiveLeavesTheDataAsItWas
                                QStringLiteral("\" Tqendata.mdb")).toStdString()).code, 0);
     const QByteArray before = bytes(data());
     for (const QString &archive : {written, foreign, target + QStringLiteral("/missing.lzh")}) {
-        EXPECT_FALSE(FolderBackup::restore(archive, nullptr).ok()) << archive.toStdString();
+        EXPECT_FALSE(FolderBackup::restore(session, archive, nullptr).ok()) << archive.toStdString();
         EXPECT_EQ(bytes(data()), before) << archive.toStdString();
-        EXPECT_TRUE(temporariesIn(G().DataFolder).isEmpty()) << temporariesIn(G().DataFolder).join(u' ').toStdString();
+        EXPECT_TRUE(temporariesIn(session.dataFolder).isEmpty()) << temporariesIn(session.dataFolder).join(u' ').toStdString();
     }
 }
 
@@ -221,13 +221,13 @@ TEST_F(FolderBackupTest, AtStartBacksUpOnceADayAndRecordsTheTime) {
     s.Folder = target;
     s.Daily = true;
     ASSERT_TRUE(s.write(work()).ok());
-    ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon).ok());
+    ASSERT_TRUE(FolderBackup::atStart(session, nullptr, kNoon).ok());
     EXPECT_EQ(backup::FolderArchives::archivesIn(target), QStringList{backup::FolderArchives::archiveName(kNoon)});
     EXPECT_EQ(BackupSettings::read(work()).LastBackup, kNoon.addMSecs(-kNoon.time().msec()));
     // Two hours later nothing is due; a day later it is.
-    ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addSecs(7200)).ok());
+    ASSERT_TRUE(FolderBackup::atStart(session, nullptr, kNoon.addSecs(7200)).ok());
     EXPECT_EQ(backup::FolderArchives::archivesIn(target).size(), 1);
-    ASSERT_TRUE(FolderBackup::atStart(nullptr, kNoon.addDays(1)).ok());
+    ASSERT_TRUE(FolderBackup::atStart(session, nullptr, kNoon.addDays(1)).ok());
     EXPECT_EQ(backup::FolderArchives::archivesIn(target).size(), 2);
 
     // A folder that has gone skips the backup with a line, and the program
@@ -235,7 +235,7 @@ TEST_F(FolderBackupTest, AtStartBacksUpOnceADayAndRecordsTheTime) {
     s = BackupSettings::read(work());
     s.Folder = tmp.filePath(QStringLiteral("unplugged"));
     ASSERT_TRUE(s.write(work()).ok());
-    EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon.addDays(3)).ok());
+    EXPECT_FALSE(FolderBackup::atStart(session, nullptr, kNoon.addDays(3)).ok());
     EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
     EXPECT_EQ(BackupSettings::read(work()).LastBackup, kNoon.addDays(1).addMSecs(-kNoon.time().msec()));
 }
@@ -257,11 +257,11 @@ TEST_F(FolderBackupTest, AnUnpluggedSticksMountPointIsNoBackupFolder) {
     s.Folder = target + QStringLiteral("/backups");
     s.Daily = true;
     ASSERT_TRUE(s.write(work()).ok());
-    EXPECT_FALSE(FolderBackup::atStart(nullptr, kNoon).ok());
+    EXPECT_FALSE(FolderBackup::atStart(session, nullptr, kNoon).ok());
     EXPECT_TRUE(op.showed(QStringLiteral("毎日のバックアップは行いませんでした。")));
     EXPECT_FALSE(BackupSettings::read(work()).LastBackup.isValid());
 
-    form = new FrmHosyu;
+    form = new FrmHosyu(session);
     form->Form_Load();
     child<forms::TextBox>(form, QStringLiteral("txt保存先"))->setText(target);
     child<QPushButton>(form, QStringLiteral("cmdフォルダ保存"))->click();
@@ -273,7 +273,7 @@ TEST_F(FolderBackupTest, AnUnpluggedSticksMountPointIsNoBackupFolder) {
 }
 
 TEST_F(FolderBackupTest, TheFolderTabSavesSettingsBacksUpAndRestores) {
-    form = new FrmHosyu;
+    form = new FrmHosyu(session);
     form->Form_Load();
     EXPECT_TRUE(forms::accessibilityProblems(form).isEmpty()) << forms::accessibilityProblems(form).join(u'\n').toStdString();
     EXPECT_EQ(child<QSpinBox>(form, QStringLiteral("spn保存数"))->value(), 10);

@@ -33,7 +33,7 @@ namespace {
 class Maintenance : public tqen::testing::MaintenanceFixture {
 protected:
     void load() {
-        form = new FrmHosyu;
+        form = new FrmHosyu(session);
         form->Form_Load();
     }
     void TearDown() override {
@@ -63,7 +63,7 @@ TEST_F(Maintenance, LoadShowsVersionSettingsFirstDriveAndCustomersByReading) {
     ASSERT_EQ(era->count(), 2);
     EXPECT_EQ(era->itemText(0), QStringLiteral("西暦"));
     EXPECT_EQ(era->currentText(), QStringLiteral("和暦"));
-    EXPECT_EQ(G().Env.年号, QStringLiteral("和暦"));
+    EXPECT_EQ(session.env.年号, QStringLiteral("和暦"));
     EXPECT_EQ(child<forms::TextBox>(form, QStringLiteral("txtDataPath"))->Text(), QStringLiteral("/srv/営業/TqenData.mdb"));
     EXPECT_EQ(child<QComboBox>(form, QStringLiteral("cmbFDD"))->currentText(), QStringLiteral("A:"));
     EXPECT_FALSE(child<QLabel>(form, QStringLiteral("FddMsg"))->isVisibleTo(form));
@@ -84,7 +84,7 @@ TEST_F(Maintenance, NullEraShowsWesternStyle) {
     onWork(QStringLiteral("update 管理 set 年号 = null"));
     load();
     EXPECT_EQ(child<QComboBox>(form, QStringLiteral("cmb年号"))->currentText(), QStringLiteral("西暦"));
-    EXPECT_EQ(G().Env.年号, QStringLiteral("西暦"));
+    EXPECT_EQ(session.env.年号, QStringLiteral("西暦"));
 }
 
 TEST_F(Maintenance, RegisteringKeepsTheRememberedStaffAndCustomer) {
@@ -104,7 +104,7 @@ TEST_F(Maintenance, RegisteringKeepsTheRememberedStaffAndCustomer) {
     EXPECT_EQ(row.value(QStringLiteral("担当")), QVariant(QStringLiteral("佐藤")));
     EXPECT_EQ(row.value(QStringLiteral("顧客名")), QVariant(QStringLiteral("山田商店")));
     EXPECT_EQ(row.value(QStringLiteral("ふりがな")), QVariant(QStringLiteral("やまだ")));
-    EXPECT_EQ(G().Env.年号, QStringLiteral("和暦"));
+    EXPECT_EQ(session.env.年号, QStringLiteral("和暦"));
     EXPECT_EQ(rows(work(), QStringLiteral("select * from 管理")).size(), 1);
 }
 
@@ -256,7 +256,7 @@ TEST_F(Maintenance, Deletions) {
 
 TEST_F(Maintenance, FailedDeletionSaysSoInsteadOfDone) {
     load();
-    G().DataDbPath = app + QStringLiteral("/data/gone.mdb");
+    session.dataDbPath = app + QStringLiteral("/data/gone.mdb");
     op.answer(mb::IdYes);
     button(QStringLiteral("Command3"))->click();
     ASSERT_EQ(op.shown.size(), 2);
@@ -268,7 +268,7 @@ TEST_F(Maintenance, CopyingTheDataFileOutAndBack) {
     addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"));
     const QString other = app + QStringLiteral("/data/other data.mdb");
     ASSERT_TRUE(QFile::copy(data(), other));
-    G().DataDbPath = other;   // a data path names another file
+    session.dataDbPath = other;   // a data path names another file
     load();
     const QString dest = drive + QStringLiteral("/my backups/控え.mdb");
     QDir().mkpath(drive + QStringLiteral("/my backups"));
@@ -297,7 +297,7 @@ TEST_F(Maintenance, CopyingTheDataFileOutAndBack) {
     EXPECT_EQ(bytes(other), bytes(dest));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 1);   // the default file is untouched
     // The file that was replaced is kept as a snapshot.
-    const auto snaps = backup::Snapshots::inDataFolder(G().DataFolder).list();
+    const auto snaps = backup::Snapshots::inDataFolder(session.dataFolder).list();
     ASSERT_FALSE(snaps.isEmpty());
     EXPECT_EQ(snaps[0].operation, QStringLiteral("ほかのディスクからの読込"));
 }
@@ -325,7 +325,7 @@ TEST_F(Maintenance, ChooserAndHelpPages) {
                                "Command10=VoRadu11.htm"};
     for (const QString &p : pages) {
         button(p.section(u'=', 0, 0))->click();
-        EXPECT_EQ(op.opened.last(), G().HelpFolder + p.section(u'=', 1));
+        EXPECT_EQ(op.opened.last(), session.helpFolder + p.section(u'=', 1));
     }
     // The maker's picture opens the maker's page, as on the main screen.
     child<QToolButton>(form, QStringLiteral("Image1"))->click();
@@ -430,7 +430,7 @@ TEST_F(Maintenance, RegisteringAfterTheMasterWasReplacedKeepsWhatItNowHolds) {
     // A one-disk floppy set of the new customers.
     const QString floppy = disk(QStringLiteral("set"));
     operatorWithDisks({floppy});
-    ASSERT_TRUE(maintenance::FddBackup(QStringLiteral("A:"), nullptr).FDDBuckUp().ok());
+    ASSERT_TRUE(maintenance::FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).FDDBuckUp().ok());
     onData(QStringLiteral("delete * from 顧客マスタ"));
     addCustomer(QStringLiteral("旧商事"), QStringLiteral("きゅう"), QStringLiteral("佐藤"));
     const QByteArray old = bytes(data());
@@ -512,8 +512,8 @@ TEST_F(WindowsFile, ChosenAsTheDataPathItIsConvertedAndBecomesTheDataFile) {
     EXPECT_TRUE(op.shown[1].prompt.contains(converted));
     EXPECT_EQ(dataPathBox(), converted);
     EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), QVariant(converted));
-    EXPECT_EQ(G().Env.DataPath, converted);
-    EXPECT_EQ(G().DataDbPath, converted);
+    EXPECT_EQ(session.env.DataPath, converted);
+    EXPECT_EQ(session.dataDbPath, converted);
     EXPECT_EQ(count(converted, QStringLiteral("営業日報")), 4);
     expectOriginalUntouched();
 }
@@ -527,7 +527,7 @@ TEST_F(WindowsFile, SayingNoChangesNothing) {
     EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
     EXPECT_EQ(dataPathBox(), QString());
     EXPECT_EQ(settingsRow(), before);
-    EXPECT_EQ(G().DataDbPath, data());
+    EXPECT_EQ(session.dataDbPath, data());
     EXPECT_FALSE(QFile::exists(converted));
     expectOriginalUntouched();
 
@@ -566,7 +566,7 @@ TEST_F(WindowsFile, ReadFromAnotherDiskItIsConvertedAndTheDataFileInUseStays) {
     EXPECT_EQ(op.shown[0].prompt, kConvertQuestion);
     EXPECT_TRUE(op.shown[1].prompt.contains(QStringLiteral("顧客マスタ: 3 件")));
     EXPECT_EQ(settingsRow().value(QStringLiteral("DataPath")), QVariant(converted));
-    EXPECT_EQ(G().DataDbPath, converted);
+    EXPECT_EQ(session.dataDbPath, converted);
     EXPECT_EQ(dataPathBox(), converted);
     EXPECT_EQ(bytes(data()), dataBefore);
     EXPECT_EQ(count(converted, QStringLiteral("顧客マスタ")), 3);

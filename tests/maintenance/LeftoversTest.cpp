@@ -60,7 +60,7 @@ protected:
     // twenty moments within that time; returns the orphans the kills left.
     int killTwentyTimes(const QStringList &step, const std::function<void()> &before = {}) {
         const QString child = qEnvironmentVariable("TQEN_BINARY_DIR") + QStringLiteral("/bin/tqen_restore_child");
-        const QStringList args = QStringList{G().DataFolder, qEnvironmentVariable("TQEN_DRIVES")} + step;
+        const QStringList args = QStringList{session.dataFolder, qEnvironmentVariable("TQEN_DRIVES")} + step;
         if (before) before();
         QElapsedTimer clock;
         clock.start();
@@ -94,7 +94,7 @@ TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart
     // A one-disk floppy set of the same data.
     const QString set = disk(QStringLiteral("set"));
     operatorWithDisks({set});
-    ASSERT_TRUE(maintenance::FddBackup(QStringLiteral("A:"), nullptr).FDDBuckUp().ok());
+    ASSERT_TRUE(maintenance::FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).FDDBuckUp().ok());
     insert(set);
     // The folder the dated backups go to, as the folder tab stores it.
     BackupSettings settings;
@@ -145,11 +145,11 @@ TEST_F(Leftovers, KilledImportsLeaveNothingAfterTheNextImport) {
 
 TEST_F(Leftovers, ASnapshotWhoseNoteWasLostIsDescribedByItsContent) {
     addRandomReports(data(), 7, QStringLiteral("x"), 1);
-    ASSERT_TRUE(backup::Snapshots::inDataFolder(G().DataFolder).take(data(), QStringLiteral("一括削除")).ok());
-    const auto taken = backup::Snapshots::inDataFolder(G().DataFolder).list();
+    ASSERT_TRUE(backup::Snapshots::inDataFolder(session.dataFolder).take(data(), QStringLiteral("一括削除")).ok());
+    const auto taken = backup::Snapshots::inDataFolder(session.dataFolder).list();
     ASSERT_EQ(taken.size(), 1);
     ASSERT_TRUE(QFile::remove(taken[0].path.chopped(3) + QStringLiteral(".txt")));
-    const auto listed = backup::Snapshots::inDataFolder(G().DataFolder).list();
+    const auto listed = backup::Snapshots::inDataFolder(session.dataFolder).list();
     ASSERT_EQ(listed.size(), 1);
     EXPECT_EQ(listed[0].reports, 7);
     EXPECT_EQ(listed[0].customers, 0);

@@ -4,7 +4,7 @@
 // drive A: one after the other, and an operator at the screen who answers
 // message boxes by a rule (change the disk when asked, then OK) or from the
 // script.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/files/Files.h"
 #include "platform/files/Temporaries.h"
 #include "tests/app/AppFixture.h"
@@ -52,12 +52,8 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         forms::setInteraction(&op);
-        G().DataFolder = app + QStringLiteral("/data/");
-        G().HelpFolder = app + QStringLiteral("/help/");
-        G().WorkDbPath = work();
-        G().DataDbPath = data();
-        G().HintDbPath = data();
-        G().Env = Settings::read(work());
+        useAppFolderSession();
+        session.env = Settings::read(work());
     }
 
     // Runs the maintenance child (RestoreChild.cpp) with args and kills it

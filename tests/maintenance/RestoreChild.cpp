@@ -4,7 +4,7 @@
 // STEP: floppy-restore (the default), folder-backup FOLDER, folder-restore
 // ARCHIVE, deletion (a safety snapshot, then every report deleted), import
 // WINDOWS_FILE. Exits 0 when the step finished.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "core/WindowsDataImport.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FolderBackup.h"
@@ -21,27 +21,28 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     if (argc < 3) return 2;
     using namespace tqen;
-    G().DataFolder = QString::fromLocal8Bit(argv[1]);
-    G().DataDbPath = G().DataFolder + QStringLiteral("TqenData.mdb");
-    G().WorkDbPath = G().DataFolder + QStringLiteral("TqenWork.mdb");
+    model::Session session;
+    session.dataFolder = QString::fromLocal8Bit(argv[1]);
+    session.dataDbPath = session.dataFolder + QStringLiteral("TqenData.mdb");
+    session.workDbPath = session.dataFolder + QStringLiteral("TqenWork.mdb");
     qputenv("TQEN_DRIVES", argv[2]);
     forms::ScriptedInteraction operatorAtTheScreen;
     forms::setInteraction(&operatorAtTheScreen);
     const QString step = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("floppy-restore");
     const QString argument = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
     if (step == QStringLiteral("floppy-restore"))
-        return maintenance::FddBackup(QStringLiteral("A:"), nullptr).RestoreTQ().ok() ? 0 : 1;
+        return maintenance::FddBackup(session.dataFolder, QStringLiteral("A:"), nullptr).RestoreTQ().ok() ? 0 : 1;
     if (step == QStringLiteral("folder-backup"))
-        return backup::FolderArchives::backup(G().DataDbPath, argument, 100, QDateTime::currentDateTime()).ok() ? 0 : 1;
-    if (step == QStringLiteral("folder-restore")) return maintenance::FolderBackup::restore(argument, nullptr).ok() ? 0 : 1;
+        return backup::FolderArchives::backup(session.dataDbPath, argument, 100, QDateTime::currentDateTime()).ok() ? 0 : 1;
+    if (step == QStringLiteral("folder-restore")) return maintenance::FolderBackup::restore(session, argument, nullptr).ok() ? 0 : 1;
     if (step == QStringLiteral("deletion")) {
-        if (!backup::Snapshots::inDataFolder(G().DataFolder).take(G().DataDbPath, QStringLiteral("一括削除")).ok()) return 1;
-        auto db = dao::Database::open(G().DataDbPath);
+        if (!backup::Snapshots::inDataFolder(session.dataFolder).take(session.dataDbPath, QStringLiteral("一括削除")).ok()) return 1;
+        auto db = dao::Database::open(session.dataDbPath);
         return db.execute(QStringLiteral("delete * from 営業日報")) ? 0 : 1;
     }
     if (step == QStringLiteral("import")) {
         QTextStream out(stdout), err(stderr);
-        return RunImportCommand(argument, G().DataFolder, out, err);
+        return RunImportCommand(argument, session.dataFolder, out, err);
     }
     return 2;
 }

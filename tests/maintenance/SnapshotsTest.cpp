@@ -15,7 +15,7 @@ TEST_F(SnapshotTest, PuttingASnapshotBackRestoresEveryRow) {
     addRandomReports(data(), 40, QStringLiteral("kept"), 5);
     addCustomer(QStringLiteral("山田商店"), QStringLiteral("やまだ"), QStringLiteral("佐藤"));
     const auto before = rows(data(), QStringLiteral("select * from 営業日報 order by メモ"));
-    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
+    Snapshots snaps = Snapshots::inDataFolder(session.dataFolder);
     ASSERT_TRUE(snaps.take(data(), QStringLiteral("すべてのデータの削除")).ok());
     onData(QStringLiteral("delete * from 営業日報"));
     onData(QStringLiteral("delete * from 顧客マスタ"));
@@ -46,7 +46,7 @@ TEST_F(SnapshotTest, ASnapshotHoldsOnlyCommittedRowsWhileAWriterIsBusy) {
         QThread::msleep(200);
         writer.rollback();
     });
-    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
+    Snapshots snaps = Snapshots::inDataFolder(session.dataFolder);
     const Error e = snaps.take(data(), QStringLiteral("test"));
     finish.join();
     ASSERT_TRUE(e.ok()) << e.message().toStdString();
@@ -54,18 +54,18 @@ TEST_F(SnapshotTest, ASnapshotHoldsOnlyCommittedRowsWhileAWriterIsBusy) {
 }
 
 TEST_F(SnapshotTest, OnlyTheNewestTenAreKept) {
-    Snapshots snaps = Snapshots::inDataFolder(G().DataFolder);
+    Snapshots snaps = Snapshots::inDataFolder(session.dataFolder);
     for (int i = 0; i < 12; ++i) ASSERT_TRUE(snaps.take(data(), QStringLiteral("op %1").arg(i)).ok());
     const auto list = snaps.list();
     ASSERT_EQ(list.size(), Snapshots::Keep);
     EXPECT_EQ(list.first().operation, QStringLiteral("op 11"));
     EXPECT_EQ(list.last().operation, QStringLiteral("op 2"));
-    EXPECT_EQ(files::fileNames(G().DataFolder + QStringLiteral("snapshots")).size(), 2 * Snapshots::Keep);
+    EXPECT_EQ(files::fileNames(session.dataFolder + QStringLiteral("snapshots")).size(), 2 * Snapshots::Keep);
 }
 
 TEST_F(SnapshotTest, FailedSnapshotIsAnError) {
-    EXPECT_FALSE(Snapshots::inDataFolder(G().DataFolder).take(app + QStringLiteral("/data/none.mdb"), QStringLiteral("x")).ok());
-    EXPECT_TRUE(Snapshots::inDataFolder(G().DataFolder).list().isEmpty());
+    EXPECT_FALSE(Snapshots::inDataFolder(session.dataFolder).take(app + QStringLiteral("/data/none.mdb"), QStringLiteral("x")).ok());
+    EXPECT_TRUE(Snapshots::inDataFolder(session.dataFolder).list().isEmpty());
 }
 
 }  // namespace

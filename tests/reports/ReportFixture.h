@@ -1,7 +1,7 @@
 #pragma once
 // A report test's ground: the delivered work file in a temporary folder, the
 // font substitutions, and look-ups in a laid-out document.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
 #include "tests/support/DeliveredFile.h"
@@ -14,12 +14,13 @@ namespace tqen::testing {
 
 class ReportFixture : public ::testing::Test {
 protected:
+    model::Session session;
     void SetUp() override {
         forms::InstallFontSubstitutions();
         ASSERT_TRUE(tmp.isValid());
-        G() = Globals();
-        G().WorkDbPath = copyDeliveredFile(tmp, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(G().WorkDbPath.isEmpty());
+        session = model::Session();
+        session.workDbPath = copyDeliveredFile(tmp, QStringLiteral("TqenWork.mdb"));
+        ASSERT_FALSE(session.workDbPath.isEmpty());
     }
     // The texts a control printed, on one page or (page -1) on every page.
     static QStringList texts(const reporting::Document &doc, const QString &control, int page = -1) {

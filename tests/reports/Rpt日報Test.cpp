@@ -1,6 +1,6 @@
 // The printed daily report cards: layout, dates by the date style, many
 // long cards, and the PDF file with its Japanese texts and embedded font.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "tests/reports/ReportFixture.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
@@ -27,7 +27,7 @@ namespace {
 class DailyReportCards : public tqen::testing::ReportFixture {
 protected:
     void addCards(const QList<QVariantList> &cards) {
-        auto db = dao::Database::open(G().WorkDbPath);
+        auto db = dao::Database::open(session.workDbPath);
         db.beginTrans();
         auto rs = db.openRecordset(QStringLiteral("select * from w日報印刷"));
         for (const QVariantList &c : cards) {
@@ -48,7 +48,7 @@ protected:
 TEST_F(DailyReportCards, LayoutOfHeaderAndCard) {
     addCards({{QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("新製品"), QStringLiteral("見積り")},
               {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("納品"), QStringLiteral("検収")}});
-    Rpt日報 r;
+    Rpt日報 r(session);
     const Document &doc = r.Run();
     ASSERT_TRUE(r.error().ok());
     EXPECT_EQ(doc.paper.toSize(), QSize(11906, 16838));
@@ -82,19 +82,19 @@ TEST_F(DailyReportCards, LayoutOfHeaderAndCard) {
 TEST_F(DailyReportCards, ACardCarriesItsNextStepUnderTheMemo) {
     addCards({{QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("新製品"), QStringLiteral("見積り")},
               {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("納品"), QStringLiteral("検収")}});
-    G().DataDbPath = tqen::testing::copyDeliveredFile(tmp, QStringLiteral("TqenData.mdb"));
+    session.dataDbPath = tqen::testing::copyDeliveredFile(tmp, QStringLiteral("TqenData.mdb"));
     {
-        Rpt日報 r;
+        Rpt日報 r(session);
         EXPECT_EQ(texts(r.Run(), QStringLiteral("txtメモ")), QStringList({QStringLiteral("見積り"), QStringLiteral("検収")}));
     }
-    auto db = dao::Database::open(G().DataDbPath);
+    auto db = dao::Database::open(session.dataDbPath);
     ASSERT_TRUE(db.beginTrans());
     ASSERT_TRUE(model::NextSteps::setIn(db, {QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤")},
                                         {QDate(2002, 2, 20), QStringLiteral("再訪")})
                     .ok());
     ASSERT_TRUE(db.commitTrans());
     db.close();
-    Rpt日報 r;
+    Rpt日報 r(session);
     EXPECT_EQ(texts(r.Run(), QStringLiteral("txtメモ")),
               QStringList({QStringLiteral("見積り"), QStringLiteral("次回予定: 2002/02/20 再訪"), QStringLiteral("検収")}));
 }
@@ -111,8 +111,8 @@ TEST_F(DailyReportCards, DatesFollowTheDateStyle) {
         {"", "平成14年02月14日", "H14/02/14", "R01/05/01"},
     };
     for (const Case &c : cases) {
-        G().Env.年号 = QString::fromUtf8(c.style);
-        Rpt日報 r;
+        session.env.年号 = QString::fromUtf8(c.style);
+        Rpt日報 r(session);
         r.setPrintDate(QDate(2002, 2, 14));
         const Document &doc = r.Run();
         EXPECT_EQ(texts(doc, QStringLiteral("txt印刷日")), QStringList{QString::fromUtf8(c.printed)}) << c.style;
@@ -134,7 +134,7 @@ TEST_F(DailyReportCards, TwoHundredCardsWithLongMemosPageWithoutOverlap) {
                               QStringLiteral("佐藤"), QStringLiteral("訪問 %1").arg(i),
                               i % 5 == 0 ? memo : QStringLiteral("電話で確認した。")};
     addCards(cards);
-    Rpt日報 r;
+    Rpt日報 r(session);
     const Document &doc = r.Run();
     reporting::RecordingDevice device(doc.paper);
     reporting::record(doc, device);
@@ -164,11 +164,11 @@ QString run(const QString &program, const QStringList &args) {
 TEST_F(DailyReportCards, PdfHoldsTheJapaneseTextsAndEmbedsTheMinchoFont) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "poppler-utils is not installed (scripts/install-deps.sh)";
-    G().Env.年号 = QStringLiteral("西暦");
+    session.env.年号 = QStringLiteral("西暦");
     addCards({{QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("新製品の説明"), QStringLiteral("来月に見積りを出す。")},
               {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("納品"), QStringLiteral("検収済み")},
               {QDate(2002, 2, 16), QStringLiteral("ｶﾀｶﾅ商会"), QStringLiteral("高橋"), QStringLiteral("点検"), QStringLiteral("異常なし")}});
-    Rpt日報 r;
+    Rpt日報 r(session);
     const QString pdf = tmp.filePath(QStringLiteral("日報.pdf"));
     ASSERT_TRUE(r.ExportPdf(pdf).ok());
     // pdftotext writes the ideographic space of "日　付" as a plain one.

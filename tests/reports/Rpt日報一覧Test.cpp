@@ -1,6 +1,6 @@
 // The printed report list: where its texts stand, dates by the date style,
 // the page numbers of a long list, and its PDF file.
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "tests/reports/ReportFixture.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
@@ -21,7 +21,7 @@ namespace {
 class ReportListPrint : public tqen::testing::ReportFixture {
 protected:
     void addLines(int count, const QDate &from) {
-        auto db = dao::Database::open(G().WorkDbPath);
+        auto db = dao::Database::open(session.workDbPath);
         db.beginTrans();
         auto rs = db.openRecordset(QStringLiteral("select * from w日報一覧"));
         for (int i = 0; i < count; ++i) {
@@ -40,8 +40,8 @@ protected:
 // Left margin 700, top margin 1000, header 1000 high, lines 300 apart.
 TEST_F(ReportListPrint, HeaderAndLinesStandWhereTheLayoutPutsThem) {
     addLines(2, QDate(2002, 2, 15));
-    G().Env.年号 = QStringLiteral("西暦");
-    Rpt日報一覧 r;
+    session.env.年号 = QStringLiteral("西暦");
+    Rpt日報一覧 r(session);
     r.setPrintDate(QDate(2002, 2, 14));
     const Document &doc = r.Run();
     ASSERT_TRUE(r.error().ok());
@@ -89,8 +89,8 @@ TEST_F(ReportListPrint, DatesFollowTheDateStyle) {
         {"", "平成14年02月14日", "R01/05/01"},
     };
     for (const auto &c : cases) {
-        G().Env.年号 = QString::fromUtf8(c.style);
-        Rpt日報一覧 r;
+        session.env.年号 = QString::fromUtf8(c.style);
+        Rpt日報一覧 r(session);
         r.setPrintDate(QDate(2002, 2, 14));
         const Document &doc = r.Run();
         EXPECT_EQ(texts(doc, QStringLiteral("txt印刷日")), QStringList{QString::fromUtf8(c.printed)}) << c.style;
@@ -102,7 +102,7 @@ TEST_F(ReportListPrint, DatesFollowTheDateStyle) {
 // and the PDF file holds them.
 TEST_F(ReportListPrint, ALongListPagesWithHeadersAndWritesAPdf) {
     addLines(120, QDate(2002, 12, 31));
-    Rpt日報一覧 r;
+    Rpt日報一覧 r(session);
     const Document &doc = r.Run();
     // A4 is 16838 high: 1000 + 1000 of header, 700 + 270 below: 46 lines a page.
     const int perPage = (16838 - 1000 - 700 - 270 - 1000) / 300;

@@ -8,7 +8,7 @@
 // opens them: through the main screen's buttons. A screen whose button is
 // still disabled is skipped with a note. Meant for the offscreen platform.
 #include "app/TqenMain.h"
-#include "core/Globals.h"
+#include "model/Session.h"
 #include "core/ModTqen.h"
 #include "hints/Hint.h"
 #include "platform/dao/Dao.h"
@@ -95,7 +95,7 @@ bool addSamples(const QString &data, const QString &work) {
         {0, 0, "納期の打合せ", "納品は25日午前に決定。\n搬入口と駐車場所を確認済み。\n次回：請求書の送付先を確認する。"},
     };
     for (const char *staff : {"山田 太郎", "佐藤 花子"}) {
-        if (const Error e = ModTqen::AddCodeName(QStringLiteral("担当"), QString::fromUtf8(staff)); !e.ok()) {
+        if (const Error e = ModTqen::AddCodeName(data, QStringLiteral("担当"), QString::fromUtf8(staff)); !e.ok()) {
             err << "sample staff: " << e.message() << Qt::endl;
             return false;
         }
@@ -193,9 +193,7 @@ int main(int argc, char **argv) {
     forms::ScopedInteraction scoped(&script);
 
     forms::InstallFontSubstitutions();
-    G().DataDbPath = folder + QStringLiteral("/data/TqenData.mdb");
-    if (!addSamples(G().DataDbPath, folder + QStringLiteral("/data/TqenWork.mdb"))) return 1;
-    G() = Globals();
+    if (!addSamples(folder + QStringLiteral("/data/TqenData.mdb"), folder + QStringLiteral("/data/TqenWork.mdb"))) return 1;
 
     bool ok = true;
     TqenMain main(folder);
@@ -266,7 +264,7 @@ int main(int argc, char **argv) {
         ok = false;
     }
 
-    if (Hint *hint = Hint::Open(QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"))) {
+    if (Hint *hint = Hint::Open(main.session(), QStringLiteral("TqenMain"), QStringLiteral("cmd登録"), QStringLiteral("営業日報"))) {
         ok &= save(hint, out, QStringLiteral("hint.png"));
         hint->close();
     }
