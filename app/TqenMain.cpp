@@ -4,6 +4,7 @@
 
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"
 
@@ -112,6 +113,7 @@ void TqenMain::buildForm() {
     SSTab1->setCurrentIndex(1);
     buildEntryTab(entryTab);
     buildSearchTab();
+    buildNextStepsTab();
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(6);
@@ -163,6 +165,7 @@ void TqenMain::buildEntryTab(QWidget *tab) {
         ++row;
     }
     entry->setRowStretch(row - 1, 1);
+    buildNextSteps(entry, row);
     entry->setColumnStretch(1, 1);
     confirmation_ = new ConfirmationPanel(tab, [this] { return session_.dataDbPath; });
     entry->addWidget(confirmation_, row, 1);
@@ -309,6 +312,7 @@ void TqenMain::applyDateStyle() {
     ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
     txt日付->setWidthTwips(era ? 2340 : 2040);
     calendar_->setTitleFormat(MonthFormatFor(session_.env.年号));
+    nextStep_->applyDateStyle(DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
 }
 
 void TqenMain::ReadLocalEnv() {

@@ -23,6 +23,7 @@ class QBoxLayout;
 class QCheckBox;
 class QKeyEvent;
 class QFrame;
+class QGridLayout;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -43,7 +44,10 @@ namespace tqen {
 
 class ConfirmationPanel;
 class CustomerIndexTab;
+class MemoTemplateButton;
 class MonthCalendar;
+class NextStepPanel;
+class NextStepsTab;
 class PrintPanel;
 class SearchTab;
 
@@ -174,6 +178,13 @@ private:
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();
+    // The next step under the memo, the templates beside it, the tab "予定".
+    NextStepPanel *nextStep_ = nullptr;
+    MemoTemplateButton *templates_ = nullptr;
+    NextStepsTab *stepsTab_ = nullptr;
+    void buildNextSteps(QGridLayout *entry, int row);
+    void buildNextStepsTab();
+    void markPlannedDays();
 
     bool formKey(QKeyEvent *e);
     void buildForm();

@@ -4,6 +4,7 @@
 #include "app/TqenMain.h"
 
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 #include "model/Settings.h"
 #include "core/MakerLink.h"
 #include "core/ModTqen.h"
@@ -59,9 +60,11 @@ void TqenMain::SetMarkDate() {
     ModTqen::MonthRange(day, first, last, 0);
     calendar_->setCounts(model::Reports::countsByDay(session_.dataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
     markConfirmedDays();
+    markPlannedDays();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
     confirmation_->showReport(std::nullopt);
+    nextStep_->clear();
     // The entry date becomes today in the current month, else the 1st.
     const QDate today = QDate::currentDate();
     const QDate shown = calendar_->monthShown();

@@ -4,6 +4,7 @@
 
 #include "app/ConfirmationPanel.h"
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 
 #include "platform/dates/DateFormat.h"
 #include "core/DeletionUndo.h"
@@ -56,6 +57,7 @@ void TqenMain::ReadNippo() {
         txtタイトル->setText(QString());
         txtメモ->setText(QString());
         confirmation_->showReport(std::nullopt);
+        nextStep_->clear();
     } else {
         // A stored Null leaves its box as it was, but for the title and memo:
         // a report without them shows empty boxes, since what the boxes held
@@ -69,6 +71,7 @@ void TqenMain::ReadNippo() {
         txtメモ->setText(r.memo);
         if (r.day.isValid()) txt日付->setValue(r.day);
         confirmation_->showReport(model::ReportKey{r.day, r.customer, r.staff}, r.title, r.memo);
+        nextStep_->showStep(model::NextSteps::of(session_.dataDbPath, {r.day, r.customer, r.staff}));
     }
     entryEdited_ = false;
     hideProgress(CnMsg);
@@ -112,6 +115,11 @@ bool TqenMain::CheckNippo() {
         b.box->setFocus();
         return false;
     }
+    if (const QString why = model::NextSteps::problem(txt日付->date(), nextStep_->step()); !why.isEmpty()) {
+        forms::interaction().messageBox(this, why, forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        nextStep_->first()->setFocus();
+        return false;
+    }
     return true;
 }
 
@@ -131,7 +139,7 @@ bool TqenMain::EntryNippo(bool confirm) {
     report.memo = txtメモ->Text();
     model::Session session = session_;
     model::Reports::Notes notes;
-    const Error error = model::Reports::enter(session, report, &notes);
+    const Error error = model::Reports::enter(session, report, &notes, nextStep_->step());
     hideProgress(CnMsg);
     if (!error.ok()) {
         failed(error);

@@ -7,6 +7,8 @@
 #include "model/DataCopy.h"
 #include "model/Confirmations.h"
 #include "model/DeletedReports.h"
+#include "model/MemoTemplates.h"
+#include "model/NextSteps.h"
 #include "model/Schema.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
@@ -36,7 +38,9 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     }
     tqen::model::CopyOptions options;
     options.mergeDuplicates = mergeDuplicates;
-    options.addedTables = {tqen::model::DeletedReports::definition(), tqen::model::Confirmations::definition()};
+    options.addedTables = {tqen::model::DeletedReports::definition(), tqen::model::Confirmations::definition(),
+                           tqen::model::NextSteps::definition(), tqen::model::NextSteps::deletedDefinition(),
+                           tqen::model::MemoTemplates::definition()};
     tqen::model::CopyOutcome outcome;
     const tqen::Error e = tqen::model::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {

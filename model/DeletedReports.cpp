@@ -1,6 +1,7 @@
 #include "model/DeletedReports.h"
 
 #include "model/Confirmations.h"
+#include "model/NextSteps.h"
 #include "platform/dao/Dao.h"
 
 #include <QRandomGenerator>
@@ -66,6 +67,7 @@ qlonglong DeletedReports::newId() const {
 Error DeletedReports::purge(dao::Database &db) const {
     const qlonglong cutoff = now().addDays(-KeepDays).toMSecsSinceEpoch() * kIdScale;
     if (Error e = Confirmations::purgeIn(db, cutoff); !e.ok()) return e;
+    if (Error e = NextSteps::purgeIn(db, cutoff); !e.ok()) return e;
     return run(db, QStringLiteral("古い削除の控えを消せませんでした。"),
                QStringLiteral("delete * from ") + Table + QStringLiteral(" where 削除番号 < ") + QString::number(cutoff));
 }
@@ -98,6 +100,8 @@ Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id
         return Error(Error::Code::DatabaseFailed, text, QStringLiteral("別の端末が同時に書き込みました。もう一度お試しください。"));
     // The reports' confirmations go into the deletion with them.
     if (Error e = Confirmations::moveIn(db, 0, id, where); !e.ok()) return Error(e.code(), text, e.detail());
+    // A deleted report's next step goes with it, and comes back with it.
+    if (Error e = NextSteps::keepIn(db, where, id); !e.ok()) return Error(e.code(), text, e.detail());
     if (moved) *moved += kept;
     return {};
 }
@@ -245,6 +249,10 @@ Error DeletedReports::restore(qlonglong id, Conflicts how, Restored *out) const 
     if (Error e = run(db, text, QStringLiteral("delete * from ") + Table + ofId); !e.ok()) return fail(e);
     if (Error e = Confirmations::moveIn(db, id, 0); !e.ok()) return fail(e);
     if (Error e = Confirmations::moveIn(db, -id, id); !e.ok()) return fail(e);
+    // Reports left in the deletion keep their steps there.
+    if (Error e = NextSteps::restoreIn(db, id, how == Conflicts::KeepCurrent ? out->conflicting : QList<ReportKey>());
+        !e.ok())
+        return fail(Error(e.code(), text, e.detail()));
     if (out->left > 0) {
         if (Error e = run(db, text,
                           QStringLiteral("update ") + Table + QStringLiteral(" set 削除番号 = ") + QString::number(id) +

@@ -2,6 +2,7 @@
 
 #include "model/Confirmations.h"
 #include "platform/dao/Dao.h"
+#include "model/NextSteps.h"
 #include "platform/dates/DateFormat.h"
 
 namespace tqen {
@@ -168,6 +169,8 @@ void Rpt日報::ActiveReport_ReportStart() {
     const QDate first = ToDate(rs.field(QStringLiteral("a"))), last = ToDate(rs.field(QStringLiteral("b")));
     if (first.isValid() && last.isValid())
         confirmations_ = model::Confirmations::statesBetween(dataDbPath_, first, last);
+    steps_.clear();
+    stepsRead_ = false;
 }
 
 void Rpt日報::PageHeader_Format() {
@@ -192,6 +195,19 @@ void Rpt日報::Detail_Format() {
         c.state == model::ConfirmState::ChangedSince ? model::Confirmations::stateText(c.state) : QString();
     control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
                                                         western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+    if (!stepsRead_) {
+        // A data file without next steps prints the cards as they were.
+        for (const model::NextStep &s : model::NextSteps::ofReports(dataDbPath_, QDate(), QDate()))
+            steps_.insert(model::NextSteps::keyText(s.report), model::NextSteps::describe(s));
+        stepsRead_ = true;
+    }
+    const QString step = steps_.value(model::NextSteps::keyText(
+        {ToDate(Fields(QStringLiteral("日付"))), Fields(QStringLiteral("顧客名")).toString(),
+         Fields(QStringLiteral("担当")).toString()}));
+    if (!step.isEmpty()) {
+        QString &memo = control(QStringLiteral("txtメモ")).text;
+        memo += (memo.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("次回予定: ") + step;
+    }
 }
 
 }  // namespace tqen

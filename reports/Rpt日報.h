@@ -3,10 +3,14 @@
 // and staff on the first line, the title on the second, the memo below - under
 // a page header with the print date and the page number. Two stamp boxes
 // at the right: the writer (担当) and the confirmation (確認), a round red
-// seal with the confirmer's name and day, or "確認後に変更".
+// seal with the confirmer's name and day, or "確認後に変更". A report's next
+// step closes its memo on a line of its own.
 #include "model/Confirmations.h"
 #include "model/Session.h"
 #include "platform/reporting/Report.h"
+
+#include <QHash>
+#include <QString>
 
 namespace tqen {
 
@@ -25,6 +29,9 @@ private:
     QString dataDbPath_;
     bool western_;
     QHash<model::ReportKey, model::ReportConfirmation> confirmations_;
+    // Each report's next step as a line, read once per print.
+    QHash<QString, QString> steps_;
+    bool stepsRead_ = false;
 };
 
 }  // namespace tqen
