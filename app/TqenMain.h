@@ -107,6 +107,8 @@ public:
     void Command5_Click();
     // Opens the maintenance form.
     void Command11_Click();
+    // "提出状況": who has reported in the calendar's month.
+    void cmd提出状況_Click();
 
     // The search tab: reports whose title, memo or customer name hold the
     // typed text. PrepareSearchIndex starts making the data file's search
@@ -157,6 +159,7 @@ private:
     QPushButton *Command5 = nullptr;
     QPushButton *Command11 = nullptr;
     QPushButton *cmdHint = nullptr;
+    QPushButton *cmd提出状況 = nullptr;
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();

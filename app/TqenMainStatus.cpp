@@ -1,0 +1,24 @@
+// The main screen's "提出状況" button: opens who has reported for the month
+// the calendar shows, not modal.
+#include "app/TqenMain.h"
+
+#include "core/Globals.h"
+#include "core/ModTqen.h"
+#include "status/FrmTeisyutu.h"
+
+namespace tqen {
+
+void TqenMain::cmd提出状況_Click() {
+    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    auto *form = static_cast<FrmTeisyutu *>(forms::findForm(QStringLiteral("FrmTeisyutu")));
+    if (!form) {
+        form = new FrmTeisyutu;
+        form->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    form->showMonth(G().CalendarDate.isValid() ? G().CalendarDate : QDate::currentDate());
+    form->showNormal();
+    form->raise();
+    form->activateWindow();
+}
+
+}  // namespace tqen
