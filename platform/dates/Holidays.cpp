@@ -21,7 +21,8 @@ QDate nthMonday(int year, int month, int n) {
 }
 
 // Day of the vernal or autumnal equinox in Japan (JST), from the approximate
-// formula of the mean tropical year, valid 1900–2099.
+// formula of the mean tropical year, valid 1900–2099 (two sets of constants,
+// before and from 1980).
 int equinoxDay(int year, bool autumn) {
     double base;
     int leapFrom;
@@ -32,8 +33,10 @@ int equinoxDay(int year, bool autumn) {
         base = autumn ? 23.2488 : 20.8431;
         leapFrom = 1980;
     }
+    // The leap-year count is truncated towards zero (it is negative before
+    // 1983), the day then rounded down.
     const double drift = 0.242194 * (year - 1980);
-    const double leaps = std::floor((year - leapFrom) / 4.0);
+    const int leaps = (year - leapFrom) / 4;
     return static_cast<int>(std::floor(base + drift - leaps));
 }
 
