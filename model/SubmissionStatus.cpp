@@ -1,6 +1,7 @@
 #include "model/SubmissionStatus.h"
 
 #include "model/CodeTable.h"
+#include "model/Confirmations.h"
 #include "model/Values.h"
 #include "platform/dates/Holidays.h"
 
@@ -57,6 +58,21 @@ Month read(const QString &dataDbPath, int year, int month, Error *error) {
         c.reports += count;
         c.unconfirmed += count;
         if (!listed.contains(who) && !others.contains(who)) others.append(who);
+    }
+    // The confirmed ones of the month, with a second statement: a report
+    // changed since its confirmation stays unconfirmed.
+    Error states;
+    const auto confirmed = Confirmations::statesBetween(dataDbPath, first, last, {}, {}, &states);
+    if (!states.ok()) {
+        if (error) *error = states;
+        return Month{year, month};
+    }
+    for (auto it = confirmed.cbegin(); it != confirmed.cend(); ++it) {
+        if (it->state != ConfirmState::Confirmed) continue;
+        auto staffCells = out.cells.find(it.key().staff);
+        if (staffCells == out.cells.end()) continue;
+        auto cell = staffCells->find(it.key().day);
+        if (cell != staffCells->end() && cell->unconfirmed > 0) --cell->unconfirmed;
     }
     others.sort();
     out.days = WorkingDays(year, month);

@@ -1,6 +1,7 @@
 // Who has reported, through the model: the month's staff against its working
 // days, on a data file and on the test server.
 #include "model/CodeTable.h"
+#include "model/Confirmations.h"
 #include "model/Reports.h"
 #include "model/SubmissionStatus.h"
 #include "platform/dao/Dao.h"
@@ -68,7 +69,7 @@ TEST_P(SubmissionStatusTest, CountsEachStaffMembersReportsOnTheMonthsWorkingDays
                                {QStringLiteral("高橋")}));
     }
 
-    const SubmissionStatus::Month m = SubmissionStatus::read(session.dataDbPath, 2019, 5, &error);
+    SubmissionStatus::Month m = SubmissionStatus::read(session.dataDbPath, 2019, 5, &error);
     ASSERT_TRUE(error.ok()) << error.message().toStdString();
     EXPECT_EQ(m.staff, (QStringList{QStringLiteral("佐藤"), QStringLiteral("鈴木"), QStringLiteral("高橋")}));
     EXPECT_EQ(m.listedStaff, 2);
@@ -86,6 +87,24 @@ TEST_P(SubmissionStatusTest, CountsEachStaffMembersReportsOnTheMonthsWorkingDays
     }
     // 3 staff × 19 working days, minus the working days with a report.
     EXPECT_EQ(m.missing(), 3 * 19 - 3);
+    EXPECT_EQ(m.cell(QStringLiteral("佐藤"), QDate(2019, 5, 7)).unconfirmed, 2);
+
+    // A confirmed report leaves the unconfirmed ones; one changed after its
+    // confirmation is unconfirmed again.
+    const ReportKey first{QDate(2019, 5, 7), QStringLiteral("甲商店"), QStringLiteral("佐藤")};
+    const ReportKey other{QDate(2019, 5, 31), QStringLiteral("甲商店"), QStringLiteral("鈴木")};
+    for (const ReportKey &k : {first, other})
+        ASSERT_TRUE(Confirmations::confirm(session, k, QStringLiteral("鈴木"), QString()).ok());
+    m = SubmissionStatus::read(session.dataDbPath, 2019, 5, &error);
+    ASSERT_TRUE(error.ok()) << error.message().toStdString();
+    EXPECT_EQ(m.cell(QStringLiteral("佐藤"), QDate(2019, 5, 7)).unconfirmed, 1);
+    EXPECT_EQ(m.cell(QStringLiteral("鈴木"), QDate(2019, 5, 31)).unconfirmed, 0);
+    ASSERT_TRUE(Reports::enter(session, Report{first.day, first.customer, QStringLiteral("よみ"), QStringLiteral("題"),
+                                               first.staff, QStringLiteral("書き直したメモ")})
+                    .ok());
+    m = SubmissionStatus::read(session.dataDbPath, 2019, 5, &error);
+    EXPECT_EQ(m.cell(QStringLiteral("佐藤"), QDate(2019, 5, 7)).unconfirmed, 2);
+    EXPECT_EQ(m.cell(QStringLiteral("佐藤"), QDate(2019, 5, 7)).reports, 2);
 }
 
 TEST_P(SubmissionStatusTest, AMonthThatIsNoMonthSaysSo) {

@@ -78,6 +78,7 @@ TEST_F(StatusForm, TheMonthShowsWhoReportedOnEachWorkingDayAndAClickOpensTheDay)
     EXPECT_EQ(grid->item(row(QStringLiteral("鈴木")), column(two))->data(Qt::AccessibleTextRole).toString(),
               QStringLiteral("鈴木 5月8日(水): 日報 2 件、未確認 2 件"));
     EXPECT_EQ(forms::accessibilityProblems(status.data()), QStringList());
+    if (!qEnvironmentVariableIsEmpty("TQEN_STATUS_SHOT")) status->grab().save(qEnvironmentVariable("TQEN_STATUS_SHOT"));
     EXPECT_TRUE(message().contains(QStringLiteral("未提出 36 件"))) << message().toStdString();
 
     // One report: the main screen shows it.
