@@ -489,6 +489,12 @@ void FrmNippoList::cmd印刷選択_Click(int index) {
     if (index != 0 && index != 1) return;
     if (!CompleteList().ok()) return;
     Rpt日報一覧 report;
+    Error read;
+    report.setConfirmations(model::ReportList::confirmations(G().DataDbPath, listed, true, &read));
+    if (!read.ok()) {
+        this->report(read);
+        return;
+    }
     report.Run();
     if (!report.error().ok()) {
         this->report(report.error());

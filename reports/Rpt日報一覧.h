@@ -1,19 +1,31 @@
 #pragma once
 // The printed report list: one line per row of w日報一覧 - date, customer,
-// title and staff - under a page header with the column captions, the print
-// date and the page number.
+// title, the confirmation (state; confirmer and the newest comment) and
+// staff - under a page header with the column captions, the print date and
+// the page number.
+#include "model/ReportList.h"
 #include "platform/reporting/Report.h"
+
+#include <QHash>
 
 namespace tqen {
 
 class Rpt日報一覧 : public reporting::Report {
 public:
     Rpt日報一覧();
+    // The confirmations of the listed reports (with their comments); a line
+    // without one prints 未確認.
+    void setConfirmations(QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations) {
+        confirmations_ = std::move(confirmations);
+    }
 
 protected:
     void ActiveReport_ReportStart() override;
     void PageHeader_Format() override;
     void Detail_Format() override;
+
+private:
+    QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations_;
 };
 
 }  // namespace tqen
