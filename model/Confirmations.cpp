@@ -120,7 +120,9 @@ const dao::AddedTable &definition() {
                                     {QStringLiteral("指紋"), Kind::Text},
                                     {QStringLiteral("削除番号"), Kind::Integer}},
                                    {{QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("担当")},
-                                    {QStringLiteral("削除番号")}}};
+                                    // With the day, so a period's live rows (削除番号 Null)
+                                    // are read on their days, not all of them.
+                                    {QStringLiteral("削除番号"), QStringLiteral("日付")}}};
     return t;
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/CodeTable.h"
 #include "model/Confirmations.h"
+#include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dates/Holidays.h"
 
@@ -32,6 +33,9 @@ Month read(const QString &dataDbPath, int year, int month, Error *error) {
         if (error) *error = dao::failure(QStringLiteral("提出状況を読めませんでした。データファイルを開けません。"), db);
         return out;
     }
+    // The list's index holds day and staff member: the month is read from
+    // it alone. A file that cannot take it (read-only, busy) is read without.
+    dao::ensureIndex(db, ReportList::listIndex());
     Error codes;
     const QStringList listed = CodeTable::namesIn(db, QStringLiteral("担当"), &codes);
     if (!codes.ok()) {
