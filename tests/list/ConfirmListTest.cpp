@@ -75,6 +75,7 @@ TEST_F(ConfirmList, TickedLinesAreConfirmedTogetherAfterOneQuestionAndTheColumnA
     click("cmd一括確認");
     EXPECT_EQ(confirmationRows(), 2);
     EXPECT_EQ(confirmations(), (QStringList{"未確認", "確認済 課長", "確認済 課長", "未確認"}));
+    if (!qEnvironmentVariableIsEmpty("TQEN_LIST_SHOT")) form->grab().save(qEnvironmentVariable("TQEN_LIST_SHOT"));
 
     // A report edited after its confirmation reads so, never as confirmed.
     const model::ReportKey edited = key(1);
