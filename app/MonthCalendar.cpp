@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -266,6 +267,7 @@ QString MonthCalendar::cellName(int index) const {
     if (day == QDate::currentDate()) name += QStringLiteral(" 今日");
     const int reports = index < int(reportCount_.size()) ? reportCount_[index] : 0;
     if (reports > 0) name += QStringLiteral(" 日報%1件").arg(reports);
+    if (cellConfirmed(index)) name += QStringLiteral(" 確認済");
     return name;
 }
 
@@ -363,6 +365,7 @@ void MonthCalendar::showMonth(const QDate &day) {
         if (first.addDays(d - 1) == today) setCell(cell, QVariant(), uint(ColorToday), QVariant());
     }
     setTitleFormat(titleFormat_);
+    placeStamps();
     // The cells are described for screen readers once their marks are known
     // (setCounts, which follows every drawing of a month).
 }
@@ -386,6 +389,76 @@ void MonthCalendar::setCounts(const QMap<QDate, int> &counts) {
             setCell(cell, QVariant(), uint(date == today ? ColorToday : ColorButtonFace), uint(0));
     }
     describeCells();
+}
+
+namespace {
+
+// The stamp of a confirmed day: a small red circle with 確 in the cell's
+// bottom right corner, following the cell's size.
+class StampMark : public QWidget {
+public:
+    // Beside the cell rather than inside it: the caption control draws its
+    // caption over the whole cell and would lose it under a child.
+    explicit StampMark(QWidget *cell) : QWidget(cell->parentWidget()), cell_(cell) {
+        setObjectName(QStringLiteral("stamp確認"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        cell->installEventFilter(this);
+        follow();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == cell_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) follow();
+        return false;
+    }
+    void paintEvent(QPaintEvent *) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor vermilion(0xD0, 0x21, 0x1B);
+        p.setBrush(Qt::white);
+        p.setPen(QPen(vermilion, 1.5));
+        p.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+        QFont f = font();
+        f.setPixelSize(qMax(8, height() * 3 / 5));
+        p.setFont(f);
+        p.setPen(vermilion);
+        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("確"));
+    }
+
+private:
+    void follow() {
+        const int side = qBound(14, cell_->height() / 3, 22);
+        setGeometry(cell_->x() + cell_->width() - side - 3, cell_->y() + cell_->height() - side - 3, side, side);
+        raise();
+    }
+    QWidget *cell_;
+};
+
+}  // namespace
+
+bool MonthCalendar::cellConfirmed(int index) const {
+    const QDate day = cellDate(index);
+    return day.isValid() && confirmedDays_.contains(day);
+}
+
+void MonthCalendar::setConfirmedDays(const QSet<QDate> &days) {
+    if (days == confirmedDays_) return;
+    confirmedDays_ = days;
+    placeStamps();
+    describeCells();
+}
+
+void MonthCalendar::placeStamps() {
+    stamps_.resize(cells_.size(), nullptr);
+    for (int i = 0; i < int(cells_.size()); ++i) {
+        const bool on = cellConfirmed(i);
+        QWidget *cell = cells_[i].widget();
+        if (on && !stamps_[i]) stamps_[i] = new StampMark(cell);
+        if (stamps_[i]) stamps_[i]->setVisible(on);
+        const QString description =
+            on ? QStringLiteral("カレンダーの日 確認済") : QStringLiteral("カレンダーの日");
+        if (cell->accessibleDescription() != description) cell->setAccessibleDescription(description);
+    }
 }
 
 void MonthCalendar::setTitleFormat(const QString &monthFormat) {

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -51,6 +52,11 @@ public:
     // navy, a second turns it dark teal, a third back to navy, and so on.
     // Days not in the map hold none. The same counts give the same picture.
     void setCounts(const QMap<QDate, int> &counts);
+    // Days whose every report is confirmed: their cells carry a small round
+    // stamp (確) over the marks above, and say so to a screen reader. Days
+    // not in the set carry none.
+    void setConfirmedDays(const QSet<QDate> &days);
+    bool cellConfirmed(int index) const;
     // The title's date format (the settings' date style).
     void setTitleFormat(const QString &monthFormat);
 
@@ -118,6 +124,9 @@ private:
     int days_ = 0;
     std::vector<int> reportCount_;            // reports of each cell's day
     std::vector<QString> cellNames_;          // what each cell was last named
+    QSet<QDate> confirmedDays_;
+    std::vector<QWidget *> stamps_;           // the stamp of each cell, made when first needed
+    void placeStamps();
     // What each day cell was last told (its caption and colours), so that
     // unchanged properties are not sent again.
     struct CellLook {

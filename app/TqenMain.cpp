@@ -1,5 +1,7 @@
 #include "app/TqenMain.h"
 
+#include "app/ConfirmationPanel.h"
+
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
 #include "app/PrintPanel.h"
@@ -172,6 +174,9 @@ void TqenMain::buildEntryTab(QWidget *tab) {
     }
     entry->setRowStretch(row - 1, 1);
     entry->setColumnStretch(1, 1);
+    confirmation_ = new ConfirmationPanel(tab, [] { return G().DataDbPath; });
+    entry->addWidget(confirmation_, row, 1);
+    connect(confirmation_, &ConfirmationPanel::confirmed, this, [this] { markConfirmedDays(); });
 }
 
 // The button bar: the report buttons from the left, "閉じる" on the right.

@@ -39,6 +39,7 @@ class TextBox;
 
 namespace tqen {
 
+class ConfirmationPanel;
 class CustomerIndexTab;
 class MonthCalendar;
 class PrintPanel;
@@ -144,6 +145,8 @@ private:
     forms::TextBox *txtふりがな = nullptr;
     forms::TextBox *txtタイトル = nullptr;
     forms::TextBox *txtメモ = nullptr;
+    ConfirmationPanel *confirmation_ = nullptr;  // under the memo
+    void markConfirmedDays();
     QTabWidget *SSTab1 = nullptr;
     CustomerIndexTab *indexTab_ = nullptr;
     QWidget *calendarArea = nullptr;

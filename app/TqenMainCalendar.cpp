@@ -7,6 +7,8 @@
 #include "core/Globals.h"
 #include "core/MakerLink.h"
 #include "core/ModTqen.h"
+#include "app/ConfirmationPanel.h"
+#include "model/Confirmations.h"
 #include "model/Reports.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
@@ -56,14 +58,30 @@ void TqenMain::SetMarkDate() {
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
     calendar_->setCounts(model::Reports::countsByDay(G().DataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
+    markConfirmedDays();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
+    confirmation_->showReport(std::nullopt);
     // The entry date becomes today in the current month, else the 1st.
     const QDate today = QDate::currentDate();
     const QDate shown = calendar_->monthShown();
     const QDate firstShown(shown.year(), shown.month(), 1);
     const bool thisMonth = firstShown.year() == today.year() && firstShown.month() == today.month();
     txt日付->setValue(thisMonth ? today : firstShown);
+}
+
+// The stamp goes on the days whose every report (of the staff member and
+// customer chosen) is confirmed as it stands.
+void TqenMain::markConfirmedDays() {
+    QVariant day = G().CalendarDate;
+    QDate first, last;
+    ModTqen::MonthRange(day, first, last, 0);
+    QSet<QDate> confirmed;
+    const QMap<QDate, model::DayConfirmation> month =
+        model::Confirmations::month(G().DataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text());
+    for (auto it = month.cbegin(); it != month.cend(); ++it)
+        if (it->allConfirmed()) confirmed.insert(it.key());
+    calendar_->setConfirmedDays(confirmed);
 }
 
 void TqenMain::LblCald_Click(int index) { calendar_->activateCell(index); }

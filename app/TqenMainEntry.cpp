@@ -2,6 +2,7 @@
 // the report of a day, customer and staff member, and the button bar.
 #include "app/TqenMain.h"
 
+#include "app/ConfirmationPanel.h"
 #include "app/MonthCalendar.h"
 
 #include "platform/dates/DateFormat.h"
@@ -54,6 +55,7 @@ void TqenMain::ReadNippo() {
     if (!found) {
         txtタイトル->setText(QString());
         txtメモ->setText(QString());
+        confirmation_->showReport(std::nullopt);
     } else {
         // A stored Null leaves its box as it was, but for the title and memo:
         // a report without them shows empty boxes, since what the boxes held
@@ -66,6 +68,7 @@ void TqenMain::ReadNippo() {
         if (!r.staff.isNull()) cmb担当->setText(r.staff);
         txtメモ->setText(r.memo);
         if (r.day.isValid()) txt日付->setValue(r.day);
+        confirmation_->showReport(model::ReportKey{r.day, r.customer, r.staff}, r.title, r.memo);
     }
     entryEdited_ = false;
     hideProgress(CnMsg);

@@ -119,10 +119,10 @@ const dao::AddedTable &definition() {
                                     {QStringLiteral("コメント"), Kind::Text},
                                     {QStringLiteral("指紋"), Kind::Text},
                                     {QStringLiteral("削除番号"), Kind::Integer}},
-                                   {{QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("担当")},
-                                    // With the day, so a period's live rows (削除番号 Null)
-                                    // are read on their days, not all of them.
-                                    {QStringLiteral("削除番号"), QStringLiteral("日付")}}};
+                                   // One index serves the live rows of a report or of a
+                                   // period (削除番号 Null first) and the rows of a deletion.
+                                   {{QStringLiteral("削除番号"), QStringLiteral("日付"), QStringLiteral("顧客名"),
+                                     QStringLiteral("担当")}}};
     return t;
 }
 
@@ -207,11 +207,10 @@ namespace {
 // The newest confirmation of each report of a period with its report's
 // title and memo: the rows of both tables joined on the key, walked once.
 template <typename Visit>
-Error walkPeriod(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
+Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const QString &staff,
                  const QString &customer, bool withWho, Visit visit) {
     const QString text = QStringLiteral("営業日報の確認を読めませんでした。");
     Error error;
-    auto db = dao::Database::open(dataDbPath);
     const std::optional<bool> has = present(db, text, &error);
     if (!has || !*has) return error;
     QString sql = QStringLiteral("select 日報確認.日付 as 日, 日報確認.顧客名 as 顧客, 日報確認.担当 as 担当者, 確認番号, 指紋, "
@@ -256,7 +255,8 @@ Error walkPeriod(const QString &dataDbPath, const QDate &first, const QDate &las
 QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, const QDate &first, const QDate &last,
                                                    const QString &staff, const QString &customer, Error *error) {
     QHash<ReportKey, ReportConfirmation> out;
-    const Error e = walkPeriod(dataDbPath, first, last, staff, customer, true,
+    auto db = dao::Database::open(dataDbPath);
+    const Error e = walkPeriod(db, first, last, staff, customer, true,
                                [&out](const ReportKey &k, ConfirmState s, const QString &who, const QString &at) {
                                    ReportConfirmation &c = out[k];
                                    c.state = s;
@@ -271,12 +271,12 @@ QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first
                                    const QString &staff, const QString &customer, Error *error) {
     QMap<QDate, DayConfirmation> out;
     if (error) *error = Error();
+    auto db = dao::Database::open(dataDbPath);
     {
         QString sql = QStringLiteral("select 日付, count(*) as 件数 from 営業日報 where 日付 >= ? and 日付 <= ?");
         QVariantList values{first, last};
         andEquals(sql, values, QStringLiteral("担当"), staff);
         andEquals(sql, values, QStringLiteral("顧客名"), customer);
-        auto db = dao::Database::open(dataDbPath);
         auto rs = select(db, sql + QStringLiteral(" group by 日付"), values);
         if (!rs.isOpen()) {
             if (error) *error = dao::failure(QStringLiteral("営業日報を読めませんでした。"), db, rs);
@@ -287,7 +287,7 @@ QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first
             if (d.isValid()) out[d].reports += rs.field(QStringLiteral("件数")).toInt();
         }
     }
-    const Error e = walkPeriod(dataDbPath, first, last, staff, customer, false,
+    const Error e = walkPeriod(db, first, last, staff, customer, false,
                                [&out](const ReportKey &k, ConfirmState s, const QString &, const QString &) {
                                    if (!out.contains(k.day)) return;
                                    DayConfirmation &d = out[k.day];

@@ -1,6 +1,8 @@
 #include "reports/Rpt日報.h"
 
 #include "core/Globals.h"
+#include "model/Confirmations.h"
+#include "platform/dao/Dao.h"
 #include "platform/dates/DateFormat.h"
 
 namespace tqen {
@@ -55,6 +57,64 @@ Control rule(const QString &name, int left, int top, int width) {
 
 bool western() { return G().Env.年号 == QStringLiteral("西暦"); }
 
+// The two stamp boxes at the card's right, under the first line: 担当 and
+// 確認, a heading row over the room for a seal. Everything of them lies
+// above the memo's lowest edge, so a long memo leaves them whole.
+constexpr int StampLeft = 8145, StampWidth = 900, StampTop = 310, StampHead = 240, StampBottom = 1110;
+// The card: the stamp boxes and the rule under it.
+constexpr int CardHeight = 1170;
+const QColor Vermilion(0xD0, 0x21, 0x1B);
+
+Control vrule(const QString &name, int left, int top, int height) {
+    Control c = rule(name, left, top, 0);
+    c.height = height;
+    return c;
+}
+
+Control centred(Control c, double size, const QColor &color = Qt::black) {
+    c.alignment = Qt::AlignHCenter;
+    c.fontSize = size;
+    c.color = color;
+    return c;
+}
+
+Control memo() {
+    // As high as the stamp boxes reach: only a memo longer than that pushes
+    // the rule under the card down.
+    Control c = field(QStringLiteral("txtメモ"), QStringLiteral("メモ"), 0, 600, StampLeft - 100, true);
+    c.height = StampBottom - 600 + 10;
+    return c;
+}
+
+QList<Control> stampBoxes() {
+    const int mid = StampLeft + StampWidth, right = StampLeft + 2 * StampWidth, seal = 460;
+    const int sealLeft = mid + (StampWidth - seal) / 2, sealTop = StampTop + StampHead + (StampBottom - StampTop - StampHead - seal) / 2;
+    Control circle;
+    circle.name = QStringLiteral("shp確認印");
+    circle.kind = ControlKind::Circle;
+    circle.left = sealLeft;
+    circle.top = sealTop;
+    circle.width = seal;
+    circle.height = seal;
+    circle.color = Vermilion;
+    circle.lineWeight = 25;
+    return {
+        rule(QStringLiteral("Line印上"), StampLeft, StampTop, 2 * StampWidth),
+        rule(QStringLiteral("Line印見出し"), StampLeft, StampTop + StampHead, 2 * StampWidth),
+        rule(QStringLiteral("Line印下"), StampLeft, StampBottom, 2 * StampWidth),
+        vrule(QStringLiteral("Line印左"), StampLeft, StampTop, StampBottom - StampTop),
+        vrule(QStringLiteral("Line印中"), mid, StampTop, StampBottom - StampTop),
+        vrule(QStringLiteral("Line印右"), right, StampTop, StampBottom - StampTop),
+        centred(label(QStringLiteral("Label担当印"), QStringLiteral("担当"), StampLeft, StampTop + 15, StampWidth), 8),
+        centred(label(QStringLiteral("Label確認印"), QStringLiteral("確認"), mid, StampTop + 15, StampWidth), 8),
+        centred(field(QStringLiteral("txt担当印"), QString(), StampLeft, sealTop + 150, StampWidth), 8),
+        circle,
+        centred(field(QStringLiteral("txt確認者印"), QString(), sealLeft, sealTop + 80, seal), 7, Vermilion),
+        centred(field(QStringLiteral("txt確認日印"), QString(), mid, sealTop + 250, StampWidth), 5.5, Vermilion),
+        centred(field(QStringLiteral("txt確認後に変更"), QString(), mid, sealTop + 170, StampWidth), 6.5),
+    };
+}
+
 }  // namespace
 
 Rpt日報::Rpt日報() : Report(QStringLiteral("rpt日報")) {
@@ -81,11 +141,13 @@ Rpt日報::Rpt日報() : Report(QStringLiteral("rpt日報")) {
         label(QStringLiteral("Label4"), QStringLiteral("担当"), 8291, 30, 638),
         field(QStringLiteral("txt担当"), QStringLiteral("担当"), 8858, 30, 1063),
         label(QStringLiteral("Label5"), QStringLiteral("タイトル"), 75, 310, 885),
-        field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 1065, 315, 8700, true),
-        field(QStringLiteral("txtメモ"), QStringLiteral("メモ"), 0, 600, 9945, true),
+        // Title and memo leave the right for the stamp boxes.
+        field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 1065, 315, StampLeft - 100 - 1065, true),
+        memo(),
         // Under the card; it moves down with a long title or memo.
-        rule(QStringLiteral("Line1"), 0, 890, 9945),
+        rule(QStringLiteral("Line1"), 0, CardHeight - 20, 9945),
     });
+    add(Detail, stampBoxes());
     PageFooter.height = TextHeight;   // empty
 }
 
@@ -100,7 +162,14 @@ void Rpt日報::ActiveReport_ReportStart() {
     DAODataControl1.DatabaseName = G().WorkDbPath;
     DAODataControl1.RecordSource = QStringLiteral("w日報印刷");
     PageHeader.height = 770;
-    Detail.height = 900;
+    Detail.height = CardHeight;
+    // The confirmations of the days printed, read once.
+    confirmations_.clear();
+    auto work = dao::Database::open(G().WorkDbPath);
+    auto rs = work.openRecordset(QStringLiteral("select min(日付) as a, max(日付) as b from w日報印刷"));
+    const QDate first = ToDate(rs.field(QStringLiteral("a"))), last = ToDate(rs.field(QStringLiteral("b")));
+    if (first.isValid() && last.isValid())
+        confirmations_ = model::Confirmations::statesBetween(G().DataDbPath, first, last);
 }
 
 void Rpt日報::PageHeader_Format() {
@@ -109,6 +178,20 @@ void Rpt日報::PageHeader_Format() {
 }
 
 void Rpt日報::Detail_Format() {
+    const QDate day = ToDate(Fields(QStringLiteral("日付")));
+    const QString staff = Fields(QStringLiteral("担当")).toString();
+    control(QStringLiteral("txt担当印")).text = staff;
+    // The confirmation of the card's report: a seal when it stands, the
+    // words when the report was changed since.
+    const model::ReportConfirmation c =
+        confirmations_.value(model::ReportKey{day, Fields(QStringLiteral("顧客名")).toString(), staff});
+    const bool sealed = c.state == model::ConfirmState::Confirmed;
+    control(QStringLiteral("shp確認印")).visible = sealed;
+    control(QStringLiteral("txt確認者印")).text = sealed ? c.confirmer : QString();
+    control(QStringLiteral("txt確認日印")).text =
+        sealed ? FormatDate(c.at.date(), western() ? QStringLiteral("yy/mm/dd") : QStringLiteral("gee/mm/dd")) : QString();
+    control(QStringLiteral("txt確認後に変更")).text =
+        c.state == model::ConfirmState::ChangedSince ? model::Confirmations::stateText(c.state) : QString();
     control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
                                                         western() ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
 }

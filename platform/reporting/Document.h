@@ -2,6 +2,7 @@
 // A laid-out report: its pages, each a list of text lines and rules placed in
 // twips from the top-left corner of the paper. A report is laid out once;
 // the same document is then drawn onto any paint device.
+#include <QColor>
 #include <QFont>
 #include <QLineF>
 #include <QList>
@@ -16,7 +17,7 @@ constexpr int TwipsPerInch = 1440;
 constexpr int TwipsPerPoint = 20;
 
 struct PageItem {
-    enum class Kind { Text, Rule };
+    enum class Kind { Text, Rule, Circle };
     Kind kind = Kind::Text;
     QString control;        // name of the control it comes from
     // Text: one line of the control's text. box is the control's width and
@@ -31,6 +32,8 @@ struct PageItem {
     // Rule: from one point to another; width of the pen in twips.
     QLineF rule;
     qreal penWidth = 0;
+    // Circle: the ellipse inside box.
+    QColor color = Qt::black;  // of the text, rule or circle
 };
 
 struct Page {

@@ -24,12 +24,20 @@ void paintPage(const Document &doc, int page, QPainter &painter) {
     painter.setPen(QPen(Qt::black));
     for (const PageItem &item : doc.pages[page].items) {
         if (item.kind == PageItem::Kind::Rule) {
-            painter.setPen(QPen(Qt::black, item.penWidth));
+            painter.setPen(QPen(item.color, item.penWidth));
             painter.drawLine(item.rule);
             painter.setPen(QPen(Qt::black));
             continue;
         }
+        if (item.kind == PageItem::Kind::Circle) {
+            painter.setPen(QPen(item.color, item.penWidth));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(item.box);
+            painter.setPen(QPen(Qt::black));
+            continue;
+        }
         if (item.text.isEmpty()) continue;
+        if (painter.pen().color() != item.color) painter.setPen(QPen(item.color));
         if (item.font != font) {
             font = item.font;
             painter.setFont(doc.fonts.value(font));

@@ -123,7 +123,7 @@ private:
         QList<Shaped> shaped(s.controls.size());
         for (int i = 0; i < s.controls.size(); ++i) {
             const Control &c = s.controls[i];
-            if (!c.visible || c.kind == ControlKind::Line) continue;
+            if (!c.visible || c.kind == ControlKind::Line || c.kind == ControlKind::Circle) continue;
             shaped[i] = shape(c.summary == Summary::None ? c.text : QString(), doc.fonts[fontIndex(c)], c.width);
             if (c.canGrow) {
                 const qreal need = shaped[i].lines.size() * shaped[i].lineHeight;
@@ -148,6 +148,18 @@ private:
                 item.rule = QLineF(c.left, top, c.left + c.width, top + c.height);
                 item.box = QRectF(item.rule.p1(), item.rule.p2()).normalized();
                 item.penWidth = c.lineWeight;
+                item.color = c.color;
+                b.items << item;
+                b.summaries << Control();
+                continue;
+            }
+            if (c.kind == ControlKind::Circle) {
+                PageItem item;
+                item.kind = PageItem::Kind::Circle;
+                item.control = c.name;
+                item.box = QRectF(c.left, top, c.width, c.height);
+                item.penWidth = c.lineWeight;
+                item.color = c.color;
                 b.items << item;
                 b.summaries << Control();
                 continue;
@@ -180,6 +192,7 @@ private:
                 item.ascent = sh.ascent;
                 item.textWidth = sh.widths[l];
                 item.offset = alignedOffset(c.alignment, c.width, item.textWidth);
+                item.color = c.color;
                 b.items << item;
                 b.summaries << Control();
                 if (c.canGrow) bottom = std::max(bottom, item.box.bottom());

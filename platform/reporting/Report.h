@@ -19,6 +19,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QColor>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -27,7 +28,8 @@ class QWidget;
 
 namespace tqen::reporting {
 
-enum class ControlKind { Label, Field, Line };
+// A circle is drawn in its box (a seal); its colour is the control's.
+enum class ControlKind { Label, Field, Line, Circle };
 
 // What an unbound field shows.
 enum class Summary {
@@ -58,6 +60,7 @@ struct Control {
     bool canGrow = false;
     bool visible = true;
     int lineWeight = 15;         // rules: pen width in twips
+    QColor color = Qt::black;    // of a text, a rule or a circle
 };
 
 struct Section {

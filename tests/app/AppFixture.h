@@ -39,6 +39,7 @@ protected:
         f.close();
         qputenv("TQEN_DRIVES", conf.toUtf8());
         qputenv("TQEN_COM_REGISTRY", tmp.filePath(QStringLiteral("registry.json")).toUtf8());
+        qputenv("TQEN_PROFILE_DIR", tmp.filePath(QStringLiteral("profile")).toUtf8());
         G() = Globals();
         // The same tests with the data database on the test server: the
         // settings row names it, and data() is its URI.
@@ -53,6 +54,7 @@ protected:
     void TearDown() override {
         qunsetenv("TQEN_DRIVES");
         qunsetenv("TQEN_COM_REGISTRY");
+        qunsetenv("TQEN_PROFILE_DIR");
     }
 
     QString work() const { return app + QStringLiteral("/data/TqenWork.mdb"); }

@@ -5,7 +5,9 @@
 // data database) and then, for each line read:
 //   report yyyymmdd CUSTOMER STAFF TITLE  registers a report with the button
 //   code NAME                             adds a staff name to the code table
+//   confirm yyyymmdd CUSTOMER STAFF WHO   reads the report and confirms it with Ctrl+K's button
 // and answers "ok", "present" or "error <what the user was shown>".
+#include "app/ConfirmationPanel.h"
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
 #include "model/Schema.h"
@@ -17,7 +19,9 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QComboBox>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -61,6 +65,25 @@ int main(int argc, char **argv) {
             if (script.shown.size() != 2 || !script.shown[1].prompt.contains(QStringLiteral("登録しました")))
                 answer = QStringLiteral("error ") + (script.shown.isEmpty() ? QStringLiteral("nothing shown")
                                                                             : script.shown.last().prompt.simplified());
+        } else if (w.value(0) == u"confirm" && w.size() == 5) {
+            script.shown.clear();
+            tqen::testing::child<forms::DateBox>(&main, "txt日付")->setValue(w[1]);
+            tqen::testing::child<forms::ComboBox>(&main, "cmb顧客名")->setText(w[2]);
+            tqen::testing::child<forms::ComboBox>(&main, "cmb担当")->setText(w[3]);
+            main.ReadNippo();
+            bool answered = false;
+            QTimer timer;
+            QObject::connect(&timer, &QTimer::timeout, [&] {
+                auto *d = main.findChild<ConfirmDialog *>(QStringLiteral("dlg確認"));
+                if (!d || !d->isVisible() || answered) return;
+                answered = true;
+                d->confirmerBox()->setCurrentText(w[4]);
+                d->accept();
+            });
+            timer.start(1);
+            tqen::testing::child<QPushButton>(&main, "cmd確認")->click();
+            if (!answered) answer = QStringLiteral("error no dialog");
+            else if (!script.shown.isEmpty()) answer = QStringLiteral("error ") + script.shown.last().prompt.simplified();
         } else if (w.value(0) == u"code" && w.size() == 2) {
             const Error e = ModTqen::AddCodeName(QStringLiteral("担当"), w[1]);
             if (e.code() == Error::Code::AlreadyPresent) answer = QStringLiteral("present");

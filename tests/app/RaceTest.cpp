@@ -2,6 +2,7 @@
 // at the same moment, many times. On the server they are two PCs; on a data
 // file they are the program started twice on one PC (or two PCs on a shared
 // folder).
+#include "model/Confirmations.h"
 #include "tests/app/AppFixture.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QSet>
 
 #include <array>
+#include <cstdio>
 #include <memory>
 
 using namespace tqen;
@@ -143,6 +145,38 @@ TEST_F(RaceOnServer, TwoProgramsRegisteringOneReportKeepOneRowAndNeitherFails) {
     EXPECT_EQ(value(QStringLiteral("select count(*) from 営業日報 where 顧客名 = '甲商事' and タイトル !~ '^[AB][0-9]+$'")), "0");
     EXPECT_EQ(value(QStringLiteral("select count(*) from 営業日報 where 顧客名 = '乙商事'")), "50");
     EXPECT_EQ(value(QStringLiteral("select count(*) from 顧客マスタ")), "2");
+}
+
+// One PC edits a report while the other confirms it, a hundred times: the
+// edit is never lost, and the report ends confirmed as it now stands or
+// reads as changed since its confirmation — never confirmed for a text the
+// confirmer did not see.
+TEST_F(RaceOnServer, AnEditRacingAConfirmationIsNeverLostNorSilentlyConfirmed) {
+    const model::ReportKey key{QDate(2024, 1, 1), QStringLiteral("甲商事"), QStringLiteral("山田")};
+    const auto start = both(QStringLiteral("report 20240101 甲商事 山田 A"), QStringLiteral("code 部長"));
+    ASSERT_EQ(start[0], "ok");
+    ASSERT_EQ(start[1], "ok");
+    int confirmedAsNew = 0, changed = 0;
+    for (int i = 0; i < 100; ++i) {
+        const auto answers = both(QStringLiteral("report 20240101 甲商事 山田 T%1").arg(i),
+                                  QStringLiteral("confirm 20240101 甲商事 山田 部長"));
+        ASSERT_EQ(answers[0], "ok") << i;
+        ASSERT_EQ(answers[1], "ok") << i;
+        EXPECT_EQ(value(QStringLiteral("select タイトル from 営業日報")), QStringLiteral("T%1").arg(i));
+        const model::ReportConfirmation c = model::Confirmations::stateOf(dataOnServer, key);
+        ASSERT_EQ(c.history.size(), i + 1) << i;
+        if (c.state == model::ConfirmState::Confirmed) {
+            // The newest fingerprint is the new text's.
+            EXPECT_EQ(c.history.last().fingerprint,
+                      model::Confirmations::fingerprint(QStringLiteral("T%1").arg(i), QString())) << i;
+            ++confirmedAsNew;
+        } else {
+            EXPECT_EQ(c.state, model::ConfirmState::ChangedSince) << i;
+            ++changed;
+        }
+    }
+    EXPECT_EQ(confirmedAsNew + changed, 100);
+    std::printf("confirmed as edited: %d, changed since: %d\n", confirmedAsNew, changed);
 }
 
 TEST_F(RaceOnServer, TwoProgramsAddingStaffNamesNeverShareASlot) {

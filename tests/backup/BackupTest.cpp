@@ -3,6 +3,8 @@
 // either replaced whole or left exactly as it was.
 #include "backup/Archive.h"
 #include "backup/Restore.h"
+#include "model/CodeTable.h"
+#include "model/Confirmations.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/unlha/LzhArchive.h"
@@ -84,6 +86,31 @@ TEST_F(Pipeline, PackedArchiveHoldsAConsistentCopyWithoutTheSearchIndex) {
     EXPECT_TRUE(dao::checkDatabase(out + memberName(), dataTables()).ok());
     EXPECT_FALSE(dao::hasSearchIndex(out + memberName()));
     EXPECT_EQ(titles(out + memberName()), QStringList({QStringLiteral("one"), QStringLiteral("two")}));
+}
+
+// The confirmations live in the data file beside the reports: a backup
+// keeps them and a restore brings them back as they were.
+TEST_F(Pipeline, ABackupAndItsRestoreCarryTheConfirmations) {
+    addReport(data, QStringLiteral("one"));
+    ASSERT_TRUE(model::CodeTable::addName(data, QStringLiteral("担当"), QStringLiteral("部長")).ok());
+    model::Session session;
+    session.dataDbPath = data;
+    const model::ReportKey key{QDate(2024, 5, 1), QStringLiteral("山田商店"), QStringLiteral("佐藤")};
+    ASSERT_TRUE(model::Confirmations::confirm(session, key, QStringLiteral("部長"), QStringLiteral("控えにも")).ok());
+    const QString archive = tmp.filePath(QStringLiteral("set.lzh"));
+    ASSERT_TRUE(pack(data, memberName(), archive, Source::ConsistentCopy).ok());
+    {
+        auto db = dao::Database::open(data);
+        ASSERT_TRUE(db.execute(QStringLiteral("delete * from 日報確認")));
+    }
+    EXPECT_EQ(model::Confirmations::stateOf(data, key).state, model::ConfirmState::Unconfirmed);
+    Restore restore(archive, memberName(), data);
+    ASSERT_TRUE(restore.unpack().ok());
+    ASSERT_TRUE(restore.replace().ok());
+    const model::ReportConfirmation back = model::Confirmations::stateOf(data, key);
+    EXPECT_EQ(back.state, model::ConfirmState::Confirmed);
+    ASSERT_EQ(back.history.size(), 1);
+    EXPECT_EQ(back.history[0].comment, QStringLiteral("控えにも"));
 }
 
 TEST_F(Pipeline, AFileTheEngineCannotCopyIsArchivedAsItIsOnlyWhenAllowed) {

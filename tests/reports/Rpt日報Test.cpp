@@ -1,6 +1,10 @@
 // The printed daily report cards: layout, dates by the date style, many
 // long cards, and the PDF file with its Japanese texts and embedded font.
 #include "core/Globals.h"
+#include "model/CodeTable.h"
+#include "model/Confirmations.h"
+#include "model/Reports.h"
+#include "tests/support/DeliveredFile.h"
 #include "tests/reports/ReportFixture.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/Fonts.h"
@@ -13,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,7 +49,7 @@ protected:
 };
 
 // Where the cards stand on A4: 800 twips from the left edge, 1000 from the top,
-// the header 770 high, each card 900.
+// the header 770 high, each card 1170 (with its stamp boxes).
 TEST_F(DailyReportCards, LayoutOfHeaderAndCard) {
     addCards({{QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("新製品"), QStringLiteral("見積り")},
               {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("納品"), QStringLiteral("検収")}});
@@ -166,6 +172,74 @@ TEST_F(DailyReportCards, PdfHoldsTheJapaneseTextsAndEmbedsTheMinchoFont) {
         EXPECT_EQ(cols[cols.size() - 5], QStringLiteral("yes")) << line.toStdString();
     }
     EXPECT_TRUE(mincho) << fonts.toStdString();
+}
+
+// The stamp boxes: the writer's name in 担当 on every card; in 確認 a round
+// vermilion seal with the confirmer's name and day on a confirmed card, the
+// words 確認後に変更 on a card edited since, nothing on an unconfirmed one.
+TEST_F(DailyReportCards, StampBoxesCarryTheWriterAndARedSealWhenConfirmed) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed (scripts/install-deps.sh)";
+    G().Env.年号 = QStringLiteral("西暦");
+    model::Session session;
+    session.dataDbPath = G().DataDbPath = tqen::testing::copyDeliveredFile(tmp, QStringLiteral("TqenData.mdb"));
+    session.workDbPath = G().WorkDbPath;
+    ASSERT_TRUE(model::CodeTable::addName(session.dataDbPath, QStringLiteral("担当"), QStringLiteral("部長")).ok());
+    const QList<QVariantList> cards{
+        {QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("確認される"), QStringLiteral("メモ")},
+        {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("後で直す"), QStringLiteral("メモ")},
+        {QDate(2002, 2, 16), QStringLiteral("川上商会"), QStringLiteral("高橋"), QStringLiteral("未確認"), QStringLiteral("メモ")}};
+    for (const QVariantList &c : cards)
+        ASSERT_TRUE(model::Reports::enter(session, model::Report{c[0].toDate(), c[1].toString(), QStringLiteral("よみ"),
+                                                                 c[3].toString(), c[2].toString(), c[4].toString()})
+                        .ok());
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(model::Confirmations::confirm(session, {cards[i][0].toDate(), cards[i][1].toString(), cards[i][2].toString()},
+                                                  QStringLiteral("部長"), QString(), {}, QDateTime(QDate(2002, 2, 20), QTime(9, 0)))
+                        .ok());
+    QList<QVariantList> printed = cards;
+    printed[1][3] = QStringLiteral("直した");   // edited after its confirmation
+    ASSERT_TRUE(model::Reports::enter(session, model::Report{cards[1][0].toDate(), cards[1][1].toString(), QStringLiteral("よみ"),
+                                                             printed[1][3].toString(), cards[1][2].toString(), QString()})
+                    .ok());
+    addCards(printed);
+    Rpt日報 r;
+    const Document &doc = r.Run();
+    ASSERT_EQ(doc.pageCount(), 1);
+    EXPECT_EQ(texts(doc, QStringLiteral("txt担当印")), QStringList({QStringLiteral("佐藤"), QStringLiteral("鈴木"), QStringLiteral("高橋")}));
+    // Per card, in order (an empty text is drawn as nothing).
+    EXPECT_EQ(texts(doc, QStringLiteral("txt確認者印")), QStringList({QStringLiteral("部長"), QString(), QString()}));
+    EXPECT_EQ(texts(doc, QStringLiteral("txt確認日印")), QStringList({QStringLiteral("02/02/20"), QString(), QString()}));
+    EXPECT_EQ(texts(doc, QStringLiteral("txt確認後に変更")), QStringList({QString(), QStringLiteral("確認後に変更"), QString()}));
+
+    const QString pdf = tmp.filePath(QStringLiteral("印.pdf"));
+    ASSERT_TRUE(r.ExportPdf(pdf).ok());
+    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    for (const char *want : {"担当", "確認", "部長", "確認後に変更", "02/02/20"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(want))) << want << "\n" << text.toStdString();
+
+    // Red ink only in the 確認 box of the confirmed card.
+    const qreal dpi = 100, scale = dpi / reporting::TwipsPerInch;
+    QImage page((doc.paper * scale).toSize(), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    reporting::paintDocument(doc, painter, dpi, [] { return false; });
+    painter.end();
+    page.save(QStringLiteral("/tmp/confirm31-card.png"));
+    const auto redIn = [&](int card) {
+        const qreal top = 1000 + 770 + card * 1170.0;   // each card 1170 high
+        const QRect box = QRectF(QPointF((800 + 9045) * scale, (top + 550) * scale), QSizeF(900 * scale, 560 * scale)).toRect();
+        int red = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.red() > 150 && c.green() < 110 && c.blue() < 110) ++red;
+            }
+        return red;
+    };
+    EXPECT_GT(redIn(0), 40);
+    EXPECT_EQ(redIn(1), 0);
+    EXPECT_EQ(redIn(2), 0);
 }
 
 }  // namespace
