@@ -118,6 +118,32 @@ TEST_F(ConfirmList, AConfirmerRemovedOrAReportDeletedMeanwhileConfirmsNothing) {
     EXPECT_TRUE(lines()[0].endsWith(QStringLiteral(" x")));
 }
 
+// A ticked line deleted takes its report's confirmation into the deletion;
+// putting the deletion back brings the report back confirmed.
+TEST_F(ConfirmList, DeletingTickedLinesCarriesTheirConfirmationsAndUndoBringsThemBack) {
+    const model::ReportKey k{QDate(2002, 2, 15), QStringLiteral("川口工業"), QStringLiteral("鈴木")};
+    ASSERT_TRUE(model::Confirmations::confirm(session(), k, QStringLiteral("課長"), QStringLiteral("了解")).ok());
+    load();
+    read();
+    ASSERT_EQ(confirmations()[0], QStringLiteral("確認済 課長"));
+    tick(0);
+    qsizetype lines = 0;
+    ASSERT_TRUE(model::ReportList::deleteTicked(work(), data(), &lines).ok());
+    EXPECT_EQ(lines, 1);
+    const model::ReportList::Period month{QDate(2002, 2, 1), QDate(2002, 2, 28), {}, {}};
+    EXPECT_TRUE(model::ReportList::confirmations(data(), month, true).isEmpty());
+
+    const model::DeletedReports store(data());
+    const auto last = store.last();
+    ASSERT_TRUE(last.has_value());
+    model::DeletedReports::Restored back;
+    ASSERT_TRUE(store.restore(last->id, model::DeletedReports::Conflicts::Ask, &back).ok());
+    const auto states = model::ReportList::confirmations(data(), month, true);
+    ASSERT_TRUE(states.contains(k));
+    EXPECT_EQ(states[k].text(), QStringLiteral("確認済 課長"));
+    EXPECT_EQ(states[k].comments, QStringLiteral("了解"));
+}
+
 TEST_F(ConfirmList, TheCsvCarriesStateConfirmerAndEveryComment) {
     const model::ReportKey k{QDate(2002, 2, 14), QStringLiteral("青木工業"), QStringLiteral("佐藤")};
     const QDateTime at(QDate(2002, 2, 15), QTime(9, 30));
