@@ -69,6 +69,7 @@ protected:
     }
     // The 確認 column, line by line.
     QStringList confirmations() {
+        QApplication::processEvents();   // the column fills in after the first screen
         QStringList out;
         const QAbstractItemModel *m = grid->model();
         for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, FrmNippoList::ColConfirm).data().toString();
