@@ -194,6 +194,8 @@ void TqenMain::buildButtonBar(QBoxLayout *bar) {
         {&TqenMain::Command5, "Command5", "コード表", "", 'T', &TqenMain::Command5_Click},
         {&TqenMain::Command11, "Command11", "保守", "", 'M', &TqenMain::Command11_Click},
         {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", 'H', &TqenMain::cmdHint_Click},
+        {&TqenMain::cmd提出状況, "cmd提出状況", "提出状況", "担当ごとの日報の提出状況を表示します", 'J',
+         &TqenMain::cmd提出状況_Click},
         {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", 'X', nullptr},
     };
     for (const Def &d : defs) {

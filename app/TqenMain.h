@@ -111,6 +111,9 @@ public:
     // A report handed over by another form (the list): shown once, when this
     // form is next active.
     void handOver(const model::HandOver &report);
+    // Opens the report list (not modal), handing it a day, staff member and
+    // customer when given.
+    void openReportList(const std::optional<model::HandOver> &jump);
     // Opens the report list with that hand-over, not modal.
     void Command3_Click();
     void Command1_Click();
@@ -118,6 +121,8 @@ public:
     void Command5_Click();
     // Opens the maintenance form.
     void Command11_Click();
+    // "提出状況": who has reported in the calendar's month.
+    void cmd提出状況_Click();
 
     // The search tab: reports whose title, memo or customer name hold the
     // typed text. PrepareSearchIndex starts making the data file's search
@@ -175,6 +180,7 @@ private:
     QPushButton *Command5 = nullptr;
     QPushButton *Command11 = nullptr;
     QPushButton *cmdHint = nullptr;
+    QPushButton *cmd提出状況 = nullptr;
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();

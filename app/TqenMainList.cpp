@@ -10,6 +10,10 @@ namespace tqen {
 void TqenMain::Command3_Click() {
     const std::optional<model::HandOver> jump = SetJump();
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    openReportList(jump);
+}
+
+void TqenMain::openReportList(const std::optional<model::HandOver> &jump) {
     auto *form = static_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
     if (!form) {
         form = new FrmNippoList(session_);

@@ -6,6 +6,7 @@
 #include "model/CodeTable.h"
 #include "model/Customers.h"
 #include "model/ReportList.h"
+#include "model/Values.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/Anchors.h"
@@ -19,6 +20,7 @@
 #include "platform/text/Csv.h"
 #include "reports/Rpt日報一覧.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,6 +61,8 @@ constexpr forms::TwipPlace kPlaces[] = {
     {"cmdCSV出力", 2760, 7400, 1400, 480},
     {"cmd日報", 4280, 7400, 1200, 480},
     {"cmd元に戻す", 5600, 7400, 1400, 480},
+    {"cmd一括確認", 7120, 7400, 1400, 480},
+    {"chk未確認のみ", 7520, 200, 2000, 340},
     {"cmd閉じる", 10080, 7400, 1200, 480},
     {"CnMsg", 3900, 3600, 3600, 800},
     {"Cn印刷選択", 2700, 3300, 6000, 1300},
@@ -99,7 +103,9 @@ void FrmNippoList::buildForm() {
                                     {QStringLiteral("日付"), QStringLiteral("日付"), false, true, {}, 100},
                                     {QStringLiteral("顧客名"), QStringLiteral("顧客名"), false, true, {}, 220},
                                     {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 230},
-                                    {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100}},
+                                    {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100},
+                                    {QString(), QStringLiteral("確認"), false, true, {}, 120, false,
+                                     [this](int row) { return QVariant(confirmationText(row)); }}},
                                    this);
     Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
     Grid日報一覧->setAccessibleDescription(QStringLiteral("スペースキーで行のチェックを切り替えます"));
@@ -107,6 +113,15 @@ void FrmNippoList::buildForm() {
     // The grid scrolls towards lines not read yet: the period's lines are
     // all read first.
     connect(dat日報一覧, &forms::DataControl::aboutToFetch, this, [this] { CompleteList(); });
+    // The 確認 column reads the confirmations of the days as their lines come;
+    // after a new read, once the first screen is shown (until then it is
+    // blank, never stale).
+    connect(dat日報一覧, &forms::DataControl::refreshed, this, [this] {
+        confirmations.clear();
+        confirmationsFrom = QDate();
+        QTimer::singleShot(0, this, [this] { readConfirmations(false); });
+    });
+    connect(dat日報一覧, &forms::DataControl::appended, this, [this] { readConfirmations(false); });
 
     buildButtons();
     buildPanels();
@@ -119,10 +134,11 @@ void FrmNippoList::buildForm() {
     new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
           {{Grid日報一覧, A::GrowWidth | A::GrowHeight}, {cmdHint, A::MoveRight}, {cmd削除, A::MoveDown},
            {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown},
-           {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight}});
+           {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight},
+           {cmd一括確認, A::MoveDown}});
 
-    const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, cmdクリア, Grid日報一覧,
-                                    cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd閉じる, cmdHint};
+    const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, chk未確認のみ, cmdクリア, Grid日報一覧,
+                                    cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd一括確認, cmd閉じる, cmdHint};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -163,6 +179,8 @@ void FrmNippoList::buildButtons() {
         {&FrmNippoList::cmd日報, "cmd日報", "日報", "営業日報を開きます", &FrmNippoList::cmd日報_Click},
         {&FrmNippoList::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
          &FrmNippoList::cmd元に戻す_Click},
+        {&FrmNippoList::cmd一括確認, "cmd一括確認", "一括確認", "チェックした日報をまとめて確認済にします",
+         &FrmNippoList::cmd一括確認_Click},
         {&FrmNippoList::cmd閉じる, "cmd閉じる", "閉じる", "この画面を閉じます", &FrmNippoList::cmd閉じる_Click},
     };
     for (const Def &d : defs) {
@@ -173,6 +191,15 @@ void FrmNippoList::buildButtons() {
     }
     cmd元に戻す->setShortcut(QKeySequence::Undo);
     cmd元に戻す->setEnabled(false);
+    // Beside the read button: the next read leaves out the lines whose
+    // report is confirmed as it is.
+    chk未確認のみ = new QCheckBox(QStringLiteral("未確認のみ"), this);
+    chk未確認のみ->setObjectName(QStringLiteral("chk未確認のみ"));
+    chk未確認のみ->setAccessibleName(QStringLiteral("未確認のみ表示"));
+    chk未確認のみ->setToolTip(QStringLiteral("確認済の日報を一覧に出しません (確認後に変更されたものは出します)"));
+    connect(chk未確認のみ, &QCheckBox::toggled, this, [this] {
+        if (listed.first.isValid()) ReadList();
+    });
 }
 
 void FrmNippoList::buildPanels() {
@@ -256,6 +283,7 @@ void FrmNippoList::BlankList() {
     cmb担当->setText(QString());
     cmb顧客名->setText(QString());
     pending = {};
+    listed = {};
     model::ReportList::clear(session_.workDbPath);
     dat日報一覧->Refresh();
 }
@@ -268,13 +296,22 @@ Error FrmNippoList::ReadList() {
     // The newest lines, a screen of them, come first; the older days of
     // the period follow.
     model::ReportList::Period period{txt開始->date(), txt終了->date(), cmb担当->Text(), cmb顧客名->Text()};
-    const QDate split = model::ReportList::firstScreenStart(session_.dataDbPath, period, ScreenLines);
+    listed = period;
+    const bool unconfirmedOnly = chk未確認のみ->isChecked();
+    // Left unconfirmed only, the period is read whole and the confirmed
+    // lines taken out.
+    const QDate split =
+        unconfirmedOnly ? QDate() : model::ReportList::firstScreenStart(session_.dataDbPath, period, ScreenLines);
     if (split.isValid() && split > period.first) {
         pending = period;
         pending->last = split.addDays(-1);
         period.first = split;
     }
     Error error = model::ReportList::readLines(session_.workDbPath, session_.dataDbPath, period, true);
+    if (error.ok() && unconfirmedOnly) {
+        error = model::ReportList::dropConfirmed(session_.workDbPath, session_.dataDbPath, period);
+        if (!error.ok()) model::ReportList::clear(session_.workDbPath);
+    }
     if (!error.ok()) pending = {};
     if (pending) QTimer::singleShot(0, this, [this] { CompleteList(); });
     hideMessage();
@@ -320,6 +357,87 @@ Error FrmNippoList::DeleteLine() {
     report(e);
     return e;
 }
+
+Error FrmNippoList::ConfirmLines() {
+    Grid日報一覧->Update();
+    if (Error e = CompleteList(); !e.ok()) return e;
+    Error error;
+    const qsizetype count = model::ReportList::ticked(session_.workDbPath, &error).size();
+    if (!error.ok()) {
+        report(error);
+        return error;
+    }
+    if (count == 0) {
+        forms::interaction().messageBox(this, QStringLiteral("確認する日報の行にチェックを付けてください。"),
+                                        forms::mb::OK | forms::mb::Information, forms::programTitle());
+        return Error(Error::Code::NotFound, QString());
+    }
+    const QString confirmer = model::Confirmations::confirmer();
+    if (confirmer.isEmpty()) {
+        error = Error(Error::Code::BadInput,
+                      QStringLiteral("確認者が選ばれていません。メイン画面の「確認」で確認者を選んでから、もう一度どうぞ。"));
+        report(error);
+        return error;
+    }
+    const int answer = forms::interaction().messageBox(
+        this, QStringLiteral("チェックした %1 行の営業日報を、%2 の確認済にします。よろしいですか？").arg(count).arg(confirmer),
+        forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, forms::programTitle());
+    if (answer != forms::mb::IdYes) return Error(Error::Code::Cancelled, QString());
+    showMessage(QStringLiteral("確認しています････"));
+    qsizetype lines = 0;
+    error = model::ReportList::confirmTicked(session_, confirmer, QString(), &lines);
+    hideMessage();
+    if (!error.ok()) {
+        // Nothing was confirmed: the ticks stay for another try.
+        report(error);
+        return error;
+    }
+    // The list shows the new states; left unconfirmed only, they leave it.
+    if (chk未確認のみ->isChecked()) return ReadList();
+    readConfirmations(true);
+    forms::interaction().messageBox(this, QStringLiteral("%1 件の営業日報を確認済にしました。").arg(lines),
+                                    forms::mb::OK | forms::mb::Information, forms::programTitle());
+    return {};
+}
+
+QString FrmNippoList::confirmationText(int row) const {
+    const QDate day = ToDate(dat日報一覧->value(row, QStringLiteral("日付")));
+    if (!day.isValid()) return {};
+    const model::ReportKey key{day, model::textOf(dat日報一覧->value(row, QStringLiteral("顧客名"))),
+                               model::textOf(dat日報一覧->value(row, QStringLiteral("担当")))};
+    const auto found = confirmations.constFind(key);
+    if (found == confirmations.cend())
+        return confirmationsFrom.isValid() && day >= confirmationsFrom ? model::Confirmations::stateText(model::ConfirmState::Unconfirmed)
+                                                                       : QString();
+    return found->text();
+}
+
+void FrmNippoList::readConfirmations(bool restart) {
+    if (restart) {
+        confirmations.clear();
+        confirmationsFrom = QDate();
+    }
+    const int rows = dat日報一覧->rowCount();
+    if (rows == 0 || !listed.last.isValid()) return;
+    // Lines come newest first: the last one read is of the oldest day.
+    const QDate oldest = ToDate(dat日報一覧->value(rows - 1, QStringLiteral("日付")));
+    if (!oldest.isValid() || (confirmationsFrom.isValid() && oldest >= confirmationsFrom)) return;
+    model::ReportList::Period part = listed;
+    part.first = oldest;
+    if (confirmationsFrom.isValid()) part.last = confirmationsFrom.addDays(-1);
+    Error error;
+    const auto read = model::ReportList::confirmations(session_.dataDbPath, part, false, &error);
+    if (!error.ok()) {
+        // The column stays empty for those days; the list itself is right.
+        report(error);
+        return;
+    }
+    confirmations.insert(read);
+    confirmationsFrom = oldest;
+    Grid日報一覧->viewport()->update();
+}
+
+void FrmNippoList::cmd一括確認_Click() { ConfirmLines(); }
 
 void FrmNippoList::ShowUndo() { cmd元に戻す->setEnabled(LastDeletion(session_.dataDbPath).has_value()); }
 
@@ -372,6 +490,12 @@ void FrmNippoList::cmd印刷選択_Click(int index) {
     if (index != 0 && index != 1) return;
     if (!CompleteList().ok()) return;
     Rpt日報一覧 report(session_);
+    Error read;
+    report.setConfirmations(model::ReportList::confirmations(session_.dataDbPath, listed, true, &read));
+    if (!read.ok()) {
+        this->report(read);
+        return;
+    }
     report.Run();
     if (!report.error().ok()) {
         this->report(report.error());

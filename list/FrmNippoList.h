@@ -9,10 +9,12 @@
 #include "platform/forms/Form.h"
 #include "platform/text/Encoding.h"
 
+#include <QHash>
 #include <QList>
 
 #include <optional>
 
+class QCheckBox;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
@@ -68,12 +70,17 @@ public:
     void cmd元に戻す_Click();
     void ShowUndo();
     // Writes the lines shown (date, customer, reading, staff member, title,
-    // memo) to a CSV file. Nothing is written when a character cannot be
-    // encoded.
+    // memo, and the confirmation: state, confirmer, time, comments) to a CSV
+    // file. Nothing is written when a character cannot be encoded.
     Error ExportCsv(const QString &path, text::Encoding encoding);
+    // Confirms the reports of the ticked lines as this PC's confirmer after
+    // one question, all or none ("一括確認").
+    Error ConfirmLines();
+    // The confirmation shown in a line's 確認 column.
+    QString confirmationText(int row) const;
 
     // Grid columns.
-    static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4;
+    static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4, ColConfirm = 5;
     // Lines read at once: more than the tallest grid shows, and the grid
     // reads as many at a time as it scrolls.
     static constexpr int ScreenLines = 100;
@@ -104,6 +111,10 @@ private:
     void cmd印刷選択_Click(int index);
     void cmdCSV出力_Click();
     void cmd日報_Click();
+    void cmd一括確認_Click();
+    // Reads the confirmations of the days the grid has read lines of, as
+    // far as they were not read yet.
+    void readConfirmations(bool restart);
     void cmd閉じる_Click();
     void cmdHint_Click();
     void grid_KeyDown(int key, Qt::KeyboardModifiers modifiers, bool *consumed);
@@ -128,6 +139,8 @@ private:
     QPushButton *cmdCSV出力 = nullptr;
     QPushButton *cmd日報 = nullptr;
     QPushButton *cmd閉じる = nullptr;
+    QCheckBox *chk未確認のみ = nullptr;
+    QPushButton *cmd一括確認 = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
     forms::FramedPanel *Cn印刷選択 = nullptr;
@@ -137,6 +150,11 @@ private:
     model::HandOver handOver_;
     // The older days of the period read, still to be read into the list.
     std::optional<model::ReportList::Period> pending;
+    // The period of the list and the confirmations read of it, from
+    // confirmationsFrom to the period's last day.
+    model::ReportList::Period listed;
+    QDate confirmationsFrom;
+    QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations;
 };
 
 }  // namespace tqen

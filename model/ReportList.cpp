@@ -5,6 +5,7 @@
 #include "platform/dao/AddedTable.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <utility>
 
@@ -176,6 +177,7 @@ QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPa
     }
     // Each report's next step, in the last column.
     QHash<QString, QString> steps;
+    QHash<ReportKey, LineConfirmation> states;
     if (first.isValid()) {
         Error stepError;
         for (const NextStep &s : NextSteps::ofReports(dataDbPath, first, last, &stepError))
@@ -185,19 +187,117 @@ QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPa
                                       stepError.detail());
             return {};
         }
+        Error e;
+        states = confirmations(dataDbPath, {first, last, {}, {}}, true, &e);
+        if (!e.ok()) {
+            if (error) *error = Error(e.code(), QStringLiteral("日報の確認を読めないため、CSV ファイルは書き出していません。"), e.message());
+            return {};
+        }
     }
     QList<QStringList> records;
     records.reserve(lines.size() + 1);
     records.append({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("ふりがな"), QStringLiteral("担当"),
-                    QStringLiteral("タイトル"), QStringLiteral("メモ"), QStringLiteral("次回予定")});
+                    QStringLiteral("タイトル"), QStringLiteral("メモ"), QStringLiteral("確認"), QStringLiteral("確認者"),
+                    QStringLiteral("確認日時"), QStringLiteral("コメント"), QStringLiteral("次回予定")});
     for (const Line &l : std::as_const(lines)) {
         auto found = details.find(keyOf(l.day, l.customer, l.staff, l.title));
         const std::pair<QString, QString> more =
             found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
+        const LineConfirmation c = states.value({dateOf(l.day), textOf(l.customer), textOf(l.staff)});
         records.append({csvDate(l.day), textOf(l.customer), more.first, textOf(l.staff), textOf(l.title), more.second,
+                        Confirmations::stateText(c.state), c.confirmer,
+                        c.at.isValid() ? c.at.toString(QStringLiteral("yyyy/MM/dd HH:mm")) : QString(), c.comments,
                         steps.value(NextSteps::keyText({dateOf(l.day), textOf(l.customer), textOf(l.staff)}))});
     }
     return records;
+}
+
+QString LineConfirmation::text() const {
+    const QString state = Confirmations::stateText(this->state);
+    return confirmer.isEmpty() ? state : state + QStringLiteral(" ") + confirmer;
+}
+
+QHash<ReportKey, LineConfirmation> confirmations(const QString &dataDbPath, const Period &period, bool withComments,
+                                                 Error *error) {
+    QHash<ReportKey, LineConfirmation> out;
+    Error e;
+    const auto states = Confirmations::statesBetween(dataDbPath, period.first, period.last, period.staff, period.customer, &e);
+    if (error) *error = e;
+    if (!e.ok()) return out;
+    for (auto it = states.cbegin(); it != states.cend(); ++it) {
+        if (it->state == ConfirmState::Unconfirmed) continue;
+        out.insert(it.key(), {it->state, it->confirmer, it->at, {}});
+    }
+    if (!withComments || out.isEmpty()) return out;
+    // The comments of the period's confirmations, oldest first; only the
+    // table's rows of reports that are there (not those of a deletion).
+    auto db = dao::Database::open(dataDbPath);
+    QString sql = QStringLiteral("select 日付, 顧客名, 担当, コメント from 日報確認 where 日付 >= ? and 日付 <= ? and "
+                                 "削除番号 is null and コメント is not null");
+    QVariantList values{period.first, period.last};
+    andEquals(sql, values, QStringLiteral("担当"), period.staff);
+    andEquals(sql, values, QStringLiteral("顧客名"), period.customer);
+    auto rs = select(db, sql + QStringLiteral(" order by 確認番号"), values);
+    if (!rs.isOpen()) {
+        if (error) *error = dao::failure(QStringLiteral("日報の確認のコメントを読めませんでした。"), db, rs);
+        return {};
+    }
+    for (; !rs.eof(); rs.moveNext()) {
+        auto found = out.find({dateOf(rs.field(QStringLiteral("日付"))), textOf(rs.field(QStringLiteral("顧客名"))),
+                               textOf(rs.field(QStringLiteral("担当")))});
+        if (found == out.end()) continue;
+        const QString comment = textOf(rs.field(QStringLiteral("コメント")));
+        if (comment.isEmpty()) continue;
+        if (!found->comments.isEmpty()) found->comments += u'\n';
+        found->comments += comment;
+    }
+    return out;
+}
+
+Error dropConfirmed(const QString &workDbPath, const QString &dataDbPath, const Period &period, qsizetype *removed) {
+    if (removed) *removed = 0;
+    Error e;
+    const QHash<ReportKey, LineConfirmation> states = confirmations(dataDbPath, period, false, &e);
+    if (!e.ok()) return e;
+    QList<ReportKey> confirmed;
+    for (auto it = states.cbegin(); it != states.cend(); ++it)
+        if (it->state == ConfirmState::Confirmed) confirmed.append(it.key());
+    if (confirmed.isEmpty()) return {};
+    auto db = dao::Database::open(workDbPath);
+    db.beginTrans();
+    qsizetype n = 0;
+    for (const ReportKey &k : std::as_const(confirmed)) {
+        if (!run(db, QStringLiteral("delete * from w日報一覧 where 日付 = ? and 顧客名 = ? and 担当 = ?"),
+                 {k.day, k.customer, k.staff})) {
+            const Error failed = dao::failure(QStringLiteral("確認済の行を一覧から外せませんでした。作業ファイルに書き込めません。"), db);
+            db.rollback();
+            return failed;
+        }
+        n += db.recordsAffected();
+    }
+    if (!db.commitTrans()) return dao::failure(QStringLiteral("確認済の行を一覧から外せませんでした。作業ファイルに書き込めません。"), db);
+    if (removed) *removed = n;
+    return {};
+}
+
+Error confirmTicked(const Session &session, const QString &confirmer, const QString &comment, qsizetype *lines) {
+    if (lines) *lines = 0;
+    Error error;
+    const QList<ReportKey> keys = ticked(session.workDbPath, &error);
+    if (!error.ok()) return Error(error.code(), QStringLiteral("チェックした行を読めませんでした。何も確認していません。"), error.detail());
+    // Two lines of one report (a file may hold it twice) confirm it once.
+    QList<ReportKey> unique;
+    QSet<ReportKey> seen;
+    for (const ReportKey &k : std::as_const(keys))
+        if (!seen.contains(k)) {
+            seen.insert(k);
+            unique.append(k);
+        }
+    if (unique.isEmpty()) return {};
+    qlonglong confirmed = 0;
+    if (Error e = Confirmations::confirmMany(session, unique, confirmer, comment, &confirmed); !e.ok()) return e;
+    if (lines) *lines = qsizetype(confirmed);
+    return {};
 }
 
 }  // namespace tqen::model::ReportList

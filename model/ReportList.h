@@ -3,11 +3,15 @@
 // of one staff member and one customer, copied into the work table
 // w日報一覧 that the list's grid shows and ticks, and the print and CSV
 // selections made from it.
+#include "model/Confirmations.h"
 #include "model/DeletedReports.h"
+#include "model/Session.h"
 #include "platform/dao/AddedTable.h"
 #include "platform/error/Error.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -63,9 +67,40 @@ QList<ReportKey> ticked(const QString &workDbPath, Error *error = nullptr);
 Error deleteTicked(const QString &workDbPath, const QString &dataDbPath, qsizetype *lines = nullptr);
 
 // The list as a CSV file holds it: a header line (日付, 顧客名, ふりがな,
-// 担当, タイトル, メモ, 次回予定), then each line of the list in its order, with
-// the reading and memo of its report (matched on day, customer, staff member
-// and title; lines alike take the reports in turn) and its next step.
+// 担当, タイトル, メモ, 確認, 確認者, 確認日時, コメント, 次回予定), then each
+// line of the list in its order, with the reading and memo of its report
+// (matched on day, customer, staff member and title; lines alike take the
+// reports in turn), its confirmation (the state, who confirmed last and
+// when, and every comment, oldest first, one a line) and its next step.
 QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPath, Error *error = nullptr);
+
+// The confirmation of a line of the list.
+struct LineConfirmation {
+    ConfirmState state = ConfirmState::Unconfirmed;
+    QString confirmer;   // of the newest confirmation
+    QDateTime at;
+    QString comments;    // every comment, oldest first, one a line (only when asked for)
+    // "未確認", "確認済 山田", "確認後に変更 山田".
+    QString text() const;
+};
+
+// The confirmations of the reports of a period (only the confirmed ones
+// and those changed since: a report absent from the answer is 未確認).
+// With comments the comments are read as well (the CSV and the printed list).
+QHash<ReportKey, LineConfirmation> confirmations(const QString &dataDbPath, const Period &period, bool withComments,
+                                                 Error *error = nullptr);
+
+// Takes the lines whose report is confirmed as it is out of the list
+// (the filter 未確認のみ): those of a period's reports. `removed` counts them.
+Error dropConfirmed(const QString &workDbPath, const QString &dataDbPath, const Period &period,
+                    qsizetype *removed = nullptr);
+
+// Confirms the reports of the ticked lines as `confirmer`, all or none in one
+// transaction, with an optional comment. `lines` counts the reports
+// confirmed (0: nothing was done). A report deleted on another PC since the
+// list was read, or a confirmer no longer on the staff list, confirms none
+// and says so.
+Error confirmTicked(const Session &session, const QString &confirmer, const QString &comment,
+                    qsizetype *lines = nullptr);
 
 }  // namespace tqen::model::ReportList

@@ -74,13 +74,17 @@ Rpt日報一覧::Rpt日報一覧(const model::Session &session)
         label(QStringLiteral("Label3"), QStringLiteral("顧　客　名"), 1913, 540, 1500),
         label(QStringLiteral("Label4"), QStringLiteral("タイトル"), 5031, 540, 1500),
         label(QStringLiteral("Label5"), QStringLiteral("担　当"), 9638, 540, 1000),
+        label(QStringLiteral("Label8"), QStringLiteral("確　認"), 6900, 540, 1200),
+        label(QStringLiteral("Label9"), QStringLiteral("確認者・コメント"), 8100, 540, 1450),
         rule(QStringLiteral("Line2"), 480),
         rule(QStringLiteral("Line3"), 860),
     });
     add(Detail, {
         field(QStringLiteral("txt日付"), QStringLiteral("日付"), 0, 1276),
         field(QStringLiteral("txt顧客名"), QStringLiteral("顧客名"), 1275, 2685),
-        field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 4110, 5295),
+        field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 4110, 2740),
+        field(QStringLiteral("txt確認"), QString(), 6870, 1200),
+        field(QStringLiteral("txt確認者"), QString(), 8090, 1450),
         field(QStringLiteral("txt担当"), QStringLiteral("担当"), 9567, 1276),
         rule(QStringLiteral("Line1"), 295),
     });
@@ -107,8 +111,20 @@ void Rpt日報一覧::PageHeader_Format() {
 }
 
 void Rpt日報一覧::Detail_Format() {
-    control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
-                                                        western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+    const QDate day = ToDate(Fields(QStringLiteral("日付")));
+    control(QStringLiteral("txt日付")).text =
+        FormatDate(day, western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+    const auto text = [this](const char *field) {
+        const QVariant v = Fields(QString::fromUtf8(field));
+        return v.isNull() ? QString() : v.toString();
+    };
+    const model::ReportList::LineConfirmation c = confirmations_.value({day, text("顧客名"), text("担当")});
+    control(QStringLiteral("txt確認")).text = model::Confirmations::stateText(c.state);
+    // The confirmer, then the newest comment on the line that is left.
+    QString who = c.confirmer;
+    const QString newest = c.comments.section(u'\n', -1);
+    if (!newest.isEmpty()) who += (who.isEmpty() ? QString() : QStringLiteral("：")) + newest;
+    control(QStringLiteral("txt確認者")).text = who;
 }
 
 }  // namespace tqen

@@ -1,9 +1,13 @@
 #pragma once
 // The printed report list: one line per row of w日報一覧 - date, customer,
-// title and staff - under a page header with the column captions, the print
-// date and the page number.
+// title, the confirmation (state; confirmer and the newest comment) and
+// staff - under a page header with the column captions, the print date and
+// the page number.
+#include "model/ReportList.h"
 #include "model/Session.h"
 #include "platform/reporting/Report.h"
+
+#include <QHash>
 
 namespace tqen {
 
@@ -11,6 +15,11 @@ class Rpt日報一覧 : public reporting::Report {
 public:
     // Printed from the session's work database, in its date style.
     explicit Rpt日報一覧(const model::Session &session);
+    // The confirmations of the listed reports (with their comments); a line
+    // without one prints 未確認.
+    void setConfirmations(QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations) {
+        confirmations_ = std::move(confirmations);
+    }
 
 protected:
     void ActiveReport_ReportStart() override;
@@ -20,6 +29,7 @@ protected:
 private:
     QString workDbPath_;
     bool western_;
+    QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations_;
 };
 
 }  // namespace tqen

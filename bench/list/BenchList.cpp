@@ -12,7 +12,10 @@
 // selected in the list's order; for the whole period, the work table
 // emptied and filled with one insert-select in one transaction and read back.
 // Medians over interleaved rounds. Then a scroll step of the year's grid,
-// painted.
+// painted. Last, the month again on a copy of the file with every other
+// report of it confirmed: the 確認 column reads the confirmations of the
+// fetched lines' days, beside the bare statements plus the bare join of
+// those days' confirmations with their reports.
 //
 // The list runs on the data files in place (it only reads them; a file that
 // lacks the list's index gets it on the first read, which is timed and
@@ -23,6 +26,8 @@
 #include "bench/support/Timing.h"
 #include "model/Session.h"
 #include "list/FrmNippoList.h"
+#include "model/CodeTable.h"
+#include "model/Confirmations.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/Fonts.h"
@@ -95,6 +100,31 @@ int bare(const QString &work, const QString &data, const QDate &start, const QDa
     exec(QStringLiteral("DETACH DATABASE d"));
     sqlite3_close(db);
     return lines;
+}
+
+// The confirmations of the days from `from` (or, with screen > 0, from the
+// oldest day of the period's first `screen` lines) to `to`, joined with their
+// reports, read on SQLite.
+int bareConfirmations(const QString &data, const QDate &from, const QDate &to, int screen) {
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(data.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QString first = from.toString(Qt::ISODate);
+    if (screen > 0) {
+        sqlite3_stmt *st = nullptr;
+        const QString sql = QStringLiteral("SELECT min(日付) FROM (SELECT 日付 FROM 営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' "
+                                           "ORDER BY 日付 DESC LIMIT %3)")
+                                .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate))
+                                .arg(screen);
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+        if (sqlite3_step(st) == SQLITE_ROW) first = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    const int n = readAll(db, QStringLiteral("SELECT c.日付, c.顧客名, c.担当, c.確認番号, c.指紋, r.タイトル, r.メモ, c.確認者, c.確認日時 "
+                                             "FROM 日報確認 c JOIN 営業日報 r ON r.日付 = c.日付 AND r.顧客名 = c.顧客名 AND r.担当 = c.担当 "
+                                             "WHERE c.日付 >= '%1' AND c.日付 <= '%2' AND c.削除番号 IS NULL")
+                                  .arg(first, to.toString(Qt::ISODate)));
+    sqlite3_close(db);
+    return n;
 }
 
 void fetchAll(QAbstractItemModel *model) {
@@ -177,7 +207,65 @@ void runSet(const tqen::bench::DataSet &set) {
             grid->viewport()->repaint();
         }));
     }
-    std::printf("scroll step of the twelve months' grid, painted: %.2f ms (median)\n\n", median(steps));
+    std::printf("scroll step of the twelve months' grid, painted: %.2f ms (median)\n", median(steps));
+
+    // The month on a copy with every other report of it confirmed.
+    QTemporaryDir copyDir;
+    const QString copy = copyDir.filePath(QStringLiteral("TqenData.mdb"));
+    QFile::copy(set.data(), copy);
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    tqen::model::Session confirming;
+    confirming.dataDbPath = copy;
+    confirming.workDbPath = work;
+    QList<tqen::model::ReportKey> keys;
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt *st = nullptr;
+        const QString sql = QStringLiteral("SELECT 日付, 顧客名, 担当 FROM 営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' ORDER BY rowid")
+                                .arg(monthStart.toString(Qt::ISODate), monthEnd.toString(Qt::ISODate));
+        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
+        for (int i = 0; sqlite3_step(st) == SQLITE_ROW; ++i)
+            if (i % 2 == 0)
+                keys.append({QDate::fromString(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))), Qt::ISODate),
+                             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))),
+                             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)))});
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+    }
+    const QString confirmer = tqen::model::CodeTable::names(copy, QStringLiteral("担当")).value(0);
+    qlonglong confirmed = 0;
+    const tqen::Error e = tqen::model::Confirmations::confirmMany(confirming, keys, confirmer, QString(), &confirmed);
+    if (!e.ok()) {
+        std::printf("!! confirming the month failed: %s\n\n", qPrintable(e.message()));
+        return;
+    }
+    session.dataDbPath = copy;
+    std::vector<double> screen, whole, bareScreen, bareWhole;
+    int screenLines = 0, shown = 0;
+    for (int round = 0; round < rounds; ++round) {
+        screen.push_back(timeMs([&] { readList(monthStart, monthEnd); }));
+        screenLines = model->rowCount();
+        whole.push_back(timeMs([&] {
+            readList(monthStart, monthEnd);
+            fetchAll(model);
+        }));
+        shown = model->rowCount();
+        bareScreen.push_back(timeMs([&] {
+            bare(work, copy, monthStart, monthEnd, std::max(1, screenLines));
+            bareConfirmations(copy, monthStart, monthEnd, std::max(1, screenLines));
+        }));
+        bareWhole.push_back(timeMs([&] {
+            bare(work, copy, monthStart, monthEnd, 0);
+            bareConfirmations(copy, monthStart, monthEnd, 0);
+        }));
+    }
+    std::printf("one month, %lld of its reports confirmed:\n", confirmed);
+    std::printf("%-14s first screen (%4d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n", "one month", screenLines,
+                median(screen), median(bareScreen), median(screen) / median(bareScreen));
+    std::printf("%-14s whole period (%6d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n\n", "one month", shown,
+                median(whole), median(bareWhole), median(whole) / median(bareWhole));
+    session.dataDbPath = set.data();
 }
 
 }  // namespace

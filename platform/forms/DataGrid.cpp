@@ -120,7 +120,9 @@ public:
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(columns_.size()); }
 
     QVariant value(int row, int col) const {
-        if (col < 0 || col >= columns_.size() || columns_[col].field.isEmpty()) return {};
+        if (col < 0 || col >= columns_.size()) return {};
+        if (columns_[col].field.isEmpty())
+            return columns_[col].computed && row >= 0 && row < data_->rowCount() ? columns_[col].computed(row) : QVariant();
         return data_->value(row, columns_[col].field);
     }
 

@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QVariant>
 
+#include <functional>
+
 namespace tqen::forms {
 
 class DataControl : public QObject {
@@ -79,6 +81,9 @@ struct GridColumn {
     // A tick box that the form flips itself on the grid's Click(); the check
     // indicator alone does not change it.
     bool tickByForm = false;
+    // For a column with no field: its value in a row, given by the form
+    // (read-only).
+    std::function<QVariant(int row)> computed;
 };
 
 class DataGrid : public QTableView {

@@ -50,16 +50,25 @@ protected:
         combo("cmb顧客名")->setText(customer);
         click("cmd読込");
     }
-    // The lines of the grid as "date customer title staff [x]".
+    // The lines of the grid as "date customer title staff [x]" (the 確認
+    // column is read by confirmations()).
     QStringList lines() {
         QStringList out;
         const QAbstractItemModel *m = grid->model();
         for (int r = 0; r < m->rowCount(); ++r) {
             QStringList cells;
-            for (int c = 1; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
+            for (int c = 1; c < FrmNippoList::ColConfirm; ++c) cells << m->index(r, c).data().toString();
             if (m->index(r, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked) cells << QStringLiteral("x");
             out << cells.join(u' ');
         }
+        return out;
+    }
+    // The 確認 column, line by line.
+    QStringList confirmations() {
+        QApplication::processEvents();   // the column fills in after the first screen
+        QStringList out;
+        const QAbstractItemModel *m = grid->model();
+        for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, FrmNippoList::ColConfirm).data().toString();
         return out;
     }
     // Ticks a line with the keyboard, as a person does.

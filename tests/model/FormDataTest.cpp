@@ -159,9 +159,9 @@ TEST_P(FormData, CsvRecordsCarryReadingAndMemoOfEachLine) {
     const QList<QStringList> records = ReportList::csvRecords(work, data, &error);
     ASSERT_TRUE(error.ok()) << error.message().toStdString();
     ASSERT_EQ(records.size(), file ? 4 : 3);
-    EXPECT_EQ(records[0], (QStringList{"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ", "次回予定"}));
-    EXPECT_EQ(records[1], (QStringList{"2024/05/04", "青木, \"工業\"", "あおき", "鈴木", "電話", "", "2024/05/10 見積"}));
-    for (qsizetype i = 2; i < records.size(); ++i) EXPECT_EQ(records[i].value(6), QString()) << i;
+    EXPECT_EQ(records[0], (QStringList{"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ", "確認", "確認者", "確認日時", "コメント", "次回予定"}));
+    EXPECT_EQ(records[1], (QStringList{"2024/05/04", "青木, \"工業\"", "あおき", "鈴木", "電話", "", "未確認", "", "", "", "2024/05/10 見積"}));
+    for (qsizetype i = 2; i < records.size(); ++i) EXPECT_EQ(records[i].value(10), QString()) << i;
     EXPECT_EQ(records[2].mid(0, 5), (QStringList{"2024/05/03", "山田商店", "やまだ", "佐藤", "訪問"}));
     QStringList memos;
     for (qsizetype i = 2; i < records.size(); ++i) memos << records[i][5];

@@ -98,6 +98,31 @@ TEST_F(ReportListPrint, DatesFollowTheDateStyle) {
     }
 }
 
+// Each line prints its confirmation: the state, then the confirmer and the
+// newest comment; a line without one prints 未確認.
+TEST_F(ReportListPrint, EachLinePrintsItsConfirmation) {
+    addLines(3, QDate(2002, 2, 15));
+    using model::ConfirmState;
+    Rpt日報一覧 r(session);
+    r.setConfirmations({
+        {{QDate(2002, 2, 15), QStringLiteral("顧客0"), QStringLiteral("佐藤")},
+         {ConfirmState::Confirmed, QStringLiteral("課長"), {}, QStringLiteral("前の件\n了解です")}},
+        {{QDate(2002, 2, 14), QStringLiteral("顧客1"), QStringLiteral("佐藤")},
+         {ConfirmState::ChangedSince, QStringLiteral("部長"), {}, {}}},
+    });
+    const Document &doc = r.Run();
+    ASSERT_TRUE(r.error().ok());
+    EXPECT_EQ(texts(doc, QStringLiteral("txt確認")),
+              (QStringList{QStringLiteral("確認済"), QStringLiteral("確認後に変更"), QStringLiteral("未確認")}));
+    EXPECT_EQ(texts(doc, QStringLiteral("txt確認者")),
+              (QStringList{QStringLiteral("課長：了解です"), QStringLiteral("部長"), QString()}));
+    // The columns stand between the title and the staff member.
+    const PageItem *state = item(doc, QStringLiteral("txt確認"));
+    ASSERT_NE(state, nullptr);
+    EXPECT_GT(state->box.left(), item(doc, QStringLiteral("txtタイトル"))->box.right());
+    EXPECT_LT(item(doc, QStringLiteral("txt確認者"))->box.right(), item(doc, QStringLiteral("txt担当"))->box.left());
+}
+
 // A year of lines runs over many pages, each with its header and numbers,
 // and the PDF file holds them.
 TEST_F(ReportListPrint, ALongListPagesWithHeadersAndWritesAPdf) {

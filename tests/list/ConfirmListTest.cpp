@@ -1,0 +1,166 @@
+// The list's side of confirmations: the 確認 column, the filter 未確認のみ,
+// ticked lines confirmed together after one question, all or none, and the
+// CSV file carrying state, confirmer and comments.
+#include "model/CodeTable.h"
+#include "model/Confirmations.h"
+#include "model/ReportList.h"
+#include "tests/list/ListFixture.h"
+
+#include <QCheckBox>
+
+using namespace tqen;
+using tqen::testing::child;
+namespace mb = tqen::forms::mb;
+
+namespace {
+
+class ConfirmList : public tqen::testing::ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        qputenv("TQEN_PROFILE_DIR", tmp.filePath(QStringLiteral("profile")).toUtf8());
+        for (const char *name : {"佐藤", "鈴木", "課長"})
+            ASSERT_TRUE(model::CodeTable::addName(data(), QStringLiteral("担当"), QString::fromUtf8(name)).ok());
+        // Newest first: 2/15 鈴木, 2/14 佐藤 ×2, 2/13 佐藤.
+        addReport(QDate(2002, 2, 13), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("訪問"), QStringLiteral("一"));
+        addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("見積"), QStringLiteral("二"));
+        addReport(QDate(2002, 2, 14), QStringLiteral("青木工業"), QStringLiteral("佐藤"), QStringLiteral("納品"), QStringLiteral("三"));
+        addReport(QDate(2002, 2, 15), QStringLiteral("川口工業"), QStringLiteral("鈴木"), QStringLiteral("電話"), QStringLiteral("四"));
+    }
+    void TearDown() override {
+        ListFixture::TearDown();
+        qunsetenv("TQEN_PROFILE_DIR");
+    }
+    model::Session session() const {
+        model::Session s;
+        s.dataDbPath = data();
+        s.workDbPath = work();
+        return s;
+    }
+    model::ReportKey key(int row) {
+        const QAbstractItemModel *m = grid->model();
+        return {QDate::fromString(m->index(row, FrmNippoList::ColDate).data().toString(), QStringLiteral("yyyy/MM/dd")),
+                m->index(row, FrmNippoList::ColCustomer).data().toString(), m->index(row, FrmNippoList::ColStaff).data().toString()};
+    }
+    int confirmationRows() { return int(rows(data(), QStringLiteral("select * from 日報確認")).size()); }
+    void load() {
+        ListFixture::load();
+        grid->setNumberFormat(FrmNippoList::ColDate, QStringLiteral("yyyy/mm/dd"));
+    }
+    void read() { ListFixture::read(QDate(2002, 2, 1), QDate(2002, 2, 28)); }
+};
+
+TEST_F(ConfirmList, TickedLinesAreConfirmedTogetherAfterOneQuestionAndTheColumnAndFilterFollow) {
+    load();
+    read();
+    ASSERT_EQ(lines().size(), 4);
+    EXPECT_EQ(confirmations(), QStringList(4, QStringLiteral("未確認")));
+
+    // No confirmer chosen on this PC yet: said so, nothing written.
+    tick(1);
+    tick(2);
+    click("cmd一括確認");
+    ASSERT_EQ(script.shown.size(), 1);
+    EXPECT_TRUE(script.shown.last().prompt.contains(QStringLiteral("確認者が選ばれていません")));
+
+    // Declined: nothing written either.
+    ASSERT_TRUE(model::Confirmations::setConfirmer(QStringLiteral("課長")).ok());
+    script.answer(mb::IdNo);
+    click("cmd一括確認");
+    EXPECT_TRUE(script.shown.last().prompt.contains(QStringLiteral("チェックした 2 行")));
+    EXPECT_EQ(confirmationRows(), 0);
+
+    script.answer(mb::IdYes);
+    script.answer(mb::IdOK);
+    click("cmd一括確認");
+    EXPECT_EQ(confirmationRows(), 2);
+    EXPECT_EQ(confirmations(), (QStringList{"未確認", "確認済 課長", "確認済 課長", "未確認"}));
+    if (!qEnvironmentVariableIsEmpty("TQEN_LIST_SHOT")) form->grab().save(qEnvironmentVariable("TQEN_LIST_SHOT"));
+
+    // A report edited after its confirmation reads so, never as confirmed.
+    const model::ReportKey edited = key(1);
+    run(data(), QStringLiteral("update 営業日報 set メモ = 'changed' where 日付 = #%1# and 顧客名 = '%2'")
+                    .arg(edited.day.toString(QStringLiteral("yyyy/MM/dd")), edited.customer));
+    read();
+    EXPECT_EQ(confirmations()[1], QStringLiteral("確認後に変更 課長"));
+
+    // 未確認のみ leaves out the one confirmed as it is, keeps the changed one.
+    child<QCheckBox>(form, "chk未確認のみ")->setChecked(true);
+    EXPECT_EQ(lines().size(), 3);
+    EXPECT_FALSE(confirmations().contains(QStringLiteral("確認済 課長")));
+    EXPECT_TRUE(confirmations().contains(QStringLiteral("確認後に変更 課長")));
+}
+
+TEST_F(ConfirmList, AConfirmerRemovedOrAReportDeletedMeanwhileConfirmsNothing) {
+    load();
+    read();
+    ASSERT_TRUE(model::Confirmations::setConfirmer(QStringLiteral("課長")).ok());
+    tick(0);
+    tick(3);
+
+    // The confirmer left the code table since it was chosen.
+    run(data(), QStringLiteral("update コードマスタ set sname = Null where kcode = '担当' and sname = '課長'"));
+    script.answer(mb::IdYes);
+    click("cmd一括確認");
+    EXPECT_TRUE(script.shown.last().prompt.contains(QStringLiteral("コード表の担当にありません"))) << script.shown.last().prompt.toStdString();
+    EXPECT_EQ(confirmationRows(), 0);
+
+    // Another PC deleted one of the ticked reports: none is confirmed, the
+    // other stays as it was, the ticks stay.
+    ASSERT_TRUE(model::CodeTable::addName(data(), QStringLiteral("担当"), QStringLiteral("課長")).ok());
+    const model::ReportKey gone = key(3);
+    run(data(), QStringLiteral("delete * from 営業日報 where 日付 = #%1# and 顧客名 = '%2'")
+                    .arg(gone.day.toString(QStringLiteral("yyyy/MM/dd")), gone.customer));
+    script.answer(mb::IdYes);
+    click("cmd一括確認");
+    EXPECT_TRUE(script.shown.last().prompt.contains(QStringLiteral("別の端末で削除された"))) << script.shown.last().prompt.toStdString();
+    EXPECT_EQ(confirmationRows(), 0);
+    EXPECT_TRUE(lines()[0].endsWith(QStringLiteral(" x")));
+}
+
+// A ticked line deleted takes its report's confirmation into the deletion;
+// putting the deletion back brings the report back confirmed.
+TEST_F(ConfirmList, DeletingTickedLinesCarriesTheirConfirmationsAndUndoBringsThemBack) {
+    const model::ReportKey k{QDate(2002, 2, 15), QStringLiteral("川口工業"), QStringLiteral("鈴木")};
+    ASSERT_TRUE(model::Confirmations::confirm(session(), k, QStringLiteral("課長"), QStringLiteral("了解")).ok());
+    load();
+    read();
+    ASSERT_EQ(confirmations()[0], QStringLiteral("確認済 課長"));
+    tick(0);
+    qsizetype lines = 0;
+    ASSERT_TRUE(model::ReportList::deleteTicked(work(), data(), &lines).ok());
+    EXPECT_EQ(lines, 1);
+    const model::ReportList::Period month{QDate(2002, 2, 1), QDate(2002, 2, 28), {}, {}};
+    EXPECT_TRUE(model::ReportList::confirmations(data(), month, true).isEmpty());
+
+    const model::DeletedReports store(data());
+    const auto last = store.last();
+    ASSERT_TRUE(last.has_value());
+    model::DeletedReports::Restored back;
+    ASSERT_TRUE(store.restore(last->id, model::DeletedReports::Conflicts::Ask, &back).ok());
+    const auto states = model::ReportList::confirmations(data(), month, true);
+    ASSERT_TRUE(states.contains(k));
+    EXPECT_EQ(states[k].text(), QStringLiteral("確認済 課長"));
+    EXPECT_EQ(states[k].comments, QStringLiteral("了解"));
+}
+
+TEST_F(ConfirmList, TheCsvCarriesStateConfirmerAndEveryComment) {
+    const model::ReportKey k{QDate(2002, 2, 14), QStringLiteral("青木工業"), QStringLiteral("佐藤")};
+    const QDateTime at(QDate(2002, 2, 15), QTime(9, 30));
+    ASSERT_TRUE(model::Confirmations::confirm(session(), k, QStringLiteral("課長"), QStringLiteral("=見積の件, 了解"), {}, at).ok());
+    ASSERT_TRUE(model::Confirmations::confirm(session(), k, QStringLiteral("鈴木"), QStringLiteral("\"次回\"も同行"), {}, at.addSecs(60)).ok());
+    load();
+    read();
+    Error error;
+    const QList<QStringList> records = model::ReportList::csvRecords(work(), data(), &error);
+    ASSERT_TRUE(error.ok()) << error.message().toStdString();
+    ASSERT_EQ(records.size(), 5);
+    EXPECT_EQ(records[0].mid(6), (QStringList{"確認", "確認者", "確認日時", "コメント"}));
+    QStringList confirmed;
+    for (const QStringList &r : records)
+        if (r[1] == QStringLiteral("青木工業")) confirmed = r.mid(6);
+    EXPECT_EQ(confirmed, (QStringList{"確認済", "鈴木", "2002/02/15 09:31", "=見積の件, 了解\n\"次回\"も同行"}));
+    EXPECT_EQ(records[1].mid(6), (QStringList{"未確認", "", "", ""}));
+}
+
+}  // namespace
