@@ -53,6 +53,8 @@ signals:
     void searchClicked();
     // A found report was chosen (Enter or a double click).
     void hitActivated(const QDate &day, const QString &customer, const QString &staff);
+    // The history of a found report's customer was asked for (context menu).
+    void historyRequested(const QString &customer);
 
 private:
     void ShowSearchIndexing();

@@ -2,6 +2,7 @@
 
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
+#include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"
 
@@ -125,6 +126,10 @@ void TqenMain::buildForm() {
     bar->setSpacing(6);
     root->addLayout(bar);
     buildButtonBar(bar);
+    // A customer's history from the index and the search; the figures.
+    QPushButton *figures = linkOverview(this, indexTab_, searchTab_);
+    bar->insertWidget(bar->indexOf(cmdHint), figures);
+    setTabOrder(Command11, figures);
     buildPrintPanel();
     buildProgressPanels();
 }

@@ -3,6 +3,7 @@
 #include "core/DeletionUndo.h"
 #include "core/Globals.h"
 #include "core/ModTqen.h"
+#include "history/FrmKarte.h"
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
@@ -60,6 +61,7 @@ constexpr forms::TwipPlace kPlaces[] = {
     {"cmdCSV出力", 2760, 7400, 1400, 480},
     {"cmd日報", 4280, 7400, 1200, 480},
     {"cmd元に戻す", 5600, 7400, 1400, 480},
+    {"cmdカルテ", 7120, 7400, 1200, 480},
     {"cmd閉じる", 10080, 7400, 1200, 480},
     {"CnMsg", 3900, 3600, 3600, 800},
     {"Cn印刷選択", 2700, 3300, 6000, 1300},
@@ -110,6 +112,10 @@ void FrmNippoList::buildForm() {
     connect(dat日報一覧, &forms::DataControl::aboutToFetch, this, [this] { CompleteList(); });
 
     buildButtons();
+    // The history of the current line's customer, across all staff and days.
+    cmdカルテ = button(QStringLiteral("cmdカルテ"), QStringLiteral("カルテ"),
+                       QStringLiteral("選んだ行の顧客の日報を全て表示します (顧客カルテ)"), this);
+    connect(cmdカルテ, &QPushButton::clicked, this, [this] { FrmKarte::Open(Grid日報一覧->ColumnText(ColCustomer)); });
     buildPanels();
     for (QWidget *w : findChildren<QWidget *>()) place(w);
     LMsg->setGeometry(0, 0, CnMsg->width(), CnMsg->height());
@@ -119,12 +125,14 @@ void FrmNippoList::buildForm() {
     using A = forms::Anchors;
     new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
           {{Grid日報一覧, A::GrowWidth | A::GrowHeight}, {cmdHint, A::MoveRight}, {cmd削除, A::MoveDown},
-           {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown},
+           {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown}, {cmdカルテ, A::MoveDown},
            {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight}});
 
     const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, cmdクリア, Grid日報一覧,
                                     cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd閉じる, cmdHint};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    setTabOrder(cmd元に戻す, cmdカルテ);
+    setTabOrder(cmdカルテ, cmd閉じる);
 }
 
 void FrmNippoList::buildConditions() {
@@ -287,6 +295,14 @@ Error FrmNippoList::ReadList() {
     if (error.ok() && !dat日報一覧->lastError().ok()) error = dat日報一覧->lastError();
     report(error);
     return error;
+}
+
+Error FrmNippoList::ShowPeriod(const model::ReportList::Period &period) {
+    txt開始->setValue(period.first);
+    txt終了->setValue(period.last);
+    cmb担当->setText(period.staff);
+    cmb顧客名->setText(period.customer);
+    return ReadList();
 }
 
 Error FrmNippoList::CompleteList() {

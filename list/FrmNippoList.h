@@ -53,6 +53,9 @@ public:
     // Reads the lines of the period that ReadList left for later. Deletion,
     // print and CSV call it first, so they cover every line of the period.
     Error CompleteList();
+    // Reads the list of a period, staff member and customer chosen on
+    // another form (the figures of a period).
+    Error ShowPeriod(const model::ReportList::Period &period);
     // Deletes every report of the ticked lines' day, customer and staff
     // member after asking; all or nothing. The ticked lines leave the list.
     Error DeleteLine();
@@ -115,6 +118,7 @@ private:
     QPushButton *cmdCSV出力 = nullptr;
     QPushButton *cmd日報 = nullptr;
     QPushButton *cmd閉じる = nullptr;
+    QPushButton *cmdカルテ = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
     forms::FramedPanel *Cn印刷選択 = nullptr;
