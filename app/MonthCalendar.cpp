@@ -341,7 +341,10 @@ bool MonthCalendar::eventFilter(QObject *watched, QEvent *event) {
             break;
         case QEvent::FocusOut: dayCursor_->hide(); break;
         case QEvent::Resize:
-        case QEvent::LayoutRequest: placeCursor(); break;
+        case QEvent::LayoutRequest:
+            placeCursor();
+            placePlanned();
+            break;
         default: break;
         }
     }
@@ -353,6 +356,7 @@ void MonthCalendar::showMonth(const QDate &day) {
     reportCount_.assign(cells_.size(), 0);
     for (int i = 0; i < 37; ++i) setCell(i, QString(), uint(ColorButtonFace), uint(0));
     monthShown_ = day;
+    setPlannedDays({});
     const QDate first(monthShown_.year(), monthShown_.month(), 1);
     offset_ = first.dayOfWeek() % 7;   // Sunday 0 … Saturday 6
     days_ = first.daysInMonth();
@@ -399,6 +403,42 @@ void MonthCalendar::activateCell(int index) {
     // A cell outside the month has no caption and does nothing.
     const QDate day = cellDate(index);
     if (day.isValid()) emit dayActivated(day);
+}
+
+void MonthCalendar::setPlannedDays(const QSet<QDate> &days) {
+    plannedDays_ = days;
+    if (!dayGrid_) return;
+    if (plannedMarks_.size() != cells_.size()) {
+        for (QFrame *f : plannedMarks_) delete f;
+        plannedMarks_.clear();
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            auto *f = new QFrame(dayGrid_);
+            f->setObjectName(QStringLiteral("calendarPlanned_%1").arg(i));
+            f->setAttribute(Qt::WA_TransparentForMouseEvents);
+            // Dashed, in magenta: apart from the report colours (navy, dark
+            // teal), today's yellow and the keyboard cursor's solid orange.
+            f->setStyleSheet(QStringLiteral("QFrame { border: 2px dashed #c0007a; background: transparent; }"));
+            f->hide();
+            plannedMarks_.push_back(f);
+        }
+    }
+    for (int i = 0; i < int(cells_.size()); ++i) {
+        const bool planned = cellPlanned(i);
+        QWidget *cell = cells_[i].widget();
+        const QString description = planned ? QStringLiteral("次回予定あり") : QString();
+        if (cell && cell->accessibleDescription() != description) cell->setAccessibleDescription(description);
+        plannedMarks_[i]->setVisible(planned);
+    }
+    placePlanned();
+}
+
+void MonthCalendar::placePlanned() {
+    for (int i = 0; i < int(plannedMarks_.size()) && i < int(cells_.size()); ++i) {
+        if (plannedMarks_[i]->isHidden() || !cells_[i].widget()) continue;
+        plannedMarks_[i]->setGeometry(cells_[i].widget()->geometry().adjusted(3, 3, -3, -3));
+        plannedMarks_[i]->raise();
+    }
+    if (dayCursor_ && dayCursor_->isVisible()) dayCursor_->raise();
 }
 
 }  // namespace tqen

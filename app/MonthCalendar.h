@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -51,6 +52,11 @@ public:
     // navy, a second turns it dark teal, a third back to navy, and so on.
     // Days not in the map hold none. The same counts give the same picture.
     void setCounts(const QMap<QDate, int> &counts);
+    // Outlines the days on which a next step is planned (a dashed frame
+    // inside the cell, apart from the report colours) and says so to a
+    // screen reader in the cell's description. Cleared by showMonth.
+    void setPlannedDays(const QSet<QDate> &days);
+    bool cellPlanned(int index) const { return plannedDays_.contains(cellDate(index)); }
     // The title's date format (the settings' date style).
     void setTitleFormat(const QString &monthFormat);
 
@@ -128,6 +134,9 @@ private:
         quint32 shownFore = 0;   // as sent: readable on the back colour
     };
     std::vector<CellLook> cellLooks_;
+    QSet<QDate> plannedDays_;
+    std::vector<QFrame *> plannedMarks_;      // "calendarPlanned_N", one per cell
+    void placePlanned();
     QHash<quint64, quint32> shownFores_;
     // Calls back when an assistive tool starts listening.
     struct AccessibilityWatch : QAccessible::ActivationObserver {

@@ -121,6 +121,7 @@ void TqenMain::buildForm() {
     SSTab1->setCurrentIndex(1);
     buildEntryTab(entryTab);
     buildSearchTab();
+    buildNextStepsTab();
 
     auto *bar = new QHBoxLayout;
     bar->setSpacing(6);
@@ -176,6 +177,7 @@ void TqenMain::buildEntryTab(QWidget *tab) {
         ++row;
     }
     entry->setRowStretch(row - 1, 1);
+    buildNextSteps(entry, row);
     entry->setColumnStretch(1, 1);
 }
 
@@ -414,6 +416,7 @@ void TqenMain::applyDateStyle() {
     ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
     txt日付->setWidthTwips(era ? 2340 : 2040);
     calendar_->setTitleFormat(MonthFormatFor(G().Env.年号));
+    nextStep_->applyDateStyle(DayFormatFor(G().Env.年号), MonthFormatFor(G().Env.年号));
 }
 
 void TqenMain::ReadLocalEnv() {

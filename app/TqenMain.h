@@ -40,7 +40,10 @@ class TextBox;
 namespace tqen {
 
 class CustomerIndexTab;
+class MemoTemplateButton;
 class MonthCalendar;
+class NextStepPanel;
+class NextStepsTab;
 class PrintPanel;
 class SearchTab;
 
@@ -160,6 +163,13 @@ private:
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();
+    // The next step under the memo, the templates beside it, the tab "予定".
+    NextStepPanel *nextStep_ = nullptr;
+    MemoTemplateButton *templates_ = nullptr;
+    NextStepsTab *stepsTab_ = nullptr;
+    void buildNextSteps(class QGridLayout *entry, int row);
+    void buildNextStepsTab();
+    void markPlannedDays();
     Error searchIndexError_;  // why the data file has no search index, if it has none
 
     bool formKey(QKeyEvent *e);

@@ -4,6 +4,7 @@
 #include "app/TqenMain.h"
 
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 #include "core/Globals.h"
 #include "core/MakerLink.h"
 #include "core/ModTqen.h"
@@ -56,8 +57,10 @@ void TqenMain::SetMarkDate() {
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
     calendar_->setCounts(model::Reports::countsByDay(G().DataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
+    markPlannedDays();
     txtタイトル->setText(QString());
     txtメモ->setText(QString());
+    nextStep_->clear();
     // The entry date becomes today in the current month, else the 1st.
     const QDate today = QDate::currentDate();
     const QDate shown = calendar_->monthShown();

@@ -3,6 +3,7 @@
 #include "app/TqenMain.h"
 
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 
 #include "platform/dates/DateFormat.h"
 #include "core/DeletionUndo.h"
@@ -54,6 +55,7 @@ void TqenMain::ReadNippo() {
     if (!found) {
         txtタイトル->setText(QString());
         txtメモ->setText(QString());
+        nextStep_->clear();
     } else {
         // A stored Null leaves its box as it was, but for the title and memo:
         // a report without them shows empty boxes, since what the boxes held
@@ -66,6 +68,7 @@ void TqenMain::ReadNippo() {
         if (!r.staff.isNull()) cmb担当->setText(r.staff);
         txtメモ->setText(r.memo);
         if (r.day.isValid()) txt日付->setValue(r.day);
+        nextStep_->showStep(model::NextSteps::of(G().DataDbPath, {r.day, r.customer, r.staff}));
     }
     entryEdited_ = false;
     hideProgress(CnMsg);
@@ -109,6 +112,11 @@ bool TqenMain::CheckNippo() {
         b.box->setFocus();
         return false;
     }
+    if (const QString why = model::NextSteps::problem(txt日付->date(), nextStep_->step()); !why.isEmpty()) {
+        forms::interaction().messageBox(this, why, forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+        nextStep_->first()->setFocus();
+        return false;
+    }
     return true;
 }
 
@@ -128,7 +136,7 @@ bool TqenMain::EntryNippo(bool confirm) {
     report.memo = txtメモ->Text();
     model::Session session = sessionFromGlobals();
     model::Reports::Notes notes;
-    const Error error = model::Reports::enter(session, report, &notes);
+    const Error error = model::Reports::enter(session, report, &notes, nextStep_->step());
     hideProgress(CnMsg);
     if (!error.ok()) {
         failed(error);

@@ -6,6 +6,8 @@
 #include "maintenance/FolderBackup.h"
 #include "model/DataCopy.h"
 #include "model/DeletedReports.h"
+#include "model/MemoTemplates.h"
+#include "model/NextSteps.h"
 #include "model/Schema.h"
 #include "platform/files/Files.h"
 #include "platform/dao/Server.h"
@@ -35,7 +37,8 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     }
     tqen::model::CopyOptions options;
     options.mergeDuplicates = mergeDuplicates;
-    options.addedTables = {tqen::model::DeletedReports::definition()};
+    options.addedTables = {tqen::model::DeletedReports::definition(), tqen::model::NextSteps::definition(),
+                           tqen::model::MemoTemplates::definition()};
     tqen::model::CopyOutcome outcome;
     const tqen::Error e = tqen::model::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {

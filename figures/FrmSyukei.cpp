@@ -347,9 +347,9 @@ Error FrmSyukei::ExportCsv(const QString &path, text::Encoding encoding) {
 
 void FrmSyukei::paint(QPainter &painter, QPagedPaintDevice &device) {
     const Page page = Page(tab集計->currentIndex());
-    const QRectF area = device.pageLayout().paintRectPixels(device.resolution());
+    const qreal dpi = device.logicalDpiX();
+    const QRectF area = device.pageLayout().paintRectPixels(int(dpi));
     const QRectF box(0, 0, area.width(), area.height());
-    const qreal dpi = device.resolution();
     QFont title(kPrintFont);
     title.setPointSizeF(14);
     title.setBold(true);

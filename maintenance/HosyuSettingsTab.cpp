@@ -1,10 +1,12 @@
 #include "maintenance/HosyuSettingsTab.h"
 
+#include "core/Globals.h"
 #include "core/MakerLink.h"
 #include "core/ModApi.h"
 #include "maintenance/FrmHosyu.h"
 #include "maintenance/JetConversion.h"
 #include "platform/forms/TextBox.h"
+#include "templates/FrmTemplate.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -31,6 +33,21 @@ HosyuSettingsTab::HosyuSettingsTab(FrmHosyu &form) : HosyuTab(form) {
     auto *note = new QLabel(QStringLiteral("データパスを変更したときは、次回の起動から新しいデータファイルを使います。"), this);
     note->setWordWrap(true);
     grid->addWidget(note, 2, 1, 1, 2);
+    // The office's memo templates, on a form of their own.
+    auto *templates = button(QStringLiteral("cmdテンプレート"), QStringLiteral("テンプレート..."),
+                             QStringLiteral("メモのテンプレートを編集する"), this);
+    grid->addWidget(templates, 3, 1, Qt::AlignLeft | Qt::AlignTop);
+    connect(templates, &QPushButton::clicked, this, [] {
+        auto *form = static_cast<FrmTemplate *>(forms::findForm(QStringLiteral("FrmTemplate")));
+        if (!form) {
+            form = new FrmTemplate([] { return G().DataDbPath; });
+            form->setAttribute(Qt::WA_DeleteOnClose);
+            form->Form_Load();
+        }
+        form->showNormal();
+        form->raise();
+        form->activateWindow();
+    });
 
     auto *about = new QHBoxLayout;
     // The maker's picture, as on the main screen: it opens the maker's page.

@@ -1,5 +1,6 @@
 #include "model/DeletedReports.h"
 
+#include "model/NextSteps.h"
 #include "platform/dao/Dao.h"
 
 #include <QRandomGenerator>
@@ -94,6 +95,8 @@ Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id
     // a server) would go unkept: the whole deletion is refused instead.
     if (deleted != kept)
         return Error(Error::Code::DatabaseFailed, text, QStringLiteral("別の端末が同時に書き込みました。もう一度お試しください。"));
+    // A deleted report's next step goes with it.
+    if (Error e = NextSteps::removeIn(db, where); !e.ok()) return Error(e.code(), text, e.detail());
     if (moved) *moved += kept;
     return {};
 }

@@ -51,11 +51,14 @@ std::optional<Report> read(const QString &dataDbPath, const QDate &day, const QS
     return r;
 }
 
-Error enter(Session &session, const Report &report, Notes *notes) {
+Error enter(Session &session, const Report &report, Notes *notes, const std::optional<PlannedStep> &next) {
     Notes local;
     Notes &n = notes ? *notes : local;
     n = Notes();
     const QString failedText = QStringLiteral("営業日報を登録できませんでした。入力した内容はそのまま残っています。");
+    if (next)
+        if (const QString why = NextSteps::problem(report.day, *next); !why.isEmpty())
+            return Error(Error::Code::BadInput, failedText, why);
     auto db = dao::Database::open(session.dataDbPath);
     // The look-up and the write are one step for every program on the file.
     if (!db.beginWriteTrans()) return dao::failure(failedText, db);
@@ -80,6 +83,13 @@ Error enter(Session &session, const Report &report, Notes *notes) {
     rs.close();
     if (Error e = Customers::upsertIn(db, report.customer, report.reading, report.staff); !e.ok())
         return fail(Error(e.code(), failedText, e.message() + (e.detail().isEmpty() ? QString() : u'\n' + e.detail())));
+    const ReportKey key{report.day, report.customer, report.staff};
+    const auto stepFailed = [&](const Error &e) {
+        return fail(Error(e.code(), failedText, e.text() + (e.detail().isEmpty() ? QString() : u'\n' + e.detail())));
+    };
+    if (Error e = NextSteps::closeDueIn(db, key); !e.ok()) return stepFailed(e);
+    if (next)
+        if (Error e = NextSteps::setIn(db, key, *next); !e.ok()) return stepFailed(e);
     n.codeName = addStaffName(db, report.staff);
     if (n.codeName.code() == Error::Code::DatabaseFailed)
         return fail(Error(n.codeName.code(), failedText, n.codeName.message() + u'\n' + n.codeName.detail()));

@@ -2,6 +2,7 @@
 // The reports (営業日報 of the data database): one row per day, customer and
 // staff member with its reading, title and memo. Reading a day, registering
 // a report with what goes along with it, and the month's marks.
+#include "model/NextSteps.h"
 #include "model/Session.h"
 #include "platform/error/Error.h"
 
@@ -45,7 +46,12 @@ struct Notes {
 // then the session's settings remember staff, customer and reading (when
 // the settings table holds a row), in one write of the work file. A failure
 // of the data file's step leaves that file as it was.
-Error enter(Session &session, const Report &report, Notes *notes = nullptr);
+// In the same transaction the open next steps of that customer and staff
+// member planned on or before the report's day are closed, and, when a step
+// is given, it becomes the report's own (an empty one clears it). A step
+// with a problem (NextSteps::problem) refuses the registration.
+Error enter(Session &session, const Report &report, Notes *notes = nullptr,
+            const std::optional<PlannedStep> &next = std::nullopt);
 
 // Reports per day between two days (both included), of one staff member
 // and/or customer when given.
