@@ -5,6 +5,7 @@
 #include "hints/HintMenu.h"
 #include "maintenance/FolderBackup.h"
 #include "model/DataCopy.h"
+#include "model/Confirmations.h"
 #include "model/DeletedReports.h"
 #include "model/MemoTemplates.h"
 #include "model/NextSteps.h"
@@ -38,7 +39,7 @@ int copyDataCommand(const QStringList &args, bool mergeDuplicates) {
     tqen::model::CopyOptions options;
     options.mergeDuplicates = mergeDuplicates;
     options.addedTables = {tqen::model::DeletedReports::definition(), tqen::model::NextSteps::definition(),
-                           tqen::model::MemoTemplates::definition()};
+                           tqen::model::MemoTemplates::definition(), tqen::model::Confirmations::definition()};
     tqen::model::CopyOutcome outcome;
     const tqen::Error e = tqen::model::copyData(args[0], args[1], options, &outcome);
     if (!e.ok()) {

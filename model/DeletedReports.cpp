@@ -1,5 +1,6 @@
 #include "model/DeletedReports.h"
 
+#include "model/Confirmations.h"
 #include "model/NextSteps.h"
 #include "platform/dao/Dao.h"
 
@@ -65,6 +66,7 @@ qlonglong DeletedReports::newId() const {
 
 Error DeletedReports::purge(dao::Database &db) const {
     const qlonglong cutoff = now().addDays(-KeepDays).toMSecsSinceEpoch() * kIdScale;
+    if (Error e = Confirmations::purgeIn(db, cutoff); !e.ok()) return e;
     return run(db, QStringLiteral("古い削除の控えを消せませんでした。"),
                QStringLiteral("delete * from ") + Table + QStringLiteral(" where 削除番号 < ") + QString::number(cutoff));
 }
@@ -97,6 +99,8 @@ Error DeletedReports::keep(dao::Database &db, const QString &where, qlonglong id
         return Error(Error::Code::DatabaseFailed, text, QStringLiteral("別の端末が同時に書き込みました。もう一度お試しください。"));
     // A deleted report's next step goes with it.
     if (Error e = NextSteps::removeIn(db, where); !e.ok()) return Error(e.code(), text, e.detail());
+    // The reports' confirmations go into the deletion with them.
+    if (Error e = Confirmations::moveIn(db, 0, id, where); !e.ok()) return Error(e.code(), text, e.detail());
     if (moved) *moved += kept;
     return {};
 }
@@ -232,6 +236,7 @@ Error DeletedReports::restore(qlonglong id, Conflicts how, Restored *out) const 
                               &out->left);
                 !e.ok())
                 return fail(e);
+            if (Error e = Confirmations::moveIn(db, id, -id, keyWhere(k)); !e.ok()) return fail(e);
         }
     }
     if (Error e = run(db, text,
@@ -241,6 +246,8 @@ Error DeletedReports::restore(qlonglong id, Conflicts how, Restored *out) const 
         !e.ok())
         return fail(e);
     if (Error e = run(db, text, QStringLiteral("delete * from ") + Table + ofId); !e.ok()) return fail(e);
+    if (Error e = Confirmations::moveIn(db, id, 0); !e.ok()) return fail(e);
+    if (Error e = Confirmations::moveIn(db, -id, id); !e.ok()) return fail(e);
     if (out->left > 0) {
         if (Error e = run(db, text,
                           QStringLiteral("update ") + Table + QStringLiteral(" set 削除番号 = ") + QString::number(id) +

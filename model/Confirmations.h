@@ -1,0 +1,134 @@
+#pragma once
+// Confirmations of reports: the superior reads a report, stamps it as seen
+// (確認) and may write a comment back to its writer. They live in the table
+// 日報確認 of the data database, beside the reports, whose rows stay as they
+// are. A data database without the table reads as "nothing confirmed"; the
+// first confirmation makes it (on a file and on a server).
+//
+// A row is one confirmation: the report's key (日付, 顧客名, 担当), who
+// confirmed (確認者), when (確認日時, and 確認番号 that orders them), the
+// comment (may be empty) and the fingerprint of the report's title and memo
+// as confirmed (指紋). Confirming again adds a row: the comments of all rows
+// are the report's conversation, oldest first, and the newest row decides the
+// state. A report whose title or memo differs from the newest fingerprint
+// reads 確認後に変更, never confirmed.
+//
+// Rows of a deleted report move into that deletion with the report
+// (削除番号 set, see DeletedReports) and come back when the deletion is put
+// back; they are gone when the deletion is purged.
+//
+// The calls:
+//   confirm      — one report, in one transaction; checks the report is
+//                  there and the confirmer is on the staff list.
+//   confirmMany  — several reports in one transaction, all or none.
+//   stateOf      — the state and comments of one report.
+//   statesBetween— the newest state of every confirmed report of a period
+//                  (a report absent from the answer is 未確認).
+//   month        — per day of a period: reports, confirmed, changed since
+//                  (the calendar's marks).
+//   confirmer / setConfirmer — the person who confirms on this PC, kept in
+//                  the user's config file (not in the data).
+#include "model/DeletedReports.h"
+#include "model/Session.h"
+#include "platform/dao/AddedTable.h"
+#include "platform/error/Error.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+namespace tqen::model {
+
+inline size_t qHash(const ReportKey &k, size_t seed = 0) { return qHashMulti(seed, k.day, k.customer, k.staff); }
+
+enum class ConfirmState { Unconfirmed, Confirmed, ChangedSince };
+
+// One confirmation of a report.
+struct Confirmation {
+    QString confirmer;
+    QDateTime at;
+    QString comment;
+    QByteArray fingerprint;
+};
+
+struct ReportConfirmation {
+    ConfirmState state = ConfirmState::Unconfirmed;
+    QString confirmer;          // of the newest confirmation
+    QDateTime at;
+    QList<Confirmation> history;  // oldest first; empty when never confirmed
+};
+
+// The marks of one day.
+struct DayConfirmation {
+    int reports = 0;    // reports of the day
+    int confirmed = 0;  // of them confirmed as they are
+    int changed = 0;    // of them changed since their confirmation
+    bool allConfirmed() const { return reports > 0 && confirmed == reports; }
+};
+
+namespace Confirmations {
+
+extern const QString Table;
+// A comment longer than this is refused (the dialog keeps the text).
+constexpr int MaxComment = 1000;
+
+// The table's definition, for making it and for copies of the data.
+const dao::AddedTable &definition();
+
+// The fingerprint of a report's title and memo as stored (a Null text and
+// an empty one are the same: both are stored Null).
+QByteArray fingerprint(const QString &title, const QString &memo);
+
+// "未確認" / "確認済" / "確認後に変更".
+QString stateText(ConfirmState state);
+// One line: "確認済  山田  2024/05/01 09:30" (the state alone when unconfirmed).
+QString describe(const ReportConfirmation &c);
+
+// Confirms the report named by `key` as `confirmer` with an optional
+// comment, in one transaction. `seen` is the fingerprint of what the
+// confirmer read; when the stored report differs (changed on another PC in
+// the meantime) the confirmation is recorded for what was seen, so the
+// report reads 確認後に変更. Empty `seen` confirms what is stored. Errors
+// (nothing written): NotFound when the report is gone, InvalidInput for an
+// empty or unknown confirmer or an overlong comment. A NUL in the comment is
+// stored as U+FFFD. `now` is for tests.
+Error confirm(const Session &session, const ReportKey &key, const QString &confirmer, const QString &comment,
+              const QByteArray &seen = {}, const QDateTime &now = {});
+// The same for several reports at once, all or none; `confirmed` counts them.
+Error confirmMany(const Session &session, const QList<ReportKey> &keys, const QString &confirmer,
+                  const QString &comment, qlonglong *confirmed = nullptr, const QDateTime &now = {});
+
+// The state and comments of one report (Unconfirmed when it is gone).
+ReportConfirmation stateOf(const QString &dataDbPath, const ReportKey &key, Error *error = nullptr);
+
+// The state of each confirmed report between two days (both included), of
+// one staff member and/or customer when given; history left empty except
+// for the newest confirmation.
+QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, const QDate &first, const QDate &last,
+                                                   const QString &staff = {}, const QString &customer = {},
+                                                   Error *error = nullptr);
+
+// Per day with reports between two days: how many, confirmed, changed.
+QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,
+                                   const QString &staff = {}, const QString &customer = {}, Error *error = nullptr);
+
+// Inside a caller's open transaction, for the deletions of reports: moves
+// the confirmations held by deletion `from` (0: the live ones) into deletion
+// `to` (0: back to live), only those of the reports that `keyWhere` selects
+// on the key columns (" where 日付 = … and …"; "" for all); drops those of
+// deletions numbered below `cutoff`. A database without the table has none.
+Error moveIn(dao::Database &db, qlonglong from, qlonglong to, const QString &keyWhere = {});
+Error purgeIn(dao::Database &db, qlonglong cutoff);
+
+// The person who confirms on this PC (empty until chosen), kept in the
+// user's config file TqenUser.ini.
+QString confirmer();
+Error setConfirmer(const QString &name);
+
+}  // namespace Confirmations
+
+}  // namespace tqen::model
