@@ -131,9 +131,9 @@ void FrmSyukei::buildForm() {
 
     tab集計 = new QTabWidget(this);
     tab集計->setObjectName(QStringLiteral("tab集計"));
-    const char *pages[] = {"担当者別件数", "顧客別訪問", "休眠顧客"};
-    const char *names[] = {"担当", "訪問", "休眠"};
-    for (int i = 0; i < 3; ++i) {
+    const char *pages[] = {"担当者別件数", "顧客別訪問", "休眠顧客", "次回予定の遅れ"};
+    const char *names[] = {"担当", "訪問", "休眠", "遅れ"};
+    for (int i = 0; i < 4; ++i) {
         auto *split = new QSplitter(Qt::Vertical, tab集計);
         chv[i] = new QChartView(split);
         chv[i]->setObjectName(QStringLiteral("chv%1").arg(QString::fromUtf8(names[i])));
@@ -159,6 +159,7 @@ void FrmSyukei::buildForm() {
             [this](int row, int) { if (row >= 0 && row < visits_.size()) OpenCustomer(visits_[row].customer); });
     connect(tbl[DormantPage], &QTableWidget::cellActivated, this,
             [this](int row, int) { if (row >= 0 && row < dormant_.size()) OpenCustomer(dormant_[row].customer); });
+    connect(tbl[OverduePage], &QTableWidget::cellActivated, this, [this](int row, int) { OpenOverdue(row); });
 
     auto *bottom = new QHBoxLayout;
     const struct Def {
@@ -250,11 +251,13 @@ Error FrmSyukei::Count() {
         report(e);
         return e;
     }
-    Error e1, e2, e3;
+    Error e1, e2, e3, e4;
     auto staff = mf::reportsPerStaff(G().DataDbPath, first, last, &e1);
     auto visits = mf::visitsPerCustomer(G().DataDbPath, first, last, &e2);
     auto dormant = mf::dormantCustomers(G().DataDbPath, last, spn休眠日数->value(), &e3);
-    for (const Error &e : {e1, e2, e3})
+    // Steps are overdue as of today, whatever the period.
+    auto overdue = mf::overdueSteps(G().DataDbPath, QDate::currentDate(), &e4);
+    for (const Error &e : {e1, e2, e3, e4})
         if (!e.ok()) {
             report(e);
             return e;
@@ -265,9 +268,11 @@ Error FrmSyukei::Count() {
     staff_ = std::move(staff);
     visits_ = std::move(visits);
     dormant_ = std::move(dormant);
+    overdue_ = std::move(overdue);
     fillStaff();
     fillVisits();
     fillDormant();
+    fillOverdue();
     return {};
 }
 
@@ -321,6 +326,22 @@ void FrmSyukei::fillDormant() {
     delete old;
 }
 
+void FrmSyukei::fillOverdue() {
+    fillTable(tbl[OverduePage], records(OverduePage));
+    QStringList names;
+    QList<qreal> counts;
+    for (const auto &o : std::as_const(overdue_)) {
+        names << staffCaption(o.staff);
+        counts << o.steps;
+    }
+    auto *series = new QBarSeries;
+    connect(series, &QBarSeries::clicked, this, [this](int index, QBarSet *) { OpenOverdue(index); });
+    QChart *old = chv[OverduePage]->chart();
+    chv[OverduePage]->setChart(barChart(QStringLiteral("予定日を過ぎた次回予定 (担当者別、今日現在)"), names, counts,
+                                        series, QStringLiteral("件数")));
+    delete old;
+}
+
 QList<QStringList> FrmSyukei::records(Page page) const {
     switch (page) {
     case StaffPage: {
@@ -330,6 +351,11 @@ QList<QStringList> FrmSyukei::records(Page page) const {
     }
     case VisitsPage: return mf::csvRecords(visits_);
     case DormantPage: return mf::csvRecords(dormant_);
+    case OverduePage: {
+        QList<QStringList> r = mf::csvRecords(overdue_);
+        for (qsizetype i = 1; i < r.size(); ++i) r[i][0] = staffCaption(r[i][0]);
+        return r;
+    }
     }
     return {};
 }
@@ -437,6 +463,21 @@ void FrmSyukei::OpenStaff(int line, int month) {
     list->raise();
     list->activateWindow();
     list->ShowPeriod({first, last, staff, QString()});
+}
+
+void FrmSyukei::OpenOverdue(int line) {
+    if (line < 0 || line >= overdue_.size() || overdue_[line].staff.isEmpty()) return;
+    const auto &o = overdue_[line];
+    auto *list = qobject_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
+    if (!list) {
+        list = new FrmNippoList;
+        list->setAttribute(Qt::WA_DeleteOnClose);
+        list->Form_Load();
+    }
+    list->showNormal();
+    list->raise();
+    list->activateWindow();
+    list->ShowPeriod({o.firstReport, o.lastReport, o.staff, QString()});
 }
 
 void FrmSyukei::OpenCustomer(const QString &customer) {

@@ -1,6 +1,7 @@
 #pragma once
 // The numbers of a period (集計): reports per staff member and month,
-// visits per customer and the customers not visited for a number of days,
+// visits per customer, the customers not visited for a number of days and
+// the next steps overdue today per staff member,
 // each as a table (written as a CSV file) and a bar chart, printed or saved
 // as PDF and PNG. A click on a bar or a line opens the reports behind it:
 // the report list of that staff member and period, or a customer's history.
@@ -43,13 +44,14 @@ public:
     void setPeriod(const QDate &first, const QDate &last);
     void setDormantDays(int days);
 
-    enum Page { StaffPage = 0, VisitsPage = 1, DormantPage = 2 };
+    enum Page { StaffPage = 0, VisitsPage = 1, DormantPage = 2, OverduePage = 3 };
     void showPage(Page page);
     QTableWidget *table(Page page) const;
     QChartView *chart(Page page) const;
     const model::MonthFigures::StaffMonths &staffFigures() const { return staff_; }
     const QList<model::MonthFigures::Visits> &visits() const { return visits_; }
     const QList<model::MonthFigures::Dormant> &dormant() const { return dormant_; }
+    const QList<model::MonthFigures::Overdue> &overdue() const { return overdue_; }
 
     // The page in front as a CSV file, PDF (chart, then the table over as
     // many pages as it takes) or PNG (the chart).
@@ -61,12 +63,16 @@ public:
     // the period or one month of it; a customer's history.
     void OpenStaff(int line, int month = -1);
     void OpenCustomer(const QString &customer);
+    // The report list of a staff member over the reports that planned the
+    // overdue steps.
+    void OpenOverdue(int line);
 
 private:
     void buildForm();
     void fillStaff();
     void fillVisits();
     void fillDormant();
+    void fillOverdue();
     QList<QStringList> records(Page page) const;
     QString pageTitle(Page page) const;
     void paint(QPainter &painter, QPagedPaintDevice &device);
@@ -78,8 +84,8 @@ private:
     QSpinBox *spn休眠日数 = nullptr;
     QPushButton *cmd集計 = nullptr;
     QTabWidget *tab集計 = nullptr;
-    QTableWidget *tbl[3] = {};
-    QChartView *chv[3] = {};
+    QTableWidget *tbl[4] = {};
+    QChartView *chv[4] = {};
     QPushButton *cmdCSV出力 = nullptr;
     QPushButton *cmd印刷 = nullptr;
     QPushButton *cmdPDF = nullptr;
@@ -91,6 +97,7 @@ private:
     model::MonthFigures::StaffMonths staff_;
     QList<model::MonthFigures::Visits> visits_;
     QList<model::MonthFigures::Dormant> dormant_;
+    QList<model::MonthFigures::Overdue> overdue_;
 };
 
 }  // namespace tqen

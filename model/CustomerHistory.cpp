@@ -1,5 +1,6 @@
 #include "model/CustomerHistory.h"
 
+#include "model/Confirmations.h"
 #include "model/Values.h"
 
 namespace tqen::model::CustomerHistory {
@@ -34,6 +35,18 @@ History read(const QString &dataDbPath, const QString &customer, Error *error) {
                          textOf(rs.field(QStringLiteral("タイトル"))), textOf(rs.field(QStringLiteral("メモ"))),
                          textOf(rs.field(QStringLiteral("ふりがな"))), QString()});
     rs.close();
+    if (!out.rows.isEmpty()) {
+        // The confirmation of each report; a file that keeps none reads as
+        // nothing confirmed.
+        Error confirmError;
+        const auto states = Confirmations::statesBetween(dataDbPath, out.rows.last().day, out.rows.first().day, {},
+                                                         customer, &confirmError);
+        for (Row &r : out.rows) {
+            const auto found = states.find(ReportKey{r.day, customer, r.staff});
+            r.confirmation = Confirmations::stateText(found == states.end() ? ConfirmState::Unconfirmed : found->state);
+        }
+        if (!confirmError.ok() && error) *error = confirmError;
+    }
     auto known = select(db, QStringLiteral("select 名称 from 顧客マスタ where 名称 = ?"), {customer});
     out.inCustomerList = known.isOpen() && !known.eof();
     return out;

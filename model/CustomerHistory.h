@@ -17,8 +17,8 @@ namespace tqen::model::CustomerHistory {
 struct Row {
     QDate day;
     QString staff, title, memo, reading;
-    // How far the report is confirmed, in words ("確認済" …); empty where
-    // the data file keeps no confirmations.
+    // How far the report is confirmed, in words: "未確認", "確認済",
+    // "確認後に変更".
     QString confirmation;
 };
 

@@ -1,6 +1,7 @@
 #include "model/MonthFigures.h"
 
 #include "model/CustomerHistory.h"
+#include "model/NextSteps.h"
 #include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dao/AddedTable.h"
@@ -140,6 +141,28 @@ QList<Dormant> dormantCustomers(const QString &dataDbPath, const QDate &asOf, in
         return a.reading != b.reading ? a.reading < b.reading : a.customer < b.customer;
     });
     return out;
+}
+
+QList<Overdue> overdueSteps(const QString &dataDbPath, const QDate &asOf, Error *error) {
+    if (error) *error = Error();
+    QMap<QString, Overdue> perStaff;
+    // Open steps come earliest planned first: the overdue ones lead.
+    for (const NextStep &step : NextSteps::open(dataDbPath, QString(), error)) {
+        if (!step.planned.isValid() || step.planned >= asOf) break;
+        Overdue &o = perStaff[step.report.staff];
+        o.staff = step.report.staff;
+        ++o.steps;
+        if (!o.oldestPlanned.isValid() || step.planned < o.oldestPlanned) o.oldestPlanned = step.planned;
+        if (!o.firstReport.isValid() || step.report.day < o.firstReport) o.firstReport = step.report.day;
+        if (!o.lastReport.isValid() || step.report.day > o.lastReport) o.lastReport = step.report.day;
+    }
+    return perStaff.values();
+}
+
+QList<QStringList> csvRecords(const QList<Overdue> &overdue) {
+    QList<QStringList> records{{QStringLiteral("担当"), QStringLiteral("遅れている次回予定"), QStringLiteral("最も古い予定日")}};
+    for (const Overdue &o : overdue) records.append({o.staff, QString::number(o.steps), csvDate(o.oldestPlanned)});
+    return records;
 }
 
 QList<QStringList> csvRecords(const StaffMonths &figures) {

@@ -59,9 +59,21 @@ struct Dormant {
 };
 QList<Dormant> dormantCustomers(const QString &dataDbPath, const QDate &asOf, int days, Error *error = nullptr);
 
+// The open next steps whose planned day is before `asOf`, per staff member
+// (by name), with the oldest planned day and the days of the reports that
+// planned them.
+struct Overdue {
+    QString staff;
+    int steps = 0;
+    QDate oldestPlanned;
+    QDate firstReport, lastReport;
+};
+QList<Overdue> overdueSteps(const QString &dataDbPath, const QDate &asOf, Error *error = nullptr);
+
 // The tables as CSV files hold them, header line first.
 QList<QStringList> csvRecords(const StaffMonths &figures);
 QList<QStringList> csvRecords(const QList<Visits> &visits);
 QList<QStringList> csvRecords(const QList<Dormant> &dormant);
+QList<QStringList> csvRecords(const QList<Overdue> &overdue);
 
 }  // namespace tqen::model::MonthFigures

@@ -67,7 +67,7 @@ TEST_F(OverviewTest, TheHistoryFromTheCustomerIndexOpensAReportOnTheMainScreen) 
     const QStringList csvLines = readAll(csv).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(csvLines.size(), 4);
     // The reading is the report's own (none here); the confirmation last.
-    EXPECT_EQ(csvLines[1], QStringLiteral("2024/06/20,甲商店,,山田,受注,四,"));
+    EXPECT_EQ(csvLines[1], QStringLiteral("2024/06/20,甲商店,,山田,受注,四,未確認"));
     const QString pdf = tmp.filePath(QStringLiteral("karte.pdf"));
     ASSERT_TRUE(karte->ExportPdf(pdf).ok());
     if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {

@@ -1,7 +1,9 @@
 // A customer's history and the figures of a period, through the model, on a
 // data file and on the test server.
+#include "model/Confirmations.h"
 #include "model/CustomerHistory.h"
 #include "model/MonthFigures.h"
+#include "model/NextSteps.h"
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
@@ -67,7 +69,7 @@ TEST_P(OverviewTest, AHistoryHoldsEveryReportOfItsCustomerNewestFirstAcrossStaff
     const QList<QStringList> csv = CustomerHistory::csvRecords(h);
     ASSERT_EQ(csv.size(), 5);
     EXPECT_EQ(csv[1], (QStringList{QStringLiteral("2024/06/03"), QStringLiteral("甲"), QStringLiteral("よみ"),
-                                   QStringLiteral("佐藤"), QStringLiteral("二回目"), QStringLiteral("メモ"), QString()}));
+                                   QStringLiteral("佐藤"), QStringLiteral("二回目"), QStringLiteral("メモ"), QStringLiteral("未確認")}));
     EXPECT_TRUE(CustomerHistory::read(session.dataDbPath, QString(), &e).rows.isEmpty());
     EXPECT_TRUE(e.ok());
 }
@@ -167,6 +169,44 @@ TEST_P(OverviewTest, DormantCustomersAreThoseNotVisitedForTheDaysChosenOrNever) 
     EXPECT_EQ(d[0].daysSince, -1);
     EXPECT_EQ(d[1].lastReport, QDate(2024, 3, 1));
     EXPECT_EQ(d[1].daysSince, 91);
+}
+
+TEST_P(OverviewTest, TheHistoryShowsEachReportsConfirmationAndTheFiguresTheOverdueSteps) {
+    enter({2024, 5, 1}, "甲", "山田");
+    enter({2024, 5, 2}, "甲", "佐藤");
+    // Before any confirmation the file has no table of them: all unconfirmed.
+    auto h = CustomerHistory::read(session.dataDbPath, QStringLiteral("甲"));
+    EXPECT_EQ(h.rows.value(0).confirmation, QStringLiteral("未確認"));
+    ASSERT_TRUE(Confirmations::confirm(session, {{2024, 5, 1}, QStringLiteral("甲"), QStringLiteral("山田")},
+                                       QStringLiteral("佐藤"), QString())
+                    .ok());
+    h = CustomerHistory::read(session.dataDbPath, QStringLiteral("甲"));
+    ASSERT_EQ(h.rows.size(), 2);
+    EXPECT_EQ(h.rows[0].confirmation, QStringLiteral("未確認"));
+    EXPECT_EQ(h.rows[1].confirmation, QStringLiteral("確認済"));
+
+    // Steps: two of 山田 overdue on 6/1 (one planned that very day is not),
+    // one of 佐藤 closed by a later report.
+    const auto plan = [&](const QDate &day, const char *customer, const char *staff, const QDate &next) {
+        ASSERT_TRUE(Reports::enter(session, Report{day, QString::fromUtf8(customer), QStringLiteral("よみ"),
+                                                   QStringLiteral("題"), QString::fromUtf8(staff), QStringLiteral("m")},
+                                   nullptr, PlannedStep{next, QStringLiteral("次")})
+                        .ok());
+    };
+    plan({2024, 5, 10}, "乙", "山田", {2024, 5, 20});
+    plan({2024, 5, 12}, "丙", "山田", {2024, 5, 25});
+    plan({2024, 5, 13}, "丁", "山田", {2024, 6, 1});
+    plan({2024, 5, 14}, "乙", "佐藤", {2024, 5, 15});
+    enter({2024, 5, 16}, "乙", "佐藤");
+    Error e;
+    const auto overdue = MonthFigures::overdueSteps(session.dataDbPath, {2024, 6, 1}, &e);
+    ASSERT_TRUE(e.ok()) << e.message().toStdString();
+    ASSERT_EQ(overdue.size(), 1);
+    EXPECT_EQ(overdue[0].staff, QStringLiteral("山田"));
+    EXPECT_EQ(overdue[0].steps, 2);
+    EXPECT_EQ(overdue[0].oldestPlanned, QDate(2024, 5, 20));
+    EXPECT_EQ(overdue[0].firstReport, QDate(2024, 5, 10));
+    EXPECT_EQ(overdue[0].lastReport, QDate(2024, 5, 12));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, OverviewTest, ::testing::Values(Engine::File, Engine::Server),
