@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QLabel;
+
 namespace tqen::forms {
 class DateBox;
 class TextBox;
@@ -41,7 +43,7 @@ signals:
 private:
     forms::DateBox *day_ = nullptr;    // "txt次回予定日"
     forms::TextBox *text_ = nullptr;   // "txt次回予定"
-    class QLabel *state_ = nullptr;    // "lbl次回予定状態": 完了 and its day
+    QLabel *state_ = nullptr;    // "lbl次回予定状態": 完了 and its day
 };
 
 }  // namespace tqen

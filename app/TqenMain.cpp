@@ -2,6 +2,7 @@
 
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
+#include "app/NextStepPanel.h"
 #include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"

@@ -21,6 +21,7 @@ class QBoxLayout;
 class QCheckBox;
 class QKeyEvent;
 class QFrame;
+class QGridLayout;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -167,7 +168,7 @@ private:
     NextStepPanel *nextStep_ = nullptr;
     MemoTemplateButton *templates_ = nullptr;
     NextStepsTab *stepsTab_ = nullptr;
-    void buildNextSteps(class QGridLayout *entry, int row);
+    void buildNextSteps(QGridLayout *entry, int row);
     void buildNextStepsTab();
     void markPlannedDays();
     Error searchIndexError_;  // why the data file has no search index, if it has none

@@ -13,6 +13,7 @@
 #include "platform/forms/TextBox.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QShortcut>
 #include <QTabWidget>
 

@@ -182,4 +182,39 @@ QSet<QDate> plannedDays(const QString &dataDbPath, const QDate &first, const QDa
     return out;
 }
 
+QList<NextStep> ofReports(const QString &dataDbPath, const QDate &first, const QDate &last, Error *error) {
+    if (error) *error = Error();
+    QList<NextStep> out;
+    auto db = dao::Database::open(dataDbPath);
+    if (!present(db, error, kReadText)) return out;
+    QString sql = QStringLiteral("select * from 次回予定 where 1 = 1");
+    QVariantList values;
+    if (first.isValid()) {
+        sql += QStringLiteral(" and 日付 >= ?");
+        values << first;
+    }
+    if (last.isValid()) {
+        sql += QStringLiteral(" and 日付 <= ?");
+        values << last;
+    }
+    auto rs = select(db, sql, values);
+    if (!rs.isOpen()) {
+        if (error) *error = dao::failure(kReadText, db, rs);
+        return out;
+    }
+    for (; !rs.eof(); rs.moveNext()) out << stepOf(rs);
+    return out;
+}
+
+QString describe(const NextStep &step) {
+    QString text = step.planned.toString(QStringLiteral("yyyy/MM/dd"));
+    if (!step.text.isEmpty()) text += u' ' + step.text;
+    if (!step.isOpen()) text += QStringLiteral("（完了 %1）").arg(step.closed.toString(QStringLiteral("yyyy/MM/dd")));
+    return text;
+}
+
+QString keyText(const ReportKey &report) {
+    return report.day.toString(Qt::ISODate) + QChar(0x1f) + report.customer + QChar(0x1f) + report.staff;
+}
+
 }  // namespace tqen::model::NextSteps

@@ -82,6 +82,15 @@ QList<NextStep> open(const QString &dataDbPath, const QString &staff, Error *err
 QSet<QDate> plannedDays(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
                         const QString &customer, Error *error = nullptr);
 
+// The steps of the reports of the days between first and last (both
+// included; an invalid day leaves that end open), open and closed.
+QList<NextStep> ofReports(const QString &dataDbPath, const QDate &first, const QDate &last, Error *error = nullptr);
+// A step on one line, as the printed cards and the CSV file carry it:
+// "2024/05/10 見積を持参", with "（完了 2024/05/12）" once closed.
+QString describe(const NextStep &step);
+// The same key of a report as text, for looking steps up by report.
+QString keyText(const ReportKey &report);
+
 }  // namespace NextSteps
 
 }  // namespace tqen::model

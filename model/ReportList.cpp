@@ -1,5 +1,6 @@
 #include "model/ReportList.h"
 
+#include "model/NextSteps.h"
 #include "model/Values.h"
 #include "platform/dao/AddedTable.h"
 
@@ -173,15 +174,28 @@ QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPa
                           rs.field(QStringLiteral("担当")), rs.field(QStringLiteral("タイトル")))]
                 .append({textOf(rs.field(QStringLiteral("ふりがな"))), textOf(rs.field(QStringLiteral("メモ")))});
     }
+    // Each report's next step, in the last column.
+    QHash<QString, QString> steps;
+    if (first.isValid()) {
+        Error stepError;
+        for (const NextStep &s : NextSteps::ofReports(dataDbPath, first, last, &stepError))
+            steps.insert(NextSteps::keyText(s.report), NextSteps::describe(s));
+        if (!stepError.ok()) {
+            if (error) *error = Error(stepError.code(), QStringLiteral("次回予定を読めないため、CSV ファイルは書き出していません。"),
+                                      stepError.detail());
+            return {};
+        }
+    }
     QList<QStringList> records;
     records.reserve(lines.size() + 1);
     records.append({QStringLiteral("日付"), QStringLiteral("顧客名"), QStringLiteral("ふりがな"), QStringLiteral("担当"),
-                    QStringLiteral("タイトル"), QStringLiteral("メモ")});
+                    QStringLiteral("タイトル"), QStringLiteral("メモ"), QStringLiteral("次回予定")});
     for (const Line &l : std::as_const(lines)) {
         auto found = details.find(keyOf(l.day, l.customer, l.staff, l.title));
         const std::pair<QString, QString> more =
             found != details.end() && !found->isEmpty() ? found->takeFirst() : std::pair<QString, QString>();
-        records.append({csvDate(l.day), textOf(l.customer), more.first, textOf(l.staff), textOf(l.title), more.second});
+        records.append({csvDate(l.day), textOf(l.customer), more.first, textOf(l.staff), textOf(l.title), more.second,
+                        steps.value(NextSteps::keyText({dateOf(l.day), textOf(l.customer), textOf(l.staff)}))});
     }
     return records;
 }

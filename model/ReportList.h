@@ -63,9 +63,9 @@ QList<ReportKey> ticked(const QString &workDbPath, Error *error = nullptr);
 Error deleteTicked(const QString &workDbPath, const QString &dataDbPath, qsizetype *lines = nullptr);
 
 // The list as a CSV file holds it: a header line (日付, 顧客名, ふりがな,
-// 担当, タイトル, メモ), then each line of the list in its order, with the
-// reading and memo of its report (matched on day, customer, staff member and
-// title; lines alike take the reports in turn).
+// 担当, タイトル, メモ, 次回予定), then each line of the list in its order, with
+// the reading and memo of its report (matched on day, customer, staff member
+// and title; lines alike take the reports in turn) and its next step.
 QList<QStringList> csvRecords(const QString &workDbPath, const QString &dataDbPath, Error *error = nullptr);
 
 }  // namespace tqen::model::ReportList

@@ -1,6 +1,7 @@
 #include "reports/Rpt日報.h"
 
 #include "core/Globals.h"
+#include "model/NextSteps.h"
 #include "platform/dates/DateFormat.h"
 
 namespace tqen {
@@ -101,6 +102,8 @@ void Rpt日報::ActiveReport_ReportStart() {
     DAODataControl1.RecordSource = QStringLiteral("w日報印刷");
     PageHeader.height = 770;
     Detail.height = 900;
+    steps_.clear();
+    stepsRead_ = false;
 }
 
 void Rpt日報::PageHeader_Format() {
@@ -111,6 +114,19 @@ void Rpt日報::PageHeader_Format() {
 void Rpt日報::Detail_Format() {
     control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
                                                         western() ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+    if (!stepsRead_) {
+        // A data file without next steps prints the cards as they were.
+        for (const model::NextStep &s : model::NextSteps::ofReports(G().DataDbPath, QDate(), QDate()))
+            steps_.insert(model::NextSteps::keyText(s.report), model::NextSteps::describe(s));
+        stepsRead_ = true;
+    }
+    const QString step = steps_.value(model::NextSteps::keyText(
+        {ToDate(Fields(QStringLiteral("日付"))), Fields(QStringLiteral("顧客名")).toString(),
+         Fields(QStringLiteral("担当")).toString()}));
+    if (!step.isEmpty()) {
+        QString &memo = control(QStringLiteral("txtメモ")).text;
+        memo += (memo.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("次回予定: ") + step;
+    }
 }
 
 }  // namespace tqen

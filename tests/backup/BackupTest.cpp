@@ -3,6 +3,8 @@
 // either replaced whole or left exactly as it was.
 #include "backup/Archive.h"
 #include "backup/Restore.h"
+#include "model/MemoTemplates.h"
+#include "model/NextSteps.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/unlha/LzhArchive.h"
@@ -191,6 +193,37 @@ TEST_F(Pipeline, ADataFileThatIsALinkIsRestoredThroughTheLink) {
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(restore.target(), QFileInfo(data).canonicalFilePath());
     EXPECT_EQ(titles(link), QStringList{QStringLiteral("archived")});
+}
+
+// The tables added beside the delivered ones (next steps, memo templates)
+// go into the archive and come back with the restore.
+TEST_F(Pipeline, NextStepsAndTemplatesComeBackWithTheRestore) {
+    const model::ReportKey key{QDate(2024, 5, 1), QStringLiteral("山田商店"), QStringLiteral("佐藤")};
+    const QList<model::MemoTemplate> archived{{QStringLiteral("商談"), QStringLiteral("【見積】\n")}};
+    addReport(data, QStringLiteral("archived"));
+    {
+        auto db = dao::Database::open(data);
+        ASSERT_TRUE(db.beginTrans());
+        ASSERT_TRUE(model::NextSteps::setIn(db, key, {QDate(2024, 5, 9), QStringLiteral("再訪")}).ok());
+        ASSERT_TRUE(db.commitTrans());
+    }
+    ASSERT_TRUE(model::MemoTemplates::save(data, archived).ok());
+    const QString archive = tmp.filePath(QStringLiteral("set.lzh"));
+    ASSERT_TRUE(pack(data, memberName(), archive, Source::ConsistentCopy).ok());
+    {
+        auto db = dao::Database::open(data);
+        ASSERT_TRUE(model::NextSteps::removeIn(db, QString()).ok());
+    }
+    ASSERT_TRUE(model::MemoTemplates::save(data, {}).ok());
+
+    Restore restore(archive, memberName(), data);
+    ASSERT_TRUE(restore.unpack().ok());
+    ASSERT_TRUE(restore.replace().ok());
+    const auto step = model::NextSteps::of(data, key);
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->planned, QDate(2024, 5, 9));
+    EXPECT_EQ(step->text, QStringLiteral("再訪"));
+    EXPECT_EQ(model::MemoTemplates::list(data), archived);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ protected:
         if (there) script.answer(replaceAnswer);
         click("cmdCSV出力");
     }
-    const QStringList header = {"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ"};
+    const QStringList header = {"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ", "次回予定"};
 };
 
 TEST_F(CsvExport, EveryFieldSurvivesTheRoundTripInBothEncodings) {
@@ -82,6 +82,7 @@ TEST_F(CsvExport, EveryFieldSurvivesTheRoundTripInBothEncodings) {
     ASSERT_EQ(grid->model()->rowCount(), 4);
     QList<QStringList> want = {header};
     want << reports[1] << reports[0] << reports[2] << reports[3];   // 2/15 by reading, then 2/14
+    for (qsizetype i = 1; i < want.size(); ++i) want[i] << QString();   // no next steps
 
     const QString utf8Path = tmp.filePath(QStringLiteral("一覧 utf8.csv"));
     exportTo(utf8Path, 1);
@@ -114,7 +115,7 @@ TEST_F(CsvExport, FourByteCharactersGoToUtf8AndAreNamedForCp932WithoutTouchingTh
     exportTo(path, 1);
     const QByteArray utf8 = fileBytes(path);
     EXPECT_EQ(parseWithPython(utf8),
-              QList<QStringList>({header, {"2002/02/14", "𠮷野家", "よしのや", "佐藤", "絵文字😀", "🍣と𩸽\r\n\"引用\", カンマ"}}));
+              QList<QStringList>({header, {"2002/02/14", "𠮷野家", "よしのや", "佐藤", "絵文字😀", "🍣と𩸽\r\n\"引用\", カンマ", ""}}));
 
     // CP932 holds none of these: the first one met is named, and the UTF-8
     // file written before stays as it was.

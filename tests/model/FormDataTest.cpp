@@ -5,6 +5,7 @@
 #include "model/DataDeletion.h"
 #include "model/DeletedReports.h"
 #include "model/Hints.h"
+#include "model/NextSteps.h"
 #include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dao/Dao.h"
@@ -144,13 +145,23 @@ TEST_P(FormData, CsvRecordsCarryReadingAndMemoOfEachLine) {
     if (file)
         addReport(d, QStringLiteral("山田商店"), QStringLiteral("やまだ"), QStringLiteral("佐藤"), QStringLiteral("訪問"), QStringLiteral("二回目"));
     addReport(d.addDays(1), QStringLiteral("青木, \"工業\""), QStringLiteral("あおき"), QStringLiteral("鈴木"), QStringLiteral("電話"), {});
+    // The second report carries a next step, the first none.
+    {
+        auto db = dao::Database::open(data);
+        ASSERT_TRUE(db.beginTrans());
+        ASSERT_TRUE(NextSteps::setIn(db, {d.addDays(1), QStringLiteral("青木, \"工業\""), QStringLiteral("鈴木")},
+                                     {QDate(2024, 5, 10), QStringLiteral("見積")})
+                        .ok());
+        ASSERT_TRUE(db.commitTrans());
+    }
     ASSERT_TRUE(ReportList::read(work, data, d, d.addDays(1), {}, {}).ok());
     Error error;
     const QList<QStringList> records = ReportList::csvRecords(work, data, &error);
     ASSERT_TRUE(error.ok()) << error.message().toStdString();
     ASSERT_EQ(records.size(), file ? 4 : 3);
-    EXPECT_EQ(records[0], (QStringList{"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ"}));
-    EXPECT_EQ(records[1], (QStringList{"2024/05/04", "青木, \"工業\"", "あおき", "鈴木", "電話", ""}));
+    EXPECT_EQ(records[0], (QStringList{"日付", "顧客名", "ふりがな", "担当", "タイトル", "メモ", "次回予定"}));
+    EXPECT_EQ(records[1], (QStringList{"2024/05/04", "青木, \"工業\"", "あおき", "鈴木", "電話", "", "2024/05/10 見積"}));
+    for (qsizetype i = 2; i < records.size(); ++i) EXPECT_EQ(records[i].value(6), QString()) << i;
     EXPECT_EQ(records[2].mid(0, 5), (QStringList{"2024/05/03", "山田商店", "やまだ", "佐藤", "訪問"}));
     QStringList memos;
     for (qsizetype i = 2; i < records.size(); ++i) memos << records[i][5];

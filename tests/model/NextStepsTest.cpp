@@ -1,5 +1,6 @@
 // Next steps of reports and the office's memo templates, on a data file and
 // on the test server.
+#include "model/DataCopy.h"
 #include "model/DataDeletion.h"
 #include "model/DeletedReports.h"
 #include "model/MemoTemplates.h"
@@ -195,6 +196,33 @@ TEST_P(NextStepsTest, TemplatesAreSavedInOrderAndABadSetChangesNothing) {
     ASSERT_TRUE(MemoTemplates::save(path(), {}).ok());
     EXPECT_TRUE(MemoTemplates::list(path(), &saved).isEmpty());
     EXPECT_TRUE(saved);
+}
+
+// Copying the data to a server (--copy-data) carries the steps and the
+// templates; a server without their tables gets them made.
+TEST(NextStepsCopy, CopyingTheDataCarriesStepsAndTemplates) {
+    TQEN_SKIP_WITHOUT_SERVER();
+    QTemporaryDir dir;
+    testing::ServerDb server;
+    ASSERT_TRUE(server.ok);
+    Session session;
+    session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
+    session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
+    const ReportKey key{QDate(2024, 5, 1), QStringLiteral("甲"), QStringLiteral("山田")};
+    ASSERT_TRUE(Reports::enter(session, Report{key.day, key.customer, QString(), QString(), key.staff, QString()}, nullptr,
+                               PlannedStep{QDate(2024, 5, 9), QStringLiteral("再訪")})
+                    .ok());
+    const QList<MemoTemplate> set{{QStringLiteral("電話"), QStringLiteral("【要件】")}};
+    ASSERT_TRUE(MemoTemplates::save(session.dataDbPath, set).ok());
+    CopyOptions options;
+    options.addedTables = {NextSteps::definition(), MemoTemplates::definition()};
+    CopyOutcome outcome;
+    const Error e = copyData(session.dataDbPath, server.uri, options, &outcome);
+    ASSERT_TRUE(e.ok()) << e.message().toStdString();
+    const auto step = NextSteps::of(server.uri, key);
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(step->text, QStringLiteral("再訪"));
+    EXPECT_EQ(MemoTemplates::list(server.uri), set);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, NextStepsTest, ::testing::Values(Engine::File, Engine::Server),

@@ -6,6 +6,7 @@
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
 #include "tests/support/Recording.h"
+#include "model/NextSteps.h"
 #include "reports/Rpt日報.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ReportChecks.h"
@@ -74,6 +75,28 @@ TEST_F(DailyReportCards, LayoutOfHeaderAndCard) {
     EXPECT_EQ(texts(doc, QStringLiteral("Field4")), QStringList{QStringLiteral("1")});
     EXPECT_EQ(texts(doc, QStringLiteral("Field5")), QStringList{QStringLiteral("/1")});
     for (const auto &f : doc.fonts) EXPECT_EQ(f.family(), QStringLiteral("ＭＳ Ｐ明朝"));
+}
+
+// A report's next step closes its card's memo; a card without one, and a
+// data file without next steps, print as before.
+TEST_F(DailyReportCards, ACardCarriesItsNextStepUnderTheMemo) {
+    addCards({{QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("新製品"), QStringLiteral("見積り")},
+              {QDate(2002, 2, 15), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("納品"), QStringLiteral("検収")}});
+    G().DataDbPath = tqen::testing::copyDeliveredFile(tmp, QStringLiteral("TqenData.mdb"));
+    {
+        Rpt日報 r;
+        EXPECT_EQ(texts(r.Run(), QStringLiteral("txtメモ")), QStringList({QStringLiteral("見積り"), QStringLiteral("検収")}));
+    }
+    auto db = dao::Database::open(G().DataDbPath);
+    ASSERT_TRUE(db.beginTrans());
+    ASSERT_TRUE(model::NextSteps::setIn(db, {QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤")},
+                                        {QDate(2002, 2, 20), QStringLiteral("再訪")})
+                    .ok());
+    ASSERT_TRUE(db.commitTrans());
+    db.close();
+    Rpt日報 r;
+    EXPECT_EQ(texts(r.Run(), QStringLiteral("txtメモ")),
+              QStringList({QStringLiteral("見積り"), QStringLiteral("次回予定: 2002/02/20 再訪"), QStringLiteral("検収")}));
 }
 
 // The print date and the card's date follow the date style: only "西暦"
