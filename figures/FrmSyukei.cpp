@@ -30,6 +30,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tqen {
 
@@ -64,8 +65,15 @@ QChart *barChart(const QString &title, const QStringList &categories, const QLis
     series->attachAxis(x);
     auto *y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%d"));
+    // Whole numbers on the axis: a step of 1, 2 or 5 times a power of ten,
+    // at most ten steps, with room above the highest bar for its label.
     const qreal top = values.isEmpty() ? 1 : *std::max_element(values.begin(), values.end());
-    y->setRange(0, std::max<qreal>(1, top * 1.15));
+    qreal step = 1;
+    for (int i = 0; std::ceil(top * 1.15 / step) > 10; ++i) step *= (i % 3 == 1) ? 2.5 : 2;
+    y->setRange(0, std::max<qreal>(1, std::ceil(top * 1.15 / step)) * step);
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(0);
+    y->setTickInterval(step);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     return chart;
@@ -86,6 +94,8 @@ void fillTable(QTableWidget *t, const QList<QStringList> &records) {
             if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             t->setItem(r - 1, c, item);
         }
+    // Widths from the header and the first lines, not from thousands of them.
+    t->horizontalHeader()->setResizeContentsPrecision(50);
     t->resizeColumnsToContents();
 }
 

@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -27,8 +26,9 @@ const QString kMainScreen = QStringLiteral("TqenMain");
 
 // The first line of a memo, as the history's line shows it.
 QString firstLine(const QString &memo) {
-    const qsizetype end = memo.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
-    return end < 0 ? memo : memo.left(end) + QStringLiteral(" …");
+    for (qsizetype i = 0; i < memo.size(); ++i)
+        if (memo[i] == u'\r' || memo[i] == u'\n') return memo.left(i) + QStringLiteral(" …");
+    return memo;
 }
 
 }  // namespace

@@ -2,12 +2,10 @@
 
 #include "model/CustomerHistory.h"
 #include "model/NextSteps.h"
-#include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dao/AddedTable.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 
@@ -25,11 +23,15 @@ dao::Database openWith(const QString &dataDbPath, const dao::AddedIndex &index) 
     return db;
 }
 
-QSet<QString> customerNames(dao::Database &db) {
-    QSet<QString> names;
-    auto rs = db.openRecordset(QStringLiteral("select 名称 from 顧客マスタ"));
-    for (; !rs.eof(); rs.moveNext()) names.insert(textOf(rs.field(QStringLiteral("名称"))));
-    return names;
+// The figures' index: day, staff member and customer, all a table of a
+// period reads, so a year is a range of narrow entries whose day and staff
+// member come in the grouping's order.
+const dao::AddedIndex &figuresIndex() {
+    static const dao::AddedIndex index{QStringLiteral("営業日報"),
+                                       QStringLiteral("営業日報_集計"),
+                                       {QStringLiteral("日付"), QStringLiteral("担当"), QStringLiteral("顧客名")},
+                                       {}};
+    return index;
 }
 
 QString csvDate(const QDate &d) { return d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString(); }
@@ -56,13 +58,13 @@ StaffMonths reportsPerStaff(const QString &dataDbPath, const QDate &first, const
     StaffMonths out;
     out.months = monthsOf(first, last);
     if (out.months.isEmpty()) return out;
-    auto db = openWith(dataDbPath, ReportList::listIndex());
+    auto db = openWith(dataDbPath, figuresIndex());
     // Counted by day in the statement (the day is a date on a file and on a
     // server alike) and by month here: a year gives at most a few thousand
     // rows.
     auto rs = select(db,
-                     QStringLiteral("select 担当, 日付, count(*) as 件数 from 営業日報 where 日付 >= ? and 日付 <= ?"
-                                    " group by 担当, 日付"),
+                     QStringLiteral("select 日付, 担当, count(*) as 件数 from 営業日報 where 日付 >= ? and 日付 <= ?"
+                                    " group by 日付, 担当"),
                      {first, last});
     if (!rs.isOpen()) {
         if (error) *error = dao::failure(QStringLiteral("集計できませんでした。データファイルを読めません。"), db, rs);
@@ -91,21 +93,38 @@ QList<Visits> visitsPerCustomer(const QString &dataDbPath, const QDate &first, c
     if (error) *error = Error();
     QList<Visits> out;
     if (!first.isValid() || !last.isValid() || first > last) return out;
-    auto db = openWith(dataDbPath, ReportList::listIndex());
-    auto rs = select(db,
-                     QStringLiteral("select 顧客名, count(distinct 日付) as 日数, count(*) as 件数 from 営業日報"
-                                    " where 日付 >= ? and 日付 <= ? group by 顧客名"),
-                     {first, last});
-    if (!rs.isOpen()) {
+    auto db = openWith(dataDbPath, figuresIndex());
+    if (db.isOpen()) dao::ensureIndex(db, CustomerHistory::historyIndex());
+    const auto failed = [&](const dao::Recordset &rs) {
         if (error) *error = dao::failure(QStringLiteral("集計できませんでした。データファイルを読めません。"), db, rs);
-        return out;
+        return QList<Visits>();
+    };
+    // The customers of the list: each one's reports of the period are a
+    // range of the history's index (customer, then day), so a year of a
+    // million reports is read without sorting it.
+    auto rs = select(db,
+                     QStringLiteral("select 名称, (select count(distinct 日付) from 営業日報 where 顧客名 = 名称"
+                                    " and 日付 >= ? and 日付 <= ?) as 日数, (select count(*) from 営業日報"
+                                    " where 顧客名 = 名称 and 日付 >= ? and 日付 <= ?) as 件数 from 顧客マスタ"),
+                     {first, last, first, last});
+    if (!rs.isOpen()) return failed(rs);
+    for (; !rs.eof(); rs.moveNext()) {
+        const int days = rs.field(QStringLiteral("日数")).toInt();
+        if (days > 0)
+            out.append({textOf(rs.field(QStringLiteral("名称"))), days, rs.field(QStringLiteral("件数")).toInt(), true});
     }
-    for (; !rs.eof(); rs.moveNext())
-        out.append({textOf(rs.field(QStringLiteral("顧客名"))), rs.field(QStringLiteral("日数")).toInt(),
-                    rs.field(QStringLiteral("件数")).toInt(), false});
     rs.close();
-    const QSet<QString> known = customerNames(db);
-    for (Visits &v : out) v.inCustomerList = known.contains(v.customer);
+    // Reports under a name the list no longer has (a customer renamed or
+    // removed since) count under that name.
+    auto others = select(db,
+                         QStringLiteral("select 顧客名, count(distinct 日付) as 日数, count(*) as 件数 from 営業日報"
+                                        " where 日付 >= ? and 日付 <= ? and 顧客名 not in"
+                                        " (select 名称 from 顧客マスタ where 名称 is not null) group by 顧客名"),
+                         {first, last});
+    if (!others.isOpen()) return failed(others);
+    for (; !others.eof(); others.moveNext())
+        out.append({textOf(others.field(QStringLiteral("顧客名"))), others.field(QStringLiteral("日数")).toInt(),
+                    others.field(QStringLiteral("件数")).toInt(), false});
     std::stable_sort(out.begin(), out.end(), [](const Visits &a, const Visits &b) {
         return a.days != b.days ? a.days > b.days : a.customer < b.customer;
     });
