@@ -193,13 +193,12 @@ void FrmSyukei::buildForm() {
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { unload(); });
     connect(cmdCSV出力, &QPushButton::clicked, this, [this] {
         QString path;
+        int filter = 1;
         if (!saveDialog(QStringLiteral("CSV出力"), QStringLiteral("CSV ファイル UTF-8|*.csv|CSV ファイル Shift-JIS|*.csv|"),
-                        QStringLiteral("csv"), &path))
+                        QStringLiteral("csv"), &path, &filter))
             return;
-        const bool sjis = path.endsWith(QStringLiteral("|2"));
-        if (sjis) path.chop(2);
-        const Error e = ExportCsv(path, sjis ? text::Encoding::Cp932 : text::Encoding::Utf8Bom);
-        if (!e.ok()) report(e);
+        // The encoding is the dialog's filter: UTF-8, or Shift-JIS for older programs.
+        report(ExportCsv(path, filter == 2 ? text::Encoding::Cp932 : text::Encoding::Utf8Bom));
     });
     connect(cmdPDF, &QPushButton::clicked, this, [this] {
         QString path;
@@ -494,7 +493,8 @@ void FrmSyukei::OpenCustomer(const QString &customer) {
     if (!customer.isEmpty()) FrmKarte::Open(customer);
 }
 
-bool FrmSyukei::saveDialog(const QString &title, const QString &filter, const QString &suffix, QString *path) {
+bool FrmSyukei::saveDialog(const QString &title, const QString &filter, const QString &suffix, QString *path,
+                           int *filterIndex) {
     forms::FileDialogRequest request;
     request.title = title;
     request.filter = filter;
@@ -504,7 +504,7 @@ bool FrmSyukei::saveDialog(const QString &title, const QString &filter, const QS
     if (!forms::SaveFileDialog(this, request) || request.chosenPath.isEmpty()) return false;
     if (!forms::interaction().mayReplace(this, request.chosenPath, title)) return false;
     *path = request.chosenPath;
-    if (request.filterIndex == 2) *path += QStringLiteral("|2");
+    if (filterIndex) *filterIndex = request.filterIndex;
     return true;
 }
 

@@ -76,7 +76,8 @@ private:
     QList<QStringList> records(Page page) const;
     QString pageTitle(Page page) const;
     void paint(QPainter &painter, QPagedPaintDevice &device);
-    bool saveDialog(const QString &title, const QString &filter, const QString &suffix, QString *path);
+    bool saveDialog(const QString &title, const QString &filter, const QString &suffix, QString *path,
+                    int *filterIndex = nullptr);
     void report(const Error &error);
 
     forms::DateBox *txt開始 = nullptr;
