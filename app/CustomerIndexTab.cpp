@@ -70,6 +70,15 @@ CustomerIndexTab::CustomerIndexTab(QWidget *parent) : QWidget(parent) {
     Command1->setAccessibleName(QStringLiteral("顧客インデックスのヘルプ"));
     Command1->setGeometry(pixels(2550) + 330 - 85, 480 + pixels(180) + 10, 85, 32);
     connect(Command1, &QPushButton::clicked, this, &CustomerIndexTab::helpClicked);
+
+    cmdカルテ = new QPushButton(QStringLiteral("カルテ"), tab);
+    cmdカルテ->setObjectName(QStringLiteral("cmdカルテ"));
+    cmdカルテ->setAccessibleName(QStringLiteral("顧客カルテ"));
+    cmdカルテ->setToolTip(QStringLiteral("選んだ顧客の日報を全て表示します"));
+    cmdカルテ->setGeometry(pixels(2550) + 330 - 275, 480 + pixels(180) + 10, 85, 32);
+    connect(cmdカルテ, &QPushButton::clicked, this, &CustomerIndexTab::historyClicked);
+    setTabOrder(Grid参照, cmdカルテ);
+    setTabOrder(cmdカルテ, cmd_Enter);
 }
 
 void CustomerIndexTab::setWorkDatabase(const QString &workDbPath) {

@@ -36,6 +36,8 @@ signals:
     void kanaClicked(int index);
     void chooseClicked();
     void helpClicked();
+    // The chosen customer's history was asked for.
+    void historyClicked();
 
 private:
     QList<QPushButton *> cmd50;               // "cmd50_0" …
@@ -43,6 +45,7 @@ private:
     forms::DataGrid *Grid参照 = nullptr;
     QPushButton *cmd_Enter = nullptr;
     QPushButton *Command1 = nullptr;
+    QPushButton *cmdカルテ = nullptr;
 };
 
 }  // namespace tqen

@@ -9,6 +9,7 @@
 #include "platform/forms/Interaction.h"
 #include "platform/text/Fold.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -105,6 +106,14 @@ SearchTab::SearchTab(const model::Session &session, std::function<Filter()> entr
         if (day.isValid()) emit hitActivated(day, item->text(CustomerColumn), item->text(StaffColumn));
     });
     connect(chk絞り込み, &QCheckBox::toggled, this, [this] { showSearchFilter(); });
+    // The context menu of a found report opens its customer's history.
+    auto *history = new QAction(QStringLiteral("顧客カルテ(&K)"), lst検索結果);
+    history->setObjectName(QStringLiteral("act顧客カルテ"));
+    lst検索結果->addAction(history);
+    lst検索結果->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(history, &QAction::triggered, this, [this] {
+        if (QTreeWidgetItem *item = lst検索結果->currentItem()) emit historyRequested(item->text(CustomerColumn));
+    });
     indexTimer_ = new QTimer(this);
     indexTimer_->setInterval(500);
     connect(indexTimer_, &QTimer::timeout, this, &SearchTab::ShowSearchIndexing);

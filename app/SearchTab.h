@@ -72,6 +72,8 @@ signals:
     void failed(const tqen::Error &error);
     // A found report was chosen (Enter or a double click).
     void hitActivated(const QDate &day, const QString &customer, const QString &staff);
+    // The history of a found report's customer was asked for (context menu).
+    void historyRequested(const QString &customer);
 
 private:
     void ShowSearchIndexing();

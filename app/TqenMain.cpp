@@ -5,6 +5,7 @@
 #include "app/CustomerIndexTab.h"
 #include "app/MonthCalendar.h"
 #include "app/NextStepPanel.h"
+#include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"
 
@@ -54,6 +55,7 @@ TqenMain::TqenMain(const QString &applicationFolder)
     : forms::Form(QStringLiteral("TqenMain")),
       applicationFolder_(applicationFolder.isEmpty() ? files::applicationFolder() : applicationFolder) {
     buildForm();
+    session_.handOver = [this](const model::HandOver &report) { handOver(report); };
     connect(this, &forms::Form::activated, this, &TqenMain::Form_Activate);
     new forms::KeyPreview(this, [this](QKeyEvent *e) { return formKey(e); });
 }
@@ -119,6 +121,10 @@ void TqenMain::buildForm() {
     bar->setSpacing(6);
     root->addLayout(bar);
     buildButtonBar(bar);
+    // A customer's history from the index and the search; the figures.
+    QPushButton *figures = linkOverview(this, session_, indexTab_, searchTab_);
+    bar->insertWidget(bar->indexOf(cmdHint), figures);
+    setTabOrder(Command11, figures);
     buildPrintPanel();
     buildProgressPanels();
 }

@@ -18,7 +18,6 @@ void TqenMain::openReportList(const std::optional<model::HandOver> &jump) {
     if (!form) {
         form = new FrmNippoList(session_);
         form->setAttribute(Qt::WA_DeleteOnClose);
-        connect(form, &FrmNippoList::reportChosen, this, &TqenMain::handOver);
         form->Form_Load();
     }
     if (jump) form->handOver(*jump);

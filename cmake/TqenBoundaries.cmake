@@ -29,7 +29,7 @@
 #   ... every add_subdirectory ...
 #   tqen_check_boundaries()
 
-set(TQEN_FORM_DIRS list status reports codemaster maintenance hints templates)
+set(TQEN_FORM_DIRS list status reports codemaster maintenance hints templates history figures)
 set(TQEN_PROGRAM_DIRS model backup core app messages ${TQEN_FORM_DIRS})
 set(TQEN_CHECKED_DIRS platform captionctl tools ${TQEN_PROGRAM_DIRS})
 set(TQEN_CAPTIONCTL_USES captionctl platform/com platform/profile)

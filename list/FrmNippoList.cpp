@@ -2,6 +2,7 @@
 
 #include "core/DeletionUndo.h"
 #include "core/ModTqen.h"
+#include "history/FrmKarte.h"
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
@@ -63,6 +64,7 @@ constexpr forms::TwipPlace kPlaces[] = {
     {"cmd元に戻す", 5600, 7400, 1400, 480},
     {"cmd一括確認", 7120, 7400, 1400, 480},
     {"chk未確認のみ", 7520, 200, 2000, 340},
+    {"cmdカルテ", 8640, 7400, 1200, 480},
     {"cmd閉じる", 10080, 7400, 1200, 480},
     {"CnMsg", 3900, 3600, 3600, 800},
     {"Cn印刷選択", 2700, 3300, 6000, 1300},
@@ -124,6 +126,10 @@ void FrmNippoList::buildForm() {
     connect(dat日報一覧, &forms::DataControl::appended, this, [this] { readConfirmations(false); });
 
     buildButtons();
+    // The history of the current line's customer, across all staff and days.
+    cmdカルテ = button(QStringLiteral("cmdカルテ"), QStringLiteral("カルテ"),
+                       QStringLiteral("選んだ行の顧客の日報を全て表示します (顧客カルテ)"), this);
+    connect(cmdカルテ, &QPushButton::clicked, this, [this] { FrmKarte::Open(session_, Grid日報一覧->ColumnText(ColCustomer)); });
     buildPanels();
     for (QWidget *w : findChildren<QWidget *>()) place(w);
     LMsg->setGeometry(0, 0, CnMsg->width(), CnMsg->height());
@@ -133,13 +139,15 @@ void FrmNippoList::buildForm() {
     using A = forms::Anchors;
     new A(this, QSize(pixels(kFormWidth), pixels(kFormHeight)),
           {{Grid日報一覧, A::GrowWidth | A::GrowHeight}, {cmdHint, A::MoveRight}, {cmd削除, A::MoveDown},
-           {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown},
+           {cmd印刷, A::MoveDown}, {cmdCSV出力, A::MoveDown}, {cmd日報, A::MoveDown}, {cmdカルテ, A::MoveDown},
            {cmd閉じる, A::MoveDown | A::MoveRight}, {CnMsg, A::MoveRight}, {Cn印刷選択, A::MoveRight},
            {cmd一括確認, A::MoveDown}});
 
     const QList<QWidget *> order = {txt開始, txt終了, cmb担当, cmb顧客名, cmd読込, chk未確認のみ, cmdクリア, Grid日報一覧,
                                     cmd削除, cmd印刷, cmdCSV出力, cmd日報, cmd元に戻す, cmd一括確認, cmd閉じる, cmdHint};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    setTabOrder(cmd一括確認, cmdカルテ);
+    setTabOrder(cmdカルテ, cmd閉じる);
 }
 
 void FrmNippoList::buildConditions() {
@@ -319,6 +327,14 @@ Error FrmNippoList::ReadList() {
     if (error.ok() && !dat日報一覧->lastError().ok()) error = dat日報一覧->lastError();
     report(error);
     return error;
+}
+
+Error FrmNippoList::ShowPeriod(const model::ReportList::Period &period) {
+    txt開始->setValue(period.first);
+    txt終了->setValue(period.last);
+    cmb担当->setText(period.staff);
+    cmb顧客名->setText(period.customer);
+    return ReadList();
 }
 
 Error FrmNippoList::CompleteList() {
@@ -540,11 +556,11 @@ void FrmNippoList::cmd日報_Click() {
         const QVariant staff = Grid日報一覧->Columns(ColStaff);
         const model::HandOver report{ToDate(Grid日報一覧->Columns(ColDate)), staff.isNull() ? QString() : staff.toString(),
                                      Grid日報一覧->ColumnText(ColCustomer)};
-        emit reportChosen(report);
+        if (session_.handOver) session_.handOver(report);
         // Back on this form, the list shows that day of that staff member.
         handOver_ = model::HandOver{report.day, report.staff, QVariant()};
     } else {
-        emit reportChosen(model::HandOver{});
+        if (session_.handOver) session_.handOver(model::HandOver{});
     }
     ModTqen::FormStack(QStringLiteral("PUSH"), name());
     if (forms::Form *main = forms::findForm(kMainScreen)) {

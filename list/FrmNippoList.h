@@ -62,6 +62,9 @@ public:
     // Reads the lines of the period that ReadList left for later. Deletion,
     // print and CSV call it first, so they cover every line of the period.
     Error CompleteList();
+    // Reads the list of a period, staff member and customer chosen on
+    // another form (the figures of a period).
+    Error ShowPeriod(const model::ReportList::Period &period);
     // Deletes every report of the ticked lines' day, customer and staff
     // member after asking; all or nothing. The ticked lines leave the list.
     Error DeleteLine();
@@ -84,12 +87,6 @@ public:
     // Lines read at once: more than the tallest grid shows, and the grid
     // reads as many at a time as it scrolls.
     static constexpr int ScreenLines = 100;
-
-signals:
-    // "日報" hands the line's report back to the main screen (a Null
-    // customer when the line holds none), and the main screen comes to the
-    // front.
-    void reportChosen(const tqen::model::HandOver &report);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -141,6 +138,7 @@ private:
     QPushButton *cmd閉じる = nullptr;
     QCheckBox *chk未確認のみ = nullptr;
     QPushButton *cmd一括確認 = nullptr;
+    QPushButton *cmdカルテ = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
     forms::FramedPanel *Cn印刷選択 = nullptr;

@@ -9,16 +9,9 @@
 #include <QString>
 #include <QVariant>
 
-namespace tqen::model {
+#include <functional>
 
-struct Session {
-    QString dataFolder;   // folder of both database files, ending in "/"
-    QString helpFolder;   // folder of the HTML help pages, ending in "/"
-    QString workDbPath;   // dataFolder + "TqenWork.mdb"
-    QString dataDbPath;   // the data database in use (a file or a server URI)
-    QString hintDbPath;   // the data database as fixed at start-up
-    Settings env;         // the settings row of 管理
-};
+namespace tqen::model {
 
 // A report one form hands to another (the main screen to the list, the list
 // back): its day, staff member and customer. A Null customer hands over no
@@ -28,5 +21,19 @@ struct HandOver {
     QString staff;
     QVariant customer;
 };
+
+struct Session {
+    QString dataFolder;   // folder of both database files, ending in "/"
+    QString helpFolder;   // folder of the HTML help pages, ending in "/"
+    QString workDbPath;   // dataFolder + "TqenWork.mdb"
+    QString dataDbPath;   // the data database in use (a file or a server URI)
+    QString hintDbPath;   // the data database as fixed at start-up
+    Settings env;         // the settings row of 管理
+    // Hands a report to the main screen, which shows it when it is next
+    // active; set by the main screen, empty without one (a form tested on
+    // its own).
+    std::function<void(const HandOver &)> handOver;
+};
+
 
 }  // namespace tqen::model

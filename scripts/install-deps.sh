@@ -1,5 +1,7 @@
 #!/bin/bash
 # Installs every Debian 12 package the build, the program and the tests need.
+# qt6-charts-dev needs libqt6opengl6-dev for its CMake files but does not
+# bring it: it is listed here.
 set -euo pipefail
 PKGS=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev
       libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
@@ -8,7 +10,7 @@ PKGS=(cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev
       poppler-utils desktop-file-utils dpkg-dev file
       mdbtools mdbtools-dev libmdb3 postgresql libpq-dev
       lintian appstream man-db qt6-translations-l10n libqt6svg6 fcitx5-frontend-qt6
-      qt6-charts-dev)
+      qt6-charts-dev libqt6opengl6-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

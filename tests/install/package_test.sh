@@ -41,7 +41,8 @@ fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for d in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 libpq5 fonts-ipafont-gothic fonts-ipafont-mincho; do
+# The figures draw their charts with Qt Charts.
+for d in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6charts6 libsqlite3-0 libpq5 fonts-ipafont-gothic fonts-ipafont-mincho; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d"
 done
 [[ $(dpkg-deb -f "$deb" Package) == tqen ]] || fail "package name"

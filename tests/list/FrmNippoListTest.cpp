@@ -79,7 +79,7 @@ TEST_F(ReportList, OpensEmptyWithBothListsFilledAndIsUsableByKeyboardAndReader) 
     ASSERT_TRUE(QTest::qWaitForWindowActive(form));
     dateBox("txt開始")->editor()->setFocus();
     const QStringList want = {"txt開始", "txt終了", "cmb担当", "cmb顧客名", "cmd読込", "chk未確認のみ", "cmdクリア",
-                              "Grid日報一覧", "cmd削除", "cmd印刷", "cmdCSV出力", "cmd日報", "cmd一括確認",
+                              "Grid日報一覧", "cmd削除", "cmd印刷", "cmdCSV出力", "cmd日報", "cmd一括確認", "cmdカルテ",
                               "cmd閉じる", "cmdHint", "txt開始"};
     QStringList walked;
     for (int i = 0; i < want.size(); ++i) {

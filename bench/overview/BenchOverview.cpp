@@ -1,0 +1,236 @@
+// Speed of the figures of a period and of a customer's history on every
+// benchmark data set that exists (bench/data: 10,000, 100,000 and 1,000,000
+// reports; see bench/support/BenchData.h):
+//
+//  - each table of the figures for the last twelve full months (reports per
+//    staff member and month, visits per customer, customers not visited for
+//    90 days), through the model, and the whole count of the form (every
+//    table filled and every chart drawn);
+//  - the history of the file's busiest customer, read and shown in the form;
+//  - the history of a customer with 5,000 reports, on a copy of the data file
+//    with those reports added (the sets have about 500 per customer);
+//
+// each beside the same statements on bare SQLite, measured in the same run,
+// and their ratio. Medians over interleaved rounds.
+//
+// The figures run on the data files in place (they only read them; a file
+// that lacks their indexes gets them on the first use, timed once).
+//
+//   QT_QPA_PLATFORM=offscreen tqen_bench_overview [reports]
+#include "bench/support/BenchData.h"
+#include "bench/support/Timing.h"
+#include "model/Session.h"
+#include "figures/FrmSyukei.h"
+#include "history/FrmKarte.h"
+#include "model/CustomerHistory.h"
+#include "model/MonthFigures.h"
+#include "platform/forms/Fonts.h"
+
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using tqen::bench::compareMedians;
+using tqen::bench::timeMs;
+namespace mf = tqen::model::MonthFigures;
+
+namespace {
+
+// Runs a statement with text values bound in order and reads every column
+// of every row; the rows read.
+int readAll(sqlite3 *db, const char *sql, const QStringList &values) {
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "bare statement failed: %s\n", sqlite3_errmsg(db));
+        return -1;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray v = values[i].toUtf8();
+        sqlite3_bind_text(st, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+    int rows = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0; c < sqlite3_column_count(st); ++c) sqlite3_column_text(st, c);
+    }
+    sqlite3_finalize(st);
+    return rows;
+}
+
+sqlite3 *openBare(const QString &path) {
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    return db;
+}
+
+const char *kStaffSql = "SELECT 日付, 担当, count(*) FROM 営業日報 WHERE 日付 >= ?1 AND 日付 <= ?2 GROUP BY 日付, 担当";
+const char *kVisitsSql =
+    "SELECT 名称, (SELECT count(DISTINCT 日付) FROM 営業日報 WHERE 顧客名 = 名称 AND 日付 >= ?1 AND 日付 <= ?2),"
+    " (SELECT count(*) FROM 営業日報 WHERE 顧客名 = 名称 AND 日付 >= ?1 AND 日付 <= ?2) FROM 顧客マスタ";
+const char *kOtherVisitsSql =
+    "SELECT 顧客名, count(DISTINCT 日付), count(*) FROM 営業日報 WHERE 日付 >= ?1 AND 日付 <= ?2 AND 顧客名 NOT IN"
+    " (SELECT 名称 FROM 顧客マスタ WHERE 名称 IS NOT NULL) GROUP BY 顧客名";
+const char *kDormantSql = "SELECT 名称, ふりがな, 担当, (SELECT max(日付) FROM 営業日報 WHERE 顧客名 = 名称 AND 日付 <= ?1)"
+                          " FROM 顧客マスタ";
+const char *kHistorySql = "SELECT 日付, 担当, タイトル, メモ, ふりがな FROM 営業日報 WHERE 顧客名 = ?1"
+                          " ORDER BY 日付 DESC, 担当, タイトル";
+
+QString scalar(const QString &path, const char *sql) {
+    sqlite3 *db = openBare(path);
+    QString out;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+// The history of one customer shown in the form against the bare statement.
+void benchHistory(const QString &data, const QString &customer, const char *what, int rounds) {
+    tqen::model::Session session;
+    session.dataDbPath = data;
+    session.env.年号 = QStringLiteral("西暦");
+    tqen::FrmKarte form(session);
+    form.resize(820, 560);
+    form.show();
+    QApplication::processEvents();
+    const double first = timeMs([&] { form.ShowKarte(customer); });
+    std::printf("%s: first read (makes the history's index when missing) %.2f ms\n", what, first);
+    sqlite3 *bare = openBare(data);
+    int rows = 0;
+    const QString title = QStringLiteral("%1, %L2 reports, shown").arg(QString::fromUtf8(what)).arg(form.history().rows.size());
+    compareMedians("  of which the model's read", rounds, 2,
+                   [&](int) { tqen::model::CustomerHistory::read(data, customer); },
+                   [&](int) { rows = readAll(bare, kHistorySql, {customer}); }, "bare");
+    compareMedians(title.toUtf8().constData(), rounds, 2, [&](int) { form.ShowKarte(customer); },
+                   [&](int) { rows = readAll(bare, kHistorySql, {customer}); }, "bare");
+    if (rows != form.history().rows.size()) std::printf("  !! the form shows %lld reports, the statement %d\n",
+                                                        qlonglong(form.history().rows.size()), rows);
+    sqlite3_close(bare);
+}
+
+// A copy of a data file with `count` more reports of one customer, spread
+// over the file's ten years, one a day and staff member.
+QString withBusyCustomer(const QString &data, const QTemporaryDir &tmp, const QString &customer, int count) {
+    const QString copy = tmp.filePath(QStringLiteral("TqenData.mdb"));
+    QFile::copy(data, copy);
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO 営業日報 (日付, 顧客名, ふりがな, タイトル, 担当, メモ) VALUES (?1, ?2, 'かるて', ?3, ?4, ?5)",
+                       -1, &st, nullptr);
+    const QDate last(2026, 12, 7);
+    const QString memo = QStringLiteral("商談の経過と次回の段取りを記す。").repeated(8);
+    const QByteArray name = customer.toUtf8(), memoText = memo.toUtf8();
+    for (int i = 0; i < count; ++i) {
+        const QByteArray day = last.addDays(-(i * 7 % 3650)).toString(Qt::ISODate).toUtf8();
+        const QByteArray title = QStringLiteral("訪問 %1").arg(i).toUtf8();
+        const QByteArray staff = QStringLiteral("担当%1").arg(i % 30, 2, 10, QChar(u'0')).toUtf8();
+        sqlite3_bind_text(st, 1, day.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, name.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 3, title.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 4, staff.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 5, memoText.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return copy;
+}
+
+void runSet(const tqen::bench::DataSet &set, bool busyCustomer) {
+    QTemporaryDir tmp;
+    const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
+    QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
+    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    tqen::model::Session session;
+    session.workDbPath = work;
+    session.dataDbPath = set.data();
+    session.env.年号 = QStringLiteral("西暦");
+    const int rounds = set.reports >= 1000000 ? 7 : 11;
+
+    const QDate newest = QDate::fromString(scalar(set.data(), "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
+    const QDate last = QDate(newest.year(), newest.month(), 1).addDays(-1);
+    const QDate first = QDate(last.year(), last.month(), 1).addMonths(-11);
+    const QStringList period{first.toString(Qt::ISODate), last.toString(Qt::ISODate)};
+    std::printf("== %s reports (%s, %.0f MB), figures of %s to %s\n", qPrintable(set.label), qPrintable(set.data()),
+                QFileInfo(set.data()).size() / 1e6, qPrintable(period[0]), qPrintable(period[1]));
+
+    {
+        const qint64 before = QFileInfo(set.data()).size();
+        const double ms = timeMs([&] {
+            mf::reportsPerStaff(set.data(), first, last);
+            mf::dormantCustomers(set.data(), last, 90);
+        });
+        std::printf("first use of the file (makes the indexes when missing) %8.2f ms   (file %+.1f %%)\n", ms,
+                    100.0 * (QFileInfo(set.data()).size() - before) / before);
+    }
+    sqlite3 *bare = openBare(set.data());
+    compareMedians("reports per staff member and month, a year", rounds, 2,
+                   [&](int) { mf::reportsPerStaff(set.data(), first, last); },
+                   [&](int) { readAll(bare, kStaffSql, period); }, "bare");
+    compareMedians("visits per customer, a year", rounds, 2, [&](int) { mf::visitsPerCustomer(set.data(), first, last); },
+                   [&](int) {
+                       readAll(bare, kVisitsSql, period);
+                       readAll(bare, kOtherVisitsSql, period);
+                   },
+                   "bare");
+    compareMedians("customers not visited for 90 days", rounds, 2, [&](int) { mf::dormantCustomers(set.data(), last, 90); },
+                   [&](int) { readAll(bare, kDormantSql, {period[1]}); }, "bare");
+    {
+        tqen::FrmSyukei form(session);
+        form.resize(900, 680);
+        form.show();
+        form.setPeriod(first, last);
+        form.setDormantDays(90);
+        QApplication::processEvents();
+        compareMedians("the form's whole count (tables and charts), a year", rounds, 1, [&](int) { form.Count(); },
+                       [&](int) {
+                           readAll(bare, kStaffSql, period);
+                           readAll(bare, kVisitsSql, period);
+                           readAll(bare, kOtherVisitsSql, period);
+                           readAll(bare, kDormantSql, {period[1]});
+                       },
+                       "bare");
+    }
+    const QString busiest = scalar(set.data(), "SELECT 顧客名 FROM 営業日報 GROUP BY 顧客名 ORDER BY count(*) DESC LIMIT 1");
+    sqlite3_close(bare);
+    benchHistory(set.data(), busiest, "history of the busiest customer", rounds);
+    if (busyCustomer) {
+        const QString name = QStringLiteral("カルテ検証商事");
+        const QString copy = withBusyCustomer(set.data(), tmp, name, 5000);
+        benchHistory(copy, name, "history of a customer with 5,000 reports", rounds);
+    }
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    tqen::forms::InstallFontSubstitutions();
+    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
+    if (argc > 1) {
+        const int only = QString::fromLocal8Bit(argv[1]).toInt();
+        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
+    }
+    if (sets.empty()) {
+        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
+        return 2;
+    }
+    // The history of 5,000 reports is measured on a copy of the 100,000
+    // reports' file (a copy of a million reports' would take a gigabyte).
+    for (const auto &set : sets) runSet(set, set.reports == 100000 && !set.chronological);
+    return 0;
+}
