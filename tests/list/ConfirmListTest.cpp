@@ -155,12 +155,12 @@ TEST_F(ConfirmList, TheCsvCarriesStateConfirmerAndEveryComment) {
     const QList<QStringList> records = model::ReportList::csvRecords(work(), data(), &error);
     ASSERT_TRUE(error.ok()) << error.message().toStdString();
     ASSERT_EQ(records.size(), 5);
-    EXPECT_EQ(records[0].mid(6), (QStringList{"確認", "確認者", "確認日時", "コメント"}));
+    EXPECT_EQ(records[0].mid(6, 4), (QStringList{"確認", "確認者", "確認日時", "コメント"}));
     QStringList confirmed;
     for (const QStringList &r : records)
-        if (r[1] == QStringLiteral("青木工業")) confirmed = r.mid(6);
+        if (r[1] == QStringLiteral("青木工業")) confirmed = r.mid(6, 4);
     EXPECT_EQ(confirmed, (QStringList{"確認済", "鈴木", "2002/02/15 09:31", "=見積の件, 了解\n\"次回\"も同行"}));
-    EXPECT_EQ(records[1].mid(6), (QStringList{"未確認", "", "", ""}));
+    EXPECT_EQ(records[1].mid(6, 4), (QStringList{"未確認", "", "", ""}));
 }
 
 }  // namespace
