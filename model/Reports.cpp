@@ -161,4 +161,11 @@ Error fillPrintTable(const QString &workDbPath, const QString &dataDbPath, const
     return Error();
 }
 
+std::pair<QDate, QDate> printedDays(const QString &workDbPath) {
+    auto work = dao::Database::open(workDbPath);
+    auto rs = select(work, QStringLiteral("select min(日付) as a, max(日付) as b from w日報印刷"), {});
+    if (rs.eof()) return {};
+    return {dateOf(rs.field(QStringLiteral("a"))), dateOf(rs.field(QStringLiteral("b")))};
+}
+
 }  // namespace tqen::model::Reports

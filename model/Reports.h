@@ -73,6 +73,9 @@ struct PrintSelection {
 QString printTableStatement(const PrintSelection &selection, const QString &dataDbPath);
 // Replaces w日報印刷 with the selected reports.
 Error fillPrintTable(const QString &workDbPath, const QString &dataDbPath, const PrintSelection &selection);
+// The first and last day of the reports in the print table; invalid dates
+// when it holds none or cannot be read.
+std::pair<QDate, QDate> printedDays(const QString &workDbPath);
 
 // Called between the look-up of a registration and its write (tests widen
 // that moment to race two programs).

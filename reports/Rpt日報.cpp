@@ -1,7 +1,7 @@
 #include "reports/Rpt日報.h"
 
 #include "model/Confirmations.h"
-#include "platform/dao/Dao.h"
+#include "model/Reports.h"
 #include "model/NextSteps.h"
 #include "platform/dates/DateFormat.h"
 
@@ -164,9 +164,7 @@ void Rpt日報::ActiveReport_ReportStart() {
     Detail.height = CardHeight;
     // The confirmations of the days printed, read once.
     confirmations_.clear();
-    auto work = dao::Database::open(workDbPath_);
-    auto rs = work.openRecordset(QStringLiteral("select min(日付) as a, max(日付) as b from w日報印刷"));
-    const QDate first = ToDate(rs.field(QStringLiteral("a"))), last = ToDate(rs.field(QStringLiteral("b")));
+    const auto [first, last] = model::Reports::printedDays(workDbPath_);
     if (first.isValid() && last.isValid())
         confirmations_ = model::Confirmations::statesBetween(dataDbPath_, first, last);
     steps_.clear();
