@@ -6,6 +6,7 @@
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
+#include "model/NextSteps.h"
 #include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dates/DateFormat.h"
@@ -107,7 +108,9 @@ void FrmNippoList::buildForm() {
                                     {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 230},
                                     {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100},
                                     {QString(), QStringLiteral("確認"), false, true, {}, 120, false,
-                                     [this](int row) { return QVariant(confirmationText(row)); }}},
+                                     [this](int row) { return QVariant(confirmationText(row)); }},
+                                    {QString(), QStringLiteral("次回予定"), false, true, {}, 200, false,
+                                     [this](int row) { return QVariant(nextStepText(row)); }}},
                                    this);
     Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
     Grid日報一覧->setAccessibleDescription(QStringLiteral("スペースキーで行のチェックを切り替えます"));
@@ -120,6 +123,7 @@ void FrmNippoList::buildForm() {
     // blank, never stale).
     connect(dat日報一覧, &forms::DataControl::refreshed, this, [this] {
         confirmations.clear();
+        nextSteps.clear();
         confirmationsFrom = QDate();
         QTimer::singleShot(0, this, [this] { readConfirmations(false); });
     });
@@ -428,9 +432,17 @@ QString FrmNippoList::confirmationText(int row) const {
     return found->text();
 }
 
+QString FrmNippoList::nextStepText(int row) const {
+    const QDate day = ToDate(dat日報一覧->value(row, QStringLiteral("日付")));
+    if (!day.isValid()) return {};
+    return nextSteps.value(model::NextSteps::keyText({day, model::textOf(dat日報一覧->value(row, QStringLiteral("顧客名"))),
+                                                       model::textOf(dat日報一覧->value(row, QStringLiteral("担当")))}));
+}
+
 void FrmNippoList::readConfirmations(bool restart) {
     if (restart) {
         confirmations.clear();
+        nextSteps.clear();
         confirmationsFrom = QDate();
     }
     const int rows = dat日報一覧->rowCount();
@@ -449,6 +461,10 @@ void FrmNippoList::readConfirmations(bool restart) {
         return;
     }
     confirmations.insert(read);
+    // The next steps of the same days, for the 次回予定 column.
+    const QList<model::NextStep> steps = model::NextSteps::ofReports(session_.dataDbPath, part.first, part.last, &error);
+    if (!error.ok()) report(error);
+    for (const model::NextStep &s : steps) nextSteps.insert(model::NextSteps::keyText(s.report), model::NextSteps::describe(s));
     confirmationsFrom = oldest;
     Grid日報一覧->viewport()->update();
 }

@@ -81,9 +81,12 @@ public:
     Error ConfirmLines();
     // The confirmation shown in a line's 確認 column.
     QString confirmationText(int row) const;
+    // The 次回予定 column: the line's report's next step, read with the
+    // confirmations of its day.
+    QString nextStepText(int row) const;
 
     // Grid columns.
-    static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4, ColConfirm = 5;
+    static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4, ColConfirm = 5, ColNextStep = 6;
     // Lines read at once: more than the tallest grid shows, and the grid
     // reads as many at a time as it scrolls.
     static constexpr int ScreenLines = 100;
@@ -153,6 +156,7 @@ private:
     model::ReportList::Period listed;
     QDate confirmationsFrom;
     QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations;
+    QHash<QString, QString> nextSteps;  // by NextSteps::keyText
 };
 
 }  // namespace tqen

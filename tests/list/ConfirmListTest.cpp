@@ -3,6 +3,8 @@
 // CSV file carrying state, confirmer and comments.
 #include "model/CodeTable.h"
 #include "model/Confirmations.h"
+#include "model/NextSteps.h"
+#include "model/Reports.h"
 #include "model/ReportList.h"
 #include "tests/list/ListFixture.h"
 
@@ -161,6 +163,38 @@ TEST_F(ConfirmList, TheCsvCarriesStateConfirmerAndEveryComment) {
         if (r[1] == QStringLiteral("青木工業")) confirmed = r.mid(6, 4);
     EXPECT_EQ(confirmed, (QStringList{"確認済", "鈴木", "2002/02/15 09:31", "=見積の件, 了解\n\"次回\"も同行"}));
     EXPECT_EQ(records[1].mid(6, 4), (QStringList{"未確認", "", "", ""}));
+}
+
+}  // namespace
+
+namespace {
+
+// The 次回予定 column: each line shows its report's next step as the CSV and
+// the cards carry it, a closed one with the day it was closed; a line
+// without a step shows nothing.
+TEST_F(ConfirmList, TheNextStepColumnShowsEachLinesStep) {
+    model::Session s = session();
+    auto enter = [&s](const QDate &day, const QString &customer, const QString &title, const model::PlannedStep &next) {
+        ASSERT_TRUE(model::Reports::enter(s, model::Report{day, customer, QStringLiteral("よみ"), title, QStringLiteral("佐藤"), QString()},
+                                          nullptr, next)
+                        .ok());
+    };
+    enter(QDate(2002, 2, 16), QStringLiteral("丸山商会"), QStringLiteral("初訪問"), {QDate(2002, 2, 20), QStringLiteral("見積を持参")});
+    enter(QDate(2002, 2, 17), QStringLiteral("森田工業"), QStringLiteral("相談"), {QDate(2002, 2, 18), QStringLiteral("図面")});
+    // A visit on the planned day closes the step of 2/17.
+    enter(QDate(2002, 2, 18), QStringLiteral("森田工業"), QStringLiteral("図面を届けた"), {});
+    load();
+    read();
+    QApplication::processEvents();   // the column fills in after the first screen
+    const QAbstractItemModel *m = grid->model();
+    QMap<QString, QString> shown;
+    for (int r = 0; r < m->rowCount(); ++r)
+        shown.insert(m->index(r, FrmNippoList::ColTitle).data().toString(), m->index(r, FrmNippoList::ColNextStep).data().toString());
+    EXPECT_EQ(shown.value(QStringLiteral("初訪問")), QStringLiteral("2002/02/20 見積を持参"));
+    EXPECT_EQ(shown.value(QStringLiteral("相談")), QStringLiteral("2002/02/18 図面（完了 2002/02/18）"));
+    EXPECT_EQ(shown.value(QStringLiteral("図面を届けた")), QString());
+    EXPECT_EQ(shown.value(QStringLiteral("訪問")), QString());
+    EXPECT_EQ(m->headerData(FrmNippoList::ColNextStep, Qt::Horizontal).toString(), QStringLiteral("次回予定"));
 }
 
 }  // namespace
