@@ -10,6 +10,7 @@
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +22,15 @@
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
 const QString kBoss = QStringLiteral("部長");
 
-class ConfirmationsTest : public ::testing::TestWithParam<Engine> {
+class ConfirmationsTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            session.dataDbPath = server->uri;
-        } else {
-            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(session.dataDbPath.isEmpty());
-        }
-        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
+        BothEngines::SetUp();
+        if (!ready()) return;
         ASSERT_TRUE(CodeTable::addName(session.dataDbPath, QStringLiteral("担当"), kBoss).ok());
     }
     void write(const ReportKey &k, const QString &title, const QString &memo = QStringLiteral("メモ")) {
@@ -53,9 +46,6 @@ protected:
         return rs.field(QStringLiteral("n")).toLongLong();
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
-    Session session;
     const ReportKey a{QDate(2024, 5, 1), QStringLiteral("甲'商店"), QStringLiteral("山田")};
     const ReportKey b{QDate(2024, 5, 1), QStringLiteral("乙"), QStringLiteral("佐藤")};
     const ReportKey c{QDate(2024, 5, 2), QStringLiteral("乙"), QStringLiteral("山田")};

@@ -8,6 +8,7 @@
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
@@ -19,22 +20,13 @@
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class NextStepsTest : public ::testing::TestWithParam<Engine> {
+class NextStepsTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            session.dataDbPath = server->uri;
-        } else {
-            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(session.dataDbPath.isEmpty());
-        }
-        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(session.workDbPath.isEmpty());
+        BothEngines::SetUp();
+        if (!ready()) return;
     }
     Error enter(const QDate &day, const QString &customer, const QString &staff,
                 const std::optional<PlannedStep> &next = std::nullopt) {
@@ -48,9 +40,6 @@ protected:
     }
     const QString &path() const { return session.dataDbPath; }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
-    Session session;
     const QString 甲 = QStringLiteral("甲'商店"), 乙 = QStringLiteral("乙"), 山田 = QStringLiteral("山田"),
                   佐藤 = QStringLiteral("佐藤");
     const QDate may1{2024, 5, 1}, may10{2024, 5, 10}, may20{2024, 5, 20};
@@ -252,9 +241,7 @@ TEST(NextStepsCopy, CopyingTheDataCarriesStepsAndTemplates) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, NextStepsTest, ::testing::Values(Engine::File, Engine::Server),
-                         [](const ::testing::TestParamInfo<Engine> &i) {
-                             return i.param == Engine::File ? std::string("OnAFile") : std::string("OnTheServer");
-                         });
+                         testing::engineName);
 
 }  // namespace
 }  // namespace tqen::model::test

@@ -7,6 +7,7 @@
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,13 @@
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class OverviewTest : public ::testing::TestWithParam<Engine> {
+class OverviewTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            session.dataDbPath = server->uri;
-        } else {
-            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(session.dataDbPath.isEmpty());
-        }
-        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(session.workDbPath.isEmpty());
+        BothEngines::SetUp();
+        if (!ready()) return;
     }
     void enter(const QDate &day, const char *customer, const char *staff, const char *title = "題") {
         ASSERT_TRUE(Reports::enter(session, Report{day, QString::fromUtf8(customer), QStringLiteral("よみ"),
@@ -46,9 +38,6 @@ protected:
         ASSERT_TRUE(db.execute(sql, values)) << db.error().toStdString();
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
-    Session session;
 };
 
 TEST_P(OverviewTest, AHistoryHoldsEveryReportOfItsCustomerNewestFirstAcrossStaff) {

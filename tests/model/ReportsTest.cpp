@@ -6,6 +6,7 @@
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +19,13 @@
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class ReportsTest : public ::testing::TestWithParam<Engine> {
+class ReportsTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            session.dataDbPath = server->uri;
-        } else {
-            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(session.dataDbPath.isEmpty());
-        }
-        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(session.workDbPath.isEmpty());
+        BothEngines::SetUp();
+        if (!ready()) return;
     }
     QList<QVariantList> rows(const QString &sql, const QStringList &fields) {
         QList<QVariantList> out;
@@ -51,9 +43,6 @@ protected:
         return Report{day, customer, QStringLiteral("よみ"), QStringLiteral("題"), staff, memo};
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
-    Session session;
 };
 
 TEST_P(ReportsTest, ARegistrationWritesTheReportItsCustomerAndItsStaffMemberTogether) {

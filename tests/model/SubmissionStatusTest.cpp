@@ -6,6 +6,7 @@
 #include "model/SubmissionStatus.h"
 #include "platform/dao/Dao.h"
 #include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +18,13 @@
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class SubmissionStatusTest : public ::testing::TestWithParam<Engine> {
+class SubmissionStatusTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            session.dataDbPath = server->uri;
-        } else {
-            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(session.dataDbPath.isEmpty());
-        }
-        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(session.workDbPath.isEmpty());
+        BothEngines::SetUp();
+        if (!ready()) return;
     }
     void enter(const QDate &day, const QString &customer, const QString &staff) {
         ASSERT_TRUE(Reports::enter(session, Report{day, customer, QStringLiteral("よみ"), QStringLiteral("題"), staff,
@@ -40,9 +32,6 @@ protected:
                         .ok());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
-    Session session;
 };
 
 TEST_P(SubmissionStatusTest, CountsEachStaffMembersReportsOnTheMonthsWorkingDays) {
