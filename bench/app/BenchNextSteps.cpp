@@ -16,6 +16,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_next_steps
 #include "app/NextStepsTab.h"
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/NextSteps.h"
@@ -30,6 +31,8 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+
+using tqen::bench::scalar;
 
 namespace {
 
@@ -49,18 +52,6 @@ void bare(const QString &path, const char *sql, const QStringList &texts) {
         for (int c = 0; c < sqlite3_column_count(st); ++c) sqlite3_column_text(st, c);
     sqlite3_finalize(st);
     sqlite3_close(db);
-}
-
-QString scalar(const QString &path, const char *sql) {
-    sqlite3 *db = nullptr;
-    QString out;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
 }
 
 // The program makes the table (with its indexes) as on a first step; the

@@ -22,6 +22,7 @@
 // printed once).
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
@@ -45,22 +46,10 @@
 #include <vector>
 
 using tqen::bench::median;
+using tqen::bench::scalar;
 using tqen::bench::timeMs;
 
 namespace {
-
-QString scalar(const QString &path, const char *sql) {
-    sqlite3 *db = nullptr;
-    QString out;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return out;
-}
 
 const char *kColumns = "日付, 顧客名, タイトル, 担当";
 

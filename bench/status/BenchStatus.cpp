@@ -8,6 +8,7 @@
 // interleaved rounds. The target: under 50 ms at 1,000,000 reports.
 //
 //   tqen_bench_status [N]
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/CodeTable.h"
@@ -25,6 +26,7 @@
 #include <vector>
 
 using tqen::bench::median;
+using tqen::bench::scalar;
 using tqen::bench::timeMs;
 
 namespace {
@@ -54,19 +56,6 @@ int bare(const QString &data, const QDate &first, const QDate &last) {
                                        "WHERE c.日付 >= '%1' AND c.日付 <= '%2' AND c.削除番号 IS NULL").arg(a, b));
     sqlite3_close(db);
     return rows;
-}
-
-QString scalar(const QString &path, const char *sql) {
-    sqlite3 *db = nullptr;
-    QString out;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return out;
 }
 
 void runSet(const tqen::bench::DataSet &set) {
