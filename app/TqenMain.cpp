@@ -173,8 +173,9 @@ void TqenMain::buildEntryTab(QWidget *tab) {
     entry->setRowStretch(row - 1, 1);
     buildNextSteps(entry, row);
     entry->setColumnStretch(1, 1);
+    // The report's confirmation goes under the next step.
     confirmation_ = new ConfirmationPanel(tab, [this] { return session_.dataDbPath; });
-    entry->addWidget(confirmation_, row, 1);
+    entry->addWidget(confirmation_, row + 1, 1);
     connect(confirmation_, &ConfirmationPanel::confirmed, this, [this] { markConfirmedDays(); });
 }
 
