@@ -461,21 +461,17 @@ void FrmSyukei::OpenStaff(int line, int month) {
         first = std::max(first_, staff_.months[month]);
         last = std::min(last_, staff_.months[month].addMonths(1).addDays(-1));
     }
-    auto *list = qobject_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
-    if (!list) {
-        list = new FrmNippoList(session_);
-        list->setAttribute(Qt::WA_DeleteOnClose);
-        list->Form_Load();
-    }
-    list->showNormal();
-    list->raise();
-    list->activateWindow();
-    list->ShowPeriod({first, last, staff, QString()});
+    showList({first, last, staff, QString()});
 }
 
 void FrmSyukei::OpenOverdue(int line) {
     if (line < 0 || line >= overdue_.size() || overdue_[line].staff.isEmpty()) return;
     const auto &o = overdue_[line];
+    showList({o.firstReport, o.lastReport, o.staff, QString()});
+}
+
+// The report list (the open one, or a new one) in front, reading the period.
+void FrmSyukei::showList(const model::ReportList::Period &period) {
     auto *list = qobject_cast<FrmNippoList *>(forms::findForm(QStringLiteral("FrmNippoList")));
     if (!list) {
         list = new FrmNippoList(session_);
@@ -485,7 +481,7 @@ void FrmSyukei::OpenOverdue(int line) {
     list->showNormal();
     list->raise();
     list->activateWindow();
-    list->ShowPeriod({o.firstReport, o.lastReport, o.staff, QString()});
+    list->ShowPeriod(period);
 }
 
 void FrmSyukei::OpenCustomer(const QString &customer) {

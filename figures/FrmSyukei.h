@@ -5,6 +5,7 @@
 // each as a table (written as a CSV file) and a bar chart, printed or saved
 // as PDF and PNG. A click on a bar or a line opens the reports behind it:
 // the report list of that staff member and period, or a customer's history.
+#include "model/ReportList.h"
 #include "model/Session.h"
 #include "model/MonthFigures.h"
 #include "platform/error/Error.h"
@@ -66,6 +67,7 @@ public:
     // the period or one month of it; a customer's history.
     void OpenStaff(int line, int month = -1);
     void OpenCustomer(const QString &customer);
+    void showList(const model::ReportList::Period &period);
     // The report list of a staff member over the reports that planned the
     // overdue steps.
     void OpenOverdue(int line);
