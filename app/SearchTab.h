@@ -61,6 +61,12 @@ public:
         indexError_ = why;
         refused_ = !why.ok();
     }
+    // Until the data file is known to be sound the search reads without
+    // writing the index.
+    void holdIndexing() {
+        indexError_ = {};
+        refused_ = true;
+    }
     // What the filter will hold, shown under the tick box.
     void showSearchFilter();
 

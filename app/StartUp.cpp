@@ -69,10 +69,10 @@ void StartUp::askServerPasswords() {
     });
 }
 
-Error StartUp::checkDataDatabase(const model::Session &session) const {
+bool StartUp::checkDataDatabase(const model::Session &session) const {
     const QString &path = session.dataDbPath;
     const QString reason = model::Reports::unreadableReason(path);
-    if (reason.isEmpty()) return refuseDamagedFile(path);
+    if (reason.isEmpty()) return true;
     if (dao::isServerUri(path)) {
         tell(QStringLiteral("データベースサーバー %1 に接続できません。\n%2\n\n理由: %3\n\n"
                             "サーバーが動いているか、ネットワークにつながっているかを確かめてください。"
@@ -87,14 +87,13 @@ Error StartUp::checkDataDatabase(const model::Session &session) const {
                  .arg(path),
              forms::mb::Exclamation);
     }
-    return {};
+    return false;
 }
 
 // A data file that opens may still be damaged: it is checked before the
 // program's first write, and a damaged one is never written (the search
 // index, a registration or deletion).
-Error StartUp::refuseDamagedFile(const QString &dataDbPath) const {
-    const Error e = dao::quickCheck(dataDbPath);
+Error StartUp::refuseDamagedFile(const QString &dataDbPath, const Error &e) const {
     if (e.ok() || dao::isInUseError(e.detail())) return {};
     const Error damaged(Error::Code::BadInput,
                         QStringLiteral("データファイルが壊れているため、書き込みません。\n%1\n\n"

@@ -34,14 +34,17 @@ public:
     // user is asked once per session; the password is never written anywhere.
     static void askServerPasswords();
     // A data database that cannot be opened would leave every screen
-    // silently empty: the user is told once, with the path. One that opens
-    // but is damaged is never written: the user is told the way out, and the
-    // error is given back (ok when the file may be written).
-    Error checkDataDatabase(const model::Session &session) const;
+    // silently empty: the user is told once, with the path. True when it
+    // opens; whether it is damaged is then found behind the screen
+    // (DataFileCheck).
+    bool checkDataDatabase(const model::Session &session) const;
+    // A data file that opens but is damaged (the engine's findings) is never
+    // written: the user is told the way out, and the error is given back
+    // (ok when the file may be written).
+    Error refuseDamagedFile(const QString &dataDbPath, const Error &findings) const;
 
 private:
     void tell(const QString &text, int style) const;
-    Error refuseDamagedFile(const QString &dataDbPath) const;
 
     QWidget *screen_;
     QString applicationFolder_;

@@ -3,6 +3,7 @@
 #include "app/ConfirmationPanel.h"
 
 #include "app/CustomerIndexTab.h"
+#include "app/DataFileCheck.h"
 #include "app/MonthCalendar.h"
 #include "app/NextStepPanel.h"
 #include "app/OverviewLinks.h"
@@ -260,11 +261,12 @@ void TqenMain::Form_Load() {
     // 5. The data database in use.
     StartUp::chooseDataDatabase(session_);
     StartUp::askServerPasswords();
-    dataDamaged_ = start.checkDataDatabase(session_);
     // A file the program cannot write keeps no index: its search folds every
     // report as it reads it, and the search tab says so. A damaged file is
-    // not written at all. The index is made once the screen is ready (below).
-    searchTab_->refuseIndexing(dataDamaged_);
+    // not written at all. Whether it is damaged is found behind the screen;
+    // the index is made once that is known.
+    dataDamaged_ = {};
+    if (start.checkDataDatabase(session_)) startDataFileCheck();
     // 6. Controls for the date style.
     FormInit();
     if (!calendar_->cellError().isEmpty()) {
@@ -286,14 +288,39 @@ void TqenMain::Form_Load() {
     // 11. Today's report of that staff member and customer.
     ReadNippo();
     ShowUndo();
-    // The search index is made or brought up to date in the background.
+}
+
+// Reading a large file through takes seconds: the check runs on its own
+// thread while the screen is used. Until its answer the search reads without
+// indexing and every write waits for it.
+void TqenMain::startDataFileCheck() {
+    if (!dataCheck_) {
+        dataCheck_ = new DataFileCheck(this);
+        connect(dataCheck_, &DataFileCheck::finished, this, [this] { settleDataFileCheck(); });
+    }
+    dataSettled_ = false;
+    searchTab_->holdIndexing();
+    dataCheck_->start(session_.dataDbPath);
+}
+
+// Takes the check's answer once, waiting for it if need be: the user is told
+// of a damaged file (true when told now), and a sound one gets its search
+// index made or brought up to date in the background.
+bool TqenMain::settleDataFileCheck() {
+    if (dataSettled_) return false;
+    dataSettled_ = true;
+    dataDamaged_ = StartUp(this, applicationFolder_).refuseDamagedFile(session_.dataDbPath, dataCheck_->result());
+    searchTab_->refuseIndexing(dataDamaged_);
     if (dataDamaged_.ok()) PrepareSearchIndex();
+    return !dataDamaged_.ok();
 }
 
 bool TqenMain::refusedAsDamaged() {
+    const bool toldNow = settleDataFileCheck();
     if (dataDamaged_.ok()) return false;
-    forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
-                                    forms::programTitle());
+    if (!toldNow)
+        forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
+                                        forms::programTitle());
     return true;
 }
 

@@ -42,6 +42,7 @@ class TextBox;
 
 namespace tqen {
 
+class DataFileCheck;
 class ConfirmationPanel;
 class CustomerIndexTab;
 class MemoTemplateButton;
@@ -210,6 +211,12 @@ private:
     bool entryEdited_ = false;
     void openHelp(const QString &page);
     bool refusedAsDamaged();
+    // Whether the data file is damaged is found behind the screen; the first
+    // write waits for the answer, which is taken once.
+    void startDataFileCheck();
+    bool settleDataFileCheck();
+    DataFileCheck *dataCheck_ = nullptr;
+    bool dataSettled_ = true;
     Error dataDamaged_;  // why the data file is not written, if it is damaged
     // Longest name (staff, customer, reading) a report takes: what the indexes
     // of the data file and of a server both hold.

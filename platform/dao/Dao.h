@@ -43,6 +43,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
 #include <memory>
 
 namespace tqen::dao {
@@ -228,8 +229,9 @@ Error checkDatabase(const QString &path, const QStringList &tables);
 // The engine's quick check of a data file (every page and record readable,
 // without the index comparison of checkDatabase), on the file read-only:
 // BadInput with the engine's findings when it is damaged; a file in use
-// gives an isInUseError detail; a server is not checked.
-Error quickCheck(const QString &path);
+// gives an isInUseError detail; a server is not checked. When *stop turns
+// true meanwhile the check ends at once and finds nothing.
+Error quickCheck(const QString &path, const std::atomic<bool> *stop = nullptr);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
 // read). Also for a data database on a server.

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -105,7 +106,8 @@ TEST_F(SearchTab, AnOlderDataFileGetsItsIndexAtStartAndAfterARestore) {
     addReports();
     dropIndex();
     load();
-    EXPECT_TRUE(dao::hasSearchIndex(data()));
+    // Made behind the screen, once the file is known to be sound.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dao::hasSearchIndex(data()); }, 30000));
     EXPECT_TRUE(script.shown.isEmpty());
     // A restored older file while the program runs: the search builds it.
     dropIndex();
