@@ -7,18 +7,18 @@
 namespace tqen {
 
 DataFileCheck::~DataFileCheck() {
-    stop_ = true;
+    if (stop_) stop_->stop();
     if (pending_.valid()) pending_.wait();
 }
 
 void DataFileCheck::start(const QString &dataDbPath) {
     if (pending_.valid()) pending_.wait();
     found_ = {};
-    stop_ = false;
+    stop_ = std::make_unique<dao::CheckStop>();
     // The object outlives the thread (its destructor waits), and a queued
     // call to an object that is gone is dropped.
-    pending_ = std::async(std::launch::async, [this, dataDbPath] {
-        Error e = dao::quickCheck(dataDbPath, &stop_);
+    pending_ = std::async(std::launch::async, [this, dataDbPath, stop = stop_.get()] {
+        Error e = dao::quickCheck(dataDbPath, stop);
         // A file held by another writer is not called damaged: it is checked
         // at the next start.
         if (dao::isInUseError(e.detail())) e = {};

@@ -4,13 +4,14 @@
 // usable meanwhile. Reading goes on as usual; whatever writes the file
 // (a registration, a deletion, the search index) first waits for the answer
 // through result(), so a damaged file is still never written.
+#include "platform/dao/Dao.h"
 #include "platform/error/Error.h"
 
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <future>
+#include <memory>
 
 namespace tqen {
 
@@ -34,7 +35,7 @@ signals:
 
 private:
     std::future<Error> pending_;
-    std::atomic<bool> stop_{false};
+    std::unique_ptr<dao::CheckStop> stop_;
     Error found_;
 };
 

@@ -97,7 +97,10 @@ void run(const QString &label, const QString &source) {
     std::printf("start-up, main screen shown and answering   %9.1f ms  (index made behind it: %s; %s)\n", startup,
                 behind ? "yes" : "no", note ? qPrintable(note->text()) : "");
     std::printf("while it is made: month step %.1f ms, day click %.1f ms, month step back %.1f ms\n", step, click, back);
-    while (note && !note->isHidden()) {
+    // The damage check runs first, behind the screen; the index follows it.
+    QElapsedTimer limit;
+    limit.start();
+    while ((tqen::dao::searchIndexWaiting(data) != 0 || (note && !note->isHidden())) && limit.elapsed() < 900000) {
         QApplication::processEvents(QEventLoop::AllEvents, 100);
         QThread::msleep(50);
     }

@@ -43,8 +43,8 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace tqen::dao {
 
@@ -229,9 +229,21 @@ Error checkDatabase(const QString &path, const QStringList &tables);
 // The engine's quick check of a data file (every page and record readable,
 // without the index comparison of checkDatabase), on the file read-only:
 // BadInput with the engine's findings when it is damaged; a file in use
-// gives an isInUseError detail; a server is not checked. When *stop turns
-// true meanwhile the check ends at once and finds nothing.
-Error quickCheck(const QString &path, const std::atomic<bool> *stop = nullptr);
+// gives an isInUseError detail; a server is not checked. A check given a
+// CheckStop ends at once, finding nothing, when it is stopped from another
+// thread.
+class CheckStop {
+public:
+    void stop();
+    bool stopped();
+
+private:
+    friend Error quickCheck(const QString &, CheckStop *);
+    std::mutex mutex_;
+    void *running_ = nullptr;  // the engine's connection while the check reads
+    bool stopped_ = false;
+};
+Error quickCheck(const QString &path, CheckStop *stop = nullptr);
 
 // Rows of each named table, in that order (-1 for a table that cannot be
 // read). Also for a data database on a server.

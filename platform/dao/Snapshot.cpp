@@ -167,16 +167,39 @@ Error checkDatabase(const QString &path, const QStringList &tables) {
     return {};
 }
 
-Error quickCheck(const QString &path, const std::atomic<bool> *stop) {
+void CheckStop::stop() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    stopped_ = true;
+    if (running_) sqlite3_interrupt(static_cast<sqlite3 *>(running_));
+}
+
+bool CheckStop::stopped() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return stopped_;
+}
+
+Error quickCheck(const QString &path, CheckStop *stop) {
     if (isServerUri(path) || !QFileInfo(path).isFile()) return {};
     Handle h;
     if (openFile(path, SQLITE_OPEN_READONLY, &h) != SQLITE_OK) return {};
     sqlite3_busy_timeout(h.db, 5000);
-    if (stop) {
-        sqlite3_progress_handler(
-            h.db, 10000, [](void *flag) -> int { return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0; },
-            const_cast<std::atomic<bool> *>(stop));
-    }
+    // The connection is handed to the stop while the check reads, and taken
+    // back before it is closed.
+    struct Running {
+        CheckStop *stop;
+        bool enter(sqlite3 *db) {
+            if (!stop) return true;
+            const std::lock_guard<std::mutex> hold(stop->mutex_);
+            stop->running_ = db;
+            return !stop->stopped_;
+        }
+        ~Running() {
+            if (!stop) return;
+            const std::lock_guard<std::mutex> hold(stop->mutex_);
+            stop->running_ = nullptr;
+        }
+    } running{stop};
+    if (!running.enter(h.db)) return {};
     sqlite3_stmt *st = nullptr;
     if (sqlite3_prepare_v2(h.db, "PRAGMA quick_check(20)", -1, &st, nullptr) != SQLITE_OK) {
         const int code = sqlite3_errcode(h.db) & 0xff;
@@ -191,7 +214,7 @@ Error quickCheck(const QString &path, const std::atomic<bool> *stop) {
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
         findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
-    if (stop && stop->load()) return {};
+    if (stop && stop->stopped()) return {};
     const int code = rc & 0xff;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Error(Error::Code::DatabaseFailed, inUseText(), inUseText());
     if (rc != SQLITE_DONE) findings << h.error();

@@ -247,3 +247,40 @@ TEST_F(OtherFile, APathWithAQuoteOrBlanksNamesTheFile) {
 
 }  // namespace
 }  // namespace tqen::dao::test
+
+namespace tqen::dao::test {
+namespace {
+
+// The quick check finds a damaged page; stopped (the program closing while
+// it reads) it ends without a finding and without reading.
+TEST_F(DatabaseOpen, TheQuickCheckFindsDamageUnlessStopped) {
+    const QString path = makeDb(QStringLiteral("damaged.mdb"), kDataSchema);
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                                   "WHERE i < 400) INSERT INTO filler SELECT 'MARK' || i || '-' || printf('%.500c', 'z') FROM n",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    EXPECT_TRUE(quickCheck(path).ok());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray file = f.readAll();
+    const int pageSize = (uchar(file[16]) << 8) | uchar(file[17]);
+    for (qsizetype at = file.indexOf("MARK200-"); at >= 0; at = file.indexOf("MARK200-", at + 1))
+        file[at / pageSize * pageSize] = char(0x55);
+    f.seek(0);
+    f.write(file);
+    f.close();
+
+    const Error found = quickCheck(path);
+    EXPECT_EQ(found.code(), Error::Code::BadInput) << found.detail().toStdString();
+    CheckStop stop;
+    stop.stop();
+    EXPECT_TRUE(quickCheck(path, &stop).ok());
+}
+
+}  // namespace
+}  // namespace tqen::dao::test
