@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QDir>
@@ -10,20 +11,13 @@
 
 namespace {
 
-class DriveTableTest : public ::testing::Test {
+class DriveTableTest : public tqen::testing::FolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        conf = dir.path() + "/drives.conf";
-        qputenv("TQEN_DRIVES", conf.toUtf8());
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
+        conf = pointAt("TQEN_DRIVES", QStringLiteral("drives.conf"));
     }
-    void TearDown() override { qunsetenv("TQEN_DRIVES"); }
-    void write(const QByteArray &text) {
-        QFile f(conf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QTemporaryDir dir;
+    void write(const QByteArray &text) { writeFile(conf, text); }
     QString conf;
 };
 
