@@ -11,7 +11,8 @@
 // interleaved rounds and their ratio. The target: under 16 ms at
 // 1,000,000 reports.
 //
-//   tqen_bench_confirm
+//   tqen_bench_confirm [reports]
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/Confirmations.h"
@@ -25,15 +26,9 @@
 
 #include <cstdio>
 
-namespace {
+using tqen::bench::exec;
 
-bool exec(sqlite3 *db, const char *sql) {
-    char *message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-    std::fprintf(stderr, "%s\n", message);
-    sqlite3_free(message);
-    return false;
-}
+namespace {
 
 // A third of the reports confirmed, one in ten of those for another text.
 bool confirmAThird(const QString &path) {
@@ -99,16 +94,13 @@ void bare(const QString &path, const QString &first, const QString &last) {
 
 int main(int argc, char **argv) {
     QCoreApplication qapp(argc, argv);
-    const auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
-    if (sets.empty()) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 1;
-    }
+    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    if (sets.empty()) return 1;
     for (const tqen::bench::DataSet &set : sets) {
         std::printf("%s\n", qPrintable(set.label));
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("TqenData.mdb"));
-        if (!QFile::copy(set.data(), path) || !confirmAThird(path)) {
+        const QString path = tqen::bench::copyInto(dir, set.data());
+        if (path.isEmpty() || !confirmAThird(path)) {
             std::fprintf(stderr, "cannot prepare a copy of %s\n", qPrintable(set.data()));
             return 1;
         }

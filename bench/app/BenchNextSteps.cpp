@@ -14,7 +14,7 @@
 // SQLite statements that give the same rows, measured in the same run, and
 // their ratio. Medians over interleaved rounds.
 //
-//   QT_QPA_PLATFORM=offscreen tqen_bench_next_steps
+//   QT_QPA_PLATFORM=offscreen tqen_bench_next_steps [reports]
 #include "app/NextStepsTab.h"
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
@@ -82,16 +82,12 @@ bool addSteps(const QString &path, const QDate &lastMonth) {
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
-    const auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
-    if (sets.empty()) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 2;
-    }
+    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    if (sets.empty()) return 2;
     for (const tqen::bench::DataSet &set : sets) {
         QTemporaryDir tmp;
-        const QString data = tmp.filePath(QStringLiteral("TqenData.mdb"));
-        if (!QFile::copy(set.data(), data)) return 1;
-        QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner);
+        const QString data = tqen::bench::copyInto(tmp, set.data());
+        if (data.isEmpty()) return 1;
         const QDate newest = QDate::fromString(scalar(data, "SELECT max(日付) FROM 営業日報").left(10), Qt::ISODate);
         const QDate month(newest.year(), newest.month(), 1);
         if (!addSteps(data, month.addMonths(-2))) {

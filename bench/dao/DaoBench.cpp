@@ -15,6 +15,7 @@
 // the two sides alternating, and the medians compared.
 //
 //   tqen_bench_dao [data-folder]
+#include "bench/support/BareSql.h"
 #include "bench/support/Timing.h"
 #include "platform/dao/Dao.h"
 
@@ -89,11 +90,7 @@ long long walkSqlite(sqlite3 *db, const QString &sql) {
     return n;
 }
 
-sqlite3 *openSqlite(const QString &path) {
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    return db;
-}
+sqlite3 *openSqlite(const QString &path) { return tqen::bench::openBare(path, SQLITE_OPEN_READWRITE); }
 
 // The engine against the direct way, interleaved; prints and returns the ratio.
 double compare(const char *what, int count, const std::function<void(int)> &engine,

@@ -27,6 +27,7 @@
 // rows (deleted content is zeroed, nothing is vacuumed).
 //
 // The rows are written through the engine itself, in one transaction.
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "platform/dao/Dao.h"
 
@@ -43,6 +44,7 @@
 #include <cstdio>
 #include <random>
 
+using tqen::bench::exec;
 using tqen::dao::Database;
 using tqen::dao::Recordset;
 
@@ -124,14 +126,6 @@ const char16_t *kPrefectures[] = {u"愛知県", u"岐阜県", u"三重県", u"�
 const char16_t *kCities[] = {u"名古屋市中区", u"名古屋市千種区", u"岐阜市", u"四日市市", u"浜松市中区", u"豊田市",
                              u"一宮市", u"岡崎市", u"春日井市", u"大垣市"};
 const char16_t *kStreets[] = {u"栄", u"錦", u"丸の内", u"本町", u"元町", u"桜町", u"緑町", u"旭町"};
-
-bool exec(sqlite3 *db, const char *sql) {
-    char *err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) == SQLITE_OK) return true;
-    std::fprintf(stderr, "%s: %s\n", sql, err ? err : "?");
-    sqlite3_free(err);
-    return false;
-}
 
 // The small office's file: rows through the engine, then the address list and
 // the deleted rows straight through SQLite (tables the program never touches,

@@ -24,11 +24,10 @@
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
+#include "bench/support/Confirming.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
 #include "list/FrmNippoList.h"
-#include "model/CodeTable.h"
-#include "model/Confirmations.h"
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/Fonts.h"
@@ -46,24 +45,13 @@
 #include <vector>
 
 using tqen::bench::median;
+using tqen::bench::readAll;
 using tqen::bench::scalar;
 using tqen::bench::timeMs;
 
 namespace {
 
 const char *kColumns = "日付, 顧客名, タイトル, 担当";
-
-int readAll(sqlite3 *db, const QString &sql) {
-    int lines = 0;
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        ++lines;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) sqlite3_column_text(st, i);
-    }
-    sqlite3_finalize(st);
-    return lines;
-}
 
 // The list's statements straight on SQLite. With screen > 0, only the first
 // `screen` lines of the period in the list's order are selected and read;
@@ -122,9 +110,7 @@ void fetchAll(QAbstractItemModel *model) {
 
 void runSet(const tqen::bench::DataSet &set) {
     QTemporaryDir tmp;
-    const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-    QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
-    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    const QString work = tqen::bench::copyInto(tmp, QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"));
     tqen::model::Session session;
     session.workDbPath = work;
     session.dataDbPath = set.data();
@@ -200,31 +186,12 @@ void runSet(const tqen::bench::DataSet &set) {
 
     // The month on a copy with every other report of it confirmed.
     QTemporaryDir copyDir;
-    const QString copy = copyDir.filePath(QStringLiteral("TqenData.mdb"));
-    QFile::copy(set.data(), copy);
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    const QString copy = tqen::bench::copyInto(copyDir, set.data());
     tqen::model::Session confirming;
     confirming.dataDbPath = copy;
     confirming.workDbPath = work;
-    QList<tqen::model::ReportKey> keys;
-    {
-        sqlite3 *db = nullptr;
-        sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt *st = nullptr;
-        const QString sql = QStringLiteral("SELECT 日付, 顧客名, 担当 FROM 営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' ORDER BY rowid")
-                                .arg(monthStart.toString(Qt::ISODate), monthEnd.toString(Qt::ISODate));
-        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
-        for (int i = 0; sqlite3_step(st) == SQLITE_ROW; ++i)
-            if (i % 2 == 0)
-                keys.append({QDate::fromString(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))), Qt::ISODate),
-                             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))),
-                             QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 2)))});
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-    }
-    const QString confirmer = tqen::model::CodeTable::names(copy, QStringLiteral("担当")).value(0);
     qlonglong confirmed = 0;
-    const tqen::Error e = tqen::model::Confirmations::confirmMany(confirming, keys, confirmer, QString(), &confirmed);
+    const tqen::Error e = tqen::bench::confirmEveryOther(confirming, monthStart, monthEnd, &confirmed);
     if (!e.ok()) {
         std::printf("!! confirming the month failed: %s\n\n", qPrintable(e.message()));
         return;
@@ -263,16 +230,9 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     tqen::forms::InstallFontSubstitutions();
-    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
     // A size may be chosen: tqen_bench_list 1000000
-    if (argc > 1) {
-        const int only = QString::fromLocal8Bit(argv[1]).toInt();
-        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
-    }
-    if (sets.empty()) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 2;
-    }
+    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    if (sets.empty()) return 2;
     for (const auto &set : sets) runSet(set);
     return 0;
 }

@@ -17,6 +17,7 @@
 // that lacks their indexes gets them on the first use, timed once).
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_overview [reports]
+#include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
@@ -36,37 +37,13 @@
 #include <cstdio>
 
 using tqen::bench::compareMedians;
+using tqen::bench::openBare;
+using tqen::bench::readAll;
+using tqen::bench::scalar;
 using tqen::bench::timeMs;
 namespace mf = tqen::model::MonthFigures;
 
 namespace {
-
-// Runs a statement with text values bound in order and reads every column
-// of every row; the rows read.
-int readAll(sqlite3 *db, const char *sql, const QStringList &values) {
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "bare statement failed: %s\n", sqlite3_errmsg(db));
-        return -1;
-    }
-    for (int i = 0; i < values.size(); ++i) {
-        const QByteArray v = values[i].toUtf8();
-        sqlite3_bind_text(st, i + 1, v.constData(), int(v.size()), SQLITE_TRANSIENT);
-    }
-    int rows = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0; c < sqlite3_column_count(st); ++c) sqlite3_column_text(st, c);
-    }
-    sqlite3_finalize(st);
-    return rows;
-}
-
-sqlite3 *openBare(const QString &path) {
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    return db;
-}
 
 const char *kStaffSql = "SELECT 日付, 担当, count(*) FROM 営業日報 WHERE 日付 >= ?1 AND 日付 <= ?2 GROUP BY 日付, 担当";
 const char *kVisitsSql =
@@ -79,17 +56,6 @@ const char *kDormantSql = "SELECT 名称, ふりがな, 担当, (SELECT max(日�
                           " FROM 顧客マスタ";
 const char *kHistorySql = "SELECT 日付, 担当, タイトル, メモ, ふりがな FROM 営業日報 WHERE 顧客名 = ?1"
                           " ORDER BY 日付 DESC, 担当, タイトル";
-
-QString scalar(const QString &path, const char *sql) {
-    sqlite3 *db = openBare(path);
-    QString out;
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
 
 // The history of one customer shown in the form against the bare statement.
 void benchHistory(const QString &data, const QString &customer, const char *what, int rounds) {
@@ -118,11 +84,8 @@ void benchHistory(const QString &data, const QString &customer, const char *what
 // A copy of a data file with `count` more reports of one customer, spread
 // over the file's ten years, one a day and staff member.
 QString withBusyCustomer(const QString &data, const QTemporaryDir &tmp, const QString &customer, int count) {
-    const QString copy = tmp.filePath(QStringLiteral("TqenData.mdb"));
-    QFile::copy(data, copy);
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QString copy = tqen::bench::copyInto(tmp, data);
+    sqlite3 *db = openBare(copy, SQLITE_OPEN_READWRITE);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db, "INSERT INTO 営業日報 (日付, 顧客名, ふりがな, タイトル, 担当, メモ) VALUES (?1, ?2, 'かるて', ?3, ?4, ?5)",
@@ -150,9 +113,7 @@ QString withBusyCustomer(const QString &data, const QTemporaryDir &tmp, const QS
 
 void runSet(const tqen::bench::DataSet &set, bool busyCustomer) {
     QTemporaryDir tmp;
-    const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-    QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
-    QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner);
+    const QString work = tqen::bench::copyInto(tmp, QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"));
     tqen::model::Session session;
     session.workDbPath = work;
     session.dataDbPath = set.data();
@@ -220,15 +181,8 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     tqen::forms::InstallFontSubstitutions();
-    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
-    if (argc > 1) {
-        const int only = QString::fromLocal8Bit(argv[1]).toInt();
-        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
-    }
-    if (sets.empty()) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 2;
-    }
+    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    if (sets.empty()) return 2;
     // The history of 5,000 reports is measured on a copy of the 100,000
     // reports' file (a copy of a million reports' would take a gigabyte).
     for (const auto &set : sets) runSet(set, set.reports == 100000 && !set.chronological);

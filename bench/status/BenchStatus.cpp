@@ -10,6 +10,7 @@
 //   tqen_bench_status [N]
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
+#include "bench/support/Confirming.h"
 #include "bench/support/Timing.h"
 #include "model/CodeTable.h"
 #include "model/Confirmations.h"
@@ -26,22 +27,11 @@
 #include <vector>
 
 using tqen::bench::median;
+using tqen::bench::readAll;
 using tqen::bench::scalar;
 using tqen::bench::timeMs;
 
 namespace {
-
-int readAll(sqlite3 *db, const QString &sql) {
-    int rows = 0;
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) sqlite3_column_text(st, i);
-    }
-    sqlite3_finalize(st);
-    return rows;
-}
 
 // The model's statements for the month, straight on SQLite.
 int bare(const QString &data, const QDate &first, const QDate &last) {
@@ -60,37 +50,19 @@ int bare(const QString &data, const QDate &first, const QDate &last) {
 
 void runSet(const tqen::bench::DataSet &set) {
     QTemporaryDir tmp;
-    const QString data = tmp.filePath(QStringLiteral("TqenData.mdb"));
-    const QString work = tmp.filePath(QStringLiteral("TqenWork.mdb"));
-    QFile::copy(set.data(), data);
-    QFile::copy(QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"), work);
-    for (const QString &f : {data, work}) QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner);
+    const QString data = tqen::bench::copyInto(tmp, set.data());
+    const QString work = tqen::bench::copyInto(tmp, QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"));
 
     const QDate newest = QDate::fromString(scalar(data, "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
     const QDate first = QDate(newest.year(), newest.month(), 1).addMonths(-1);
     const QDate last = first.addMonths(1).addDays(-1);
 
     // Every other report of the month confirmed.
-    QList<tqen::model::ReportKey> keys;
-    {
-        sqlite3 *db = nullptr;
-        sqlite3_open_v2(data.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt *st = nullptr;
-        const QString sql = QStringLiteral("SELECT 日付, 顧客名, 担当 FROM 営業日報 WHERE 日付 >= '%1' AND 日付 <= '%2' ORDER BY rowid")
-                                .arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate));
-        sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr);
-        const auto text = [st](int i) { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, i))); };
-        for (int i = 0; sqlite3_step(st) == SQLITE_ROW; ++i)
-            if (i % 2 == 0) keys.append({QDate::fromString(text(0), Qt::ISODate), text(1), text(2)});
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-    }
     tqen::model::Session session;
     session.dataDbPath = data;
     session.workDbPath = work;
-    const QString confirmer = tqen::model::CodeTable::names(data, QStringLiteral("担当")).value(0);
     qlonglong confirmed = 0;
-    if (tqen::Error e = tqen::model::Confirmations::confirmMany(session, keys, confirmer, QString(), &confirmed); !e.ok()) {
+    if (tqen::Error e = tqen::bench::confirmEveryOther(session, first, last, &confirmed); !e.ok()) {
         std::printf("!! confirming the month failed: %s\n", qPrintable(e.message()));
         return;
     }
@@ -125,17 +97,10 @@ void runSet(const tqen::bench::DataSet &set) {
 
 int main(int argc, char **argv) {
     QCoreApplication qapp(argc, argv);
-    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
-    if (argc > 1) {
-        const int only = QString::fromLocal8Bit(argv[1]).toInt();
-        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
-    }
+    auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
     // Random order only: the chronological files hold the same months.
     std::erase_if(sets, [](const tqen::bench::DataSet &s) { return s.chronological; });
-    if (sets.empty()) {
-        std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
-        return 2;
-    }
+    if (sets.empty()) return 2;
     for (const auto &set : sets) runSet(set);
     return 0;
 }

@@ -9,10 +9,13 @@
 // Benchmarks print each action for every file of 10,000, 100,000 and
 // 1,000,000 reports that has been made (the large ones take long to make
 // and are never made by the build).
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <cstdio>
 #include <vector>
 
 namespace tqen::bench {
@@ -46,6 +49,29 @@ inline std::vector<DataSet> dataSets(const QString &root) {
         }
     }
     return out;
+}
+
+// The data sets a benchmark runs on: those under root, or only the ones of
+// the size named first on its command line ("tqen_bench_list 1000000").
+// When there are none it says how to make them, on stderr.
+inline std::vector<DataSet> chosenDataSets(const QString &root, int argc, char **argv) {
+    std::vector<DataSet> sets = dataSets(root);
+    if (argc > 1) {
+        const int only = QString::fromLocal8Bit(argv[1]).toInt();
+        std::erase_if(sets, [only](const DataSet &s) { return s.reports != only; });
+    }
+    if (sets.empty()) std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
+    return sets;
+}
+
+// A writable copy of a file in a temporary folder, under its own name or the
+// one given; empty when it could not be made. Benchmarks change copies only,
+// never the data sets themselves.
+inline QString copyInto(const QTemporaryDir &tmp, const QString &from, const QString &name = QString()) {
+    const QString to = tmp.filePath(name.isEmpty() ? QFileInfo(from).fileName() : name);
+    if (!QFile::copy(from, to)) return QString();
+    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    return to;
 }
 
 }  // namespace tqen::bench

@@ -14,11 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-using namespace tqen;
-using tqen::testing::child;
 #include <memory>
-
-namespace mb = tqen::forms::mb;
 
 namespace {
 

@@ -18,10 +18,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class MainScreenRules : public tqen::testing::MainScreenFixture {

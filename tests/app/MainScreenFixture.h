@@ -3,7 +3,7 @@
 // AppFixture, with the helpers its tests share.
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Child.h"
 
 #include <QApplication>

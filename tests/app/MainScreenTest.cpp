@@ -27,10 +27,6 @@
 
 #include <sqlite3.h>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class MainScreen : public tqen::testing::MainScreenFixture {

@@ -22,10 +22,6 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class NextStepsScreen : public tqen::testing::MainScreenFixture {

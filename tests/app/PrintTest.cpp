@@ -8,15 +8,11 @@
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Fonts.h"
 #include "platform/reporting/Output.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Child.h"
 
 #include <QPushButton>
 #include <QTest>
-
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // file they are the program started twice on one PC (or two PCs on a shared
 // folder).
 #include "model/Confirmations.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,8 +13,6 @@
 #include <array>
 #include <cstdio>
 #include <memory>
-
-using namespace tqen;
 
 namespace {
 

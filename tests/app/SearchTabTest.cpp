@@ -16,9 +16,6 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-using namespace tqen;
-using tqen::testing::child;
-
 namespace {
 
 class SearchTab : public tqen::testing::MainScreenFixture {

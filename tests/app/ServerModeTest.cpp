@@ -11,10 +11,6 @@
 
 #include <QPushButton>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class ServerMode : public tqen::testing::MainScreenFixture {

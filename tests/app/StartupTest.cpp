@@ -1,6 +1,6 @@
 #include "app/TqenMain.h"
 #include "platform/forms/Accessible.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Child.h"
 
 #include "model/Session.h"
@@ -25,8 +25,6 @@
 #include <QEvent>
 #include <QTemporaryDir>
 
-using namespace tqen;
-using tqen::testing::child;
 using forms::ScriptedInteraction;
 
 namespace {

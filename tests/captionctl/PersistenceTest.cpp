@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/captionctl/ProfileFixture.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QFile>
@@ -15,7 +15,7 @@ using tqen::com::PropertyBag;
 
 namespace {
 
-using PersistenceTest = ProfileFixture;
+using PersistenceTest = tqen::testing::ProfileFolderTest;
 
 TEST_F(PersistenceTest, RoundTripKeepsEveryProperty) {
     CMDCaptCtrl a;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QCheckBox>
@@ -25,12 +26,11 @@ namespace {
 
 const Guid kControl = Guid::fromString(QString::fromLatin1(tqen::captionctl::kControlClsid));
 
-class PropPageTest : public ::testing::Test {
+class PropPageTest : public tqen::testing::ProfileFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TQEN_COM_REGISTRY", (dir.path() + "/reg.json").toUtf8());
-        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
+        ASSERT_NO_FATAL_FAILURE(ProfileFolderTest::SetUp());
+        pointAt("TQEN_COM_REGISTRY", QStringLiteral("reg.json"));
         ASSERT_EQ(registerServer(QStringLiteral(MDCAPT32_FILE)), S_OK);
         control = HostedControl::create(kControl, &form);
         ASSERT_FALSE(control.isNull());
@@ -43,13 +43,11 @@ protected:
     void TearDown() override {
         frame.reset();
         control.release();
-        qunsetenv("TQEN_COM_REGISTRY");
-        qunsetenv("TQEN_PROFILE_DIR");
+        ProfileFolderTest::TearDown();
     }
     template <class T> T *ctl(int id) { return page->findChild<T *>(QString("ctl%1").arg(id)); }
     tqen::profile::PrivateProfile ini() { return tqen::profile::PrivateProfile("HX4WIN.INI"); }
 
-    QTemporaryDir dir;
     QWidget form;
     HostedControl control;
     std::unique_ptr<PropertyFrame> frame;

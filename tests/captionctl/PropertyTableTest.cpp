@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/captionctl/ProfileFixture.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QPixmap>
@@ -79,7 +79,7 @@ QVariant otherValue(const PropertyDef &p) {
     }
 }
 
-using PropertyTable = ProfileFixture;
+using PropertyTable = tqen::testing::ProfileFolderTest;
 
 TEST_F(PropertyTable, PersistedPropertiesAndDefaultsAreTheDocumentedOnes) {
     const QVariantMap documented = documentedDefaults();

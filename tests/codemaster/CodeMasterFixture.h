@@ -4,7 +4,7 @@
 #include "core/ModTqen.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Child.h"
 
 #include <QApplication>

@@ -6,10 +6,6 @@
 
 #include <QLabel>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class CodeMaster : public tqen::testing::CodeMasterFixture {};

@@ -5,8 +5,6 @@
 #include <QCoreApplication>
 #include <QProcess>
 
-using namespace tqen;
-
 namespace {
 
 class RegistrationKill : public tqen::testing::CodeMasterFixture {

@@ -135,13 +135,9 @@ namespace {
 // The delivered data file, copied into a temporary folder.
 using Code = tqen::Error::Code;
 
-class AddCodeNameTest : public ::testing::Test {
+class AddCodeNameTest : public tqen::testing::DeliveredFileTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = tqen::testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-        ASSERT_FALSE(path.isEmpty());
-    }
+    AddCodeNameTest() : DeliveredFileTest("TqenData.mdb") {}
     QStringList staff() {
         QStringList names;
         auto db = tqen::dao::Database::open(path);
@@ -152,8 +148,6 @@ protected:
         }
         return names;
     }
-    QTemporaryDir dir;
-    QString path;
 };
 
 TEST_F(AddCodeNameTest, FillsTheLowestFreeSlotOnce) {

@@ -1,4 +1,5 @@
 #include "core/ProgramFolders.h"
+#include "tests/support/FolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -38,17 +39,13 @@ class Folders : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(tmp.isValid());
-        saved = qgetenv("XDG_DATA_HOME");
         xdg = tmp.filePath(QStringLiteral("xdg data"));
-        qputenv("XDG_DATA_HOME", xdg.toUtf8());
+        xdgHome = std::make_unique<tqen::testing::ScopedEnv>("XDG_DATA_HOME", xdg.toUtf8());
         prefix = tmp.filePath(QStringLiteral("prefix"));
         bin = prefix + QStringLiteral("/bin");
         QDir().mkpath(bin);
     }
-    void TearDown() override {
-        if (saved.isNull()) qunsetenv("XDG_DATA_HOME");
-        else qputenv("XDG_DATA_HOME", saved);
-    }
+    void TearDown() override { xdgHome.reset(); }
     // An installed tree: the delivered data files and a help page.
     void install() {
         writeAll(prefix + QStringLiteral("/share/tqen/data/TqenData.mdb"), "delivered data");
@@ -58,7 +55,7 @@ protected:
     QString user(const char *name) const { return xdg + QStringLiteral("/tqen/data/") + QString::fromUtf8(name); }
 
     QTemporaryDir tmp;
-    QByteArray saved;
+    std::unique_ptr<tqen::testing::ScopedEnv> xdgHome;
     QString xdg, prefix, bin;
 };
 

@@ -13,13 +13,9 @@ namespace {
 
 using tqen::Settings;
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public tqen::testing::DeliveredFileTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = tqen::testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(path.isEmpty());
-    }
+    SettingsTest() : DeliveredFileTest("TqenWork.mdb") {}
     void run(const QString &sql) {
         auto db = tqen::dao::Database::open(path);
         ASSERT_TRUE(db.execute(sql)) << db.error().toStdString();
@@ -31,8 +27,6 @@ protected:
         for (; !rs.eof(); rs.moveNext()) ++n;
         return n;
     }
-    QTemporaryDir dir;
-    QString path;
 };
 
 TEST_F(SettingsTest, ReadsTheRowNullsAsEmptyAndNullEraAsWestern) {

@@ -2,7 +2,7 @@
 #include "hints/HintMenu.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/TextBox.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Child.h"
 
 #include <QApplication>
@@ -16,10 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
-
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
 
 namespace {
 

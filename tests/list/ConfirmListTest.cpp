@@ -10,17 +10,12 @@
 
 #include <QCheckBox>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class ConfirmList : public tqen::testing::ListFixture {
 protected:
     void SetUp() override {
         ListFixture::SetUp();
-        qputenv("TQEN_PROFILE_DIR", tmp.filePath(QStringLiteral("profile")).toUtf8());
         for (const char *name : {"佐藤", "鈴木", "課長"})
             ASSERT_TRUE(model::CodeTable::addName(data(), QStringLiteral("担当"), QString::fromUtf8(name)).ok());
         // Newest first: 2/15 鈴木, 2/14 佐藤 ×2, 2/13 佐藤.
@@ -28,10 +23,6 @@ protected:
         addReport(QDate(2002, 2, 14), QStringLiteral("山田商店"), QStringLiteral("佐藤"), QStringLiteral("見積"), QStringLiteral("二"));
         addReport(QDate(2002, 2, 14), QStringLiteral("青木工業"), QStringLiteral("佐藤"), QStringLiteral("納品"), QStringLiteral("三"));
         addReport(QDate(2002, 2, 15), QStringLiteral("川口工業"), QStringLiteral("鈴木"), QStringLiteral("電話"), QStringLiteral("四"));
-    }
-    void TearDown() override {
-        ListFixture::TearDown();
-        qunsetenv("TQEN_PROFILE_DIR");
     }
     model::Session session() const {
         model::Session s;

@@ -7,9 +7,6 @@
 #include <QJsonDocument>
 #include <QProcess>
 
-using namespace tqen;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 // Runs a program with bytes on its standard input; its standard output.

@@ -15,10 +15,6 @@
 #include <QTemporaryDir>
 #include <QLineEdit>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class ReportList : public tqen::testing::ListFixture {

@@ -16,9 +16,7 @@
 
 #include <csignal>
 
-using namespace tqen;
 using maintenance::FddBackup;
-namespace mb = tqen::forms::mb;
 
 namespace {
 

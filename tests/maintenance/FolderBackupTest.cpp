@@ -18,10 +18,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-using namespace tqen;
 using tqen::maintenance::FolderBackup;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
 
 namespace {
 

@@ -24,10 +24,6 @@
 #include <QToolButton>
 #include <QTabWidget>
 
-using namespace tqen;
-using tqen::testing::child;
-namespace mb = tqen::forms::mb;
-
 namespace {
 
 class Maintenance : public tqen::testing::MaintenanceFixture {

@@ -13,6 +13,7 @@
 #include "platform/files/Temporaries.h"
 #include "platform/mdbreader/MdbReader.h"
 #include "tests/maintenance/MaintenanceFixture.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/jet/JetFixture.h"
 
 #include <QDirIterator>
@@ -22,7 +23,6 @@
 #include <csignal>
 #include <cstdio>
 
-using namespace tqen;
 using maintenance::FolderBackup;
 
 namespace {
@@ -32,13 +32,11 @@ protected:
     void SetUp() override {
         MaintenanceFixture::SetUp();
         // The children's staging folders go to a temporary folder of the test.
-        savedTmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", tmp.filePath(QStringLiteral("tmp")).toUtf8());
+        tmpdir = std::make_unique<tqen::testing::ScopedEnv>("TMPDIR", tmp.filePath(QStringLiteral("tmp")).toUtf8());
         QDir().mkpath(tmp.filePath(QStringLiteral("tmp")));
     }
     void TearDown() override {
-        if (savedTmp.isNull()) qunsetenv("TMPDIR");
-        else qputenv("TMPDIR", savedTmp);
+        tmpdir.reset();
         MaintenanceFixture::TearDown();
     }
     // Every name below the test's folder that a run made as a temporary or
@@ -82,7 +80,7 @@ protected:
         std::printf("[ figures  ] %s killed 20 times: %d orphans before the next start, %d after\n", what, left, afterStart);
         RecordProperty(what, afterStart);
     }
-    QByteArray savedTmp;
+    std::unique_ptr<tqen::testing::ScopedEnv> tmpdir;
 };
 
 TEST_F(Leftovers, KilledBackupsRestoresAndDeletionsLeaveNothingAfterTheNextStart) {

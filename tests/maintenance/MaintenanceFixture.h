@@ -7,7 +7,7 @@
 #include "model/Session.h"
 #include "platform/files/Files.h"
 #include "platform/files/Temporaries.h"
-#include "tests/app/AppFixture.h"
+#include "tests/support/AppFixture.h"
 
 #include <QCryptographicHash>
 #include <QPointer>

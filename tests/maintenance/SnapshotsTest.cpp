@@ -4,7 +4,6 @@
 
 #include <thread>
 
-using namespace tqen;
 using backup::Snapshots;
 
 namespace {

@@ -1,32 +1,20 @@
 // Deleted reports kept and put back, on a data file and on the test server.
 #include "model/DeletedReports.h"
 #include "platform/dao/Dao.h"
-#include "tests/support/DeliveredFile.h"
-#include "tests/support/ServerDb.h"
+#include "tests/support/BothEngines.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class DeletedReportsTest : public ::testing::TestWithParam<Engine> {
+class DeletedReportsTest : public testing::BothEngines {
 protected:
     void SetUp() override {
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            path = server->uri;
-        } else {
-            path = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(path.isEmpty());
-        }
+        BothEngines::SetUp();
+        path = session.dataDbPath;
     }
     void add(const QDate &day, const QString &customer, const QString &staff, const QString &title,
              const QString &memo = QString()) {
@@ -51,8 +39,6 @@ protected:
         return rs.isOpen() ? rs.field(QStringLiteral("n")).toLongLong() : -1;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
     QString path;
     const QDate d1{2024, 5, 1}, d2{2024, 5, 2};
 };
@@ -181,9 +167,7 @@ TEST_P(DeletedReportsTest, DeletingEveryReportKeepsThemAsOneDeletion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DeletedReportsTest, ::testing::Values(Engine::File, Engine::Server),
-                         [](const ::testing::TestParamInfo<Engine> &i) {
-                             return i.param == Engine::File ? std::string("OnAFile") : std::string("OnTheServer");
-                         });
+                         testing::engineName);
 
 }  // namespace
 }  // namespace tqen::model::test

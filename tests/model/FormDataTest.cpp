@@ -9,34 +9,21 @@
 #include "model/ReportList.h"
 #include "model/Values.h"
 #include "platform/dao/Dao.h"
-#include "tests/support/DeliveredFile.h"
-#include "tests/support/ServerDb.h"
+#include "tests/support/BothEngines.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include <memory>
 
 namespace tqen::model::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class FormData : public ::testing::TestWithParam<Engine> {
+class FormData : public testing::BothEngines {
 protected:
     void SetUp() override {
-        work = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(work.isEmpty());
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            data = server->uri;
-        } else {
-            data = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(data.isEmpty());
-        }
+        BothEngines::SetUp();
+        data = session.dataDbPath;
+        work = session.workDbPath;
     }
     static void exec(const QString &path, const QString &sql, const QVariantList &values = {}) {
         auto db = dao::Database::open(path);
@@ -64,8 +51,6 @@ protected:
              {day, customer, reading, title, staff, memo.isEmpty() ? QVariant() : QVariant(memo)});
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
     QString work, data;
 };
 
@@ -283,9 +268,7 @@ TEST_P(FormData, BulkDeletionsTakeTheirPartsOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, FormData, ::testing::Values(Engine::File, Engine::Server),
-                         [](const ::testing::TestParamInfo<Engine> &i) {
-                             return i.param == Engine::File ? std::string("OnAFile") : std::string("OnTheServer");
-                         });
+                         testing::engineName);
 
 }  // namespace
 }  // namespace tqen::model::test

@@ -18,9 +18,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-using namespace tqen;
-using tqen::testing::child;
-
 namespace {
 
 class StatusForm : public tqen::testing::MainScreenFixture {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QFile>
@@ -84,15 +85,12 @@ TEST(OleColor, PlainAndSystemColours) {
     EXPECT_EQ(fromQColor(QColor(255, 255, 255)), 16777215u);
 }
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public tqen::testing::FolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.path() + "/reg/com-registry.json";
-        qputenv("TQEN_COM_REGISTRY", path.toUtf8());
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
+        path = pointAt("TQEN_COM_REGISTRY", QStringLiteral("reg/com-registry.json"));
     }
-    void TearDown() override { qunsetenv("TQEN_COM_REGISTRY"); }
-    QTemporaryDir dir;
     QString path;
 };
 

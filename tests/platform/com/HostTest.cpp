@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QApplication>
@@ -41,18 +42,12 @@ HResult canUnloadNow() {
     return hr;
 }
 
-class HostTest : public ::testing::Test {
+class HostTest : public tqen::testing::ProfileFolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TQEN_COM_REGISTRY", (dir.path() + "/com-registry.json").toUtf8());
-        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
+        ASSERT_NO_FATAL_FAILURE(ProfileFolderTest::SetUp());
+        pointAt("TQEN_COM_REGISTRY", QStringLiteral("com-registry.json"));
     }
-    void TearDown() override {
-        qunsetenv("TQEN_COM_REGISTRY");
-        qunsetenv("TQEN_PROFILE_DIR");
-    }
-    QTemporaryDir dir;
 };
 
 TEST_F(HostTest, RegisterCreateReleaseUnregister) {

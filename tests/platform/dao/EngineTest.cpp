@@ -4,35 +4,25 @@
 
 #include "platform/dao/Search.h"
 #include "platform/dao/Server.h"
-#include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/ServerDb.h"
-
-#include <memory>
 
 namespace tqen::dao::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
 std::string engineName(const ::testing::TestParamInfo<Engine> &info) {
     return info.param == Engine::File ? "File" : "Server";
 }
 
-class BothEngines : public ::testing::TestWithParam<Engine> {
+class BothEngines : public testing::BothEngines {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        work = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
-        ASSERT_FALSE(work.isEmpty());
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            data = server->uri;
-        } else {
-            data = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-        }
+        testing::BothEngines::SetUp();
+        if (!ready()) return;
+        data = session.dataDbPath;
+        work = session.workDbPath;
         Database d = Database::open(data);
         ASSERT_TRUE(d.isOpen()) << d.error().toStdString();
         const char *rows[][6] = {
@@ -63,9 +53,7 @@ protected:
         using Files::column;
     };
 
-    QTemporaryDir dir;
     QString data, work;
-    std::unique_ptr<testing::ServerDb> server;
 };
 
 struct SelectCase {

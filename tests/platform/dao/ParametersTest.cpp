@@ -3,30 +3,20 @@
 #include "tests/platform/dao/DaoTestSupport.h"
 
 #include "platform/dao/JetTranslator.h"
-#include "tests/support/DeliveredFile.h"
+#include "tests/support/BothEngines.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/ServerDb.h"
-
-#include <memory>
 
 namespace tqen::dao::test {
 namespace {
 
-enum class Engine { File, Server };
+using testing::Engine;
 
-class Parameters : public ::testing::TestWithParam<Engine> {
+class Parameters : public testing::BothEngines {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        if (GetParam() == Engine::Server) {
-            TQEN_SKIP_WITHOUT_SERVER();
-            server = std::make_unique<testing::ServerDb>();
-            ASSERT_TRUE(server->ok);
-            path = server->uri;
-        } else {
-            path = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
-            ASSERT_FALSE(path.isEmpty());
-        }
+        BothEngines::SetUp();
+        if (!ready()) return;
+        path = session.dataDbPath;
         db = Database::open(path);
         ASSERT_TRUE(db.isOpen()) << db.error().toStdString();
     }
@@ -51,8 +41,6 @@ protected:
         return rs.field(QStringLiteral("n")).toLongLong();
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<testing::ServerDb> server;
     QString path;
     Database db;
 };

@@ -22,6 +22,27 @@ QStringList hostileTexts() {
     };
 }
 
+// Stores each name as a customer whose 担当 is its number in the list.
+void storeNames(Database &db, const QStringList &names) {
+    Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ"));
+    for (int i = 0; i < names.size(); ++i) {
+        rs.addNew();
+        rs.setField(QStringLiteral("名称"), names[i]);
+        rs.setField(QStringLiteral("担当"), i);
+        ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+    }
+}
+
+// The numbers (担当) of the customers a select finds, smallest first.
+QList<int> numbersOf(Database &db, const QString &sql) {
+    QList<int> out;
+    Recordset rs = db.openRecordset(sql);
+    EXPECT_TRUE(rs.isOpen()) << rs.error().toStdString();
+    for (; !rs.eof(); rs.moveNext()) out << rs.field(QStringLiteral("担当")).toInt();
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 TEST(Quoting, HelpersWriteJetLiterals) {
     EXPECT_EQ(sqlText(QStringLiteral("O'Brien")), QStringLiteral("'O''Brien'"));
     EXPECT_EQ(sqlText(QString()), QStringLiteral("''"));
@@ -37,23 +58,8 @@ TEST_F(Files, HostileTextsSelectExactlyTheRowsHoldingThem) {
     const QStringList texts = hostileTexts();
     QStringList stored = {QStringLiteral("abc"), QStringLiteral("1"), QStringLiteral("x"), QStringLiteral("a")};
     for (const QString &t : texts) stored << t << t + QStringLiteral("尾") << QStringLiteral("前") + t;
-    {
-        Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ"));
-        for (int i = 0; i < stored.size(); ++i) {
-            rs.addNew();
-            rs.setField(QStringLiteral("名称"), stored[i]);
-            rs.setField(QStringLiteral("担当"), i);
-            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
-        }
-    }
-    const auto rowsOf = [&](const QString &sql) {
-        QList<int> out;
-        Recordset rs = db.openRecordset(sql);
-        EXPECT_TRUE(rs.isOpen()) << rs.error().toStdString();
-        for (; !rs.eof(); rs.moveNext()) out << rs.field(QStringLiteral("担当")).toInt();
-        std::sort(out.begin(), out.end());
-        return out;
-    };
+    ASSERT_NO_FATAL_FAILURE(storeNames(db, stored));
+    const auto rowsOf = [&](const QString &sql) { return numbersOf(db, sql); };
     for (int k = 0; k < texts.size(); ++k) {
         const QString &t = texts[k];
         SCOPED_TRACE("hostile text #" + std::to_string(k) + " " + t.left(20).toStdString());
@@ -86,22 +92,8 @@ TEST_F(Files, LoneSurrogatesSelectOnlyTheirOwnRows) {
                                 QStringLiteral("??"), QStringLiteral("𠮷")};
     QStringList stored = others;
     for (const QString &t : lone) stored << t;
-    {
-        Recordset rs = db.openRecordset(QStringLiteral("select * from 顧客マスタ"));
-        for (int i = 0; i < stored.size(); ++i) {
-            rs.addNew();
-            rs.setField(QStringLiteral("名称"), stored[i]);
-            rs.setField(QStringLiteral("担当"), i);
-            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
-        }
-    }
-    const auto rowsOf = [&](const QString &sql) {
-        QList<int> out;
-        Recordset rs = db.openRecordset(sql);
-        EXPECT_TRUE(rs.isOpen()) << rs.error().toStdString();
-        for (; !rs.eof(); rs.moveNext()) out << rs.field(QStringLiteral("担当")).toInt();
-        return out;
-    };
+    ASSERT_NO_FATAL_FAILURE(storeNames(db, stored));
+    const auto rowsOf = [&](const QString &sql) { return numbersOf(db, sql); };
     for (int k = 0; k < int(std::size(lone)); ++k) {
         SCOPED_TRACE("lone surrogate case #" + std::to_string(k));
         const int own = int(others.size()) + k;

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "platform/drives/DriveTable.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/Tmpfs.h"
 
 namespace {
@@ -21,34 +22,26 @@ namespace {
 int GoodDrive(const char *drive) { return drive && tqen::drives::goodDrive(QString::fromUtf8(drive)) ? 1 : 0; }
 int WriteTest(const char *drive) { return drive && tqen::drives::writeTest(QString::fromUtf8(drive)) ? 1 : 0; }
 
-class Drives : public ::testing::Test {
+class Drives : public tqen::testing::FolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tmp_.isValid());
-        root_ = tmp_.path();
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
+        root_ = dir.path();
         QDir(root_).mkpath("floppy");
         QDir(root_).mkpath("usb stick/営業");
-        QFile plain(root_ + "/plain-file");
-        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-        plain.write("x");
-        plain.close();
-        QFile conf(root_ + "/drives.conf");
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Text));
+        ASSERT_NO_FATAL_FAILURE(writeFile(root_ + "/plain-file", "x"));
         // Drive A is a plain folder standing for a disk.
-        conf.write(QString("# test drives\nfixed = A\n"
-                           "A=%1/floppy\n"
-                           "B=%1/missing\n"
-                           "C=%1\n"
-                           "D=%1/plain-file\n"
-                           "E=%1/usb stick/営業\n")
-                       .arg(root_)
-                       .toUtf8());
-        conf.close();
-        qputenv("TQEN_DRIVES", (root_ + "/drives.conf").toUtf8());
+        ASSERT_NO_FATAL_FAILURE(writeFile(pointAt("TQEN_DRIVES", QStringLiteral("drives.conf")),
+                                          QString("# test drives\nfixed = A\n"
+                                                  "A=%1/floppy\n"
+                                                  "B=%1/missing\n"
+                                                  "C=%1\n"
+                                                  "D=%1/plain-file\n"
+                                                  "E=%1/usb stick/営業\n")
+                                              .arg(root_)
+                                              .toUtf8()));
     }
-    void TearDown() override { qunsetenv("TQEN_DRIVES"); }
 
-    QTemporaryDir tmp_;
     QString root_;
 };
 
@@ -75,10 +68,8 @@ TEST_F(Drives, GoodDriveAndWriteTestByDrive) {
 // with nothing mounted on it is no disk, also to the write test, which then
 // leaves nothing on the disk below.
 TEST_F(Drives, AFloppyFolderWithNothingMountedIsNoDisk) {
-    QFile conf(root_ + "/drives.conf");
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    conf.write(QString("A=%1/floppy\nB=%1/floppy\nE=%1/usb stick/営業\n").arg(root_).toUtf8());
-    conf.close();
+    ASSERT_NO_FATAL_FAILURE(
+        writeFile(root_ + "/drives.conf", QString("A=%1/floppy\nB=%1/floppy\nE=%1/usb stick/営業\n").arg(root_).toUtf8()));
     for (const char *d : {"A:", "B:"}) {
         EXPECT_EQ(GoodDrive(d), 0) << d;
         EXPECT_EQ(WriteTest(d), 0) << d;

@@ -2,28 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
 
-class DriveTableTest : public ::testing::Test {
+class DriveTableTest : public tqen::testing::FolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        conf = dir.path() + "/drives.conf";
-        qputenv("TQEN_DRIVES", conf.toUtf8());
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
+        conf = pointAt("TQEN_DRIVES", QStringLiteral("drives.conf"));
     }
-    void TearDown() override { qunsetenv("TQEN_DRIVES"); }
-    void write(const QByteArray &text) {
-        QFile f(conf);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QTemporaryDir dir;
+    void write(const QByteArray &text) { writeFile(conf, text); }
     QString conf;
 };
 
@@ -63,12 +56,8 @@ TEST_F(DriveTableTest, WindowsPathsBecomeLocalPaths) {
 // points of the file-system table and folders under the media roots; a
 // "fixed" line makes any of them a plain folder.
 TEST_F(DriveTableTest, RemovableDrivesByDefaultByNameAndByWhereTheyAreMounted) {
-    const QString fstab = dir.path() + "/fstab";
-    QFile f(fstab);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("# test\nUUID=1 / ext4 defaults 0 1\n/dev/sdb1 /srv/usb\\040stick vfat noauto,user 0 0\n");
-    f.close();
-    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    ASSERT_NO_FATAL_FAILURE(writeFile(pointAt("TQEN_FSTAB", QStringLiteral("fstab")),
+                                      "# test\nUUID=1 / ext4 defaults 0 1\n/dev/sdb1 /srv/usb\\040stick vfat noauto,user 0 0\n"));
     const struct {
         const char *table;
         const char *drive;
@@ -94,7 +83,6 @@ TEST_F(DriveTableTest, RemovableDrivesByDefaultByNameAndByWhereTheyAreMounted) {
         write(c.table);
         EXPECT_EQ(tqen::drives::isRemovable(QString::fromUtf8(c.drive)), c.removable) << c.table << c.drive;
     }
-    qunsetenv("TQEN_FSTAB");
 }
 
 // A folder below an unmounted mount point of the file-system table is a
@@ -103,37 +91,26 @@ TEST_F(DriveTableTest, AFolderBelowAnUnmountedMountPointIsNoMedium) {
     const QString point = dir.path() + "/usb stick";
     ASSERT_TRUE(QDir().mkpath(point + "/backups"));
     ASSERT_TRUE(QDir().mkpath(dir.path() + "/plain/backups"));
-    const QString fstab = dir.path() + "/fstab";
-    QFile f(fstab);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("/dev/sdb1 " + QString(point).replace(" ", "\\040").toUtf8() + " vfat noauto,user 0 0\n");
-    f.close();
-    qputenv("TQEN_FSTAB", fstab.toUtf8());
+    ASSERT_NO_FATAL_FAILURE(writeFile(pointAt("TQEN_FSTAB", QStringLiteral("fstab")),
+                                      "/dev/sdb1 " + QString(point).replace(" ", "\\040").toUtf8() + " vfat noauto,user 0 0\n"));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(point));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(point + "/backups"));
     EXPECT_TRUE(tqen::drives::isOnMountedMedium(dir.path() + "/plain/backups"));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(dir.path() + "/missing"));
     EXPECT_FALSE(tqen::drives::isOnMountedMedium(QString()));
-    qunsetenv("TQEN_FSTAB");
 }
 
 // The table lives in the user's config folder unless $TQEN_DRIVES names it.
 TEST_F(DriveTableTest, ConfigPathFollowsTheUsersConfigFolderUnlessOverridden) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    const QString config = dir.path() + "/config";
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const QString config = pointAt("XDG_CONFIG_HOME", QStringLiteral("config"));
     EXPECT_EQ(tqen::drives::configPath(), conf);
     qunsetenv("TQEN_DRIVES");
     EXPECT_EQ(tqen::drives::configPath(), config + "/tqen/drives.conf");
     ASSERT_TRUE(QDir().mkpath(config + "/tqen"));
-    QFile f(config + "/tqen/drives.conf");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("A=/media/floppy\n");
-    f.close();
+    ASSERT_NO_FATAL_FAILURE(writeFile(config + "/tqen/drives.conf", "A=/media/floppy\n"));
     EXPECT_EQ(tqen::drives::folderOf("A:"), QStringLiteral("/media/floppy"));
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(tqen::drives::configPath(), QDir::homePath() + "/.config/tqen/drives.conf");
-    if (!saved.isNull()) qputenv("XDG_CONFIG_HOME", saved);
 }
 
 }  // namespace

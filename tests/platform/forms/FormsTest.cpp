@@ -5,6 +5,7 @@
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/ScriptedInteraction.h"
 #include "platform/forms/TextBox.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -142,27 +143,16 @@ TEST(Interaction, StylesAndAnswers) {
     }
 }
 
-class ShellCopy : public ::testing::Test {
+class ShellCopy : public tqen::testing::FolderTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
         from = dir.filePath(QStringLiteral("元 データ/Tqendata.mdb"));
         to = dir.filePath(QStringLiteral("コピー 先/Tqendata.mdb"));
         QDir().mkpath(QFileInfo(from).path());
         QDir().mkpath(QFileInfo(to).path());
-        write(from, "new contents");
+        writeFile(from, "new contents");
     }
-    static void write(const QString &path, const QByteArray &bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return {};
-        return f.readAll();
-    }
-    QTemporaryDir dir;
     QString from, to;
     ScriptedInteraction script;
     ScopedInteraction scope{&script};
@@ -170,20 +160,20 @@ protected:
 
 TEST_F(ShellCopy, CopiesToANewFileWithoutAsking) {
     EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 0);
-    EXPECT_EQ(read(to), QByteArray("new contents"));
+    EXPECT_EQ(readFile(to), QByteArray("new contents"));
     EXPECT_TRUE(script.shown.isEmpty());
 }
 
 TEST_F(ShellCopy, AsksBeforeReplacingAndKeepsTheFileOnNo) {
-    write(to, "old contents");
+    writeFile(to, "old contents");
     script.answer(mb::IdNo);
     EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 1);
-    EXPECT_EQ(read(to), QByteArray("old contents"));
+    EXPECT_EQ(readFile(to), QByteArray("old contents"));
     ASSERT_EQ(script.shown.size(), 1);
     EXPECT_EQ(script.shown[0].style & 0xf, mb::YesNo);
     script.answer(mb::IdYes);
     EXPECT_EQ(script.shellCopy(nullptr, from, to, QStringLiteral("コピー")), 0);
-    EXPECT_EQ(read(to), QByteArray("new contents"));
+    EXPECT_EQ(readFile(to), QByteArray("new contents"));
 }
 
 TEST_F(ShellCopy, AFailedCopySaysSoAndIsNoSuccess) {

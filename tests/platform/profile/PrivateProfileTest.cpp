@@ -2,32 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FolderTest.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 using tqen::profile::PrivateProfile;
 
 namespace {
 
-class PrivateProfileTest : public ::testing::Test {
+class PrivateProfileTest : public tqen::testing::ProfileFolderTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("TQEN_PROFILE_DIR", dir.path().toUtf8());
-    }
-    void TearDown() override { qunsetenv("TQEN_PROFILE_DIR"); }
-    void write(const QByteArray &text) {
-        QFile f(dir.path() + "/HX4WIN.INI");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QByteArray contents() {
-        QFile f(dir.path() + "/HX4WIN.INI");
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QTemporaryDir dir;
+    void write(const QByteArray &text) { profile(text); }
+    QByteArray contents() const { return profileText(); }
 };
 
 TEST_F(PrivateProfileTest, NameWithoutFolderLiesInProfileFolder) {

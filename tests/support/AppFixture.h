@@ -1,10 +1,12 @@
 #pragma once
 // A program folder in a temporary folder with the delivered data files copied
 // in, a drive table whose C: is the test's own folder, a private component
-// registry, and scripted answers to every message box.
+// registry, and scripted answers to every message box; for the tests of the
+// program's screens, which also share the short names at the end.
 #include "model/Session.h"
 #include "platform/dao/Dao.h"
 #include "platform/forms/ScriptedInteraction.h"
+#include "tests/support/Child.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ServerDb.h"
 
@@ -122,3 +124,9 @@ protected:
 };
 
 }  // namespace tqen::testing
+
+// Every screen test names the program's classes, finds controls by name and
+// answers message boxes by their short names.
+using namespace tqen;
+using tqen::testing::child;
+namespace mb = tqen::forms::mb;
