@@ -17,15 +17,26 @@
 // (timed once, on the first use): they run on a copy of each set's data
 // file, so the sets stay as they were made.
 //
+// With --server the history is measured on a PostgreSQL server instead: the
+// 100,000 reports' copy with the customer of 5,000 reports is copied into a
+// schema of its own (made afresh, dropped at the end), and each history is
+// read and shown beside the same statement sent with bare libpq.
+//
 //   QT_QPA_PLATFORM=offscreen tqen_bench_overview [reports]
+//   QT_QPA_PLATFORM=offscreen tqen_bench_overview --server [postgresql-uri]   (default TQEN_TEST_PG_URI)
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
 #include "figures/FrmSyukei.h"
 #include "history/FrmKarte.h"
 #include "model/CustomerHistory.h"
+#include "model/DataCopy.h"
+#include "model/Schema.h"
 #include "model/MonthFigures.h"
+#include "platform/dao/Server.h"
 #include "platform/forms/Fonts.h"
+
+#include <libpq-fe.h>
 
 #include <sqlite3.h>
 
@@ -221,12 +232,100 @@ void runSet(const tqen::bench::DataSet &set, bool busyCustomer) {
     std::printf("\n");
 }
 
+// The history of one customer on the server, read by the model and shown in
+// the form, against the statement sent with bare libpq on one connection.
+void benchServerHistory(const QString &uri, PGconn *bare, const QString &customer, const char *what, int rounds) {
+    tqen::model::Session session;
+    session.dataDbPath = uri;
+    session.env.年号 = QStringLiteral("西暦");
+    tqen::FrmKarte form(session);
+    form.resize(820, 560);
+    form.show();
+    QApplication::processEvents();
+    const QByteArray name = customer.toUtf8();
+    const char *values[] = {name.constData()};
+    int rows = 0;
+    const auto direct = [&](int) {
+        PGresult *r = PQexecParams(bare,
+                                   "SELECT 日付, 担当, タイトル, メモ, ふりがな FROM 営業日報 WHERE 顧客名 = $1"
+                                   " ORDER BY 日付 DESC, 担当, タイトル",
+                                   1, nullptr, values, nullptr, nullptr, 0);
+        rows = PQntuples(r);
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < PQnfields(r); ++col) PQgetvalue(r, row, col);
+        PQclear(r);
+    };
+    // Without the history's index, as the server was before the first read.
+    std::vector<double> unindexed;
+    for (int i = 0; i < 5; ++i) unindexed.push_back(timeMs([&] { direct(i); }));
+    std::printf("%s: libpq's statement before the history's index %.2f ms\n", what, tqen::bench::median(unindexed));
+    const double first = timeMs([&] { form.ShowKarte(customer); });
+    std::printf("%s: first read (makes the history's index when missing) %.2f ms\n", what, first);
+    const QString title = QStringLiteral("%1, %L2 reports, shown").arg(QString::fromUtf8(what)).arg(form.history().rows.size());
+    compareMedians("  of which the model's read", rounds, 2,
+                   [&](int) { tqen::model::CustomerHistory::read(uri, customer); }, direct, "libpq");
+    compareMedians(title.toUtf8().constData(), rounds, 2, [&](int) { form.ShowKarte(customer); }, direct, "libpq");
+    if (rows != form.history().rows.size())
+        std::printf("  !! the form shows %lld reports, the statement %d\n", qlonglong(form.history().rows.size()), rows);
+}
+
+int runServer(const QString &base) {
+    const auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
+    const auto set = std::find_if(sets.begin(), sets.end(), [](const auto &s) { return s.reports == 100000 && !s.chronological; });
+    if (set == sets.end()) {
+        std::fprintf(stderr, "no benchmark data of 100,000 reports: build the target tqen_benchdata first\n");
+        return 2;
+    }
+    PGconn *admin = PQconnectdb(base.toUtf8().constData());
+    if (PQstatus(admin) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s\n", PQerrorMessage(admin));
+        return 1;
+    }
+    PQclear(PQexec(admin, "SET client_min_messages = warning"));
+    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_overview CASCADE"));
+    PQclear(PQexec(admin, "CREATE SCHEMA tqen_bench_overview"));
+    const QString uri = base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3Dtqen_bench_overview");
+    QTemporaryDir tmp;
+    const QString name = QStringLiteral("カルテ検証商事");
+    const QString data = withBusyCustomer(set->data(), tmp, name, 5000);
+    tqen::model::schema::useSchemaOnServers();
+    tqen::model::CopyOptions options;
+    options.mergeDuplicates = true;
+    tqen::model::CopyOutcome outcome;
+    int status = 0;
+    if (const tqen::Error e = tqen::model::copyData(data, uri, options, &outcome); !e.ok()) {
+        std::fprintf(stderr, "copy to the server failed: %s %s\n", qPrintable(e.message()), qPrintable(e.detail()));
+        status = 1;
+    } else {
+        PGconn *bare = PQconnectdb(uri.toUtf8().constData());
+        PQclear(PQexec(bare, "ANALYZE"));
+        std::printf("== on the server %s: %s reports\n", qPrintable(tqen::dao::serverHost(uri)), qPrintable(set->label));
+        const QString busiest = scalar(data, "SELECT 顧客名 FROM 営業日報 WHERE 顧客名 <> 'カルテ検証商事' GROUP BY 顧客名 "
+                                             "ORDER BY count(*) DESC LIMIT 1");
+        benchServerHistory(uri, bare, busiest, "history of the busiest customer", 11);
+        benchServerHistory(uri, bare, name, "history of a customer with 5,000 reports", 11);
+        PQfinish(bare);
+    }
+    tqen::dao::resetServerConnections();
+    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_overview CASCADE"));
+    PQfinish(admin);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     tqen::forms::InstallFontSubstitutions();
+    if (qapp.arguments().value(1) == QStringLiteral("--server")) {
+        const QString uri = qapp.arguments().value(2, qEnvironmentVariable("TQEN_TEST_PG_URI"));
+        if (uri.isEmpty()) {
+            std::fprintf(stderr, "no server: give a postgresql:// URI or set TQEN_TEST_PG_URI\n");
+            return 2;
+        }
+        return runServer(uri);
+    }
     auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
     if (argc > 1) {
         const int only = QString::fromLocal8Bit(argv[1]).toInt();
