@@ -524,6 +524,7 @@ void FrmNippoList::cmd印刷選択_Click(int index) {
     Rpt日報一覧 report(session_);
     Error read;
     report.setConfirmations(model::ReportList::confirmations(session_.dataDbPath, listed, true, &read));
+    if (read.ok()) report.setNextSteps(model::NextSteps::ofReports(session_.dataDbPath, listed.first, listed.last, &read));
     if (!read.ok()) {
         this->report(read);
         return;

@@ -20,7 +20,7 @@ History read(const QString &dataDbPath, const QString &customer, Error *error) {
     if (customer.isEmpty()) return out;
     auto db = dao::Database::open(dataDbPath);
     // The index only makes the history faster: a file that cannot take it
-    // (read-only, busy, a server) is read without it.
+    // (read-only, busy) is read without it.
     if (db.isOpen()) dao::ensureIndex(db, historyIndex());
     auto rs = select(db,
                      QStringLiteral("select 日付, 担当, タイトル, メモ, ふりがな from 営業日報 where 顧客名 = ?"

@@ -16,7 +16,7 @@ namespace {
 QDate monthOf(const QDate &d) { return QDate(d.year(), d.month(), 1); }
 
 // Makes an index the figures read when the file lacks it; a file that
-// cannot take it (read-only, busy, a server) is read without it.
+// cannot take it (read-only, busy) is read without it.
 dao::Database openWith(const QString &dataDbPath, const dao::AddedIndex &index) {
     auto db = dao::Database::open(dataDbPath);
     if (db.isOpen()) dao::ensureIndex(db, index);

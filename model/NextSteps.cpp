@@ -36,8 +36,22 @@ NextStep stepOf(const dao::Recordset &rs) {
     return s;
 }
 
-const QString kKeyWhere = QStringLiteral(" where 日付 = ? and 顧客名 = ? and 担当 = ?");
-QVariantList keyValues(const ReportKey &k) { return {k.day, k.customer, k.staff}; }
+// The condition that picks the row of one report, and its values.
+const QString kKey = QStringLiteral(" 日付 = ? and 顧客名 = ? and 担当 = ?");
+QVariantList keyValues(const ReportKey &k, QVariantList before = {}) { return before << k.day << k.customer << k.staff; }
+
+// Runs a statement on the row of one report: `head` ends where the key's
+// condition stands ("… where", "… and"), `tail` follows it; the values of
+// head come first.
+bool runOnReport(dao::Database &db, const QString &head, const ReportKey &report, const QVariantList &values = {},
+                 const QString &tail = {}) {
+    return run(db, head + kKey + tail, keyValues(report, values));
+}
+
+// The row of one report in a table.
+dao::Recordset selectReport(dao::Database &db, const QString &table, const ReportKey &report) {
+    return select(db, QStringLiteral("select * from ") + table + QStringLiteral(" where") + kKey, keyValues(report));
+}
 
 }  // namespace
 
@@ -110,15 +124,10 @@ Error restoreIn(dao::Database &db, qlonglong id, const QList<ReportKey> &stay) {
     if (back.isEmpty()) return {};
     if (Error e = dao::ensureTable(db, definition()); !e.ok()) return Error(e.code(), kWriteText, e.detail());
     for (const NextStep &s : std::as_const(back)) {
-        QVariantList key = keyValues(s.report);
-        if (!run(db, QStringLiteral("delete * from 次回予定") + kKeyWhere, key) ||
+        if (!runOnReport(db, QStringLiteral("delete * from 次回予定 where"), s.report) ||
             !run(db, QStringLiteral("insert into 次回予定 (") + kStepFields + QStringLiteral(") values (?, ?, ?, ?, ?, ?)"),
-                 key + QVariantList{s.planned, s.text, s.closed.isValid() ? QVariant(s.closed) : QVariant()}))
-            return dao::failure(kWriteText, db);
-        QVariantList ofDeletion{id};
-        ofDeletion += key;
-        if (!run(db, QStringLiteral("delete * from 削除済み次回予定 where 削除番号 = ? and 日付 = ? and 顧客名 = ? and 担当 = ?"),
-                 ofDeletion))
+                 keyValues(s.report) << s.planned << s.text << (s.closed.isValid() ? QVariant(s.closed) : QVariant())) ||
+            !runOnReport(db, QStringLiteral("delete * from 削除済み次回予定 where 削除番号 = ? and"), s.report, {id}))
             return dao::failure(kWriteText, db);
     }
     return {};
@@ -149,7 +158,7 @@ std::optional<NextStep> of(const QString &dataDbPath, const ReportKey &report, E
     if (error) *error = Error();
     auto db = dao::Database::open(dataDbPath);
     if (!present(db, error, kReadText)) return std::nullopt;
-    auto rs = select(db, QStringLiteral("select * from 次回予定") + kKeyWhere, keyValues(report));
+    auto rs = selectReport(db, Table, report);
     if (!rs.isOpen()) {
         if (error) *error = dao::failure(kReadText, db, rs);
         return std::nullopt;
@@ -162,12 +171,11 @@ Error setIn(dao::Database &db, const ReportKey &report, const PlannedStep &step)
     Error error;
     if (step.isEmpty()) {
         if (!present(db, &error, kWriteText)) return error;
-        if (!run(db, QStringLiteral("delete * from 次回予定") + kKeyWhere, keyValues(report)))
-            return dao::failure(kWriteText, db);
+        if (!runOnReport(db, QStringLiteral("delete * from 次回予定 where"), report)) return dao::failure(kWriteText, db);
         return {};
     }
     if (Error e = dao::ensureTable(db, definition()); !e.ok()) return Error(e.code(), kWriteText, e.detail());
-    auto rs = select(db, QStringLiteral("select * from 次回予定") + kKeyWhere, keyValues(report));
+    auto rs = selectReport(db, Table, report);
     if (!rs.isOpen()) return dao::failure(kWriteText, db, rs);
     if (rs.eof()) {
         rs.addNew();
@@ -211,10 +219,8 @@ Error close(const QString &dataDbPath, const ReportKey &report, const QDate &on)
     auto db = dao::Database::open(dataDbPath);
     Error error;
     if (!present(db, &error, text)) return error.ok() ? Error(Error::Code::NotFound, text) : error;
-    QVariantList values{on};
-    values += keyValues(report);
-    if (!run(db, QStringLiteral("update 次回予定 set 完了日 = ?") + kKeyWhere + QStringLiteral(" and isnull(完了日)"),
-             values))
+    if (!runOnReport(db, QStringLiteral("update 次回予定 set 完了日 = ? where"), report, {on},
+                     QStringLiteral(" and isnull(完了日)")))
         return dao::failure(text, db);
     if (db.recordsAffected() == 0)
         return Error(Error::Code::NotFound, text, QStringLiteral("その次回予定はもうないか、完了しています。"));

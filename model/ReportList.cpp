@@ -77,7 +77,7 @@ Error readLines(const QString &workDbPath, const QString &dataDbPath, const Peri
     if (added) *added = 0;
     if (replace) {
         // The index only makes the list faster: a file that cannot take it
-        // (read-only, busy, a server) is read without it.
+        // (read-only, busy) is read without it.
         auto data = dao::Database::open(dataDbPath);
         if (data.isOpen()) dao::ensureIndex(data, listIndex());
     }

@@ -4,56 +4,20 @@
 #include "model/Reports.h"
 #include "model/NextSteps.h"
 #include "platform/dates/DateFormat.h"
+#include "reports/RptParts.h"
 
 namespace tqen {
 
 using reporting::Control;
 using reporting::ControlKind;
 using reporting::Summary;
+using rpt::rule;
+using rpt::vrule;
 
 namespace {
 
 constexpr int TextHeight = 285;
-
-Control label(const QString &name, const QString &caption, int left, int top, int width) {
-    Control c;
-    c.name = name;
-    c.kind = ControlKind::Label;
-    c.text = caption;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = TextHeight;
-    return c;
-}
-
-Control field(const QString &name, const QString &dataField, int left, int top, int width, bool grows = false) {
-    Control c = label(name, QString(), left, top, width);
-    c.kind = ControlKind::Field;
-    c.dataField = dataField;
-    c.canGrow = grows;
-    return c;
-}
-
-Control summary(const QString &name, Summary what, const QString &format, int left, int top, int width,
-                Qt::Alignment alignment) {
-    Control c = label(name, QString(), left, top, width);
-    c.kind = ControlKind::Field;
-    c.summary = what;
-    c.summaryFormat = format;
-    c.alignment = alignment;
-    return c;
-}
-
-Control rule(const QString &name, int left, int top, int width) {
-    Control c;
-    c.name = name;
-    c.kind = ControlKind::Line;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    return c;
-}
+const rpt::Parts parts{TextHeight};
 
 // The two stamp boxes at the card's right, under the first line: 担当 and
 // 確認, a heading row over the room for a seal. Everything of them lies
@@ -62,12 +26,6 @@ constexpr int StampLeft = 8145, StampWidth = 900, StampTop = 310, StampHead = 24
 // The card: the stamp boxes and the rule under it.
 constexpr int CardHeight = 1170;
 const QColor Vermilion(0xD0, 0x21, 0x1B);
-
-Control vrule(const QString &name, int left, int top, int height) {
-    Control c = rule(name, left, top, 0);
-    c.height = height;
-    return c;
-}
 
 Control centred(Control c, double size, const QColor &color = Qt::black) {
     c.alignment = Qt::AlignHCenter;
@@ -79,7 +37,7 @@ Control centred(Control c, double size, const QColor &color = Qt::black) {
 Control memo() {
     // As high as the stamp boxes reach: only a memo longer than that pushes
     // the rule under the card down.
-    Control c = field(QStringLiteral("txtメモ"), QStringLiteral("メモ"), 0, 600, StampLeft - 100, true);
+    Control c = parts.field(QStringLiteral("txtメモ"), QStringLiteral("メモ"), 0, 600, StampLeft - 100, true);
     c.height = StampBottom - 600 + 10;
     return c;
 }
@@ -103,13 +61,13 @@ QList<Control> stampBoxes() {
         vrule(QStringLiteral("Line印左"), StampLeft, StampTop, StampBottom - StampTop),
         vrule(QStringLiteral("Line印中"), mid, StampTop, StampBottom - StampTop),
         vrule(QStringLiteral("Line印右"), right, StampTop, StampBottom - StampTop),
-        centred(label(QStringLiteral("Label担当印"), QStringLiteral("担当"), StampLeft, StampTop + 15, StampWidth), 8),
-        centred(label(QStringLiteral("Label確認印"), QStringLiteral("確認"), mid, StampTop + 15, StampWidth), 8),
-        centred(field(QStringLiteral("txt担当印"), QString(), StampLeft, sealTop + 150, StampWidth), 8),
+        centred(parts.label(QStringLiteral("Label担当印"), QStringLiteral("担当"), StampLeft, StampTop + 15, StampWidth), 8),
+        centred(parts.label(QStringLiteral("Label確認印"), QStringLiteral("確認"), mid, StampTop + 15, StampWidth), 8),
+        centred(parts.field(QStringLiteral("txt担当印"), QString(), StampLeft, sealTop + 150, StampWidth), 8),
         circle,
-        centred(field(QStringLiteral("txt確認者印"), QString(), sealLeft, sealTop + 80, seal), 7, Vermilion),
-        centred(field(QStringLiteral("txt確認日印"), QString(), mid, sealTop + 250, StampWidth), 5.5, Vermilion),
-        centred(field(QStringLiteral("txt確認後に変更"), QString(), mid, sealTop + 170, StampWidth), 6.5),
+        centred(parts.field(QStringLiteral("txt確認者印"), QString(), sealLeft, sealTop + 80, seal), 7, Vermilion),
+        centred(parts.field(QStringLiteral("txt確認日印"), QString(), mid, sealTop + 250, StampWidth), 5.5, Vermilion),
+        centred(parts.field(QStringLiteral("txt確認後に変更"), QString(), mid, sealTop + 170, StampWidth), 6.5),
     };
 }
 
@@ -118,30 +76,30 @@ QList<Control> stampBoxes() {
 Rpt日報::Rpt日報(const model::Session &session)
     : Report(QStringLiteral("rpt日報")), workDbPath_(session.workDbPath), dataDbPath_(session.dataDbPath), western_(session.env.年号 == QStringLiteral("西暦")) {
     Caption = QStringLiteral("営業日報");
-    Control title = label(QStringLiteral("Label1"), QStringLiteral("営業日報"), 354, 142, 1347);
+    Control title = parts.label(QStringLiteral("Label1"), QStringLiteral("営業日報"), 354, 142, 1347);
     title.fontSize = 12;
     title.bold = true;
     add(PageHeader, {
         title,
         rule(QStringLiteral("Line2"), 354, 440, 1347),
-        label(QStringLiteral("Label6"), QStringLiteral("印刷日"), 4110, 213, 780),
-        field(QStringLiteral("txt印刷日"), QString(), 4890, 213, 2551),
-        label(QStringLiteral("Label7"), QStringLiteral("Pege"), 8433, 71, 496),
+        parts.label(QStringLiteral("Label6"), QStringLiteral("印刷日"), 4110, 213, 780),
+        parts.field(QStringLiteral("txt印刷日"), QString(), 4890, 213, 2551),
+        parts.label(QStringLiteral("Label7"), QStringLiteral("Pege"), 8433, 71, 496),
         // The page number, then the number of pages.
-        summary(QStringLiteral("Field4"), Summary::PageNumber, QStringLiteral("%1"), 9000, 71, 354, Qt::AlignRight),
-        summary(QStringLiteral("Field5"), Summary::PageCount, QStringLiteral("/%1"), 9638, 71, 354, Qt::AlignLeft),
+        parts.summary(QStringLiteral("Field4"), Summary::PageNumber, QStringLiteral("%1"), 9000, 71, 354, Qt::AlignRight),
+        parts.summary(QStringLiteral("Field5"), Summary::PageCount, QStringLiteral("/%1"), 9638, 71, 354, Qt::AlignLeft),
         rule(QStringLiteral("Line3"), 0, 720, 9945),
     });
     add(Detail, {
-        label(QStringLiteral("Label2"), QStringLiteral("日　付"), 75, 30, 885),
-        field(QStringLiteral("txt日付"), QStringLiteral("日付"), 1063, 30, 1488),
-        label(QStringLiteral("Label3"), QStringLiteral("顧客名"), 2551, 30, 851),
-        field(QStringLiteral("txt顧客名"), QStringLiteral("顧客名"), 3465, 30, 4725),
-        label(QStringLiteral("Label4"), QStringLiteral("担当"), 8291, 30, 638),
-        field(QStringLiteral("txt担当"), QStringLiteral("担当"), 8858, 30, 1063),
-        label(QStringLiteral("Label5"), QStringLiteral("タイトル"), 75, 310, 885),
+        parts.label(QStringLiteral("Label2"), QStringLiteral("日　付"), 75, 30, 885),
+        parts.field(QStringLiteral("txt日付"), QStringLiteral("日付"), 1063, 30, 1488),
+        parts.label(QStringLiteral("Label3"), QStringLiteral("顧客名"), 2551, 30, 851),
+        parts.field(QStringLiteral("txt顧客名"), QStringLiteral("顧客名"), 3465, 30, 4725),
+        parts.label(QStringLiteral("Label4"), QStringLiteral("担当"), 8291, 30, 638),
+        parts.field(QStringLiteral("txt担当"), QStringLiteral("担当"), 8858, 30, 1063),
+        parts.label(QStringLiteral("Label5"), QStringLiteral("タイトル"), 75, 310, 885),
         // Title and memo leave the right for the stamp boxes.
-        field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 1065, 315, StampLeft - 100 - 1065, true),
+        parts.field(QStringLiteral("txtタイトル"), QStringLiteral("タイトル"), 1065, 315, StampLeft - 100 - 1065, true),
         memo(),
         // Under the card; it moves down with a long title or memo.
         rule(QStringLiteral("Line1"), 0, CardHeight - 20, 9945),
@@ -172,8 +130,7 @@ void Rpt日報::ActiveReport_ReportStart() {
 }
 
 void Rpt日報::PageHeader_Format() {
-    control(QStringLiteral("txt印刷日")).text =
-        FormatDate(printDate(), western_ ? QStringLiteral("yyyy年mm月dd日") : QStringLiteral("gggee年mm月dd日"));
+    control(QStringLiteral("txt印刷日")).text = rpt::printedOn(printDate(), western_);
 }
 
 void Rpt日報::Detail_Format() {
@@ -191,8 +148,7 @@ void Rpt日報::Detail_Format() {
         sealed ? FormatDate(c.at.date(), western_ ? QStringLiteral("yy/mm/dd") : QStringLiteral("gee/mm/dd")) : QString();
     control(QStringLiteral("txt確認後に変更")).text =
         c.state == model::ConfirmState::ChangedSince ? model::Confirmations::stateText(c.state) : QString();
-    control(QStringLiteral("txt日付")).text = FormatDate(ToDate(Fields(QStringLiteral("日付"))),
-                                                        western_ ? QStringLiteral("yyyy/mm/dd") : QStringLiteral("gee/mm/dd"));
+    control(QStringLiteral("txt日付")).text = rpt::dayText(day, western_);
     if (!stepsRead_) {
         // A data file without next steps prints the cards as they were.
         for (const model::NextStep &s : model::NextSteps::ofReports(dataDbPath_, QDate(), QDate()))

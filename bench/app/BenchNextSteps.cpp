@@ -14,15 +14,25 @@
 // SQLite statements that give the same rows, measured in the same run, and
 // their ratio. Medians over interleaved rounds.
 //
+// With --server the 100,000 reports' copy, with its steps, is copied into a
+// schema of its own on a PostgreSQL server (made afresh, dropped at the end)
+// and the same actions are measured there, beside the same statements sent
+// with bare libpq on one connection.
+//
 //   QT_QPA_PLATFORM=offscreen tqen_bench_next_steps [reports]
+//   QT_QPA_PLATFORM=offscreen tqen_bench_next_steps --server [postgresql-uri]   (default TQEN_TEST_PG_URI)
 #include "app/NextStepsTab.h"
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
+#include "model/DataCopy.h"
 #include "model/NextSteps.h"
+#include "model/Schema.h"
 #include "model/Reports.h"
 #include "platform/dao/Dao.h"
+#include "platform/dao/Server.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <QApplication>
@@ -77,12 +87,97 @@ bool addSteps(const QString &path, const QDate &lastMonth) {
     return ok;
 }
 
+// Runs one statement on the server with its texts as parameters, reading
+// every value.
+void bareServer(PGconn *c, const char *sql, const QStringList &texts) {
+    std::vector<QByteArray> held;
+    std::vector<const char *> values;
+    for (const QString &t : texts) held.push_back(t.toUtf8());
+    for (const QByteArray &h : held) values.push_back(h.constData());
+    PGresult *r = PQexecParams(c, sql, int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+    for (int row = 0; row < PQntuples(r); ++row)
+        for (int col = 0; col < PQnfields(r); ++col) PQgetvalue(r, row, col);
+    PQclear(r);
+}
+
+// The tab and the month marks on the server, the data copied from the file.
+int onServer(const QString &base, const QString &data, const QString &staff, const QString &customer, const QDate &month) {
+    PGconn *admin = PQconnectdb(base.toUtf8().constData());
+    if (PQstatus(admin) != CONNECTION_OK) {
+        std::fprintf(stderr, "%s\n", PQerrorMessage(admin));
+        return 1;
+    }
+    PQclear(PQexec(admin, "SET client_min_messages = warning"));
+    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_steps CASCADE"));
+    PQclear(PQexec(admin, "CREATE SCHEMA tqen_bench_steps"));
+    const QString uri = base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3Dtqen_bench_steps");
+    tqen::model::schema::useSchemaOnServers();
+    tqen::model::CopyOptions options;
+    options.mergeDuplicates = true;
+    options.addedTables = {tqen::model::NextSteps::definition()};
+    tqen::model::CopyOutcome outcome;
+    const tqen::Error copied = tqen::model::copyData(data, uri, options, &outcome);
+    int status = 0;
+    if (!copied.ok()) {
+        std::fprintf(stderr, "copy to the server failed: %s %s\n", qPrintable(copied.message()), qPrintable(copied.detail()));
+        status = 1;
+    } else {
+        PGconn *bare = PQconnectdb(uri.toUtf8().constData());
+        PQclear(PQexec(bare, "ANALYZE"));
+        std::printf("on the server %s:\n", qPrintable(tqen::dao::serverHost(uri)));
+        tqen::NextStepsTab tab([&] { return tqen::NextStepsTab::Context{uri, staff}; });
+        tab.resize(600, 400);
+        tqen::bench::compareMedians(
+            "  the tab 予定 (open steps read and listed)", 41, 3, [&](int) { tab.refresh(); },
+            [&](int) {
+                bareServer(bare, "SELECT * FROM 次回予定 WHERE 完了日 IS NULL AND 担当 = $1 ORDER BY 予定日, 顧客名, 日付",
+                           {staff});
+            },
+            "libpq");
+        const QDate last = month.addDays(month.daysInMonth() - 1);
+        tqen::bench::compareMedians(
+            "  month marks with planned days (counts + planned)", 41, 3,
+            [&](int) {
+                tqen::model::Reports::countsByDay(uri, month, last, staff, customer);
+                tqen::model::NextSteps::plannedDays(uri, month, last, staff, customer);
+            },
+            [&](int) {
+                const QStringList values{month.toString(Qt::ISODate), last.toString(Qt::ISODate), staff, customer};
+                bareServer(bare,
+                           "SELECT 日付, count(*) FROM 営業日報 WHERE 日付 >= $1 AND 日付 <= $2 AND 担当 = $3 AND 顧客名 = $4 "
+                           "GROUP BY 日付",
+                           values);
+                bareServer(bare,
+                           "SELECT DISTINCT 予定日 FROM 次回予定 WHERE 完了日 IS NULL AND 担当 = $3 AND 顧客名 = $4 "
+                           "AND 予定日 >= $1 AND 予定日 <= $2",
+                           values);
+            },
+            "libpq");
+        std::printf("  (listed %d open steps)\n\n", tab.list()->topLevelItemCount());
+        PQfinish(bare);
+    }
+    tqen::dao::resetServerConnections();
+    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_steps CASCADE"));
+    PQfinish(admin);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
-    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    const bool server = qapp.arguments().value(1) == QStringLiteral("--server");
+    const QString uri = qapp.arguments().value(2, qEnvironmentVariable("TQEN_TEST_PG_URI"));
+    auto sets = server ? tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR))
+                       : tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
+    if (server) {
+        if (uri.isEmpty()) {
+            std::fprintf(stderr, "no server: give a postgresql:// URI or set TQEN_TEST_PG_URI\n");
+            return 2;
+        }
+        std::erase_if(sets, [](const tqen::bench::DataSet &s) { return s.reports != 100000 || s.chronological; });
+    }
     if (sets.empty()) return 2;
     for (const tqen::bench::DataSet &set : sets) {
         QTemporaryDir tmp;
@@ -132,6 +227,7 @@ int main(int argc, char **argv) {
             },
             "bare");
         std::printf("  (listed %d open steps)\n\n", tab.list()->topLevelItemCount());
+        if (server) return onServer(uri, data, staff, customer, month);
     }
     return 0;
 }

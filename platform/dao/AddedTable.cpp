@@ -130,9 +130,61 @@ Error ensureTable(Database &db, const AddedTable &table) {
     return {};
 }
 
+namespace {
+
+// The statement that makes an index; names on a server in lower case.
+QString createIndex(const AddedIndex &index, bool server) {
+    const auto name = [server](const QString &n) { return quoteName(server ? n.toLower() : n); };
+    QStringList columns;
+    for (const QString &col : index.columns)
+        columns << name(col) + (index.descending.contains(col) ? QStringLiteral(" DESC") : QString());
+    // IF NOT EXISTS: another program may make it at the same time.
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+        .arg(name(index.name), name(index.table), columns.join(QStringLiteral(", ")));
+}
+
+const QString kServerIndexPresent = QStringLiteral(
+    "SELECT (SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() AND indexname = $1),"
+    " (SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename = $2)");
+
+// Whether the server's database still needs the index: it lacks it and has
+// its table. Nullopt and error when it cannot be asked.
+std::optional<bool> serverNeeds(ServerConnection &s, const AddedIndex &index, QString *error) {
+    const Result r = s.run(kServerIndexPresent, {index.name.toLower(), index.table.toLower()}, error);
+    if (!r) return std::nullopt;
+    return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() == 0 && QByteArray(PQgetvalue(r.get(), 0, 1)).toInt() > 0;
+}
+
+// On a server the index is made as the added tables are: under the lock
+// that the first tables were made under, in a transaction of its own when
+// the caller has none, so two programs meeting it missing make it once.
+Error ensureServerIndex(ServerConnection &s, const AddedIndex &index, const QString &text) {
+    QString error;
+    std::optional<bool> needed = serverNeeds(s, index, &error);
+    if (!needed) return Error(Error::Code::DatabaseFailed, text, error);
+    if (!*needed) return {};
+    const bool own = !s.inTransaction;
+    const auto fail = [&] {
+        if (own) {
+            QString ignored;
+            s.run(QStringLiteral("ROLLBACK"), {}, &ignored);
+        }
+        return Error(Error::Code::DatabaseFailed, text, error);
+    };
+    if (own && !s.run(QStringLiteral("BEGIN"), {}, &error)) return fail();
+    if (!s.run(QStringLiteral("SELECT pg_advisory_xact_lock(7401, 1)"), {}, &error)) return fail();
+    needed = serverNeeds(s, index, &error);
+    if (!needed) return fail();
+    if (*needed && !s.run(createIndex(index, true), {}, &error)) return fail();
+    if (own && !s.run(QStringLiteral("COMMIT"), {}, &error)) return fail();
+    return {};
+}
+
+}  // namespace
+
 Error ensureIndex(Database &db, const AddedIndex &index) {
-    if (serverConnectionOf(db)) return {};
     const QString text = QStringLiteral("索引 %1 を作れませんでした。").arg(index.name);
+    if (ServerConnection *s = serverConnectionOf(db)) return ensureServerIndex(*s, index, text);
     Connection *c = connectionOf(db);
     if (!c) return Error(Error::Code::DatabaseFailed, text, db.error());
     c->releaseReaders();
@@ -146,15 +198,7 @@ Error ensureIndex(Database &db, const AddedIndex &index) {
         return Error(Error::Code::DatabaseFailed, text, error);
     }
     if (sqlite3_column_int(st.get(), 0) > 0 || sqlite3_column_int(st.get(), 1) == 0) return {};
-    QStringList columns;
-    for (const QString &col : index.columns)
-        columns << quoteName(col) + (index.descending.contains(col) ? QStringLiteral(" DESC") : QString());
-    // IF NOT EXISTS: another program may make it at the same time.
-    if (!fileExec(*c,
-                  QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                      .arg(quoteName(index.name), quoteName(index.table), columns.join(QStringLiteral(", "))),
-                  &error))
-        return Error(Error::Code::DatabaseFailed, text, error);
+    if (!fileExec(*c, createIndex(index, false), &error)) return Error(Error::Code::DatabaseFailed, text, error);
     return {};
 }
 

@@ -45,9 +45,10 @@ std::optional<bool> hasTable(Database &db, const QString &table, QString *error)
 // the caller's transaction when one is open, so a rollback takes it back.
 Error ensureTable(Database &db, const AddedTable &table);
 
-// Makes the index when the open data file lacks it (a table that is not
-// there gets none). On a server it does nothing: the server's indexes are
-// its administrator's.
+// Makes the index when the open database lacks it (a table that is not
+// there gets none), on a file as on a server, where it follows the rules of
+// the added tables (names in lower case, made under the first tables' lock).
+// Inside the caller's transaction when one is open.
 Error ensureIndex(Database &db, const AddedIndex &index);
 
 }  // namespace tqen::dao

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace tqen;
@@ -121,6 +124,102 @@ TEST_F(ReportListPrint, EachLinePrintsItsConfirmation) {
     ASSERT_NE(state, nullptr);
     EXPECT_GT(state->box.left(), item(doc, QStringLiteral("txtタイトル"))->box.right());
     EXPECT_LT(item(doc, QStringLiteral("txt確認者"))->box.right(), item(doc, QStringLiteral("txt担当"))->box.left());
+}
+
+// A report with a next step has it on a second line under its own (month
+// and day in the report's year, else the whole day; closed ones say so; a
+// long text wraps); the rule and the next line move down by that much, and
+// a line without a step keeps its height.
+TEST_F(ReportListPrint, ANextStepTakesASecondLineUnderItsReport) {
+    addLines(4, QDate(2002, 12, 31));
+    session.env.年号 = QStringLiteral("西暦");
+    const QString longText = QStringLiteral("見積書の改訂版を持参し、仕様の差分と納期の見直しについて先方の技術担当と詰める").repeated(3);
+    Rpt日報一覧 r(session);
+    r.setNextSteps({
+        {{QDate(2002, 12, 30), QStringLiteral("顧客1"), QStringLiteral("佐藤")}, QDate(2002, 12, 31), QStringLiteral("見積提出"), {}},
+        {{QDate(2002, 12, 29), QStringLiteral("顧客2"), QStringLiteral("佐藤")}, QDate(2003, 1, 10), QStringLiteral("年始挨拶"),
+         QDate(2003, 1, 12)},
+        {{QDate(2002, 12, 28), QStringLiteral("顧客3"), QStringLiteral("佐藤")}, QDate(2003, 1, 6), longText, {}},
+        // Of no listed report (another staff member): not printed.
+        {{QDate(2002, 12, 31), QStringLiteral("顧客0"), QStringLiteral("鈴木")}, QDate(2003, 1, 6), QStringLiteral("他人の"), {}},
+    });
+    const Document &doc = r.Run();
+    ASSERT_TRUE(r.error().ok());
+    ASSERT_EQ(doc.pageCount(), 1);
+    const QStringList steps = texts(doc, QStringLiteral("txt次回"));
+    ASSERT_GE(steps.size(), 4);
+    EXPECT_EQ(steps.mid(0, 2), (QStringList{QStringLiteral("次回 12/31 見積提出"),
+                                            QStringLiteral("次回 2003/01/10 年始挨拶（完了 2003/01/12）")}));
+    EXPECT_EQ(steps.mid(2).join(QString()), QStringLiteral("次回 2003/01/06 ") + longText);
+    // The long text's lines, less the one line a step has room for.
+    const qreal wrapped = (steps.size() - 2) * item(doc, QStringLiteral("txt次回"))->box.height() - 270;
+
+    QList<qreal> lineTops, ruleTops, stepTops;
+    for (const PageItem &i : doc.pages.first().items) {
+        if (i.control == QStringLiteral("txt日付")) lineTops << i.box.top();
+        if (i.control == QStringLiteral("Line1")) ruleTops << i.box.top();
+        if (i.control == QStringLiteral("txt次回")) stepTops << i.box.top();
+    }
+    // Lines start at 2000: 300 without a step, 570 with a one-line one.
+    EXPECT_EQ(lineTops, (QList<qreal>{2020, 2320, 2890, 3460 + 0}));
+    EXPECT_EQ(ruleTops, (QList<qreal>{2295, 2865, 3435, 4005 + wrapped}));
+    EXPECT_EQ(stepTops.mid(0, 3), (QList<qreal>{2590, 3160, 3730}));
+    EXPECT_GT(wrapped, 0);
+}
+
+// Every other line of a long list with a step: the pages hold fewer lines,
+// no line is parted from its step, and the PDF carries the steps.
+TEST_F(ReportListPrint, StepsKeepToTheirLinesAcrossPagesAndReachThePdf) {
+    addLines(90, QDate(2002, 12, 31));
+    session.env.年号 = QStringLiteral("西暦");
+    QList<model::NextStep> steps;
+    for (int i = 0; i < 90; i += 2)
+        steps.append({{QDate(2002, 12, 31).addDays(-i), QStringLiteral("顧客%1").arg(i), QStringLiteral("佐藤")},
+                      QDate(2003, 1, 15), QStringLiteral("訪問%1").arg(i), {}});
+    Rpt日報一覧 r(session);
+    r.setNextSteps(steps);
+    const Document &doc = r.Run();
+    // A4: 16838 - 1000 - 1000 - 700 - 270 = 13868 for lines of 570 (with a
+    // step) and 300; a line that does not fit starts the next page.
+    int pages = 1;
+    for (int i = 0, used = 0; i < 90; ++i) {
+        const int height = i % 2 == 0 ? 570 : 300;
+        if (used + height > 13868) {
+            ++pages;
+            used = 0;
+        }
+        used += height;
+    }
+    ASSERT_EQ(doc.pageCount(), pages);
+    int lines = 0;
+    for (int p = 0; p < pages; ++p) {
+        const QStringList customers = texts(doc, QStringLiteral("txt顧客名"), p);
+        const QStringList onPage = texts(doc, QStringLiteral("txt次回"), p);
+        QStringList want;
+        for (const QString &c : customers)
+            if (const int n = c.mid(2).toInt(); n % 2 == 0) want << QStringLiteral("次回 2003/01/15 訪問%1").arg(n);
+        EXPECT_EQ(onPage, want) << p;
+        EXPECT_EQ(texts(doc, QStringLiteral("Field5"), p), QStringList{QStringLiteral("/%1").arg(pages)});
+        lines += int(customers.size());
+    }
+    EXPECT_EQ(lines, 90);
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils is not installed (scripts/install-deps.sh)";
+    const QString pdf = tmp.filePath(QStringLiteral("steps.pdf"));
+    ASSERT_TRUE(r.ExportPdf(pdf).ok());
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
+                                          QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QStringList text = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
+    // Each step stands on the line right under its report's.
+    for (const int n : {0, 2, 88}) {
+        const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral(".*顧客%1\\s.*").arg(n)));
+        ASSERT_GE(at, 0) << n;
+        EXPECT_TRUE(text.value(at + 1).contains(QStringLiteral("次回 2003/01/15 訪問%1").arg(n))) << text.value(at + 1).toStdString();
+    }
+    EXPECT_FALSE(text.value(text.indexOf(QRegularExpression(QStringLiteral(".*顧客1\\s.*"))) + 1).contains(QStringLiteral("次回")));
 }
 
 // A year of lines runs over many pages, each with its header and numbers,
