@@ -1,10 +1,8 @@
 #include "app/TqenMain.h"
 
-#include "app/ConfirmationPanel.h"
-
 #include "app/CustomerIndexTab.h"
+#include "app/EntryPanel.h"
 #include "app/MonthCalendar.h"
-#include "app/NextStepPanel.h"
 #include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
 #include "app/SearchTab.h"
@@ -29,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -43,9 +42,6 @@ QPushButton *button(const QString &name, const QString &caption, const QString &
     b->setMinimumHeight(32);
     return b;
 }
-
-// Places a child at a position given in twips.
-void place(QWidget *w, int leftTwips, int topTwips) { w->move(pixels(leftTwips), pixels(topTwips)); }
 
 }  // namespace
 
@@ -109,11 +105,7 @@ void TqenMain::buildForm() {
     connect(indexTab_, &CustomerIndexTab::kanaClicked, this, &TqenMain::cmd50_Click);
     connect(indexTab_, &CustomerIndexTab::chooseClicked, this, &TqenMain::cmd_Enter_Click);
     connect(indexTab_, &CustomerIndexTab::helpClicked, this, &TqenMain::Command1_Click);
-    auto *entryTab = new QWidget;
-    entryTab->setObjectName(QStringLiteral("tab営業日報"));
-    SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
-    SSTab1->setCurrentIndex(1);
-    buildEntryTab(entryTab);
+    buildEntryTab();
     buildSearchTab();
     buildNextStepsTab();
 
@@ -129,54 +121,38 @@ void TqenMain::buildForm() {
     buildProgressPanels();
 }
 
-// The entry: a label beside each box, one row each.
-void TqenMain::buildEntryTab(QWidget *tab) {
-    auto *entry = new QGridLayout(tab);
-    entry->setContentsMargins(12, 12, 12, 12);
-    entry->setHorizontalSpacing(10);
-    entry->setVerticalSpacing(8);
-
-    // The date box sits in its frame, 120 × 60 twips in.
-    ImFrame3D3 = new forms::FramedPanel(QStringLiteral("ImFrame3D3"), tab);
-    ImFrame3D3->setFixedHeight(pixels(480));
-    txt日付 = new forms::DateBox(QStringLiteral("txt日付"), ImFrame3D3);
-    txt日付->setFixedHeight(pixels(360));
-    place(txt日付, 120, 60);
-    cmb担当 = new forms::ComboBox(QStringLiteral("cmb担当"), tab);
-    cmb顧客名 = new forms::ComboBox(QStringLiteral("cmb顧客名"), tab);
-    txtふりがな = new forms::TextBox(QStringLiteral("txtふりがな"), false, tab);
-    txtタイトル = new forms::TextBox(QStringLiteral("txtタイトル"), false, tab);
-    txtメモ = new forms::TextBox(QStringLiteral("txtメモ"), true, tab);
-    for (forms::TextBox *typed : {txtタイトル, txtメモ})
-        connect(typed, &forms::TextBox::edited, this, [this] { entryEdited_ = true; });
-
-    const struct Row {
-        const char *label;
-        QWidget *labelled;   // what the label names
-        QWidget *placed;     // what the row holds
-    } rows[] = {
-        {"日付", txt日付, ImFrame3D3},  {"担当", cmb担当, cmb担当},
-        {"顧客名", cmb顧客名, cmb顧客名}, {"ふりがな", txtふりがな, txtふりがな},
-        {"タイトル", txtタイトル, txtタイトル}, {"メモ", txtメモ, txtメモ},
-    };
-    int row = 0;
-    QWidget *previous = nullptr;
-    for (const Row &r : rows) {
-        const bool memo = r.placed == txtメモ;
-        entry->addWidget(forms::fieldLabel(QString::fromUtf8(r.label), r.labelled, tab), row, 0,
-                         memo ? Qt::AlignTop : Qt::Alignment());
-        entry->addWidget(r.placed, row, 1, r.placed == ImFrame3D3 ? Qt::AlignLeft : Qt::Alignment());
-        if (previous) setTabOrder(previous, r.labelled);
-        previous = r.labelled;
-        ++row;
-    }
-    entry->setRowStretch(row - 1, 1);
-    buildNextSteps(entry, row);
-    entry->setColumnStretch(1, 1);
-    // The report's confirmation goes under the next step.
-    confirmation_ = new ConfirmationPanel(tab, [this] { return session_.dataDbPath; });
-    entry->addWidget(confirmation_, row + 1, 1);
-    connect(confirmation_, &ConfirmationPanel::confirmed, this, [this] { markConfirmedDays(); });
+// The tab "営業日報": the panel holds the boxes and the report's steps; the
+// screen shows its notes and messages, and after a registration or deletion
+// blanks the entry and marks the days again.
+void TqenMain::buildEntryTab() {
+    entry_ = new EntryPanel(session_, this);
+    SSTab1->addTab(entry_, QStringLiteral("営業日報"));
+    SSTab1->setCurrentIndex(1);
+    connect(entry_, &EntryPanel::busy, this, [this](const QString &note) { showProgress(CnMsg, note); });
+    connect(entry_, &EntryPanel::idle, this, [this] { hideProgress(CnMsg); });
+    connect(entry_, &EntryPanel::failed, this, &TqenMain::failed);
+    connect(entry_, &EntryPanel::confirmed, this, &TqenMain::markConfirmedDays);
+    connect(entry_, &EntryPanel::registered, this, [this] {
+        BlankForm();
+        entry_->ReadLocalEnv();
+        SetMarkDate();
+        SetComb(QStringLiteral("すべて"));
+    });
+    connect(entry_, &EntryPanel::deleted, this, [this] {
+        BlankForm();
+        entry_->ReadLocalEnv();
+        SetComb(QStringLiteral("すべて"));
+        SetMarkDate();
+        entry_->ReadNippo();
+        ShowUndo();
+    });
+    // Ctrl+T offers the memo templates from any tab.
+    auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    key->setObjectName(QStringLiteral("keyテンプレート"));
+    connect(key, &QShortcut::activated, this, [this] {
+        SSTab1->setCurrentIndex(1);
+        entry_->showTemplates();
+    });
 }
 
 // The button bar: the report buttons from the left, "閉じる" on the right.
@@ -278,13 +254,13 @@ void TqenMain::Form_Load() {
     // 7. An empty entry panel on the current month.
     BlankForm();
     // 8. The remembered staff member, customer and reading.
-    ReadLocalEnv();
+    entry_->ReadLocalEnv();
     // 9. The staff and customer lists.
     SetComb(QStringLiteral("すべて"));
     // 10. The days that hold reports; the entry date becomes today.
     SetMarkDate();
     // 11. Today's report of that staff member and customer.
-    ReadNippo();
+    entry_->ReadNippo();
     ShowUndo();
     // The search index is made or brought up to date in the background.
     if (dataDamaged_.ok()) PrepareSearchIndex();
@@ -313,21 +289,9 @@ void TqenMain::FormInit() {
 // The date boxes, their frames and the calendar's title in the date style
 // of the settings; run again when the maintenance form registers a style.
 void TqenMain::applyDateStyle() {
-    const bool era = IsEraMode(session_.env.年号);
-    txt日付->setInputFormat(DayFormatFor(session_.env.年号));
-    txt日付->setDisplayFormat(DayFormatFor(session_.env.年号));
-    txt日付->setMonthFormat(MonthFormatFor(session_.env.年号));
-    Cn印刷条件->applyDateStyle(era, DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
-    ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
-    txt日付->setWidthTwips(era ? 2340 : 2040);
+    entry_->applyDateStyle(session_.env.年号);
+    Cn印刷条件->applyDateStyle(IsEraMode(session_.env.年号), DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
     calendar_->setTitleFormat(MonthFormatFor(session_.env.年号));
-    nextStep_->applyDateStyle(DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
-}
-
-void TqenMain::ReadLocalEnv() {
-    if (!session_.env.担当.isEmpty()) cmb担当->setText(session_.env.担当);
-    if (!session_.env.顧客名.isEmpty()) cmb顧客名->setText(session_.env.顧客名);
-    if (!session_.env.ふりがな.isEmpty()) txtふりがな->setText(session_.env.ふりがな);
 }
 
 void TqenMain::Form_Activate() {
@@ -336,10 +300,10 @@ void TqenMain::Form_Activate() {
     if (!handOver_ || handOver_->customer.isNull()) return;
     const model::HandOver report = *handOver_;
     handOver_.reset();
-    cmb顧客名->setText(report.customer.toString());
-    cmb担当->setText(report.staff);
-    txt日付->setValue(report.day);
-    ReadNippo();
+    entry_->setCustomer(report.customer.toString());
+    entry_->setStaff(report.staff);
+    entry_->setDay(report.day);
+    entry_->ReadNippo();
 }
 
 void TqenMain::handOver(const model::HandOver &report) { handOver_ = report; }
@@ -355,7 +319,7 @@ void TqenMain::Form_Unload() {
 }
 
 void TqenMain::closeEvent(QCloseEvent *event) {
-    if (!unloading_ && !keepTypedEntry()) {
+    if (!unloading_ && !entry_->keepTypedEntry()) {
         event->ignore();
         return;
     }

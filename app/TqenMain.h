@@ -1,52 +1,34 @@
 #pragma once
-// The main screen: start-up, the entry boxes and the button bar.
+// The main screen: start-up, and a composer of small widgets (the month
+// calendar, the entry panel, the customer index, search and next-step tabs,
+// the print panel) under a button bar.
 #include "model/Session.h"
 #include "platform/com/ControlHost.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 
-#include <functional>
-#include <memory>
 #include <optional>
-#include <vector>
 
-#include <QString>
-
-#include <QAccessible>
 #include <QDate>
-#include <QHash>
-#include <QList>
+#include <QString>
 #include <QVariant>
 
 class QBoxLayout;
-class QCheckBox;
 class QKeyEvent;
-class QFrame;
-class QGridLayout;
-class QLineEdit;
-class QTreeWidget;
-class QTreeWidgetItem;
 class QLabel;
 class QPushButton;
 class QTabWidget;
 
 namespace tqen::forms {
-class ComboBox;
-class DataControl;
-class DataGrid;
-class DateBox;
 class FramedPanel;
-class TextBox;
 }  // namespace tqen::forms
 
 namespace tqen {
 
-class ConfirmationPanel;
 class CustomerIndexTab;
-class MemoTemplateButton;
+class EntryPanel;
 class MonthCalendar;
-class NextStepPanel;
 class NextStepsTab;
 class PrintPanel;
 class SearchTab;
@@ -71,7 +53,6 @@ public:
     // The date style of the settings on every date of the screen (boxes,
     // calendar title) and of an open report list, at once.
     void applyDateStyle();
-    void ReadLocalEnv();
 
     // Customer and staff selection.
     void SetComb(const QString &kind);
@@ -88,13 +69,7 @@ public:
     void cmdCaldBef_Click();
     void CmdCaldNext_Click();
 
-    // Report entry.
-    void ReadNippo();
-    bool CheckNippo();
-    // Registers the entry after asking (without asking when confirm is
-    // false); true when the report was registered.
-    bool EntryNippo(bool confirm = true);
-    bool DeleteNippo();
+    // The report buttons under the screen; the entry panel does the work.
     // Puts the last deletion of reports back (Ctrl+Z); enabled while there
     // is one to put back.
     void cmd元に戻す_Click();
@@ -135,13 +110,11 @@ public:
 
     // Opens the print conditions.
     void cmd印刷_Click();
-    // Called during a registration between looking up the report (or the
-    // customer) and writing it (a diagnostic hook; the race tests use it to
-    // hold two programs in that gap at once).
-    static void setLookupObserver(std::function<void()> observer);
 
     // The month calendar on the left.
     MonthCalendar *calendar() const { return calendar_; }
+    // The tab "営業日報": the entry boxes and the report's steps.
+    EntryPanel *entryPanel() const { return entry_; }
     // What this run works on: its folders, files and settings. The forms
     // this screen opens share it.
     model::Session &session() { return session_; }
@@ -153,17 +126,10 @@ protected:
 
 private:
     // Controls, by the names the forms use. Tests find them by objectName.
-    forms::DateBox *txt日付 = nullptr;
-    forms::FramedPanel *ImFrame3D3 = nullptr;
+    EntryPanel *entry_ = nullptr;
     PrintPanel *Cn印刷条件 = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
-    forms::ComboBox *cmb担当 = nullptr;
-    forms::ComboBox *cmb顧客名 = nullptr;
-    forms::TextBox *txtふりがな = nullptr;
-    forms::TextBox *txtタイトル = nullptr;
-    forms::TextBox *txtメモ = nullptr;
-    ConfirmationPanel *confirmation_ = nullptr;  // under the memo
     void markConfirmedDays();
     QTabWidget *SSTab1 = nullptr;
     CustomerIndexTab *indexTab_ = nullptr;
@@ -184,17 +150,14 @@ private:
     QPushButton *cmd閉じる = nullptr;
     SearchTab *searchTab_ = nullptr;
     void buildSearchTab();
-    // The next step under the memo, the templates beside it, the tab "予定".
-    NextStepPanel *nextStep_ = nullptr;
-    MemoTemplateButton *templates_ = nullptr;
+    // The tab "予定" and the template key (Ctrl+T).
     NextStepsTab *stepsTab_ = nullptr;
-    void buildNextSteps(QGridLayout *entry, int row);
     void buildNextStepsTab();
     void markPlannedDays();
 
     bool formKey(QKeyEvent *e);
     void buildForm();
-    void buildEntryTab(QWidget *tab);
+    void buildEntryTab();
     void buildButtonBar(QBoxLayout *bar);
     void buildPrintPanel();
     void buildProgressPanels();
@@ -202,18 +165,9 @@ private:
     void showProgress(forms::FramedPanel *panel, const QString &text = QString());
     void hideProgress(forms::FramedPanel *panel);
     void failed(const Error &error, int style = forms::mb::Critical);
-    // Before typed text would be replaced (another day, closing): when the
-    // title or memo was edited since it was last shown or registered, asks
-    // once whether to register it, discard it or stay. True when the action
-    // may go on.
-    bool keepTypedEntry();
-    bool entryEdited_ = false;
     void openHelp(const QString &page);
     bool refusedAsDamaged();
     Error dataDamaged_;  // why the data file is not written, if it is damaged
-    // Longest name (staff, customer, reading) a report takes: what the indexes
-    // of the data file and of a server both hold.
-    static constexpr int kMaxNameLength = 255;
 
     QString applicationFolder_;
     model::Session session_;

@@ -4,13 +4,12 @@
 #include "app/PrintPanel.h"
 
 #include "codemaster/FrmCodeMaster.h"
-#include "core/ModTqen.h"
-#include "platform/forms/ComboBox.h"
+#include "platform/forms/FormStack.h"
 
 namespace tqen {
 
 void TqenMain::Command5_Click() {
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     // An open code table form is shown as it is; one closed with the
     // window's button and shown again reads its class anew, and a new one
     // loads itself.

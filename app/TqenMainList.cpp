@@ -2,14 +2,14 @@
 // (for a marked day) customer over and opens the report list, not modal.
 #include "app/TqenMain.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "list/FrmNippoList.h"
 
 namespace tqen {
 
 void TqenMain::Command3_Click() {
     const std::optional<model::HandOver> jump = SetJump();
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     openReportList(jump);
 }
 

@@ -1,14 +1,14 @@
 // The main screen's "保守" button: opens the maintenance form, not modal.
 #include "app/TqenMain.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "list/FrmNippoList.h"
 #include "maintenance/FrmHosyu.h"
 
 namespace tqen {
 
 void TqenMain::Command11_Click() {
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     auto *form = static_cast<FrmHosyu *>(forms::findForm(QStringLiteral("FrmHosyu")));
     if (!form) {
         form = new FrmHosyu(session_);

@@ -3,9 +3,8 @@
 // shows that day's report in the entry tab.
 #include "app/TqenMain.h"
 
+#include "app/EntryPanel.h"
 #include "app/SearchTab.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 
@@ -14,7 +13,7 @@
 namespace tqen {
 
 void TqenMain::buildSearchTab() {
-    searchTab_ = new SearchTab(session_, [this] { return SearchTab::Filter{cmb担当->Text(), cmb顧客名->Text()}; });
+    searchTab_ = new SearchTab(session_, [this] { return SearchTab::Filter{entry_->staff(), entry_->customer()}; });
     SSTab1->addTab(searchTab_, QStringLiteral("検索"));
     connect(searchTab_, &SearchTab::searchClicked, this, &TqenMain::cmd検索_Click);
     connect(searchTab_, &SearchTab::hitActivated, this, &TqenMain::OpenSearchHit);
@@ -35,17 +34,17 @@ void TqenMain::cmd検索_Click() { searchTab_->search(); }
 
 void TqenMain::OpenSearchHit(const QDate &day, const QString &customer, const QString &staff) {
     if (!day.isValid()) return;
-    if (!keepTypedEntry()) return;
-    cmb顧客名->setText(customer);
-    cmb担当->setText(staff);
+    if (!entry_->keepTypedEntry()) return;
+    entry_->setCustomer(customer);
+    entry_->setStaff(staff);
     // The calendar turns to the report's month, marked for this customer
     // and staff member, and the entry shows the day.
     calendarDate_ = day;
     SetClalendar();
     SetMarkDate();
-    txt日付->setValue(day);
+    entry_->setDay(day);
     SSTab1->setCurrentIndex(1);
-    ReadNippo();
+    entry_->ReadNippo();
 }
 
 }  // namespace tqen

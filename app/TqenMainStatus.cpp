@@ -2,13 +2,13 @@
 // the calendar shows, not modal.
 #include "app/TqenMain.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "status/FrmTeisyutu.h"
 
 namespace tqen {
 
 void TqenMain::cmd提出状況_Click() {
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     auto *form = static_cast<FrmTeisyutu *>(forms::findForm(QStringLiteral("FrmTeisyutu")));
     if (!form) {
         form = new FrmTeisyutu(session_);
