@@ -119,6 +119,7 @@ void TqenMain::buildForm() {
     setTabOrder(Command11, figures);
     buildPrintPanel();
     buildProgressPanels();
+    buildFormLauncher();
 }
 
 // The tab "営業日報": the panel holds the boxes and the report's steps; the

@@ -28,6 +28,7 @@ namespace tqen {
 
 class CustomerIndexTab;
 class EntryPanel;
+class FormLauncher;
 class MonthCalendar;
 class NextStepsTab;
 class PrintPanel;
@@ -127,6 +128,8 @@ protected:
 private:
     // Controls, by the names the forms use. Tests find them by objectName.
     EntryPanel *entry_ = nullptr;
+    FormLauncher *forms_ = nullptr;  // the other forms
+    void buildFormLauncher();
     PrintPanel *Cn印刷条件 = nullptr;
     forms::FramedPanel *CnMsg = nullptr;
     QLabel *LMsg = nullptr;
