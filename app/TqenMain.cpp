@@ -2,48 +2,28 @@
 
 #include "app/CustomerIndexTab.h"
 #include "app/EntryPanel.h"
+#include "app/MainButtonBar.h"
 #include "app/MonthCalendar.h"
 #include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
+#include "app/ProgressNote.h"
 #include "app/SearchTab.h"
-
 #include "app/StartUp.h"
 #include "platform/com/ControlHost.h"
 #include "platform/files/Files.h"
-#include "platform/forms/Accessible.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DataGrid.h"
-#include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/KeyPreview.h"
-#include "platform/forms/TextBox.h"
-#include "platform/forms/Twips.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace tqen {
-
-using forms::pixels;
-
-namespace {
-
-QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
-    QPushButton *b = forms::button(parent, name, caption, QString(), tip);
-    b->setMinimumHeight(32);
-    return b;
-}
-
-}  // namespace
 
 TqenMain::~TqenMain() = default;
 
@@ -70,7 +50,6 @@ bool TqenMain::formKey(QKeyEvent *e) {
     }
     return false;
 }
-
 
 void TqenMain::buildForm() {
     setWindowTitle(forms::programTitle());
@@ -109,13 +88,12 @@ void TqenMain::buildForm() {
     buildSearchTab();
     buildNextStepsTab();
 
-    auto *bar = new QHBoxLayout;
-    bar->setSpacing(6);
-    root->addLayout(bar);
+    auto *bar = new MainButtonBar(this);
+    root->addWidget(bar);
     buildButtonBar(bar);
     // A customer's history from the index and the search; the figures.
     QPushButton *figures = linkOverview(this, session_, indexTab_, searchTab_);
-    bar->insertWidget(bar->indexOf(cmdHint), figures);
+    bar->insertBefore(cmdHint, figures);
     setTabOrder(Command11, figures);
     buildPrintPanel();
     buildProgressPanels();
@@ -129,8 +107,8 @@ void TqenMain::buildEntryTab() {
     entry_ = new EntryPanel(session_, this);
     SSTab1->addTab(entry_, QStringLiteral("営業日報"));
     SSTab1->setCurrentIndex(1);
-    connect(entry_, &EntryPanel::busy, this, [this](const QString &note) { showProgress(CnMsg, note); });
-    connect(entry_, &EntryPanel::idle, this, [this] { hideProgress(CnMsg); });
+    connect(entry_, &EntryPanel::busy, this, [this](const QString &note) { CnMsg->showText(note); });
+    connect(entry_, &EntryPanel::idle, this, [this] { CnMsg->hide(); });
     connect(entry_, &EntryPanel::failed, this, &TqenMain::failed);
     connect(entry_, &EntryPanel::confirmed, this, &TqenMain::markConfirmedDays);
     connect(entry_, &EntryPanel::registered, this, [this] {
@@ -156,44 +134,25 @@ void TqenMain::buildEntryTab() {
     });
 }
 
-// The button bar: the report buttons from the left, "閉じる" on the right.
-void TqenMain::buildButtonBar(QBoxLayout *bar) {
-    // Each button has an Alt key, shown underlined after its caption as
-    // "登録(S)"; its accessible name stays the caption. "元に戻す" has
-    // Ctrl+Z instead.
-    const struct Def {
+// The buttons under the screen and their steps; "閉じる" closes the screen.
+void TqenMain::buildButtonBar(MainButtonBar *bar) {
+    const struct {
         QPushButton *TqenMain::*member;
-        const char *name, *text, *tip;
-        char key;
+        const char *name;
         void (TqenMain::*click)();
-    } defs[] = {
-        {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", 'S', &TqenMain::cmd登録_Click},
-        {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", 'D', &TqenMain::cmd削除_Click},
-        {&TqenMain::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
-         '\0', &TqenMain::cmd元に戻す_Click},
-        {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", 'C', &TqenMain::cmdクリア_Click},
-        {&TqenMain::cmd読込, "cmd読込", "読込", "", 'L', &TqenMain::cmd読込_Click},
-        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", 'P', &TqenMain::cmd印刷_Click},
-        {&TqenMain::Command3, "Command3", "一覧", "", 'I', &TqenMain::Command3_Click},
-        {&TqenMain::Command5, "Command5", "コード表", "", 'T', &TqenMain::Command5_Click},
-        {&TqenMain::Command11, "Command11", "保守", "", 'M', &TqenMain::Command11_Click},
-        {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", 'H', &TqenMain::cmdHint_Click},
-        {&TqenMain::cmd提出状況, "cmd提出状況", "提出状況", "担当ごとの日報の提出状況を表示します", 'J',
-         &TqenMain::cmd提出状況_Click},
-        {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", 'X', nullptr},
+    } buttons[] = {
+        {&TqenMain::cmd登録, "cmd登録", &TqenMain::cmd登録_Click}, {&TqenMain::cmd削除, "cmd削除", &TqenMain::cmd削除_Click},
+        {&TqenMain::cmd元に戻す, "cmd元に戻す", &TqenMain::cmd元に戻す_Click},
+        {&TqenMain::cmdクリア, "cmdクリア", &TqenMain::cmdクリア_Click}, {&TqenMain::cmd読込, "cmd読込", &TqenMain::cmd読込_Click},
+        {&TqenMain::cmd印刷, "cmd印刷", &TqenMain::cmd印刷_Click}, {&TqenMain::Command3, "Command3", &TqenMain::Command3_Click},
+        {&TqenMain::Command5, "Command5", &TqenMain::Command5_Click}, {&TqenMain::Command11, "Command11", &TqenMain::Command11_Click},
+        {&TqenMain::cmdHint, "cmdHint", &TqenMain::cmdHint_Click},
+        {&TqenMain::cmd提出状況, "cmd提出状況", &TqenMain::cmd提出状況_Click}, {&TqenMain::cmd閉じる, "cmd閉じる", nullptr},
     };
-    for (const Def &d : defs) {
-        QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.text), QString::fromUtf8(d.tip), this);
-        if (d.key) b->setText(QStringLiteral("%1(&%2)").arg(QString::fromUtf8(d.text), QChar::fromLatin1(d.key)));
-        this->*d.member = b;
-        if (b == cmd閉じる) bar->addStretch(1);
-        bar->addWidget(b);
-        // "閉じる" alone is connected below.
-        if (d.click) connect(b, &QPushButton::clicked, this, d.click);
+    for (const auto &b : buttons) {
+        this->*b.member = bar->button(QString::fromUtf8(b.name));
+        if (b.click) connect(this->*b.member, &QPushButton::clicked, this, b.click);
     }
-    // Ctrl+Z in a text box undoes the typing there; elsewhere the deletion.
-    cmd元に戻す->setShortcut(QKeySequence::Undo);
-    cmd元に戻す->setEnabled(false);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }
 
@@ -206,20 +165,9 @@ void TqenMain::buildPrintPanel() {
 // The progress notes: "読込中です･･･" and the like, and "検索中です･･･"
 // while the reference list fills.
 void TqenMain::buildProgressPanels() {
-    auto panel = [this](const QString &name, QLabel *&label) {
-        auto *p = new forms::FramedPanel(name, this, true);
-        p->setFixedSize(280, 60);
-        label = new QLabel(p);
-        label->setAlignment(Qt::AlignCenter);
-        label->setGeometry(0, 0, 280, 60);
-        p->hide();
-        return p;
-    };
-    CnMsg = panel(QStringLiteral("CnMsg"), LMsg);
-    LMsg->setObjectName(QStringLiteral("LMsg"));
-    QLabel *searching = nullptr;
-    Msg検索中 = panel(QStringLiteral("Msg検索中"), searching);
-    searching->setText(QStringLiteral("検索中です･･･"));
+    CnMsg = new ProgressNote(QStringLiteral("CnMsg"), QStringLiteral("LMsg"), this);
+    Msg検索中 = new ProgressNote(QStringLiteral("Msg検索中"), QString(), this);
+    Msg検索中->setText(QStringLiteral("検索中です･･･"));
 }
 
 void TqenMain::Form_Load() {

@@ -14,24 +14,20 @@
 #include <QString>
 #include <QVariant>
 
-class QBoxLayout;
 class QKeyEvent;
-class QLabel;
 class QPushButton;
 class QTabWidget;
-
-namespace tqen::forms {
-class FramedPanel;
-}  // namespace tqen::forms
 
 namespace tqen {
 
 class CustomerIndexTab;
 class EntryPanel;
 class FormLauncher;
+class MainButtonBar;
 class MonthCalendar;
 class NextStepsTab;
 class PrintPanel;
+class ProgressNote;
 class SearchTab;
 
 class TqenMain : public forms::Form {
@@ -126,47 +122,37 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Controls, by the names the forms use. Tests find them by objectName.
-    EntryPanel *entry_ = nullptr;
-    FormLauncher *forms_ = nullptr;  // the other forms
-    void buildFormLauncher();
-    PrintPanel *Cn印刷条件 = nullptr;
-    forms::FramedPanel *CnMsg = nullptr;
-    QLabel *LMsg = nullptr;
-    void markConfirmedDays();
-    QTabWidget *SSTab1 = nullptr;
-    CustomerIndexTab *indexTab_ = nullptr;
+    // The parts of the screen, by the names the forms use. Tests find the
+    // controls by objectName.
     QWidget *calendarArea = nullptr;
     MonthCalendar *calendar_ = nullptr;
-    forms::FramedPanel *Msg検索中 = nullptr;
-    QPushButton *cmd登録 = nullptr;
-    QPushButton *cmd削除 = nullptr;
-    QPushButton *cmd元に戻す = nullptr;
-    QPushButton *cmdクリア = nullptr;
-    QPushButton *cmd読込 = nullptr;
-    QPushButton *cmd印刷 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command5 = nullptr;
-    QPushButton *Command11 = nullptr;
-    QPushButton *cmdHint = nullptr;
-    QPushButton *cmd提出状況 = nullptr;
-    QPushButton *cmd閉じる = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    CustomerIndexTab *indexTab_ = nullptr;
+    EntryPanel *entry_ = nullptr;
     SearchTab *searchTab_ = nullptr;
-    void buildSearchTab();
-    // The tab "予定" and the template key (Ctrl+T).
     NextStepsTab *stepsTab_ = nullptr;
-    void buildNextStepsTab();
-    void markPlannedDays();
+    PrintPanel *Cn印刷条件 = nullptr;
+    ProgressNote *CnMsg = nullptr;
+    ProgressNote *Msg検索中 = nullptr;
+    FormLauncher *forms_ = nullptr;  // the other forms
+    QPushButton *cmd登録 = nullptr, *cmd削除 = nullptr, *cmd元に戻す = nullptr, *cmdクリア = nullptr,
+                *cmd読込 = nullptr, *cmd印刷 = nullptr, *Command3 = nullptr, *Command5 = nullptr,
+                *Command11 = nullptr, *cmdHint = nullptr, *cmd提出状況 = nullptr, *cmd閉じる = nullptr;
 
-    bool formKey(QKeyEvent *e);
     void buildForm();
+    void buildCalendar();
     void buildEntryTab();
-    void buildButtonBar(QBoxLayout *bar);
+    void buildSearchTab();
+    void buildNextStepsTab();
+    void buildButtonBar(MainButtonBar *bar);
     void buildPrintPanel();
     void buildProgressPanels();
-    void buildCalendar();
-    void showProgress(forms::FramedPanel *panel, const QString &text = QString());
-    void hideProgress(forms::FramedPanel *panel);
+    void buildFormLauncher();
+    bool formKey(QKeyEvent *e);
+    void markConfirmedDays();
+    // Shows a report in the entry, its month on the calendar.
+    void showReport(const QDate &day, const QString &customer, const QString &staff);
+    void markPlannedDays();
     void failed(const Error &error, int style = forms::mb::Critical);
     void openHelp(const QString &page);
     bool refusedAsDamaged();

@@ -1,6 +1,6 @@
 // The main screen's report buttons: registering, deleting, putting the last
-// deletion back, blanking and reading the month again, and the notes and
-// messages the entry panel's steps show over the screen.
+// deletion back, blanking and reading the month again, and the messages
+// of the entry panel's steps.
 #include "app/TqenMain.h"
 
 #include "app/EntryPanel.h"
@@ -9,21 +9,11 @@
 #include "messages/Msg.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
-#include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 namespace tqen {
-
-void TqenMain::showProgress(forms::FramedPanel *panel, const QString &text) {
-    if (panel == CnMsg) LMsg->setText(text);
-    panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
-    panel->showNow();
-}
-
-void TqenMain::hideProgress(forms::FramedPanel *panel) { panel->hide(); }
 
 // A step of a registration or deletion failed: the user is told what and
 // where, and the boxes keep what was typed.
@@ -58,20 +48,9 @@ void TqenMain::cmd元に戻す_Click() {
     // The report put back takes the boxes: typed text is asked about first.
     if (!entry_->keepTypedEntry()) return;
     const UndoResult undone = UndoDeletion(this, session_.dataDbPath, *last);
-    if (undone.done) {
-        // The report put back shows in the boxes, its month on the calendar.
-        if (undone.only) {
-            entry_->setCustomer(undone.only->customer);
-            entry_->setStaff(undone.only->staff);
-            calendarDate_ = undone.only->day;
-            SetClalendar();
-        }
-        SetMarkDate();
-        if (undone.only) {
-            entry_->setDay(undone.only->day);
-            entry_->ReadNippo();
-        }
-    }
+    // The one report put back shows in the boxes, its month on the calendar.
+    if (undone.done && undone.only) showReport(undone.only->day, undone.only->customer, undone.only->staff);
+    else if (undone.done) SetMarkDate();
     ShowUndo();
 }
 

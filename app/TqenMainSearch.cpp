@@ -5,7 +5,7 @@
 
 #include "app/EntryPanel.h"
 #include "app/SearchTab.h"
-#include "platform/forms/FramedPanel.h"
+#include "app/ProgressNote.h"
 #include "platform/forms/Interaction.h"
 
 #include <QTabWidget>
@@ -18,7 +18,7 @@ void TqenMain::buildSearchTab() {
     connect(searchTab_, &SearchTab::searchClicked, this, &TqenMain::cmd検索_Click);
     connect(searchTab_, &SearchTab::hitActivated, this, &TqenMain::OpenSearchHit);
     connect(searchTab_, &SearchTab::busy, this, [this](bool reading) {
-        reading ? showProgress(Msg検索中) : hideProgress(Msg検索中);
+        reading ? Msg検索中->showOver() : Msg検索中->hide();
     });
     connect(searchTab_, &SearchTab::failed, this, [this](const Error &e) { failed(e, forms::mb::Exclamation); });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
@@ -35,15 +35,19 @@ void TqenMain::cmd検索_Click() { searchTab_->search(); }
 void TqenMain::OpenSearchHit(const QDate &day, const QString &customer, const QString &staff) {
     if (!day.isValid()) return;
     if (!entry_->keepTypedEntry()) return;
+    SSTab1->setCurrentIndex(1);
+    showReport(day, customer, staff);
+}
+
+// The calendar turns to the report's month, marked for its customer and
+// staff member, and the entry shows the day.
+void TqenMain::showReport(const QDate &day, const QString &customer, const QString &staff) {
     entry_->setCustomer(customer);
     entry_->setStaff(staff);
-    // The calendar turns to the report's month, marked for this customer
-    // and staff member, and the entry shows the day.
     calendarDate_ = day;
     SetClalendar();
     SetMarkDate();
     entry_->setDay(day);
-    SSTab1->setCurrentIndex(1);
     entry_->ReadNippo();
 }
 

@@ -8,7 +8,7 @@
 
 #include "model/CodeTable.h"
 #include "model/Customers.h"
-#include "platform/forms/FramedPanel.h"
+#include "app/ProgressNote.h"
 #include "platform/forms/Interaction.h"
 
 #include <QTabWidget>
@@ -53,13 +53,13 @@ void TqenMain::GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant 
 }
 
 void TqenMain::ReadSansyo(const QString &kana) {
-    showProgress(Msg検索中);
+    Msg検索中->showOver();
     // The list is filled in one transaction: a failed write leaves it
     // as it was rather than half filled, and the user is told.
     Error error;
     const QList<model::Customers::Customer> found = model::Customers::byKana(session_.dataDbPath, kana, &error);
     if (error.ok()) error = model::Customers::writeIndex(session_.workDbPath, found);
-    hideProgress(Msg検索中);
+    Msg検索中->hide();
     indexTab_->refresh();
     if (!error.ok())
         forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
