@@ -2,15 +2,12 @@
 
 #include "platform/forms/Accessible.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace tqen {
 
-MainButtonBar::MainButtonBar(QWidget *parent) : QWidget(parent) {
-    row_ = new QHBoxLayout(this);
-    row_->setContentsMargins(0, 0, 0, 0);
-    row_->setSpacing(6);
+MainButtonBar::MainButtonBar(QWidget *form) {
+    setSpacing(6);
     const struct Def {
         const char *name, *text, *tip;
         char key;
@@ -30,11 +27,11 @@ MainButtonBar::MainButtonBar(QWidget *parent) : QWidget(parent) {
     };
     for (const Def &d : defs) {
         const QString name = QString::fromUtf8(d.name), text = QString::fromUtf8(d.text);
-        QPushButton *b = forms::button(this, name, text, QString(), QString::fromUtf8(d.tip));
+        QPushButton *b = forms::button(form, name, text, QString(), QString::fromUtf8(d.tip));
         b->setMinimumHeight(32);
         if (d.key) b->setText(QStringLiteral("%1(&%2)").arg(text, QChar::fromLatin1(d.key)));
-        if (name == QStringLiteral("cmd閉じる")) row_->addStretch(1);
-        row_->addWidget(b);
+        if (name == QStringLiteral("cmd閉じる")) addStretch(1);
+        addWidget(b);
     }
     QPushButton *undo = button(QStringLiteral("cmd元に戻す"));
     undo->setShortcut(QKeySequence::Undo);
@@ -42,9 +39,11 @@ MainButtonBar::MainButtonBar(QWidget *parent) : QWidget(parent) {
 }
 
 QPushButton *MainButtonBar::button(const QString &name) const {
-    return findChild<QPushButton *>(name, Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < count(); ++i)
+        if (auto *b = qobject_cast<QPushButton *>(itemAt(i)->widget()); b && b->objectName() == name) return b;
+    return nullptr;
 }
 
-void MainButtonBar::insertBefore(QPushButton *button, QWidget *control) { row_->insertWidget(row_->indexOf(button), control); }
+void MainButtonBar::insertBefore(QPushButton *button, QWidget *control) { insertWidget(indexOf(button), control); }
 
 }  // namespace tqen

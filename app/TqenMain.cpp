@@ -89,7 +89,7 @@ void TqenMain::buildForm() {
     buildNextStepsTab();
 
     auto *bar = new MainButtonBar(this);
-    root->addWidget(bar);
+    root->addLayout(bar);
     buildButtonBar(bar);
     // A customer's history from the index and the search; the figures.
     QPushButton *figures = linkOverview(this, session_, indexTab_, searchTab_);
