@@ -1,54 +1,30 @@
 #include "app/TqenMain.h"
 
-#include "app/ConfirmationPanel.h"
-
 #include "app/CustomerIndexTab.h"
 #include "app/DataFileCheck.h"
+#include "app/EntryPanel.h"
+#include "app/MainButtonBar.h"
 #include "app/MonthCalendar.h"
-#include "app/NextStepPanel.h"
 #include "app/OverviewLinks.h"
 #include "app/PrintPanel.h"
+#include "app/ProgressNote.h"
 #include "app/SearchTab.h"
-
 #include "app/StartUp.h"
 #include "platform/com/ControlHost.h"
 #include "platform/files/Files.h"
-#include "platform/forms/Accessible.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DataGrid.h"
-#include "platform/forms/DateBox.h"
 #include "platform/forms/FramedPanel.h"
 #include "platform/forms/Interaction.h"
 #include "platform/forms/KeyPreview.h"
-#include "platform/forms/TextBox.h"
-#include "platform/forms/Twips.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace tqen {
-
-using forms::pixels;
-
-namespace {
-
-QPushButton *button(const QString &name, const QString &caption, const QString &tip, QWidget *parent) {
-    QPushButton *b = forms::button(parent, name, caption, QString(), tip);
-    b->setMinimumHeight(32);
-    return b;
-}
-
-// Places a child at a position given in twips.
-void place(QWidget *w, int leftTwips, int topTwips) { w->move(pixels(leftTwips), pixels(topTwips)); }
-
-}  // namespace
 
 TqenMain::~TqenMain() = default;
 
@@ -75,7 +51,6 @@ bool TqenMain::formKey(QKeyEvent *e) {
     }
     return false;
 }
-
 
 void TqenMain::buildForm() {
     setWindowTitle(forms::programTitle());
@@ -110,114 +85,75 @@ void TqenMain::buildForm() {
     connect(indexTab_, &CustomerIndexTab::kanaClicked, this, &TqenMain::cmd50_Click);
     connect(indexTab_, &CustomerIndexTab::chooseClicked, this, &TqenMain::cmd_Enter_Click);
     connect(indexTab_, &CustomerIndexTab::helpClicked, this, &TqenMain::Command1_Click);
-    auto *entryTab = new QWidget;
-    entryTab->setObjectName(QStringLiteral("tab営業日報"));
-    SSTab1->addTab(entryTab, QStringLiteral("営業日報"));
-    SSTab1->setCurrentIndex(1);
-    buildEntryTab(entryTab);
+    buildEntryTab();
     buildSearchTab();
     buildNextStepsTab();
 
-    auto *bar = new QHBoxLayout;
-    bar->setSpacing(6);
+    auto *bar = new MainButtonBar(this);
     root->addLayout(bar);
     buildButtonBar(bar);
     // A customer's history from the index and the search; the figures.
     QPushButton *figures = linkOverview(this, session_, indexTab_, searchTab_);
-    bar->insertWidget(bar->indexOf(cmdHint), figures);
+    bar->insertBefore(cmdHint, figures);
     setTabOrder(Command11, figures);
     buildPrintPanel();
     buildProgressPanels();
+    buildFormLauncher();
 }
 
-// The entry: a label beside each box, one row each.
-void TqenMain::buildEntryTab(QWidget *tab) {
-    auto *entry = new QGridLayout(tab);
-    entry->setContentsMargins(12, 12, 12, 12);
-    entry->setHorizontalSpacing(10);
-    entry->setVerticalSpacing(8);
-
-    // The date box sits in its frame, 120 × 60 twips in.
-    ImFrame3D3 = new forms::FramedPanel(QStringLiteral("ImFrame3D3"), tab);
-    ImFrame3D3->setFixedHeight(pixels(480));
-    txt日付 = new forms::DateBox(QStringLiteral("txt日付"), ImFrame3D3);
-    txt日付->setFixedHeight(pixels(360));
-    place(txt日付, 120, 60);
-    cmb担当 = new forms::ComboBox(QStringLiteral("cmb担当"), tab);
-    cmb顧客名 = new forms::ComboBox(QStringLiteral("cmb顧客名"), tab);
-    txtふりがな = new forms::TextBox(QStringLiteral("txtふりがな"), false, tab);
-    txtタイトル = new forms::TextBox(QStringLiteral("txtタイトル"), false, tab);
-    txtメモ = new forms::TextBox(QStringLiteral("txtメモ"), true, tab);
-    for (forms::TextBox *typed : {txtタイトル, txtメモ})
-        connect(typed, &forms::TextBox::edited, this, [this] { entryEdited_ = true; });
-
-    const struct Row {
-        const char *label;
-        QWidget *labelled;   // what the label names
-        QWidget *placed;     // what the row holds
-    } rows[] = {
-        {"日付", txt日付, ImFrame3D3},  {"担当", cmb担当, cmb担当},
-        {"顧客名", cmb顧客名, cmb顧客名}, {"ふりがな", txtふりがな, txtふりがな},
-        {"タイトル", txtタイトル, txtタイトル}, {"メモ", txtメモ, txtメモ},
-    };
-    int row = 0;
-    QWidget *previous = nullptr;
-    for (const Row &r : rows) {
-        const bool memo = r.placed == txtメモ;
-        entry->addWidget(forms::fieldLabel(QString::fromUtf8(r.label), r.labelled, tab), row, 0,
-                         memo ? Qt::AlignTop : Qt::Alignment());
-        entry->addWidget(r.placed, row, 1, r.placed == ImFrame3D3 ? Qt::AlignLeft : Qt::Alignment());
-        if (previous) setTabOrder(previous, r.labelled);
-        previous = r.labelled;
-        ++row;
-    }
-    entry->setRowStretch(row - 1, 1);
-    buildNextSteps(entry, row);
-    entry->setColumnStretch(1, 1);
-    // The report's confirmation goes under the next step.
-    confirmation_ = new ConfirmationPanel(tab, [this] { return session_.dataDbPath; });
-    entry->addWidget(confirmation_, row + 1, 1);
-    connect(confirmation_, &ConfirmationPanel::confirmed, this, [this] { markConfirmedDays(); });
+// The tab "営業日報": the panel holds the boxes and the report's steps; the
+// screen shows its notes and messages, and after a registration or deletion
+// blanks the entry and marks the days again.
+void TqenMain::buildEntryTab() {
+    entry_ = new EntryPanel(session_, this);
+    SSTab1->addTab(entry_, QStringLiteral("営業日報"));
+    SSTab1->setCurrentIndex(1);
+    connect(entry_, &EntryPanel::busy, this, [this](const QString &note) { CnMsg->showText(note); });
+    connect(entry_, &EntryPanel::idle, this, [this] { CnMsg->hide(); });
+    connect(entry_, &EntryPanel::failed, this, &TqenMain::failed);
+    connect(entry_, &EntryPanel::confirmed, this, &TqenMain::markConfirmedDays);
+    connect(entry_, &EntryPanel::registered, this, [this] {
+        BlankForm();
+        entry_->ReadLocalEnv();
+        SetMarkDate();
+        SetComb(QStringLiteral("すべて"));
+    });
+    connect(entry_, &EntryPanel::deleted, this, [this] {
+        BlankForm();
+        entry_->ReadLocalEnv();
+        SetComb(QStringLiteral("すべて"));
+        SetMarkDate();
+        entry_->ReadNippo();
+        ShowUndo();
+    });
+    // Ctrl+T offers the memo templates from any tab.
+    auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this);
+    key->setObjectName(QStringLiteral("keyテンプレート"));
+    connect(key, &QShortcut::activated, this, [this] {
+        SSTab1->setCurrentIndex(1);
+        entry_->showTemplates();
+    });
 }
 
-// The button bar: the report buttons from the left, "閉じる" on the right.
-void TqenMain::buildButtonBar(QBoxLayout *bar) {
-    // Each button has an Alt key, shown underlined after its caption as
-    // "登録(S)"; its accessible name stays the caption. "元に戻す" has
-    // Ctrl+Z instead.
-    const struct Def {
+// The buttons under the screen and their steps; "閉じる" closes the screen.
+void TqenMain::buildButtonBar(MainButtonBar *bar) {
+    const struct {
         QPushButton *TqenMain::*member;
-        const char *name, *text, *tip;
-        char key;
+        const char *name;
         void (TqenMain::*click)();
-    } defs[] = {
-        {&TqenMain::cmd登録, "cmd登録", "登録", "メモを登録します", 'S', &TqenMain::cmd登録_Click},
-        {&TqenMain::cmd削除, "cmd削除", "削除", "その日付のメモを削除します", 'D', &TqenMain::cmd削除_Click},
-        {&TqenMain::cmd元に戻す, "cmd元に戻す", "元に戻す", "最後に削除した営業日報を元に戻します (Ctrl+Z)",
-         '\0', &TqenMain::cmd元に戻す_Click},
-        {&TqenMain::cmdクリア, "cmdクリア", "クリア", "この画面を白紙にします", 'C', &TqenMain::cmdクリア_Click},
-        {&TqenMain::cmd読込, "cmd読込", "読込", "", 'L', &TqenMain::cmd読込_Click},
-        {&TqenMain::cmd印刷, "cmd印刷", "印刷", "日報を印刷します", 'P', &TqenMain::cmd印刷_Click},
-        {&TqenMain::Command3, "Command3", "一覧", "", 'I', &TqenMain::Command3_Click},
-        {&TqenMain::Command5, "Command5", "コード表", "", 'T', &TqenMain::Command5_Click},
-        {&TqenMain::Command11, "Command11", "保守", "", 'M', &TqenMain::Command11_Click},
-        {&TqenMain::cmdHint, "cmdHint", "ヘルプ", "", 'H', &TqenMain::cmdHint_Click},
-        {&TqenMain::cmd提出状況, "cmd提出状況", "提出状況", "担当ごとの日報の提出状況を表示します", 'J',
-         &TqenMain::cmd提出状況_Click},
-        {&TqenMain::cmd閉じる, "cmd閉じる", "閉じる", "ソフトを終了します", 'X', nullptr},
+    } buttons[] = {
+        {&TqenMain::cmd登録, "cmd登録", &TqenMain::cmd登録_Click}, {&TqenMain::cmd削除, "cmd削除", &TqenMain::cmd削除_Click},
+        {&TqenMain::cmd元に戻す, "cmd元に戻す", &TqenMain::cmd元に戻す_Click},
+        {&TqenMain::cmdクリア, "cmdクリア", &TqenMain::cmdクリア_Click}, {&TqenMain::cmd読込, "cmd読込", &TqenMain::cmd読込_Click},
+        {&TqenMain::cmd印刷, "cmd印刷", &TqenMain::cmd印刷_Click}, {&TqenMain::Command3, "Command3", &TqenMain::Command3_Click},
+        {&TqenMain::Command5, "Command5", &TqenMain::Command5_Click}, {&TqenMain::Command11, "Command11", &TqenMain::Command11_Click},
+        {&TqenMain::cmdHint, "cmdHint", &TqenMain::cmdHint_Click},
+        {&TqenMain::cmd提出状況, "cmd提出状況", &TqenMain::cmd提出状況_Click}, {&TqenMain::cmd閉じる, "cmd閉じる", nullptr},
     };
-    for (const Def &d : defs) {
-        QPushButton *b = button(QString::fromUtf8(d.name), QString::fromUtf8(d.text), QString::fromUtf8(d.tip), this);
-        if (d.key) b->setText(QStringLiteral("%1(&%2)").arg(QString::fromUtf8(d.text), QChar::fromLatin1(d.key)));
-        this->*d.member = b;
-        if (b == cmd閉じる) bar->addStretch(1);
-        bar->addWidget(b);
-        // "閉じる" alone is connected below.
-        if (d.click) connect(b, &QPushButton::clicked, this, d.click);
+    for (const auto &b : buttons) {
+        this->*b.member = bar->button(QString::fromUtf8(b.name));
+        if (b.click) connect(this->*b.member, &QPushButton::clicked, this, b.click);
     }
-    // Ctrl+Z in a text box undoes the typing there; elsewhere the deletion.
-    cmd元に戻す->setShortcut(QKeySequence::Undo);
-    cmd元に戻す->setEnabled(false);
     connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
 }
 
@@ -230,20 +166,9 @@ void TqenMain::buildPrintPanel() {
 // The progress notes: "読込中です･･･" and the like, and "検索中です･･･"
 // while the reference list fills.
 void TqenMain::buildProgressPanels() {
-    auto panel = [this](const QString &name, QLabel *&label) {
-        auto *p = new forms::FramedPanel(name, this, true);
-        p->setFixedSize(280, 60);
-        label = new QLabel(p);
-        label->setAlignment(Qt::AlignCenter);
-        label->setGeometry(0, 0, 280, 60);
-        p->hide();
-        return p;
-    };
-    CnMsg = panel(QStringLiteral("CnMsg"), LMsg);
-    LMsg->setObjectName(QStringLiteral("LMsg"));
-    QLabel *searching = nullptr;
-    Msg検索中 = panel(QStringLiteral("Msg検索中"), searching);
-    searching->setText(QStringLiteral("検索中です･･･"));
+    CnMsg = new ProgressNote(QStringLiteral("CnMsg"), QStringLiteral("LMsg"), this);
+    Msg検索中 = new ProgressNote(QStringLiteral("Msg検索中"), QString(), this);
+    Msg検索中->setText(QStringLiteral("検索中です･･･"));
 }
 
 void TqenMain::Form_Load() {
@@ -280,13 +205,13 @@ void TqenMain::Form_Load() {
     // 7. An empty entry panel on the current month.
     BlankForm();
     // 8. The remembered staff member, customer and reading.
-    ReadLocalEnv();
+    entry_->ReadLocalEnv();
     // 9. The staff and customer lists.
     SetComb(QStringLiteral("すべて"));
     // 10. The days that hold reports; the entry date becomes today.
     SetMarkDate();
     // 11. Today's report of that staff member and customer.
-    ReadNippo();
+    entry_->ReadNippo();
     ShowUndo();
 }
 
@@ -340,21 +265,9 @@ void TqenMain::FormInit() {
 // The date boxes, their frames and the calendar's title in the date style
 // of the settings; run again when the maintenance form registers a style.
 void TqenMain::applyDateStyle() {
-    const bool era = IsEraMode(session_.env.年号);
-    txt日付->setInputFormat(DayFormatFor(session_.env.年号));
-    txt日付->setDisplayFormat(DayFormatFor(session_.env.年号));
-    txt日付->setMonthFormat(MonthFormatFor(session_.env.年号));
-    Cn印刷条件->applyDateStyle(era, DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
-    ImFrame3D3->setWidthTwips(era ? 3075 : 2775);
-    txt日付->setWidthTwips(era ? 2340 : 2040);
+    entry_->applyDateStyle(session_.env.年号);
+    Cn印刷条件->applyDateStyle(IsEraMode(session_.env.年号), DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
     calendar_->setTitleFormat(MonthFormatFor(session_.env.年号));
-    nextStep_->applyDateStyle(DayFormatFor(session_.env.年号), MonthFormatFor(session_.env.年号));
-}
-
-void TqenMain::ReadLocalEnv() {
-    if (!session_.env.担当.isEmpty()) cmb担当->setText(session_.env.担当);
-    if (!session_.env.顧客名.isEmpty()) cmb顧客名->setText(session_.env.顧客名);
-    if (!session_.env.ふりがな.isEmpty()) txtふりがな->setText(session_.env.ふりがな);
 }
 
 void TqenMain::Form_Activate() {
@@ -363,10 +276,10 @@ void TqenMain::Form_Activate() {
     if (!handOver_ || handOver_->customer.isNull()) return;
     const model::HandOver report = *handOver_;
     handOver_.reset();
-    cmb顧客名->setText(report.customer.toString());
-    cmb担当->setText(report.staff);
-    txt日付->setValue(report.day);
-    ReadNippo();
+    entry_->setCustomer(report.customer.toString());
+    entry_->setStaff(report.staff);
+    entry_->setDay(report.day);
+    entry_->ReadNippo();
 }
 
 void TqenMain::handOver(const model::HandOver &report) { handOver_ = report; }
@@ -382,7 +295,7 @@ void TqenMain::Form_Unload() {
 }
 
 void TqenMain::closeEvent(QCloseEvent *event) {
-    if (!unloading_ && !keepTypedEntry()) {
+    if (!unloading_ && !entry_->keepTypedEntry()) {
         event->ignore();
         return;
     }

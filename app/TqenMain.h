@@ -1,55 +1,34 @@
 #pragma once
-// The main screen: start-up, the entry boxes and the button bar.
+// The main screen: start-up, and a composer of small widgets (the month
+// calendar, the entry panel, the customer index, search and next-step tabs,
+// the print panel) under a button bar.
 #include "model/Session.h"
 #include "platform/com/ControlHost.h"
 #include "platform/error/Error.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Interaction.h"
 
-#include <functional>
-#include <memory>
 #include <optional>
-#include <vector>
 
-#include <QString>
-
-#include <QAccessible>
 #include <QDate>
-#include <QHash>
-#include <QList>
+#include <QString>
 #include <QVariant>
 
-class QBoxLayout;
-class QCheckBox;
 class QKeyEvent;
-class QFrame;
-class QGridLayout;
-class QLineEdit;
-class QTreeWidget;
-class QTreeWidgetItem;
-class QLabel;
 class QPushButton;
 class QTabWidget;
-
-namespace tqen::forms {
-class ComboBox;
-class DataControl;
-class DataGrid;
-class DateBox;
-class FramedPanel;
-class TextBox;
-}  // namespace tqen::forms
 
 namespace tqen {
 
 class DataFileCheck;
-class ConfirmationPanel;
 class CustomerIndexTab;
-class MemoTemplateButton;
+class EntryPanel;
+class FormLauncher;
+class MainButtonBar;
 class MonthCalendar;
-class NextStepPanel;
 class NextStepsTab;
 class PrintPanel;
+class ProgressNote;
 class SearchTab;
 
 class TqenMain : public forms::Form {
@@ -72,7 +51,6 @@ public:
     // The date style of the settings on every date of the screen (boxes,
     // calendar title) and of an open report list, at once.
     void applyDateStyle();
-    void ReadLocalEnv();
 
     // Customer and staff selection.
     void SetComb(const QString &kind);
@@ -89,13 +67,7 @@ public:
     void cmdCaldBef_Click();
     void CmdCaldNext_Click();
 
-    // Report entry.
-    void ReadNippo();
-    bool CheckNippo();
-    // Registers the entry after asking (without asking when confirm is
-    // false); true when the report was registered.
-    bool EntryNippo(bool confirm = true);
-    bool DeleteNippo();
+    // The report buttons under the screen; the entry panel does the work.
     // Puts the last deletion of reports back (Ctrl+Z); enabled while there
     // is one to put back.
     void cmd元に戻す_Click();
@@ -136,13 +108,11 @@ public:
 
     // Opens the print conditions.
     void cmd印刷_Click();
-    // Called during a registration between looking up the report (or the
-    // customer) and writing it (a diagnostic hook; the race tests use it to
-    // hold two programs in that gap at once).
-    static void setLookupObserver(std::function<void()> observer);
 
     // The month calendar on the left.
     MonthCalendar *calendar() const { return calendar_; }
+    // The tab "営業日報": the entry boxes and the report's steps.
+    EntryPanel *entryPanel() const { return entry_; }
     // What this run works on: its folders, files and settings. The forms
     // this screen opens share it.
     model::Session &session() { return session_; }
@@ -153,62 +123,38 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Controls, by the names the forms use. Tests find them by objectName.
-    forms::DateBox *txt日付 = nullptr;
-    forms::FramedPanel *ImFrame3D3 = nullptr;
-    PrintPanel *Cn印刷条件 = nullptr;
-    forms::FramedPanel *CnMsg = nullptr;
-    QLabel *LMsg = nullptr;
-    forms::ComboBox *cmb担当 = nullptr;
-    forms::ComboBox *cmb顧客名 = nullptr;
-    forms::TextBox *txtふりがな = nullptr;
-    forms::TextBox *txtタイトル = nullptr;
-    forms::TextBox *txtメモ = nullptr;
-    ConfirmationPanel *confirmation_ = nullptr;  // under the memo
-    void markConfirmedDays();
-    QTabWidget *SSTab1 = nullptr;
-    CustomerIndexTab *indexTab_ = nullptr;
+    // The parts of the screen, by the names the forms use. Tests find the
+    // controls by objectName.
     QWidget *calendarArea = nullptr;
     MonthCalendar *calendar_ = nullptr;
-    forms::FramedPanel *Msg検索中 = nullptr;
-    QPushButton *cmd登録 = nullptr;
-    QPushButton *cmd削除 = nullptr;
-    QPushButton *cmd元に戻す = nullptr;
-    QPushButton *cmdクリア = nullptr;
-    QPushButton *cmd読込 = nullptr;
-    QPushButton *cmd印刷 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command5 = nullptr;
-    QPushButton *Command11 = nullptr;
-    QPushButton *cmdHint = nullptr;
-    QPushButton *cmd提出状況 = nullptr;
-    QPushButton *cmd閉じる = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+    CustomerIndexTab *indexTab_ = nullptr;
+    EntryPanel *entry_ = nullptr;
     SearchTab *searchTab_ = nullptr;
-    void buildSearchTab();
-    // The next step under the memo, the templates beside it, the tab "予定".
-    NextStepPanel *nextStep_ = nullptr;
-    MemoTemplateButton *templates_ = nullptr;
     NextStepsTab *stepsTab_ = nullptr;
-    void buildNextSteps(QGridLayout *entry, int row);
-    void buildNextStepsTab();
-    void markPlannedDays();
+    PrintPanel *Cn印刷条件 = nullptr;
+    ProgressNote *CnMsg = nullptr;
+    ProgressNote *Msg検索中 = nullptr;
+    FormLauncher *forms_ = nullptr;  // the other forms
+    QPushButton *cmd登録 = nullptr, *cmd削除 = nullptr, *cmd元に戻す = nullptr, *cmdクリア = nullptr,
+                *cmd読込 = nullptr, *cmd印刷 = nullptr, *Command3 = nullptr, *Command5 = nullptr,
+                *Command11 = nullptr, *cmdHint = nullptr, *cmd提出状況 = nullptr, *cmd閉じる = nullptr;
 
-    bool formKey(QKeyEvent *e);
     void buildForm();
-    void buildEntryTab(QWidget *tab);
-    void buildButtonBar(QBoxLayout *bar);
+    void buildCalendar();
+    void buildEntryTab();
+    void buildSearchTab();
+    void buildNextStepsTab();
+    void buildButtonBar(MainButtonBar *bar);
     void buildPrintPanel();
     void buildProgressPanels();
-    void buildCalendar();
-    void showProgress(forms::FramedPanel *panel, const QString &text = QString());
-    void hideProgress(forms::FramedPanel *panel);
+    void buildFormLauncher();
+    bool formKey(QKeyEvent *e);
+    void markConfirmedDays();
+    // Shows a report in the entry, its month on the calendar.
+    void showReport(const QDate &day, const QString &customer, const QString &staff);
+    void markPlannedDays();
     void failed(const Error &error, int style = forms::mb::Critical);
-    // Before typed text would be replaced (another day, closing): when the
-    // title or memo was edited since it was last shown or registered, asks
-    // once whether to register it, discard it or stay. True when the action
-    // may go on.
-    bool keepTypedEntry();
-    bool entryEdited_ = false;
     void openHelp(const QString &page);
     bool refusedAsDamaged();
     // Whether the data file is damaged is found behind the screen; the first
@@ -218,9 +164,6 @@ private:
     DataFileCheck *dataCheck_ = nullptr;
     bool dataSettled_ = true;
     Error dataDamaged_;  // why the data file is not written, if it is damaged
-    // Longest name (staff, customer, reading) a report takes: what the indexes
-    // of the data file and of a server both hold.
-    static constexpr int kMaxNameLength = 255;
 
     QString applicationFolder_;
     model::Session session_;

@@ -3,17 +3,12 @@
 // button does. The calendar widget draws; these steps decide what.
 #include "app/TqenMain.h"
 
+#include "app/EntryPanel.h"
 #include "app/MonthCalendar.h"
-#include "app/NextStepPanel.h"
-#include "model/Settings.h"
 #include "core/MakerLink.h"
 #include "core/ModTqen.h"
-#include "app/ConfirmationPanel.h"
 #include "model/Confirmations.h"
 #include "model/Reports.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DateBox.h"
-#include "platform/forms/TextBox.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,9 +24,9 @@ void TqenMain::buildCalendar() {
     connect(calendar_, &MonthCalendar::previousMonthClicked, this, &TqenMain::cmdCaldBef_Click);
     connect(calendar_, &MonthCalendar::nextMonthClicked, this, &TqenMain::CmdCaldNext_Click);
     connect(calendar_, &MonthCalendar::dayActivated, this, [this](const QDate &day) {
-        if (!keepTypedEntry()) return;
-        txt日付->setValue(day);
-        ReadNippo();
+        if (!entry_->keepTypedEntry()) return;
+        entry_->setDay(day);
+        entry_->ReadNippo();
     });
     connect(calendar_, &MonthCalendar::monthRequested, this, [this](const QDate &day) {
         calendarDate_ = day;
@@ -40,7 +35,7 @@ void TqenMain::buildCalendar() {
     });
     // The keyboard cursor starts on the entry's day when it is in this month.
     connect(calendar_, &MonthCalendar::focusEntered, this, [this] {
-        const QDate entry = txt日付->date();
+        const QDate entry = entry_->day();
         const QDate month = calendar_->monthShown();
         const bool shown = entry.year() == month.year() && entry.month() == month.month();
         calendar_->moveCursor(shown ? entry : QDate(month.year(), month.month(), 1));
@@ -58,19 +53,16 @@ void TqenMain::SetMarkDate() {
     QVariant day = calendarDate_;
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
-    calendar_->setCounts(model::Reports::countsByDay(session_.dataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text()));
+    calendar_->setCounts(model::Reports::countsByDay(session_.dataDbPath, first, last, entry_->staff(), entry_->customer()));
     markConfirmedDays();
     markPlannedDays();
-    txtタイトル->setText(QString());
-    txtメモ->setText(QString());
-    confirmation_->showReport(std::nullopt);
-    nextStep_->clear();
+    entry_->clearReport();
     // The entry date becomes today in the current month, else the 1st.
     const QDate today = QDate::currentDate();
     const QDate shown = calendar_->monthShown();
     const QDate firstShown(shown.year(), shown.month(), 1);
     const bool thisMonth = firstShown.year() == today.year() && firstShown.month() == today.month();
-    txt日付->setValue(thisMonth ? today : firstShown);
+    entry_->setDay(thisMonth ? today : firstShown);
 }
 
 // The stamp goes on the days whose every report (of the staff member and
@@ -81,7 +73,7 @@ void TqenMain::markConfirmedDays() {
     ModTqen::MonthRange(day, first, last, 0);
     QSet<QDate> confirmed;
     const QMap<QDate, model::DayConfirmation> month =
-        model::Confirmations::month(session_.dataDbPath, first, last, cmb担当->Text(), cmb顧客名->Text());
+        model::Confirmations::month(session_.dataDbPath, first, last, entry_->staff(), entry_->customer());
     for (auto it = month.cbegin(); it != month.cend(); ++it)
         if (it->allConfirmed()) confirmed.insert(it.key());
     calendar_->setConfirmedDays(confirmed);

@@ -2,14 +2,11 @@
 // with the entry's customer, staff member and day.
 #include "app/TqenMain.h"
 
+#include "app/EntryPanel.h"
 #include "app/PrintPanel.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DateBox.h"
-
-#include <QPushButton>
 
 namespace tqen {
 
-void TqenMain::cmd印刷_Click() { Cn印刷条件->open(cmb顧客名->Text(), cmb担当->Text(), txt日付->date()); }
+void TqenMain::cmd印刷_Click() { Cn印刷条件->open(entry_->customer(), entry_->staff(), entry_->day()); }
 
 }  // namespace tqen

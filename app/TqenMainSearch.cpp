@@ -3,10 +3,9 @@
 // shows that day's report in the entry tab.
 #include "app/TqenMain.h"
 
+#include "app/EntryPanel.h"
 #include "app/SearchTab.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DateBox.h"
-#include "platform/forms/FramedPanel.h"
+#include "app/ProgressNote.h"
 #include "platform/forms/Interaction.h"
 
 #include <QTabWidget>
@@ -14,12 +13,12 @@
 namespace tqen {
 
 void TqenMain::buildSearchTab() {
-    searchTab_ = new SearchTab(session_, [this] { return SearchTab::Filter{cmb担当->Text(), cmb顧客名->Text()}; });
+    searchTab_ = new SearchTab(session_, [this] { return SearchTab::Filter{entry_->staff(), entry_->customer()}; });
     SSTab1->addTab(searchTab_, QStringLiteral("検索"));
     connect(searchTab_, &SearchTab::searchClicked, this, &TqenMain::cmd検索_Click);
     connect(searchTab_, &SearchTab::hitActivated, this, &TqenMain::OpenSearchHit);
     connect(searchTab_, &SearchTab::busy, this, [this](bool reading) {
-        reading ? showProgress(Msg検索中) : hideProgress(Msg検索中);
+        reading ? Msg検索中->showOver() : Msg検索中->hide();
     });
     connect(searchTab_, &SearchTab::failed, this, [this](const Error &e) { failed(e, forms::mb::Exclamation); });
     connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
@@ -35,17 +34,21 @@ void TqenMain::cmd検索_Click() { searchTab_->search(); }
 
 void TqenMain::OpenSearchHit(const QDate &day, const QString &customer, const QString &staff) {
     if (!day.isValid()) return;
-    if (!keepTypedEntry()) return;
-    cmb顧客名->setText(customer);
-    cmb担当->setText(staff);
-    // The calendar turns to the report's month, marked for this customer
-    // and staff member, and the entry shows the day.
+    if (!entry_->keepTypedEntry()) return;
+    SSTab1->setCurrentIndex(1);
+    showReport(day, customer, staff);
+}
+
+// The calendar turns to the report's month, marked for its customer and
+// staff member, and the entry shows the day.
+void TqenMain::showReport(const QDate &day, const QString &customer, const QString &staff) {
+    entry_->setCustomer(customer);
+    entry_->setStaff(staff);
     calendarDate_ = day;
     SetClalendar();
     SetMarkDate();
-    txt日付->setValue(day);
-    SSTab1->setCurrentIndex(1);
-    ReadNippo();
+    entry_->setDay(day);
+    entry_->ReadNippo();
 }
 
 }  // namespace tqen

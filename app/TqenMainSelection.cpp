@@ -3,22 +3,14 @@
 #include "app/TqenMain.h"
 
 #include "app/CustomerIndexTab.h"
+#include "app/EntryPanel.h"
 #include "app/PrintPanel.h"
 
-#include "model/Settings.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
-#include "platform/forms/ComboBox.h"
-#include "platform/forms/DataGrid.h"
-#include "platform/forms/DateBox.h"
-#include "platform/forms/FramedPanel.h"
+#include "app/ProgressNote.h"
 #include "platform/forms/Interaction.h"
-#include "platform/forms/TextBox.h"
-#include "platform/forms/Twips.h"
 
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 
 namespace tqen {
@@ -28,33 +20,21 @@ void TqenMain::SetComb(const QString &kind) {
     const bool customers = kind == QStringLiteral("すべて") || kind == QStringLiteral("顧客名");
     if (!staff && !customers) return;
     // The print panel's boxes take the same lists.
-    auto fill = [](forms::ComboBox *box, const QStringList &names) {
-        const QString typed = box->Text();
-        box->Clear();
-        for (const QString &name : names) box->AddItem(name);
-        box->setText(typed);
-    };
     if (staff) {
         const QStringList names = model::CodeTable::names(session_.dataDbPath, QStringLiteral("担当"));
-        fill(cmb担当, names);
+        entry_->setStaffNames(names);
         Cn印刷条件->setStaffNames(names);
     }
     if (customers) {
-        const QStringList names = model::Customers::names(session_.dataDbPath, cmb担当->Text());
-        fill(cmb顧客名, names);
+        const QStringList names = model::Customers::names(session_.dataDbPath, entry_->staff());
+        entry_->setCustomerNames(names);
         Cn印刷条件->setCustomerNames(names);
     }
 }
 
 void TqenMain::BlankForm() {
     model::Customers::writeIndex(session_.workDbPath, {});
-    txtタイトル->setText(QString());
-    txtふりがな->setText(QString());
-    txtメモ->setText(QString());
-    txt日付->setValue(QVariant());
-    cmb顧客名->setText(QString());
-    cmb担当->setText(QString());
-    entryEdited_ = false;
+    entry_->blank();
     handOver_.reset();
     calendarDate_ = QDate::currentDate();
     SetClalendar();
@@ -73,13 +53,13 @@ void TqenMain::GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant 
 }
 
 void TqenMain::ReadSansyo(const QString &kana) {
-    showProgress(Msg検索中);
+    Msg検索中->showOver();
     // The list is filled in one transaction: a failed write leaves it
     // as it was rather than half filled, and the user is told.
     Error error;
     const QList<model::Customers::Customer> found = model::Customers::byKana(session_.dataDbPath, kana, &error);
     if (error.ok()) error = model::Customers::writeIndex(session_.workDbPath, found);
-    hideProgress(Msg検索中);
+    Msg検索中->hide();
     indexTab_->refresh();
     if (!error.ok())
         forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
@@ -90,9 +70,9 @@ void TqenMain::cmd_Enter_Click() {
     const QVariant name = indexTab_->chosenName();
     if (name.isNull()) return;
     SSTab1->setCurrentIndex(1);
-    cmb顧客名->setText(name.toString());
+    entry_->setCustomer(name.toString());
     const QVariant reading = indexTab_->chosenReading();
-    if (!reading.isNull()) txtふりがな->setText(reading.toString());
+    if (!reading.isNull()) entry_->setReading(reading.toString());
 }
 
 }  // namespace tqen

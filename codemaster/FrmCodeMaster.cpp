@@ -4,6 +4,7 @@
 #include "platform/forms/Anchors.h"
 
 #include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "messages/Msg.h"
 #include "model/CodeClass.h"
 #include "platform/forms/ComboBox.h"
@@ -313,11 +314,11 @@ void FrmCodeMaster::loadWithIndicator() {
 }
 
 void FrmCodeMaster::cmd戻る_Click() {
-    if (ModTqen::FormStack(QStringLiteral("POP"), name()).toBool()) unload();
+    if (forms::FormStack(QStringLiteral("POP"), name()).toBool()) unload();
 }
 
 void FrmCodeMaster::cmdメニュー_Click() {
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     // The main screen is the program's menu; it is always open, so showing
     // it again only brings it to the front.
     if (forms::Form *main = forms::findForm(kMainScreen)) {

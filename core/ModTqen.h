@@ -22,16 +22,6 @@ Error AddCodeName(const QString &dataDbPath, const QString &codeClass, const QSt
 // the closing day to the closing day of the next month.
 void MonthRange(QVariant &day, QDate &first, QDate &last, int closingDay);
 
-// "PUSH" a form name on the stack of five (the oldest falls off) and answer
-// true; "POP" the top name and, when there was one, restore the given form to
-// its normal state, show it and answer true; when the stack was empty, show
-// the main screen and answer false. An empty form name does
-// nothing and answers Null.
-QVariant FormStack(const QString &mode, const QString &form);
-// The stack, top first (tests and diagnostics).
-QStringList FormStackEntries();
-void ResetFormStack();
-
 // Switches the input method of a window on or off.
 void SetImeOpen(QWidget *window, bool open);
 bool ImeOpen(QWidget *window);

@@ -1,6 +1,6 @@
 #include "history/FrmKarte.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "history/RptKarte.h"
 #include "model/Customers.h"
 #include "platform/dates/DateFormat.h"
@@ -183,7 +183,7 @@ void FrmKarte::OpenReport(int line) {
     if (line < 0 || line >= history_.rows.size()) return;
     const auto &r = history_.rows[line];
     if (session_.handOver) session_.handOver(model::HandOver{r.day, r.staff, history_.customer});
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     if (forms::Form *main = forms::findForm(kMainScreen)) {
         main->showNormal();
         main->raise();

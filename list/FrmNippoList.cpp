@@ -1,7 +1,7 @@
 #include "list/FrmNippoList.h"
 
 #include "core/DeletionUndo.h"
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "history/FrmKarte.h"
 #include "messages/Msg.h"
 #include "model/CodeTable.h"
@@ -579,7 +579,7 @@ void FrmNippoList::cmd日報_Click() {
     } else {
         if (session_.handOver) session_.handOver(model::HandOver{});
     }
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     if (forms::Form *main = forms::findForm(kMainScreen)) {
         main->showNormal();
         main->raise();

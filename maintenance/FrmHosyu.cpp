@@ -1,6 +1,6 @@
 #include "maintenance/FrmHosyu.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "maintenance/HosyuCustomerTab.h"
 #include "maintenance/HosyuDataTab.h"
 #include "maintenance/HosyuDeletionTab.h"
@@ -103,12 +103,12 @@ void FrmHosyu::buildForm() {
     connect(cmdクリア, &QPushButton::clicked, this, &FrmHosyu::Clear保守画面);
     connect(cmd閉じる, &QPushButton::clicked, this, &FrmHosyu::unload);
     connect(cmd戻る, &QPushButton::clicked, this, [this] {
-        ModTqen::FormStack(QStringLiteral("POP"), name());
+        forms::FormStack(QStringLiteral("POP"), name());
         unload();
     });
     // The program has no menu form: "メイン" brings the main screen forward.
     connect(cmdメニュー, &QPushButton::clicked, this, [this] {
-        ModTqen::FormStack(QStringLiteral("PUSH"), name());
+        forms::FormStack(QStringLiteral("PUSH"), name());
         if (forms::Form *main = forms::findForm(QStringLiteral("TqenMain"))) {
             main->showNormal();
             main->raise();

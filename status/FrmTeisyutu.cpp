@@ -1,6 +1,6 @@
 #include "status/FrmTeisyutu.h"
 
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "platform/dates/DateFormat.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/Interaction.h"
@@ -190,7 +190,7 @@ void FrmTeisyutu::openCell(int row, int column) {
     const QString who = month_.staff[row];
     const QDate day = month_.days[column];
     const int reports = month_.cell(who, day).reports;
-    ModTqen::FormStack(QStringLiteral("PUSH"), name());
+    forms::FormStack(QStringLiteral("PUSH"), name());
     // Any customer of that day and staff member: the customer handed over
     // is empty, never another report's.
     const model::HandOver report{day, who, QVariant(QString())};

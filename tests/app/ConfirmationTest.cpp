@@ -3,6 +3,7 @@
 // report into 確認後に変更; refused input keeps what was typed.
 #include "app/ConfirmationPanel.h"
 #include "app/MonthCalendar.h"
+#include "app/EntryPanel.h"
 #include "app/TqenMain.h"
 #include "model/CodeTable.h"
 #include "model/Confirmations.h"
@@ -40,7 +41,7 @@ protected:
         child<forms::DateBox>(main.get(), "txt日付")->setValue(day);
         child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
         child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(customer);
-        main->ReadNippo();
+        main->entryPanel()->ReadNippo();
     }
     // Each time the confirmation dialog opens, the next step answers it.
     using Step = std::function<void(ConfirmDialog *)>;

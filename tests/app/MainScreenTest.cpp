@@ -1,3 +1,4 @@
+#include "app/EntryPanel.h"
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
 #include "core/MakerLink.h"
@@ -591,7 +592,7 @@ TEST_F(MainScreen, NamesWithQuotesAndWildcardsAreJustText) {
     child<forms::ComboBox>(main.get(), "cmb顧客名")->setText(odd);
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QStringLiteral("佐藤"));
     child<forms::DateBox>(main.get(), "txt日付")->setValue(QStringLiteral("20020214"));
-    main->ReadNippo();
+    main->entryPanel()->ReadNippo();
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("引用符"));
     EXPECT_EQ(rows(data(), QStringLiteral("select * from 顧客マスタ")).size(), 1);
     showMonth(QDate(2002, 2, 1));

@@ -8,6 +8,7 @@
 //   confirm yyyymmdd CUSTOMER STAFF WHO   reads the report and confirms it with Ctrl+K's button
 // and answers "ok", "present" or "error <what the user was shown>".
 #include "app/ConfirmationPanel.h"
+#include "app/EntryPanel.h"
 #include "app/TqenMain.h"
 #include "core/ModTqen.h"
 #include "model/Schema.h"
@@ -40,7 +41,7 @@ int main(int argc, char **argv) {
     forms::ScopedInteraction scope(&script);
     if (argc > 2) {
         const int pause = std::atoi(argv[2]);
-        TqenMain::setLookupObserver([pause] { QThread::msleep(pause); });
+        EntryPanel::setLookupObserver([pause] { QThread::msleep(pause); });
     }
     TqenMain main(QString::fromLocal8Bit(argv[1]));
     main.Form_Load();
@@ -70,7 +71,7 @@ int main(int argc, char **argv) {
             tqen::testing::child<forms::DateBox>(&main, "txt日付")->setValue(w[1]);
             tqen::testing::child<forms::ComboBox>(&main, "cmb顧客名")->setText(w[2]);
             tqen::testing::child<forms::ComboBox>(&main, "cmb担当")->setText(w[3]);
-            main.ReadNippo();
+            main.entryPanel()->ReadNippo();
             bool answered = false;
             QTimer timer;
             QObject::connect(&timer, &QTimer::timeout, [&] {

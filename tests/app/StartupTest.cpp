@@ -1,3 +1,4 @@
+#include "app/EntryPanel.h"
 #include "app/TqenMain.h"
 #include "platform/forms/Accessible.h"
 #include "tests/support/AppFixture.h"
@@ -147,7 +148,7 @@ TEST_F(Startup, NullSettingsLeaveTheBoxesAsTheyWere) {
     main.Form_Load();
     child<forms::ComboBox>(&main, "cmb担当")->setText(QStringLiteral("前の担当"));
     child<forms::TextBox>(&main, "txtふりがな")->setText(QStringLiteral("まえ"));
-    main.ReadLocalEnv();
+    main.entryPanel()->ReadLocalEnv();
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb担当")->Text(), QStringLiteral("前の担当"));
     EXPECT_EQ(child<forms::ComboBox>(&main, "cmb顧客名")->Text(), QStringLiteral("顧客"));
     EXPECT_EQ(child<forms::TextBox>(&main, "txtふりがな")->Text(), QStringLiteral("まえ"));

@@ -2,6 +2,7 @@
 // The code table form on copies of the delivered data files.
 #include "codemaster/FrmCodeMaster.h"
 #include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
 #include "tests/support/AppFixture.h"
@@ -21,7 +22,7 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         useAppFolderSession();
-        ModTqen::ResetFormStack();
+        forms::ResetFormStack();
     }
     void TearDown() override {
         if (form) form->unload();

@@ -278,10 +278,10 @@ TEST_F(CodeMaster, BackPopsTheStackAndUnloadsOrStaysWhenTheStackIsEmpty) {
     // Empty stack: the main screen would be shown and the form stays.
     button("cmd戻る")->click();
     EXPECT_NE(forms::findForm(QStringLiteral("FrmCodeMaster")), nullptr);
-    ModTqen::FormStack(QStringLiteral("PUSH"), QStringLiteral("TqenMain"));
+    forms::FormStack(QStringLiteral("PUSH"), QStringLiteral("TqenMain"));
     QTest::keyClick(grid, Qt::Key_F1);
     EXPECT_EQ(forms::findForm(QStringLiteral("FrmCodeMaster")), nullptr);
-    EXPECT_TRUE(ModTqen::FormStackEntries().first().isEmpty());
+    EXPECT_TRUE(forms::FormStackEntries().first().isEmpty());
 }
 
 TEST_F(CodeMaster, HelpOpensItsPage) {
@@ -304,7 +304,7 @@ TEST_F(CodeMaster, TheMainScreenOpensTheFormAndTheFormReturnsToIt) {
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("コード表"));
-    EXPECT_EQ(ModTqen::FormStackEntries().first(), QStringLiteral("TqenMain"));
+    EXPECT_EQ(forms::FormStackEntries().first(), QStringLiteral("TqenMain"));
     codes->click();   // a second press shows the same form
     EXPECT_EQ(forms::openForms().count(form.data()), 1);
     EXPECT_EQ(workRows()[0].value("sname").toString(), QStringLiteral("佐藤"));
@@ -314,7 +314,7 @@ TEST_F(CodeMaster, TheMainScreenOpensTheFormAndTheFormReturnsToIt) {
     EXPECT_TRUE(main->isVisible());
     button("cmdメニュー")->click();
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(ModTqen::FormStackEntries().mid(0, 2),
+    EXPECT_EQ(forms::FormStackEntries().mid(0, 2),
               (QStringList{QStringLiteral("FrmCodeMaster"), QStringLiteral("FrmCodeMaster")}));
 
     auto *hint = new forms::Form(QStringLiteral("Hint"));

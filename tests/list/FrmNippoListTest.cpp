@@ -318,7 +318,7 @@ TEST_F(ListHandOver, TheListButtonHandsTheDayOverAndTheListHandsAReportBack) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form));
     grid = child<forms::DataGrid>(form, QStringLiteral("Grid日報一覧"));
     EXPECT_FALSE(form->isModal());
-    EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("TqenMain"));
+    EXPECT_EQ(forms::FormStackEntries().value(0), QStringLiteral("TqenMain"));
     EXPECT_EQ(dateBox("txt開始")->date(), QDate(2002, 2, 14));
     EXPECT_EQ(dateBox("txt終了")->date(), QDate(2002, 2, 14));
     EXPECT_EQ(combo("cmb担当")->Text(), QStringLiteral("佐藤"));
@@ -341,7 +341,7 @@ TEST_F(ListHandOver, TheListButtonHandsTheDayOverAndTheListHandsAReportBack) {
     EXPECT_EQ(child<forms::ComboBox>(main.get(), "cmb顧客名")->Text(), QStringLiteral("山田商店"));
     EXPECT_EQ(child<forms::DateBox>(main.get(), "txt日付")->date(), QDate(2002, 2, 13));
     EXPECT_EQ(child<forms::TextBox>(main.get(), "txtタイトル")->Text(), QStringLiteral("訪問"));
-    EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("FrmNippoList"));
+    EXPECT_EQ(forms::FormStackEntries().value(0), QStringLiteral("FrmNippoList"));
 
     // Back on the list: it reads that day again, of that staff member.
     form->activateWindow();

@@ -1,7 +1,7 @@
 #pragma once
 // The report list on copies of the delivered data files, with the helpers its
 // tests share.
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "list/FrmNippoList.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DataGrid.h"
@@ -22,7 +22,7 @@ protected:
         AppFixture::SetUp();
         useAppFolderSession();
         session.env.年号 = QStringLiteral("西暦");
-        ModTqen::ResetFormStack();
+        forms::ResetFormStack();
     }
     void TearDown() override {
         if (form) form->unload();

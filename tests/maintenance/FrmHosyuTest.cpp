@@ -1,7 +1,7 @@
 // The maintenance form driven as a person does: settings, customer list,
 // deletions and disk copies, with real data files and scripted answers.
 #include "app/TqenMain.h"
-#include "core/ModTqen.h"
+#include "platform/forms/FormStack.h"
 #include "maintenance/FddBackup.h"
 #include "maintenance/FrmHosyu.h"
 #include "core/MakerLink.h"
@@ -329,7 +329,7 @@ TEST_F(Maintenance, ChooserAndHelpPages) {
 }
 
 TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {
-    ModTqen::ResetFormStack();
+    forms::ResetFormStack();
     TqenMain main(app);
     main.Form_Load();
     auto *open = child<QPushButton>(&main, QStringLiteral("Command11"));
@@ -338,15 +338,15 @@ TEST_F(Maintenance, MainScreenButtonOpensTheFormAndBackReturns) {
     QPointer<forms::Form> shown = forms::findForm(QStringLiteral("FrmHosyu"));
     ASSERT_TRUE(shown);
     EXPECT_TRUE(shown->isVisible());
-    EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("TqenMain"));
+    EXPECT_EQ(forms::FormStackEntries().value(0), QStringLiteral("TqenMain"));
     open->click();   // a second click brings the same form forward
     EXPECT_EQ(forms::openForms().count(shown.data()), 1);
     child<QPushButton>(shown, QStringLiteral("cmd戻る"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(shown);
     // Each click recorded the main screen once; going back took one off.
-    EXPECT_EQ(ModTqen::FormStackEntries().value(0), QStringLiteral("TqenMain"));
-    EXPECT_EQ(ModTqen::FormStackEntries().value(1), QString());
+    EXPECT_EQ(forms::FormStackEntries().value(0), QStringLiteral("TqenMain"));
+    EXPECT_EQ(forms::FormStackEntries().value(1), QString());
 }
 
 }  // namespace
