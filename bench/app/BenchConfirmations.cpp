@@ -11,7 +11,7 @@
 // interleaved rounds and their ratio. The target: under 16 ms at
 // 1,000,000 reports.
 //
-//   tqen_bench_confirm
+//   tqen_bench_confirm [N]     (N: only the data sets of N reports)
 #include "bench/support/BenchData.h"
 #include "bench/support/Timing.h"
 #include "model/Confirmations.h"
@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -99,7 +100,11 @@ void bare(const QString &path, const QString &first, const QString &last) {
 
 int main(int argc, char **argv) {
     QCoreApplication qapp(argc, argv);
-    const auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
+    auto sets = tqen::bench::dataSets(QStringLiteral(TQEN_BENCH_DATA_DIR));
+    if (argc > 1) {
+        const int only = QString::fromLocal8Bit(argv[1]).toInt();
+        std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
+    }
     if (sets.empty()) {
         std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
         return 1;

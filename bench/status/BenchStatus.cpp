@@ -1,5 +1,6 @@
 // Speed of who has reported (提出状況) on every benchmark data set that
-// exists (bench/data: 10,000, 100,000 and 1,000,000 reports; see
+// exists (bench/data: 10,000, 100,000 and 1,000,000 reports, in both orders:
+// the chronological files hold the same months, laid out otherwise; see
 // bench/support/BenchData.h): the last full month of the file for its 30
 // staff members, read by the model (the staff list, the reports per staff
 // member and day, the confirmed ones), on a copy of the file with every
@@ -130,8 +131,6 @@ int main(int argc, char **argv) {
         const int only = QString::fromLocal8Bit(argv[1]).toInt();
         std::erase_if(sets, [only](const tqen::bench::DataSet &s) { return s.reports != only; });
     }
-    // Random order only: the chronological files hold the same months.
-    std::erase_if(sets, [](const tqen::bench::DataSet &s) { return s.chronological; });
     if (sets.empty()) {
         std::fprintf(stderr, "no benchmark data: build the target tqen_benchdata first\n");
         return 2;
