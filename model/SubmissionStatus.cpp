@@ -66,13 +66,13 @@ Month read(const QString &dataDbPath, int year, int month, Error *error) {
     // The confirmed ones of the month, with a second statement: a report
     // changed since its confirmation stays unconfirmed.
     Error states;
-    const auto confirmed = Confirmations::statesBetween(dataDbPath, first, last, {}, {}, &states);
+    const auto confirmed = Confirmations::statesOnly(dataDbPath, first, last, &states);
     if (!states.ok()) {
         if (error) *error = states;
         return Month{year, month};
     }
     for (auto it = confirmed.cbegin(); it != confirmed.cend(); ++it) {
-        if (it->state != ConfirmState::Confirmed) continue;
+        if (*it != ConfirmState::Confirmed) continue;
         auto staffCells = out.cells.find(it.key().staff);
         if (staffCells == out.cells.end()) continue;
         auto cell = staffCells->find(it.key().day);
