@@ -68,7 +68,7 @@ QStringList fileTriggers() {
 
 QStringList serverTriggers() {
     return {QStringLiteral(
-                "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$\n"
+                "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SET search_path FROM CURRENT AS $$\n"
                 "BEGIN\n"
                 "  IF TG_OP = 'DELETE' THEN\n"
                 "    UPDATE 日報確認 SET 変更 = 変更 + 2 WHERE %2 AND 変更 IN (0, 1);\n"
