@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <tuple>
 #include <QRandomGenerator>
+#include <QSet>
 
 namespace tqen::model::Confirmations {
 
@@ -151,32 +152,74 @@ QString cleanComment(const QString &comment) {
 
 // Sets the marker of the live confirmations whose marker is not known
 // (Null) from their fingerprints: 0 where the report is as confirmed, 1
-// where it differs, 2 where no report has the key.
+// where it differs, 2 where no report has the key. Rows are named by their
+// number, many to a statement; the rare number that two rows share is
+// written by its key as well.
 Error fillMarkers(dao::Database &db) {
     const QString text = QStringLiteral("営業日報の確認の状態を記録できませんでした。");
+    QSet<qlonglong> shared;
+    {
+        auto rs = db.openRecordset(QStringLiteral("select 確認番号 from 日報確認 where 削除番号 is null and 変更 is null "
+                                                  "group by 確認番号 having count(*) > 1"));
+        if (!rs.isOpen()) return dao::failure(text, db, rs);
+        for (; !rs.eof(); rs.moveNext()) shared.insert(rs.field(QStringLiteral("確認番号")).toLongLong());
+    }
     auto rs = db.openRecordset(QStringLiteral(
-        "select distinct 日報確認.日付 as 日, 日報確認.顧客名 as 顧客, 日報確認.担当 as 担当者, タイトル, メモ "
+        "select 確認番号, 指紋, 日報確認.日付 as 日, 日報確認.顧客名 as 顧客, 日報確認.担当 as 担当者, タイトル, メモ "
         "from 日報確認, 営業日報 where 日報確認.削除番号 is null and 日報確認.変更 is null and "
         "営業日報.日付 = 日報確認.日付 and 営業日報.顧客名 = 日報確認.顧客名 and 営業日報.担当 = 日報確認.担当"));
     if (!rs.isOpen()) return dao::failure(text, db, rs);
-    struct Found {
-        ReportKey key;
-        QByteArray print;
+    // A number is 0 only when every report of its key (a file may hold
+    // one twice) is as it was confirmed.
+    struct Row {
+        QDate day;
+        bool same = true;
     };
-    QList<Found> found;
-    for (; !rs.eof(); rs.moveNext())
-        found.append({{dateOf(rs.field(QStringLiteral("日"))), textOf(rs.field(QStringLiteral("顧客"))),
-                       textOf(rs.field(QStringLiteral("担当者")))},
-                      fingerprint(textOf(rs.field(QStringLiteral("タイトル"))), textOf(rs.field(QStringLiteral("メモ"))))});
-    rs.close();
-    const QString ofKey = QStringLiteral(" where 削除番号 is null and 変更 is null and 日付 = ? and 顧客名 = ? and 担当 = ?");
-    for (const Found &f : std::as_const(found)) {
-        const QVariantList key{f.key.day, f.key.customer, f.key.staff};
-        if (!run(db, QStringLiteral("update 日報確認 set 変更 = 0") + ofKey + QStringLiteral(" and 指紋 = ?"),
-                 key + QVariantList{QString::fromLatin1(f.print)}) ||
-            !run(db, QStringLiteral("update 日報確認 set 変更 = 1") + ofKey, key))
-            return dao::failure(text, db);
+    QHash<qlonglong, Row> numbered;
+    struct Keyed {
+        ReportKey key;
+        QString print;
+        bool same;
+    };
+    QList<Keyed> keyed;
+    for (; !rs.eof(); rs.moveNext()) {
+        const qlonglong number = rs.field(QStringLiteral("確認番号")).toLongLong();
+        const QString print = rs.field(QStringLiteral("指紋")).toString();
+        const ReportKey key{dateOf(rs.field(QStringLiteral("日"))), textOf(rs.field(QStringLiteral("顧客"))),
+                            textOf(rs.field(QStringLiteral("担当者")))};
+        const bool equal = print.toLatin1() == fingerprint(textOf(rs.field(QStringLiteral("タイトル"))),
+                                                             textOf(rs.field(QStringLiteral("メモ"))));
+        if (shared.contains(number)) {
+            keyed.append({key, print, equal});
+        } else {
+            Row &r = numbered[number];
+            r.day = key.day;
+            r.same = r.same && equal;
+        }
     }
+    rs.close();
+    // Per day and value one statement: the index finds the day's rows.
+    QMap<std::pair<QDate, int>, QStringList> byDay;
+    for (auto it = numbered.cbegin(); it != numbered.cend(); ++it)
+        byDay[{it->day, it->same ? kUnchanged : kChanged}] << QString::number(it.key());
+    for (auto it = byDay.cbegin(); it != byDay.cend(); ++it)
+        if (!run(db,
+                 QStringLiteral("update 日報確認 set 変更 = %1 where 削除番号 is null and 日付 = ? and 変更 is null and "
+                                "確認番号 in (%2)")
+                     .arg(it.key().second)
+                     .arg(it.value().join(u',')),
+                 {it.key().first}))
+            return dao::failure(text, db);
+    // Shared numbers, by key and fingerprint: changed first, so that a key
+    // with any differing report stays changed.
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &x, const Keyed &y) { return !x.same && y.same; });
+    for (const Keyed &k : std::as_const(keyed))
+        if (!run(db,
+                 QStringLiteral("update 日報確認 set 変更 = ? where 削除番号 is null and 変更 is null and 日付 = ? and "
+                                "顧客名 = ? and 担当 = ? and 指紋 = ?"),
+                 {k.same ? kUnchanged : kChanged, k.key.day, k.key.customer, k.key.staff, k.print}))
+            return dao::failure(text, db);
+    // What is left has no report.
     if (!db.execute(QStringLiteral("update 日報確認 set 変更 = 2 where 削除番号 is null and 変更 is null")))
         return dao::failure(text, db);
     return {};
