@@ -295,9 +295,7 @@ Error confirmIn(dao::Database &db, const ReportKey &key, const QString &confirme
 
 Error confirmAll(const Session &session, const QList<ReportKey> &keys, const QString &confirmer,
                  const QString &comment, const QByteArray &seen, const QDateTime &now, const QString &text) {
-    if (comment.size() > MaxComment)
-        return Error(Error::Code::BadInput,
-                     QStringLiteral("コメントは %1 文字までです (いまは %2 文字)。").arg(MaxComment).arg(comment.size()));
+    if (Error e = checkComment(comment); !e.ok()) return e;
     const QDateTime at = now.isValid() ? now : QDateTime::currentDateTime();
     auto db = dao::Database::open(session.dataDbPath);
     if (!db.beginWriteTrans()) return dao::failure(text, db);
@@ -329,6 +327,13 @@ std::optional<bool> present(dao::Database &db, const QString &text, Error *error
 }
 
 }  // namespace
+
+Error checkComment(const QString &comment) {
+    if (comment.size() > MaxComment)
+        return Error(Error::Code::BadInput,
+                     QStringLiteral("コメントは %1 文字までです (いまは %2 文字)。").arg(MaxComment).arg(comment.size()));
+    return {};
+}
 
 const dao::AddedTable &definition() {
     static const dao::AddedTable t{Table,
@@ -493,6 +498,15 @@ ConfirmState stateByFingerprint(dao::Database &db, const ReportKey &k, qlonglong
                     fingerprint(textOf(report.field(QStringLiteral("タイトル"))), textOf(report.field(QStringLiteral("メモ")))));
 }
 
+// Runs a step in a write transaction of its own: true when it was written.
+template <typename Step>
+bool inWriteTrans(dao::Database &db, Step step) {
+    if (!db.beginWriteTrans()) return false;
+    if (step().ok() && db.commitTrans()) return true;
+    db.rollback();
+    return false;
+}
+
 // The newest confirmation of each report of a period and the state it
 // gives: from the confirmations alone, by their kept marker (a database
 // without it gets it here, once); a report whose confirmation carries no
@@ -506,16 +520,10 @@ Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const
     std::optional<Kept> kept = probe(db, &why);
     if (!kept) return Error(Error::Code::DatabaseFailed, kReadText, why);
     if (!kept->table) return {};
-    if (!kept->marker()) {
-        // The first read gives the database its marker; one that cannot
-        // take it (read-only, busy) is read by the fingerprints.
-        bool made = false;
-        if (db.beginWriteTrans()) {
-            made = keepMarkerIn(db, false).ok() && db.commitTrans();
-            if (!made) db.rollback();
-        }
-        if (!made) return walkByFingerprint(db, first, last, staff, customer, withWho, visit);
-    }
+    // The first read gives the database its marker; one that cannot take it
+    // (read-only, busy) is read by the fingerprints.
+    if (!kept->marker() && !inWriteTrans(db, [&db] { return keepMarkerIn(db, false); }))
+        return walkByFingerprint(db, first, last, staff, customer, withWho, visit);
     QString sql = QStringLiteral("select 日付, 顧客名, 担当, 確認番号, 変更") +
                   (withWho ? QStringLiteral(", 確認者, 確認日時") : QString()) +
                   QStringLiteral(" from 日報確認 where 削除番号 is null and 日付 >= ? and 日付 <= ?");
@@ -560,6 +568,81 @@ Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const
     return {};
 }
 
+// How many reports of a period read confirmed and changed since by their
+// newest confirmation, per day (and staff member when `byStaff`), counted
+// by the engine from the marker and the index alone: visit(day, staff,
+// state, count). Rows whose marker is not known are filled once when the
+// database can be written, else told one by one by their fingerprints.
+template <typename Visit>
+Error tallyPeriod(dao::Database &db, const QDate &first, const QDate &last, const QString &staff,
+                  const QString &customer, bool byStaff, Visit visit) {
+    QString why;
+    std::optional<Kept> kept = probe(db, &why);
+    if (!kept) return Error(Error::Code::DatabaseFailed, kReadText, why);
+    if (!kept->table) return {};
+    const auto one = [&visit](const ReportKey &k, ConfirmState s, const QString &, const QString &) {
+        visit(k.day, k.staff, s, 1);
+    };
+    if (!kept->marker() && !inWriteTrans(db, [&db] { return keepMarkerIn(db, false); }))
+        return walkByFingerprint(db, first, last, staff, customer, false, one);
+    // The newest live confirmation of a report: no later one on its key.
+    QString where = QStringLiteral(
+        " from 日報確認 as c where c.削除番号 is null and c.日付 >= ? and c.日付 <= ? and not exists (select 確認番号 from "
+        "日報確認 as n where n.削除番号 is null and n.日付 = c.日付 and n.顧客名 = c.顧客名 and n.担当 = c.担当 and "
+        "n.確認番号 > c.確認番号)");
+    QVariantList values{first, last};
+    andEquals(where, values, QStringLiteral("c.担当"), staff);
+    andEquals(where, values, QStringLiteral("c.顧客名"), customer);
+    struct Row {
+        QDate day;
+        QString staff;
+        QVariant marker;
+        int count = 0;
+    };
+    QList<Row> rows;
+    bool unknown = false;
+    const auto count = [&]() -> Error {
+        rows.clear();
+        unknown = false;
+        const QString by = byStaff ? QStringLiteral("c.日付, c.担当, c.変更") : QStringLiteral("c.日付, c.変更");
+        auto rs = select(db, QStringLiteral("select ") + by + QStringLiteral(", count(*) as 件数") + where +
+                                 QStringLiteral(" group by ") + by, values);
+        if (!rs.isOpen()) return dao::failure(kReadText, db, rs);
+        for (; !rs.eof(); rs.moveNext()) {
+            Row r{dateOf(rs.field(QStringLiteral("日付"))), byStaff ? textOf(rs.field(QStringLiteral("担当"))) : QString(),
+                  rs.field(QStringLiteral("変更")), rs.field(QStringLiteral("件数")).toInt()};
+            unknown = unknown || r.marker.isNull();
+            rows.append(r);
+        }
+        return {};
+    };
+    if (Error e = count(); !e.ok()) return e;
+    if (unknown && inWriteTrans(db, [&db] { return fillMarkers(db); }))
+        if (Error e = count(); !e.ok()) return e;
+    for (const Row &r : std::as_const(rows)) {
+        if (r.marker.isNull()) continue;
+        const qlonglong m = r.marker.toLongLong();
+        if (m < kGone) visit(r.day, r.staff, m == kUnchanged ? ConfirmState::Confirmed : ConfirmState::ChangedSince, r.count);
+    }
+    if (!unknown) return {};
+    auto rs = select(db, QStringLiteral("select c.日付, c.顧客名, c.担当, c.確認番号") + where +
+                             QStringLiteral(" and c.変更 is null"), values);
+    if (!rs.isOpen()) return dao::failure(kReadText, db, rs);
+    QList<std::pair<ReportKey, qlonglong>> keys;
+    for (; !rs.eof(); rs.moveNext())
+        keys.append({{dateOf(rs.field(QStringLiteral("日付"))), textOf(rs.field(QStringLiteral("顧客名"))),
+                      textOf(rs.field(QStringLiteral("担当")))},
+                     rs.field(QStringLiteral("確認番号")).toLongLong()});
+    rs.close();
+    Error error;
+    for (const auto &[k, number] : std::as_const(keys)) {
+        const ConfirmState state = stateByFingerprint(db, k, number, &error);
+        if (!error.ok()) return error;
+        if (state != ConfirmState::Unconfirmed) visit(k.day, k.staff, state, 1);
+    }
+    return {};
+}
+
 }  // namespace
 
 QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, const QDate &first, const QDate &last,
@@ -578,11 +661,14 @@ QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, co
     return out;
 }
 
-QHash<ReportKey, ConfirmState> statesOnly(const QString &dataDbPath, const QDate &first, const QDate &last, Error *error) {
-    QHash<ReportKey, ConfirmState> out;
+QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, const QDate &first, const QDate &last,
+                                                     Error *error) {
+    QHash<QString, QHash<QDate, int>> out;
     auto db = dao::Database::open(dataDbPath);
-    const Error e = walkPeriod(db, first, last, {}, {}, false,
-                               [&out](const ReportKey &k, ConfirmState s, const QString &, const QString &) { out.insert(k, s); });
+    const Error e = tallyPeriod(db, first, last, {}, {}, true,
+                                [&out](const QDate &day, const QString &staff, ConfirmState s, int n) {
+                                    if (s == ConfirmState::Confirmed) out[staff][day] += n;
+                                });
     if (error) *error = e;
     if (!e.ok()) out.clear();
     return out;
@@ -608,12 +694,12 @@ QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first
             if (d.isValid()) out[d].reports += rs.field(QStringLiteral("件数")).toInt();
         }
     }
-    const Error e = walkPeriod(db, first, last, staff, customer, false,
-                               [&out](const ReportKey &k, ConfirmState s, const QString &, const QString &) {
-                                   const auto day = out.find(k.day);
-                                   if (day == out.end()) return;
-                                   (s == ConfirmState::Confirmed ? day->confirmed : day->changed) += 1;
-                               });
+    const Error e = tallyPeriod(db, first, last, staff, customer, false,
+                                [&out](const QDate &d, const QString &, ConfirmState s, int n) {
+                                    const auto day = out.find(d);
+                                    if (day == out.end()) return;
+                                    (s == ConfirmState::Confirmed ? day->confirmed : day->changed) += n;
+                                });
     if (error && !e.ok()) *error = e;
     return out;
 }

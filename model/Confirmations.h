@@ -33,7 +33,7 @@
 //   stateOf      — the state and comments of one report.
 //   statesBetween— the newest state of every confirmed report of a period
 //                  (a report absent from the answer is 未確認).
-//   statesOnly   — the same without who and when.
+//   confirmedPerStaff — per staff member and day: reports confirmed.
 //   month        — per day of a period: reports, confirmed, changed since
 //                  (the calendar's marks).
 //   confirmer / setConfirmer — the person who confirms on this PC, kept in
@@ -86,6 +86,10 @@ extern const QString Table;
 // A comment longer than this is refused (the dialog keeps the text).
 constexpr int MaxComment = 1000;
 
+// A comment the confirmations refuse (too long), with the message that
+// says so; ok for any other. confirm and confirmMany check it first.
+Error checkComment(const QString &comment);
+
 // The table's definition, for making it and for copies of the data.
 const dao::AddedTable &definition();
 
@@ -122,10 +126,11 @@ QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, co
                                                    const QString &staff = {}, const QString &customer = {},
                                                    Error *error = nullptr);
 
-// The state alone of each confirmed report between two days (a report
-// absent from the answer is 未確認): what counting many reports needs.
-QHash<ReportKey, ConfirmState> statesOnly(const QString &dataDbPath, const QDate &first, const QDate &last,
-                                          Error *error = nullptr);
+// How many reports each staff member has confirmed as they are, per day
+// between two days (days without one left out): what counting many reports
+// needs, counted by the engine.
+QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, const QDate &first, const QDate &last,
+                                                     Error *error = nullptr);
 
 // Per day with reports between two days: how many, confirmed, changed.
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,

@@ -78,14 +78,16 @@ bool confirmAThird(const QString &path) {
 }
 
 // The same two statements on bare SQLite: the reports per day, and the
-// live confirmations of the period with their numbers and markers.
+// newest live confirmations of the period counted per day and marker.
 void bare(const QString &path, const QString &first, const QString &last) {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     const QString statements[] = {
         QStringLiteral("select 日付, count(*) as 件数 from 営業日報 where 日付 >= '%1' and 日付 <= '%2' group by 日付"),
-        QStringLiteral("select 日付, 顧客名, 担当, 確認番号, 変更 from 日報確認 where 削除番号 is null and "
-                       "日付 >= '%1' and 日付 <= '%2'")};
+        QStringLiteral("select c.日付, c.変更, count(*) from 日報確認 as c where c.削除番号 is null and "
+                       "c.日付 >= '%1' and c.日付 <= '%2' and not exists (select 確認番号 from 日報確認 as n where "
+                       "n.削除番号 is null and n.日付 = c.日付 and n.顧客名 = c.顧客名 and n.担当 = c.担当 and "
+                       "n.確認番号 > c.確認番号) group by c.日付, c.変更")};
     for (const QString &sql : statements) {
         sqlite3_stmt *st = nullptr;
         sqlite3_prepare_v2(db, sql.arg(first, last).toUtf8().constData(), -1, &st, nullptr);
