@@ -399,13 +399,21 @@ Error FrmNippoList::ConfirmLines() {
         report(error);
         return error;
     }
-    const int answer = forms::interaction().messageBox(
-        this, QStringLiteral("チェックした %1 行の営業日報を、%2 の確認済にします。よろしいですか？").arg(count).arg(confirmer),
-        forms::mb::YesNo | forms::mb::Question | forms::mb::DefaultButton2, forms::programTitle());
-    if (answer != forms::mb::IdYes) return Error(Error::Code::Cancelled, QString());
+    // One question, with an optional comment for every report confirmed; a
+    // comment refused (too long) is asked again as it was typed.
+    const QString question =
+        QStringLiteral("チェックした %1 行の営業日報を、%2 の確認済にします。よろしいですか？").arg(count).arg(confirmer);
+    QString comment;
+    for (;;) {
+        if (!forms::interaction().askWithText(this, question, QStringLiteral("コメント"), forms::programTitle(), &comment))
+            return Error(Error::Code::Cancelled, QString());
+        const Error refused = model::Confirmations::checkComment(comment);
+        if (refused.ok()) break;
+        forms::showError(this, refused, forms::mb::Exclamation);
+    }
     showMessage(QStringLiteral("確認しています････"));
     qsizetype lines = 0;
-    error = model::ReportList::confirmTicked(session_, confirmer, QString(), &lines);
+    error = model::ReportList::confirmTicked(session_, confirmer, comment, &lines);
     hideMessage();
     if (!error.ok()) {
         // Nothing was confirmed: the ticks stay for another try.

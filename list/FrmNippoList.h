@@ -77,7 +77,8 @@ public:
     // file. Nothing is written when a character cannot be encoded.
     Error ExportCsv(const QString &path, text::Encoding encoding);
     // Confirms the reports of the ticked lines as this PC's confirmer after
-    // one question, all or none ("一括確認").
+    // one question, with an optional comment stored on each, all or none
+    // ("一括確認").
     Error ConfirmLines();
     // The confirmation shown in a line's 確認 column.
     QString confirmationText(int row) const;

@@ -13,6 +13,15 @@
 // state. A report whose title or memo differs from the newest fingerprint
 // reads 確認後に変更, never confirmed.
 //
+// The states of many reports (a month's marks, the list, who has reported)
+// read the confirmations alone: each row keeps a marker (変更) of whether
+// its report changed since, set by triggers on 営業日報 that every writer of
+// the data runs (plain SQL on a file, a PL/pgSQL function on a server),
+// made with the table; a table from before the marker gets it at its first
+// use. The marker is on the safe side: a report edited back to the text
+// that was confirmed stays 確認後に変更 there, while the one report's view
+// (stateOf) compares the fingerprints.
+//
 // Rows of a deleted report move into that deletion with the report
 // (削除番号 set, see DeletedReports) and come back when the deletion is put
 // back; they are gone when the deletion is purged.
@@ -24,6 +33,7 @@
 //   stateOf      — the state and comments of one report.
 //   statesBetween— the newest state of every confirmed report of a period
 //                  (a report absent from the answer is 未確認).
+//   confirmedPerStaff — per staff member and day: reports confirmed.
 //   month        — per day of a period: reports, confirmed, changed since
 //                  (the calendar's marks).
 //   confirmer / setConfirmer — the person who confirms on this PC, kept in
@@ -76,6 +86,10 @@ extern const QString Table;
 // A comment longer than this is refused (the dialog keeps the text).
 constexpr int MaxComment = 1000;
 
+// A comment the confirmations refuse (too long), with the message that
+// says so; ok for any other. confirm and confirmMany check it first.
+Error checkComment(const QString &comment);
+
 // The table's definition, for making it and for copies of the data.
 const dao::AddedTable &definition();
 
@@ -111,6 +125,12 @@ ReportConfirmation stateOf(const QString &dataDbPath, const ReportKey &key, Erro
 QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, const QDate &first, const QDate &last,
                                                    const QString &staff = {}, const QString &customer = {},
                                                    Error *error = nullptr);
+
+// How many reports each staff member has confirmed as they are, per day
+// between two days (days without one left out): what counting many reports
+// needs, counted by the engine.
+QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, const QDate &first, const QDate &last,
+                                                     Error *error = nullptr);
 
 // Per day with reports between two days: how many, confirmed, changed.
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,

@@ -6,6 +6,8 @@
 #include "model/Values.h"
 #include "platform/dates/Holidays.h"
 
+#include <algorithm>
+
 namespace tqen::model::SubmissionStatus {
 
 int Month::missing() const {
@@ -66,17 +68,18 @@ Month read(const QString &dataDbPath, int year, int month, Error *error) {
     // The confirmed ones of the month, with a second statement: a report
     // changed since its confirmation stays unconfirmed.
     Error states;
-    const auto confirmed = Confirmations::statesBetween(dataDbPath, first, last, {}, {}, &states);
+    const auto confirmed = Confirmations::confirmedPerStaff(dataDbPath, first, last, &states);
     if (!states.ok()) {
         if (error) *error = states;
         return Month{year, month};
     }
-    for (auto it = confirmed.cbegin(); it != confirmed.cend(); ++it) {
-        if (it->state != ConfirmState::Confirmed) continue;
-        auto staffCells = out.cells.find(it.key().staff);
+    for (auto staff = confirmed.cbegin(); staff != confirmed.cend(); ++staff) {
+        auto staffCells = out.cells.find(staff.key());
         if (staffCells == out.cells.end()) continue;
-        auto cell = staffCells->find(it.key().day);
-        if (cell != staffCells->end() && cell->unconfirmed > 0) --cell->unconfirmed;
+        for (auto day = staff->cbegin(); day != staff->cend(); ++day) {
+            auto cell = staffCells->find(day.key());
+            if (cell != staffCells->end()) cell->unconfirmed = std::max(0, cell->unconfirmed - day.value());
+        }
     }
     others.sort();
     out.days = WorkingDays(year, month);

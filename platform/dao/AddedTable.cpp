@@ -202,4 +202,50 @@ Error ensureIndex(Database &db, const AddedIndex &index) {
     return {};
 }
 
+Error executeNative(Database &db, const QStringList &onFile, const QStringList &onServer) {
+    const QString text = QStringLiteral("データベースに書き込めませんでした。");
+    QString error;
+    if (ServerConnection *s = serverConnectionOf(db)) {
+        for (const QString &sql : onServer)
+            if (!s->run(sql, {}, &error)) return Error(Error::Code::DatabaseFailed, text, error);
+        return {};
+    }
+    Connection *c = connectionOf(db);
+    if (!c) return Error(Error::Code::DatabaseFailed, text, db.error());
+    c->releaseReaders();
+    for (const QString &sql : onFile)
+        if (!fileExec(*c, sql, &error)) return Error(Error::Code::DatabaseFailed, text, error);
+    return {};
+}
+
+std::optional<QList<qlonglong>> queryNative(Database &db, const QString &onFile, const QString &onServer,
+                                           QString *error) {
+    QList<qlonglong> out;
+    if (ServerConnection *s = serverConnectionOf(db)) {
+        const Result r = s->run(onServer, {}, error);
+        if (!r) return std::nullopt;
+        if (PQntuples(r.get()) < 1) {
+            *error = QStringLiteral("no row");
+            return std::nullopt;
+        }
+        for (int i = 0; i < PQnfields(r.get()); ++i) out << QByteArray(PQgetvalue(r.get(), 0, i)).toLongLong();
+        return out;
+    }
+    Connection *c = connectionOf(db);
+    if (!c) {
+        *error = db.error();
+        return std::nullopt;
+    }
+    c->releaseReaders();
+    const Statement st = c->prepare(onFile, {}, error);
+    if (!st) return std::nullopt;
+    if (sqlite3_step(st.get()) != SQLITE_ROW) {
+        *error = c->lastError();
+        if (error->isEmpty()) *error = QStringLiteral("no row");
+        return std::nullopt;
+    }
+    for (int i = 0; i < sqlite3_column_count(st.get()); ++i) out << sqlite3_column_int64(st.get(), i);
+    return out;
+}
+
 }  // namespace tqen::dao

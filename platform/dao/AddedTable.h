@@ -51,4 +51,16 @@ Error ensureTable(Database &db, const AddedTable &table);
 // Inside the caller's transaction when one is open.
 Error ensureIndex(Database &db, const AddedIndex &index);
 
+// Statements in the engine's own dialect, for what Jet SQL cannot say (a
+// trigger and the function it runs, a column added to an added table):
+// `onFile` on a data file, `onServer` on a server, run in order inside the
+// caller's open transaction; the first failure is the error.
+Error executeNative(Database &db, const QStringList &onFile, const QStringList &onServer);
+
+// The first row of a query in the engine's own dialect, as numbers: for
+// asking the engine's catalogue what a database holds. nullopt and error
+// when it cannot be asked (or answers no row).
+std::optional<QList<qlonglong>> queryNative(Database &db, const QString &onFile, const QString &onServer,
+                                           QString *error);
+
 }  // namespace tqen::dao

@@ -84,6 +84,13 @@ public:
     // *typed when the user gave one, false when the user cancelled.
     virtual bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) = 0;
 
+    // A question answered yes or no with an optional text typed beside it
+    // (a comment): the prompt, a box of several lines named `label`, はい and
+    // いいえ (いいえ the default). True when the user said yes, with the
+    // text in *typed; its value on the way in is shown to start with.
+    virtual bool askWithText(QWidget *owner, const QString &prompt, const QString &label, const QString &title,
+                             QString *typed) = 0;
+
     // The shell's file copy: asks before it replaces an existing target
     // (question with Yes/No), copies, and reports a failure in a message box
     // of its own. Returns 0 when the copy was done, 1 when the user declined

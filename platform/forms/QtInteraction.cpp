@@ -1,11 +1,16 @@
 #include "platform/forms/QtInteraction.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
 
@@ -109,6 +114,32 @@ bool QtInteraction::askPassword(QWidget *owner, const QString &prompt, const QSt
     dialog.setAccessibleName(title);
     if (dialog.exec() != QDialog::Accepted) return false;
     *typed = dialog.textValue();
+    return true;
+}
+
+bool QtInteraction::askWithText(QWidget *owner, const QString &prompt, const QString &label, const QString &title,
+                                QString *typed) {
+    QDialog dialog(owner);
+    dialog.setWindowTitle(title);
+    dialog.setAccessibleName(title);
+    auto *form = new QFormLayout(&dialog);
+    auto *question = new QLabel(prompt, &dialog);
+    question->setWordWrap(true);
+    form->addRow(question);
+    auto *text = new QPlainTextEdit(&dialog);
+    text->setObjectName(QStringLiteral("txtAskText"));
+    text->setAccessibleName(label);
+    text->setTabChangesFocus(true);
+    text->setPlainText(*typed);
+    form->addRow(label, text);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, &dialog);
+    buttons->button(QDialogButtonBox::No)->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    text->setFocus();
+    if (dialog.exec() != QDialog::Accepted) return false;
+    *typed = text->toPlainText();
     return true;
 }
 

@@ -13,6 +13,8 @@ public:
                         int *chosenFilter = nullptr) override;
     bool shellOpen(const QString &target) override;
     bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
+    bool askWithText(QWidget *owner, const QString &prompt, const QString &label, const QString &title,
+                     QString *typed) override;
 };
 
 }  // namespace tqen::forms

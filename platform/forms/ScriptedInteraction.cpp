@@ -46,4 +46,14 @@ bool ScriptedInteraction::askPassword(QWidget *, const QString &prompt, const QS
     return true;
 }
 
+bool ScriptedInteraction::askWithText(QWidget *owner, const QString &prompt, const QString &, const QString &title,
+                                      QString *typed) {
+    offeredTexts << *typed;
+    if (!texts_.empty()) {
+        *typed = texts_.front();
+        texts_.pop_front();
+    }
+    return messageBox(owner, prompt, mb::YesNo | mb::Question | mb::DefaultButton2, title) == mb::IdYes;
+}
+
 }  // namespace tqen::forms

@@ -32,6 +32,10 @@ public:
     void choose(const QString &path, int filter = 0) { files_.push_back({path, filter}); }
     // The next password question gets this text; without one it is cancelled.
     void typePassword(const QString &text) { passwords_.push_back(text); }
+    // The next question with a text box gets this text typed (its answer
+    // comes from answer(), as a message box's does); without one the text
+    // stays as offered.
+    void typeText(const QString &text) { texts_.push_back(text); }
 
     int messageBox(QWidget *owner, const QString &prompt, int style, const QString &title) override;
     bool openFileDialog(QWidget *owner, const FileDialogOptions &options, QString *chosen) override;
@@ -39,11 +43,16 @@ public:
                         int *chosenFilter = nullptr) override;
     bool shellOpen(const QString &target) override;
     bool askPassword(QWidget *owner, const QString &prompt, const QString &title, QString *typed) override;
+    // Shown like a message box (in `shown`, style Yes/No, question, No the
+    // default); the text each offered to start with in `offeredTexts`.
+    bool askWithText(QWidget *owner, const QString &prompt, const QString &label, const QString &title,
+                     QString *typed) override;
 
     QList<Shown> shown;        // every message box, in order
     QList<Dialog> dialogs;     // every file dialog, in order
     QStringList opened;        // every target handed to the desktop
     QStringList passwordPrompts;  // every password question, in order
+    QStringList offeredTexts;     // every question with a text box: the text it started with
     int unansweredBoxes() const { return int(answers_.size()); }
 
 private:
@@ -51,6 +60,7 @@ private:
     std::deque<int> answers_;
     std::deque<std::pair<QString, int>> files_;
     std::deque<QString> passwords_;
+    std::deque<QString> texts_;
 };
 
 // Installs a scripted interaction for the life of a scope.

@@ -163,6 +163,8 @@ TEST_F(RaceOnServer, AnEditRacingAConfirmationIsNeverLostNorSilentlyConfirmed) {
         EXPECT_EQ(value(QStringLiteral("select タイトル from 営業日報")), QStringLiteral("T%1").arg(i));
         const model::ReportConfirmation c = model::Confirmations::stateOf(dataOnServer, key);
         ASSERT_EQ(c.history.size(), i + 1) << i;
+        // The marker that many reports' states are read with agrees.
+        EXPECT_EQ(model::Confirmations::statesBetween(dataOnServer, key.day, key.day).value(key).state, c.state) << i;
         if (c.state == model::ConfirmState::Confirmed) {
             // The newest fingerprint is the new text's.
             EXPECT_EQ(c.history.last().fingerprint,

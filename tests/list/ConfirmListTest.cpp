@@ -84,6 +84,40 @@ TEST_F(ConfirmList, TickedLinesAreConfirmedTogetherAfterOneQuestionAndTheColumnA
     EXPECT_TRUE(confirmations().contains(QStringLiteral("確認後に変更 課長")));
 }
 
+// The one question takes an optional comment, stored on every report it
+// confirms; an overlong one is refused with the single confirmation's
+// message and asked again as typed, having written nothing.
+TEST_F(ConfirmList, TheBulkConfirmationsCommentGoesOnEveryReportItConfirms) {
+    load();
+    read();
+    ASSERT_TRUE(model::Confirmations::setConfirmer(QStringLiteral("課長")).ok());
+    tick(1);
+    tick(2);
+    const QString tooLong(model::Confirmations::MaxComment + 1, u'あ');
+    script.typeText(tooLong);
+    script.answer(mb::IdYes);  // the question
+    script.answer(mb::IdOK);   // the refusal
+    script.answer(mb::IdNo);   // asked again, declined
+    click("cmd一括確認");
+    ASSERT_EQ(script.shown.size(), 3);
+    EXPECT_TRUE(script.shown[1].prompt.contains(QStringLiteral("1000 文字まで"))) << script.shown[1].prompt.toStdString();
+    EXPECT_TRUE(script.shown[2].prompt.contains(QStringLiteral("チェックした 2 行")));
+    EXPECT_EQ(script.offeredTexts, (QStringList{QString(), tooLong}));
+    EXPECT_EQ(confirmationRows(), 0);
+
+    script.typeText(QStringLiteral("見積の件、了解"));
+    script.answer(mb::IdYes);
+    script.answer(mb::IdOK);
+    click("cmd一括確認");
+    const model::ReportList::Period month{QDate(2002, 2, 1), QDate(2002, 2, 28), {}, {}};
+    const auto states = model::ReportList::confirmations(data(), month, true);
+    for (const int row : {1, 2}) {
+        ASSERT_TRUE(states.contains(key(row))) << row;
+        EXPECT_EQ(states[key(row)].comments, QStringLiteral("見積の件、了解")) << row;
+    }
+    EXPECT_EQ(confirmationRows(), 2);
+}
+
 TEST_F(ConfirmList, AConfirmerRemovedOrAReportDeletedMeanwhileConfirmsNothing) {
     load();
     read();

@@ -14,8 +14,12 @@
 #include "tests/support/ServerDb.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QTemporaryDir>
+
+#include <array>
+#include <functional>
 
 #include <memory>
 
@@ -44,6 +48,34 @@ protected:
         if (!dao::hasTable(db, Confirmations::Table, &why).value_or(false)) return -1;
         auto rs = db.openRecordset(QStringLiteral("select count(*) as n from 日報確認") + where);
         return rs.field(QStringLiteral("n")).toLongLong();
+    }
+
+    // A statement sent straight to the engine, as the sqlite3 tool or
+    // another program would send it (no function of ours in reach).
+    void outside(const QString &sql) { outsideOn(session.dataDbPath, sql); }
+    void outsideOn(const QString &path, const QString &sql) {
+        if (server && path == server->uri) {
+            ASSERT_TRUE(server->exec(sql)) << sql.toStdString();
+            return;
+        }
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        char *message = nullptr;
+        const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+        EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "") << " in " << sql.toStdString();
+        sqlite3_free(message);
+        sqlite3_close(db);
+    }
+    // The marks of one day as {reports, confirmed, changed}.
+    std::array<int, 3> marks(const QString &path, const QDate &day) {
+        Error e;
+        const DayConfirmation d = Confirmations::month(path, day, day, {}, {}, &e).value(day);
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
+        return {d.reports, d.confirmed, d.changed};
+    }
+    // The state many reports are read with (the marker), Unconfirmed when absent.
+    ConfirmState listed(const ReportKey &k) {
+        return Confirmations::statesBetween(session.dataDbPath, k.day, k.day).value(k).state;
     }
 
     const ReportKey a{QDate(2024, 5, 1), QStringLiteral("甲'商店"), QStringLiteral("山田")};
@@ -196,6 +228,139 @@ TEST_P(ConfirmationsTest, ACopyOfTheDataCarriesTheConfirmations) {
     EXPECT_EQ(s.state, ConfirmState::Confirmed);
     ASSERT_EQ(s.history.size(), 1);
     EXPECT_EQ(s.history[0].comment, QStringLiteral("コピーへ"));
+    // The copy's markers were kept by no trigger there: a change made on
+    // the copy before its first read still shows.
+    outsideOn(to, QStringLiteral("UPDATE 営業日報 SET タイトル = 'コピーで直した'"));
+    EXPECT_EQ(marks(to, a.day), (std::array<int, 3>{1, 0, 1}));
+}
+
+// The marker that many reports' states are read with follows every way a
+// report changes, by this program or any other writer of the data. Each
+// case has a day of its own with one more, unconfirmed report on it, so a
+// confirmation left behind by its report would show as a confirmed one.
+TEST_P(ConfirmationsTest, TheKeptMarkerFollowsEveryChangeOfAReport) {
+    using S = ConfirmState;
+    const DeletedReports store(session.dataDbPath);
+    struct Case {
+        const char *name;
+        std::function<void(const ReportKey &)> change;
+        std::array<int, 3> marks;  // of the day afterwards: reports, confirmed, changed
+        S listed;                  // the report's state read with many (marker)
+        S own;                     // the report's own view (fingerprint)
+    };
+    const auto sql = [this](const QString &statement, const ReportKey &k) {
+        outside(statement + QStringLiteral(" WHERE 日付 = '%1' AND 顧客名 = '%2'").arg(k.day.toString(Qt::ISODate), k.customer));
+    };
+    const auto moved = [](const ReportKey &k) { return ReportKey{k.day.addMonths(1), k.customer, k.staff}; };
+    const QList<Case> cases{
+        {"title edited", [&](const ReportKey &k) { write(k, QStringLiteral("題2")); }, {2, 0, 1}, S::ChangedSince, S::ChangedSince},
+        {"memo edited", [&](const ReportKey &k) { write(k, QStringLiteral("題"), QStringLiteral("メモ2")); }, {2, 0, 1},
+         S::ChangedSince, S::ChangedSince},
+        {"edited back to the confirmed text",
+         [&](const ReportKey &k) {
+             write(k, QStringLiteral("題2"));
+             write(k, QStringLiteral("題"));
+         },
+         {2, 0, 1}, S::ChangedSince, S::Confirmed},
+        {"title edited by an outside writer", [&](const ReportKey &k) { sql(QStringLiteral("UPDATE 営業日報 SET タイトル = '外'"), k); },
+         {2, 0, 1}, S::ChangedSince, S::ChangedSince},
+        {"memo emptied by an outside writer", [&](const ReportKey &k) { sql(QStringLiteral("UPDATE 営業日報 SET メモ = NULL"), k); },
+         {2, 0, 1}, S::ChangedSince, S::ChangedSince},
+        {"untouched by an outside writer's update", [&](const ReportKey &k) { sql(QStringLiteral("UPDATE 営業日報 SET ふりがな = 'かな'"), k); },
+         {2, 1, 0}, S::Confirmed, S::Confirmed},
+        {"moved to another day by an outside writer",
+         [&](const ReportKey &k) {
+             sql(QStringLiteral("UPDATE 営業日報 SET 日付 = '%1'").arg(moved(k).day.toString(Qt::ISODate)), k);
+         },
+         {1, 0, 0}, S::Unconfirmed, S::Unconfirmed},
+        {"moved away and back",
+         [&](const ReportKey &k) {
+             sql(QStringLiteral("UPDATE 営業日報 SET 日付 = '%1'").arg(moved(k).day.toString(Qt::ISODate)), k);
+             sql(QStringLiteral("UPDATE 営業日報 SET 日付 = '%1'").arg(k.day.toString(Qt::ISODate)), moved(k));
+         },
+         {2, 0, 1}, S::ChangedSince, S::Confirmed},
+        {"deleted by an outside writer", [&](const ReportKey &k) { sql(QStringLiteral("DELETE FROM 営業日報"), k); }, {1, 0, 0},
+         S::Unconfirmed, S::Unconfirmed},
+        {"deleted outside, then written anew",
+         [&](const ReportKey &k) {
+             sql(QStringLiteral("DELETE FROM 営業日報"), k);
+             write(k, QStringLiteral("題"));
+         },
+         {2, 0, 1}, S::ChangedSince, S::Confirmed},
+        {"deleted and put back",
+         [&](const ReportKey &k) {
+             ASSERT_TRUE(store.remove({k}, QStringLiteral("一件")).ok());
+             DeletedReports::Restored r;
+             ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Ask, &r).ok());
+         },
+         {2, 1, 0}, S::Confirmed, S::Confirmed},
+        {"edited, deleted and put back",
+         [&](const ReportKey &k) {
+             write(k, QStringLiteral("題2"));
+             ASSERT_TRUE(store.remove({k}, QStringLiteral("一件")).ok());
+             DeletedReports::Restored r;
+             ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Ask, &r).ok());
+         },
+         {2, 0, 1}, S::ChangedSince, S::ChangedSince},
+        {"deleted, written anew and put back in its place",
+         [&](const ReportKey &k) {
+             ASSERT_TRUE(store.remove({k}, QStringLiteral("一件")).ok());
+             write(k, QStringLiteral("新しい題"));
+             DeletedReports::Restored r;
+             ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Replace, &r).ok());
+         },
+         {2, 1, 0}, S::Confirmed, S::Confirmed},
+        {"edited and confirmed again",
+         [&](const ReportKey &k) {
+             write(k, QStringLiteral("題2"));
+             ASSERT_TRUE(Confirmations::confirm(session, k, kBoss, QString()).ok());
+         },
+         {2, 1, 0}, S::Confirmed, S::Confirmed},
+    };
+    for (int i = 0; i < cases.size(); ++i) {
+        const Case &c = cases[i];
+        SCOPED_TRACE(c.name);
+        const ReportKey k{QDate(2024, 6, 1).addDays(i), QStringLiteral("客%1").arg(i), QStringLiteral("山田")};
+        write(k, QStringLiteral("題"));
+        write({k.day, QStringLiteral("他社"), QStringLiteral("佐藤")}, QStringLiteral("未確認のまま"));
+        ASSERT_TRUE(Confirmations::confirm(session, k, kBoss, QString()).ok());
+        ASSERT_EQ(marks(session.dataDbPath, k.day), (std::array<int, 3>{2, 1, 0}));
+        c.change(k);
+        EXPECT_EQ(marks(session.dataDbPath, k.day), c.marks);
+        EXPECT_EQ(listed(k), c.listed);
+        EXPECT_EQ(state(k), c.own);
+        // The marker never reads confirmed what the fingerprint reads changed.
+        if (c.own != S::Confirmed) EXPECT_NE(c.listed, S::Confirmed);
+    }
+}
+
+// A data database whose 日報確認 is from before the marker (no column, no
+// triggers) gets both at its first read and reads the same states.
+TEST_P(ConfirmationsTest, ATableFromBeforeTheMarkerGetsItAtItsFirstUse) {
+    write(a, QStringLiteral("題"));
+    write(b, QStringLiteral("今の題"));
+    const bool onServer = GetParam() == Engine::Server;
+    const QString text = onServer ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
+    outside(QStringLiteral("CREATE TABLE 日報確認 (確認番号 %1, 日付 %2, 顧客名 %3, 担当 %3, 確認者 %3, 確認日時 %3, コメント %3, "
+                           "指紋 %3, 削除番号 %1)")
+                .arg(onServer ? QStringLiteral("bigint") : QStringLiteral("INTEGER"), onServer ? QStringLiteral("date") : QStringLiteral("DATE"), text));
+    outside(QStringLiteral("CREATE INDEX \"日報確認_1\" ON 日報確認 (削除番号, 日付, 顧客名, 担当)"));
+    const auto row = [this](int n, const ReportKey &k, const QString &title, const QString &deletion) {
+        outside(QStringLiteral("INSERT INTO 日報確認 VALUES (%1, '%2', '%3', '%4', '部長', '2024/05/02 09:00:00', NULL, '%5', %6)")
+                    .arg(n)
+                    .arg(k.day.toString(Qt::ISODate), QString(k.customer).replace(u'\'', QStringLiteral("''")), k.staff,
+                         QString::fromLatin1(Confirmations::fingerprint(title, QStringLiteral("メモ"))), deletion));
+    };
+    row(1, a, QStringLiteral("題"), QStringLiteral("NULL"));         // as it is
+    row(2, b, QStringLiteral("前の題"), QStringLiteral("NULL"));     // changed since
+    row(3, {a.day, QStringLiteral("丙"), QStringLiteral("山田")}, QStringLiteral("題"), QStringLiteral("NULL"));  // its report is gone
+    EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 1, 1}));
+    EXPECT_EQ(rows(QStringLiteral(" where 変更 = 0")), 1);
+    // The triggers came with the column: a change by any writer now shows.
+    outside(QStringLiteral("UPDATE 営業日報 SET メモ = '外' WHERE 顧客名 = '甲''商店'"));
+    EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 0, 2}));
+    ASSERT_TRUE(Confirmations::confirmMany(session, {a, b}, kBoss, QString()).ok());
+    EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 2, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ConfirmationsTest, ::testing::Values(Engine::File, Engine::Server),
