@@ -71,16 +71,14 @@ const dao::AddedTable &definition() {
 
 const QString DeletedTable = QStringLiteral("削除済み次回予定");
 
+// A deleted report's step: its number in the deletion, then the step's own
+// columns.
 const dao::AddedTable &deletedDefinition() {
-    static const dao::AddedTable t{DeletedTable,
-                                   {{QStringLiteral("削除番号"), Kind::Integer},
-                                    {QStringLiteral("日付"), Kind::Date},
-                                    {QStringLiteral("顧客名"), Kind::Text},
-                                    {QStringLiteral("担当"), Kind::Text},
-                                    {QStringLiteral("予定日"), Kind::Date},
-                                    {QStringLiteral("内容"), Kind::Text},
-                                    {QStringLiteral("完了日"), Kind::Date}},
-                                   {{QStringLiteral("削除番号")}}};
+    static const dao::AddedTable t = [] {
+        dao::AddedTable deleted{DeletedTable, {{QStringLiteral("削除番号"), Kind::Integer}}, {{QStringLiteral("削除番号")}}};
+        deleted.columns += definition().columns;
+        return deleted;
+    }();
     return t;
 }
 

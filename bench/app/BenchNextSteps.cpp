@@ -24,6 +24,7 @@
 #include "app/NextStepsTab.h"
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
+#include "bench/support/ServerSchema.h"
 #include "bench/support/Timing.h"
 #include "model/DataCopy.h"
 #include "model/NextSteps.h"
@@ -102,15 +103,9 @@ void bareServer(PGconn *c, const char *sql, const QStringList &texts) {
 
 // The tab and the month marks on the server, the data copied from the file.
 int onServer(const QString &base, const QString &data, const QString &staff, const QString &customer, const QDate &month) {
-    PGconn *admin = PQconnectdb(base.toUtf8().constData());
-    if (PQstatus(admin) != CONNECTION_OK) {
-        std::fprintf(stderr, "%s\n", PQerrorMessage(admin));
-        return 1;
-    }
-    PQclear(PQexec(admin, "SET client_min_messages = warning"));
-    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_steps CASCADE"));
-    PQclear(PQexec(admin, "CREATE SCHEMA tqen_bench_steps"));
-    const QString uri = base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3Dtqen_bench_steps");
+    const tqen::bench::ServerSchema schema(base, "tqen_bench_steps");
+    if (!schema.ok()) return 1;
+    const QString &uri = schema.uri();
     tqen::model::schema::useSchemaOnServers();
     tqen::model::CopyOptions options;
     options.mergeDuplicates = true;
@@ -156,9 +151,6 @@ int onServer(const QString &base, const QString &data, const QString &staff, con
         std::printf("  (listed %d open steps)\n\n", tab.list()->topLevelItemCount());
         PQfinish(bare);
     }
-    tqen::dao::resetServerConnections();
-    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_steps CASCADE"));
-    PQfinish(admin);
     return status;
 }
 

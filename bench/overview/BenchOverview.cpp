@@ -26,6 +26,7 @@
 //   QT_QPA_PLATFORM=offscreen tqen_bench_overview --server [postgresql-uri]   (default TQEN_TEST_PG_URI)
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
+#include "bench/support/ServerSchema.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
 #include "figures/FrmSyukei.h"
@@ -250,15 +251,9 @@ int runServer(const QString &base) {
         std::fprintf(stderr, "no benchmark data of 100,000 reports: build the target tqen_benchdata first\n");
         return 2;
     }
-    PGconn *admin = PQconnectdb(base.toUtf8().constData());
-    if (PQstatus(admin) != CONNECTION_OK) {
-        std::fprintf(stderr, "%s\n", PQerrorMessage(admin));
-        return 1;
-    }
-    PQclear(PQexec(admin, "SET client_min_messages = warning"));
-    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_overview CASCADE"));
-    PQclear(PQexec(admin, "CREATE SCHEMA tqen_bench_overview"));
-    const QString uri = base + (base.contains(u'?') ? u'&' : u'?') + QStringLiteral("options=-csearch_path%3Dtqen_bench_overview");
+    const tqen::bench::ServerSchema schema(base, "tqen_bench_overview");
+    if (!schema.ok()) return 1;
+    const QString &uri = schema.uri();
     QTemporaryDir tmp;
     const QString name = QStringLiteral("カルテ検証商事");
     const QString data = withBusyCustomer(set->data(), tmp, name, 5000);
@@ -280,9 +275,6 @@ int runServer(const QString &base) {
         benchServerHistory(uri, bare, name, "history of a customer with 5,000 reports", 11);
         PQfinish(bare);
     }
-    tqen::dao::resetServerConnections();
-    PQclear(PQexec(admin, "DROP SCHEMA IF EXISTS tqen_bench_overview CASCADE"));
-    PQfinish(admin);
     return status;
 }
 
