@@ -1,6 +1,9 @@
 // The customer index tab: the kana buttons and the reference list.
 #include "app/CustomerIndexTab.h"
 
+#include "model/Customers.h"
+#include "model/Session.h"
+
 #include "platform/forms/DataGrid.h"
 #include "platform/forms/Twips.h"
 
@@ -23,7 +26,8 @@ const char *const kKanaCaptions[50] = {
 
 }  // namespace
 
-CustomerIndexTab::CustomerIndexTab(QWidget *parent) : QWidget(parent) {
+CustomerIndexTab::CustomerIndexTab(const model::Session &session, QWidget *parent)
+    : QWidget(parent), session_(session) {
     QWidget *tab = this;
     // The kana index: 435 × 375 twips buttons in ten rows of five.
     static const int columnLefts[5] = {60, 495, 930, 1380, 1815};
@@ -38,7 +42,7 @@ CustomerIndexTab::CustomerIndexTab(QWidget *parent) : QWidget(parent) {
                                      : QString::fromUtf8(kKanaCaptions[i]) + QStringLiteral(" で始まる顧客"));
         b->setGeometry(pixels(columnLefts[i % 5]), pixels(60 + 360 * (i / 5)), pixels(435), pixels(375));
         b->setFocusPolicy(Qt::TabFocus);
-        connect(b, &QPushButton::clicked, this, [this, i] { emit kanaClicked(i); });
+        connect(b, &QPushButton::clicked, this, [this, i] { cmd50_Click(i); });
         cmd50 << b;
     }
 
@@ -79,6 +83,30 @@ CustomerIndexTab::CustomerIndexTab(QWidget *parent) : QWidget(parent) {
     connect(cmdカルテ, &QPushButton::clicked, this, &CustomerIndexTab::historyClicked);
     setTabOrder(Grid参照, cmdカルテ);
     setTabOrder(cmdカルテ, cmd_Enter);
+}
+
+void CustomerIndexTab::cmd50_Click(int index) {
+    const QString kana = kanaCaption(index);
+    if (!kana.isEmpty()) ReadSansyo(kana);
+}
+
+void CustomerIndexTab::GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth) {
+    QString k, h;
+    model::Customers::kanaSpellings(hiragana, &k, &h);
+    katakana = k.isNull() ? QVariant() : QVariant(k);
+    halfWidth = h.isNull() ? QVariant() : QVariant(h);
+}
+
+void CustomerIndexTab::ReadSansyo(const QString &kana) {
+    emit busy(true);
+    // The list is filled in one transaction: a failed write leaves it
+    // as it was rather than half filled, and the user is told.
+    Error error;
+    const QList<model::Customers::Customer> found = model::Customers::byKana(session_.dataDbPath, kana, &error);
+    if (error.ok()) error = model::Customers::writeIndex(session_.workDbPath, found);
+    emit busy(false);
+    refresh();
+    if (!error.ok()) emit failed(error);
 }
 
 void CustomerIndexTab::setWorkDatabase(const QString &workDbPath) {

@@ -4,6 +4,7 @@
 #include "core/ProgramFolders.h"
 #include "model/BackupSettings.h"
 #include "model/Reports.h"
+#include "platform/com/ControlHost.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
 #include "platform/drives/DriveTable.h"
@@ -103,6 +104,14 @@ Error StartUp::refuseDamagedFile(const QString &dataDbPath, const Error &e) cons
                         e.detail());
     tell(damaged.message(), forms::mb::Critical);
     return damaged;
+}
+
+void StartUp::tellCalendarMissing(const QString &cellError) const {
+    if (cellError.isEmpty()) return;
+    tell(QStringLiteral("カレンダーの部品 (MDCAPT32) を読み込めません (%1)。\n%2\n\n"
+                        "カレンダーは表示されませんが、日報の入力はできます。")
+             .arg(cellError, com::captionLibraryPath()),
+         forms::mb::Exclamation);
 }
 
 }  // namespace tqen

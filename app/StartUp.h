@@ -42,6 +42,9 @@ public:
     // written: the user is told the way out, and the error is given back
     // (ok when the file may be written).
     Error refuseDamagedFile(const QString &dataDbPath, const Error &findings) const;
+    // The calendar's day cells could not be made (the caption control
+    // library did not load, for the reason given): the entry still works.
+    void tellCalendarMissing(const QString &cellError) const;
 
 private:
     void tell(const QString &text, int style) const;

@@ -79,10 +79,15 @@ void TqenMain::buildForm() {
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("顧客インデックスと営業日報"));
     body->addWidget(SSTab1, 3);
-    indexTab_ = new CustomerIndexTab;
+    indexTab_ = new CustomerIndexTab(session_);
     indexTab_->setObjectName(QStringLiteral("tab顧客インデックス"));
     SSTab1->addTab(indexTab_, QStringLiteral("顧客インデックス"));
-    connect(indexTab_, &CustomerIndexTab::kanaClicked, this, &TqenMain::cmd50_Click);
+    connect(indexTab_, &CustomerIndexTab::busy, this, [this](bool reading) {
+        reading ? Msg検索中->showOver() : Msg検索中->hide();
+    });
+    connect(indexTab_, &CustomerIndexTab::failed, this, [this](const Error &e) {
+        forms::interaction().messageBox(this, e.message(), forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
+    });
     connect(indexTab_, &CustomerIndexTab::chooseClicked, this, &TqenMain::cmd_Enter_Click);
     connect(indexTab_, &CustomerIndexTab::helpClicked, this, &TqenMain::Command1_Click);
     buildEntryTab();
@@ -94,11 +99,18 @@ void TqenMain::buildForm() {
     buildButtonBar(bar);
     // A customer's history from the index and the search; the figures.
     QPushButton *figures = linkOverview(this, session_, indexTab_, searchTab_);
-    bar->insertBefore(cmdHint, figures);
-    setTabOrder(Command11, figures);
+    bar->insertBefore(bar->button(QStringLiteral("cmdHint")), figures);
+    setTabOrder(bar->button(QStringLiteral("Command11")), figures);
     buildPrintPanel();
     buildProgressPanels();
     buildFormLauncher();
+    // A sound data file gets its search index made or brought up to date in
+    // the background; a damaged one none.
+    dataCheck_ = new DataFileCheck(this, applicationFolder_);
+    connect(dataCheck_, &DataFileCheck::settled, this, [this](const Error &damaged) {
+        searchTab_->refuseIndexing(damaged);
+        if (damaged.ok()) PrepareSearchIndex();
+    });
 }
 
 // The tab "営業日報": the panel holds the boxes and the report's steps; the
@@ -137,24 +149,18 @@ void TqenMain::buildEntryTab() {
 
 // The buttons under the screen and their steps; "閉じる" closes the screen.
 void TqenMain::buildButtonBar(MainButtonBar *bar) {
-    const struct {
-        QPushButton *TqenMain::*member;
-        const char *name;
-        void (TqenMain::*click)();
-    } buttons[] = {
-        {&TqenMain::cmd登録, "cmd登録", &TqenMain::cmd登録_Click}, {&TqenMain::cmd削除, "cmd削除", &TqenMain::cmd削除_Click},
-        {&TqenMain::cmd元に戻す, "cmd元に戻す", &TqenMain::cmd元に戻す_Click},
-        {&TqenMain::cmdクリア, "cmdクリア", &TqenMain::cmdクリア_Click}, {&TqenMain::cmd読込, "cmd読込", &TqenMain::cmd読込_Click},
-        {&TqenMain::cmd印刷, "cmd印刷", &TqenMain::cmd印刷_Click}, {&TqenMain::Command3, "Command3", &TqenMain::Command3_Click},
-        {&TqenMain::Command5, "Command5", &TqenMain::Command5_Click}, {&TqenMain::Command11, "Command11", &TqenMain::Command11_Click},
-        {&TqenMain::cmdHint, "cmdHint", &TqenMain::cmdHint_Click},
-        {&TqenMain::cmd提出状況, "cmd提出状況", &TqenMain::cmd提出状況_Click}, {&TqenMain::cmd閉じる, "cmd閉じる", nullptr},
+    const std::pair<const char *, void (TqenMain::*)()> clicks[] = {
+        {"cmd登録", &TqenMain::cmd登録_Click},     {"cmd削除", &TqenMain::cmd削除_Click},
+        {"cmd元に戻す", &TqenMain::cmd元に戻す_Click}, {"cmdクリア", &TqenMain::cmdクリア_Click},
+        {"cmd読込", &TqenMain::cmd読込_Click},     {"cmd印刷", &TqenMain::cmd印刷_Click},
+        {"Command3", &TqenMain::Command3_Click},   {"Command5", &TqenMain::Command5_Click},
+        {"Command11", &TqenMain::Command11_Click}, {"cmdHint", &TqenMain::cmdHint_Click},
+        {"cmd提出状況", &TqenMain::cmd提出状況_Click},
     };
-    for (const auto &b : buttons) {
-        this->*b.member = bar->button(QString::fromUtf8(b.name));
-        if (b.click) connect(this->*b.member, &QPushButton::clicked, this, b.click);
-    }
-    connect(cmd閉じる, &QPushButton::clicked, this, [this] { close(); });
+    for (const auto &[name, click] : clicks) connect(bar->button(QString::fromUtf8(name)), &QPushButton::clicked, this, click);
+    connect(bar->button(QStringLiteral("cmd閉じる")), &QPushButton::clicked, this, [this] { close(); });
+    cmd元に戻す = bar->button(QStringLiteral("cmd元に戻す"));
+    cmd印刷 = bar->button(QStringLiteral("cmd印刷"));
 }
 
 // The print conditions: a panel shown over the form, holding the range.
@@ -190,18 +196,13 @@ void TqenMain::Form_Load() {
     // report as it reads it, and the search tab says so. A damaged file is
     // not written at all. Whether it is damaged is found behind the screen;
     // the index is made once that is known.
-    dataDamaged_ = {};
-    if (start.checkDataDatabase(session_)) startDataFileCheck();
+    if (start.checkDataDatabase(session_)) {
+        searchTab_->holdIndexing();
+        dataCheck_->start(session_.dataDbPath);
+    }
     // 6. Controls for the date style.
     FormInit();
-    if (!calendar_->cellError().isEmpty()) {
-        forms::interaction().messageBox(
-            this,
-            QStringLiteral("カレンダーの部品 (MDCAPT32) を読み込めません (%1)。\n%2\n\n"
-                           "カレンダーは表示されませんが、日報の入力はできます。")
-                .arg(calendar_->cellError(), com::captionLibraryPath()),
-            forms::mb::OK | forms::mb::Exclamation, forms::programTitle());
-    }
+    start.tellCalendarMissing(calendar_->cellError());
     // 7. An empty entry panel on the current month.
     BlankForm();
     // 8. The remembered staff member, customer and reading.
@@ -213,40 +214,6 @@ void TqenMain::Form_Load() {
     // 11. Today's report of that staff member and customer.
     entry_->ReadNippo();
     ShowUndo();
-}
-
-// Reading a large file through takes seconds: the check runs on its own
-// thread while the screen is used. Until its answer the search reads without
-// indexing and every write waits for it.
-void TqenMain::startDataFileCheck() {
-    if (!dataCheck_) {
-        dataCheck_ = new DataFileCheck(this);
-        connect(dataCheck_, &DataFileCheck::finished, this, [this] { settleDataFileCheck(); });
-    }
-    dataSettled_ = false;
-    searchTab_->holdIndexing();
-    dataCheck_->start(session_.dataDbPath);
-}
-
-// Takes the check's answer once, waiting for it if need be: the user is told
-// of a damaged file (true when told now), and a sound one gets its search
-// index made or brought up to date in the background.
-bool TqenMain::settleDataFileCheck() {
-    if (dataSettled_) return false;
-    dataSettled_ = true;
-    dataDamaged_ = StartUp(this, applicationFolder_).refuseDamagedFile(session_.dataDbPath, dataCheck_->result());
-    searchTab_->refuseIndexing(dataDamaged_);
-    if (dataDamaged_.ok()) PrepareSearchIndex();
-    return !dataDamaged_.ok();
-}
-
-bool TqenMain::refusedAsDamaged() {
-    const bool toldNow = settleDataFileCheck();
-    if (dataDamaged_.ok()) return false;
-    if (!toldNow)
-        forms::interaction().messageBox(this, dataDamaged_.message(), forms::mb::OK | forms::mb::Critical,
-                                        forms::programTitle());
-    return true;
 }
 
 void TqenMain::ReadDataEnv() { session_.env = Settings::read(session_.workDbPath); }

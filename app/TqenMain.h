@@ -55,9 +55,6 @@ public:
     // Customer and staff selection.
     void SetComb(const QString &kind);
     void BlankForm();
-    void ReadSansyo(const QString &kana);
-    static void GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth);
-    void cmd50_Click(int index);
     void cmd_Enter_Click();
 
     // Calendar.
@@ -84,9 +81,6 @@ public:
     // A report handed over by another form (the list): shown once, when this
     // form is next active.
     void handOver(const model::HandOver &report);
-    // Opens the report list (not modal), handing it a day, staff member and
-    // customer when given.
-    void openReportList(const std::optional<model::HandOver> &jump);
     // Opens the report list with that hand-over, not modal.
     void Command3_Click();
     void Command1_Click();
@@ -136,9 +130,8 @@ private:
     ProgressNote *CnMsg = nullptr;
     ProgressNote *Msg検索中 = nullptr;
     FormLauncher *forms_ = nullptr;  // the other forms
-    QPushButton *cmd登録 = nullptr, *cmd削除 = nullptr, *cmd元に戻す = nullptr, *cmdクリア = nullptr,
-                *cmd読込 = nullptr, *cmd印刷 = nullptr, *Command3 = nullptr, *Command5 = nullptr,
-                *Command11 = nullptr, *cmdHint = nullptr, *cmd提出状況 = nullptr, *cmd閉じる = nullptr;
+    // The buttons under the screen that the steps use; the row holds all.
+    QPushButton *cmd元に戻す = nullptr, *cmd印刷 = nullptr;
 
     void buildForm();
     void buildCalendar();
@@ -156,14 +149,9 @@ private:
     void markPlannedDays();
     void failed(const Error &error, int style = forms::mb::Critical);
     void openHelp(const QString &page);
-    bool refusedAsDamaged();
     // Whether the data file is damaged is found behind the screen; the first
-    // write waits for the answer, which is taken once.
-    void startDataFileCheck();
-    bool settleDataFileCheck();
+    // write waits for the answer.
     DataFileCheck *dataCheck_ = nullptr;
-    bool dataSettled_ = true;
-    Error dataDamaged_;  // why the data file is not written, if it is damaged
 
     QString applicationFolder_;
     model::Session session_;

@@ -3,6 +3,7 @@
 // of the entry panel's steps.
 #include "app/TqenMain.h"
 
+#include "app/DataFileCheck.h"
 #include "app/EntryPanel.h"
 #include "app/MonthCalendar.h"
 #include "core/DeletionUndo.h"
@@ -55,12 +56,12 @@ void TqenMain::cmd元に戻す_Click() {
 }
 
 void TqenMain::cmd登録_Click() {
-    if (refusedAsDamaged()) return;
+    if (dataCheck_->refused()) return;
     if (entry_->CheckNippo()) entry_->EntryNippo();
 }
 
 void TqenMain::cmd削除_Click() {
-    if (refusedAsDamaged()) return;
+    if (dataCheck_->refused()) return;
     const QString subject = entry_->dayText() + QStringLiteral("の") + entry_->customer();
     if (MSG::ShowMessage(QStringLiteral("削除"), QStringLiteral("伝票確認2"), subject)) entry_->DeleteNippo();
 }

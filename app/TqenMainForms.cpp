@@ -1,8 +1,11 @@
 // The main screen's buttons that open other forms, not modal: "一覧" (with
 // the entry's day, staff member and, for a marked day, customer), "コード表",
-// "保守" and "提出状況" (for the month the calendar shows).
+// "保守" and "提出状況" (for the month the calendar shows); and the print
+// conditions, opened over the form with the entry's customer, staff member
+// and day.
 #include "app/TqenMain.h"
 
+#include "app/EntryPanel.h"
 #include "app/FormLauncher.h"
 #include "app/PrintPanel.h"
 #include "platform/forms/FormStack.h"
@@ -29,10 +32,8 @@ void TqenMain::buildFormLauncher() {
 void TqenMain::Command3_Click() {
     const std::optional<model::HandOver> jump = SetJump();
     forms::FormStack(QStringLiteral("PUSH"), name());
-    openReportList(jump);
+    forms_->reportList(jump);
 }
-
-void TqenMain::openReportList(const std::optional<model::HandOver> &jump) { forms_->reportList(jump); }
 
 void TqenMain::Command5_Click() {
     forms::FormStack(QStringLiteral("PUSH"), name());
@@ -48,5 +49,7 @@ void TqenMain::cmd提出状況_Click() {
     forms::FormStack(QStringLiteral("PUSH"), name());
     forms_->submissionStatus(calendarDate_.isValid() ? calendarDate_ : QDate::currentDate());
 }
+
+void TqenMain::cmd印刷_Click() { Cn印刷条件->open(entry_->customer(), entry_->staff(), entry_->day()); }
 
 }  // namespace tqen

@@ -1,9 +1,12 @@
 // The main screen's search steps: a term, the entry's staff and customer as
 // an optional filter, and the reports found, newest first. Choosing one
-// shows that day's report in the entry tab.
+// shows that day's report in the entry tab, as choosing a step of the tab
+// "予定" does; the calendar marks the days with planned steps.
 #include "app/TqenMain.h"
 
 #include "app/EntryPanel.h"
+#include "app/MonthCalendar.h"
+#include "app/NextStepsTab.h"
 #include "app/SearchTab.h"
 #include "app/ProgressNote.h"
 #include "platform/forms/Interaction.h"
@@ -49,6 +52,18 @@ void TqenMain::showReport(const QDate &day, const QString &customer, const QStri
     SetMarkDate();
     entry_->setDay(day);
     entry_->ReadNippo();
+}
+
+void TqenMain::buildNextStepsTab() {
+    stepsTab_ = new NextStepsTab([this] { return NextStepsTab::Context{session_.dataDbPath, entry_->staff()}; });
+    stepsTab_->setObjectName(QStringLiteral("tab予定"));
+    SSTab1->addTab(stepsTab_, QStringLiteral("予定"));
+    connect(stepsTab_, &NextStepsTab::stepActivated, this, &TqenMain::OpenSearchHit);
+    connect(stepsTab_, &NextStepsTab::stepsChanged, this, &TqenMain::markPlannedDays);
+}
+
+void TqenMain::markPlannedDays() {
+    NextStepsTab::markPlannedDays(*calendar_, session_.dataDbPath, entry_->staff(), entry_->customer());
 }
 
 }  // namespace tqen

@@ -1,5 +1,6 @@
 // The main screen's customer and staff selection: the staff and customer
-// lists, blanking the entry panel, and the kana index's steps.
+// lists, blanking the entry panel, and taking the customer chosen in the
+// kana index into the entry.
 #include "app/TqenMain.h"
 
 #include "app/CustomerIndexTab.h"
@@ -8,8 +9,6 @@
 
 #include "model/CodeTable.h"
 #include "model/Customers.h"
-#include "app/ProgressNote.h"
-#include "platform/forms/Interaction.h"
 
 #include <QTabWidget>
 
@@ -38,32 +37,6 @@ void TqenMain::BlankForm() {
     handOver_.reset();
     calendarDate_ = QDate::currentDate();
     SetClalendar();
-}
-
-void TqenMain::cmd50_Click(int index) {
-    const QString kana = indexTab_->kanaCaption(index);
-    if (!kana.isEmpty()) ReadSansyo(kana);
-}
-
-void TqenMain::GetKanaStr(const QString &hiragana, QVariant &katakana, QVariant &halfWidth) {
-    QString k, h;
-    model::Customers::kanaSpellings(hiragana, &k, &h);
-    katakana = k.isNull() ? QVariant() : QVariant(k);
-    halfWidth = h.isNull() ? QVariant() : QVariant(h);
-}
-
-void TqenMain::ReadSansyo(const QString &kana) {
-    Msg検索中->showOver();
-    // The list is filled in one transaction: a failed write leaves it
-    // as it was rather than half filled, and the user is told.
-    Error error;
-    const QList<model::Customers::Customer> found = model::Customers::byKana(session_.dataDbPath, kana, &error);
-    if (error.ok()) error = model::Customers::writeIndex(session_.workDbPath, found);
-    Msg検索中->hide();
-    indexTab_->refresh();
-    if (!error.ok())
-        forms::interaction().messageBox(this, error.message(), forms::mb::OK | forms::mb::Exclamation,
-                                        forms::programTitle());
 }
 
 void TqenMain::cmd_Enter_Click() {
