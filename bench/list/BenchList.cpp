@@ -12,14 +12,14 @@
 // selected in the list's order; for the whole period, the work table
 // emptied and filled with one insert-select in one transaction and read back.
 // Medians over interleaved rounds. Then a scroll step of the year's grid,
-// painted. Last, the month again on a copy of the file with every other
-// report of it confirmed: the 確認 column reads the confirmations of the
-// fetched lines' days, beside the bare statements plus the bare join of
-// those days' confirmations with their reports.
+// painted. Last, the month again with every other report of it confirmed:
+// the 確認 column reads the confirmations of the fetched lines' days, beside
+// the bare statements plus the bare join of those days' confirmations with
+// their reports.
 //
-// The list runs on the data files in place (it only reads them; a file that
-// lacks the list's index gets it on the first read, which is timed and
-// printed once).
+// The list runs on a copy of each data file in a temporary folder: a file
+// that lacks the list's index gets it on the first read (timed and printed
+// once, with what it adds to the file), and the data sets stay as they are.
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
 #include "bench/support/BareSql.h"
@@ -111,19 +111,24 @@ void fetchAll(QAbstractItemModel *model) {
 void runSet(const tqen::bench::DataSet &set) {
     QTemporaryDir tmp;
     const QString work = tqen::bench::copyInto(tmp, QStringLiteral(TQEN_BUILT_DATA_DIR "/TqenWork.mdb"));
+    const QString data = tqen::bench::copyInto(tmp, set.data());
+    if (work.isEmpty() || data.isEmpty()) {
+        std::printf("!! cannot copy %s into %s\n\n", qPrintable(set.data()), qPrintable(tmp.path()));
+        return;
+    }
     tqen::model::Session session;
     session.workDbPath = work;
-    session.dataDbPath = set.data();
+    session.dataDbPath = data;
     session.env.年号 = QStringLiteral("西暦");
 
     // The last full month of the data, and the twelve months up to it.
-    const QDate newest = QDate::fromString(scalar(set.data(), "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
+    const QDate newest = QDate::fromString(scalar(data, "SELECT max(日付) FROM 営業日報"), Qt::ISODate);
     const QDate monthStart = QDate(newest.year(), newest.month(), 1).addMonths(-1);
     const QDate monthEnd = monthStart.addMonths(1).addDays(-1);
     const QDate yearStart = monthStart.addMonths(-11);
 
     std::printf("== %s reports (%s, %.0f MB)\n", qPrintable(set.label), qPrintable(set.data()),
-                QFileInfo(set.data()).size() / 1e6);
+                QFileInfo(data).size() / 1e6);
     tqen::FrmNippoList form(session);
     form.resize(1024, 700);
     form.Form_Load();
@@ -141,10 +146,10 @@ void runSet(const tqen::bench::DataSet &set) {
     };
     {
         // The first read makes what the list needs of a file that lacks it.
-        const qint64 before = QFileInfo(set.data()).size();
+        const qint64 before = QFileInfo(data).size();
         const double first = timeMs([&] { readList(monthStart, monthEnd); });
         std::printf("first read of the file %8.2f ms   (file %+.1f %%)\n", first,
-                    100.0 * (QFileInfo(set.data()).size() - before) / before);
+                    100.0 * (QFileInfo(data).size() - before) / before);
     }
 
     const struct {
@@ -163,8 +168,8 @@ void runSet(const tqen::bench::DataSet &set) {
                 fetchAll(model);
             }));
             shown = model->rowCount();
-            bareScreen.push_back(timeMs([&] { bare(work, set.data(), p.from, p.to, std::max(1, screenLines)); }));
-            bareWhole.push_back(timeMs([&] { lines = bare(work, set.data(), p.from, p.to, 0); }));
+            bareScreen.push_back(timeMs([&] { bare(work, data, p.from, p.to, std::max(1, screenLines)); }));
+            bareWhole.push_back(timeMs([&] { lines = bare(work, data, p.from, p.to, 0); }));
         }
         std::printf("%-14s first screen (%4d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n", p.what, screenLines,
                     median(screen), median(bareScreen), median(screen) / median(bareScreen));
@@ -184,11 +189,9 @@ void runSet(const tqen::bench::DataSet &set) {
     }
     std::printf("scroll step of the twelve months' grid, painted: %.2f ms (median)\n", median(steps));
 
-    // The month on a copy with every other report of it confirmed.
-    QTemporaryDir copyDir;
-    const QString copy = tqen::bench::copyInto(copyDir, set.data());
+    // The month with every other report of it confirmed.
     tqen::model::Session confirming;
-    confirming.dataDbPath = copy;
+    confirming.dataDbPath = data;
     confirming.workDbPath = work;
     qlonglong confirmed = 0;
     const tqen::Error e = tqen::bench::confirmEveryOther(confirming, monthStart, monthEnd, &confirmed);
@@ -196,7 +199,6 @@ void runSet(const tqen::bench::DataSet &set) {
         std::printf("!! confirming the month failed: %s\n\n", qPrintable(e.message()));
         return;
     }
-    session.dataDbPath = copy;
     std::vector<double> screen, whole, bareScreen, bareWhole;
     int screenLines = 0, shown = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -208,12 +210,12 @@ void runSet(const tqen::bench::DataSet &set) {
         }));
         shown = model->rowCount();
         bareScreen.push_back(timeMs([&] {
-            bare(work, copy, monthStart, monthEnd, std::max(1, screenLines));
-            bareConfirmations(copy, monthStart, monthEnd, std::max(1, screenLines));
+            bare(work, data, monthStart, monthEnd, std::max(1, screenLines));
+            bareConfirmations(data, monthStart, monthEnd, std::max(1, screenLines));
         }));
         bareWhole.push_back(timeMs([&] {
-            bare(work, copy, monthStart, monthEnd, 0);
-            bareConfirmations(copy, monthStart, monthEnd, 0);
+            bare(work, data, monthStart, monthEnd, 0);
+            bareConfirmations(data, monthStart, monthEnd, 0);
         }));
     }
     std::printf("one month, %lld of its reports confirmed:\n", confirmed);
@@ -221,7 +223,6 @@ void runSet(const tqen::bench::DataSet &set) {
                 median(screen), median(bareScreen), median(screen) / median(bareScreen));
     std::printf("%-14s whole period (%6d lines) %8.2f ms   bare %7.2f ms   ratio %6.2f\n\n", "one month", shown,
                 median(whole), median(bareWhole), median(whole) / median(bareWhole));
-    session.dataDbPath = set.data();
 }
 
 }  // namespace
