@@ -10,7 +10,9 @@
 //    member's slot and the remembered settings, as the one model call the
 //    button makes (one transaction per file), beside the same writes done
 //    the earlier way (a transaction of its own for the report and for the
-//    customer, the slot and settings each committed alone).
+//    customer, the slot and settings each committed alone);
+//  - a new report registered, without and then with the list's index (and
+//    what the index adds to the file).
 //
 // Each is printed with the time of the bare SQLite statements it runs,
 // measured in the same run, and their ratio. Medians over interleaved rounds.
@@ -23,7 +25,9 @@
 #include "model/Session.h"
 #include "model/CodeTable.h"
 #include "model/Customers.h"
+#include "model/ReportList.h"
 #include "model/Reports.h"
+#include "platform/dao/AddedTable.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Search.h"
 #include "platform/forms/Fonts.h"
@@ -34,6 +38,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -230,6 +235,33 @@ void runSet(const tqen::bench::DataSet &set) {
     line("registration the earlier way (four commits)", median(earlier), median(bare));
     std::printf("registration %.2f ms, the earlier way %.2f ms: %.2f times as fast\n", registration, median(earlier),
                 median(earlier) / registration);
+
+    // New reports (each a row more in every index of the reports), first
+    // without the list's index, then with it: what the index costs a
+    // registration, and the file.
+    const auto newReports = [&](int fromDay) {
+        std::vector<double> times;
+        for (int round = 0; round < 41; ++round)
+            times.push_back(timeMs([&] {
+                tqen::model::Reports::enter(session, {today.addDays(fromDay + round), customer, QStringLiteral("よみ"),
+                                                      QStringLiteral("新規 %1").arg(round), staff, QStringLiteral("メモ")});
+            }));
+        return median(times);
+    };
+    const double withoutIndex = newReports(1);
+    const qint64 sizeBefore = QFileInfo(data).size();
+    QElapsedTimer making;
+    making.start();
+    {
+        auto db = tqen::dao::Database::open(data);
+        if (const tqen::Error e = tqen::dao::ensureIndex(db, tqen::model::ReportList::listIndex()); !e.ok())
+            std::printf("!! the list's index could not be made: %s\n", qPrintable(e.message()));
+    }
+    const double made = making.nsecsElapsed() / 1e9;
+    const double withIndex = newReports(1001);
+    std::printf("new report registered: %.2f ms without the list's index, %.2f ms with it "
+                "(the index made in %.1f s, file %+.1f %%)\n",
+                withoutIndex, withIndex, made, 100.0 * double(QFileInfo(data).size() - sizeBefore) / double(sizeBefore));
 
     std::printf("%s: start-up %.1f ms (target under 500 ms), month step %.2f ms (target under 20 ms), "
                 "registration %.2f ms\n\n",
