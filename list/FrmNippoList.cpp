@@ -118,16 +118,19 @@ void FrmNippoList::buildForm() {
     // The grid scrolls towards lines not read yet: the period's lines are
     // all read first.
     connect(dat日報一覧, &forms::DataControl::aboutToFetch, this, [this] { CompleteList(); });
-    // The 確認 column reads the confirmations of the days as their lines come;
-    // after a new read, once the first screen is shown (until then it is
-    // blank, never stale).
+    // The 確認 column reads the confirmations of the days as their lines come,
+    // once the form is idle: after a new read, once the first screen is
+    // shown; after lines fetched, once the grid stops fetching (a long scroll
+    // reads the days it passed in one go). Until then it is blank, never
+    // stale.
     connect(dat日報一覧, &forms::DataControl::refreshed, this, [this] {
         confirmations.clear();
         nextSteps.clear();
         confirmationsFrom = QDate();
         QTimer::singleShot(0, this, [this] { readConfirmations(false); });
     });
-    connect(dat日報一覧, &forms::DataControl::appended, this, [this] { readConfirmations(false); });
+    connect(dat日報一覧, &forms::DataControl::appended, this,
+            [this] { QTimer::singleShot(0, this, [this] { readConfirmations(false); }); });
 
     buildButtons();
     // The history of the current line's customer, across all staff and days.

@@ -49,7 +49,9 @@ QDate firstScreenStart(const QString &dataDbPath, const Period &period, int line
 //
 // A data file whose reports lack the list's index gets it on its first read
 // (once, a few seconds for a million reports): the list then reads only the
-// index, not the reports' rows.
+// index, not the reports' rows. The lines are written to the work file
+// without waiting for the disk (they are copied anew at every read; a stop
+// halfway leaves the work file as it was).
 Error readLines(const QString &workDbPath, const QString &dataDbPath, const Period &period, bool replace,
                 qsizetype *added = nullptr);
 

@@ -84,6 +84,42 @@ TEST_F(ConfirmList, TickedLinesAreConfirmedTogetherAfterOneQuestionAndTheColumnA
     EXPECT_TRUE(confirmations().contains(QStringLiteral("確認後に変更 課長")));
 }
 
+// Lines fetched as the grid scrolls past the first screen get their 確認
+// column too, once the form is idle: none stays blank, and a report
+// confirmed on an older day shows its confirmer.
+TEST_F(ConfirmList, LinesFetchedAsTheGridScrollsShowTheirConfirmations) {
+    {
+        auto db = dao::Database::open(data());
+        ASSERT_TRUE(db.beginTrans());
+        auto rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+        for (int i = 0; i < FrmNippoList::ScreenLines + 20; ++i) {
+            rs.addNew();
+            rs.setField(QStringLiteral("日付"), QDate(2002, 2, 1 + i % 12));
+            rs.setField(QStringLiteral("顧客名"), QStringLiteral("顧客%1").arg(i, 3, 10, QChar(u'0')));
+            rs.setField(QStringLiteral("担当"), QStringLiteral("佐藤"));
+            rs.setField(QStringLiteral("タイトル"), QStringLiteral("件%1").arg(i));
+            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+        }
+        ASSERT_TRUE(db.commitTrans());
+    }
+    // The first screen reaches back to 2/3: the lines of 2/2 and 2/1 come
+    // with the scroll.
+    const model::ReportKey oldest{QDate(2002, 2, 1), QStringLiteral("顧客108"), QStringLiteral("佐藤")};
+    ASSERT_TRUE(model::Confirmations::confirm(session(), oldest, QStringLiteral("課長"), QString()).ok());
+    load();
+    read();
+    // The first screen's column is read first, then the grid scrolls on.
+    ASSERT_EQ(confirmations(), QStringList(FrmNippoList::ScreenLines, QStringLiteral("未確認")));
+    grid->scrollToBottom();
+    while (grid->model()->canFetchMore({})) grid->model()->fetchMore({});
+    const QStringList column = confirmations();
+    ASSERT_EQ(column.size(), 4 + FrmNippoList::ScreenLines + 20);
+    for (int row = 0; row < column.size(); ++row) {
+        const QString want = key(row) == oldest ? QStringLiteral("確認済 課長") : QStringLiteral("未確認");
+        EXPECT_EQ(column[row], want) << row;
+    }
+}
+
 // The one question takes an optional comment, stored on every report it
 // confirms; an overlong one is refused with the single confirmation's
 // message and asked again as typed, having written nothing.
