@@ -72,27 +72,35 @@ bool holds(const QString &foldedTerm, const QVariant &title, const QVariant &mem
 }
 
 // The character index's words: every character and every pair of
-// neighbouring characters of a folded text, once each, as ASCII words
-// ("u30ab", "u30abu30a4"), so that a term of one or two characters is a
-// single word to look up. Line breaks (between the fields) take no part.
-QString gramWord(uint c) { return u'u' + QString::number(c, 16); }
+// neighbouring characters of a folded text, once each, written as they are
+// (UTF-8) with a blank between, so that a term of one or two characters is a
+// single word to look up. The index's tokenizer takes every character but
+// blanks and control characters as part of a word; those take no part in
+// the words (nor do the line breaks between the fields), and a short term
+// holding one is looked for without the index.
+bool gramCharacter(char32_t c) { return c > 0x20 && c != 0x7F; }
 
-QString gramWord(const QString &term) {
-    QString w;
-    for (const uint c : term.toUcs4()) w += gramWord(c);
-    return w;
+bool gramTerm(const QString &foldedTerm) {
+    const QList<uint> cps = foldedTerm.toUcs4();
+    return std::all_of(cps.begin(), cps.end(), [](uint c) { return gramCharacter(c); });
 }
 
-void appendGramWord(std::string &out, char32_t c) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    char digits[8];
-    int n = 0;
-    do {
-        digits[n++] = kHex[c & 0xF];
-        c >>= 4;
-    } while (c);
-    out += 'u';
-    while (n) out += digits[--n];
+void appendUtf8(std::string &out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | c >> 12);
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | c >> 18);
+        out += char(0x80 | (c >> 12 & 0x3F));
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
 }
 
 // The words of a folded text, in the order they first occur, each followed
@@ -127,16 +135,17 @@ std::string searchGrams(const QString &folded) {
         }
     };
     std::string out;
-    out.reserve(cps.size() * 16);
+    out.reserve(cps.size() * 8);
     for (std::size_t i = 0; i < cps.size(); ++i) {
-        if (cps[i] == u'\n') continue;
+        if (!gramCharacter(cps[i])) continue;
         if (firstTime(cps[i])) {
-            appendGramWord(out, cps[i]);
+            appendUtf8(out, cps[i]);
             out += ' ';
         }
-        if (i + 1 < cps.size() && cps[i + 1] != u'\n' && firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
-            appendGramWord(out, cps[i]);
-            appendGramWord(out, cps[i + 1]);
+        if (i + 1 < cps.size() && gramCharacter(cps[i + 1]) &&
+            firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
+            appendUtf8(out, cps[i]);
+            appendUtf8(out, cps[i + 1]);
             out += ' ';
         }
     }
@@ -199,11 +208,16 @@ struct Step {
     }
 };
 
+// The whole index, as this program makes it: a character index from an
+// older program (whose words were written otherwise) counts as none, and is
+// made anew.
 bool indexPresent(Step &s) {
     QString names;
     for (const QString &n : QStringList{kIndex, kGrams, kQueue} + kTriggers)
         names += (names.isEmpty() ? "" : ",") + sqlText(n);
-    return s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)").arg(names)) == 6;
+    return s.scalar(QStringLiteral("SELECT count(*) + (SELECT count(*) FROM sqlite_master WHERE name = %1 AND instr(sql, 'tokenchars') > 0) "
+                                   "FROM sqlite_master WHERE name IN (%2)")
+                        .arg(sqlText(kGrams), names)) == 7;
 }
 
 // Adds a report's entries to both indexes, or takes them out again (which
@@ -298,23 +312,39 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
             }
         }
         if (waiting.empty()) return true;
-        // Folding is most of the work: half the reports are folded on a
-        // second thread meanwhile.
-        const auto foldRange = [&waiting](std::size_t from, std::size_t to) {
-            for (std::size_t i = from; i < to; ++i) {
-                Waiting &w = waiting[i];
-                if (w.indexed) w.foldedBefore = foldForIndex(w.before[0], w.before[1], w.before[2]);
-                if (w.present) w.foldedNow = foldForIndex(w.now[0], w.now[1], w.now[2]);
-            }
+        // Folding is a third of the work: a second thread folds the reports
+        // in order while this one gives the index those folded already.
+        const auto foldOne = [&waiting](std::size_t i) {
+            Waiting &w = waiting[i];
+            if (w.indexed) w.foldedBefore = foldForIndex(w.before[0], w.before[1], w.before[2]);
+            if (w.present) w.foldedNow = foldForIndex(w.now[0], w.now[1], w.now[2]);
         };
-        const std::size_t half = waiting.size() >= 64 ? waiting.size() / 2 : 0;
+        std::atomic<std::size_t> folded{0};
+        std::atomic<bool> quit{false};
         std::thread helper;
-        if (half) helper = std::thread(foldRange, half, waiting.size());
-        foldRange(0, half ? half : waiting.size());
-        if (helper.joinable()) helper.join();
+        if (waiting.size() >= 64) {
+            helper = std::thread([&] {
+                for (std::size_t i = 0; i < waiting.size() && !quit.load(std::memory_order_relaxed); ++i) {
+                    foldOne(i);
+                    folded.store(i + 1, std::memory_order_release);
+                    if (i % 16 == 15 || i + 1 == waiting.size()) folded.notify_one();
+                }
+            });
+        }
+        // The helper goes before the reports it folds, however this ends.
+        const std::unique_ptr<std::thread, std::function<void(std::thread *)>> joined(&helper, [&quit](std::thread *t) {
+            quit = true;
+            if (t->joinable()) t->join();
+        });
         IndexWriter writer(s);
         if (!writer.ready()) return false;
-        for (const Waiting &w : waiting) {
+        for (std::size_t i = 0; i < waiting.size(); ++i) {
+            if (helper.joinable()) {
+                for (std::size_t f; (f = folded.load(std::memory_order_acquire)) <= i;) folded.wait(f, std::memory_order_acquire);
+            } else {
+                foldOne(i);
+            }
+            const Waiting &w = waiting[i];
             if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
             if (w.present && !writer.add(w.id, w.foldedNow)) return false;
         }
@@ -449,7 +479,8 @@ QStringList searchIndexSchema() {
         QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(本文, content='', detail=none, columnsize=0, "
                        "tokenize='trigram case_sensitive 1')")
             .arg(kIndex),
-        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, tokenize='ascii')")
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, "
+                       "tokenize=\"ascii tokenchars '!\"\"#$%&''()*+,-./:;<=>?@[\\]^_`{|}~'\")")
             .arg(kGrams),
         QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, タイトル TEXT, メモ TEXT, 顧客名 TEXT)")
             .arg(kQueue),
@@ -594,10 +625,13 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         return true;
     };
 
-    if (!indexPresent(s)) {
+    const bool trigram = text::codePoints(term) >= 3;
+    const bool present = indexPresent(s);
+    if (!present || !(trigram || gramTerm(term))) {
         if (!s.error.isEmpty()) return failed();
-        // Every report, newest first, each checked.
-        result->method = SearchMethod::Unindexed;
+        // Every report, newest first, each checked: in a file without the
+        // index, or for a short term with a character no word holds.
+        result->method = present ? SearchMethod::Grams : SearchMethod::Unindexed;
         const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
                                          filterValues, &s.error);
         if (!all) return failed();
@@ -625,12 +659,11 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     s.error.clear();
     // Everything below reads one state of the file, under one lock.
     if (!db.beginTrans()) return failed();
-    const bool trigram = text::codePoints(term) >= 3;
     result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
     // The rows the index proposes and the waiting ones; only the first of
     // them when there are more than a few.
     const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams),
-                                           {trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"'}, &s.error);
+                                           {trigram ? trigramQuery(term) : u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"'}, &s.error);
     const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(kQueue), {}, &s.error);
     if (!fromIndex || !fromQueue) return failed();
     std::vector<qlonglong> proposed;

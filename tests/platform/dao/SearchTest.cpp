@@ -91,8 +91,7 @@ protected:
     static QSet<qlonglong> proposed(const QString &path, const QString &foldedTerm) {
         sqlite3 *raw = nullptr;
         EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        QString word;
-        for (const uint c : foldedTerm.toUcs4()) word += u'u' + QString::number(c, 16);
+        const QString word = QString(foldedTerm).replace(u'"', QStringLiteral("\"\""));
         const QByteArray sql = foldedTerm.size() >= 3
                                    ? "SELECT rowid FROM 営業日報_検索 WHERE 営業日報_検索 MATCH ?"
                                    : "SELECT rowid FROM 営業日報_検索字 WHERE 営業日報_検索字 MATCH ?";
