@@ -24,48 +24,47 @@ namespace tqen::dao {
 
 namespace {
 
-const QString kIndex = QStringLiteral("営業日報_検索");
-const QString kGrams = QStringLiteral("営業日報_検索字");
-const QString kQueue = QStringLiteral("営業日報_検索待ち");
-const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QStringLiteral("営業日報_検索_更新"),
-                               QStringLiteral("営業日報_検索_削除")};
-
 // A long term is looked up by at most this many of its trigrams (spread over
 // it); the rows they propose are checked against the whole term anyway.
 constexpr int kMostTrigrams = 16;
-// More waiting reports than this, most of them indexed before (a mass
+// More waiting rows than this, most of them indexed before (a mass
 // update or deletion by another program), are indexed by making the index
 // anew.
 constexpr qlonglong kMostWaiting = 5000;
 // The index proposes at most this many rows for the search to read by rowid
-// and sort; with more, the reports are walked newest first instead.
+// and sort; with more, the rows are walked newest first instead.
 constexpr qlonglong kFewRows = 3000;
-// A search indexes at most this many waiting reports itself before it reads;
+// A search indexes at most this many waiting rows itself before it reads;
 // with more it reads them as they are (the catch-up indexes them).
 constexpr qlonglong kSearchCatchUp = 500;
 // The catch-up writes in slices of about this many milliseconds.
 constexpr qlonglong kSliceMs = 200;
-// A common term is first looked for by reading the reports newest first;
-// when this many reports are not likely to give a page of hits, the index's
+// A common term is first looked for by reading the rows newest first;
+// when this many rows are not likely to give a page of hits, the index's
 // rows are taken instead.
 constexpr qlonglong kWalkBudget = 4000;
-// The background catch-up does this many waiting reports (or makes the
+// The background catch-up does this many waiting rows (or makes the
 // index for a file of this many) at once, without a thread.
 constexpr qlonglong kQuickReports = 1000;
 // The catch-up in the background leaves the file to other writers this long
 // between slices: one waiting on the lock retries within it.
 constexpr int kPauseMs = 30;
 
-// A report's text for the index: title, memo and customer name, each folded,
-// a line each, so that no trigram spans two fields.
-QString foldReport(const QString &title, const QString &memo, const QString &customer) {
-    return text::fold(title) + u'\n' + text::fold(memo) + u'\n' + text::fold(customer);
+// A row's text for the index: its texts, each folded, a line each, so that
+// no trigram of a term spans two fields.
+QString foldRow(const QStringList &texts) {
+    QString out;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i) out += u'\n';
+        out += text::fold(texts[i]);
+    }
+    return out;
 }
 
-// Whether any of the fields holds the folded term.
-bool holds(const QString &foldedTerm, const QVariant &title, const QVariant &memo, const QVariant &customer) {
-    for (const QVariant *field : {&title, &memo, &customer}) {
-        const QString value = field->toString();
+// Whether any of the texts holds the folded term.
+bool holds(const QString &foldedTerm, const QVariantList &texts) {
+    for (const QVariant &field : texts) {
+        const QString value = field.toString();
         if (!value.isEmpty() && text::fold(value).contains(foldedTerm)) return true;
     }
     return false;
@@ -104,7 +103,7 @@ void appendUtf8(std::string &out, char32_t c) {
 }
 
 // The words of a folded text, in the order they first occur, each followed
-// by a blank: the text the character index is given (as UTF-8). Each report
+// by a blank: the text the character index is given (as UTF-8). Each row
 // passes through here when it is indexed, so the words are written straight
 // into one buffer and told apart by a small table of numbers, not strings.
 std::string searchGrams(const QString &folded) {
@@ -159,14 +158,14 @@ std::uint64_t fileIdentity(const QString &path) {
     return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
 }
 
-// What the two indexes are given for one report, as UTF-8.
+// What the two indexes are given for one row, as UTF-8.
 struct IndexText {
-    std::string text;   // the folded report, for the trigram index
+    std::string text;   // the folded row, for the trigram index
     std::string grams;  // its words, for the character index
 };
 
-IndexText foldForIndex(const QString &title, const QString &memo, const QString &customer) {
-    const QString folded = foldReport(title, memo, customer);
+IndexText foldForIndex(const QStringList &texts) {
+    const QString folded = foldRow(texts);
     return {folded.toStdString(), searchGrams(folded)};
 }
 
@@ -191,6 +190,7 @@ QString trigramQuery(const QString &foldedTerm) {
 struct Step {
     Connection *c;
     QString error;
+    const TextIndexNames &n;
 
     bool exec(const QString &sql) {
         char *msg = nullptr;
@@ -213,23 +213,23 @@ struct Step {
 // made anew.
 bool indexPresent(Step &s) {
     QString names;
-    for (const QString &n : QStringList{kIndex, kGrams, kQueue} + kTriggers)
+    for (const QString &n : QStringList{s.n.trigrams, s.n.grams, s.n.waiting} + s.n.triggers)
         names += (names.isEmpty() ? "" : ",") + sqlText(n);
     return s.scalar(QStringLiteral("SELECT count(*) + (SELECT count(*) FROM sqlite_master WHERE name = %1 AND instr(sql, 'tokenchars') > 0) "
                                    "FROM sqlite_master WHERE name IN (%2)")
-                        .arg(sqlText(kGrams), names)) == 7;
+                        .arg(sqlText(s.n.grams), names)) == 7;
 }
 
-// Adds a report's entries to both indexes, or takes them out again (which
+// Adds a row's entries to both indexes, or takes them out again (which
 // needs the very text they were made from).
 class IndexWriter {
 public:
     explicit IndexWriter(Step &s)
         : s_(s),
-          addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(kIndex))),
-          addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(kGrams))),
-          dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(kIndex))),
-          dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(kGrams))) {}
+          addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(s.n.trigrams))),
+          addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(s.n.grams))),
+          dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(s.n.trigrams))),
+          dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(s.n.grams))) {}
 
     bool ready() const { return addTrigrams_ && addGrams_ && dropTrigrams_ && dropGrams_; }
     bool add(qlonglong id, const IndexText &f) { return write(addTrigrams_, addGrams_, id, f); }
@@ -252,22 +252,22 @@ private:
 };
 
 bool dropIndex(Step &s) {
-    for (const QString &t : kTriggers)
+    for (const QString &t : s.n.triggers)
         if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
-    for (const QString &t : {kIndex, kGrams, kQueue})
+    for (const QString &t : {s.n.trigrams, s.n.grams, s.n.waiting})
         if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
     return true;
 }
 
-// Makes the index anew and empty, with every report waiting in the queue,
+// Makes the index anew and empty, with every row waiting in the queue,
 // inside the caller's transaction: quick (a second or so for a million
-// reports), and the catch-up then fills the index a slice at a time while
+// rows), and the catch-up then fills the index a slice at a time while
 // searches see the queue.
 bool remakeIndex(Step &s) {
     if (!dropIndex(s)) return false;
-    for (const QString &sql : searchIndexSchema())
+    for (const QString &sql : textIndexSchema(s.n))
         if (!s.exec(sql)) return false;
-    return s.exec(QStringLiteral("INSERT INTO %1 (id, 索引済) SELECT rowid, 0 FROM 営業日報").arg(kQueue));
+    return s.exec(QStringLiteral("INSERT INTO %1 (id, 索引済) SELECT rowid, 0 FROM %2").arg(s.n.waiting, s.n.table));
 }
 
 bool transaction(Step &s, const std::function<bool()> &work) {
@@ -278,8 +278,8 @@ bool transaction(Step &s, const std::function<bool()> &work) {
 }
 
 // One slice of the catch-up, in one short transaction: the first `most`
-// waiting reports (by rowid) are indexed — what the index holds for each is
-// taken out, and what the report holds now (if it is still there) put in —
+// waiting rows (by rowid) are indexed — what the index holds for each is
+// taken out, and what the row holds now (if it is still there) put in —
 // and leave the queue. *done is how many there were (0: nothing waits).
 bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
     *done = 0;
@@ -287,23 +287,29 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
         struct Waiting {
             qlonglong id;
             bool indexed, present;
-            QString before[3], now[3];
+            QStringList before, now;
             IndexText foldedBefore, foldedNow;
         };
         std::vector<Waiting> waiting;
         {
-            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済, q.タイトル, q.メモ, q.顧客名, r.rowid, r.タイトル, r.メモ, r.顧客名 "
-                                                            "FROM %1 q LEFT JOIN 営業日報 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
-                                                 .arg(kQueue));
+            QString fields;
+            for (const QString &t : s.n.texts) fields += QStringLiteral(", q.%1").arg(t);
+            fields += QStringLiteral(", r.rowid");
+            for (const QString &t : s.n.texts) fields += QStringLiteral(", r.%1").arg(t);
+            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済%1 FROM %2 q LEFT JOIN %3 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
+                                                 .arg(fields, s.n.waiting, s.n.table));
             if (!read) return false;
             sqlite3_bind_int64(read.get(), 1, most);
             int rc;
             while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
                 const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain).toString(); };
+                const int count = int(s.n.texts.size());
                 Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
-                          sqlite3_column_type(read.get(), 5) != SQLITE_NULL, {}, {}, {}, {}};
-                if (w.indexed) w.before[0] = field(2), w.before[1] = field(3), w.before[2] = field(4);
-                if (w.present) w.now[0] = field(6), w.now[1] = field(7), w.now[2] = field(8);
+                          sqlite3_column_type(read.get(), 2 + count) != SQLITE_NULL, {}, {}, {}, {}};
+                for (int i = 0; i < count; ++i) {
+                    if (w.indexed) w.before << field(2 + i);
+                    if (w.present) w.now << field(3 + count + i);
+                }
                 waiting.push_back(std::move(w));
             }
             if (rc != SQLITE_DONE) {
@@ -312,12 +318,12 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
             }
         }
         if (waiting.empty()) return true;
-        // Folding is a third of the work: a second thread folds the reports
+        // Folding is a third of the work: a second thread folds the rows
         // in order while this one gives the index those folded already.
         const auto foldOne = [&waiting](std::size_t i) {
             Waiting &w = waiting[i];
-            if (w.indexed) w.foldedBefore = foldForIndex(w.before[0], w.before[1], w.before[2]);
-            if (w.present) w.foldedNow = foldForIndex(w.now[0], w.now[1], w.now[2]);
+            if (w.indexed) w.foldedBefore = foldForIndex(w.before);
+            if (w.present) w.foldedNow = foldForIndex(w.now);
         };
         std::atomic<std::size_t> folded{0};
         std::atomic<bool> quit{false};
@@ -331,7 +337,7 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
                 }
             });
         }
-        // The helper goes before the reports it folds, however this ends.
+        // The helper goes before the rows it folds, however this ends.
         const std::unique_ptr<std::thread, std::function<void(std::thread *)>> joined(&helper, [&quit](std::thread *t) {
             quit = true;
             if (t->joinable()) t->join();
@@ -348,7 +354,7 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
             if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
             if (w.present && !writer.add(w.id, w.foldedNow)) return false;
         }
-        const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(kQueue));
+        const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(s.n.waiting));
         if (!remove) return false;
         sqlite3_bind_int64(remove.get(), 1, waiting.back().id);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
@@ -360,7 +366,7 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
     });
 }
 
-// How the catch-up runs: progress(done, total) counts reports indexed of
+// How the catch-up runs: progress(done, total) counts rows indexed of
 // all; stop, when set, ends it between slices; pause leaves the file to
 // other writers between slices (a writer waiting on the lock retries within
 // a few tens of milliseconds, so a pause of that length lets it in).
@@ -377,17 +383,17 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     // A slice's pages stay in memory until it commits, so that readers are
     // not shut out before then.
     s.exec(QStringLiteral("PRAGMA cache_size = -8192"));
-    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &ok);
+    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.table), &ok);
     if (!ok) return false;
     bool remake = run.remake;
     if (!remake) {
-        // Many indexed reports written again (a mass update or deletion by
+        // Many indexed rows written again (a mass update or deletion by
         // another program): making the index anew is quicker than taking
         // each one out and putting it back.
-        const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
+        const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
         if (!ok) return false;
         remake = queued > kMostWaiting && queued * 2 > total &&
-                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(kQueue)) != 0;
+                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(s.n.waiting)) != 0;
     }
     if (remake && !transaction(s, [&] { return remakeIndex(s); })) return false;
     // Each slice leaves a small segment in both indexes, which FTS5 merges
@@ -395,10 +401,10 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     // many slices run rewrites the index fewer times (a quarter less work);
     // the default comes back at the end.
     const auto mergeBy = [&s](int segments) {
-        for (const QString &t : {kIndex, kGrams})
+        for (const QString &t : {s.n.trigrams, s.n.grams})
             s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', %2)").arg(t).arg(segments));
     };
-    qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
+    qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
     if (!ok) return false;
     if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
     qlonglong most = 500;
@@ -427,38 +433,33 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     return true;
 }
 
-// A data database on a server: its reports, newest first, each checked
-// against the folded term as it is read.
-Error scanReports(const QString &path, const QString &term, const SearchRequest &request, int limit,
-                  SearchResult *result) {
-    const QString text = QStringLiteral("営業日報を検索できませんでした。");
+// A database on a server: its rows, newest first, each checked against the
+// folded term as it is read.
+Error scanRows(const QString &path, const TextIndexNames &n, const QString &term, const TextSearch &request, int limit,
+               TextSearchResult *result, const QString &text) {
     Database db = Database::open(path);
     if (!db.isOpen()) return failure(text, db);
     QStringList where;
-    if (!request.customer.isEmpty()) where << QStringLiteral("顧客名 = %1").arg(sqlText(request.customer));
-    if (!request.staff.isEmpty()) where << QStringLiteral("担当 = %1").arg(sqlText(request.staff));
-    QString sql = QStringLiteral("select 日付, 顧客名, 担当, タイトル, メモ from 営業日報");
+    for (const auto &[column, value] : request.equal) where << QStringLiteral("%1 = %2").arg(column, sqlText(value));
+    QString sql = QStringLiteral("select %1 from %2").arg((n.texts + request.columns).join(QStringLiteral(", ")), n.table);
     if (!where.isEmpty()) sql += QStringLiteral(" where ") + where.join(QStringLiteral(" and "));
-    sql += QStringLiteral(" order by 日付 desc");
+    sql += QStringLiteral(" order by %1 desc").arg(n.dateColumn);
     Recordset rs = db.openRecordset(sql);
     if (!rs.isOpen()) return failure(text, db, rs);
     result->method = SearchMethod::Scan;
     for (; !rs.eof(); rs.moveNext()) {
-        SearchHit h;
-        h.customer = rs.field(QStringLiteral("顧客名")).toString();
-        h.title = rs.field(QStringLiteral("タイトル")).toString();
-        h.memo = rs.field(QStringLiteral("メモ")).toString();
-        if (!holds(term, h.title, h.memo, h.customer)) continue;
+        TextHit h;
+        for (const QString &t : n.texts) h.texts << rs.field(t);
+        if (!holds(term, h.texts)) continue;
         if (result->hits.size() == limit) {
             result->more = true;
             break;
         }
-        h.day = rs.field(QStringLiteral("日付")).toDate();
-        h.staff = rs.field(QStringLiteral("担当")).toString();
+        for (const QString &c : request.columns) h.columns << rs.field(c);
         result->hits << std::move(h);
     }
     if (!rs.error().isEmpty()) {
-        *result = SearchResult();
+        *result = TextSearchResult();
         return failure(text, db, rs);
     }
     return {};
@@ -466,56 +467,72 @@ Error scanReports(const QString &path, const QString &term, const SearchRequest 
 
 }  // namespace
 
-QStringList searchIndexSchema() {
-    // The queue row of a report says that the index may not match it. 索引済
-    // tells whether the index holds an entry for it, made from the title,
-    // memo and customer kept beside; the first write after a catch-up
-    // records that, later ones leave it as it is.
-    const QString queueOld = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済, タイトル, メモ, 顧客名) "
-                                            "VALUES (old.rowid, 1, old.タイトル, old.メモ, old.顧客名);\n")
-                                 .arg(kQueue);
-    const QString queueNew = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済) VALUES (new.rowid, 0);\n").arg(kQueue);
+QStringList textIndexSchema(const TextIndexNames &n) {
+    // The waiting row of a row says that the index may not match it. 索引済
+    // tells whether the index holds an entry for it, made from the texts
+    // kept beside; the first write after a catch-up records that, later ones
+    // leave it as it is.
+    QStringList oldTexts, changed, columns;
+    for (const QString &t : n.texts) {
+        oldTexts << QStringLiteral("old.") + t;
+        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(t);
+        columns << t + QStringLiteral(" TEXT");
+    }
+    const QString queueOld = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済, %2) VALUES (old.rowid, 1, %3);\n")
+                                 .arg(n.waiting, n.texts.join(QStringLiteral(", ")), oldTexts.join(QStringLiteral(", ")));
+    const QString queueNew = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済) VALUES (new.rowid, 0);\n").arg(n.waiting);
     return {
         QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(本文, content='', detail=none, columnsize=0, "
                        "tokenize='trigram case_sensitive 1')")
-            .arg(kIndex),
+            .arg(n.trigrams),
         QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, "
                        "tokenize=\"ascii tokenchars '!\"\"#$%&''()*+,-./:;<=>?@[\\]^_`{|}~'\")")
-            .arg(kGrams),
-        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, タイトル TEXT, メモ TEXT, 顧客名 TEXT)")
-            .arg(kQueue),
-        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON 営業日報 BEGIN\n%2END").arg(kTriggers[0], queueNew),
-        QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON 営業日報\n"
-                       "WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ "
-                       "OR old.顧客名 IS NOT new.顧客名\nBEGIN\n%2%3END")
-            .arg(kTriggers[1], queueOld, queueNew),
-        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON 営業日報 BEGIN\n%2END").arg(kTriggers[2], queueOld),
+            .arg(n.grams),
+        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, %2)")
+            .arg(n.waiting, columns.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 BEGIN\n%3END").arg(n.triggers[0], n.table, queueNew),
+        QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON %2\n"
+                       "WHEN old.rowid IS NOT new.rowid OR %3\nBEGIN\n%4%5END")
+            .arg(n.triggers[1], n.table, changed.join(QStringLiteral(" OR ")), queueOld, queueNew),
+        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON %2 BEGIN\n%3END").arg(n.triggers[2], n.table, queueOld),
     };
 }
 
-bool searchIndexApplies(const QString &path) { return !isServerUri(path); }
+TextIndexNames TextIndexNames::of(const QString &table, const QStringList &texts, const QString &dateColumn) {
+    const QString base = table + QStringLiteral("_検索");
+    return {table,
+            texts,
+            dateColumn,
+            base,
+            base + QStringLiteral("字"),
+            base + QStringLiteral("待ち"),
+            {base + QStringLiteral("_追加"), base + QStringLiteral("_更新"), base + QStringLiteral("_削除")}};
+}
 
-bool hasSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return false;
+bool textIndexApplies(const QString &path) { return !isServerUri(path); }
+
+bool hasTextIndex(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return false;
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return false;
-    Step s{c, {}};
+    Step s{c, {}, names};
     return indexPresent(s);
 }
 
 namespace {
 
-// A catch-up on a connection of its own: of the reports waiting (a file
+// A catch-up on a connection of its own: of the rows waiting (a file
 // without the index has nothing to catch up), or the whole index made anew.
-Error runCatchUpOn(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress, bool remake) {
-    if (!searchIndexApplies(path)) return {};
+Error runCatchUpOn(const QString &path, const TextIndexNames &names, const std::function<void(qlonglong, qlonglong)> &progress,
+                   bool remake) {
+    if (!textIndexApplies(path)) return {};
     const QString text = remake ? QStringLiteral("検索用の索引を作れませんでした。")
                                 : QStringLiteral("検索用の索引を更新できませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    Step s{c, {}};
+    Step s{c, {}, names};
     if (!remake && !indexPresent(s)) return {};
     CatchUpRun run;
     run.progress = progress;
@@ -526,67 +543,84 @@ Error runCatchUpOn(const QString &path, const std::function<void(qlonglong, qlon
 
 }  // namespace
 
-Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
-    return runCatchUpOn(path, progress, false);
+Error catchUpTextIndex(const QString &path, const TextIndexNames &names,
+                       const std::function<void(qlonglong, qlonglong)> &progress) {
+    return runCatchUpOn(path, names, progress, false);
 }
 
-Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
-    return runCatchUpOn(path, progress, true);
+Error buildTextIndex(const QString &path, const TextIndexNames &names, const std::function<void(qlonglong, qlonglong)> &progress) {
+    return runCatchUpOn(path, names, progress, true);
 }
 
-Error beginSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return {};
+Error beginTextIndex(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return {};
     const QString text = QStringLiteral("検索用の索引を作れませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    Step s{c, {}};
+    Step s{c, {}, names};
     if (indexPresent(s)) return {};
     if (!s.error.isEmpty() || !transaction(s, [&] { return remakeIndex(s); }))
         return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
-qlonglong searchIndexWaiting(const QString &path) {
-    if (!searchIndexApplies(path)) return 0;
+qlonglong textIndexWaiting(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return 0;
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return 0;
-    Step s{c, {}};
+    Step s{c, {}, names};
     if (!indexPresent(s)) return -1;
-    return s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
+    return s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(names.waiting));
 }
 
-Error dropSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return {};
+Error dropTextIndexes(const QString &path) {
+    if (!textIndexApplies(path)) return {};
     const QString text = QStringLiteral("検索用の索引を外せませんでした。");
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    Step s{c, {}};
+    // The tables that have a trigram index beside them.
+    QStringList tables;
+    {
+        QString error;
+        const Statement st = c->prepare(QStringLiteral("SELECT t.name FROM sqlite_master t JOIN sqlite_master i "
+                                                       "ON i.name = t.name || '_検索' AND instr(i.sql, 'fts5') > 0 "
+                                                       "WHERE t.type = 'table'"),
+                                        {}, &error);
+        if (!st) return Error(Error::Code::DatabaseFailed, text, error);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+    }
     if (!db.beginTrans()) return failure(text, db);
-    if (!dropIndex(s)) {
-        db.rollback();
-        return Error(Error::Code::DatabaseFailed, text, s.error);
+    for (const QString &table : std::as_const(tables)) {
+        const TextIndexNames names = TextIndexNames::of(table, {}, {});
+        Step s{c, {}, names};
+        if (!dropIndex(s)) {
+            db.rollback();
+            return Error(Error::Code::DatabaseFailed, text, s.error);
+        }
     }
     if (!db.commitTrans()) return failure(text, db);
+    const TextIndexNames none;
+    Step s{c, {}, none};
     if (!s.exec(QStringLiteral("VACUUM"))) return Error(Error::Code::DatabaseFailed, text, s.error);
     return {};
 }
 
-Error searchReports(const QString &path, const SearchRequest &request, SearchResult *result) {
-    *result = SearchResult();
+Error searchText(const QString &path, const TextIndexNames &names, const TextSearch &request, TextSearchResult *result,
+                 const QString &text) {
+    *result = TextSearchResult();
     const QString term = text::fold(request.text.trimmed());
     if (term.isEmpty()) return {};
     const int limit = std::max(1, request.limit);
-    if (!searchIndexApplies(path)) return scanReports(path, term, request, limit, result);
-    const QString text = QStringLiteral("営業日報を検索できませんでした。");
+    if (!textIndexApplies(path)) return scanRows(path, names, term, request, limit, result, text);
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    Step s{c, {}};
+    Step s{c, {}, names};
     const auto failed = [&] {
-        *result = SearchResult();
+        *result = TextSearchResult();
         const QString why = s.error.isEmpty() ? c->lastError() : s.error;
         db.rollback();
         return Error(Error::Code::DatabaseFailed, text, why);
@@ -594,29 +628,25 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
 
     QString filter;
     QVector<QString> filterValues;
-    if (!request.customer.isEmpty()) {
-        filterValues << request.customer;
-        filter += QStringLiteral(" AND 顧客名 = ?%1").arg(filterValues.size());
+    for (const auto &[column, value] : request.equal) {
+        filterValues << value;
+        filter += QStringLiteral(" AND %1 = ?%2").arg(column).arg(filterValues.size());
     }
-    if (!request.staff.isEmpty()) {
-        filterValues << request.staff;
-        filter += QStringLiteral(" AND 担当 = ?%1").arg(filterValues.size());
-    }
-    const QString columns = QStringLiteral("rowid, 日付, 顧客名, 担当, タイトル, メモ");
-    const QString newestFirst = QStringLiteral(" ORDER BY 日付 DESC, rowid DESC");
+    const QString columns = (QStringList{QStringLiteral("rowid")} + names.texts + request.columns).join(QStringLiteral(", "));
+    const QString newestFirst = QStringLiteral(" ORDER BY %1 DESC, rowid DESC").arg(names.dateColumn);
+    const int textCount = int(names.texts.size());
     // Reads the row a statement stands on; true when it holds the term.
-    const auto readHit = [&](sqlite3_stmt *st, SearchHit *h) {
-        h->customer = columnValue(st, 2, ColumnKind::Plain).toString();
-        h->title = columnValue(st, 4, ColumnKind::Plain).toString();
-        h->memo = columnValue(st, 5, ColumnKind::Plain).toString();
-        if (!holds(term, h->title, h->memo, h->customer)) return false;
+    const auto readHit = [&](sqlite3_stmt *st, TextHit *h) {
+        for (int i = 0; i < textCount; ++i) h->texts << columnValue(st, 1 + i, ColumnKind::Plain);
+        if (!holds(term, h->texts)) return false;
         h->row = sqlite3_column_int64(st, 0);
-        h->day = columnValue(st, 1, ColumnKind::Date).toDate();
-        h->staff = columnValue(st, 3, ColumnKind::Plain).toString();
+        for (int i = 0; i < int(request.columns.size()); ++i)
+            h->columns << columnValue(st, 1 + textCount + i,
+                                      request.columns[i] == names.dateColumn ? ColumnKind::Date : ColumnKind::Plain);
         return true;
     };
     // Keeps a hit unless the limit is reached; false when it was.
-    const auto keep = [&](SearchHit &&h) {
+    const auto keep = [&](TextHit &&h) {
         if (result->hits.size() == limit) {
             result->more = true;
             return false;
@@ -629,25 +659,25 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     const bool present = indexPresent(s);
     if (!present || !(trigram || gramTerm(term))) {
         if (!s.error.isEmpty()) return failed();
-        // Every report, newest first, each checked: in a file without the
+        // Every row, newest first, each checked: in a file without the
         // index, or for a short term with a character no word holds.
         result->method = present ? SearchMethod::Grams : SearchMethod::Unindexed;
-        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
+        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE 1%3%4").arg(columns, names.table, filter, newestFirst),
                                          filterValues, &s.error);
         if (!all) return failed();
         int rc;
         while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
-            SearchHit h;
+            TextHit h;
             if (readHit(all.get(), &h) && !keep(std::move(h))) break;
         }
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
         return {};
     }
 
-    // A few reports written since the last catch-up are indexed now. More
+    // A few rows written since the last catch-up are indexed now. More
     // (a catch-up under way, an import by another program), or a file that
-    // cannot be written now, and the waiting reports are read as they are.
-    if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(kQueue).arg(kSearchCatchUp + 1));
+    // cannot be written now, and the waiting rows are read as they are.
+    if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(names.waiting).arg(kSearchCatchUp + 1));
         queued > 0 && queued <= kSearchCatchUp) {
         // A catch-up on another connection holds the file for a slice at
         // most; beyond a short wait the search goes on without.
@@ -662,9 +692,9 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
     // The rows the index proposes and the waiting ones; only the first of
     // them when there are more than a few.
-    const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams),
+    const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? names.trigrams : names.grams),
                                            {trigram ? trigramQuery(term) : u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"'}, &s.error);
-    const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(kQueue), {}, &s.error);
+    const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(names.waiting), {}, &s.error);
     if (!fromIndex || !fromQueue) return failed();
     std::vector<qlonglong> proposed;
     const auto collect = [&](sqlite3_stmt *st, std::size_t most, bool *all) {
@@ -692,9 +722,9 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     for (int i = int(filterValues.size()); i >= 1; --i)
         pointFilter.replace(QStringLiteral("?%1").arg(i), QStringLiteral("?%1").arg(i + 1));
     const Statement point =
-        c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE rowid = ?1%2").arg(columns, pointFilter), pointValues, &s.error);
+        c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1%3").arg(columns, names.table, pointFilter), pointValues, &s.error);
     if (!point) return failed();
-    const auto readRow = [&](qlonglong row, SearchHit *h, bool *ok) {
+    const auto readRow = [&](qlonglong row, TextHit *h, bool *ok) {
         sqlite3_reset(point.get());
         sqlite3_bind_int64(point.get(), 1, row);
         const int rc = sqlite3_step(point.get());
@@ -708,7 +738,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
             // A rare term: the days of its rows are read and put newest
             // first, then the rows themselves in that order until the page
             // is full.
-            const Statement dayOf = c->prepare(QStringLiteral("SELECT 日付 FROM 営業日報 WHERE rowid = ?1%1").arg(pointFilter),
+            const Statement dayOf = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1%3").arg(names.dateColumn, names.table, pointFilter),
                                                pointValues, &s.error);
             if (!dayOf) return failed();
             std::vector<std::pair<QDate, qlonglong>> order;
@@ -724,7 +754,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
                 return a.first != b.first ? a.first > b.first : a.second > b.second;
             });
             for (const auto &[day, row] : order) {
-                SearchHit h;
+                TextHit h;
                 bool ok = true;
                 if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
                 if (!ok) return failed();
@@ -734,19 +764,19 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         }
     }
 
-    // A common term: the reports are read newest first and each checked,
+    // A common term: the rows are read newest first and each checked,
     // as long as that is likely to fill the page soon; a term that turns
     // out rarer is then looked up by the index's rows, walking on by the
     // date index from where the reading stopped.
     qlonglong examined = 0;
     {
-        const Statement walk = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
+        const Statement walk = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE 1%3%4").arg(columns, names.table, filter, newestFirst),
                                           filterValues, &s.error);
         if (!walk) return failed();
         int rc;
         while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW) {
             ++examined;
-            SearchHit h;
+            TextHit h;
             if (readHit(walk.get(), &h) && !keep(std::move(h))) {
                 db.rollback();
                 return {};
@@ -769,7 +799,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         !collect(fromQueue.get(), std::numeric_limits<std::size_t>::max(), &allProposed))
         return failed();
     settle();
-    const Statement walk = c->prepare(QStringLiteral("SELECT rowid FROM 営業日報 WHERE 1%1%2").arg(filter, newestFirst),
+    const Statement walk = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE 1%2%3").arg(names.table, filter, newestFirst),
                                       filterValues, &s.error);
     if (!walk) return failed();
     int rc;
@@ -781,7 +811,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         }
         const qlonglong row = sqlite3_column_int64(walk.get(), 0);
         if (!std::binary_search(proposed.begin(), proposed.end(), row)) continue;
-        SearchHit h;
+        TextHit h;
         bool ok = true;
         if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
         if (!ok) return failed();
@@ -794,26 +824,26 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
 // ---------------------------------------------------------------------------
 // The catch-up in the background.
 
-struct SearchIndexer::Shared {
+struct TextIndexer::Shared {
     std::atomic<bool> stop{false}, running{false};
     std::atomic<qlonglong> done{0}, total{0};
     std::mutex lock;
     Error error;
 };
 
-SearchIndexer::SearchIndexer() = default;
+TextIndexer::TextIndexer(TextIndexNames names) : names_(std::move(names)) {}
 
-SearchIndexer::~SearchIndexer() { stop(); }
+TextIndexer::~TextIndexer() { stop(); }
 
-bool SearchIndexer::start(const QString &path) {
+bool TextIndexer::start(const QString &path) {
     if (running() && path == path_) return true;
     stop();
-    if (!searchIndexApplies(path)) return false;
+    if (!textIndexApplies(path)) return false;
     path_ = path;
     shared_ = std::make_shared<Shared>();
     const QString text = QStringLiteral("検索用の索引を作れませんでした。");
     // Runs the catch-up (or the making) on a connection of its own.
-    const auto work = [path, text](Shared &shared, int pauseMs, bool decide) {
+    const auto work = [path, text, names = names_](Shared &shared, int pauseMs, bool decide) {
         Error error;
         bool later = false;
         {
@@ -822,16 +852,16 @@ bool SearchIndexer::start(const QString &path) {
             if (!c) {
                 error = failure(text, db);
             } else {
-                Step s{c, {}};
+                Step s{c, {}, names};
                 const bool present = indexPresent(s);
-                // A few reports are indexed at once, here; more on the thread;
+                // A few rows are indexed at once, here; more on the thread;
                 // none, and there is nothing to do.
                 qlonglong pending = 1;
                 if (decide && s.error.isEmpty()) {
                     pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
-                                                     .arg(kQueue)
+                                                     .arg(names.waiting)
                                                      .arg(kQuickReports + 1))
-                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
+                                      : s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(names.table));
                     later = pending > kQuickReports;
                 }
                 if (!s.error.isEmpty()) {
@@ -867,18 +897,18 @@ bool SearchIndexer::start(const QString &path) {
     return true;
 }
 
-void SearchIndexer::stop() {
+void TextIndexer::stop() {
     if (shared_) shared_->stop = true;
     if (worker_.joinable()) worker_.join();
 }
 
-bool SearchIndexer::running() const { return shared_ && shared_->running; }
+bool TextIndexer::running() const { return shared_ && shared_->running; }
 
-qlonglong SearchIndexer::done() const { return shared_ ? shared_->done.load() : 0; }
+qlonglong TextIndexer::done() const { return shared_ ? shared_->done.load() : 0; }
 
-qlonglong SearchIndexer::total() const { return shared_ ? shared_->total.load() : 0; }
+qlonglong TextIndexer::total() const { return shared_ ? shared_->total.load() : 0; }
 
-Error SearchIndexer::error() const {
+Error TextIndexer::error() const {
     if (!shared_) return {};
     std::lock_guard<std::mutex> hold(shared_->lock);
     return shared_->error;

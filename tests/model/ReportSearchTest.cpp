@@ -2,7 +2,7 @@
 // made by its schema), a file from before the index once the index is built,
 // and such a file searched without it. The index must stay right after
 // every kind of write.
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/text/Fold.h"
 #include "tests/platform/dao/DaoTestSupport.h"
 
@@ -18,6 +18,8 @@
 
 namespace tqen::dao::test {
 namespace {
+
+using namespace tqen::model;
 
 struct Report {
     const char *day;
