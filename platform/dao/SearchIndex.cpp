@@ -478,12 +478,12 @@ Error dropTextIndexes(const QString &path) {
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    // The tables that have a trigram index beside them.
+    // The tables that have an index, or what is left of one, beside them.
     QStringList tables;
     {
         QString error;
-        const Statement st = c->prepare(QStringLiteral("SELECT t.name FROM sqlite_master t JOIN sqlite_master i "
-                                                       "ON i.name = t.name || '_検索' AND instr(i.sql, 'fts5') > 0 "
+        const Statement st = c->prepare(QStringLiteral("SELECT DISTINCT t.name FROM sqlite_master t JOIN sqlite_master i "
+                                                       "ON i.name IN (t.name || '_検索', t.name || '_検索字', t.name || '_検索待ち') "
                                                        "WHERE t.type = 'table'"),
                                         {}, &error);
         if (!st) return Error(Error::Code::DatabaseFailed, text, error);

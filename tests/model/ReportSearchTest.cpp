@@ -596,6 +596,10 @@ TEST_F(Search, AnIndexOfAnOlderLayoutIsMadeAnew) {
     EXPECT_EQ(method, SearchMethod::Grams);
     EXPECT_EQ(days(path, QStringLiteral("b") + QChar(1), &method), QStringList{QStringLiteral("2023/12/25")});
 
+    // What is left of an index a tool took apart goes as well.
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE 営業日報_検索", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
     ASSERT_TRUE(dropSearchIndex(path).ok());
     Database db = Database::open(path);
     EXPECT_EQ(column(db, QStringLiteral("select count(*) as n from sqlite_master where name like '営業日報[_]検索*'"),
