@@ -153,7 +153,7 @@ void SearchTab::clearResults() {
 
 Error SearchTab::startIndexing() {
     indexError_ = {};
-    if (!dao::searchIndexApplies(session_.dataDbPath)) return {};
+    if (!model::searchIndexApplies(session_.dataDbPath)) return {};
     // A few waiting reports are indexed before this returns; many on the
     // thread, while the screen is in use.
     indexer_.start(session_.dataDbPath);
@@ -179,15 +179,15 @@ void SearchTab::search() {
         focusTerm();
         return;
     }
-    dao::SearchRequest request;
+    model::SearchRequest request;
     request.text = typed;
     const Filter shown = filter();
     request.customer = shown.customer;
     request.staff = shown.staff;
     if (!refused_) startIndexing();
-    dao::SearchResult result;
+    model::SearchResult result;
     emit busy(true);
-    const Error error = dao::searchReports(session_.dataDbPath, request, &result);
+    const Error error = model::searchReports(session_.dataDbPath, request, &result);
     showResults(result, typed, DayFormatFor(session_.env.年号), indexError_);
     emit busy(false);
     if (!error.ok()) emit failed(error);
@@ -206,11 +206,11 @@ void SearchTab::ShowSearchIndexing() {
     lbl索引->show();
 }
 
-void SearchTab::showResults(const dao::SearchResult &result, const QString &typed, const QString &dayFormat,
+void SearchTab::showResults(const model::SearchResult &result, const QString &typed, const QString &dayFormat,
                             const Error &indexError) {
     lst検索結果->clear();
     const QString term = text::fold(typed);
-    for (const dao::SearchHit &hit : std::as_const(result.hits)) {
+    for (const model::SearchHit &hit : std::as_const(result.hits)) {
         QString place;
         for (const QString *field : {&hit.title, &hit.memo, &hit.customer}) {
             place = text::context(*field, term, 5, 24);
@@ -229,9 +229,9 @@ void SearchTab::showResults(const dao::SearchResult &result, const QString &type
                                           : QStringLiteral("%1 件").arg(result.hits.size());
     if (result.more) count = QStringLiteral("新しい順に %1 件（ほかにもあります）").arg(result.hits.size());
     // Why the index could not be made is told where the note is.
-    if (result.method == dao::SearchMethod::Unindexed)
+    if (result.method == model::SearchMethod::Unindexed)
         count += QStringLiteral("　※検索用の索引を作れなかったため、時間がかかります。");
-    lbl件数->setToolTip(result.method == dao::SearchMethod::Unindexed ? indexError.message() : QString());
+    lbl件数->setToolTip(result.method == model::SearchMethod::Unindexed ? indexError.message() : QString());
     lbl件数->setText(count);
     lst検索結果->setAccessibleDescription(count);
     if (lst検索結果->topLevelItemCount() > 0) {

@@ -3,8 +3,8 @@
 // member and customer filter the search, the reports found (newest first,
 // each with the place the term was found), and how far the search index is
 // made while it is being made behind the screen.
+#include "model/ReportSearch.h"
 #include "model/Session.h"
-#include "platform/dao/Search.h"
 #include "platform/error/Error.h"
 
 #include <QDate>
@@ -43,7 +43,7 @@ public:
     void focusTerm(bool fromShortcut = false);
     void clearResults();
     // Shows what a search found; the day format is the settings' style.
-    void showResults(const dao::SearchResult &result, const QString &typed, const QString &dayFormat,
+    void showResults(const model::SearchResult &result, const QString &typed, const QString &dayFormat,
                      const Error &indexError);
     // Searches for the term typed, with the filter shown: reports whose
     // title, memo or customer name hold it, newest first. A data file from
@@ -95,7 +95,7 @@ private:
     QLabel *lbl件数 = nullptr;
     QLabel *lbl索引 = nullptr;        // how far the search index is made, while it is
     QTreeWidget *lst検索結果 = nullptr;
-    dao::SearchIndexer indexer_;
+    model::SearchIndexer indexer_;
     QTimer *indexTimer_ = nullptr;
 };
 

@@ -48,7 +48,7 @@ Error pack(const QString &dataFile, const QString &member, const QString &archiv
     if (copied.ok()) {
         packed = stage.filePath(member);
         // Should dropping the index fail, the copy is archived whole.
-        dao::dropSearchIndex(packed);
+        dao::dropTextIndexes(packed);
     } else if (source == Source::ConsistentCopy) {
         return Error(Error::Code::FileFailed, notMade, copied.detail());
     }

@@ -1,6 +1,6 @@
 #include "model/Schema.h"
 
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 
 #include <algorithm>
 
@@ -213,8 +213,8 @@ QString fileScript(const Database &db) {
         out += u'\n' + comment(QStringLiteral(
                            "Full-text search of the reports' title, memo and customer name, all of it\n"
                            "derived from 営業日報 (a backup leaves it out; the program makes it again):\n"
-                           "see platform/dao/Search.h."));
-        for (const QString &statement : dao::searchIndexSchema()) out += statement + QStringLiteral(";\n");
+                           "see model/ReportSearch.h."));
+        for (const QString &statement : model::searchIndexSchema()) out += statement + QStringLiteral(";\n");
     }
     return out;
 }

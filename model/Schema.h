@@ -8,7 +8,7 @@
 //   - the same script for a data file converted from the Windows program,
 //   - the data database's tables on a database server, made by the engine on
 //     the first connection to an empty database (useSchemaOnServers).
-// The search index of the data file is the engine's (dao::searchIndexSchema);
+// The search index of the data file is model/ReportSearch.h's (searchIndexSchema);
 // the data file's script ends with it.
 //
 // On a file, declared types tell the engine how to read a field: DATE fields

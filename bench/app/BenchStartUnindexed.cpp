@@ -15,13 +15,13 @@
 // for a while.
 //
 //   QT_QPA_PLATFORM=offscreen tqen_bench_start_unindexed [data file]
-#include "bench/support/BenchData.h"
-#include "bench/support/Timing.h"
 #include "app/MonthCalendar.h"
 #include "app/TqenMain.h"
+#include "bench/support/BenchData.h"
+#include "bench/support/Timing.h"
+#include "model/ReportSearch.h"
 #include "model/Session.h"
 #include "platform/dao/Dao.h"
-#include "platform/dao/Search.h"
 #include "platform/forms/Fonts.h"
 
 #include <sqlite3.h>
@@ -100,14 +100,14 @@ void run(const QString &label, const QString &source) {
     // The damage check runs first, behind the screen; the index follows it.
     QElapsedTimer limit;
     limit.start();
-    while ((tqen::dao::searchIndexWaiting(data) != 0 || (note && !note->isHidden())) && limit.elapsed() < 900000) {
+    while ((tqen::model::searchIndexWaiting(data) != 0 || (note && !note->isHidden())) && limit.elapsed() < 900000) {
         QApplication::processEvents(QEventLoop::AllEvents, 100);
         QThread::msleep(50);
     }
     const double made = double(clock.nsecsElapsed()) / 1e9;
     const double cpu = cpuSeconds() - cpu0;
     main.reset();
-    const qlonglong waiting = tqen::dao::searchIndexWaiting(data);
+    const qlonglong waiting = tqen::model::searchIndexWaiting(data);
     std::printf("index made in the background: %.1f s wall clock, %.1f s processor (target under 60 s); waiting after: %lld\n",
                 made, cpu, waiting);
 

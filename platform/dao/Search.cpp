@@ -1,164 +1,40 @@
 #include "platform/dao/Search.h"
 
-#include "platform/dao/Connection.h"
 #include "platform/dao/Dao.h"
-#include "platform/dao/Server.h"
+#include "platform/dao/SearchImpl.h"
 #include "platform/text/Fold.h"
 
-#include <sys/stat.h>
-
-#include <QElapsedTimer>
-#include <QFile>
-
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdint>
 #include <limits>
-#include <mutex>
-#include <string>
-#include <thread>
 #include <vector>
 
 namespace tqen::dao {
 
+using namespace searchindex;
+
 namespace {
 
-const QString kIndex = QStringLiteral("営業日報_検索");
-const QString kGrams = QStringLiteral("営業日報_検索字");
-const QString kQueue = QStringLiteral("営業日報_検索待ち");
-const QStringList kTriggers = {QStringLiteral("営業日報_検索_追加"), QStringLiteral("営業日報_検索_更新"),
-                               QStringLiteral("営業日報_検索_削除")};
-
+// A search indexes at most this many waiting rows itself before it reads;
+// with more it reads them as they are (the catch-up indexes them).
+constexpr qlonglong kSearchCatchUp = 500;
 // A long term is looked up by at most this many of its trigrams (spread over
 // it); the rows they propose are checked against the whole term anyway.
 constexpr int kMostTrigrams = 16;
-// More waiting reports than this, most of them indexed before (a mass
-// update or deletion by another program), are indexed by making the index
-// anew.
-constexpr qlonglong kMostWaiting = 5000;
 // The index proposes at most this many rows for the search to read by rowid
-// and sort; with more, the reports are walked newest first instead.
+// and sort; with more, the rows are walked newest first instead.
 constexpr qlonglong kFewRows = 3000;
-// A search indexes at most this many waiting reports itself before it reads;
-// with more it reads them as they are (the catch-up indexes them).
-constexpr qlonglong kSearchCatchUp = 500;
-// The catch-up writes in slices of about this many milliseconds.
-constexpr qlonglong kSliceMs = 200;
-// A common term is first looked for by reading the reports newest first;
-// when this many reports are not likely to give a page of hits, the index's
+// A common term is first looked for by reading the rows newest first;
+// when this many rows are not likely to give a page of hits, the index's
 // rows are taken instead.
 constexpr qlonglong kWalkBudget = 4000;
-// The background catch-up does this many waiting reports (or makes the
-// index for a file of this many) at once, without a thread.
-constexpr qlonglong kQuickReports = 1000;
-// The catch-up in the background leaves the file to other writers this long
-// between slices: one waiting on the lock retries within it.
-constexpr int kPauseMs = 30;
 
-// A report's text for the index: title, memo and customer name, each folded,
-// a line each, so that no trigram spans two fields.
-QString foldReport(const QString &title, const QString &memo, const QString &customer) {
-    return text::fold(title) + u'\n' + text::fold(memo) + u'\n' + text::fold(customer);
-}
-
-// Whether any of the fields holds the folded term.
-bool holds(const QString &foldedTerm, const QVariant &title, const QVariant &memo, const QVariant &customer) {
-    for (const QVariant *field : {&title, &memo, &customer}) {
-        const QString value = field->toString();
+// Whether any of the texts holds the folded term.
+bool holds(const QString &foldedTerm, const QVariantList &texts) {
+    for (const QVariant &field : texts) {
+        const QString value = field.toString();
         if (!value.isEmpty() && text::fold(value).contains(foldedTerm)) return true;
     }
     return false;
-}
-
-// The character index's words: every character and every pair of
-// neighbouring characters of a folded text, once each, as ASCII words
-// ("u30ab", "u30abu30a4"), so that a term of one or two characters is a
-// single word to look up. Line breaks (between the fields) take no part.
-QString gramWord(uint c) { return u'u' + QString::number(c, 16); }
-
-QString gramWord(const QString &term) {
-    QString w;
-    for (const uint c : term.toUcs4()) w += gramWord(c);
-    return w;
-}
-
-void appendGramWord(std::string &out, char32_t c) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    char digits[8];
-    int n = 0;
-    do {
-        digits[n++] = kHex[c & 0xF];
-        c >>= 4;
-    } while (c);
-    out += 'u';
-    while (n) out += digits[--n];
-}
-
-// The words of a folded text, in the order they first occur, each followed
-// by a blank: the text the character index is given (as UTF-8). Each report
-// passes through here when it is indexed, so the words are written straight
-// into one buffer and told apart by a small table of numbers, not strings.
-std::string searchGrams(const QString &folded) {
-    std::vector<char32_t> cps;
-    cps.reserve(std::size_t(folded.size()));
-    for (qsizetype i = 0; i < folded.size(); ++i) {
-        const QChar c = folded.at(i);
-        if (c.isHighSurrogate() && i + 1 < folded.size() && folded.at(i + 1).isLowSurrogate()) {
-            cps.push_back(QChar::surrogateToUcs4(c, folded.at(i + 1)));
-            ++i;
-        } else {
-            cps.push_back(c.unicode());
-        }
-    }
-    // Open addressing over keys + 1 (0 is an empty slot): a character is its
-    // code point, a pair both code points and a bit no character has.
-    std::size_t size = 64;
-    while (size < cps.size() * 4) size <<= 1;
-    std::vector<std::uint64_t> seen(size, 0);
-    const auto firstTime = [&](std::uint64_t key) {
-        ++key;
-        for (std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1);; at = (at + 1) & (size - 1)) {
-            if (seen[at] == key) return false;
-            if (seen[at] == 0) {
-                seen[at] = key;
-                return true;
-            }
-        }
-    };
-    std::string out;
-    out.reserve(cps.size() * 16);
-    for (std::size_t i = 0; i < cps.size(); ++i) {
-        if (cps[i] == u'\n') continue;
-        if (firstTime(cps[i])) {
-            appendGramWord(out, cps[i]);
-            out += ' ';
-        }
-        if (i + 1 < cps.size() && cps[i + 1] != u'\n' && firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
-            appendGramWord(out, cps[i]);
-            appendGramWord(out, cps[i + 1]);
-            out += ' ';
-        }
-    }
-    return out;
-}
-
-// The file a path names now (device and inode); 0 when there is none.
-std::uint64_t fileIdentity(const QString &path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
-    return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
-}
-
-// What the two indexes are given for one report, as UTF-8.
-struct IndexText {
-    std::string text;   // the folded report, for the trigram index
-    std::string grams;  // its words, for the character index
-};
-
-IndexText foldForIndex(const QString &title, const QString &memo, const QString &customer) {
-    const QString folded = foldReport(title, memo, customer);
-    return {folded.toStdString(), searchGrams(folded)};
 }
 
 // One FTS5 string per trigram of the term, all required: whatever the term
@@ -179,256 +55,33 @@ QString trigramQuery(const QString &foldedTerm) {
     return picked.join(QStringLiteral(" AND "));
 }
 
-struct Step {
-    Connection *c;
-    QString error;
-
-    bool exec(const QString &sql) {
-        char *msg = nullptr;
-        if (sqlite3_exec(c->db.get(), sql.toUtf8().constData(), nullptr, nullptr, &msg) == SQLITE_OK) return true;
-        error = msg ? QString::fromUtf8(msg) : c->lastError();
-        sqlite3_free(msg);
-        return false;
-    }
-    Statement prepare(const QString &sql) { return c->prepare(sql, {}, &error); }
-    qlonglong scalar(const QString &sql, bool *ok = nullptr) {
-        const Statement st = prepare(sql);
-        const bool row = st && sqlite3_step(st.get()) == SQLITE_ROW;
-        if (ok) *ok = row;
-        return row ? sqlite3_column_int64(st.get(), 0) : 0;
-    }
-};
-
-bool indexPresent(Step &s) {
-    QString names;
-    for (const QString &n : QStringList{kIndex, kGrams, kQueue} + kTriggers)
-        names += (names.isEmpty() ? "" : ",") + sqlText(n);
-    return s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)").arg(names)) == 6;
-}
-
-// Adds a report's entries to both indexes, or takes them out again (which
-// needs the very text they were made from).
-class IndexWriter {
-public:
-    explicit IndexWriter(Step &s)
-        : s_(s),
-          addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(kIndex))),
-          addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(kGrams))),
-          dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(kIndex))),
-          dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(kGrams))) {}
-
-    bool ready() const { return addTrigrams_ && addGrams_ && dropTrigrams_ && dropGrams_; }
-    bool add(qlonglong id, const IndexText &f) { return write(addTrigrams_, addGrams_, id, f); }
-    bool drop(qlonglong id, const IndexText &f) { return write(dropTrigrams_, dropGrams_, id, f); }
-
-private:
-    bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const IndexText &f) {
-        return step(trigrams, id, f.text) && step(grams, id, f.grams);
-    }
-    bool step(const Statement &st, qlonglong id, const std::string &value) {
-        sqlite3_bind_int64(st.get(), 1, id);
-        sqlite3_bind_text64(st.get(), 2, value.data(), value.size(), SQLITE_STATIC, SQLITE_UTF8);
-        const bool ok = sqlite3_step(st.get()) == SQLITE_DONE;
-        if (!ok) s_.error = s_.c->lastError();
-        sqlite3_reset(st.get());
-        return ok;
-    }
-    Step &s_;
-    Statement addTrigrams_, addGrams_, dropTrigrams_, dropGrams_;
-};
-
-bool dropIndex(Step &s) {
-    for (const QString &t : kTriggers)
-        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
-    for (const QString &t : {kIndex, kGrams, kQueue})
-        if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
-    return true;
-}
-
-// Makes the index anew and empty, with every report waiting in the queue,
-// inside the caller's transaction: quick (a second or so for a million
-// reports), and the catch-up then fills the index a slice at a time while
-// searches see the queue.
-bool remakeIndex(Step &s) {
-    if (!dropIndex(s)) return false;
-    for (const QString &sql : searchIndexSchema())
-        if (!s.exec(sql)) return false;
-    return s.exec(QStringLiteral("INSERT INTO %1 (id, 索引済) SELECT rowid, 0 FROM 営業日報").arg(kQueue));
-}
-
-bool transaction(Step &s, const std::function<bool()> &work) {
-    if (!s.exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
-    if (work() && s.exec(QStringLiteral("COMMIT"))) return true;
-    sqlite3_exec(s.c->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-    return false;
-}
-
-// One slice of the catch-up, in one short transaction: the first `most`
-// waiting reports (by rowid) are indexed — what the index holds for each is
-// taken out, and what the report holds now (if it is still there) put in —
-// and leave the queue. *done is how many there were (0: nothing waits).
-bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
-    *done = 0;
-    return transaction(s, [&] {
-        struct Waiting {
-            qlonglong id;
-            bool indexed, present;
-            QString before[3], now[3];
-            IndexText foldedBefore, foldedNow;
-        };
-        std::vector<Waiting> waiting;
-        {
-            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済, q.タイトル, q.メモ, q.顧客名, r.rowid, r.タイトル, r.メモ, r.顧客名 "
-                                                            "FROM %1 q LEFT JOIN 営業日報 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
-                                                 .arg(kQueue));
-            if (!read) return false;
-            sqlite3_bind_int64(read.get(), 1, most);
-            int rc;
-            while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-                const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain).toString(); };
-                Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
-                          sqlite3_column_type(read.get(), 5) != SQLITE_NULL, {}, {}, {}, {}};
-                if (w.indexed) w.before[0] = field(2), w.before[1] = field(3), w.before[2] = field(4);
-                if (w.present) w.now[0] = field(6), w.now[1] = field(7), w.now[2] = field(8);
-                waiting.push_back(std::move(w));
-            }
-            if (rc != SQLITE_DONE) {
-                s.error = s.c->lastError();
-                return false;
-            }
-        }
-        if (waiting.empty()) return true;
-        // Folding is most of the work: half the reports are folded on a
-        // second thread meanwhile.
-        const auto foldRange = [&waiting](std::size_t from, std::size_t to) {
-            for (std::size_t i = from; i < to; ++i) {
-                Waiting &w = waiting[i];
-                if (w.indexed) w.foldedBefore = foldForIndex(w.before[0], w.before[1], w.before[2]);
-                if (w.present) w.foldedNow = foldForIndex(w.now[0], w.now[1], w.now[2]);
-            }
-        };
-        const std::size_t half = waiting.size() >= 64 ? waiting.size() / 2 : 0;
-        std::thread helper;
-        if (half) helper = std::thread(foldRange, half, waiting.size());
-        foldRange(0, half ? half : waiting.size());
-        if (helper.joinable()) helper.join();
-        IndexWriter writer(s);
-        if (!writer.ready()) return false;
-        for (const Waiting &w : waiting) {
-            if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
-            if (w.present && !writer.add(w.id, w.foldedNow)) return false;
-        }
-        const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(kQueue));
-        if (!remove) return false;
-        sqlite3_bind_int64(remove.get(), 1, waiting.back().id);
-        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
-            s.error = s.c->lastError();
-            return false;
-        }
-        *done = qlonglong(waiting.size());
-        return true;
-    });
-}
-
-// How the catch-up runs: progress(done, total) counts reports indexed of
-// all; stop, when set, ends it between slices; pause leaves the file to
-// other writers between slices (a writer waiting on the lock retries within
-// a few tens of milliseconds, so a pause of that length lets it in).
-struct CatchUpRun {
-    std::function<void(qlonglong, qlonglong)> progress;
-    const std::atomic<bool> *stop = nullptr;
-    int pauseMs = 0;
-    bool remake = false;  // make the index anew first
-    std::function<bool()> stillThere;  // false when the file was replaced meanwhile
-};
-
-bool runCatchUp(Step &s, const CatchUpRun &run) {
-    bool ok = true;
-    // A slice's pages stay in memory until it commits, so that readers are
-    // not shut out before then.
-    s.exec(QStringLiteral("PRAGMA cache_size = -8192"));
-    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"), &ok);
-    if (!ok) return false;
-    bool remake = run.remake;
-    if (!remake) {
-        // Many indexed reports written again (a mass update or deletion by
-        // another program): making the index anew is quicker than taking
-        // each one out and putting it back.
-        const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
-        if (!ok) return false;
-        remake = queued > kMostWaiting && queued * 2 > total &&
-                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(kQueue)) != 0;
-    }
-    if (remake && !transaction(s, [&] { return remakeIndex(s); })) return false;
-    // Each slice leaves a small segment in both indexes, which FTS5 merges
-    // as it goes, four at a time by default. Merging sixteen at a time while
-    // many slices run rewrites the index fewer times (a quarter less work);
-    // the default comes back at the end.
-    const auto mergeBy = [&s](int segments) {
-        for (const QString &t : {kIndex, kGrams})
-            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', %2)").arg(t).arg(segments));
-    };
-    qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue), &ok);
-    if (!ok) return false;
-    if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
-    qlonglong most = 500;
-    const bool many = waiting > kMostWaiting;
-    if (many) mergeBy(16);
-    for (;;) {
-        if (run.stop && run.stop->load()) {
-            if (many) mergeBy(4);
-            return true;
-        }
-        if (run.stillThere && !run.stillThere()) return true;
-        QElapsedTimer timer;
-        timer.start();
-        qlonglong done = 0;
-        if (!catchUpSlice(s, most, &done)) return false;
-        if (done == 0) break;
-        // Slices of about a tenth of a second.
-        const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
-        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
-        waiting = std::max<qlonglong>(0, waiting - done);
-        if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
-        if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
-    }
-    if (many) mergeBy(4);
-    if (run.progress) run.progress(total, total);
-    return true;
-}
-
-// A data database on a server: its reports, newest first, each checked
-// against the folded term as it is read.
-Error scanReports(const QString &path, const QString &term, const SearchRequest &request, int limit,
-                  SearchResult *result) {
-    const QString text = QStringLiteral("営業日報を検索できませんでした。");
+// A database on a server: its rows, newest first, each checked against the
+// folded term as it is read.
+Error scanRows(const QString &path, const TextIndexNames &n, const QString &term, const TextSearch &request, int limit,
+               TextSearchResult *result, const QString &text) {
     Database db = Database::open(path);
     if (!db.isOpen()) return failure(text, db);
     QStringList where;
-    if (!request.customer.isEmpty()) where << QStringLiteral("顧客名 = %1").arg(sqlText(request.customer));
-    if (!request.staff.isEmpty()) where << QStringLiteral("担当 = %1").arg(sqlText(request.staff));
-    QString sql = QStringLiteral("select 日付, 顧客名, 担当, タイトル, メモ from 営業日報");
+    for (const auto &[column, value] : request.equal) where << QStringLiteral("%1 = %2").arg(column, sqlText(value));
+    QString sql = QStringLiteral("select %1 from %2").arg((n.texts + request.columns).join(QStringLiteral(", ")), n.table);
     if (!where.isEmpty()) sql += QStringLiteral(" where ") + where.join(QStringLiteral(" and "));
-    sql += QStringLiteral(" order by 日付 desc");
+    sql += QStringLiteral(" order by %1 desc").arg(n.dateColumn);
     Recordset rs = db.openRecordset(sql);
     if (!rs.isOpen()) return failure(text, db, rs);
     result->method = SearchMethod::Scan;
     for (; !rs.eof(); rs.moveNext()) {
-        SearchHit h;
-        h.customer = rs.field(QStringLiteral("顧客名")).toString();
-        h.title = rs.field(QStringLiteral("タイトル")).toString();
-        h.memo = rs.field(QStringLiteral("メモ")).toString();
-        if (!holds(term, h.title, h.memo, h.customer)) continue;
+        TextHit h;
+        for (const QString &t : n.texts) h.texts << rs.field(t);
+        if (!holds(term, h.texts)) continue;
         if (result->hits.size() == limit) {
             result->more = true;
             break;
         }
-        h.day = rs.field(QStringLiteral("日付")).toDate();
-        h.staff = rs.field(QStringLiteral("担当")).toString();
+        for (const QString &c : request.columns) h.columns << rs.field(c);
         result->hits << std::move(h);
     }
     if (!rs.error().isEmpty()) {
-        *result = SearchResult();
+        *result = TextSearchResult();
         return failure(text, db, rs);
     }
     return {};
@@ -436,126 +89,19 @@ Error scanReports(const QString &path, const QString &term, const SearchRequest 
 
 }  // namespace
 
-QStringList searchIndexSchema() {
-    // The queue row of a report says that the index may not match it. 索引済
-    // tells whether the index holds an entry for it, made from the title,
-    // memo and customer kept beside; the first write after a catch-up
-    // records that, later ones leave it as it is.
-    const QString queueOld = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済, タイトル, メモ, 顧客名) "
-                                            "VALUES (old.rowid, 1, old.タイトル, old.メモ, old.顧客名);\n")
-                                 .arg(kQueue);
-    const QString queueNew = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済) VALUES (new.rowid, 0);\n").arg(kQueue);
-    return {
-        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(本文, content='', detail=none, columnsize=0, "
-                       "tokenize='trigram case_sensitive 1')")
-            .arg(kIndex),
-        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, tokenize='ascii')")
-            .arg(kGrams),
-        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, タイトル TEXT, メモ TEXT, 顧客名 TEXT)")
-            .arg(kQueue),
-        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON 営業日報 BEGIN\n%2END").arg(kTriggers[0], queueNew),
-        QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON 営業日報\n"
-                       "WHEN old.rowid IS NOT new.rowid OR old.タイトル IS NOT new.タイトル OR old.メモ IS NOT new.メモ "
-                       "OR old.顧客名 IS NOT new.顧客名\nBEGIN\n%2%3END")
-            .arg(kTriggers[1], queueOld, queueNew),
-        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON 営業日報 BEGIN\n%2END").arg(kTriggers[2], queueOld),
-    };
-}
-
-bool searchIndexApplies(const QString &path) { return !isServerUri(path); }
-
-bool hasSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return false;
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return false;
-    Step s{c, {}};
-    return indexPresent(s);
-}
-
-namespace {
-
-// A catch-up on a connection of its own: of the reports waiting (a file
-// without the index has nothing to catch up), or the whole index made anew.
-Error runCatchUpOn(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress, bool remake) {
-    if (!searchIndexApplies(path)) return {};
-    const QString text = remake ? QStringLiteral("検索用の索引を作れませんでした。")
-                                : QStringLiteral("検索用の索引を更新できませんでした。");
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return failure(text, db);
-    Step s{c, {}};
-    if (!remake && !indexPresent(s)) return {};
-    CatchUpRun run;
-    run.progress = progress;
-    run.remake = remake;
-    if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
-    return {};
-}
-
-}  // namespace
-
-Error catchUpSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
-    return runCatchUpOn(path, progress, false);
-}
-
-Error buildSearchIndex(const QString &path, const std::function<void(qlonglong, qlonglong)> &progress) {
-    return runCatchUpOn(path, progress, true);
-}
-
-Error beginSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return {};
-    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return failure(text, db);
-    Step s{c, {}};
-    if (indexPresent(s)) return {};
-    if (!s.error.isEmpty() || !transaction(s, [&] { return remakeIndex(s); }))
-        return Error(Error::Code::DatabaseFailed, text, s.error);
-    return {};
-}
-
-qlonglong searchIndexWaiting(const QString &path) {
-    if (!searchIndexApplies(path)) return 0;
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return 0;
-    Step s{c, {}};
-    if (!indexPresent(s)) return -1;
-    return s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(kQueue));
-}
-
-Error dropSearchIndex(const QString &path) {
-    if (!searchIndexApplies(path)) return {};
-    const QString text = QStringLiteral("検索用の索引を外せませんでした。");
-    Database db = Database::open(path);
-    Connection *c = connectionOf(db);
-    if (!c) return failure(text, db);
-    Step s{c, {}};
-    if (!db.beginTrans()) return failure(text, db);
-    if (!dropIndex(s)) {
-        db.rollback();
-        return Error(Error::Code::DatabaseFailed, text, s.error);
-    }
-    if (!db.commitTrans()) return failure(text, db);
-    if (!s.exec(QStringLiteral("VACUUM"))) return Error(Error::Code::DatabaseFailed, text, s.error);
-    return {};
-}
-
-Error searchReports(const QString &path, const SearchRequest &request, SearchResult *result) {
-    *result = SearchResult();
+Error searchText(const QString &path, const TextIndexNames &names, const TextSearch &request, TextSearchResult *result,
+                 const QString &text) {
+    *result = TextSearchResult();
     const QString term = text::fold(request.text.trimmed());
     if (term.isEmpty()) return {};
     const int limit = std::max(1, request.limit);
-    if (!searchIndexApplies(path)) return scanReports(path, term, request, limit, result);
-    const QString text = QStringLiteral("営業日報を検索できませんでした。");
+    if (!textIndexApplies(path)) return scanRows(path, names, term, request, limit, result, text);
     Database db = Database::open(path);
     Connection *c = connectionOf(db);
     if (!c) return failure(text, db);
-    Step s{c, {}};
+    Step s{c, {}, names};
     const auto failed = [&] {
-        *result = SearchResult();
+        *result = TextSearchResult();
         const QString why = s.error.isEmpty() ? c->lastError() : s.error;
         db.rollback();
         return Error(Error::Code::DatabaseFailed, text, why);
@@ -563,29 +109,25 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
 
     QString filter;
     QVector<QString> filterValues;
-    if (!request.customer.isEmpty()) {
-        filterValues << request.customer;
-        filter += QStringLiteral(" AND 顧客名 = ?%1").arg(filterValues.size());
+    for (const auto &[column, value] : request.equal) {
+        filterValues << value;
+        filter += QStringLiteral(" AND %1 = ?%2").arg(column).arg(filterValues.size());
     }
-    if (!request.staff.isEmpty()) {
-        filterValues << request.staff;
-        filter += QStringLiteral(" AND 担当 = ?%1").arg(filterValues.size());
-    }
-    const QString columns = QStringLiteral("rowid, 日付, 顧客名, 担当, タイトル, メモ");
-    const QString newestFirst = QStringLiteral(" ORDER BY 日付 DESC, rowid DESC");
+    const QString columns = (QStringList{QStringLiteral("rowid")} + names.texts + request.columns).join(QStringLiteral(", "));
+    const QString newestFirst = QStringLiteral(" ORDER BY %1 DESC, rowid DESC").arg(names.dateColumn);
+    const int textCount = int(names.texts.size());
     // Reads the row a statement stands on; true when it holds the term.
-    const auto readHit = [&](sqlite3_stmt *st, SearchHit *h) {
-        h->customer = columnValue(st, 2, ColumnKind::Plain).toString();
-        h->title = columnValue(st, 4, ColumnKind::Plain).toString();
-        h->memo = columnValue(st, 5, ColumnKind::Plain).toString();
-        if (!holds(term, h->title, h->memo, h->customer)) return false;
+    const auto readHit = [&](sqlite3_stmt *st, TextHit *h) {
+        for (int i = 0; i < textCount; ++i) h->texts << columnValue(st, 1 + i, ColumnKind::Plain);
+        if (!holds(term, h->texts)) return false;
         h->row = sqlite3_column_int64(st, 0);
-        h->day = columnValue(st, 1, ColumnKind::Date).toDate();
-        h->staff = columnValue(st, 3, ColumnKind::Plain).toString();
+        for (int i = 0; i < int(request.columns.size()); ++i)
+            h->columns << columnValue(st, 1 + textCount + i,
+                                      request.columns[i] == names.dateColumn ? ColumnKind::Date : ColumnKind::Plain);
         return true;
     };
     // Keeps a hit unless the limit is reached; false when it was.
-    const auto keep = [&](SearchHit &&h) {
+    const auto keep = [&](TextHit &&h) {
         if (result->hits.size() == limit) {
             result->more = true;
             return false;
@@ -594,26 +136,29 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         return true;
     };
 
-    if (!indexPresent(s)) {
+    const bool trigram = text::codePoints(term) >= 3;
+    const bool present = indexPresent(s);
+    if (!present || !(trigram || gramTerm(term))) {
         if (!s.error.isEmpty()) return failed();
-        // Every report, newest first, each checked.
-        result->method = SearchMethod::Unindexed;
-        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
+        // Every row, newest first, each checked: in a file without the
+        // index, or for a short term with a character no word holds.
+        result->method = present ? SearchMethod::Grams : SearchMethod::Unindexed;
+        const Statement all = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE 1%3%4").arg(columns, names.table, filter, newestFirst),
                                          filterValues, &s.error);
         if (!all) return failed();
         int rc;
         while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
-            SearchHit h;
+            TextHit h;
             if (readHit(all.get(), &h) && !keep(std::move(h))) break;
         }
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
         return {};
     }
 
-    // A few reports written since the last catch-up are indexed now. More
+    // A few rows written since the last catch-up are indexed now. More
     // (a catch-up under way, an import by another program), or a file that
-    // cannot be written now, and the waiting reports are read as they are.
-    if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(kQueue).arg(kSearchCatchUp + 1));
+    // cannot be written now, and the waiting rows are read as they are.
+    if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(names.waiting).arg(kSearchCatchUp + 1));
         queued > 0 && queued <= kSearchCatchUp) {
         // A catch-up on another connection holds the file for a slice at
         // most; beyond a short wait the search goes on without.
@@ -625,13 +170,12 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     s.error.clear();
     // Everything below reads one state of the file, under one lock.
     if (!db.beginTrans()) return failed();
-    const bool trigram = text::codePoints(term) >= 3;
     result->method = trigram ? SearchMethod::Trigram : SearchMethod::Grams;
     // The rows the index proposes and the waiting ones; only the first of
     // them when there are more than a few.
-    const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? kIndex : kGrams),
-                                           {trigram ? trigramQuery(term) : u'"' + gramWord(term) + u'"'}, &s.error);
-    const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(kQueue), {}, &s.error);
+    const Statement fromIndex = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %1 MATCH ?1").arg(trigram ? names.trigrams : names.grams),
+                                           {trigram ? trigramQuery(term) : u'"' + QString(term).replace(u'"', QStringLiteral("\"\"")) + u'"'}, &s.error);
+    const Statement fromQueue = c->prepare(QStringLiteral("SELECT id FROM %1").arg(names.waiting), {}, &s.error);
     if (!fromIndex || !fromQueue) return failed();
     std::vector<qlonglong> proposed;
     const auto collect = [&](sqlite3_stmt *st, std::size_t most, bool *all) {
@@ -659,9 +203,9 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     for (int i = int(filterValues.size()); i >= 1; --i)
         pointFilter.replace(QStringLiteral("?%1").arg(i), QStringLiteral("?%1").arg(i + 1));
     const Statement point =
-        c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE rowid = ?1%2").arg(columns, pointFilter), pointValues, &s.error);
+        c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1%3").arg(columns, names.table, pointFilter), pointValues, &s.error);
     if (!point) return failed();
-    const auto readRow = [&](qlonglong row, SearchHit *h, bool *ok) {
+    const auto readRow = [&](qlonglong row, TextHit *h, bool *ok) {
         sqlite3_reset(point.get());
         sqlite3_bind_int64(point.get(), 1, row);
         const int rc = sqlite3_step(point.get());
@@ -675,7 +219,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
             // A rare term: the days of its rows are read and put newest
             // first, then the rows themselves in that order until the page
             // is full.
-            const Statement dayOf = c->prepare(QStringLiteral("SELECT 日付 FROM 営業日報 WHERE rowid = ?1%1").arg(pointFilter),
+            const Statement dayOf = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1%3").arg(names.dateColumn, names.table, pointFilter),
                                                pointValues, &s.error);
             if (!dayOf) return failed();
             std::vector<std::pair<QDate, qlonglong>> order;
@@ -691,7 +235,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
                 return a.first != b.first ? a.first > b.first : a.second > b.second;
             });
             for (const auto &[day, row] : order) {
-                SearchHit h;
+                TextHit h;
                 bool ok = true;
                 if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
                 if (!ok) return failed();
@@ -701,19 +245,19 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         }
     }
 
-    // A common term: the reports are read newest first and each checked,
+    // A common term: the rows are read newest first and each checked,
     // as long as that is likely to fill the page soon; a term that turns
     // out rarer is then looked up by the index's rows, walking on by the
     // date index from where the reading stopped.
     qlonglong examined = 0;
     {
-        const Statement walk = c->prepare(QStringLiteral("SELECT %1 FROM 営業日報 WHERE 1%2%3").arg(columns, filter, newestFirst),
+        const Statement walk = c->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE 1%3%4").arg(columns, names.table, filter, newestFirst),
                                           filterValues, &s.error);
         if (!walk) return failed();
         int rc;
         while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW) {
             ++examined;
-            SearchHit h;
+            TextHit h;
             if (readHit(walk.get(), &h) && !keep(std::move(h))) {
                 db.rollback();
                 return {};
@@ -736,7 +280,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         !collect(fromQueue.get(), std::numeric_limits<std::size_t>::max(), &allProposed))
         return failed();
     settle();
-    const Statement walk = c->prepare(QStringLiteral("SELECT rowid FROM 営業日報 WHERE 1%1%2").arg(filter, newestFirst),
+    const Statement walk = c->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE 1%2%3").arg(names.table, filter, newestFirst),
                                       filterValues, &s.error);
     if (!walk) return failed();
     int rc;
@@ -748,7 +292,7 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
         }
         const qlonglong row = sqlite3_column_int64(walk.get(), 0);
         if (!std::binary_search(proposed.begin(), proposed.end(), row)) continue;
-        SearchHit h;
+        TextHit h;
         bool ok = true;
         if (readRow(row, &h, &ok) && !keep(std::move(h))) break;
         if (!ok) return failed();
@@ -756,99 +300,6 @@ Error searchReports(const QString &path, const SearchRequest &request, SearchRes
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failed();
     db.rollback();
     return {};
-}
-
-// ---------------------------------------------------------------------------
-// The catch-up in the background.
-
-struct SearchIndexer::Shared {
-    std::atomic<bool> stop{false}, running{false};
-    std::atomic<qlonglong> done{0}, total{0};
-    std::mutex lock;
-    Error error;
-};
-
-SearchIndexer::SearchIndexer() = default;
-
-SearchIndexer::~SearchIndexer() { stop(); }
-
-bool SearchIndexer::start(const QString &path) {
-    if (running() && path == path_) return true;
-    stop();
-    if (!searchIndexApplies(path)) return false;
-    path_ = path;
-    shared_ = std::make_shared<Shared>();
-    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
-    // Runs the catch-up (or the making) on a connection of its own.
-    const auto work = [path, text](Shared &shared, int pauseMs, bool decide) {
-        Error error;
-        bool later = false;
-        {
-            Database db = Database::open(path);
-            Connection *c = connectionOf(db);
-            if (!c) {
-                error = failure(text, db);
-            } else {
-                Step s{c, {}};
-                const bool present = indexPresent(s);
-                // A few reports are indexed at once, here; more on the thread;
-                // none, and there is nothing to do.
-                qlonglong pending = 1;
-                if (decide && s.error.isEmpty()) {
-                    pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
-                                                     .arg(kQueue)
-                                                     .arg(kQuickReports + 1))
-                                      : s.scalar(QStringLiteral("SELECT count(*) FROM 営業日報"));
-                    later = pending > kQuickReports;
-                }
-                if (!s.error.isEmpty()) {
-                    error = Error(Error::Code::DatabaseFailed, text, s.error);
-                } else if (!later && (pending > 0 || !present)) {
-                    CatchUpRun run;
-                    run.progress = [&shared](qlonglong done, qlonglong total) {
-                        shared.total = total;
-                        shared.done = done;
-                    };
-                    run.stop = &shared.stop;
-                    run.pauseMs = pauseMs;
-                    // The file replaced meanwhile (a restore renames another
-                    // over it): this connection would index the old one.
-                    const std::uint64_t identity = fileIdentity(path);
-                    run.stillThere = [path, identity] { return fileIdentity(path) == identity; };
-                    run.remake = !present;
-                    if (!runCatchUp(s, run)) error = Error(Error::Code::DatabaseFailed, text, s.error);
-                }
-            }
-        }
-        std::lock_guard<std::mutex> hold(shared.lock);
-        shared.error = error;
-        return later;
-    };
-    if (!work(*shared_, 0, true)) return true;
-    shared_->running = true;
-    std::shared_ptr<Shared> shared = shared_;
-    worker_ = std::thread([shared, work] {
-        work(*shared, kPauseMs, false);
-        shared->running = false;
-    });
-    return true;
-}
-
-void SearchIndexer::stop() {
-    if (shared_) shared_->stop = true;
-    if (worker_.joinable()) worker_.join();
-}
-
-bool SearchIndexer::running() const { return shared_ && shared_->running; }
-
-qlonglong SearchIndexer::done() const { return shared_ ? shared_->done.load() : 0; }
-
-qlonglong SearchIndexer::total() const { return shared_ ? shared_->total.load() : 0; }
-
-Error SearchIndexer::error() const {
-    if (!shared_) return {};
-    std::lock_guard<std::mutex> hold(shared_->lock);
-    return shared_->error;
 }
 
 }  // namespace tqen::dao

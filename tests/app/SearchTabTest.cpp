@@ -1,6 +1,6 @@
 // The main screen's search tab: typed as a person types, results chosen
 // with the keyboard, and a data file from before the search index.
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/DateBox.h"
 #include "platform/forms/TextBox.h"
@@ -43,8 +43,8 @@ protected:
     }
     // Drops the index, as in a file written before it existed.
     void dropIndex() {
-        ASSERT_TRUE(dao::dropSearchIndex(data()).ok());
-        ASSERT_FALSE(dao::hasSearchIndex(data()));
+        ASSERT_TRUE(model::dropSearchIndex(data()).ok());
+        ASSERT_FALSE(model::hasSearchIndex(data()));
     }
 };
 
@@ -104,7 +104,7 @@ TEST_F(SearchTab, AnOlderDataFileGetsItsIndexAtStartAndAfterARestore) {
     dropIndex();
     load();
     // Made behind the screen, once the file is known to be sound.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dao::hasSearchIndex(data()); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model::hasSearchIndex(data()); }, 30000));
     EXPECT_TRUE(script.shown.isEmpty());
     // A restored older file while the program runs: the search builds it.
     dropIndex();
@@ -112,7 +112,7 @@ TEST_F(SearchTab, AnOlderDataFileGetsItsIndexAtStartAndAfterARestore) {
     child<forms::ComboBox>(main.get(), "cmb担当")->setText(QString());
     search(QStringLiteral("見積"));
     EXPECT_EQ(column(1), QStringList{QStringLiteral("山田商店")});
-    EXPECT_TRUE(dao::hasSearchIndex(data()));
+    EXPECT_TRUE(model::hasSearchIndex(data()));
     // Registration on the main screen keeps it in step.
     addReport(QDate(2024, 5, 1), QStringLiteral("青木工業"), QStringLiteral("鈴木"), QStringLiteral("再見積"));
     search(QStringLiteral("見積"));

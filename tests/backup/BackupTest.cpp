@@ -7,8 +7,8 @@
 #include "model/Confirmations.h"
 #include "model/MemoTemplates.h"
 #include "model/NextSteps.h"
+#include "model/ReportSearch.h"
 #include "platform/dao/Dao.h"
-#include "platform/dao/Search.h"
 #include "platform/unlha/LzhArchive.h"
 #include "tests/support/DeliveredFile.h"
 
@@ -72,21 +72,21 @@ protected:
 TEST_F(Pipeline, PackedArchiveHoldsAConsistentCopyWithoutTheSearchIndex) {
     addReport(data, QStringLiteral("one"));
     addReport(data, QStringLiteral("two"));
-    ASSERT_TRUE(dao::buildSearchIndex(data).ok());
+    ASSERT_TRUE(model::buildSearchIndex(data).ok());
     const QString archive = tmp.filePath(QStringLiteral("set.lzh"));
     QString report;
     ASSERT_TRUE(pack(data, memberName(), archive, Source::ConsistentCopy, &report).ok());
     EXPECT_TRUE(report.startsWith(memberName())) << report.toStdString();
     EXPECT_TRUE(report.endsWith(QStringLiteral("1 file(s) stored in ") + archive + u'\n')) << report.toStdString();
     // The file in use still has its index; the archived copy has none.
-    EXPECT_TRUE(dao::hasSearchIndex(data));
+    EXPECT_TRUE(model::hasSearchIndex(data));
 
     const QString out = tmp.filePath(QStringLiteral("out/"));
     QDir().mkpath(out);
     ASSERT_TRUE(unpack(archive, out, {}, &report).ok());
     EXPECT_TRUE(report.contains(QStringLiteral("1 file(s) extracted to"))) << report.toStdString();
     EXPECT_TRUE(dao::checkDatabase(out + memberName(), dataTables()).ok());
-    EXPECT_FALSE(dao::hasSearchIndex(out + memberName()));
+    EXPECT_FALSE(model::hasSearchIndex(out + memberName()));
     EXPECT_EQ(titles(out + memberName()), QStringList({QStringLiteral("one"), QStringLiteral("two")}));
 }
 

@@ -2,11 +2,11 @@
 // can be wrong, missing, full or taken away half-way.
 #include "backup/Archive.h"
 #include "maintenance/FddBackup.h"
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/mdbreader/MdbReader.h"
 #include "platform/unlha/Unlha.h"
-#include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/maintenance/MaintenanceFixture.h"
+#include "tests/platform/unlha/ZeroBomb.h"
 #include "tests/support/Tmpfs.h"
 #include "tests/support/jet/JetFixture.h"
 
@@ -59,11 +59,11 @@ protected:
 
 TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     addRandomReports(data(), 3000, QStringLiteral("new"), 1);
-    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
+    ASSERT_TRUE(model::buildSearchIndex(data()).ok());
     // The set holds a consistent copy of the file without its search index.
     const QString copy = tmp.filePath(QStringLiteral("expected.mdb"));
     ASSERT_TRUE(dao::backupTo(data(), copy).ok());
-    ASSERT_TRUE(dao::dropSearchIndex(copy).ok());
+    ASSERT_TRUE(model::dropSearchIndex(copy).ok());
     const QByteArray backedUp = bytes(copy);
     const QStringList disks = {disk("1"), disk("2"), disk("3")};
     writeBytes(disks[1] + QStringLiteral("/old file.txt"), "left from last year");
@@ -92,7 +92,7 @@ TEST_F(Floppy, RoundTripOverThreeDisksRestoresTheArchivedCopyByteForByte) {
     EXPECT_TRUE(op.showed(QStringLiteral("3/ 3枚目のフロッピーディスクをセットしてください。")));
     EXPECT_EQ(op.shown.last().prompt, kRead);
     EXPECT_TRUE(bytes(data()) == backedUp);
-    EXPECT_FALSE(dao::hasSearchIndex(data()));
+    EXPECT_FALSE(model::hasSearchIndex(data()));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 3000);
     EXPECT_FALSE(files::fileExists(session.dataFolder + QStringLiteral("tqedata.lzh")));
 }

@@ -1,12 +1,12 @@
 // The backup to a folder: its settings (also in a work file from before
 // them), dated archives, keeping the newest N, the daily backup at start-up,
 // the restore by the safe path, and the form's tab driven as a person does.
-#include "model/BackupSettings.h"
-#include "maintenance/FolderBackup.h"
-#include "maintenance/FrmHosyu.h"
 #include "backup/FolderArchives.h"
 #include "backup/Snapshots.h"
-#include "platform/dao/Search.h"
+#include "maintenance/FolderBackup.h"
+#include "maintenance/FrmHosyu.h"
+#include "model/BackupSettings.h"
+#include "model/ReportSearch.h"
 #include "platform/forms/Accessible.h"
 #include "platform/forms/TextBox.h"
 #include "platform/unlha/Unlha.h"
@@ -119,16 +119,16 @@ TEST_F(FolderBackupTest, ArchiveIsNamedByTimeHoldsTheDataAndOnlyTheNewestStay) {
 // file gets it back, finding what the original found.
 TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMakesItAgain) {
     addRandomReports(data(), 200, QStringLiteral("見積の打合せ"), 3);
-    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
-    dao::SearchResult before;
-    ASSERT_TRUE(dao::searchReports(data(), dao::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &before).ok());
+    ASSERT_TRUE(model::buildSearchIndex(data()).ok());
+    model::SearchResult before;
+    ASSERT_TRUE(model::searchReports(data(), model::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &before).ok());
     ASSERT_EQ(before.hits.size(), 200);
 
     QString withIndex;
     ASSERT_TRUE(backup::FolderArchives::backup(data(), target, 10, kNoon, &withIndex).ok());
     const QString bare = tmp.filePath(QStringLiteral("bare.mdb"));
     ASSERT_TRUE(dao::backupTo(data(), bare).ok());
-    ASSERT_TRUE(dao::dropSearchIndex(bare).ok());
+    ASSERT_TRUE(model::dropSearchIndex(bare).ok());
     const QString bareFolder = tmp.filePath(QStringLiteral("bare"));
     QDir().mkpath(bareFolder);
     QString withoutIndex;
@@ -138,12 +138,12 @@ TEST_F(FolderBackupTest, TheArchiveLeavesTheSearchIndexOutAndTheRestoredFileMake
     EXPECT_LT(QFileInfo(withIndex).size(), QFileInfo(withoutIndex).size() + 256);
 
     ASSERT_TRUE(FolderBackup::restore(session, withIndex, nullptr).ok());
-    EXPECT_FALSE(dao::hasSearchIndex(data()));
+    EXPECT_FALSE(model::hasSearchIndex(data()));
     EXPECT_EQ(count(data(), QStringLiteral("営業日報")), 200);
-    ASSERT_TRUE(dao::buildSearchIndex(data()).ok());
-    dao::SearchResult after;
-    ASSERT_TRUE(dao::searchReports(data(), dao::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &after).ok());
-    EXPECT_EQ(after.method, dao::SearchMethod::Trigram);
+    ASSERT_TRUE(model::buildSearchIndex(data()).ok());
+    model::SearchResult after;
+    ASSERT_TRUE(model::searchReports(data(), model::SearchRequest{QStringLiteral("見積の"), {}, {}, 500}, &after).ok());
+    EXPECT_EQ(after.method, model::SearchMethod::Trigram);
     EXPECT_EQ(after.hits.size(), 200);
 }
 

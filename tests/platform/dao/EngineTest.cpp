@@ -2,7 +2,7 @@
 // on the server give the same rows, the same counts and the same refusals.
 #include "tests/platform/dao/DaoTestSupport.h"
 
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/dao/Server.h"
 #include "tests/support/BothEngines.h"
 #include "tests/support/QtPrinters.h"
@@ -217,17 +217,17 @@ TEST_P(BothEngines, SearchFindsTheSameReportsBlindToWidthAndKana) {
         {"NEAR \"", "", ""},
     };
     for (const SearchCase &c : cases) {
-        SearchRequest request;
+        model::SearchRequest request;
         request.text = QString::fromUtf8(c.typed);
         request.staff = QString::fromUtf8(c.staff);
-        SearchResult result;
-        const Error error = searchReports(data, request, &result);
+        model::SearchResult result;
+        const Error error = model::searchReports(data, request, &result);
         ASSERT_TRUE(error.ok()) << c.typed << ": " << error.message().toStdString();
         QStringList titles;
-        for (const SearchHit &hit : result.hits) titles << hit.title;
+        for (const model::SearchHit &hit : result.hits) titles << hit.title;
         EXPECT_EQ(titles.join(u'|').toStdString(), std::string(c.titles)) << c.typed;
     }
-    EXPECT_EQ(searchIndexApplies(data), GetParam() == Engine::File);
+    EXPECT_EQ(model::searchIndexApplies(data), GetParam() == Engine::File);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BothEngines, ::testing::Values(Engine::File, Engine::Server), engineName);

@@ -2,7 +2,7 @@
 // made by its schema), a file from before the index once the index is built,
 // and such a file searched without it. The index must stay right after
 // every kind of write.
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/text/Fold.h"
 #include "tests/platform/dao/DaoTestSupport.h"
 
@@ -18,6 +18,8 @@
 
 namespace tqen::dao::test {
 namespace {
+
+using namespace tqen::model;
 
 struct Report {
     const char *day;
@@ -91,8 +93,7 @@ protected:
     static QSet<qlonglong> proposed(const QString &path, const QString &foldedTerm) {
         sqlite3 *raw = nullptr;
         EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        QString word;
-        for (const uint c : foldedTerm.toUcs4()) word += u'u' + QString::number(c, 16);
+        const QString word = QString(foldedTerm).replace(u'"', QStringLiteral("\"\""));
         const QByteArray sql = foldedTerm.size() >= 3
                                    ? "SELECT rowid FROM 営業日報_検索 WHERE 営業日報_検索 MATCH ?"
                                    : "SELECT rowid FROM 営業日報_検索字 WHERE 営業日報_検索字 MATCH ?";
@@ -556,6 +557,54 @@ TEST_F(Search, SearchesAndWritesDuringTheCatchUpMissNothing) {
     waitFor(indexer);
     EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
     expectExact(path, "written and searched during the catch-up");
+}
+
+// A file whose character index an older program made (its words written
+// otherwise) counts as one without the index: it is searched as it is, the
+// indexer makes the index anew, and a backup's copy leaves every part out.
+TEST_F(Search, AnIndexOfAnOlderLayoutIsMadeAnew) {
+    const QString path = delivered();
+    fill(path);
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "DROP TABLE 営業日報_検索字; CREATE VIRTUAL TABLE 営業日報_検索字 USING fts5(字, content='', "
+                           "detail=none, columnsize=0, tokenize='ascii'); INSERT INTO 営業日報_検索字 (rowid, 字) "
+                           "VALUES (1, 'u898b u898bu7a4d')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_FALSE(hasSearchIndex(path));
+    EXPECT_EQ(searchIndexWaiting(path), -1);
+    SearchMethod method;
+    EXPECT_EQ(days(path, QStringLiteral("見"), &method), expected(path, QStringLiteral("見")));
+    EXPECT_EQ(method, SearchMethod::Unindexed);
+    SearchIndexer indexer;
+    ASSERT_TRUE(indexer.start(path));
+    waitFor(indexer);
+    EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
+    expectConsistent(path, "made anew");
+
+    // A control character takes no part in the character index's words: a
+    // short term holding one is found by reading the reports.
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "UPDATE 営業日報 SET メモ = 'ab' || char(1) || '記' WHERE 担当 = '鈴木'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_EQ(days(path, QString(QChar(1)) + QStringLiteral("記"), &method), QStringList{QStringLiteral("2023/12/25")});
+    EXPECT_EQ(method, SearchMethod::Grams);
+    EXPECT_EQ(days(path, QStringLiteral("b") + QChar(1), &method), QStringList{QStringLiteral("2023/12/25")});
+
+    // What is left of an index a tool took apart goes as well.
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE 営業日報_検索", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ASSERT_TRUE(dropSearchIndex(path).ok());
+    Database db = Database::open(path);
+    EXPECT_EQ(column(db, QStringLiteral("select count(*) as n from sqlite_master where name like '営業日報[_]検索*'"),
+                     QStringLiteral("n")),
+              QStringList{QStringLiteral("0")});
 }
 
 TEST_F(Search, TheDeliveredFileHoldsTheIndexAsTheEngineMakesIt) {

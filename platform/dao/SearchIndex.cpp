@@ -1,0 +1,601 @@
+#include "platform/dao/Search.h"
+
+#include "platform/dao/Dao.h"
+#include "platform/dao/SearchImpl.h"
+#include "platform/dao/Server.h"
+#include "platform/text/Fold.h"
+
+#include <sys/stat.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tqen::dao {
+
+using namespace searchindex;
+
+namespace {
+
+// More waiting rows than this, most of them indexed before (a mass
+// update or deletion by another program), are indexed by making the index
+// anew.
+constexpr qlonglong kMostWaiting = 5000;
+// The catch-up writes in slices of about this many milliseconds.
+constexpr qlonglong kSliceMs = 200;
+// The background catch-up does this many waiting rows (or makes the
+// index for a file of this many) at once, without a thread.
+constexpr qlonglong kQuickReports = 1000;
+// The catch-up in the background leaves the file to other writers this long
+// between slices: one waiting on the lock retries within it.
+constexpr int kPauseMs = 30;
+
+// A row's text for the index: its texts, each folded, a line each, so that
+// no trigram of a term spans two fields.
+QString foldRow(const QStringList &texts) {
+    QString out;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i) out += u'\n';
+        out += text::fold(texts[i]);
+    }
+    return out;
+}
+
+void appendUtf8(std::string &out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | c >> 12);
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | c >> 18);
+        out += char(0x80 | (c >> 12 & 0x3F));
+        out += char(0x80 | (c >> 6 & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// The words of a folded text, in the order they first occur, each followed
+// by a blank: the text the character index is given (as UTF-8). Each row
+// passes through here when it is indexed, so the words are written straight
+// into one buffer and told apart by a small table of numbers, not strings.
+std::string searchGrams(const QString &folded) {
+    std::vector<char32_t> cps;
+    cps.reserve(std::size_t(folded.size()));
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const QChar c = folded.at(i);
+        if (c.isHighSurrogate() && i + 1 < folded.size() && folded.at(i + 1).isLowSurrogate()) {
+            cps.push_back(QChar::surrogateToUcs4(c, folded.at(i + 1)));
+            ++i;
+        } else {
+            cps.push_back(c.unicode());
+        }
+    }
+    // Open addressing over keys + 1 (0 is an empty slot): a character is its
+    // code point, a pair both code points and a bit no character has.
+    std::size_t size = 64;
+    while (size < cps.size() * 4) size <<= 1;
+    std::vector<std::uint64_t> seen(size, 0);
+    const auto firstTime = [&](std::uint64_t key) {
+        ++key;
+        for (std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1);; at = (at + 1) & (size - 1)) {
+            if (seen[at] == key) return false;
+            if (seen[at] == 0) {
+                seen[at] = key;
+                return true;
+            }
+        }
+    };
+    std::string out;
+    out.reserve(cps.size() * 8);
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        if (!gramCharacter(cps[i])) continue;
+        if (firstTime(cps[i])) {
+            appendUtf8(out, cps[i]);
+            out += ' ';
+        }
+        if (i + 1 < cps.size() && gramCharacter(cps[i + 1]) &&
+            firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
+            appendUtf8(out, cps[i]);
+            appendUtf8(out, cps[i + 1]);
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+// The file a path names now (device and inode); 0 when there is none.
+std::uint64_t fileIdentity(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
+    return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
+}
+
+// What the two indexes are given for one row, as UTF-8.
+struct IndexText {
+    std::string text;   // the folded row, for the trigram index
+    std::string grams;  // its words, for the character index
+};
+
+IndexText foldForIndex(const QStringList &texts) {
+    const QString folded = foldRow(texts);
+    return {folded.toStdString(), searchGrams(folded)};
+}
+
+// Adds a row's entries to both indexes, or takes them out again (which
+// needs the very text they were made from).
+class IndexWriter {
+public:
+    explicit IndexWriter(Step &s)
+        : s_(s),
+          addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(s.n.trigrams))),
+          addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(s.n.grams))),
+          dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(s.n.trigrams))),
+          dropGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 字) VALUES ('delete', ?, ?)").arg(s.n.grams))) {}
+
+    bool ready() const { return addTrigrams_ && addGrams_ && dropTrigrams_ && dropGrams_; }
+    bool add(qlonglong id, const IndexText &f) { return write(addTrigrams_, addGrams_, id, f); }
+    bool drop(qlonglong id, const IndexText &f) { return write(dropTrigrams_, dropGrams_, id, f); }
+
+private:
+    bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const IndexText &f) {
+        return step(trigrams, id, f.text) && step(grams, id, f.grams);
+    }
+    bool step(const Statement &st, qlonglong id, const std::string &value) {
+        sqlite3_bind_int64(st.get(), 1, id);
+        sqlite3_bind_text64(st.get(), 2, value.data(), value.size(), SQLITE_STATIC, SQLITE_UTF8);
+        const bool ok = sqlite3_step(st.get()) == SQLITE_DONE;
+        if (!ok) s_.error = s_.c->lastError();
+        sqlite3_reset(st.get());
+        return ok;
+    }
+    Step &s_;
+    Statement addTrigrams_, addGrams_, dropTrigrams_, dropGrams_;
+};
+
+bool dropIndex(Step &s) {
+    for (const QString &t : s.n.triggers)
+        if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
+    for (const QString &t : {s.n.trigrams, s.n.grams, s.n.waiting})
+        if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
+    return true;
+}
+
+// Makes the index anew and empty, with every row waiting in the queue,
+// inside the caller's transaction: quick (a second or so for a million
+// rows), and the catch-up then fills the index a slice at a time while
+// searches see the queue.
+bool remakeIndex(Step &s) {
+    if (!dropIndex(s)) return false;
+    for (const QString &sql : textIndexSchema(s.n))
+        if (!s.exec(sql)) return false;
+    return s.exec(QStringLiteral("INSERT INTO %1 (id, 索引済) SELECT rowid, 0 FROM %2").arg(s.n.waiting, s.n.table));
+}
+
+bool transaction(Step &s, const std::function<bool()> &work) {
+    if (!s.exec(QStringLiteral("BEGIN IMMEDIATE"))) return false;
+    if (work() && s.exec(QStringLiteral("COMMIT"))) return true;
+    sqlite3_exec(s.c->db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+}  // namespace
+
+namespace searchindex {
+
+bool indexPresent(Step &s) {
+    QString names;
+    for (const QString &n : QStringList{s.n.trigrams, s.n.grams, s.n.waiting} + s.n.triggers)
+        names += (names.isEmpty() ? "" : ",") + sqlText(n);
+    return s.scalar(QStringLiteral("SELECT count(*) + (SELECT count(*) FROM sqlite_master WHERE name = %1 AND instr(sql, 'tokenchars') > 0) "
+                                   "FROM sqlite_master WHERE name IN (%2)")
+                        .arg(sqlText(s.n.grams), names)) == 7;
+}
+
+bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
+    *done = 0;
+    return transaction(s, [&] {
+        struct Waiting {
+            qlonglong id;
+            bool indexed, present;
+            QStringList before, now;
+            IndexText foldedBefore, foldedNow;
+        };
+        std::vector<Waiting> waiting;
+        {
+            QString fields;
+            for (const QString &t : s.n.texts) fields += QStringLiteral(", q.%1").arg(t);
+            fields += QStringLiteral(", r.rowid");
+            for (const QString &t : s.n.texts) fields += QStringLiteral(", r.%1").arg(t);
+            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済%1 FROM %2 q LEFT JOIN %3 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
+                                                 .arg(fields, s.n.waiting, s.n.table));
+            if (!read) return false;
+            sqlite3_bind_int64(read.get(), 1, most);
+            int rc;
+            while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
+                const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain).toString(); };
+                const int count = int(s.n.texts.size());
+                Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
+                          sqlite3_column_type(read.get(), 2 + count) != SQLITE_NULL, {}, {}, {}, {}};
+                for (int i = 0; i < count; ++i) {
+                    if (w.indexed) w.before << field(2 + i);
+                    if (w.present) w.now << field(3 + count + i);
+                }
+                waiting.push_back(std::move(w));
+            }
+            if (rc != SQLITE_DONE) {
+                s.error = s.c->lastError();
+                return false;
+            }
+        }
+        if (waiting.empty()) return true;
+        // Folding is a third of the work: a second thread folds the rows
+        // in order while this one gives the index those folded already.
+        const auto foldOne = [&waiting](std::size_t i) {
+            Waiting &w = waiting[i];
+            if (w.indexed) w.foldedBefore = foldForIndex(w.before);
+            if (w.present) w.foldedNow = foldForIndex(w.now);
+        };
+        std::atomic<std::size_t> folded{0};
+        std::atomic<bool> quit{false};
+        std::thread helper;
+        if (waiting.size() >= 64) {
+            helper = std::thread([&] {
+                for (std::size_t i = 0; i < waiting.size() && !quit.load(std::memory_order_relaxed); ++i) {
+                    foldOne(i);
+                    folded.store(i + 1, std::memory_order_release);
+                    if (i % 16 == 15 || i + 1 == waiting.size()) folded.notify_one();
+                }
+            });
+        }
+        // The helper goes before the rows it folds, however this ends.
+        const std::unique_ptr<std::thread, std::function<void(std::thread *)>> joined(&helper, [&quit](std::thread *t) {
+            quit = true;
+            if (t->joinable()) t->join();
+        });
+        IndexWriter writer(s);
+        if (!writer.ready()) return false;
+        for (std::size_t i = 0; i < waiting.size(); ++i) {
+            if (helper.joinable()) {
+                for (std::size_t f; (f = folded.load(std::memory_order_acquire)) <= i;) folded.wait(f, std::memory_order_acquire);
+            } else {
+                foldOne(i);
+            }
+            const Waiting &w = waiting[i];
+            if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
+            if (w.present && !writer.add(w.id, w.foldedNow)) return false;
+        }
+        const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(s.n.waiting));
+        if (!remove) return false;
+        sqlite3_bind_int64(remove.get(), 1, waiting.back().id);
+        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
+            s.error = s.c->lastError();
+            return false;
+        }
+        *done = qlonglong(waiting.size());
+        return true;
+    });
+}
+
+}  // namespace searchindex
+
+namespace {
+
+// How the catch-up runs: progress(done, total) counts rows indexed of
+// all; stop, when set, ends it between slices; pause leaves the file to
+// other writers between slices (a writer waiting on the lock retries within
+// a few tens of milliseconds, so a pause of that length lets it in).
+struct CatchUpRun {
+    std::function<void(qlonglong, qlonglong)> progress;
+    const std::atomic<bool> *stop = nullptr;
+    int pauseMs = 0;
+    bool remake = false;  // make the index anew first
+    std::function<bool()> stillThere;  // false when the file was replaced meanwhile
+};
+
+bool runCatchUp(Step &s, const CatchUpRun &run) {
+    bool ok = true;
+    // A slice's pages stay in memory until it commits, so that readers are
+    // not shut out before then.
+    s.exec(QStringLiteral("PRAGMA cache_size = -8192"));
+    const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.table), &ok);
+    if (!ok) return false;
+    bool remake = run.remake;
+    if (!remake) {
+        // Many indexed rows written again (a mass update or deletion by
+        // another program): making the index anew is quicker than taking
+        // each one out and putting it back.
+        const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
+        if (!ok) return false;
+        remake = queued > kMostWaiting && queued * 2 > total &&
+                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(s.n.waiting)) != 0;
+    }
+    if (remake && !transaction(s, [&] { return remakeIndex(s); })) return false;
+    // Each slice leaves a small segment in both indexes, which FTS5 merges
+    // as it goes, four at a time by default. Merging sixteen at a time while
+    // many slices run rewrites the index fewer times (a quarter less work);
+    // the default comes back at the end.
+    const auto mergeBy = [&s](int segments) {
+        for (const QString &t : {s.n.trigrams, s.n.grams})
+            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', %2)").arg(t).arg(segments));
+    };
+    qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
+    if (!ok) return false;
+    if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
+    qlonglong most = 500;
+    const bool many = waiting > kMostWaiting;
+    if (many) mergeBy(16);
+    for (;;) {
+        if (run.stop && run.stop->load()) {
+            if (many) mergeBy(4);
+            return true;
+        }
+        if (run.stillThere && !run.stillThere()) return true;
+        QElapsedTimer timer;
+        timer.start();
+        qlonglong done = 0;
+        if (!catchUpSlice(s, most, &done)) return false;
+        if (done == 0) break;
+        // Slices of about a tenth of a second.
+        const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
+        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
+        waiting = std::max<qlonglong>(0, waiting - done);
+        if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
+        if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
+    }
+    if (many) mergeBy(4);
+    if (run.progress) run.progress(total, total);
+    return true;
+}
+
+}  // namespace
+
+QStringList textIndexSchema(const TextIndexNames &n) {
+    // The waiting row of a row says that the index may not match it. 索引済
+    // tells whether the index holds an entry for it, made from the texts
+    // kept beside; the first write after a catch-up records that, later ones
+    // leave it as it is.
+    QStringList oldTexts, changed, columns;
+    for (const QString &t : n.texts) {
+        oldTexts << QStringLiteral("old.") + t;
+        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(t);
+        columns << t + QStringLiteral(" TEXT");
+    }
+    const QString queueOld = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済, %2) VALUES (old.rowid, 1, %3);\n")
+                                 .arg(n.waiting, n.texts.join(QStringLiteral(", ")), oldTexts.join(QStringLiteral(", ")));
+    const QString queueNew = QStringLiteral("  INSERT OR IGNORE INTO %1 (id, 索引済) VALUES (new.rowid, 0);\n").arg(n.waiting);
+    return {
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(本文, content='', detail=none, columnsize=0, "
+                       "tokenize='trigram case_sensitive 1')")
+            .arg(n.trigrams),
+        QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(字, content='', detail=none, columnsize=0, "
+                       "tokenize=\"ascii tokenchars '!\"\"#$%&''()*+,-./:;<=>?@[\\]^_`{|}~'\")")
+            .arg(n.grams),
+        QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, 索引済 INTEGER NOT NULL, %2)")
+            .arg(n.waiting, columns.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT ON %2 BEGIN\n%3END").arg(n.triggers[0], n.table, queueNew),
+        QStringLiteral("CREATE TRIGGER %1 AFTER UPDATE ON %2\n"
+                       "WHEN old.rowid IS NOT new.rowid OR %3\nBEGIN\n%4%5END")
+            .arg(n.triggers[1], n.table, changed.join(QStringLiteral(" OR ")), queueOld, queueNew),
+        QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON %2 BEGIN\n%3END").arg(n.triggers[2], n.table, queueOld),
+    };
+}
+
+TextIndexNames TextIndexNames::of(const QString &table, const QStringList &texts, const QString &dateColumn) {
+    const QString base = table + QStringLiteral("_検索");
+    return {table,
+            texts,
+            dateColumn,
+            base,
+            base + QStringLiteral("字"),
+            base + QStringLiteral("待ち"),
+            {base + QStringLiteral("_追加"), base + QStringLiteral("_更新"), base + QStringLiteral("_削除")}};
+}
+
+bool textIndexApplies(const QString &path) { return !isServerUri(path); }
+
+bool hasTextIndex(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return false;
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return false;
+    Step s{c, {}, names};
+    return indexPresent(s);
+}
+
+namespace {
+
+// A catch-up on a connection of its own: of the rows waiting (a file
+// without the index has nothing to catch up), or the whole index made anew.
+Error runCatchUpOn(const QString &path, const TextIndexNames &names, const std::function<void(qlonglong, qlonglong)> &progress,
+                   bool remake) {
+    if (!textIndexApplies(path)) return {};
+    const QString text = remake ? QStringLiteral("検索用の索引を作れませんでした。")
+                                : QStringLiteral("検索用の索引を更新できませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    Step s{c, {}, names};
+    if (!remake && !indexPresent(s)) return {};
+    CatchUpRun run;
+    run.progress = progress;
+    run.remake = remake;
+    if (!runCatchUp(s, run)) return Error(Error::Code::DatabaseFailed, text, s.error);
+    return {};
+}
+
+}  // namespace
+
+Error catchUpTextIndex(const QString &path, const TextIndexNames &names,
+                       const std::function<void(qlonglong, qlonglong)> &progress) {
+    return runCatchUpOn(path, names, progress, false);
+}
+
+Error buildTextIndex(const QString &path, const TextIndexNames &names, const std::function<void(qlonglong, qlonglong)> &progress) {
+    return runCatchUpOn(path, names, progress, true);
+}
+
+Error beginTextIndex(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return {};
+    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    Step s{c, {}, names};
+    if (indexPresent(s)) return {};
+    if (!s.error.isEmpty() || !transaction(s, [&] { return remakeIndex(s); }))
+        return Error(Error::Code::DatabaseFailed, text, s.error);
+    return {};
+}
+
+qlonglong textIndexWaiting(const QString &path, const TextIndexNames &names) {
+    if (!textIndexApplies(path)) return 0;
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return 0;
+    Step s{c, {}, names};
+    if (!indexPresent(s)) return -1;
+    return s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(names.waiting));
+}
+
+Error dropTextIndexes(const QString &path) {
+    if (!textIndexApplies(path)) return {};
+    const QString text = QStringLiteral("検索用の索引を外せませんでした。");
+    Database db = Database::open(path);
+    Connection *c = connectionOf(db);
+    if (!c) return failure(text, db);
+    // The tables that have an index, or what is left of one, beside them.
+    QStringList tables;
+    {
+        QString error;
+        const Statement st = c->prepare(QStringLiteral("SELECT DISTINCT t.name FROM sqlite_master t JOIN sqlite_master i "
+                                                       "ON i.name IN (t.name || '_検索', t.name || '_検索字', t.name || '_検索待ち') "
+                                                       "WHERE t.type = 'table'"),
+                                        {}, &error);
+        if (!st) return Error(Error::Code::DatabaseFailed, text, error);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+    }
+    if (!db.beginTrans()) return failure(text, db);
+    for (const QString &table : std::as_const(tables)) {
+        const TextIndexNames names = TextIndexNames::of(table, {}, {});
+        Step s{c, {}, names};
+        if (!dropIndex(s)) {
+            db.rollback();
+            return Error(Error::Code::DatabaseFailed, text, s.error);
+        }
+    }
+    if (!db.commitTrans()) return failure(text, db);
+    const TextIndexNames none;
+    Step s{c, {}, none};
+    if (!s.exec(QStringLiteral("VACUUM"))) return Error(Error::Code::DatabaseFailed, text, s.error);
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// The catch-up in the background.
+
+struct TextIndexer::Shared {
+    std::atomic<bool> stop{false}, running{false};
+    std::atomic<qlonglong> done{0}, total{0};
+    std::mutex lock;
+    Error error;
+};
+
+TextIndexer::TextIndexer(TextIndexNames names) : names_(std::move(names)) {}
+
+TextIndexer::~TextIndexer() { stop(); }
+
+bool TextIndexer::start(const QString &path) {
+    if (running() && path == path_) return true;
+    stop();
+    if (!textIndexApplies(path)) return false;
+    path_ = path;
+    shared_ = std::make_shared<Shared>();
+    const QString text = QStringLiteral("検索用の索引を作れませんでした。");
+    // Runs the catch-up (or the making) on a connection of its own.
+    const auto work = [path, text, names = names_](Shared &shared, int pauseMs, bool decide) {
+        Error error;
+        bool later = false;
+        {
+            Database db = Database::open(path);
+            Connection *c = connectionOf(db);
+            if (!c) {
+                error = failure(text, db);
+            } else {
+                Step s{c, {}, names};
+                const bool present = indexPresent(s);
+                // A few rows are indexed at once, here; more on the thread;
+                // none, and there is nothing to do.
+                qlonglong pending = 1;
+                if (decide && s.error.isEmpty()) {
+                    pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
+                                                     .arg(names.waiting)
+                                                     .arg(kQuickReports + 1))
+                                      : s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(names.table));
+                    later = pending > kQuickReports;
+                }
+                if (!s.error.isEmpty()) {
+                    error = Error(Error::Code::DatabaseFailed, text, s.error);
+                } else if (!later && (pending > 0 || !present)) {
+                    CatchUpRun run;
+                    run.progress = [&shared](qlonglong done, qlonglong total) {
+                        shared.total = total;
+                        shared.done = done;
+                    };
+                    run.stop = &shared.stop;
+                    run.pauseMs = pauseMs;
+                    // The file replaced meanwhile (a restore renames another
+                    // over it): this connection would index the old one.
+                    const std::uint64_t identity = fileIdentity(path);
+                    run.stillThere = [path, identity] { return fileIdentity(path) == identity; };
+                    run.remake = !present;
+                    if (!runCatchUp(s, run)) error = Error(Error::Code::DatabaseFailed, text, s.error);
+                }
+            }
+        }
+        std::lock_guard<std::mutex> hold(shared.lock);
+        shared.error = error;
+        return later;
+    };
+    if (!work(*shared_, 0, true)) return true;
+    shared_->running = true;
+    std::shared_ptr<Shared> shared = shared_;
+    worker_ = std::thread([shared, work] {
+        work(*shared, kPauseMs, false);
+        shared->running = false;
+    });
+    return true;
+}
+
+void TextIndexer::stop() {
+    if (shared_) shared_->stop = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+bool TextIndexer::running() const { return shared_ && shared_->running; }
+
+qlonglong TextIndexer::done() const { return shared_ ? shared_->done.load() : 0; }
+
+qlonglong TextIndexer::total() const { return shared_ ? shared_->total.load() : 0; }
+
+Error TextIndexer::error() const {
+    if (!shared_) return {};
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    return shared_->error;
+}
+
+}  // namespace tqen::dao
