@@ -70,13 +70,17 @@ int buildLengths(const std::uint32_t *freq, int n, int maxBits, std::uint8_t *le
     // Always the lightest two nodes are joined, lower node numbers first
     // among equal weights: leaves wait in one queue in that order, joined
     // nodes in another, where they arrive in that order already.
-    std::vector<int> leaves;
-    leaves.reserve(used.size());
+    // Sorting the leaves by weight and node number at once keeps them in
+    // that order.
+    std::vector<std::uint64_t> order;
+    order.reserve(used.size());
     for (int s : used) {
+        order.push_back(std::uint64_t{freq[s]} << 32 | nodes.size());
         nodes.push_back({freq[s], -1, -1, s});
-        leaves.push_back(static_cast<int>(nodes.size()) - 1);
     }
-    std::stable_sort(leaves.begin(), leaves.end(), [&](int a, int b) { return nodes[a].weight < nodes[b].weight; });
+    std::sort(order.begin(), order.end());
+    std::vector<int> leaves(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) leaves[i] = static_cast<int>(order[i] & 0xFFFFFFFFu);
     std::size_t nextLeaf = 0;
     std::size_t nextJoined = used.size();
     auto lightest = [&] {
@@ -474,7 +478,7 @@ public:
 
 private:
     static constexpr std::size_t kStretch = 16384;
-    static constexpr std::size_t kLongMatchTail = 32;
+    static constexpr std::size_t kLongMatchTail = 12;
     static constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
     struct Freq {
@@ -492,9 +496,8 @@ private:
         std::uint16_t off;     // distance - 1
     };
 
-    // Bits of one block holding f: head, trees and codes.
-    std::uint64_t blockBits(const Freq &f) const {
-        BlockTrees t;
+    // Bits of one block holding f: head, trees and codes; t gets its trees.
+    std::uint64_t blockBits(const Freq &f, BlockTrees &t) const {
         buildTrees(f.c.data(), f.p.data(), p_.np, t);
         BitCounter count;
         count.put(16, 0);
@@ -511,22 +514,23 @@ private:
         for (int k = 0; k < 32; ++k) slotPrice_[k] = 4 + (k > 1 ? k - 1 : 0);
     }
 
-    // Prices from the code lengths f would get; an unused symbol costs a bit
-    // more than the longest code.
-    void pricesFrom(const Freq &f) {
-        std::array<std::uint8_t, kNC> cLen{};
-        std::array<std::uint8_t, 32> pLen{};
-        int only = 0;
-        const int cUsed = buildLengths(f.c.data(), kNC, kMaxCodeBits, cLen.data(), &only);
-        const int pUsed = buildLengths(f.p.data(), p_.np, kMaxCodeBits, pLen.data(), &only);
-        if (cUsed < 2) {
+    // Prices from the code lengths of a block's trees; an unused symbol costs
+    // a bit more than the longest code.
+    void pricesFrom(const BlockTrees &t) {
+        if (t.cUsed < 2) {
             defaultPrices();
             return;
         }
-        const std::uint32_t cUnused = std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(cLen.begin(), cLen.end()) + 2);
-        for (int i = 0; i < kNC; ++i) charPrice_[i] = cLen[i] ? cLen[i] : cUnused;
-        const std::uint32_t pUnused = pUsed < 2 ? 3 : std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(pLen.begin(), pLen.end()) + 2);
-        for (int k = 0; k < p_.np; ++k) slotPrice_[k] = (pLen[k] ? pLen[k] : pUnused) + (k > 1 ? k - 1 : 0);
+        const std::uint32_t cUnused = std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(t.cLen.begin(), t.cLen.end()) + 2);
+        for (int i = 0; i < kNC; ++i) charPrice_[i] = t.cLen[i] ? t.cLen[i] : cUnused;
+        const std::uint32_t pUnused =
+            t.pUsed < 2 ? 3 : std::min<std::uint32_t>(kMaxCodeBits, *std::max_element(t.pLen.begin(), t.pLen.end()) + 2);
+        for (int k = 0; k < p_.np; ++k) slotPrice_[k] = (t.pLen[k] ? t.pLen[k] : pUnused) + (k > 1 ? k - 1 : 0);
+    }
+    void pricesFrom(const Freq &f) {
+        BlockTrees t;
+        buildTrees(f.c.data(), f.p.data(), p_.np, t);
+        pricesFrom(t);
     }
 
     void collectMatches(std::size_t at, std::size_t len) {
@@ -628,17 +632,26 @@ private:
     // Joins the parsed stretch to the open block, or closes that block and
     // opens a new one with it.
     void placeStretch() {
+        // The open block's bits are kept from when it last grew; the trees
+        // of the block the stretch ends in give the next stretch its prices.
         const std::size_t limit = static_cast<std::size_t>(o_.blockCodes);
+        BlockTrees stretchTrees, bothTrees;
+        const std::uint64_t stretchBits = blockBits(stretchFreq_, stretchTrees);
         bool join = !openCodes_.empty() && openCodes_.size() + stretchCodes_.size() <= limit;
         if (join) {
             Freq both = open_;
             both.add(stretchFreq_);
-            join = blockBits(both) <= blockBits(open_) + blockBits(stretchFreq_);
+            const std::uint64_t bothBits = blockBits(both, bothTrees);
+            join = bothBits <= openBits_ + stretchBits;
+            if (join) openBits_ = bothBits;
         }
-        if (!join) flushOpen();
+        if (!join) {
+            flushOpen();
+            openBits_ = stretchBits;
+        }
         openCodes_.insert(openCodes_.end(), stretchCodes_.begin(), stretchCodes_.end());
         open_.add(stretchFreq_);
-        pricesFrom(open_);
+        pricesFrom(join ? bothTrees : stretchTrees);
     }
 
     void flushOpen() {
@@ -664,6 +677,7 @@ private:
     std::array<std::uint32_t, 32> slotPrice_{};
     std::vector<Code> stretchCodes_, openCodes_;
     Freq stretchFreq_, open_;
+    std::uint64_t openBits_ = 0;  // blockBits(open_)
 };
 
 // Best splits inputs of twice this size or more into parts coded on their

@@ -42,7 +42,7 @@ struct EncoderOptions {
     // Best:
     int searchDepth = 48;     // tree nodes visited per position
     int longMatch = 64;       // inside a match this long only whole longer matches are looked for,
-    int longMatchStep = 4;    // at every this many positions (and all of its last 32 bytes)
+    int longMatchStep = 6;    // at every this many positions (and all of its last 12 bytes)
     int passes = 1;           // parses of each stretch, each priced by the one before
     int threads = 0;          // threads coding the parts of a large input (0: one per core); the output does not depend on it
     // All: the most codes in one block, below 65,536; 0 takes the level's
