@@ -260,6 +260,20 @@ TEST(Compression, BestIsSmallerThanFast) {
     }
 }
 
+TEST(MatchFinder, CommonLengthStopsAtTheFirstDifferenceOrTheLimit) {
+    // Every limit across the widths compared at once (16 and 8 bytes, then
+    // single bytes), against a difference at every place or none.
+    const Bytes a = test::randomBytes(80, 7);
+    for (int maxLen = 0; maxLen <= 72; ++maxLen) {
+        for (int differ = 0; differ <= 73; ++differ) {
+            Bytes b = a;
+            if (differ < 73) b[static_cast<std::size_t>(differ)] ^= 0x40;
+            ASSERT_EQ(commonLength(a.data(), b.data(), maxLen), std::min(differ, maxLen))
+                << "limit " << maxLen << " difference at " << differ;
+        }
+    }
+}
+
 TEST(MatchFinder, MatchesAreRealNearestAndLongest) {
     // Small alphabets give many matches of every length; with a deep search
     // the longest match must be found, each one must be real and inside the
