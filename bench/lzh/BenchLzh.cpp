@@ -315,7 +315,7 @@ int main(int argc, char **argv) {
         sh("gzip -6 -n -c '" + source + "' > '" + w + "/compressed.gz'");
         files.push_back({"already compressed", w + "/compressed.gz"});
     }
-    std::printf("cores: %u (the best level codes the parts of a file of 512 KiB or more on all of them)\n",
+    std::printf("cores: %u (the best level codes the parts of a file of 1 MiB or more on all of them)\n",
                 std::thread::hardware_concurrency());
     const bool jlha = haveTool("jlha");
     const bool lhasa = haveTool("lhasa");

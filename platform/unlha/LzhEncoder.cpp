@@ -141,9 +141,12 @@ private:
 
 // Best splits inputs of twice this size or more into parts coded on their
 // own threads: a part starts new blocks and a first parse with default
-// prices, which costs a few hundred bytes, but its matches still reach
-// into the part before it.
-constexpr std::size_t kBytesPerPart = 256 * 1024;
+// prices, which costs a few hundred bytes, and first enters the window
+// before it into its tree, so that its matches still reach into the part
+// before it. Parts of 512 KiB rather than 256 keep that lead-in to an
+// eighth of the work on a 2.7 MB data file (a quarter before: 8 % fewer
+// instructions in all, 0.3 % smaller).
+constexpr std::size_t kBytesPerPart = 512 * 1024;
 constexpr std::size_t kMaxParts = 8;
 
 }  // namespace

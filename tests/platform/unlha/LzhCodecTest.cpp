@@ -164,8 +164,8 @@ TEST(Compression, ShrinksTextAndFarMatchesNeedTheBigWindow) {
 }
 
 TEST(Compression, BestCodesLargeInputsInPartsThatReachBack) {
-    // Pairs of equal random blocks 40,000 bytes long, so that the part ends
-    // (every 256 KiB here) fall inside pairs: the second block of each pair
+    // Pairs of equal random blocks 40,000 bytes long, so that the end of a
+    // part (at 512 KiB here) falls inside a pair: the second block of each pair
     // shrinks only if a part's matches reach back into the part before it.
     Bytes data;
     for (unsigned seed = 1; data.size() < 4 * 262144; ++seed) {
