@@ -22,12 +22,15 @@ enum class Level {
     Auto,    // Best below kAutoBestBelow bytes, Medium from there on
 };
 
-// Auto's limit, by measurement on the data file: below 4 MiB a whole run of
-// Best takes under half a second here (two cores at once) and stays at two
-// to five times jlha's speed, jlha's start-up included; above it Best's
-// time grows past what a backup may take and falls below twice jlha's
-// speed (1.3 times at 8 MiB), and Medium keeps the pace.
-constexpr std::size_t kAutoBestBelow = 4 * 1024 * 1024;
+// Auto's limit, by measurement (tqen_bench_lzh on slices of the 100,000-report
+// data file, two cores shared with other work, wall clock as the backup
+// feels it): Best takes 0.68 s for 4 MiB, 0.85 s for 6 MiB and 1.0 s for
+// 8 MiB (0.50 s of processor time), at 2.5 to 3.1 times jlha's speed and
+// 0.92 times its size; beyond, 1.4 s for 12 MiB and 2.5 s for 16 MiB (1.85
+// times jlha's speed). So Best stays the default while its time stays under
+// one second, below 8 MiB; Medium (0.94 times jlha's size there, over eight
+// times its speed) takes the larger files.
+constexpr std::size_t kAutoBestBelow = 8 * 1024 * 1024;
 
 struct EncoderOptions {
     Level level = Level::Auto;
@@ -42,7 +45,7 @@ struct EncoderOptions {
     // Best:
     int searchDepth = 48;     // tree nodes visited per position
     int longMatch = 64;       // inside a match this long only whole longer matches are looked for,
-    int longMatchStep = 4;    // at every this many positions (and all of its last 32 bytes)
+    int longMatchStep = 6;    // at every this many positions (and all of its last 12 bytes)
     int passes = 1;           // parses of each stretch, each priced by the one before
     int threads = 0;          // threads coding the parts of a large input (0: one per core); the output does not depend on it
     // All: the most codes in one block, below 65,536; 0 takes the level's

@@ -8,11 +8,26 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace tqen::unlha {
 
-// How many bytes from a and b agree, up to maxLen; eight at a time.
+// How many bytes from a and b agree, up to maxLen; sixteen at a time where
+// the processor compares that many at once (every x86-64 does), then eight.
+// Matches in data files run long, so most of the finder's time is spent here.
 inline __attribute__((always_inline)) int commonLength(const std::uint8_t *a, const std::uint8_t *b, int maxLen) {
     int l = 0;
+#ifdef __SSE2__
+    while (l + 16 <= maxLen) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + l));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + l));
+        const unsigned equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+        if (equal != 0xFFFFu) return l + __builtin_ctz(~equal);
+        l += 16;
+    }
+#endif
     while (l + 8 <= maxLen) {
         std::uint64_t x, y;
         std::memcpy(&x, a + l, 8);

@@ -11,6 +11,7 @@ mkdir -p "$out"
 src="$root/platform/unlha"
 clang++-14 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$root" "$here/FuzzReader.cpp" \
-  "$src/Crc16.cpp" "$src/LzhFormat.cpp" "$src/LzhEncoder.cpp" "$src/LzhMatchFinder.cpp" "$src/LzhDecoder.cpp" \
+  "$src/Crc16.cpp" "$src/LzhFormat.cpp" "$src/LzhEncoder.cpp" "$src/LzhBlockWriter.cpp" \
+  "$src/LzhOptimalEncoder.cpp" "$src/LzhMatchFinder.cpp" "$src/LzhDecoder.cpp" \
   "$src/LzhHeader.cpp" "$src/LzhArchive.cpp" \
   -o "$out/fuzz-unlha-reader"

@@ -164,8 +164,8 @@ TEST(Compression, ShrinksTextAndFarMatchesNeedTheBigWindow) {
 }
 
 TEST(Compression, BestCodesLargeInputsInPartsThatReachBack) {
-    // Pairs of equal random blocks 40,000 bytes long, so that the part ends
-    // (every 256 KiB here) fall inside pairs: the second block of each pair
+    // Pairs of equal random blocks 40,000 bytes long, so that the end of a
+    // part (at 512 KiB here) falls inside a pair: the second block of each pair
     // shrinks only if a part's matches reach back into the part before it.
     Bytes data;
     for (unsigned seed = 1; data.size() < 4 * 262144; ++seed) {
@@ -256,6 +256,20 @@ TEST(Compression, BestIsSmallerThanFast) {
             const Decoded d = decode(m, b, c.data.size());
             ASSERT_TRUE(d.status.ok()) << d.status.message;
             EXPECT_TRUE(d.out == c.data);
+        }
+    }
+}
+
+TEST(MatchFinder, CommonLengthStopsAtTheFirstDifferenceOrTheLimit) {
+    // Every limit across the widths compared at once (16 and 8 bytes, then
+    // single bytes), against a difference at every place or none.
+    const Bytes a = test::randomBytes(80, 7);
+    for (int maxLen = 0; maxLen <= 72; ++maxLen) {
+        for (int differ = 0; differ <= 73; ++differ) {
+            Bytes b = a;
+            if (differ < 73) b[static_cast<std::size_t>(differ)] ^= 0x40;
+            ASSERT_EQ(commonLength(a.data(), b.data(), maxLen), std::min(differ, maxLen))
+                << "limit " << maxLen << " difference at " << differ;
         }
     }
 }
