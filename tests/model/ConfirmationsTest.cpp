@@ -503,6 +503,136 @@ TEST_P(ConfirmationsTest, WritesDuringTheFillAreNeitherLostNorMisMarked) {
     }
 }
 
+// A data database on a file or on the test server, with SQL sent straight
+// to its engine.
+struct Place {
+    explicit Place(Engine engine) {
+        if (engine == Engine::Server) {
+            server = std::make_unique<testing::ServerDb>();
+            session.dataDbPath = server->uri;
+        } else {
+            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
+        }
+        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
+    }
+    void exec(const QString &sql) {
+        if (server) {
+            ASSERT_TRUE(server->exec(sql)) << sql.toStdString();
+            return;
+        }
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(session.dataDbPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        sqlite3_busy_timeout(db, 5000);
+        char *message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message), SQLITE_OK)
+            << (message ? message : "") << " in " << sql.toStdString();
+        sqlite3_free(message);
+        sqlite3_close(db);
+    }
+    qlonglong unknownMarkers() {
+        auto db = dao::Database::open(session.dataDbPath);
+        auto rs = db.openRecordset(QStringLiteral("select count(*) as n from 日報確認 where 削除番号 is null and 変更 is null"));
+        return rs.isOpen() ? rs.field(QStringLiteral("n")).toLongLong() : -1;
+    }
+    bool keepsMarker() {
+        auto db = dao::Database::open(session.dataDbPath);
+        QString why;
+        return Confirmations::keepsMarker(db, &why).value_or(false);
+    }
+    std::array<int, 3> marks(const QDate &day) {
+        Error e;
+        const DayConfirmation d = Confirmations::month(session.dataDbPath, day, day, {}, {}, &e).value(day);
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
+        return {d.reports, d.confirmed, d.changed};
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<testing::ServerDb> server;
+    Session session;
+};
+
+// A copy of the data in each direction carries the confirmations with their
+// marker (of deleted reports too), and the copy's own triggers keep it: no
+// fill is needed and an edit on the copy shows at once. Copied onto the
+// same place again, the copy is the source's again. The confirmations of a
+// source from before the marker arrive with it unknown and are filled.
+TEST(ConfirmationCopies, EachDirectionCarriesTheMarkerAndItsTriggers) {
+    struct Case {
+        const char *name;
+        Engine from, to;
+        bool olderSource;
+    };
+    const Case cases[] = {{"file to file", Engine::File, Engine::File, false},
+                          {"file to the server", Engine::File, Engine::Server, false},
+                          {"server to file", Engine::Server, Engine::File, false},
+                          {"server to server", Engine::Server, Engine::Server, false},
+                          {"older file to the server", Engine::File, Engine::Server, true},
+                          {"older server to file", Engine::Server, Engine::File, true}};
+    const ReportKey a{QDate(2024, 5, 1), QStringLiteral("甲'商店"), QStringLiteral("山田")};
+    const ReportKey b{QDate(2024, 5, 1), QStringLiteral("乙"), QStringLiteral("佐藤")};
+    const ReportKey c{QDate(2024, 5, 2), QStringLiteral("丙"), QStringLiteral("山田")};
+    CopyOptions options;
+    options.addedTables = {DeletedReports::definition(), Confirmations::definition()};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        if ((k.from == Engine::Server || k.to == Engine::Server) && testing::serverBaseUri().isEmpty()) {
+            std::printf("server absent: \"%s\" skipped\n", k.name);
+            continue;
+        }
+        Place from(k.from), to(k.to);
+        ASSERT_TRUE(CodeTable::addName(from.session.dataDbPath, QStringLiteral("担当"), kBoss).ok());
+        for (const ReportKey &r : {a, b, c})
+            ASSERT_TRUE(Reports::enter(from.session, Report{r.day, r.customer, QStringLiteral("よみ"), QStringLiteral("題"), r.staff,
+                                                            QStringLiteral("メモ")})
+                            .ok());
+        if (k.olderSource) {
+            const bool onServer = k.from == Engine::Server;
+            const QString text = onServer ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
+            from.exec(QStringLiteral("CREATE TABLE 日報確認 (確認番号 %1, 日付 %2, 顧客名 %3, 担当 %3, 確認者 %3, 確認日時 %3, "
+                                     "コメント %3, 指紋 %3, 削除番号 %1)")
+                          .arg(onServer ? QStringLiteral("bigint") : QStringLiteral("INTEGER"),
+                               onServer ? QStringLiteral("date") : QStringLiteral("DATE"), text));
+            for (const ReportKey &r : {a, b, c})
+                from.exec(QStringLiteral("INSERT INTO 日報確認 VALUES (%1, '%2', '%3', '%4', '部長', '2024/05/02 09:00:00', NULL, "
+                                         "'%5', NULL)")
+                              .arg(r.customer.size())
+                              .arg(r.day.toString(Qt::ISODate), QString(r.customer).replace(u'\'', QStringLiteral("''")), r.staff,
+                                   QString::fromLatin1(Confirmations::fingerprint(QStringLiteral("題"), QStringLiteral("メモ")))));
+        } else {
+            ASSERT_TRUE(Confirmations::confirmMany(from.session, {a, b, c}, kBoss, QString()).ok());
+        }
+        ASSERT_TRUE(Reports::enter(from.session, Report{b.day, b.customer, QStringLiteral("よみ"), QStringLiteral("直した"), b.staff,
+                                                        QStringLiteral("メモ")})
+                        .ok());
+        ASSERT_TRUE(DeletedReports(from.session.dataDbPath).remove({c}, QStringLiteral("一件")).ok());
+        if (!k.olderSource) ASSERT_EQ(from.marks(a.day), (std::array<int, 3>{2, 1, 1}));
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            CopyOutcome outcome;
+            const Error e = copyData(from.session.dataDbPath, to.session.dataDbPath, options, &outcome);
+            ASSERT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
+            EXPECT_TRUE(to.keepsMarker());
+            EXPECT_EQ(to.unknownMarkers(), k.olderSource ? 2 : 0);
+            EXPECT_EQ(to.marks(a.day), (std::array<int, 3>{2, 1, 1}));
+            if (k.olderSource) {
+                ASSERT_TRUE(Confirmations::fillMarkers(to.session.dataDbPath).ok());
+                EXPECT_EQ(to.unknownMarkers(), 0);
+            }
+            // The deleted report put back comes with its confirmation.
+            const DeletedReports store(to.session.dataDbPath);
+            ASSERT_TRUE(store.last().has_value());
+            DeletedReports::Restored r;
+            ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Ask, &r).ok());
+            EXPECT_EQ(to.marks(c.day), (std::array<int, 3>{1, 1, 0}));
+            to.exec(QStringLiteral("UPDATE 営業日報 SET メモ = '外' WHERE 顧客名 = '甲''商店'"));
+            EXPECT_EQ(to.marks(a.day), (std::array<int, 3>{2, 0, 2}));
+            ASSERT_TRUE(Confirmations::waitForMarkers(to.session.dataDbPath).ok());
+            EXPECT_EQ(to.unknownMarkers(), 0);
+        }
+        Confirmations::stopFillingMarkers();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ConfirmationsTest, ::testing::Values(Engine::File, Engine::Server),
                          [](const auto &info) { return info.param == Engine::File ? "File" : "Server"; });
 
