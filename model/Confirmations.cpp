@@ -23,6 +23,8 @@
 #include <set>
 #include <thread>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
 namespace tqen::model::Confirmations {
 
@@ -439,7 +441,10 @@ constexpr qint64 kSliceMs = 50;
 // this many times in a row at most.
 constexpr int kMostBusy = 100;
 
-Error fillOn(const QString &path, const MarkerFill &how, const std::atomic<bool> *stop) {
+// The fill; `wanted` gives (and forgets) a period a read met unknown, which
+// is filled next, before the sweep over all days goes on.
+using Wanted = std::function<std::optional<std::pair<QDate, QDate>>()>;
+Error fillOn(const QString &path, const MarkerFill &how, const std::atomic<bool> *stop, const Wanted &wanted = {}) {
     const auto stopped = [stop] { return stop && stop->load(); };
     if (how.beforeEachStep) how.beforeEachStep();
     auto db = dao::Database::open(path);
@@ -466,22 +471,42 @@ Error fillOn(const QString &path, const MarkerFill &how, const std::atomic<bool>
     }
     qint64 days = how.sliceDays > 0 ? how.sliceDays : 7;
     int busy = 0;
-    while (day.isValid() && day <= last) {
-        if (stopped() || replaced()) return {};
+    // One slice and the pause after it; *again when it is to be tried again.
+    const auto slice = [&](const QDate &from, const QDate &to, bool *again) -> Error {
         if (how.beforeEachStep) how.beforeEachStep();
-        const QDate to = day.addDays(days);
         QElapsedTimer timer;
         timer.start();
         bool retry = false;
-        if (Error e = fillSlice(db, day, to, &retry); !e.ok()) {
+        *again = false;
+        if (Error e = fillSlice(db, from, to, &retry); !e.ok()) {
             if (!retry || ++busy > kMostBusy) return e;
+            *again = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(std::max(how.pauseMs, 20) * 5));
-            continue;
+            return {};
         }
         busy = 0;
-        day = to;
         if (how.sliceDays <= 0) days = std::clamp<qint64>(days * kSliceMs / std::max<qint64>(1, timer.elapsed()), 1, 366);
         if (how.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(how.pauseMs));
+        return {};
+    };
+    const auto span = [&](QDate from, const QDate &until) -> Error {
+        while (from < until && !stopped() && !replaced()) {
+            const QDate to = std::min(from.addDays(days), until);
+            bool again = false;
+            if (Error e = slice(from, to, &again); !e.ok()) return e;
+            if (!again) from = to;
+        }
+        return {};
+    };
+    while (day.isValid() && day <= last) {
+        if (stopped() || replaced()) return {};
+        if (wanted)
+            while (const auto w = wanted())
+                if (Error e = span(w->first, w->second.addDays(1)); !e.ok()) return e;
+        const QDate to = day.addDays(days);
+        bool again = false;
+        if (Error e = slice(day, to, &again); !e.ok()) return e;
+        if (!again) day = to;
     }
     if (stopped() || replaced()) return {};
     if (how.beforeEachStep) how.beforeEachStep();
@@ -503,9 +528,10 @@ public:
         return fills;
     }
 
-    void start(const QString &path) {
+    void start(const QString &path, const QDate &first, const QDate &last) {
         std::lock_guard<std::mutex> hold(lock_);
         Fill &f = fills_[path];
+        if (first.isValid()) f.wanted = std::make_pair(first, last);
         if (f.running || (f.failed && f.ended.isValid() && f.ended.elapsed() < kRetryMs)) return;
         if (f.worker.joinable()) f.worker.join();  // ended: nothing holds it
         f.running = true;
@@ -518,7 +544,11 @@ public:
         Fill *fill = &f;
         f.worker = std::thread([this, path, fill] {
             MarkerFill how;
-            finish(fill, fillOn(path, how, &fill->stop));
+            const Wanted wanted = [this, fill]() -> std::optional<std::pair<QDate, QDate>> {
+                std::lock_guard<std::mutex> hold(lock_);
+                return std::exchange(fill->wanted, std::nullopt);
+            };
+            finish(fill, fillOn(path, how, &fill->stop, wanted));
         });
     }
 
@@ -540,6 +570,14 @@ public:
         const Error e = fillOn(path, how, nullptr);
         finish(fill, e);
         return e;
+    }
+
+    // Whether the last fill there failed (a file that cannot be written),
+    // so that none runs for a while.
+    bool failed(const QString &path) {
+        std::lock_guard<std::mutex> hold(lock_);
+        const auto it = fills_.find(path);
+        return it != fills_.end() && !it->second.running && it->second.failed;
     }
 
     bool running(const QString &path) {
@@ -576,6 +614,7 @@ private:
         bool failed = false;
         QElapsedTimer ended;
         Error error;
+        std::optional<std::pair<QDate, QDate>> wanted;
         std::thread worker;
     };
 
@@ -595,8 +634,12 @@ private:
 };
 
 // Starts the fill of a database's unknown markers behind the screen, unless
-// one runs there already.
-void fillBehind(const dao::Database &db) { Fills::instance().start(db.path()); }
+// one runs there already; the period read (if given) is filled first.
+// False when the last fill there failed: the markers stay unknown a while.
+bool fillBehind(const dao::Database &db, const QDate &first = {}, const QDate &last = {}) {
+    Fills::instance().start(db.path(), first, last);
+    return !Fills::instance().failed(db.path());
+}
 
 // Writes one confirmation of the report that `key` names inside the
 // caller's transaction, after reading the report as stored.
@@ -657,7 +700,6 @@ Error confirmAll(const Session &session, const QList<ReportKey> &keys, const QSt
     for (const ReportKey &k : std::as_const(ordered))
         if (Error e = confirmIn(db, k, confirmer, clean, seen, at, kept.column, text); !e.ok()) return fail(e);
     if (!db.commitTrans()) return fail(dao::failure(text, db));
-    if (!kept.marker()) fillBehind(db);
     return {};
 }
 
@@ -837,7 +879,7 @@ Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const
     if (!kept) return Error(Error::Code::DatabaseFailed, kReadText, why);
     if (!kept->table) return {};
     if (!kept->marker()) {
-        fillBehind(db);
+        fillBehind(db, first, last);
         return walkByFingerprint(db, first, last, staff, customer, withWho, visit);
     }
     QString sql = QStringLiteral("select 日付, 顧客名, 担当, 確認番号, 変更") +
@@ -869,7 +911,7 @@ Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const
     rs.close();
     for (const Newest &n : std::as_const(newest))
         if (n.marker.isNull()) {
-            fillBehind(db);
+            fillBehind(db, first, last);
             return walkByFingerprint(db, first, last, staff, customer, withWho, visit);
         }
     for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
@@ -883,24 +925,42 @@ Error walkPeriod(dao::Database &db, const QDate &first, const QDate &last, const
 // How many reports of a period read confirmed and changed since by their
 // newest confirmation, per day (and staff member when `byStaff`), counted
 // by the engine from the marker and the index alone: visit(day, staff,
-// state, count). A period with a confirmation whose marker is not known,
-// and a database without the marker, are told report by report by the
-// fingerprints (and the marker filled behind the screen).
-template <typename Visit>
+// state, count). Confirmations whose marker is not known yet are filled
+// behind the screen, this period first; meanwhile they are told by their
+// fingerprints, report by report, unless `unknown` is given: then they are
+// only counted, unknown(day, count), which takes no longer than the known
+// ones (the fingerprints of a month of a large book take a tenth of a
+// second and more). A database whose fill cannot run (a file opened
+// read-only) is told by the fingerprints throughout.
+template <typename Visit, typename Unknown = std::nullptr_t>
 Error tallyPeriod(dao::Database &db, const QDate &first, const QDate &last, const QString &staff,
-                  const QString &customer, bool byStaff, Visit visit) {
+                  const QString &customer, bool byStaff, Visit visit, Unknown unknown = nullptr) {
+    constexpr bool counted = !std::is_same_v<Unknown, std::nullptr_t>;
     QString why;
     std::optional<Kept> kept = probe(db, &why);
     if (!kept) return Error(Error::Code::DatabaseFailed, kReadText, why);
     if (!kept->table) return {};
     const auto byFingerprint = [&] {
-        fillBehind(db);
         return walkByFingerprint(db, first, last, staff, customer, false,
                                  [&visit](const ReportKey &k, ConfirmState s, const QString &, const QString &) {
                                      visit(k.day, k.staff, s, 1);
                                  });
     };
-    if (!kept->marker()) return byFingerprint();
+    if (!kept->marker()) {
+        if (!fillBehind(db, first, last) || !counted) return byFingerprint();
+        if constexpr (counted) {
+            // Not one marker known yet: the period's live confirmations.
+            QString sql = QStringLiteral("select 日付, count(*) as 件数 from 日報確認 where 削除番号 is null and 日付 >= ? and 日付 <= ?");
+            QVariantList values{first, last};
+            andEquals(sql, values, QStringLiteral("担当"), staff);
+            andEquals(sql, values, QStringLiteral("顧客名"), customer);
+            auto rs = select(db, sql + QStringLiteral(" group by 日付"), values);
+            if (!rs.isOpen()) return dao::failure(kReadText, db, rs);
+            for (; !rs.eof(); rs.moveNext())
+                unknown(dateOf(rs.field(QStringLiteral("日付"))), rs.field(QStringLiteral("件数")).toInt());
+        }
+        return {};
+    }
     // The newest live confirmation of a report: no later one on its key.
     QString sql = QStringLiteral(
         " from 日報確認 as c where c.削除番号 is null and c.日付 >= ? and c.日付 <= ? and not exists (select 確認番号 from "
@@ -916,23 +976,27 @@ Error tallyPeriod(dao::Database &db, const QDate &first, const QDate &last, cons
     struct Row {
         QDate day;
         QString staff;
-        qlonglong marker = 0;
+        QVariant marker;
         int count = 0;
     };
     QList<Row> rows;
+    bool anyUnknown = false;
     for (; !rs.eof(); rs.moveNext()) {
-        const QVariant marker = rs.field(QStringLiteral("変更"));
-        if (marker.isNull()) {
-            rs.close();
-            return byFingerprint();
-        }
         rows.append({dateOf(rs.field(QStringLiteral("日付"))), byStaff ? textOf(rs.field(QStringLiteral("担当"))) : QString(),
-                     marker.toLongLong(), rs.field(QStringLiteral("件数")).toInt()});
+                     rs.field(QStringLiteral("変更")), rs.field(QStringLiteral("件数")).toInt()});
+        anyUnknown = anyUnknown || rows.constLast().marker.isNull();
     }
     rs.close();
-    for (const Row &r : std::as_const(rows))
-        if (r.marker < kGone)
-            visit(r.day, r.staff, r.marker == kUnchanged ? ConfirmState::Confirmed : ConfirmState::ChangedSince, r.count);
+    if (anyUnknown && (!fillBehind(db, first, last) || !counted)) return byFingerprint();
+    for (const Row &r : std::as_const(rows)) {
+        if (r.marker.isNull()) {
+            if constexpr (counted) unknown(r.day, r.count);
+            continue;
+        }
+        const qlonglong m = r.marker.toLongLong();
+        if (m < kGone)
+            visit(r.day, r.staff, m == kUnchanged ? ConfirmState::Confirmed : ConfirmState::ChangedSince, r.count);
+    }
     return {};
 }
 
@@ -987,12 +1051,17 @@ QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first
             if (d.isValid()) out[d].reports += rs.field(QStringLiteral("件数")).toInt();
         }
     }
-    const Error e = tallyPeriod(db, first, last, staff, customer, false,
-                                [&out](const QDate &d, const QString &, ConfirmState s, int n) {
-                                    const auto day = out.find(d);
-                                    if (day == out.end()) return;
-                                    (s == ConfirmState::Confirmed ? day->confirmed : day->changed) += n;
-                                });
+    const Error e = tallyPeriod(
+        db, first, last, staff, customer, false,
+        [&out](const QDate &d, const QString &, ConfirmState s, int n) {
+            const auto day = out.find(d);
+            if (day == out.end()) return;
+            (s == ConfirmState::Confirmed ? day->confirmed : day->changed) += n;
+        },
+        [&out](const QDate &d, int n) {
+            const auto day = out.find(d);
+            if (day != out.end()) day->unknown += n;
+        });
     if (error && !e.ok()) *error = e;
     return out;
 }

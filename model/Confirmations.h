@@ -25,9 +25,11 @@
 // known (copied from such a table, written by an older program), get it
 // behind the screen: the first read that meets them starts the fill on a
 // thread with a connection of its own, in short transactions with room for
-// the users' writes between them, and reads its own period by the
-// fingerprints meanwhile, so no read waits for the fill. A database that
-// cannot be written (a file opened read-only) is read so throughout. A copy
+// the users' writes between them, the period read first; meanwhile the
+// month's marks count those confirmations as not known yet (the calendar
+// reads them again a moment later) and the other reads tell them by the
+// fingerprints, so no read waits for the fill. A database that cannot be
+// written (a file opened read-only) is read by the fingerprints throughout. A copy
 // of the data carries the marker and its triggers (beforeCopyIn,
 // afterCopyIn).
 //
@@ -90,6 +92,10 @@ struct DayConfirmation {
     int reports = 0;    // reports of the day
     int confirmed = 0;  // of them confirmed as they are
     int changed = 0;    // of them changed since their confirmation
+    // Confirmations of the day whose state is not known yet: an older table's
+    // marker is being filled behind the screen (the day is read again
+    // later; until then its reports count as neither confirmed nor changed).
+    int unknown = 0;
     bool allConfirmed() const { return reports > 0 && confirmed == reports; }
 };
 
@@ -145,7 +151,8 @@ QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, co
 QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, const QDate &first, const QDate &last,
                                                      Error *error = nullptr);
 
-// Per day with reports between two days: how many, confirmed, changed.
+// Per day with reports between two days: how many, confirmed, changed, and
+// whether states are not known yet (never waiting for the marker's fill).
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,
                                    const QString &staff = {}, const QString &customer = {}, Error *error = nullptr);
 
