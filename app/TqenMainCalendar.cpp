@@ -10,6 +10,7 @@
 #include "model/Confirmations.h"
 #include "model/Reports.h"
 
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -72,11 +73,17 @@ void TqenMain::markConfirmedDays() {
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
     QSet<QDate> confirmed;
+    bool unknown = false;
     const QMap<QDate, model::DayConfirmation> month =
         model::Confirmations::month(session_.dataDbPath, first, last, entry_->staff(), entry_->customer());
-    for (auto it = month.cbegin(); it != month.cend(); ++it)
+    for (auto it = month.cbegin(); it != month.cend(); ++it) {
         if (it->allConfirmed()) confirmed.insert(it.key());
+        unknown = unknown || it->unknown > 0;
+    }
     calendar_->setConfirmedDays(confirmed);
+    // An older data file's confirmations are being told behind the screen:
+    // the stamps are read again a moment later.
+    if (unknown) QTimer::singleShot(300, this, [this] { markConfirmedDays(); });
 }
 
 void TqenMain::LblCald_Click(int index) { calendar_->activateCell(index); }

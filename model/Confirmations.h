@@ -17,10 +17,21 @@
 // read the confirmations alone: each row keeps a marker (変更) of whether
 // its report changed since, set by triggers on 営業日報 that every writer of
 // the data runs (plain SQL on a file, a PL/pgSQL function on a server),
-// made with the table; a table from before the marker gets it at its first
-// use. The marker is on the safe side: a report edited back to the text
-// that was confirmed stays 確認後に変更 there, while the one report's view
-// (stateOf) compares the fingerprints.
+// made with the table. The marker is on the safe side: a report edited back
+// to the text that was confirmed stays 確認後に変更 there, while the one
+// report's view (stateOf) compares the fingerprints.
+//
+// A table from before the marker, and confirmations whose marker is not
+// known (copied from such a table, written by an older program), get it
+// behind the screen: the first read that meets them starts the fill on a
+// thread with a connection of its own, in short transactions with room for
+// the users' writes between them, the period read first; meanwhile the
+// month's marks count those confirmations as not known yet (the calendar
+// reads them again a moment later) and the other reads tell them by the
+// fingerprints, so no read waits for the fill. A database that cannot be
+// written (a file opened read-only) is read by the fingerprints throughout. A copy
+// of the data carries the marker and its triggers (beforeCopyIn,
+// afterCopyIn).
 //
 // Rows of a deleted report move into that deletion with the report
 // (削除番号 set, see DeletedReports) and come back when the deletion is put
@@ -51,6 +62,10 @@
 #include <QMap>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+#include <optional>
+
 namespace tqen::model {
 
 inline size_t qHash(const ReportKey &k, size_t seed = 0) { return qHashMulti(seed, k.day, k.customer, k.staff); }
@@ -77,6 +92,10 @@ struct DayConfirmation {
     int reports = 0;    // reports of the day
     int confirmed = 0;  // of them confirmed as they are
     int changed = 0;    // of them changed since their confirmation
+    // Confirmations of the day whose state is not known yet: an older table's
+    // marker is being filled behind the screen (the day is read again
+    // later; until then its reports count as neither confirmed nor changed).
+    int unknown = 0;
     bool allConfirmed() const { return reports > 0 && confirmed == reports; }
 };
 
@@ -132,7 +151,8 @@ QHash<ReportKey, ReportConfirmation> statesBetween(const QString &dataDbPath, co
 QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, const QDate &first, const QDate &last,
                                                      Error *error = nullptr);
 
-// Per day with reports between two days: how many, confirmed, changed.
+// Per day with reports between two days: how many, confirmed, changed, and
+// whether states are not known yet (never waiting for the marker's fill).
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,
                                    const QString &staff = {}, const QString &customer = {}, Error *error = nullptr);
 
@@ -143,6 +163,40 @@ QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first
 // deletions numbered below `cutoff`. A database without the table has none.
 Error moveIn(dao::Database &db, qlonglong from, qlonglong to, const QString &keyWhere = {});
 Error purgeIn(dao::Database &db, qlonglong cutoff);
+
+// The fill of the markers that are not known, in transactions of a few
+// days of confirmations each.
+struct MarkerFill {
+    int sliceDays = 0;  // days per transaction; 0: as many as take about 50 ms
+    int pauseMs = 20;   // between two transactions
+    // Called before the table is given the marker, before each transaction
+    // and before the last step (for tests: what a read or a write sees then).
+    std::function<void()> beforeEachStep;
+};
+// Fills the markers on the calling thread: a fill behind the screen there is
+// stopped first, and reads meanwhile start none.
+Error fillMarkers(const QString &dataDbPath, const MarkerFill &how = {});
+// Whether a fill runs on that database (behind the screen or fillMarkers).
+bool fillingMarkers(const QString &dataDbPath);
+// Waits until the fill on that database, if one runs, has ended; how the
+// last one there ended (a stopped one ended well).
+Error waitForMarkers(const QString &dataDbPath);
+// Stops every fill behind the screen (the next read starts it again where
+// it stopped). The program's end stops them too.
+void stopFillingMarkers();
+
+// Whether a database keeps the marker: the table, its column and the
+// triggers. nullopt and why when that cannot be told.
+std::optional<bool> keepsMarker(dao::Database &db, QString *why);
+// For a copy of the data, inside its transaction on the target, around the
+// copying of the rows: before, the target's table (made already) gets the
+// marker's column and index and loses its triggers, which would run for
+// every copied report; after, the triggers are made again, and the live
+// markers become unknown (filled behind the screen at the first read)
+// unless `markersKnown`: the source kept them and did not change while it
+// was read.
+Error beforeCopyIn(dao::Database &target);
+Error afterCopyIn(dao::Database &target, bool markersKnown);
 
 // The person who confirms on this PC (empty until chosen), kept in the
 // user's config file TqenUser.ini.

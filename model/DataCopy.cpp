@@ -1,5 +1,6 @@
 #include "model/DataCopy.h"
 
+#include "model/Confirmations.h"
 #include "model/Schema.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/Server.h"
@@ -86,6 +87,22 @@ Error copyData(const QString &from, const QString &to, const CopyOptions &option
         if (dao::uriHoldsPassword(place)) return Error(Error::Code::BadInput, dao::passwordRefusal(), dao::withoutPassword(place));
     Database src = Database::open(from);
     if (!src.isOpen()) return failure(QStringLiteral("コピー元のデータベースを開けません: ") + from, src);
+    // The source is read as one: a server's in one snapshot; a file's
+    // readers see every other program's commit as it happens, so a change
+    // made meanwhile is told by the file's data version (the copied
+    // confirmations' markers are then not taken as they are).
+    if (dao::isServerUri(from)) {
+        if (!src.beginTrans()) return failure(QStringLiteral("コピー元のデータベースを読めません: ") + from, src);
+        if (Error e = dao::executeNative(src, {}, {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY")});
+            !e.ok())
+            return e;
+    }
+    const auto sourceVersion = [&src] {
+        QString why;
+        const auto v = dao::queryNative(src, QStringLiteral("PRAGMA data_version"), QStringLiteral("SELECT 0"), &why);
+        return v ? v->value(0, -1) : -1;
+    };
+    const qlonglong versionBefore = sourceVersion();
     // A server keeps one report per day, customer and staff member: reports
     // of the source that share them would be lost in one another.
     QSet<QString> mergeKeys;
@@ -120,10 +137,16 @@ Error copyData(const QString &from, const QString &to, const CopyOptions &option
     QStringList tables;
     for (const schema::Table &t : schema::dataDatabase().tables) tables << t.name;
     const qsizetype added = tables.size();
+    bool confirmations = false;
     for (const dao::AddedTable &t : options.addedTables) {
         if (Error e = dao::ensureTable(dst, t); !e.ok()) return failWith(e);
         tables << t.name;
+        confirmations = confirmations || t.name == Confirmations::Table;
     }
+    // The confirmations' marker comes along as it is, kept by the triggers
+    // made with the copy (which stay off while the rows go in).
+    if (confirmations)
+        if (Error e = Confirmations::beforeCopyIn(dst); !e.ok()) return failWith(e);
     for (qsizetype i = 0; i < tables.size(); ++i) {
         const QString &table = tables[i];
         TableCopy c{table, 0, 0};
@@ -184,6 +207,12 @@ Error copyData(const QString &from, const QString &to, const CopyOptions &option
         if (!n.isOpen()) return fail(QStringLiteral("コピー先の%1を数えられません。").arg(table), &n);
         c.stored = n.field(QStringLiteral("n")).toLongLong();
         counts->append(c);
+    }
+    if (confirmations) {
+        QString why;
+        const std::optional<bool> kept = Confirmations::keepsMarker(src, &why);
+        const bool known = kept.value_or(false) && versionBefore >= 0 && sourceVersion() == versionBefore;
+        if (Error e = Confirmations::afterCopyIn(dst, known); !e.ok()) return failWith(e);
     }
     if (!dst.commitTrans()) {
         const Error e = failure(QStringLiteral("コピー先に書き込めません: ") + to, dst);

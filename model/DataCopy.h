@@ -15,6 +15,9 @@ namespace tqen::model {
 // tables are emptied and filled; on failure the target is left as it was.
 // Tables added after the delivered schema (options.addedTables) come along:
 // a source without one gives no rows, a target without one gets it made.
+// The confirmations (日報確認) come with the marker of changed reports and
+// the triggers that keep it; markers the source did not keep, or that may
+// have changed while it was read, become unknown and are filled again.
 struct TableCopy {
     QString table;
     qlonglong read = 0;     // rows read from the source

@@ -110,7 +110,9 @@ Error DeletedReports::remove(const QList<ReportKey> &keys, const QString &what, 
     const QString text = QStringLiteral("営業日報を削除できませんでした。データは元のままです。");
     if (removed) *removed = 0;
     auto db = dao::Database::open(path_);
-    if (!db.beginTrans()) return dao::failure(text, db);
+    // Reads, then writes: the file's write lock is taken at once (waiting
+    // for another writer), not midway, where a writer would refuse it.
+    if (!db.beginWriteTrans()) return dao::failure(text, db);
     const auto fail = [&db](Error e) {
         db.rollback();
         return e;
@@ -190,7 +192,7 @@ Error DeletedReports::restore(qlonglong id, Conflicts how, Restored *out) const 
     const QString text = QStringLiteral("削除した営業日報を元に戻せませんでした。データは元のままです。");
     *out = Restored();
     auto db = dao::Database::open(path_);
-    if (!db.beginTrans()) return dao::failure(text, db);
+    if (!db.beginWriteTrans()) return dao::failure(text, db);
     const auto fail = [&db](Error e) {
         db.rollback();
         return e;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tqen::files {
@@ -30,6 +31,12 @@ QString applicationFolder() {
 
 QString userDataHome() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+quint64 fileIdentity(const QString &path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
+    return quint64(st.st_dev) << 40 ^ quint64(st.st_ino);
 }
 
 bool fileExists(const QString &path) {

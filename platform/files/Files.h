@@ -28,6 +28,10 @@ bool folderExists(const QString &path);
 // no such file is there.
 QString resolveCase(const QString &path);
 
+// The file a path names now (its device and inode), 0 when there is none: a
+// file renamed over the path since reads as another.
+quint64 fileIdentity(const QString &path);
+
 // Size in bytes of an existing file (low 32 bits), also of one that cannot
 // be read; -1 when there is no such file (or it is a folder).
 qint32 fileSize(const QString &path);

@@ -113,6 +113,16 @@ TEST_F(Pipeline, ABackupAndItsRestoreCarryTheConfirmations) {
     EXPECT_EQ(back.state, model::ConfirmState::Confirmed);
     ASSERT_EQ(back.history.size(), 1);
     EXPECT_EQ(back.history[0].comment, QStringLiteral("控えにも"));
+    // The triggers that keep the confirmations' marker come back with the
+    // file: an edit shows at once, with no marker to fill again.
+    {
+        auto db = dao::Database::open(data);
+        QString why;
+        EXPECT_EQ(model::Confirmations::keepsMarker(db, &why), std::optional<bool>(true)) << why.toStdString();
+        ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set タイトル = 'three'")));
+    }
+    EXPECT_EQ(model::Confirmations::month(data, key.day, key.day).value(key.day).changed, 1);
+    EXPECT_FALSE(model::Confirmations::fillingMarkers(data));
 }
 
 TEST_F(Pipeline, AFileTheEngineCannotCopyIsArchivedAsItIsOnlyWhenAllowed) {

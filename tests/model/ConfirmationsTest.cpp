@@ -20,6 +20,8 @@
 
 #include <array>
 #include <functional>
+#include <map>
+#include <thread>
 
 #include <memory>
 
@@ -76,6 +78,33 @@ protected:
     // The state many reports are read with (the marker), Unconfirmed when absent.
     ConfirmState listed(const ReportKey &k) {
         return Confirmations::statesBetween(session.dataDbPath, k.day, k.day).value(k).state;
+    }
+
+    void TearDown() override {
+        // A fill behind the screen ends with its test, before its database.
+        Confirmations::stopFillingMarkers();
+    }
+    // 日報確認 as a program from before the marker made it: no column 変更,
+    // no triggers, the index without the marker.
+    void olderTable() {
+        const bool onServer = GetParam() == Engine::Server;
+        const QString text = onServer ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
+        outside(QStringLiteral("CREATE TABLE 日報確認 (確認番号 %1, 日付 %2, 顧客名 %3, 担当 %3, 確認者 %3, 確認日時 %3, コメント %3, "
+                               "指紋 %3, 削除番号 %1)")
+                    .arg(onServer ? QStringLiteral("bigint") : QStringLiteral("INTEGER"),
+                         onServer ? QStringLiteral("date") : QStringLiteral("DATE"), text));
+        outside(QStringLiteral("CREATE INDEX \"日報確認_1\" ON 日報確認 (削除番号, 日付, 顧客名, 担当)"));
+    }
+    // A row of it, confirming `title` with the memo "メモ".
+    static QString olderValues(int number, const ReportKey &k, const QString &title, int deletion = 0) {
+        return QStringLiteral("(%1, '%2', '%3', '%4', '部長', '2024/05/02 09:00:00', NULL, '%5', %6)")
+            .arg(number)
+            .arg(k.day.toString(Qt::ISODate), QString(k.customer).replace(u'\'', QStringLiteral("''")), k.staff,
+                 QString::fromLatin1(Confirmations::fingerprint(title, QStringLiteral("メモ"))),
+                 deletion ? QString::number(deletion) : QStringLiteral("NULL"));
+    }
+    void olderRow(int number, const ReportKey &k, const QString &title, int deletion = 0) {
+        outside(QStringLiteral("INSERT INTO 日報確認 VALUES ") + olderValues(number, k, title, deletion));
     }
 
     const ReportKey a{QDate(2024, 5, 1), QStringLiteral("甲'商店"), QStringLiteral("山田")};
@@ -228,8 +257,8 @@ TEST_P(ConfirmationsTest, ACopyOfTheDataCarriesTheConfirmations) {
     EXPECT_EQ(s.state, ConfirmState::Confirmed);
     ASSERT_EQ(s.history.size(), 1);
     EXPECT_EQ(s.history[0].comment, QStringLiteral("コピーへ"));
-    // The copy's markers were kept by no trigger there: a change made on
-    // the copy before its first read still shows.
+    // The copy keeps its marker with triggers of its own: a change made on
+    // the copy before its first read shows.
     outsideOn(to, QStringLiteral("UPDATE 営業日報 SET タイトル = 'コピーで直した'"));
     EXPECT_EQ(marks(to, a.day), (std::array<int, 3>{1, 0, 1}));
 }
@@ -335,32 +364,292 @@ TEST_P(ConfirmationsTest, TheKeptMarkerFollowsEveryChangeOfAReport) {
 }
 
 // A data database whose 日報確認 is from before the marker (no column, no
-// triggers) gets both at its first read and reads the same states.
-TEST_P(ConfirmationsTest, ATableFromBeforeTheMarkerGetsItAtItsFirstUse) {
+// triggers) reads the same marks before its fill, at every step of it, and
+// after; writes made before the table gets its triggers and between two
+// slices of the fill, on days filled already and days still to fill, all
+// show. The fill runs here a day at a time, so each step is seen.
+TEST_P(ConfirmationsTest, AnOlderTableReadsRightBeforeDuringAndAfterItsFill) {
+    const QDate d1(2024, 5, 1), d2 = d1.addDays(1), d3 = d1.addDays(2), d4 = d1.addDays(3);
+    const ReportKey cKey{d2, QStringLiteral("丙"), QStringLiteral("山田")}, d{d3, QStringLiteral("丁"), QStringLiteral("山田")},
+        e{d3, QStringLiteral("戊"), QStringLiteral("佐藤")}, f{d4, QStringLiteral("己"), QStringLiteral("山田")},
+        g{d4, QStringLiteral("庚"), QStringLiteral("佐藤")};
+    for (const ReportKey &k : {a, b, cKey, d, e, f, g}) write(k, QStringLiteral("題"));
+    olderTable();
+    olderRow(1, a, QStringLiteral("題"));
+    olderRow(2, b, QStringLiteral("前の題"));                                               // changed since
+    olderRow(3, {d1, QStringLiteral("消えた客"), QStringLiteral("山田")}, QStringLiteral("題"));  // its report is gone
+    olderRow(4, cKey, QStringLiteral("前の題"));                                            // confirmed again since
+    olderRow(5, cKey, QStringLiteral("題"));
+    olderRow(6, d, QStringLiteral("題"));
+    olderRow(7, d, QStringLiteral("前の題"), 9);  // of a deletion: not read
+    olderRow(8, f, QStringLiteral("題"));
+    olderRow(9, g, QStringLiteral("題"));
+    std::map<QDate, std::array<int, 3>> expected{
+        {d1, {2, 1, 1}}, {d2, {1, 1, 0}}, {d3, {2, 1, 0}}, {d4, {2, 2, 0}}};
+    int step = 0;
+    Confirmations::MarkerFill how;
+    how.sliceDays = 1;
+    how.pauseMs = 0;
+    how.beforeEachStep = [&] {
+        SCOPED_TRACE(step);
+        // Steps: 0 before the table gets its marker, 1 to 4 before the slice
+        // of each day, 5 before the last step.
+        if (step == 0) {
+            write(cKey, QStringLiteral("直した"));  // no trigger yet
+            expected[d2] = {1, 0, 1};
+        } else if (step == 3) {
+            write(a, QStringLiteral("直した"));  // a day filled
+            write(f, QStringLiteral("直した"));  // a day to fill
+            outside(QStringLiteral("DELETE FROM 営業日報 WHERE 顧客名 = '庚'"));
+            ASSERT_TRUE(Confirmations::confirm(session, e, kBoss, QString()).ok());
+            expected[d1] = {2, 0, 2};
+            expected[d3] = {2, 2, 0};
+            expected[d4] = {1, 0, 1};
+        }
+        ++step;
+        // A day whose confirmations are not all known yet claims no more
+        // than it knows; the other reads tell them by the fingerprints.
+        for (const auto &[day, m] : expected) {
+            SCOPED_TRACE(day.toString().toStdString());
+            const DayConfirmation got = Confirmations::month(session.dataDbPath, day, day).value(day);
+            if (got.unknown == 0) {
+                EXPECT_EQ((std::array<int, 3>{got.reports, got.confirmed, got.changed}), m);
+            } else {
+                EXPECT_EQ(got.reports, m[0]);
+                EXPECT_LE(got.confirmed, m[1]);
+                EXPECT_LE(got.changed, m[2]);
+            }
+        }
+        for (const ReportKey &k : {a, b, cKey, d, e, f, g}) EXPECT_EQ(listed(k), state(k)) << k.customer.toStdString();
+    };
+    const Error filled = Confirmations::fillMarkers(session.dataDbPath, how);
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString() << " " << filled.detail().toStdString();
+    EXPECT_EQ(step, 6);
+    EXPECT_EQ(rows(QStringLiteral(" where 削除番号 is null and 変更 is null")), 0);
+    for (const auto &[day, m] : expected) EXPECT_EQ(marks(session.dataDbPath, day), m) << day.toString().toStdString();
+    for (const ReportKey &k : {a, b, cKey, d, e, f, g}) EXPECT_EQ(listed(k), state(k)) << k.customer.toStdString();
+    // The triggers keep the marker from now on.
+    outside(QStringLiteral("UPDATE 営業日報 SET メモ = '外' WHERE 顧客名 = '丁'"));
+    EXPECT_EQ(marks(session.dataDbPath, d3), (std::array<int, 3>{2, 1, 1}));
+}
+
+// The first read of an older table starts the fill behind the screen and
+// counts them as not known meanwhile; the fill ends with every marker
+// known and the triggers in place. A confirmation made on the older table
+// before that is written as an older program would write it.
+TEST_P(ConfirmationsTest, AReadOfAnOlderTableStartsTheFillBehindTheScreen) {
     write(a, QStringLiteral("題"));
     write(b, QStringLiteral("今の題"));
-    const bool onServer = GetParam() == Engine::Server;
-    const QString text = onServer ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
-    outside(QStringLiteral("CREATE TABLE 日報確認 (確認番号 %1, 日付 %2, 顧客名 %3, 担当 %3, 確認者 %3, 確認日時 %3, コメント %3, "
-                           "指紋 %3, 削除番号 %1)")
-                .arg(onServer ? QStringLiteral("bigint") : QStringLiteral("INTEGER"), onServer ? QStringLiteral("date") : QStringLiteral("DATE"), text));
-    outside(QStringLiteral("CREATE INDEX \"日報確認_1\" ON 日報確認 (削除番号, 日付, 顧客名, 担当)"));
-    const auto row = [this](int n, const ReportKey &k, const QString &title, const QString &deletion) {
-        outside(QStringLiteral("INSERT INTO 日報確認 VALUES (%1, '%2', '%3', '%4', '部長', '2024/05/02 09:00:00', NULL, '%5', %6)")
-                    .arg(n)
-                    .arg(k.day.toString(Qt::ISODate), QString(k.customer).replace(u'\'', QStringLiteral("''")), k.staff,
-                         QString::fromLatin1(Confirmations::fingerprint(title, QStringLiteral("メモ"))), deletion));
-    };
-    row(1, a, QStringLiteral("題"), QStringLiteral("NULL"));         // as it is
-    row(2, b, QStringLiteral("前の題"), QStringLiteral("NULL"));     // changed since
-    row(3, {a.day, QStringLiteral("丙"), QStringLiteral("山田")}, QStringLiteral("題"), QStringLiteral("NULL"));  // its report is gone
+    write(c, QStringLiteral("題"));
+    olderTable();
+    olderRow(1, a, QStringLiteral("題"));
+    olderRow(2, b, QStringLiteral("前の題"));
+    ASSERT_TRUE(Confirmations::confirm(session, c, kBoss, QString()).ok());
+    // Not known yet: the month's marks claim none of them; a list tells
+    // them by their fingerprints.
+    const DayConfirmation first = Confirmations::month(session.dataDbPath, a.day, a.day).value(a.day);
+    EXPECT_EQ(first.reports, 2);
+    EXPECT_EQ(first.confirmed, 0);
+    EXPECT_GT(first.unknown, 0);
+    EXPECT_EQ(listed(a), ConfirmState::Confirmed);
+    EXPECT_EQ(listed(b), ConfirmState::ChangedSince);
+    const Error filled = Confirmations::waitForMarkers(session.dataDbPath);
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString() << " " << filled.detail().toStdString();
+    EXPECT_FALSE(Confirmations::fillingMarkers(session.dataDbPath));
+    EXPECT_EQ(rows(QStringLiteral(" where 変更 = 0")), 2);
+    EXPECT_EQ(rows(QStringLiteral(" where 変更 is null")), 0);
     EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 1, 1}));
-    EXPECT_EQ(rows(QStringLiteral(" where 変更 = 0")), 1);
-    // The triggers came with the column: a change by any writer now shows.
     outside(QStringLiteral("UPDATE 営業日報 SET メモ = '外' WHERE 顧客名 = '甲''商店'"));
     EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 0, 2}));
     ASSERT_TRUE(Confirmations::confirmMany(session, {a, b}, kBoss, QString()).ok());
     EXPECT_EQ(marks(session.dataDbPath, a.day), (std::array<int, 3>{2, 2, 0}));
+}
+
+// Edits, deletions and confirmations made by this thread while the fill
+// runs on another, a day at a time: none is refused or lost, and afterwards
+// every report reads by its marker as it does by its fingerprints.
+TEST_P(ConfirmationsTest, WritesDuringTheFillAreNeitherLostNorMisMarked) {
+    const QDate first(2024, 7, 1);
+    constexpr int kDays = 30, kPerDay = 4;
+    QList<ReportKey> keys;
+    for (int day = 0; day < kDays; ++day)
+        for (int i = 0; i < kPerDay; ++i) keys.append({first.addDays(day), QStringLiteral("客%1").arg(i), QStringLiteral("山田")});
+    for (const ReportKey &k : std::as_const(keys)) write(k, QStringLiteral("題"));
+    olderTable();
+    QStringList values;
+    for (int n = 0; n < keys.size(); ++n)
+        values << olderValues(n + 1, keys[n], n % 3 ? QStringLiteral("題") : QStringLiteral("前の題"));
+    outside(QStringLiteral("INSERT INTO 日報確認 VALUES ") + values.join(u','));
+    Confirmations::MarkerFill how;
+    how.sliceDays = 1;
+    how.pauseMs = 0;
+    Error filled;
+    std::thread fill([&] { filled = Confirmations::fillMarkers(session.dataDbPath, how); });
+    QHash<ReportKey, QString> titles;
+    QSet<ReportKey> deleted;
+    for (int i = 0; i < 60; ++i) {
+        const ReportKey &k = keys[(i * 7) % keys.size()];
+        if (deleted.contains(k)) continue;
+        if (i % 5 == 4) {
+            const DeletedReports store(session.dataDbPath);
+            const Error e = store.remove({k}, QStringLiteral("一件"));
+            EXPECT_TRUE(e.ok()) << i << " " << e.message().toStdString();
+            deleted.insert(k);
+        } else if (i % 4 == 3) {
+            const Error e = Confirmations::confirm(session, k, kBoss, QString());
+            EXPECT_TRUE(e.ok()) << i << " " << e.message().toStdString();
+        } else {
+            titles[k] = QStringLiteral("直した%1").arg(i);
+            write(k, titles[k]);
+        }
+    }
+    fill.join();
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString() << " " << filled.detail().toStdString();
+    EXPECT_EQ(rows(QStringLiteral(" where 削除番号 is null and 変更 is null")), 0);
+    const auto states = Confirmations::statesBetween(session.dataDbPath, first, first.addDays(kDays));
+    for (const ReportKey &k : std::as_const(keys)) {
+        const ReportConfirmation own = Confirmations::stateOf(session.dataDbPath, k);
+        EXPECT_EQ(states.value(k).state, own.state) << k.day.toString().toStdString() << " " << k.customer.toStdString();
+        if (deleted.contains(k)) EXPECT_EQ(own.state, ConfirmState::Unconfirmed);
+    }
+    // Every edit stands.
+    auto db = dao::Database::open(session.dataDbPath);
+    for (auto it = titles.cbegin(); it != titles.cend(); ++it) {
+        if (deleted.contains(it.key())) continue;
+        auto rs = db.openRecordset(QStringLiteral("select タイトル from 営業日報 where 日付 = ? and 顧客名 = ?"),
+                                   {it.key().day, it.key().customer});
+        EXPECT_EQ(rs.field(QStringLiteral("タイトル")).toString(), it.value());
+    }
+}
+
+// A data database on a file or on the test server, with SQL sent straight
+// to its engine.
+struct Place {
+    explicit Place(Engine engine) {
+        if (engine == Engine::Server) {
+            server = std::make_unique<testing::ServerDb>();
+            session.dataDbPath = server->uri;
+        } else {
+            session.dataDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenData.mdb"));
+        }
+        session.workDbPath = testing::copyDeliveredFile(dir, QStringLiteral("TqenWork.mdb"));
+    }
+    void exec(const QString &sql) {
+        if (server) {
+            ASSERT_TRUE(server->exec(sql)) << sql.toStdString();
+            return;
+        }
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(session.dataDbPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        sqlite3_busy_timeout(db, 5000);
+        char *message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message), SQLITE_OK)
+            << (message ? message : "") << " in " << sql.toStdString();
+        sqlite3_free(message);
+        sqlite3_close(db);
+    }
+    qlonglong unknownMarkers() {
+        auto db = dao::Database::open(session.dataDbPath);
+        auto rs = db.openRecordset(QStringLiteral("select count(*) as n from 日報確認 where 削除番号 is null and 変更 is null"));
+        return rs.isOpen() ? rs.field(QStringLiteral("n")).toLongLong() : -1;
+    }
+    bool keepsMarker() {
+        auto db = dao::Database::open(session.dataDbPath);
+        QString why;
+        return Confirmations::keepsMarker(db, &why).value_or(false);
+    }
+    std::array<int, 3> marks(const QDate &day) {
+        Error e;
+        const DayConfirmation d = Confirmations::month(session.dataDbPath, day, day, {}, {}, &e).value(day);
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
+        return {d.reports, d.confirmed, d.changed};
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<testing::ServerDb> server;
+    Session session;
+};
+
+// A copy of the data in each direction carries the confirmations with their
+// marker (of deleted reports too), and the copy's own triggers keep it: no
+// fill is needed and an edit on the copy shows at once. Copied onto the
+// same place again, the copy is the source's again. The confirmations of a
+// source from before the marker arrive with it unknown and are filled.
+TEST(ConfirmationCopies, EachDirectionCarriesTheMarkerAndItsTriggers) {
+    struct Case {
+        const char *name;
+        Engine from, to;
+        bool olderSource;
+    };
+    const Case cases[] = {{"file to file", Engine::File, Engine::File, false},
+                          {"file to the server", Engine::File, Engine::Server, false},
+                          {"server to file", Engine::Server, Engine::File, false},
+                          {"server to server", Engine::Server, Engine::Server, false},
+                          {"older file to the server", Engine::File, Engine::Server, true},
+                          {"older server to file", Engine::Server, Engine::File, true}};
+    const ReportKey a{QDate(2024, 5, 1), QStringLiteral("甲'商店"), QStringLiteral("山田")};
+    const ReportKey b{QDate(2024, 5, 1), QStringLiteral("乙"), QStringLiteral("佐藤")};
+    const ReportKey c{QDate(2024, 5, 2), QStringLiteral("丙"), QStringLiteral("山田")};
+    CopyOptions options;
+    options.addedTables = {DeletedReports::definition(), Confirmations::definition()};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        if ((k.from == Engine::Server || k.to == Engine::Server) && testing::serverBaseUri().isEmpty()) {
+            std::printf("server absent: \"%s\" skipped\n", k.name);
+            continue;
+        }
+        Place from(k.from), to(k.to);
+        ASSERT_TRUE(CodeTable::addName(from.session.dataDbPath, QStringLiteral("担当"), kBoss).ok());
+        for (const ReportKey &r : {a, b, c})
+            ASSERT_TRUE(Reports::enter(from.session, Report{r.day, r.customer, QStringLiteral("よみ"), QStringLiteral("題"), r.staff,
+                                                            QStringLiteral("メモ")})
+                            .ok());
+        if (k.olderSource) {
+            const bool onServer = k.from == Engine::Server;
+            const QString text = onServer ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
+            from.exec(QStringLiteral("CREATE TABLE 日報確認 (確認番号 %1, 日付 %2, 顧客名 %3, 担当 %3, 確認者 %3, 確認日時 %3, "
+                                     "コメント %3, 指紋 %3, 削除番号 %1)")
+                          .arg(onServer ? QStringLiteral("bigint") : QStringLiteral("INTEGER"),
+                               onServer ? QStringLiteral("date") : QStringLiteral("DATE"), text));
+            for (const ReportKey &r : {a, b, c})
+                from.exec(QStringLiteral("INSERT INTO 日報確認 VALUES (%1, '%2', '%3', '%4', '部長', '2024/05/02 09:00:00', NULL, "
+                                         "'%5', NULL)")
+                              .arg(r.customer.size())
+                              .arg(r.day.toString(Qt::ISODate), QString(r.customer).replace(u'\'', QStringLiteral("''")), r.staff,
+                                   QString::fromLatin1(Confirmations::fingerprint(QStringLiteral("題"), QStringLiteral("メモ")))));
+        } else {
+            ASSERT_TRUE(Confirmations::confirmMany(from.session, {a, b, c}, kBoss, QString()).ok());
+        }
+        ASSERT_TRUE(Reports::enter(from.session, Report{b.day, b.customer, QStringLiteral("よみ"), QStringLiteral("直した"), b.staff,
+                                                        QStringLiteral("メモ")})
+                        .ok());
+        ASSERT_TRUE(DeletedReports(from.session.dataDbPath).remove({c}, QStringLiteral("一件")).ok());
+        if (!k.olderSource) ASSERT_EQ(from.marks(a.day), (std::array<int, 3>{2, 1, 1}));
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            CopyOutcome outcome;
+            const Error e = copyData(from.session.dataDbPath, to.session.dataDbPath, options, &outcome);
+            ASSERT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
+            EXPECT_TRUE(to.keepsMarker());
+            EXPECT_EQ(to.unknownMarkers(), k.olderSource ? 2 : 0);
+            if (k.olderSource) ASSERT_TRUE(Confirmations::fillMarkers(to.session.dataDbPath).ok());
+            EXPECT_EQ(to.marks(a.day), (std::array<int, 3>{2, 1, 1}));
+            // The deleted report put back comes with its confirmation (one
+            // copied from an older table unknown, and filled).
+            const DeletedReports store(to.session.dataDbPath);
+            ASSERT_TRUE(store.last().has_value());
+            DeletedReports::Restored r;
+            ASSERT_TRUE(store.restore(store.last()->id, DeletedReports::Conflicts::Ask, &r).ok());
+            EXPECT_EQ(to.unknownMarkers(), k.olderSource ? 1 : 0);
+            if (k.olderSource) ASSERT_TRUE(Confirmations::fillMarkers(to.session.dataDbPath).ok());
+            EXPECT_EQ(to.marks(c.day), (std::array<int, 3>{1, 1, 0}));
+            to.exec(QStringLiteral("UPDATE 営業日報 SET メモ = '外' WHERE 顧客名 = '甲''商店'"));
+            EXPECT_EQ(to.marks(a.day), (std::array<int, 3>{2, 0, 2}));
+            ASSERT_TRUE(Confirmations::waitForMarkers(to.session.dataDbPath).ok());
+            EXPECT_EQ(to.unknownMarkers(), 0);
+        }
+        Confirmations::stopFillingMarkers();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ConfirmationsTest, ::testing::Values(Engine::File, Engine::Server),
