@@ -72,18 +72,12 @@ void TqenMain::markConfirmedDays() {
     QVariant day = calendarDate_;
     QDate first, last;
     ModTqen::MonthRange(day, first, last, 0);
-    QSet<QDate> confirmed;
-    bool unknown = false;
-    const QMap<QDate, model::DayConfirmation> month =
-        model::Confirmations::month(session_.dataDbPath, first, last, entry_->staff(), entry_->customer());
-    for (auto it = month.cbegin(); it != month.cend(); ++it) {
-        if (it->allConfirmed()) confirmed.insert(it.key());
-        unknown = unknown || it->unknown > 0;
-    }
-    calendar_->setConfirmedDays(confirmed);
+    bool pending = false;
+    calendar_->setConfirmedDays(
+        model::Confirmations::confirmedDays(session_.dataDbPath, first, last, entry_->staff(), entry_->customer(), &pending));
     // An older data file's confirmations are being told behind the screen:
     // the stamps are read again a moment later.
-    if (unknown) QTimer::singleShot(300, this, [this] { markConfirmedDays(); });
+    if (pending) QTimer::singleShot(300, this, [this] { markConfirmedDays(); });
 }
 
 void TqenMain::LblCald_Click(int index) { calendar_->activateCell(index); }

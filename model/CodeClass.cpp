@@ -57,7 +57,7 @@ Error registerClass(const QString &dataDbPath, const QString &codeClass, const Q
         return Error(Error::Code::NotFound, QStringLiteral("登録する行がないため、コード表は変更しませんでした。"));
     const QString failed = QStringLiteral("コード表を登録できませんでした。コード表は変更されていません。");
     auto db = dao::Database::open(dataDbPath);
-    if (!db.beginTrans()) return dao::failure(failed, db);
+    if (!db.beginWriteTrans()) return dao::failure(failed, db);
     const auto &observe = observer();
     int step = 0;
     if (!run(db, QStringLiteral("delete * from コードマスタ where kcode = ?"), {codeClass}))
@@ -77,7 +77,7 @@ Error blankGrid(const QString &workDbPath, int rows) {
     const QString failed = QStringLiteral("コード表の入力欄を用意できませんでした。");
     auto db = dao::Database::open(workDbPath);
     // One transaction: the rows in one write.
-    if (!db.beginTrans()) return dao::failure(failed, db);
+    if (!db.beginWriteTrans()) return dao::failure(failed, db);
     if (!db.execute(QStringLiteral("delete * from wコードマスタ"))) return rolledBack(db, dao::failure(failed, db));
     for (int i = 0; i < rows; ++i)
         if (!run(db, QStringLiteral("insert into wコードマスタ (code, チェック) values (?, ?)"),
@@ -90,7 +90,7 @@ Error blankGrid(const QString &workDbPath, int rows) {
 Error fillGrid(const QString &workDbPath, const QList<Slot> &entries) {
     const QString failed = QStringLiteral("コード表を入力欄に写せませんでした。");
     auto db = dao::Database::open(workDbPath);
-    if (!db.beginTrans()) return dao::failure(failed, db);
+    if (!db.beginWriteTrans()) return dao::failure(failed, db);
     for (const Slot &s : entries)
         if (!run(db, QStringLiteral("update wコードマスタ set sname = ?, cnt = ? where code = ?"),
                  {valueOf(s.name), valueOf(s.order), s.code}))

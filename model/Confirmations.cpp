@@ -1031,6 +1031,18 @@ QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, c
     return out;
 }
 
+QSet<QDate> confirmedDays(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
+                          const QString &customer, bool *pending) {
+    QSet<QDate> out;
+    *pending = false;
+    const QMap<QDate, DayConfirmation> days = month(dataDbPath, first, last, staff, customer);
+    for (auto it = days.cbegin(); it != days.cend(); ++it) {
+        if (it->allConfirmed()) out.insert(it.key());
+        *pending = *pending || it->unknown > 0;
+    }
+    return out;
+}
+
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,
                                    const QString &staff, const QString &customer, Error *error) {
     QMap<QDate, DayConfirmation> out;

@@ -60,6 +60,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -155,6 +156,11 @@ QHash<QString, QHash<QDate, int>> confirmedPerStaff(const QString &dataDbPath, c
 // whether states are not known yet (never waiting for the marker's fill).
 QMap<QDate, DayConfirmation> month(const QString &dataDbPath, const QDate &first, const QDate &last,
                                    const QString &staff = {}, const QString &customer = {}, Error *error = nullptr);
+// The days between two days whose every report is confirmed as it stands
+// (the calendar's stamps); pending is set when some states are not known
+// yet (the caller reads again a moment later).
+QSet<QDate> confirmedDays(const QString &dataDbPath, const QDate &first, const QDate &last, const QString &staff,
+                          const QString &customer, bool *pending);
 
 // Inside a caller's open transaction, for the deletions of reports: moves
 // the confirmations held by deletion `from` (0: the live ones) into deletion

@@ -60,7 +60,7 @@ Error removeTicked(const QString &workDbPath) {
 Error replaceMaster(const QString &dataDbPath, const QList<Row> &rows) {
     const QString failedText = QStringLiteral("顧客マスタを書き換えられませんでした。顧客マスタは元のままです。");
     auto db = dao::Database::open(dataDbPath);
-    if (!db.beginTrans()) return dao::failure(failedText, db);
+    if (!db.beginWriteTrans()) return dao::failure(failedText, db);
     const auto fail = [&](Error e) {
         db.rollback();
         return e;

@@ -8,7 +8,7 @@ namespace tqen::model::DataDeletion {
 Error deleteAll(const QString &dataDbPath, Parts parts, const QString &what) {
     const QString text = what + QStringLiteral(" を削除できませんでした。データは元のままです。");
     auto db = dao::Database::open(dataDbPath);
-    if (!db.beginTrans()) return dao::failure(text, db);
+    if (!db.beginWriteTrans()) return dao::failure(text, db);
     const auto fail = [&](Error e) {
         db.rollback();
         return e;

@@ -29,7 +29,7 @@ Error store(const QString &hintDbPath, const QString &formName, const QString &c
     const QString failed = QStringLiteral("ヒントを登録できませんでした。");
     auto db = dao::Database::open(hintDbPath);
     // The old hint goes and the new one comes in one step.
-    if (!db.beginTrans()) return dao::failure(failed, db);
+    if (!db.beginWriteTrans()) return dao::failure(failed, db);
     if (!run(db, QStringLiteral("delete * from TqHint") + kWhere, {formName, ctlName}) ||
         !run(db, QStringLiteral("insert into TqHint (FormName, CtlName, FormTitle, Contents) values (?, ?, ?, ?)"),
              {formName, ctlName, orNull(formTitle), orNull(contents)}) ||

@@ -80,7 +80,7 @@ Error save(const QString &dataDbPath, const QList<MemoTemplate> &templates) {
     const QString text = QStringLiteral("テンプレートを保存できませんでした。");
     if (const QString why = problem(templates); !why.isEmpty()) return Error(Error::Code::BadInput, text, why);
     auto db = dao::Database::open(dataDbPath);
-    if (!db.beginTrans()) return dao::failure(text, db);
+    if (!db.beginWriteTrans()) return dao::failure(text, db);
     const auto fail = [&db](Error e) {
         db.rollback();
         return e;

@@ -29,7 +29,7 @@
 #include "model/Reports.h"
 #include "platform/dao/AddedTable.h"
 #include "platform/dao/Dao.h"
-#include "platform/dao/Search.h"
+#include "model/ReportSearch.h"
 #include "platform/forms/Fonts.h"
 
 #include <sqlite3.h>
@@ -97,7 +97,7 @@ void runSet(const tqen::bench::DataSet &set) {
         // not behind the screen while it is measured.
         QElapsedTimer indexing;
         indexing.start();
-        const tqen::Error e = tqen::dao::catchUpSearchIndex(data);
+        const tqen::Error e = tqen::model::catchUpSearchIndex(data);
         if (!e.ok()) std::printf("!! the search index could not be caught up: %s\n", qPrintable(e.message()));
         std::printf("== %s reports (%s)\nsearch index caught up first in %.1f s\n", qPrintable(set.label),
                     qPrintable(source), indexing.nsecsElapsed() / 1e9);

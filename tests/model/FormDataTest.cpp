@@ -11,6 +11,12 @@
 #include "platform/dao/Dao.h"
 #include "tests/support/BothEngines.h"
 
+#include <sqlite3.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace tqen::model::test {
@@ -264,6 +270,41 @@ TEST_P(FormData, BulkDeletionsTakeTheirPartsOnly) {
             EXPECT_EQ(last->what, QStringLiteral("すべてのデータ"));
             EXPECT_EQ(last->reports, 1);
         }
+    }
+}
+
+// Another program (or the search index's catch-up) holding the file's write
+// lock for a moment makes a write wait, not fail: each of these reads before
+// it writes, and a transaction that has read cannot wait for the lock once
+// it wants to write, so they take the lock first.
+TEST_P(FormData, AWriteWaitsForAnotherWriterOnTheFile) {
+    if (GetParam() != Engine::File) GTEST_SKIP() << "a server locks rows, not the file";
+    addReport(QDate(2024, 5, 1), QStringLiteral("青木工業"), QStringLiteral("あおき"), QStringLiteral("佐藤"),
+              QStringLiteral("訪問"), QString());
+    const struct {
+        const char *what;
+        std::function<Error()> write;
+    } writes[] = {
+        {"bulk deletion", [&] { return DataDeletion::deleteAll(data, DataDeletion::Part::Reports, QStringLiteral("日報")); }},
+        {"code class", [&] { return CodeClass::registerClass(data, QStringLiteral("担当"), CodeClass::load(data, QStringLiteral("担当"))); }},
+        {"customer master", [&] { return CustomerList::replaceMaster(data, {}); }},
+    };
+    for (const auto &w : writes) {
+        SCOPED_TRACE(w.what);
+        std::promise<void> holding;
+        std::thread other([&] {
+            sqlite3 *db = nullptr;
+            sqlite3_open(data.toUtf8().constData(), &db);
+            sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+            holding.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        });
+        holding.get_future().wait();
+        const Error e = w.write();
+        other.join();
+        EXPECT_TRUE(e.ok()) << e.message().toStdString() << " " << e.detail().toStdString();
     }
 }
 
