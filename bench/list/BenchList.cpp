@@ -28,6 +28,7 @@
 //   QT_QPA_PLATFORM=offscreen tqen_bench_list
 #include "bench/support/BareSql.h"
 #include "bench/support/BenchData.h"
+#include "bench/support/GuiBench.h"
 #include "bench/support/Confirming.h"
 #include "bench/support/Timing.h"
 #include "model/Session.h"
@@ -257,13 +258,4 @@ void runSet(const tqen::bench::DataSet &set) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    tqen::forms::InstallFontSubstitutions();
-    // A size may be chosen: tqen_bench_list 1000000
-    const auto sets = tqen::bench::chosenDataSets(QStringLiteral(TQEN_BENCH_DATA_DIR), argc, argv);
-    if (sets.empty()) return 2;
-    for (const auto &set : sets) runSet(set);
-    return 0;
-}
+int main(int argc, char **argv) { return tqen::bench::runGuiBench(argc, argv, runSet); }
