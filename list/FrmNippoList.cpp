@@ -101,6 +101,7 @@ void FrmNippoList::buildForm() {
     buildConditions();
 
     dat日報一覧 = new forms::DataControl(QStringLiteral("dat日報一覧"), this);
+    states_.setLines(dat日報一覧);
     Grid日報一覧 = new forms::DataGrid(QStringLiteral("Grid日報一覧"), dat日報一覧,
                                    {{QStringLiteral("チェック"), QStringLiteral("チェック"), true, false, {}, 64},
                                     {QStringLiteral("日付"), QStringLiteral("日付"), false, true, {}, 100},
@@ -108,9 +109,9 @@ void FrmNippoList::buildForm() {
                                     {QStringLiteral("タイトル"), QStringLiteral("タイトル"), false, true, {}, 230},
                                     {QStringLiteral("担当"), QStringLiteral("担当"), false, true, {}, 100},
                                     {QString(), QStringLiteral("確認"), false, true, {}, 120, false,
-                                     [this](int row) { return QVariant(confirmationText(row)); }},
+                                     [this](int row) { return QVariant(states_.confirmationText(row)); }},
                                     {QString(), QStringLiteral("次回予定"), false, true, {}, 200, false,
-                                     [this](int row) { return QVariant(nextStepText(row)); }}},
+                                     [this](int row) { return QVariant(states_.nextStepText(row)); }}},
                                    this);
     Grid日報一覧->setAccessibleName(QStringLiteral("日報一覧"));
     Grid日報一覧->setAccessibleDescription(QStringLiteral("スペースキーで行のチェックを切り替えます"));
@@ -124,9 +125,7 @@ void FrmNippoList::buildForm() {
     // reads the days it passed in one go). Until then it is blank, never
     // stale.
     connect(dat日報一覧, &forms::DataControl::refreshed, this, [this] {
-        confirmations.clear();
-        nextSteps.clear();
-        confirmationsFrom = QDate();
+        states_.clear();
         QTimer::singleShot(0, this, [this] { readConfirmations(false); });
     });
     connect(dat日報一覧, &forms::DataControl::appended, this,
@@ -431,53 +430,12 @@ Error FrmNippoList::ConfirmLines() {
     return {};
 }
 
-QString FrmNippoList::confirmationText(int row) const {
-    const QDate day = ToDate(dat日報一覧->value(row, QStringLiteral("日付")));
-    if (!day.isValid()) return {};
-    const model::ReportKey key{day, model::textOf(dat日報一覧->value(row, QStringLiteral("顧客名"))),
-                               model::textOf(dat日報一覧->value(row, QStringLiteral("担当")))};
-    const auto found = confirmations.constFind(key);
-    if (found == confirmations.cend())
-        return confirmationsFrom.isValid() && day >= confirmationsFrom ? model::Confirmations::stateText(model::ConfirmState::Unconfirmed)
-                                                                       : QString();
-    return found->text();
-}
-
-QString FrmNippoList::nextStepText(int row) const {
-    const QDate day = ToDate(dat日報一覧->value(row, QStringLiteral("日付")));
-    if (!day.isValid()) return {};
-    return nextSteps.value(model::NextSteps::keyText({day, model::textOf(dat日報一覧->value(row, QStringLiteral("顧客名"))),
-                                                       model::textOf(dat日報一覧->value(row, QStringLiteral("担当")))}));
-}
-
 void FrmNippoList::readConfirmations(bool restart) {
-    if (restart) {
-        confirmations.clear();
-        nextSteps.clear();
-        confirmationsFrom = QDate();
-    }
-    const int rows = dat日報一覧->rowCount();
-    if (rows == 0 || !listed.last.isValid()) return;
-    // Lines come newest first: the last one read is of the oldest day.
-    const QDate oldest = ToDate(dat日報一覧->value(rows - 1, QStringLiteral("日付")));
-    if (!oldest.isValid() || (confirmationsFrom.isValid() && oldest >= confirmationsFrom)) return;
-    model::ReportList::Period part = listed;
-    part.first = oldest;
-    if (confirmationsFrom.isValid()) part.last = confirmationsFrom.addDays(-1);
-    Error error;
-    const auto read = model::ReportList::confirmations(session_.dataDbPath, part, false, &error);
-    if (!error.ok()) {
-        // The column stays empty for those days; the list itself is right.
-        report(error);
-        return;
-    }
-    confirmations.insert(read);
-    // The next steps of the same days, for the 次回予定 column.
-    const QList<model::NextStep> steps = model::NextSteps::ofReports(session_.dataDbPath, part.first, part.last, &error);
-    if (!error.ok()) report(error);
-    for (const model::NextStep &s : steps) nextSteps.insert(model::NextSteps::keyText(s.report), model::NextSteps::describe(s));
-    confirmationsFrom = oldest;
-    Grid日報一覧->viewport()->update();
+    if (restart) states_.clear();
+    bool read = false;
+    // The columns stay empty for days not read; the list itself is right.
+    if (const Error error = states_.readFor(listed, &read); !error.ok()) report(error);
+    if (read) Grid日報一覧->viewport()->update();
 }
 
 void FrmNippoList::cmd一括確認_Click() { ConfirmLines(); }

@@ -3,6 +3,7 @@
 // one staff member and one customer, copied into the work table w日報一覧 and
 // shown in a grid bound to it. Ticked lines can be deleted, the list printed
 // or written as a CSV file, and one report handed back to the main screen.
+#include "list/ListLineStates.h"
 #include "model/ReportList.h"
 #include "model/Session.h"
 #include "platform/error/Error.h"
@@ -80,11 +81,6 @@ public:
     // one question, with an optional comment stored on each, all or none
     // ("一括確認").
     Error ConfirmLines();
-    // The confirmation shown in a line's 確認 column.
-    QString confirmationText(int row) const;
-    // The 次回予定 column: the line's report's next step, read with the
-    // confirmations of its day.
-    QString nextStepText(int row) const;
 
     // Grid columns.
     static constexpr int ColTick = 0, ColDate = 1, ColCustomer = 2, ColTitle = 3, ColStaff = 4, ColConfirm = 5, ColNextStep = 6;
@@ -152,12 +148,9 @@ private:
     model::HandOver handOver_;
     // The older days of the period read, still to be read into the list.
     std::optional<model::ReportList::Period> pending;
-    // The period of the list and the confirmations read of it, from
-    // confirmationsFrom to the period's last day.
+    // The period of the list, and its lines' 確認 and 次回予定 columns.
     model::ReportList::Period listed;
-    QDate confirmationsFrom;
-    QHash<model::ReportKey, model::ReportList::LineConfirmation> confirmations;
-    QHash<QString, QString> nextSteps;  // by NextSteps::keyText
+    ListLineStates states_{session_.dataDbPath};
 };
 
 }  // namespace tqen
