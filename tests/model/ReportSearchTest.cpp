@@ -32,6 +32,17 @@ const Report kReports[] = {
     {"2023/12/25", u"東京建設", u"鈴木", nullptr, u"年末のあいさつ"},
 };
 
+// Runs plain SQL on the file as another program would (the sqlite3 tool):
+// its triggers run, no function of ours does.
+void execOutside(const QString &path, const QByteArray &sql) {
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
+    char *err = nullptr;
+    EXPECT_EQ(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+    sqlite3_free(err);
+    sqlite3_close(raw);
+}
+
 class Search : public Files {
 public:
     static QSet<qlonglong> proposedRows(const QString &path, const QString &t) { return proposed(path, t); }
@@ -291,12 +302,8 @@ TEST_F(Search, TheIndexFollowsEveryKindOfWrite) {
 TEST_F(Search, RebuildingReplacesAnIndexThatWentWrong) {
     const QString path = delivered();
     fill(path);
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
     // A tool dropped a trigger, then a row went unnoticed.
-    ASSERT_EQ(sqlite3_exec(raw, "DROP TRIGGER 営業日報_検索_削除; DELETE FROM 営業日報 WHERE 担当 = '鈴木'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    execOutside(path, "DROP TRIGGER 営業日報_検索_削除; DELETE FROM 営業日報 WHERE 担当 = '鈴木'");
     EXPECT_FALSE(hasSearchIndex(path));
     SearchMethod method;
     EXPECT_EQ(days(path, QStringLiteral("年末"), &method), QStringList());  // still right, without the index
@@ -379,16 +386,10 @@ TEST_F(Search, AMassImportIsSearchedAsItIsThenIndexedAnew) {
     const QString path = delivered();
     fill(path);
     ASSERT_TRUE(catchUpSearchIndex(path).ok());
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
-                           "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
-                           "SELECT date('2010-01-01', '+' || (i % 3000) || ' days'), '輸入' || (i % 7), '山田', '取込' || i, "
-                           "CASE WHEN i = 4321 THEN 'ｶﾀﾛｸﾞ再送' END FROM n",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    execOutside(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
+                      "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
+                      "SELECT date('2010-01-01', '+' || (i % 3000) || ' days'), '輸入' || (i % 7), '山田', '取込' || i, "
+                      "CASE WHEN i = 4321 THEN 'ｶﾀﾛｸﾞ再送' END FROM n");
     SearchMethod method;
     EXPECT_EQ(days(path, QStringLiteral("カタログ"), &method), (QStringList{QStringLiteral("2024/02/05"), QStringLiteral("2013/08/14")}));
     EXPECT_EQ(method, SearchMethod::Trigram);
@@ -440,8 +441,6 @@ TEST_F(Search, TheIndexCanBeLeftOutOfACopyAndMadeAgain) {
 // seventh one holds ガイド in its memo, every eleventh 見積 in its title,
 // every thirteenth is a 北海 customer's.
 void importMany(const QString &path, int count, int from = 1) {
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
     const QByteArray sql = QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) "
         "INSERT INTO 営業日報 (日付, 顧客名, 担当, タイトル, メモ) "
@@ -451,10 +450,7 @@ void importMany(const QString &path, int count, int from = 1) {
                                .arg(from)
                                .arg(from + count - 1)
                                .toUtf8();
-    char *err = nullptr;
-    EXPECT_EQ(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
-    sqlite3_free(err);
-    sqlite3_close(raw);
+    execOutside(path, sql);
 }
 
 // The index agrees with many reports exactly: FTS5's own check passes,
@@ -566,15 +562,9 @@ TEST_F(Search, AnIndexOfAnOlderLayoutIsMadeAnew) {
     const QString path = delivered();
     fill(path);
     ASSERT_TRUE(catchUpSearchIndex(path).ok());
-    sqlite3 *raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "DROP TABLE 営業日報_検索字; CREATE VIRTUAL TABLE 営業日報_検索字 USING fts5(字, content='', "
-                           "detail=none, columnsize=0, tokenize='ascii'); INSERT INTO 営業日報_検索字 (rowid, 字) "
-                           "VALUES (1, 'u898b u898bu7a4d')",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    execOutside(path, "DROP TABLE 営業日報_検索字; CREATE VIRTUAL TABLE 営業日報_検索字 USING fts5(字, content='', "
+                      "detail=none, columnsize=0, tokenize='ascii'); INSERT INTO 営業日報_検索字 (rowid, 字) "
+                      "VALUES (1, 'u898b u898bu7a4d')");
     EXPECT_FALSE(hasSearchIndex(path));
     EXPECT_EQ(searchIndexWaiting(path), -1);
     SearchMethod method;
@@ -588,18 +578,13 @@ TEST_F(Search, AnIndexOfAnOlderLayoutIsMadeAnew) {
 
     // A control character takes no part in the character index's words: a
     // short term holding one is found by reading the reports.
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "UPDATE 営業日報 SET メモ = 'ab' || char(1) || '記' WHERE 担当 = '鈴木'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    execOutside(path, "UPDATE 営業日報 SET メモ = 'ab' || char(1) || '記' WHERE 担当 = '鈴木'");
     EXPECT_EQ(days(path, QString(QChar(1)) + QStringLiteral("記"), &method), QStringList{QStringLiteral("2023/12/25")});
     EXPECT_EQ(method, SearchMethod::Grams);
     EXPECT_EQ(days(path, QStringLiteral("b") + QChar(1), &method), QStringList{QStringLiteral("2023/12/25")});
 
     // What is left of an index a tool took apart goes as well.
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "DROP TABLE 営業日報_検索", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    execOutside(path, "DROP TABLE 営業日報_検索");
     ASSERT_TRUE(dropSearchIndex(path).ok());
     Database db = Database::open(path);
     EXPECT_EQ(column(db, QStringLiteral("select count(*) as n from sqlite_master where name like '営業日報[_]検索*'"),
