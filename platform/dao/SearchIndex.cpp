@@ -40,42 +40,87 @@ constexpr qlonglong kQuickReports = 1000;
 // between slices: one waiting on the lock retries within it.
 constexpr int kPauseMs = 30;
 
-// A row's text for the index: its texts, each folded, a line each, so that
-// no trigram of a term spans two fields.
-QString foldRow(const QStringList &texts) {
-    QString out;
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        if (i) out += u'\n';
-        out += text::fold(texts[i]);
-    }
-    return out;
-}
-
-void appendUtf8(std::string &out, char32_t c) {
+// Appends a code point as UTF-8 at `at`, which has room for four bytes;
+// returns the end.
+char *putUtf8(char *at, char32_t c) {
     if (c < 0x80) {
-        out += char(c);
+        *at++ = char(c);
     } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
+        *at++ = char(0xC0 | c >> 6);
+        *at++ = char(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *at++ = char(0xE0 | c >> 12);
+        *at++ = char(0x80 | (c >> 6 & 0x3F));
+        *at++ = char(0x80 | (c & 0x3F));
     } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *at++ = char(0xF0 | c >> 18);
+        *at++ = char(0x80 | (c >> 12 & 0x3F));
+        *at++ = char(0x80 | (c >> 6 & 0x3F));
+        *at++ = char(0x80 | (c & 0x3F));
     }
+    return at;
 }
 
-// The words of a folded text, in the order they first occur, each followed
-// by a blank: the text the character index is given (as UTF-8). Each row
-// passes through here when it is indexed, so the words are written straight
-// into one buffer and told apart by a small table of numbers, not strings.
-std::string searchGrams(const QString &folded) {
-    std::vector<char32_t> cps;
-    cps.reserve(std::size_t(folded.size()));
+// Which of the words of one row were written already: open addressing over
+// keys + 1 (0 is an empty slot), where a character is its code point and a
+// pair both code points and a bit no character has. Every row of a catch-up
+// passes through here, so the table is kept from row to row on its thread
+// and a slot counts only when its round is the row's.
+class SeenWords {
+public:
+    static constexpr std::size_t kKeptWords = 1 << 16;
+    void startRow(std::size_t characters) {
+        std::size_t size = 64;
+        while (size < characters * 4) size <<= 1;
+        // A table grown for a very long row goes with the next short one.
+        if (size > keys_.size() || (keys_.size() > kKeptWords && size * 8 < keys_.size())) {
+            keys_.assign(size, 0);
+            rounds_.assign(size, 0);
+            round_ = 0;
+        }
+        mask_ = keys_.size() - 1;
+        if (++round_ == 0) {  // the rounds wrapped: every slot is old
+            std::fill(rounds_.begin(), rounds_.end(), 0);
+            round_ = 1;
+        }
+    }
+    bool firstTime(std::uint64_t key) {
+        ++key;
+        for (std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & mask_;; at = (at + 1) & mask_) {
+            if (rounds_[at] != round_) {
+                rounds_[at] = round_;
+                keys_[at] = key;
+                return true;
+            }
+            if (keys_[at] == key) return false;
+        }
+    }
+
+private:
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> rounds_;
+    std::uint32_t round_ = 0;
+    std::size_t mask_ = 0;
+};
+
+// What the two indexes are given for one row, as UTF-8.
+struct IndexText {
+    std::string text;   // the folded row, for the trigram index
+    std::string grams;  // its words, for the character index
+};
+
+// A row's texts for the index (given as UTF-8): each folded, a line each,
+// so that no trigram of a term spans two fields; and the words of the
+// folded text, in the order they first occur, each followed by a blank.
+IndexText foldForIndex(const std::vector<std::string> &texts) {
+    thread_local QString folded;
+    folded.resize(0);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i) folded += u'\n';
+        folded += text::fold(QString::fromUtf8(texts[i].data(), qsizetype(texts[i].size())));
+    }
+    thread_local std::vector<char32_t> cps;
+    cps.clear();
     for (qsizetype i = 0; i < folded.size(); ++i) {
         const QChar c = folded.at(i);
         if (c.isHighSurrogate() && i + 1 < folded.size() && folded.at(i + 1).isLowSurrogate()) {
@@ -85,36 +130,36 @@ std::string searchGrams(const QString &folded) {
             cps.push_back(c.unicode());
         }
     }
-    // Open addressing over keys + 1 (0 is an empty slot): a character is its
-    // code point, a pair both code points and a bit no character has.
-    std::size_t size = 64;
-    while (size < cps.size() * 4) size <<= 1;
-    std::vector<std::uint64_t> seen(size, 0);
-    const auto firstTime = [&](std::uint64_t key) {
-        ++key;
-        for (std::size_t at = std::size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1);; at = (at + 1) & (size - 1)) {
-            if (seen[at] == key) return false;
-            if (seen[at] == 0) {
-                seen[at] = key;
-                return true;
-            }
-        }
+    thread_local SeenWords seen;
+    seen.startRow(cps.size());
+    // Room enough: four bytes a character; a character and a pair of
+    // eight, with two blanks, for the words. The room is kept on the
+    // thread, and each row given only what it holds.
+    thread_local std::string textRoom, gramRoom;
+    const auto fit = [](std::string &room, std::size_t need) {
+        if (need > room.size()) room.resize(need);
+        else if (room.size() > (std::size_t(1) << 20) && need * 8 < room.size()) room = std::string(need, '\0');
     };
-    std::string out;
-    out.reserve(cps.size() * 8);
+    fit(textRoom, cps.size() * 4);
+    fit(gramRoom, cps.size() * 14);
+    char *text = textRoom.data(), *grams = gramRoom.data();
     for (std::size_t i = 0; i < cps.size(); ++i) {
-        if (!gramCharacter(cps[i])) continue;
-        if (firstTime(cps[i])) {
-            appendUtf8(out, cps[i]);
-            out += ' ';
+        const char32_t c = cps[i];
+        text = putUtf8(text, c);
+        if (!gramCharacter(c)) continue;
+        if (seen.firstTime(c)) {
+            grams = putUtf8(grams, c);
+            *grams++ = ' ';
         }
         if (i + 1 < cps.size() && gramCharacter(cps[i + 1]) &&
-            firstTime(std::uint64_t(1) << 62 | std::uint64_t(cps[i]) << 21 | cps[i + 1])) {
-            appendUtf8(out, cps[i]);
-            appendUtf8(out, cps[i + 1]);
-            out += ' ';
+            seen.firstTime(std::uint64_t(1) << 62 | std::uint64_t(c) << 21 | cps[i + 1])) {
+            grams = putUtf8(putUtf8(grams, c), cps[i + 1]);
+            *grams++ = ' ';
         }
     }
+    IndexText out;
+    out.text.assign(textRoom.data(), std::size_t(text - textRoom.data()));
+    out.grams.assign(gramRoom.data(), std::size_t(grams - gramRoom.data()));
     return out;
 }
 
@@ -123,17 +168,6 @@ std::uint64_t fileIdentity(const QString &path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return 0;
     return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
-}
-
-// What the two indexes are given for one row, as UTF-8.
-struct IndexText {
-    std::string text;   // the folded row, for the trigram index
-    std::string grams;  // its words, for the character index
-};
-
-IndexText foldForIndex(const QStringList &texts) {
-    const QString folded = foldRow(texts);
-    return {folded.toStdString(), searchGrams(folded)};
 }
 
 // Adds a row's entries to both indexes, or takes them out again (which
@@ -209,75 +243,106 @@ bool indexPresent(Step &s) {
 bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
     *done = 0;
     return transaction(s, [&] {
+        // A waiting row: the texts its index entry was made from (when it
+        // has one) and the texts it holds now (when it is still there), as
+        // the file holds them (UTF-8), and both folded for the index.
         struct Waiting {
             qlonglong id;
             bool indexed, present;
-            QStringList before, now;
+            std::vector<std::string> before, now;
             IndexText foldedBefore, foldedNow;
         };
         std::vector<Waiting> waiting;
+        waiting.reserve(std::size_t(most));  // never moves while the helper folds
+        const auto foldOne = [&waiting](std::size_t i) {
+            Waiting &w = waiting[i];
+            if (w.indexed) w.foldedBefore = foldForIndex(w.before);
+            if (w.present) w.foldedNow = foldForIndex(w.now);
+        };
+        // Folding is most of the work outside the index: a second thread
+        // folds the rows in order as they are read, while this one reads on
+        // and then gives the index those folded already.
+        // `read` counts the rows read; its top bit says that no more come.
+        constexpr std::size_t kAllRead = std::size_t(1) << 63;
+        std::atomic<std::size_t> read{0}, folded{0};
+        std::atomic<bool> quit{false};
+        std::thread helper;
+        const auto startHelper = [&] {
+            helper = std::thread([&] {
+                for (std::size_t i = 0; !quit.load(std::memory_order_relaxed); ++i) {
+                    for (std::size_t r; ((r = read.load(std::memory_order_acquire)) & ~kAllRead) <= i;) {
+                        if (r & kAllRead) return;
+                        read.wait(r, std::memory_order_acquire);
+                    }
+                    foldOne(i);
+                    folded.store(i + 1, std::memory_order_release);
+                    if (i % 16 == 15) folded.notify_one();
+                }
+            });
+        };
+        const auto readAll = [&read] {
+            read.fetch_or(kAllRead, std::memory_order_acq_rel);
+            read.notify_one();
+        };
+        // The helper goes before the rows it folds, however this ends.
+        const std::unique_ptr<std::thread, std::function<void(std::thread *)>> joined(&helper, [&](std::thread *t) {
+            quit = true;
+            readAll();
+            if (t->joinable()) t->join();
+        });
         {
             QString fields;
             for (const QString &t : s.n.texts) fields += QStringLiteral(", q.%1").arg(t);
             fields += QStringLiteral(", r.rowid");
             for (const QString &t : s.n.texts) fields += QStringLiteral(", r.%1").arg(t);
-            const Statement read = s.prepare(QStringLiteral("SELECT q.id, q.索引済%1 FROM %2 q LEFT JOIN %3 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
-                                                 .arg(fields, s.n.waiting, s.n.table));
-            if (!read) return false;
-            sqlite3_bind_int64(read.get(), 1, most);
+            const Statement st = s.prepare(QStringLiteral("SELECT q.id, q.索引済%1 FROM %2 q LEFT JOIN %3 r ON r.rowid = q.id ORDER BY q.id LIMIT ?1")
+                                               .arg(fields, s.n.waiting, s.n.table));
+            if (!st) return false;
+            sqlite3_bind_int64(st.get(), 1, most);
+            // A text as the file holds it; a value of another kind as it
+            // reads as text.
+            const auto field = [&](int col) {
+                if (sqlite3_column_type(st.get(), col) == SQLITE_TEXT)
+                    return std::string(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), col)),
+                                       std::size_t(sqlite3_column_bytes(st.get(), col)));
+                return columnValue(st.get(), col, ColumnKind::Plain).toString().toStdString();
+            };
+            const int count = int(s.n.texts.size());
             int rc;
-            while ((rc = sqlite3_step(read.get())) == SQLITE_ROW) {
-                const auto field = [&](int col) { return columnValue(read.get(), col, ColumnKind::Plain).toString(); };
-                const int count = int(s.n.texts.size());
-                Waiting w{sqlite3_column_int64(read.get(), 0), sqlite3_column_int(read.get(), 1) != 0,
-                          sqlite3_column_type(read.get(), 2 + count) != SQLITE_NULL, {}, {}, {}, {}};
+            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+                Waiting w{sqlite3_column_int64(st.get(), 0), sqlite3_column_int(st.get(), 1) != 0,
+                          sqlite3_column_type(st.get(), 2 + count) != SQLITE_NULL, {}, {}, {}, {}};
                 for (int i = 0; i < count; ++i) {
-                    if (w.indexed) w.before << field(2 + i);
-                    if (w.present) w.now << field(3 + count + i);
+                    if (w.indexed) w.before.push_back(field(2 + i));
+                    if (w.present) w.now.push_back(field(3 + count + i));
                 }
                 waiting.push_back(std::move(w));
+                read.store(waiting.size(), std::memory_order_release);
+                if (waiting.size() == 64) startHelper();
+                if (waiting.size() % 16 == 0) read.notify_one();
             }
+            readAll();
             if (rc != SQLITE_DONE) {
                 s.error = s.c->lastError();
                 return false;
             }
         }
         if (waiting.empty()) return true;
-        // Folding is a third of the work: a second thread folds the rows
-        // in order while this one gives the index those folded already.
-        const auto foldOne = [&waiting](std::size_t i) {
-            Waiting &w = waiting[i];
-            if (w.indexed) w.foldedBefore = foldForIndex(w.before);
-            if (w.present) w.foldedNow = foldForIndex(w.now);
-        };
-        std::atomic<std::size_t> folded{0};
-        std::atomic<bool> quit{false};
-        std::thread helper;
-        if (waiting.size() >= 64) {
-            helper = std::thread([&] {
-                for (std::size_t i = 0; i < waiting.size() && !quit.load(std::memory_order_relaxed); ++i) {
-                    foldOne(i);
-                    folded.store(i + 1, std::memory_order_release);
-                    if (i % 16 == 15 || i + 1 == waiting.size()) folded.notify_one();
-                }
-            });
-        }
-        // The helper goes before the rows it folds, however this ends.
-        const std::unique_ptr<std::thread, std::function<void(std::thread *)>> joined(&helper, [&quit](std::thread *t) {
-            quit = true;
-            if (t->joinable()) t->join();
-        });
         IndexWriter writer(s);
         if (!writer.ready()) return false;
         for (std::size_t i = 0; i < waiting.size(); ++i) {
             if (helper.joinable()) {
-                for (std::size_t f; (f = folded.load(std::memory_order_acquire)) <= i;) folded.wait(f, std::memory_order_acquire);
+                for (std::size_t f; (f = folded.load(std::memory_order_acquire)) <= i;) {
+                    if (f + 16 > waiting.size()) std::this_thread::yield();  // the last few are not told
+                    else folded.wait(f, std::memory_order_acquire);
+                }
             } else {
                 foldOne(i);
             }
-            const Waiting &w = waiting[i];
+            Waiting &w = waiting[i];
             if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
             if (w.present && !writer.add(w.id, w.foldedNow)) return false;
+            w = Waiting{w.id, false, false, {}, {}, {}, {}};  // its memory goes back at once
         }
         const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(s.n.waiting));
         if (!remove) return false;
