@@ -31,6 +31,11 @@ namespace {
 // update or deletion by another program), are indexed by making the index
 // anew.
 constexpr qlonglong kMostWaiting = 5000;
+// FTS5 merges a level of this many segments whole, at once (otherwise a
+// little with every write).
+constexpr int kCrisisSegments = 64;
+// A slice of merging after a long catch-up writes about this many pages.
+constexpr int kMergePages = 400;
 // The catch-up writes in slices of about this many milliseconds.
 constexpr qlonglong kSliceMs = 200;
 // The background catch-up does this many waiting rows (or makes the
@@ -372,6 +377,29 @@ struct CatchUpRun {
     std::function<bool()> stillThere;  // false when the file was replaced meanwhile
 };
 
+// After many slices the levels of both indexes hold many segments each;
+// they are merged down in slices of their own (as many as four at a level
+// are left, as FTS5 leaves them), so that a search reads few and no later
+// write meets a whole level to merge.
+bool mergeDown(Step &s, const CatchUpRun &run) {
+    for (bool merged = true; merged;) {
+        if ((run.stop && run.stop->load()) || (run.stillThere && !run.stillThere())) return true;
+        merged = false;
+        const bool ok = transaction(s, [&] {
+            // The command itself counts as a change: merging writes more.
+            for (const QString &t : {s.n.trigrams, s.n.grams}) {
+                const int before = sqlite3_total_changes(s.c->db.get());
+                if (!s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('merge', %2)").arg(t).arg(kMergePages))) return false;
+                merged = merged || sqlite3_total_changes(s.c->db.get()) - before >= 2;
+            }
+            return true;
+        });
+        if (!ok) return false;
+        if (merged && run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
+    }
+    return true;
+}
+
 bool runCatchUp(Step &s, const CatchUpRun &run) {
     bool ok = true;
     // A slice's pages stay in memory until it commits, so that readers are
@@ -394,16 +422,23 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     // as it goes, four at a time by default. Merging sixteen at a time while
     // many slices run rewrites the index fewer times (a quarter less work);
     // the default comes back at the end.
-    const auto mergeBy = [&s](int segments) {
+    const auto configure = [&s](const char *what, int value) {
         for (const QString &t : {s.n.trigrams, s.n.grams})
-            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', %2)").arg(t).arg(segments));
+            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('%2', %3)").arg(t, QLatin1String(what)).arg(value));
     };
+    const auto mergeBy = [&](int segments) { configure("automerge", segments); };
     qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
     if (!ok) return false;
     if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
     qlonglong most = 500;
     const bool many = waiting > kMostWaiting;
-    if (many) mergeBy(16);
+    if (many) {
+        mergeBy(16);
+        // A level of sixteen segments is merged a little with every slice;
+        // only at many more than that would FTS5 merge it whole at once, in
+        // one slice of seconds that a user's write would wait for.
+        configure("crisismerge", kCrisisSegments);
+    }
     for (;;) {
         if (run.stop && run.stop->load()) {
             if (many) mergeBy(4);
@@ -422,7 +457,10 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
         if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
     }
-    if (many) mergeBy(4);
+    if (many) {
+        mergeBy(4);
+        if (!mergeDown(s, run)) return false;
+    }
     if (run.progress) run.progress(total, total);
     return true;
 }
