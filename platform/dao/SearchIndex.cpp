@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <atomic>
@@ -377,11 +378,17 @@ struct CatchUpRun {
     std::function<bool()> stillThere;  // false when the file was replaced meanwhile
 };
 
-// After many slices the levels of both indexes hold many segments each;
-// they are merged down in slices of their own (as many as four at a level
-// are left, as FTS5 leaves them), so that a search reads few and no later
-// write meets a whole level to merge.
+// After many slices a level of either index may hold sixteen segments or
+// more; those are merged in slices of their own, so that a search reads few
+// and no later write meets a whole level to merge. (Fewer at a level are
+// left to the merging FTS5 does a little with every write.)
 bool mergeDown(Step &s, const CatchUpRun &run) {
+    for (const QString &t : {s.n.trigrams, s.n.grams})
+        if (!s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 16)").arg(t))) return false;
+    const auto restore = qScopeGuard([&s] {
+        for (const QString &t : {s.n.trigrams, s.n.grams})
+            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 4)").arg(t));
+    });
     for (bool merged = true; merged;) {
         if ((run.stop && run.stop->load()) || (run.stillThere && !run.stillThere())) return true;
         merged = false;

@@ -496,6 +496,26 @@ TEST_F(Search, TheBackgroundCatchUpIndexesEveryReportOnce) {
         EXPECT_EQ(indexer.done(), 12004);
         EXPECT_EQ(indexer.total(), 12004);
         expectExact(path, "caught up in the background");
+        // The levels were merged down at the end: no level of either index
+        // holds sixteen segments (FTS5 finds nothing to merge there), so no
+        // later write has a level to merge whole; the settings FTS5 merges
+        // by as writes come are its own again.
+        for (const char *table : {"営業日報_検索", "営業日報_検索字"}) {
+            const QString t = QString::fromUtf8(table);
+            sqlite3 *raw = nullptr;
+            ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(raw, QStringLiteral("select v from %1_config where k = 'usermerge'").arg(t).toUtf8(), -1, &st, nullptr);
+            EXPECT_EQ(sqlite3_step(st), SQLITE_ROW);
+            EXPECT_EQ(sqlite3_column_int(st, 0), 4) << table;
+            sqlite3_finalize(st);
+            sqlite3_exec(raw, QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 16)").arg(t).toUtf8(), nullptr, nullptr, nullptr);
+            const int before = sqlite3_total_changes(raw);
+            EXPECT_EQ(sqlite3_exec(raw, QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('merge', 400)").arg(t).toUtf8(), nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            EXPECT_LT(sqlite3_total_changes(raw) - before, 2) << table;
+            sqlite3_close(raw);
+        }
         // A page of the newest hits, whether reading the reports newest first
         // fills it (メモ, ガイド) or the index's rows have to (北海, 見積).
         for (const char16_t *term : {u"メモ", u"ガイド", u"北海", u"見積"}) {
