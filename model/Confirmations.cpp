@@ -284,16 +284,7 @@ Error upgradeIn(dao::Database &db, bool *present) {
         if (!e.ok()) return e;
     }
     if (!kept->table || kept->index) return {};
-    if (!server) {
-        // The new index stays in the connection's cache until the commit,
-        // so that the file's readers (the calendar) read on while it is
-        // made: a cache smaller than the index writes its pages into the
-        // file early, and that shuts the readers out until the end.
-        if (Error e = dao::executeNative(db, {QStringLiteral("PRAGMA cache_size = -65536")}, {}); !e.ok()) return e;
-        const Error e = step({}, [&]() -> Error { return kept->index ? Error() : dao::executeNative(db, fileIndexStatements(), {}); });
-        dao::executeNative(db, {QStringLiteral("PRAGMA cache_size = -2000")}, {});
-        return e;
-    }
+    if (!server) return step({}, [&]() -> Error { return kept->index ? Error() : dao::executeNative(db, fileIndexStatements(), {}); });
     if (Error e = step({QStringLiteral("LOCK TABLE 日報確認 IN SHARE MODE")},
                        [&]() -> Error { return kept->index ? Error() : dao::executeNative(db, {}, serverIndexMade()); });
         !e.ok())
