@@ -443,7 +443,9 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         mergeBy(16);
         // A level of sixteen segments is merged a little with every slice;
         // only at many more than that would FTS5 merge it whole at once, in
-        // one slice of seconds that a user's write would wait for.
+        // one slice of seconds that a user's write would wait for. The
+        // setting stays with the index, so that no later write meets such a
+        // merge either.
         configure("crisismerge", kCrisisSegments);
     }
     for (;;) {
