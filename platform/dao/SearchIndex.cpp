@@ -378,17 +378,22 @@ struct CatchUpRun {
     std::function<bool()> stillThere;  // false when the file was replaced meanwhile
 };
 
+// Sets one of FTS5's settings (automerge, crisismerge, usermerge) on both
+// indexes; a setting that cannot be written leaves the index as it was.
+bool configureIndexes(Step &s, const char *what, int value) {
+    bool ok = true;
+    for (const QString &t : {s.n.trigrams, s.n.grams})
+        ok = s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('%2', %3)").arg(t, QLatin1String(what)).arg(value)) && ok;
+    return ok;
+}
+
 // After many slices a level of either index may hold sixteen segments or
 // more; those are merged in slices of their own, so that a search reads few
 // and no later write meets a whole level to merge. (Fewer at a level are
 // left to the merging FTS5 does a little with every write.)
 bool mergeDown(Step &s, const CatchUpRun &run) {
-    for (const QString &t : {s.n.trigrams, s.n.grams})
-        if (!s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 16)").arg(t))) return false;
-    const auto restore = qScopeGuard([&s] {
-        for (const QString &t : {s.n.trigrams, s.n.grams})
-            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 4)").arg(t));
-    });
+    if (!configureIndexes(s, "usermerge", 16)) return false;
+    const auto restore = qScopeGuard([&s] { configureIndexes(s, "usermerge", 4); });
     for (bool merged = true; merged;) {
         if ((run.stop && run.stop->load()) || (run.stillThere && !run.stillThere())) return true;
         merged = false;
@@ -429,11 +434,7 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     // as it goes, four at a time by default. Merging sixteen at a time while
     // many slices run rewrites the index fewer times (a quarter less work);
     // the default comes back at the end.
-    const auto configure = [&s](const char *what, int value) {
-        for (const QString &t : {s.n.trigrams, s.n.grams})
-            s.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('%2', %3)").arg(t, QLatin1String(what)).arg(value));
-    };
-    const auto mergeBy = [&](int segments) { configure("automerge", segments); };
+    const auto mergeBy = [&s](int segments) { configureIndexes(s, "automerge", segments); };
     qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
     if (!ok) return false;
     if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
@@ -446,7 +447,7 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         // one slice of seconds that a user's write would wait for. The
         // setting stays with the index, so that no later write meets such a
         // merge either.
-        configure("crisismerge", kCrisisSegments);
+        configureIndexes(s, "crisismerge", kCrisisSegments);
     }
     for (;;) {
         if (run.stop && run.stop->load()) {
