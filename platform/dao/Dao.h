@@ -257,11 +257,14 @@ QList<qlonglong> countRows(const QString &path, const QStringList &tables);
 //               every Recordset::update();
 //   commits     commitTrans(), and every execute() or update() that wrote
 //               outside a transaction (it commits on its own).
+//   gramsCopiedIn  grams indexes made beside a file and copied into it
+//               (SearchSide.cpp), whole.
 // Failed opens and commits are not counted; failed statements are.
 struct Statistics {
     qlonglong opens = 0;
     qlonglong statements = 0;
     qlonglong commits = 0;
+    qlonglong gramsCopiedIn = 0;
     QMap<QString, qlonglong> opensOf;    // by the path or URI as opened
     QMap<QString, qlonglong> commitsOf;
 };

@@ -403,6 +403,12 @@ void countCommit(const QString &path) {
     ++c.now.commitsOf[path];
 }
 
+void countGramsCopiedIn() {
+    Counts &c = counts();
+    std::lock_guard<std::mutex> g(c.lock);
+    ++c.now.gramsCopiedIn;
+}
+
 Statistics statistics() {
     Counts &c = counts();
     std::lock_guard<std::mutex> g(c.lock);

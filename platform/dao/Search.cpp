@@ -138,7 +138,10 @@ Error searchText(const QString &path, const TextIndexNames &names, const TextSea
 
     const bool trigram = text::codePoints(term) >= 3;
     const bool present = indexPresent(s);
-    if (!present || !(trigram || gramTerm(term))) {
+    // While the grams index is made elsewhere it is empty, and nobody but
+    // its maker writes the index.
+    const bool gramsHere = present && gramsSearchable(s);
+    if (!present || !(trigram || (gramsHere && gramTerm(term)))) {
         if (!s.error.isEmpty()) return failed();
         // Every row, newest first, each checked: in a file without the
         // index, or for a short term with a character no word holds.
@@ -159,7 +162,7 @@ Error searchText(const QString &path, const TextIndexNames &names, const TextSea
     // (a catch-up under way, an import by another program), or a file that
     // cannot be written now, and the waiting rows are read as they are.
     if (const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)").arg(names.waiting).arg(kSearchCatchUp + 1));
-        queued > 0 && queued <= kSearchCatchUp) {
+        gramsHere && queued > 0 && queued <= kSearchCatchUp) {
         // A catch-up on another connection holds the file for a slice at
         // most; beyond a short wait the search goes on without.
         sqlite3_busy_timeout(c->db.get(), 300);

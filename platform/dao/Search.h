@@ -20,7 +20,10 @@
 // The waiting rows are folded and indexed in slices (short transactions, so
 // that other writers wait a moment at most): in the background after the
 // program has opened the file (TextIndexer), and for a few written since, by
-// the search itself. The index only proposes rows: each is checked against
+// the search itself. When the whole index of many rows is made anew, its
+// grams index is made meanwhile in a side file on a second thread and copied
+// in at the end (SearchSide.cpp); until then short terms are looked for
+// without the index. The index only proposes rows: each is checked against
 // its folded texts before it is given back, so the index never yields a
 // wrong hit, and the waiting rows are read and checked as they are, so a
 // search while the catch-up runs (or cannot write) still finds them all.
@@ -43,8 +46,9 @@ namespace tqen::dao {
 
 // What an index covers and the names of its parts, which follow the
 // table's: for 営業日報, 営業日報_検索 (trigrams), 営業日報_検索字 (characters
-// and pairs), 営業日報_検索待ち (waiting) and the triggers 営業日報_検索_追加,
-// _更新 and _削除.
+// and pairs), 営業日報_検索待ち (waiting), the triggers 営業日報_検索_追加,
+// _更新 and _削除, and 営業日報_検索字作成中 while a new grams index is made
+// beside the file.
 struct TextIndexNames {
     QString table;          // the indexed table, e.g. 営業日報
     QStringList texts;      // its text columns, folded and searched
@@ -53,6 +57,7 @@ struct TextIndexNames {
     QString grams;          // the index of characters and pairs
     QString waiting;        // the rows waiting to be indexed
     QStringList triggers;   // after insert, update and delete
+    QString gramsElsewhere; // while the grams index is made in a side file: its name
 
     static TextIndexNames of(const QString &table, const QStringList &texts, const QString &dateColumn);
 };

@@ -176,12 +176,14 @@ std::uint64_t fileIdentity(const QString &path) {
     return std::uint64_t(st.st_dev) << 40 ^ std::uint64_t(st.st_ino);
 }
 
-// Adds a row's entries to both indexes, or takes them out again (which
-// needs the very text they were made from).
+// Adds a row's entries to both indexes (or only to the trigram index, when
+// the grams index is made elsewhere), or takes them out again (which needs
+// the very text they were made from).
 class IndexWriter {
 public:
-    explicit IndexWriter(Step &s)
+    IndexWriter(Step &s, bool grams)
         : s_(s),
+          grams_(grams),
           addTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 本文) VALUES (?, ?)").arg(s.n.trigrams))),
           addGrams_(s.prepare(QStringLiteral("INSERT INTO %1 (rowid, 字) VALUES (?, ?)").arg(s.n.grams))),
           dropTrigrams_(s.prepare(QStringLiteral("INSERT INTO %1 (%1, rowid, 本文) VALUES ('delete', ?, ?)").arg(s.n.trigrams))),
@@ -193,7 +195,7 @@ public:
 
 private:
     bool write(const Statement &trigrams, const Statement &grams, qlonglong id, const IndexText &f) {
-        return step(trigrams, id, f.text) && step(grams, id, f.grams);
+        return step(trigrams, id, f.text) && (!grams_ || step(grams, id, f.grams));
     }
     bool step(const Statement &st, qlonglong id, const std::string &value) {
         sqlite3_bind_int64(st.get(), 1, id);
@@ -204,13 +206,14 @@ private:
         return ok;
     }
     Step &s_;
+    bool grams_;
     Statement addTrigrams_, addGrams_, dropTrigrams_, dropGrams_;
 };
 
 bool dropIndex(Step &s) {
     for (const QString &t : s.n.triggers)
         if (!s.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(t))) return false;
-    for (const QString &t : {s.n.trigrams, s.n.grams, s.n.waiting})
+    for (const QString &t : {s.n.trigrams, s.n.grams, s.n.waiting, s.n.gramsElsewhere})
         if (!s.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(t))) return false;
     return true;
 }
@@ -246,9 +249,14 @@ bool indexPresent(Step &s) {
                         .arg(sqlText(s.n.grams), names)) == 7;
 }
 
-bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
+bool catchUpSlice(Step &s, qlonglong most, qlonglong *done, GramsElsewhere *side) {
     *done = 0;
-    return transaction(s, [&] {
+    std::vector<GramsChange> changes;
+    const bool ok = transaction(s, [&] {
+        if (side && !side->stillOurs(s)) {
+            if (s.error.isEmpty()) s.error = QStringLiteral("the index was made anew by another program");
+            return false;
+        }
         // A waiting row: the texts its index entry was made from (when it
         // has one) and the texts it holds now (when it is still there), as
         // the file holds them (UTF-8), and both folded for the index.
@@ -334,8 +342,9 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
             }
         }
         if (waiting.empty()) return true;
-        IndexWriter writer(s);
+        IndexWriter writer(s, !side);
         if (!writer.ready()) return false;
+        if (side) changes.reserve(waiting.size());
         for (std::size_t i = 0; i < waiting.size(); ++i) {
             if (helper.joinable()) {
                 for (std::size_t f; (f = folded.load(std::memory_order_acquire)) <= i;) {
@@ -348,6 +357,8 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
             Waiting &w = waiting[i];
             if (w.indexed && !writer.drop(w.id, w.foldedBefore)) return false;
             if (w.present && !writer.add(w.id, w.foldedNow)) return false;
+            if (side && w.indexed) changes.push_back({w.id, true, std::move(w.foldedBefore.grams)});
+            if (side && w.present) changes.push_back({w.id, false, std::move(w.foldedNow.grams)});
             w = Waiting{w.id, false, false, {}, {}, {}, {}};  // its memory goes back at once
         }
         const Statement remove = s.prepare(QStringLiteral("DELETE FROM %1 WHERE id <= ?1").arg(s.n.waiting));
@@ -360,6 +371,11 @@ bool catchUpSlice(Step &s, qlonglong most, qlonglong *done) {
         *done = qlonglong(waiting.size());
         return true;
     });
+    if (ok && side && !side->give(std::move(changes))) {
+        s.error = QStringLiteral("the side file of the grams index could not be written");
+        return false;
+    }
+    return ok;
 }
 
 }  // namespace searchindex
@@ -420,6 +436,18 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     const qlonglong total = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.table), &ok);
     if (!ok) return false;
     bool remake = run.remake;
+    // A grams index made elsewhere by another connection: left to it while
+    // its maker lives, made anew when it ended unfinished.
+    switch (gramsMaking(s)) {
+    case GramsMaking::Going:
+        if (!remake) return true;
+        break;
+    case GramsMaking::Ended:
+        remake = true;
+        break;
+    case GramsMaking::None:
+        break;
+    }
     if (!remake) {
         // Many indexed rows written again (a mass update or deletion by
         // another program): making the index anew is quicker than taking
@@ -429,7 +457,11 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         remake = queued > kMostWaiting && queued * 2 > total &&
                  s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(s.n.waiting)) != 0;
     }
-    if (remake && !transaction(s, [&] { return remakeIndex(s); })) return false;
+    // A whole index of many rows: its grams index is made beside the file
+    // on a second thread meanwhile (where no side file can be made, here).
+    std::unique_ptr<GramsElsewhere> side;
+    if (remake && total > kMostWaiting) side = GramsElsewhere::start(s.c->path, s.n);
+    if (remake && !transaction(s, [&] { return remakeIndex(s) && (!side || side->mark(s)); })) return false;
     // Each slice leaves a small segment in both indexes, which FTS5 merges
     // as it goes, four at a time by default. Merging sixteen at a time while
     // many slices run rewrites the index fewer times (a quarter less work);
@@ -438,7 +470,6 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
     qlonglong waiting = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
     if (!ok) return false;
     if (run.progress && waiting > 0) run.progress(std::max<qlonglong>(0, total - waiting), total);
-    qlonglong most = 500;
     const bool many = waiting > kMostWaiting;
     if (many) {
         mergeBy(16);
@@ -449,28 +480,51 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         // merge either.
         configureIndexes(s, "crisismerge", kCrisisSegments);
     }
-    for (;;) {
-        if (run.stop && run.stop->load()) {
-            if (many) mergeBy(4);
-            return true;
+    const auto goOn = [&run] { return !(run.stop && run.stop->load()) && (!run.stillThere || run.stillThere()); };
+    // Slices until nothing waits (Done), the run is stopped or the file
+    // replaced (Stopped), or a slice failed.
+    enum class Sliced { Done, Stopped, Failed };
+    const auto sliceAll = [&](GramsElsewhere *to) {
+        qlonglong most = 500;
+        for (;;) {
+            if (!goOn()) return Sliced::Stopped;
+            QElapsedTimer timer;
+            timer.start();
+            qlonglong done = 0;
+            if (!catchUpSlice(s, most, &done, to)) return Sliced::Failed;
+            if (done == 0) return Sliced::Done;
+            // Slices of about a tenth of a second.
+            const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
+            most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
+            waiting = std::max<qlonglong>(0, waiting - done);
+            if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
+            if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
         }
-        if (run.stillThere && !run.stillThere()) return true;
-        QElapsedTimer timer;
-        timer.start();
-        qlonglong done = 0;
-        if (!catchUpSlice(s, most, &done)) return false;
-        if (done == 0) break;
-        // Slices of about a tenth of a second.
-        const qlonglong ms = std::max<qlonglong>(1, timer.elapsed());
-        most = std::clamp<qlonglong>(most * kSliceMs / ms, 100, 5000);
-        waiting = std::max<qlonglong>(0, waiting - done);
-        if (run.progress) run.progress(std::max<qlonglong>(0, total - waiting), total);
-        if (run.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(run.pauseMs));
+    };
+    Sliced sliced = sliceAll(side.get());
+    if (side && sliced != Sliced::Stopped) {
+        QString why;
+        if (sliced == Sliced::Done && side->finish(run.pauseMs, goOn, &why)) {
+            // The rows written meanwhile.
+            side.reset();
+            sliced = sliceAll(nullptr);
+        } else if (!goOn() || side->lost()) {
+            // Stopped, or another program makes the index now: the making
+            // is left as it is (an ended one is started anew next time).
+            sliced = Sliced::Stopped;
+        } else {
+            // The side file failed (a full disk, say): the whole index is
+            // made here after all.
+            side.reset();
+            if (!transaction(s, [&] { return remakeIndex(s); })) return false;
+            waiting = total;
+            sliced = sliceAll(nullptr);
+        }
     }
-    if (many) {
-        mergeBy(4);
-        if (!mergeDown(s, run)) return false;
-    }
+    if (sliced == Sliced::Failed) return false;
+    if (many) mergeBy(4);
+    if (sliced == Sliced::Stopped) return true;
+    if (many && !mergeDown(s, run)) return false;
     if (run.progress) run.progress(total, total);
     return true;
 }
@@ -516,7 +570,8 @@ TextIndexNames TextIndexNames::of(const QString &table, const QStringList &texts
             base,
             base + QStringLiteral("字"),
             base + QStringLiteral("待ち"),
-            {base + QStringLiteral("_追加"), base + QStringLiteral("_更新"), base + QStringLiteral("_削除")}};
+            {base + QStringLiteral("_追加"), base + QStringLiteral("_更新"), base + QStringLiteral("_削除")},
+            base + QStringLiteral("字作成中")};
 }
 
 bool textIndexApplies(const QString &path) { return !isServerUri(path); }
@@ -596,7 +651,7 @@ Error dropTextIndexes(const QString &path) {
     {
         QString error;
         const Statement st = c->prepare(QStringLiteral("SELECT DISTINCT t.name FROM sqlite_master t JOIN sqlite_master i "
-                                                       "ON i.name IN (t.name || '_検索', t.name || '_検索字', t.name || '_検索待ち') "
+                                                       "ON i.name IN (t.name || '_検索', t.name || '_検索字', t.name || '_検索待ち', t.name || '_検索字作成中') "
                                                        "WHERE t.type = 'table'"),
                                         {}, &error);
         if (!st) return Error(Error::Code::DatabaseFailed, text, error);
@@ -650,11 +705,14 @@ bool TextIndexer::start(const QString &path) {
                 error = failure(text, db);
             } else {
                 Step s{c, {}, names};
-                const bool present = indexPresent(s);
+                // A grams index that another connection makes is left to it;
+                // one whose making ended unfinished is made anew, whole.
+                const GramsMaking making = indexPresent(s) ? gramsMaking(s) : GramsMaking::Ended;
+                const bool present = making == GramsMaking::None;
                 // A few rows are indexed at once, here; more on the thread;
                 // none, and there is nothing to do.
-                qlonglong pending = 1;
-                if (decide && s.error.isEmpty()) {
+                qlonglong pending = making == GramsMaking::Going ? 0 : 1;
+                if (decide && s.error.isEmpty() && making != GramsMaking::Going) {
                     pending = present ? s.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT %2)")
                                                      .arg(names.waiting)
                                                      .arg(kQuickReports + 1))
@@ -663,7 +721,7 @@ bool TextIndexer::start(const QString &path) {
                 }
                 if (!s.error.isEmpty()) {
                     error = Error(Error::Code::DatabaseFailed, text, s.error);
-                } else if (!later && (pending > 0 || !present)) {
+                } else if (!later && making != GramsMaking::Going && (pending > 0 || !present)) {
                     CatchUpRun run;
                     run.progress = [&shared](qlonglong done, qlonglong total) {
                         shared.total = total;

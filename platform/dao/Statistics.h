@@ -8,5 +8,6 @@ namespace tqen::dao {
 void countOpen(const QString &path);
 void countStatement();
 void countCommit(const QString &path);
+void countGramsCopiedIn();
 
 }  // namespace tqen::dao

@@ -6,6 +6,7 @@
 #include "platform/text/Fold.h"
 #include "tests/platform/dao/DaoTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -570,40 +571,104 @@ TEST_F(Search, ReportsOfEveryLengthOneAfterAnotherAreIndexedExactly) {
 // While the catch-up runs, searches find exactly what a scan finds (the
 // indexed reports through the index, the others as they are), and the
 // user's writes go through, each soon, and are in the index at the end.
+// On a file without the index its grams index is made beside the file
+// meanwhile: short terms are then looked for without it, and the rows the
+// user writes again reach it as well.
 TEST_F(Search, SearchesAndWritesDuringTheCatchUpMissNothing) {
+    for (const bool withIndex : {true, false}) {
+        SCOPED_TRACE(withIndex ? "reports waiting" : "no index");
+        const QString path = delivered(withIndex ? QStringLiteral("waiting.mdb") : QStringLiteral("bare.mdb"));
+        fill(path);
+        importMany(path, 20000);
+        if (!withIndex) ASSERT_TRUE(dropSearchIndex(path).ok());
+        resetStatistics();
+        SearchIndexer indexer;
+        ASSERT_TRUE(indexer.start(path));
+        int rounds = 0, whileRunning = 0;
+        for (; rounds < 15 && (indexer.running() || rounds < 3); ++rounds) {
+            if (indexer.running()) ++whileRunning;
+            {
+                Database db = Database::open(path);
+                ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set メモ = 'ｶﾞｲﾄﾞ書き換え%1' where タイトル = '訪問%2'")
+                                           .arg(rounds)
+                                           .arg(rounds * 997 + 1)))
+                    << db.error().toStdString();
+                ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where タイトル = '見積%1'").arg(rounds * 1001 + 11)))
+                    << db.error().toStdString();
+                Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
+                rs.addNew();
+                rs.setField(QStringLiteral("日付"), QDate(2030, 1, 1).addDays(rounds));
+                rs.setField(QStringLiteral("顧客名"), QStringLiteral("北海追加%1").arg(rounds));
+                rs.setField(QStringLiteral("タイトル"), QStringLiteral("追加分"));
+                ASSERT_TRUE(rs.update()) << rs.error().toStdString();
+            }
+            for (const char16_t *term : {u"ガイド", u"北海", u"追加分"}) {
+                const QString t = QString::fromUtf16(term);
+                const QStringList found = days(path, SearchRequest{t, {}, {}, 100000});
+                EXPECT_EQ(found, expected(path, t)) << t.toStdString() << " in round " << rounds;
+            }
+        }
+        EXPECT_GT(whileRunning, 0);
+        waitFor(indexer);
+        EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
+        EXPECT_EQ(statistics().gramsCopiedIn, withIndex ? 0 : 1);
+        expectExact(path, "written and searched during the catch-up");
+    }
+}
+
+// A grams index being made beside the file is left to its maker while the
+// maker lives (its side file locked), whoever else opens the file; short
+// terms are found without it meanwhile. A making that ended unfinished (the
+// program stopped or closed) is started anew, and its side file goes.
+TEST_F(Search, AGramsIndexMadeBesideIsLeftToItsMakerAndMadeAnewWhenItEnded) {
     const QString path = delivered();
     fill(path);
-    importMany(path, 20000);
-    SearchIndexer indexer;
-    ASSERT_TRUE(indexer.start(path));
-    int rounds = 0, whileRunning = 0;
-    for (; rounds < 15 && (indexer.running() || rounds < 3); ++rounds) {
-        if (indexer.running()) ++whileRunning;
-        {
-            Database db = Database::open(path);
-            ASSERT_TRUE(db.execute(QStringLiteral("update 営業日報 set メモ = 'ｶﾞｲﾄﾞ書き換え%1' where タイトル = '訪問%2'")
-                                       .arg(rounds)
-                                       .arg(rounds * 997 + 1)))
-                << db.error().toStdString();
-            ASSERT_TRUE(db.execute(QStringLiteral("delete * from 営業日報 where タイトル = '見積%1'").arg(rounds * 1001 + 11)))
-                << db.error().toStdString();
-            Recordset rs = db.openRecordset(QStringLiteral("select * from 営業日報"));
-            rs.addNew();
-            rs.setField(QStringLiteral("日付"), QDate(2030, 1, 1).addDays(rounds));
-            rs.setField(QStringLiteral("顧客名"), QStringLiteral("北海追加%1").arg(rounds));
-            rs.setField(QStringLiteral("タイトル"), QStringLiteral("追加分"));
-            ASSERT_TRUE(rs.update()) << rs.error().toStdString();
-        }
-        for (const char16_t *term : {u"ガイド", u"北海", u"追加分"}) {
+    importMany(path, 12000);
+    ASSERT_TRUE(dropSearchIndex(path).ok());
+    const auto sideFiles = [&] {
+        return QDir(dir.path()).entryList({QStringLiteral(".delivered.mdb.検索字-*")}, QDir::Files | QDir::Hidden);
+    };
+    const auto expectFound = [&](const char *when) {
+        SCOPED_TRACE(when);
+        for (const char16_t *term : {u"北", u"北海", u"ガイド"}) {
             const QString t = QString::fromUtf16(term);
-            const QStringList found = days(path, SearchRequest{t, {}, {}, 100000});
-            EXPECT_EQ(found, expected(path, t)) << t.toStdString() << " in round " << rounds;
+            EXPECT_EQ(days(path, SearchRequest{t, {}, {}, 100000}), expected(path, t)) << t.toStdString();
         }
+    };
+    {
+        // Stopped while the grams are made beside.
+        SearchIndexer indexer;
+        ASSERT_TRUE(indexer.start(path));
+        for (int i = 0; i < 3000 && indexer.done() == 0; ++i) QThread::msleep(2);
+        indexer.stop();
     }
-    EXPECT_GT(whileRunning, 0);
-    waitFor(indexer);
-    EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
-    expectExact(path, "written and searched during the catch-up");
+    ASSERT_GT(searchIndexWaiting(path), 0) << "the index was made before it could be stopped";
+    EXPECT_TRUE(sideFiles().isEmpty());
+    expectFound("ended unfinished");
+
+    // Another program's making: a locked side file the table names.
+    const QString other = QStringLiteral(".delivered.mdb.検索字-other");
+    sqlite3 *maker = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.filePath(other).toUtf8().constData(), &maker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(maker, "PRAGMA locking_mode = EXCLUSIVE; CREATE TABLE t (x)", nullptr, nullptr, nullptr), SQLITE_OK);
+    execOutside(path, QStringLiteral("UPDATE 営業日報_検索字作成中 SET ファイル = '%1'").arg(other).toUtf8());
+    const qlonglong waiting = searchIndexWaiting(path);
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    SearchIndexer second;
+    ASSERT_TRUE(second.start(path));
+    EXPECT_FALSE(second.running());
+    EXPECT_EQ(searchIndexWaiting(path), waiting);
+    expectFound("made by another program");
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(other)));
+
+    // Its maker gone: made anew, whole.
+    sqlite3_close(maker);
+    resetStatistics();
+    ASSERT_TRUE(catchUpSearchIndex(path).ok());
+    EXPECT_EQ(statistics().gramsCopiedIn, 1);
+    EXPECT_TRUE(sideFiles().isEmpty());
+    expectExact(path, "made anew after its maker ended");
+    expectFound("made anew");
 }
 
 // A file whose character index an older program made (its words written
