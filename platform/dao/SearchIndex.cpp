@@ -28,9 +28,8 @@ using namespace searchindex;
 
 namespace {
 
-// More waiting rows than this, most of them indexed before (a mass
-// update or deletion by another program), are indexed by making the index
-// anew.
+// More waiting rows than this, and more than half of all, are indexed by
+// making the index anew.
 constexpr qlonglong kMostWaiting = 5000;
 // FTS5 merges a level of this many segments whole, at once (otherwise a
 // little with every write).
@@ -449,13 +448,13 @@ bool runCatchUp(Step &s, const CatchUpRun &run) {
         break;
     }
     if (!remake) {
-        // Many indexed rows written again (a mass update or deletion by
+        // Most of the rows waiting (a mass import, update or deletion by
         // another program): making the index anew is quicker than taking
-        // each one out and putting it back.
+        // each indexed one out and putting it back, and makes the grams
+        // beside on a second thread.
         const qlonglong queued = s.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(s.n.waiting), &ok);
         if (!ok) return false;
-        remake = queued > kMostWaiting && queued * 2 > total &&
-                 s.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE 索引済)").arg(s.n.waiting)) != 0;
+        remake = queued > kMostWaiting && queued * 2 > total;
     }
     // A whole index of many rows: its grams index is made beside the file
     // on a second thread meanwhile (where no side file can be made, here).

@@ -571,16 +571,29 @@ TEST_F(Search, ReportsOfEveryLengthOneAfterAnotherAreIndexedExactly) {
 // While the catch-up runs, searches find exactly what a scan finds (the
 // indexed reports through the index, the others as they are), and the
 // user's writes go through, each soon, and are in the index at the end.
-// On a file without the index its grams index is made beside the file
-// meanwhile: short terms are then looked for without it, and the rows the
-// user writes again reach it as well.
+// Where the index is made anew (most reports wait, or there is none) its
+// grams index is made beside the file meanwhile: short terms are then looked
+// for without it, and the rows the user writes again reach it as well.
 TEST_F(Search, SearchesAndWritesDuringTheCatchUpMissNothing) {
-    for (const bool withIndex : {true, false}) {
-        SCOPED_TRACE(withIndex ? "reports waiting" : "no index");
-        const QString path = delivered(withIndex ? QStringLiteral("waiting.mdb") : QStringLiteral("bare.mdb"));
+    const struct {
+        const char *name;
+        int indexed, waiting;
+        bool index, beside;
+    } cases[] = {
+        {"most reports waiting", 0, 20000, true, true},
+        {"no index", 0, 20000, false, true},
+        {"a third waiting", 14000, 7000, true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = delivered(QString::fromLatin1(c.name).replace(u' ', u'-') + QStringLiteral(".mdb"));
         fill(path);
-        importMany(path, 20000);
-        if (!withIndex) ASSERT_TRUE(dropSearchIndex(path).ok());
+        if (c.indexed > 0) {
+            importMany(path, c.indexed);
+            ASSERT_TRUE(catchUpSearchIndex(path).ok());
+        }
+        importMany(path, c.waiting, c.indexed + 1);
+        if (!c.index) ASSERT_TRUE(dropSearchIndex(path).ok());
         resetStatistics();
         SearchIndexer indexer;
         ASSERT_TRUE(indexer.start(path));
@@ -611,7 +624,7 @@ TEST_F(Search, SearchesAndWritesDuringTheCatchUpMissNothing) {
         EXPECT_GT(whileRunning, 0);
         waitFor(indexer);
         EXPECT_TRUE(indexer.error().ok()) << indexer.error().detail().toStdString();
-        EXPECT_EQ(statistics().gramsCopiedIn, withIndex ? 0 : 1);
+        EXPECT_EQ(statistics().gramsCopiedIn, c.beside ? 1 : 0);
         expectExact(path, "written and searched during the catch-up");
     }
 }
