@@ -24,7 +24,7 @@ namespace {
 
 // Rows handed over but not yet written: the catch-up waits beyond this many,
 // so that words never pile up in memory.
-constexpr std::size_t kMostBehind = 20000;
+constexpr std::size_t kMostBehind = 5000;
 // The side file commits after this many rows (nobody else reads it), and
 // FTS5 writes a segment whenever its words in memory reach this size: few
 // and large segments, so that little has to be merged, and nothing whole
@@ -238,7 +238,7 @@ std::unique_ptr<GramsElsewhere> GramsElsewhere::start(const QString &dataPath, c
     // A throw-away file: no journal, no waiting for the disk. Its first
     // write locks it for as long as the connection lives.
     for (const QString &sql : {QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("PRAGMA journal_mode = OFF"),
-                               QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("PRAGMA cache_size = -65536"),
+                               QStringLiteral("PRAGMA synchronous = OFF"), QStringLiteral("PRAGMA cache_size = -8192"),
                                textIndexSchema(names).at(1),
                                QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', 16)").arg(names.grams),
                                QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('crisismerge', 64)").arg(names.grams),
