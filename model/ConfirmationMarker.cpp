@@ -366,8 +366,10 @@ Error fillSlice(dao::Database &db, const QDate &from, const QDate &to, bool *ret
     return {};
 }
 
-// A fill takes transactions of about this long, with a pause between two.
-constexpr qint64 kSliceMs = 50;
+// A fill takes transactions of about this long, with a pause between two:
+// a reader waits for the commit of one at most (a few tens of milliseconds
+// where a slice's rows lie all over the file).
+constexpr qint64 kSliceMs = 25;
 // A slice that meets another program at work is tried again after a pause,
 // this many times in a row at most.
 constexpr int kMostBusy = 100;
@@ -390,7 +392,9 @@ Error fillOn(const QString &path, const MarkerFill &how, const std::atomic<bool>
     if (!server) dao::executeNative(db, {QStringLiteral("PRAGMA cache_size = -131072")}, {});
     bool present = false;
     const Error upgraded = upgradeIn(db, &present);
-    if (!server) dao::executeNative(db, {QStringLiteral("PRAGMA cache_size = -2000")}, {});
+    // A slice's changes stay in memory until it commits as well: written
+    // out before, they would shut the readers out from then on.
+    if (!server) dao::executeNative(db, {QStringLiteral("PRAGMA cache_size = -16384")}, {});
     if (!upgraded.ok() || !present) return upgraded;
     QDate day, last;
     {
@@ -416,7 +420,10 @@ Error fillOn(const QString &path, const MarkerFill &how, const std::atomic<bool>
             return {};
         }
         busy = 0;
-        if (how.sliceDays <= 0) days = std::clamp<qint64>(days * kSliceMs / std::max<qint64>(1, timer.elapsed()), 1, 366);
+        // A slice over days filled already (the month a read wanted) is
+        // quick and says little of the next: the span at most doubles.
+        if (how.sliceDays <= 0)
+            days = std::clamp<qint64>(std::min(days * 2, days * kSliceMs / std::max<qint64>(1, timer.elapsed())), 1, 366);
         if (how.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(how.pauseMs));
         return {};
     };
