@@ -61,10 +61,12 @@ struct GramsElsewhere::Impl {
     std::size_t behind = 0;
     bool finishing = false, quit = false, failed = false;
     std::atomic<bool> lost{false};
+    std::atomic<bool> stopping{false};  // the program closes: no more writing
     QString error;
 
     explicit Impl(const QString &pattern) : file(pattern) {}
     ~Impl() {
+        stopping = true;
         {
             std::lock_guard<std::mutex> hold(lock);
             quit = true;
@@ -99,7 +101,7 @@ struct GramsElsewhere::Impl {
             batch.swap(queue);
             hold.unlock();
             for (const GramsChange &c : batch)
-                if (ok) ok = write(c);
+                if (ok && !stopping.load(std::memory_order_relaxed)) ok = write(c);
             sinceCommit += batch.size();
             if (ok && sinceCommit >= kRowsPerCommit) {
                 ok = run(db.get(), QStringLiteral("COMMIT"), nullptr) == SQLITE_OK &&
@@ -121,11 +123,12 @@ struct GramsElsewhere::Impl {
 
     // Merges the side index's levels down as the catch-up does in the file
     // (no level of sixteen segments left), with nobody to wait for.
-    bool mergeDown() {
+    bool mergeDown(const std::function<bool()> &goOn) {
         const QString g = names.grams;
         if (run(db.get(), QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('usermerge', 16)").arg(g), &error) != SQLITE_OK)
             return false;
         for (;;) {
+            if (!goOn()) return false;
             const int before = sqlite3_total_changes(db.get());
             if (run(db.get(), QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('merge', %2)").arg(g).arg(kSideMergePages), &error) !=
                 SQLITE_OK)
@@ -306,7 +309,7 @@ bool GramsElsewhere::finish(int pauseMs, const std::function<bool()> &goOn, QStr
     }
     d->wake.notify_all();
     if (d->thread.joinable()) d->thread.join();
-    bool ok = !d->failed && d->mergeDown();
+    bool ok = !d->failed && d->mergeDown(goOn);
     ok = ok && d->copyIn(pauseMs, goOn);
     if (!ok) *error = d->error;
     return ok;
