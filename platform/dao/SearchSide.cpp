@@ -316,9 +316,7 @@ bool GramsElsewhere::finish(int pauseMs, const std::function<bool()> &goOn, QStr
 }
 
 GramsMaking gramsMaking(Step &s) {
-    bool ok = false;
-    if (s.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = %1").arg(sqlText(s.n.gramsElsewhere)), &ok) == 0)
-        return GramsMaking::None;
+    if (gramsSearchable(s)) return GramsMaking::None;
     QString name;
     {
         const Statement st = s.prepare(QStringLiteral("SELECT ファイル FROM %1").arg(s.n.gramsElsewhere));
